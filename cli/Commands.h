@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace orvanta::cli {
+
+// Each command takes the arguments after its name and returns the process exit status.
+int InfoCommand(const std::vector<std::string>& args);
+
+} // namespace orvanta::cli

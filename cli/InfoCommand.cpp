@@ -1,0 +1,121 @@
+#include "cli/Commands.h"
+#include "cli/Json.h"
+
+#include "dxf/DxfReader.h"
+#include "dxf/DxfVersion.h"
+
+#include <chrono>
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace orvanta::cli {
+
+namespace {
+
+// Collects what the reader would show in a message box, to print it as the file's error.
+class CollectedMessages : public MessageSink {
+public:
+    void showMessage(const std::string& text, const std::string&) override { last = text; }
+    std::string last;
+};
+
+struct FileInfo {
+    std::string acadver;
+    std::string versionName;
+    TextEncoding encoding = TextEncoding::Cp932;
+    Drawing drawing;
+    double readSeconds = 0;
+};
+
+// Reads one file as the browser does; throws SilentAbort with a one-line reason on failure.
+void ReadInfo(const std::string& path, FileInfo& info) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) throw SilentAbort(path + ": no such file");
+    if (S_ISDIR(st.st_mode)) throw SilentAbort(path + ": is a folder");
+    std::string signature;
+    ProbeFileSignature(path, signature);
+    if (signature.size() == 6 && signature.rfind("AC1", 0) == 0)
+        throw SilentAbort(path + ": a DWG file (" + signature +
+                          "); only text DXF files are read without the converter");
+
+    const auto start = std::chrono::steady_clock::now();
+    ReadDxfVersion(path, info.acadver);
+    DxfVersionName(info.acadver, info.versionName);
+    info.encoding = EncodingForVersion(info.acadver);
+    CollectedMessages messages;
+    std::string status;
+    ReadDxfFile(info.drawing, path, nullptr, &messages, status, info.encoding);
+    info.readSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!status.empty()) throw SilentAbort(path + ": " + messages.last + " (" + status + ")");
+}
+
+void PrintText(const std::string& path, const FileInfo& info) {
+    std::printf("%s\n", path.c_str());
+    std::printf("Version : %s (%s), %s\n", info.acadver.empty() ? "none" : info.acadver.c_str(),
+                info.versionName.c_str(), EncodingName(info.encoding));
+    for (const TableCount& row : TableCounts(info.drawing))
+        std::printf("%s : %zu\n", row.name, row.count);
+    std::printf("Read : %.3f s\n", info.readSeconds);
+}
+
+void PrintJson(const std::string& path, const FileInfo& info) {
+    std::string out = "{\"file\":" + JsonString(path);
+    out += ",\"acadver\":" + JsonString(info.acadver);
+    out += ",\"version_name\":" + JsonString(info.versionName);
+    out += ",\"encoding\":" + JsonString(EncodingName(info.encoding));
+    out += ",\"counts\":{";
+    bool first = true;
+    for (const TableCount& row : TableCounts(info.drawing)) {
+        if (!first) out += ',';
+        first = false;
+        out += JsonString(row.name) + ":" + std::to_string(row.count);
+    }
+    out += "},\"read_seconds\":" + JsonNumber(info.readSeconds) + "}";
+    std::printf("%s\n", out.c_str());
+}
+
+} // namespace
+
+int InfoCommand(const std::vector<std::string>& args) {
+    bool json = false;
+    std::vector<std::string> files;
+    for (const std::string& arg : args) {
+        if (arg == "--json") json = true;
+        else if (arg.size() > 1 && arg[0] == '-') {
+            std::fprintf(stderr, "orvanta-cli info: unknown option \"%s\"\n", arg.c_str());
+            return 2;
+        } else files.push_back(arg);
+    }
+    if (files.empty()) {
+        std::fprintf(stderr, "usage: orvanta-cli info [--json] FILE...\n");
+        return 2;
+    }
+    int status = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        FileInfo info;
+        try {
+            ReadInfo(files[i], info);
+        } catch (const SilentAbort& e) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "%s\n", e.what());
+            status = 1;
+            continue;
+        } catch (const std::bad_alloc&) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "%s: out of memory\n", files[i].c_str());
+            status = 1;
+            continue;
+        }
+        if (json) {
+            PrintJson(files[i], info);
+        } else {
+            if (i > 0) std::printf("\n");
+            PrintText(files[i], info);
+        }
+        std::fflush(stdout);
+    }
+    return status;
+}
+
+} // namespace orvanta::cli

@@ -1,0 +1,27 @@
+// orvanta-cli: the drawing reader and renderer without the window, for scripts and checks.
+#include "cli/Commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const Usage =
+    "usage: orvanta-cli info [--json] FILE...\n"
+    "  info    print the version and the record counts of each DXF file\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::fputs(Usage, argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    const std::string command = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    if (command == "info") return orvanta::cli::InfoCommand(args);
+    std::fprintf(stderr, "orvanta-cli: unknown command \"%s\"\n%s", command.c_str(), Usage);
+    return 2;
+}

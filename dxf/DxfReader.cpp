@@ -1,0 +1,965 @@
+#include "dxf/DxfReader.h"
+
+#include "dxf/LineSource.h"
+#include "dxf/NumberParsing.h"
+
+#include <cctype>
+#include <memory>
+#include <sys/stat.h>
+#include <unordered_map>
+
+namespace orvanta {
+
+DxfReadError::DxfReadError(const std::string& file, long line, const std::string& what)
+    : SilentAbort(file + ":" + std::to_string(line) + ": " + what), file_(file), line_(line) {}
+
+namespace {
+
+const char* const FileInUseText = "DXFファイルは使用中です．";
+const char* const FileInUseCaption = "Quelvar";
+
+enum class Kind {
+    None,
+    Line,
+    Circle,
+    Arc,
+    Ellipse,
+    Solid,
+    Face,
+    Lwpolyline,
+    PolylineHeader,
+    Text,
+    Insert,
+    Dimension,
+    Leader,
+};
+
+bool IsBlank(std::string_view s) {
+    for (char c : s) {
+        if (c != ' ' && c != '\t') return false;
+    }
+    return true;
+}
+
+std::string UpperAscii(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+class Reader {
+public:
+    Reader(Drawing& drawing, const std::string& fileName, ProgressSink* progress,
+           TextEncoding encoding)
+        : d_(drawing), fileName_(fileName), progress_(progress), decoder_(encoding),
+          utf8_(encoding == TextEncoding::Utf8) {}
+
+    // Reads every pair of the open source.
+    void run(LineSource& source);
+
+private:
+    [[noreturn]] void fail(const std::string& what) const {
+        throw DxfReadError(fileName_, line_, what);
+    }
+
+    // Value conversions; each failure names the group code and the offending text.
+    double real() const {
+        double v;
+        if (!ParseReal(value_, v))
+            fail("value \"" + Shorten(value_) + "\" of group code " + std::to_string(code_) +
+                 " is not a real number");
+        return v;
+    }
+    std::int16_t small() const {
+        std::int16_t v;
+        if (!ParseSmallInt(value_, v))
+            fail("value \"" + Shorten(value_) + "\" of group code " + std::to_string(code_) +
+                 " is not an integer from -32768 to 32767");
+        return v;
+    }
+    std::string text() { return decoder_.decode(value_); }
+    std::string upperText() { return UpperAscii(text()); }
+    const std::string& layerText();
+
+    std::int16_t layerColor(const std::string& name);
+    void finishColor(std::int16_t& color, const std::string& layer, bool block);
+    void finishOpenEntity();
+    void processPair();
+    void layerTable();
+    void viewTable();
+    void blockHeader();
+    bool openEntityTakes();
+    void vertexRules();
+    void startEntity();
+
+    bool takeLine(TAcadLineBlk& r);
+    bool takeCircle(TCircleBlk& r);
+    bool takeArc(TArcBlk& r);
+    bool takeEllipse(TEllipseBlk& r);
+    bool takeSolid(TSolidBlk& r);
+    bool takeFace(TFaceBlk& r);
+    bool takePolylineHeader(TLwpBlk& r);
+    bool takeLwpolyline(TLwpBlk& r);
+    bool takeText(TTextBlk& r);
+    bool takeInsert(TInsertBlk& r);
+    bool takeDimension(TDimensionBlk& r);
+    bool takeLeader(TLeaderBlk& r);
+    bool takePoint(int base, TAcadPoint& p);
+
+    Drawing& d_;
+    const std::string& fileName_;
+    ProgressSink* progress_;
+    TextDecoder decoder_;
+    bool utf8_;
+
+    // The current pair.
+    int code_ = 0;
+    std::string_view value_;
+    long line_ = 0;
+
+    // Section and table flags.
+    bool inBlocks_ = false;
+    bool inEntities_ = false;
+    bool inBlockHeader_ = false;
+    bool inBlockBody_ = false;
+    bool inTable_ = false;
+    bool inLayerTable_ = false;
+    bool inLayerRecord_ = false;
+    bool inViewTable_ = false;
+    bool inViewRecord_ = false;
+
+    // The open entity.
+    Kind kind_ = Kind::None;
+    bool block_ = false;
+    // ACAD_TABLE is kept as the insert of its block; its table data after the block-reference
+    // part is not read.
+    bool tableData_ = false;
+
+    // Polylines: vertex mode, the current header and whether its current vertex exists yet.
+    bool vertexMode_ = false;
+    bool polylineInBlock_ = false;
+    bool hasVertex_ = false;
+    int leaderVertex_ = -1;
+    // The undecoded text of the open TEXT, ATTRIB or MTEXT.
+    std::string rawText_;
+
+    // First index of each layer name, so that colour lookups do not walk the layer table.
+    std::unordered_map<std::string, std::size_t> layerIndex_;
+    std::size_t layersIndexed_ = 0;
+    // The last layer value decoded, which the next entity usually repeats.
+    std::string lastLayerRaw_;
+    std::string lastLayer_;
+
+};
+
+const std::string& Reader::layerText() {
+    if (value_ != lastLayerRaw_) {
+        lastLayerRaw_.assign(value_);
+        decoder_.decodeInto(value_, lastLayer_);
+    }
+    return lastLayer_;
+}
+
+std::int16_t Reader::layerColor(const std::string& name) {
+    for (; layersIndexed_ < d_.LayerAry.size(); ++layersIndexed_)
+        layerIndex_.emplace(d_.LayerAry[layersIndexed_].Name, layersIndexed_);
+    const auto found = layerIndex_.find(name);
+    if (found != layerIndex_.end()) return d_.LayerAry[found->second].color;
+    return GetLayerColor(d_, name);
+}
+
+// By-layer takes the layer's colour; inside a block definition, layer "0" and by-block take the
+// colour of the entity's own layer, so block definitions are coloured once, when read.
+void Reader::finishColor(std::int16_t& color, const std::string& layer, bool block) {
+    if (color == ColorByLayer) color = layerColor(layer);
+    if (block && (layer == "0" || color == ColorByBlock)) color = layerColor(layer);
+}
+
+void Reader::run(LineSource& source) {
+    if (utf8_) source.skipUtf8Bom();
+    if (progress_) {
+        progress_->setPosition(0);
+        progress_->setMaximum(50);
+    }
+    const long long estimate = source.size() * 65 / 1024;
+    const long long step = estimate / 50 + 1;
+    long long pairs = 0;
+
+    while (!source.atEnd()) {
+        const std::string_view codeLine = source.next();
+        const long codeLineNumber = source.lineNumber();
+        std::string codeCopy;
+        // The value line may refill the buffer: keep the code line only when it is needed.
+        int code = 0;
+        const bool codeOk = ParseGroupCode(codeLine, code);
+        if (!codeOk) codeCopy.assign(codeLine);
+        value_ = source.next();
+        ++pairs;
+        if (progress_ && pairs % step == 0) progress_->setPosition(progress_->position() + 1);
+        if (!codeOk) {
+            // Blank lines after the last pair end the file; anywhere else they are an error.
+            if (IsBlank(codeCopy) && IsBlank(value_)) {
+                bool restBlank = true;
+                while (!source.atEnd()) {
+                    if (!IsBlank(source.next())) {
+                        restBlank = false;
+                        break;
+                    }
+                }
+                if (restBlank) break;
+            }
+            line_ = codeLineNumber;
+            if (codeLineNumber == 1 && codeCopy.rfind("AutoCAD Binary DXF", 0) == 0)
+                fail("this is a binary DXF file, which is read only after conversion");
+            fail("expected a group code (an integer), found \"" + Shorten(codeCopy) + "\"");
+        }
+        code_ = code;
+        line_ = source.lineNumber();
+        processPair();
+    }
+}
+
+void Reader::processPair() {
+    const bool zero = code_ == 0;
+    if (zero && kind_ != Kind::None) finishOpenEntity();
+
+    if (inLayerTable_) layerTable();
+    if (inViewTable_) viewTable();
+
+    if (inTable_ && code_ == 2) {
+        if (value_ == "LAYER") inLayerTable_ = true;
+        else if (value_ == "VIEW") inViewTable_ = true;
+    }
+
+    bool endBlk = false;
+    if (zero) {
+        if (value_ == "TABLE") {
+            inTable_ = true;
+        } else if (value_ == "ENDBLK") {
+            inBlockBody_ = false;
+            endBlk = true;
+        } else if (value_ == "ENDSEC") {
+            inBlocks_ = inEntities_ = inBlockBody_ = false;
+        }
+    }
+
+    if (inBlockHeader_) {
+        if (zero) {
+            // The pair that ends the header is the body's first pair; an ENDBLK right after the
+            // header leaves the block empty.
+            inBlockHeader_ = false;
+            inBlockBody_ = !endBlk;
+        } else {
+            blockHeader();
+        }
+    }
+
+    if (inBlockBody_ || inEntities_) {
+        if (!(kind_ != Kind::None && openEntityTakes()) && vertexMode_) vertexRules();
+        if (zero) startEntity();
+    }
+
+    if (inBlocks_ && zero && value_ == "BLOCK") {
+        d_.BlockAry.emplace_back();
+        inBlockHeader_ = true;
+    }
+
+    if (code_ == 2) {
+        if (value_ == "BLOCKS" && !inBlocks_) inBlocks_ = true;
+        else if (value_ == "ENTITIES" && !inEntities_) inEntities_ = true;
+    }
+}
+
+void Reader::layerTable() {
+    if (inLayerRecord_) {
+        TLayer& layer = d_.LayerAry.back();
+        switch (code_) {
+        case 2:
+            layer.Name = text();
+            // The name index may hold this record under its old name.
+            layerIndex_.clear();
+            layersIndexed_ = 0;
+            break;
+        case 6:
+            layer.ltype = upperText();
+            break;
+        case 70:
+            layer.code70 = small();
+            break;
+        case 62:
+            layer.color = small();
+            if (layer.color < 0) layer.visible = false;
+            break;
+        default:
+            break;
+        }
+    }
+    if (code_ != 0) return;
+    inLayerRecord_ = false;
+    if (value_ == "ENDTAB") {
+        inLayerTable_ = inTable_ = false;
+    } else if (value_ == "LAYER") {
+        d_.LayerAry.emplace_back();
+        inLayerRecord_ = true;
+    }
+}
+
+void Reader::viewTable() {
+    if (inViewRecord_) {
+        TViewTbl& view = d_.ViewAry.back();
+        switch (code_) {
+        case 2:
+            view.name = text();
+            break;
+        case 10:
+            view.center.x = real();
+            break;
+        case 20:
+            view.center.y = real();
+            break;
+        case 40:
+            view.height = real();
+            break;
+        case 41:
+            view.width = real();
+            break;
+        case 70:
+            view.code70 = small();
+            break;
+        default:
+            break;
+        }
+    }
+    if (code_ != 0) return;
+    inViewRecord_ = false;
+    if (value_ == "VIEW") {
+        d_.ViewAry.emplace_back();
+        inViewRecord_ = true;
+    }
+}
+
+void Reader::blockHeader() {
+    TBlockBlk& block = d_.BlockAry.back();
+    switch (code_) {
+    case 2:
+        block.name = text();
+        break;
+    case 8:
+        block.layer = layerText();
+        break;
+    case 6:
+        block.ltype = upperText();
+        break;
+    case 10:
+        block.base.x = real();
+        break;
+    case 20:
+        block.base.y = real();
+        break;
+    case 30:
+        block.base.z = real();
+        break;
+    default:
+        break;
+    }
+}
+
+void Reader::startEntity() {
+    const std::string_view v = value_;
+    const bool block = inBlockBody_;
+    Kind kind = Kind::None;
+    if (v == "LINE") kind = Kind::Line;
+    else if (v == "CIRCLE") kind = Kind::Circle;
+    else if (v == "ARC") kind = Kind::Arc;
+    else if (v == "TEXT" || v == "ATTRIB" || v == "MTEXT") kind = Kind::Text;
+    else if (v == "LWPOLYLINE") kind = Kind::Lwpolyline;
+    else if (v == "POLYLINE") kind = Kind::PolylineHeader;
+    else if (v == "INSERT" || v == "ACAD_TABLE") kind = Kind::Insert;
+    else if (v == "ELLIPSE" && !block) kind = Kind::Ellipse;
+    else if (v == "SOLID" && block) kind = Kind::Solid;
+    else if (v == "3DFACE" && !block) kind = Kind::Face;
+    else if (v == "DIMENSION" && !block) kind = Kind::Dimension;
+    else if (v == "LEADER" && !block) kind = Kind::Leader;
+    if (kind == Kind::None) return;
+
+    kind_ = kind;
+    block_ = block;
+    tableData_ = false;
+    static const std::string modelOwner;
+    const std::string& bname = block ? d_.BlockAry.back().name : modelOwner;
+    switch (kind) {
+    case Kind::Line:
+        (block ? d_.BlkLineAry : d_.LineAry).emplace_back().bname = bname;
+        break;
+    case Kind::Circle:
+        (block ? d_.BlkCircleAry : d_.CircleAry).emplace_back().bname = bname;
+        break;
+    case Kind::Arc:
+        (block ? d_.BlkArcAry : d_.ArcAry).emplace_back().bname = bname;
+        break;
+    case Kind::Text: {
+        TTextBlk& t = (block ? d_.BlkTextAry : d_.TextAry).emplace_back();
+        t.bname = bname;
+        rawText_.clear();
+        t.mtflag = v == "MTEXT";
+        break;
+    }
+    case Kind::Lwpolyline:
+    case Kind::PolylineHeader: {
+        auto& headers = block ? d_.BlkLwpAry : d_.LwpAry;
+        TLwpBlk& h = headers.emplace_back();
+        h.bname = bname;
+        h.ihand = static_cast<std::int32_t>(headers.size() - 1);
+        polylineInBlock_ = block;
+        hasVertex_ = false;
+        break;
+    }
+    case Kind::Insert:
+        (block ? d_.BlkInsertAry : d_.InsertAry).emplace_back().bname = bname;
+        break;
+    case Kind::Ellipse:
+        d_.EllipseAry.emplace_back();
+        break;
+    case Kind::Solid:
+        d_.SolidAry.emplace_back().bname = bname;
+        break;
+    case Kind::Face:
+        d_.FaceAry.emplace_back();
+        break;
+    case Kind::Dimension:
+        d_.DimensionAry.emplace_back();
+        break;
+    case Kind::Leader:
+        d_.LeaderAry.emplace_back();
+        leaderVertex_ = -1;
+        break;
+    case Kind::None:
+        break;
+    }
+}
+
+void Reader::finishOpenEntity() {
+    const bool b = block_;
+    switch (kind_) {
+    case Kind::Line: {
+        TAcadLineBlk& r = (b ? d_.BlkLineAry : d_.LineAry).back();
+        finishColor(r.color, r.layer, b);
+        break;
+    }
+    case Kind::Circle: {
+        TCircleBlk& r = (b ? d_.BlkCircleAry : d_.CircleAry).back();
+        finishColor(r.color, r.layer, b);
+        break;
+    }
+    case Kind::Arc: {
+        TArcBlk& r = (b ? d_.BlkArcAry : d_.ArcAry).back();
+        finishColor(r.color, r.layer, b);
+        break;
+    }
+    case Kind::Ellipse:
+        finishColor(d_.EllipseAry.back().color, d_.EllipseAry.back().layer, false);
+        break;
+    case Kind::Solid:
+        finishColor(d_.SolidAry.back().color, d_.SolidAry.back().layer, true);
+        break;
+    case Kind::Face:
+        finishColor(d_.FaceAry.back().color, d_.FaceAry.back().layer, false);
+        break;
+    case Kind::Lwpolyline:
+        // Its colour was settled at each vertex.
+        break;
+    case Kind::PolylineHeader: {
+        TLwpBlk& h = (b ? d_.BlkLwpAry : d_.LwpAry).back();
+        finishColor(h.color, h.layer, b);
+        if (value_ == "VERTEX") vertexMode_ = true;
+        break;
+    }
+    case Kind::Text: {
+        // A text that ends empty is dropped.
+        auto& texts = b ? d_.BlkTextAry : d_.TextAry;
+        if (rawText_.empty()) {
+            texts.pop_back();
+        } else {
+            decoder_.decodeInto(rawText_, texts.back().str);
+            finishColor(texts.back().color, texts.back().layer, b);
+        }
+        break;
+    }
+    case Kind::Insert: {
+        TInsertBlk& r = (b ? d_.BlkInsertAry : d_.InsertAry).back();
+        finishColor(r.color, r.layer, b);
+        break;
+    }
+    case Kind::Dimension:
+        finishColor(d_.DimensionAry.back().color, d_.DimensionAry.back().layer, false);
+        break;
+    case Kind::Leader:
+        finishColor(d_.LeaderAry.back().color, d_.LeaderAry.back().layer, false);
+        leaderVertex_ = -1;
+        break;
+    case Kind::None:
+        break;
+    }
+    kind_ = Kind::None;
+}
+
+// Codes 10/20/30 (base 10), 11/21/31 (base 11) and so on fill x, y and z of one point.
+bool Reader::takePoint(int base, TAcadPoint& p) {
+    if (code_ == base) p.x = real();
+    else if (code_ == base + 10) p.y = real();
+    else if (code_ == base + 20) p.z = real();
+    else return false;
+    return true;
+}
+
+bool Reader::openEntityTakes() {
+    const bool b = block_;
+    switch (kind_) {
+    case Kind::Line:
+        return takeLine((b ? d_.BlkLineAry : d_.LineAry).back());
+    case Kind::Circle:
+        return takeCircle((b ? d_.BlkCircleAry : d_.CircleAry).back());
+    case Kind::Arc:
+        return takeArc((b ? d_.BlkArcAry : d_.ArcAry).back());
+    case Kind::Ellipse:
+        return takeEllipse(d_.EllipseAry.back());
+    case Kind::Solid:
+        return takeSolid(d_.SolidAry.back());
+    case Kind::Face:
+        return takeFace(d_.FaceAry.back());
+    case Kind::Lwpolyline:
+        return takeLwpolyline((b ? d_.BlkLwpAry : d_.LwpAry).back());
+    case Kind::PolylineHeader:
+        return takePolylineHeader((b ? d_.BlkLwpAry : d_.LwpAry).back());
+    case Kind::Text:
+        return takeText((b ? d_.BlkTextAry : d_.TextAry).back());
+    case Kind::Insert:
+        return takeInsert((b ? d_.BlkInsertAry : d_.InsertAry).back());
+    case Kind::Dimension:
+        return takeDimension(d_.DimensionAry.back());
+    case Kind::Leader:
+        return takeLeader(d_.LeaderAry.back());
+    case Kind::None:
+        return false;
+    }
+    return false;
+}
+
+bool Reader::takeLine(TAcadLineBlk& r) {
+    switch (code_) {
+    case 8:
+        r.layer = layerText();
+        return true;
+    case 6:
+        r.ltype = upperText();
+        return true;
+    case 62:
+        r.color = small();
+        return true;
+    case 67:
+        // Paper-space lines are kept apart from the model like every other kind.
+        r.code67 = small();
+        return true;
+    default:
+        return takePoint(10, r.st) || takePoint(11, r.ed);
+    }
+}
+
+bool Reader::takeCircle(TCircleBlk& r) {
+    switch (code_) {
+    case 8:
+        r.layer = layerText();
+        return true;
+    case 6:
+        r.ltype = upperText();
+        return true;
+    case 62:
+        r.color = small();
+        return true;
+    case 67:
+        r.code67 = small();
+        return true;
+    case 40:
+        r.hankei = real();
+        return true;
+    default:
+        return takePoint(10, r.center) || takePoint(210, r.code210);
+    }
+}
+
+bool Reader::takeArc(TArcBlk& r) {
+    switch (code_) {
+    case 8:
+        r.layer = layerText();
+        return true;
+    case 6:
+        r.ltype = upperText();
+        return true;
+    case 62:
+        r.color = small();
+        return true;
+    case 67:
+        r.code67 = small();
+        return true;
+    case 40:
+        r.hankei = real();
+        return true;
+    case 50:
+        r.st = real();
+        return true;
+    case 51:
+        r.ed = real();
+        return true;
+    default:
+        return takePoint(10, r.center) || takePoint(210, r.code210);
+    }
+}
+
+bool Reader::takeEllipse(TEllipseBlk& r) {
+    switch (code_) {
+    case 8:
+        r.layer = layerText();
+        return true;
+    case 6:
+        r.ltype = upperText();
+        return true;
+    case 62:
+        r.color = small();
+        return true;
+    case 40:
+        r.henpei = real();
+        return true;
+    case 41:
+        r.kaisi = real();
+        return true;
+    case 42:
+        r.owari = real();
+        return true;
+    default:
+        return takePoint(10, r.center) || takePoint(11, r.endpoint) ||
+               takePoint(210, r.code210);
+    }
+}
+
+bool Reader::takeSolid(TSolidBlk& r) {
+    switch (code_) {
+    case 8:
+        r.layer = layerText();
+        return true;
+    case 6:
+        r.ltype = upperText();
+        return true;
+    default:
+        return takePoint(10, r.p1) || takePoint(11, r.p2) || takePoint(12, r.p3) ||
+               takePoint(13, r.p4);
+    }
+}
+
+bool Reader::takeFace(TFaceBlk& r) {
+    switch (code_) {
+    case 8:
+        r.layer = layerText();
+        return true;
+    case 6:
+        r.ltype = upperText();
+        return true;
+    case 62:
+        r.color = small();
+        return true;
+    case 67:
+        r.code67 = small();
+        return true;
+    case 70:
+        r.code70 = small();
+        return true;
+    case 13:
+        r.count = 4;
+        return takePoint(13, r.pt[3]);
+    default:
+        return takePoint(10, r.pt[0]) || takePoint(11, r.pt[1]) || takePoint(12, r.pt[2]) ||
+               takePoint(13, r.pt[3]);
+    }
+}
+
+bool Reader::takePolylineHeader(TLwpBlk& r) {
+    switch (code_) {
+    case 8:
+        r.layer = layerText();
+        return true;
+    case 6:
+        r.ltype = upperText();
+        return true;
+    case 38:
+        r.code38 = real();
+        return true;
+    case 62:
+        r.color = small();
+        return true;
+    case 67:
+        r.code67 = small();
+        return true;
+    case 70:
+        r.code70 = small();
+        return true;
+    case 71:
+        r.code71 = small();
+        return true;
+    case 72:
+        r.code72 = small();
+        return true;
+    case 73:
+        r.code73 = small();
+        return true;
+    case 74:
+        r.code74 = small();
+        return true;
+    default:
+        return takePoint(210, r.code210);
+    }
+}
+
+bool Reader::takeLwpolyline(TLwpBlk& r) {
+    auto& vertices = block_ ? d_.BlkLwpEleAry : d_.LwpEleAry;
+    switch (code_) {
+    case 10: {
+        finishColor(r.color, r.layer, block_);
+        TLwpEle& v = vertices.emplace_back();
+        v.ihand = r.ihand;
+        v.code10.x = real();
+        v.code10.z = r.code38;
+        hasVertex_ = true;
+        return true;
+    }
+    case 20:
+        // A coordinate before the first vertex has no vertex to belong to.
+        if (hasVertex_) vertices.back().code10.y = real();
+        return true;
+    case 42:
+        if (hasVertex_) vertices.back().code42 = real();
+        return true;
+    default:
+        return takePolylineHeader(r);
+    }
+}
+
+void Reader::vertexRules() {
+    auto& vertices = polylineInBlock_ ? d_.BlkLwpEleAry : d_.LwpEleAry;
+    switch (code_) {
+    case 0:
+        if (value_ == "SEQEND") vertexMode_ = false;
+        break;
+    case 10: {
+        const auto& headers = polylineInBlock_ ? d_.BlkLwpAry : d_.LwpAry;
+        TLwpEle& v = vertices.emplace_back();
+        v.ihand = headers.back().ihand;
+        v.code10.x = real();
+        hasVertex_ = true;
+        break;
+    }
+    case 20:
+        if (hasVertex_) vertices.back().code10.y = real();
+        break;
+    case 30:
+        if (hasVertex_) vertices.back().code10.z = real();
+        break;
+    case 42:
+        if (hasVertex_) vertices.back().code42 = real();
+        break;
+    default:
+        break;
+    }
+}
+
+bool Reader::takeText(TTextBlk& r) {
+    switch (code_) {
+    case 8:
+        r.layer = layerText();
+        return true;
+    case 1:
+    case 3:
+        // The chunks are joined before decoding: a writer may cut a long text inside a
+        // multi-byte character.
+        rawText_.append(value_);
+        return true;
+    case 40:
+        r.code40 = real();
+        return true;
+    case 41:
+        r.code41 = real();
+        return true;
+    case 50:
+        r.code50 = real();
+        return true;
+    case 62:
+        r.color = small();
+        return true;
+    case 67:
+        r.code67 = small();
+        return true;
+    case 70:
+        r.code70 = small();
+        return true;
+    case 71:
+        r.code71 = small();
+        return true;
+    case 72:
+        r.code72 = small();
+        return true;
+    case 73:
+    case 74:
+        r.code73 = small();
+        return true;
+    default:
+        return takePoint(10, r.pt10) || takePoint(11, r.pt11) || takePoint(210, r.code210);
+    }
+}
+
+bool Reader::takeInsert(TInsertBlk& r) {
+    if (tableData_) return false;
+    switch (code_) {
+    case 100:
+        // An ACAD_TABLE's own data follows its block-reference part; codes 40 to 43 mean other
+        // things there.
+        if (value_ == "AcDbTable") tableData_ = true;
+        return false;
+    case 8:
+        r.layer = layerText();
+        return true;
+    case 6:
+        r.ltype = upperText();
+        return true;
+    case 2:
+        r.name = text();
+        return true;
+    case 41:
+        r.scale.x = real();
+        return true;
+    case 42:
+        r.scale.y = real();
+        return true;
+    case 43:
+        r.scale.z = real();
+        return true;
+    case 50:
+        r.rotate = real();
+        return true;
+    case 62:
+        r.color = small();
+        return true;
+    case 66:
+        r.code66 = small();
+        return true;
+    case 67:
+        r.code67 = small();
+        return true;
+    default:
+        return takePoint(10, r.base);
+    }
+}
+
+bool Reader::takeDimension(TDimensionBlk& r) {
+    switch (code_) {
+    case 8:
+        r.layer = layerText();
+        return true;
+    case 6:
+        r.ltype = upperText();
+        return true;
+    case 2:
+        r.dimblkName = text();
+        return true;
+    case 40:
+        r.code40 = real();
+        return true;
+    case 50:
+        r.code50 = real();
+        return true;
+    case 51:
+        r.code51 = real();
+        return true;
+    case 70:
+        r.dimtype = small();
+        return true;
+    case 62:
+        r.color = small();
+        return true;
+    case 67:
+        r.code67 = small();
+        return true;
+    default:
+        return takePoint(10, r.p0) || takePoint(11, r.p1) || takePoint(12, r.p2) ||
+               takePoint(13, r.p3) || takePoint(14, r.p4) || takePoint(15, r.P5) ||
+               takePoint(16, r.P6) || takePoint(210, r.code210);
+    }
+}
+
+bool Reader::takeLeader(TLeaderBlk& r) {
+    switch (code_) {
+    case 8:
+        r.layer = layerText();
+        return true;
+    case 6:
+        r.ltype = upperText();
+        return true;
+    case 41:
+        r.code41 = real();
+        return true;
+    case 76:
+        r.code76 = small();
+        leaderVertex_ = 0;
+        return true;
+    default:
+        break;
+    }
+    if (leaderVertex_ < r.code76) {
+        TAcadPoint* vertex = nullptr;
+        if (leaderVertex_ == 0) vertex = &r.p1;
+        else if (leaderVertex_ == 1) vertex = &r.p2;
+        else if (leaderVertex_ == 2) vertex = &r.p3;
+        if (code_ == 10 || code_ == 20 || code_ == 30) {
+            const double v = real();
+            if (vertex) {
+                if (code_ == 10) vertex->x = v;
+                else if (code_ == 20) vertex->y = v;
+                else vertex->z = v;
+            }
+            if (code_ == 30) ++leaderVertex_;
+            return true;
+        }
+        return false;
+    }
+    // Every vertex is read: the leader's remaining pairs are not.
+    finishOpenEntity();
+    return false;
+}
+
+} // namespace
+
+void ReadDxfFile(Drawing& drawing, const std::string& fileName, ProgressSink* progress,
+                 MessageSink* messages, std::string& status, TextEncoding encoding) {
+    status.clear();
+    drawing.clear();
+    Reader reader(drawing, fileName, progress, encoding);
+
+    struct stat st {};
+    if (::stat(fileName.c_str(), &st) == 0) {
+        std::unique_ptr<LineSource> source;
+        try {
+            source = std::make_unique<LineSource>(fileName);
+            reader.run(*source);
+        } catch (const InputFailure&) {
+            if (messages) messages->showMessage(FileInUseText, FileInUseCaption);
+            status = "busy";
+        } catch (const LineTooLong& e) {
+            throw DxfReadError(fileName, source->lineNumber(), e.what());
+        }
+    }
+
+    if (drawing.LayerAry.empty()) {
+        TLayer layer;
+        layer.Name = "0";
+        drawing.LayerAry.push_back(std::move(layer));
+    }
+    if (progress) progress->setPosition(0);
+}
+
+} // namespace orvanta

@@ -1,0 +1,60 @@
+// Line-by-line reading of a file in large blocks, for the DXF reader and the version probe.
+#pragma once
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvanta {
+
+// An input/output failure while reading (not malformed content).
+class InputFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A line longer than LineSource::MaxLineLength: no DXF writer produces one, and keeping it would
+// let a hostile file take unbounded memory.
+class LineTooLong : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class LineSource {
+public:
+    static constexpr std::size_t MaxLineLength = 16u << 20;
+
+    // Opens the file; throws InputFailure when it cannot be opened.
+    explicit LineSource(const std::string& fileName);
+    ~LineSource();
+    LineSource(const LineSource&) = delete;
+    LineSource& operator=(const LineSource&) = delete;
+
+    // The file's size in bytes when opened.
+    long long size() const { return size_; }
+    // True when every byte has been consumed.
+    bool atEnd();
+    // The next line without its terminator (CR, LF or CR LF); an empty line at the end. The view
+    // stays valid until the next call.
+    std::string_view next();
+    // Number of the line last returned, from 1.
+    long lineNumber() const { return lineNumber_; }
+    // Skips a leading byte-order mark "EF BB BF" (UTF-8 files only).
+    void skipUtf8Bom();
+
+private:
+    // Reads more bytes behind the unread ones; false at the end of the file.
+    bool fill();
+
+    int fd_ = -1;
+    long long size_ = 0;
+    std::vector<char> buffer_;
+    std::size_t begin_ = 0; // first unread byte
+    std::size_t end_ = 0;   // one past the last byte read
+    bool eof_ = false;
+    long lineNumber_ = 0;
+};
+
+} // namespace orvanta

@@ -1,0 +1,41 @@
+#include "model/AcadDxfUnit.h"
+
+namespace orvanta {
+
+void Drawing::clear() { *this = Drawing(); }
+
+std::array<TableCount, 13> TableCounts(const Drawing& d) {
+    return {{
+        {"Layer", d.LayerAry.size()},
+        {"Line", d.LineAry.size()},
+        {"Polyline", d.LwpAry.size()},
+        {"Circle", d.CircleAry.size()},
+        {"Arc", d.ArcAry.size()},
+        {"Text", d.TextAry.size()},
+        {"Ellipse", d.EllipseAry.size()},
+        {"3DFace", d.FaceAry.size()},
+        {"Insert", d.InsertAry.size()},
+        {"Block", d.BlockAry.size()},
+        {"Dimension", d.DimensionAry.size()},
+        {"Leader", d.LeaderAry.size()},
+        {"View", d.ViewAry.size()},
+    }};
+}
+
+void SetAcadPoint(TAcadPoint& p, double x, double y, double z) {
+    p.x = x;
+    p.y = y;
+    p.z = z;
+}
+
+std::int16_t GetLayerColor(Drawing& drawing, const std::string& name) {
+    for (const TLayer& layer : drawing.LayerAry) {
+        if (layer.Name == name) return layer.color;
+    }
+    TLayer layer;
+    layer.Name = name;
+    drawing.LayerAry.push_back(std::move(layer));
+    return DefaultLayerColor;
+}
+
+} // namespace orvanta

@@ -1,0 +1,47 @@
+#include "model/AcadDxfUnit.h"
+
+#include <gtest/gtest.h>
+
+namespace orvanta {
+namespace {
+
+TEST(GetLayerColor, FindsTheFirstLayerOfThatExactName) {
+    Drawing d;
+    d.LayerAry.push_back({"Wall", 3});
+    d.LayerAry.push_back({"wall", 5});
+    d.LayerAry.push_back({"Wall", 6});
+    d.LayerAry.push_back({"Off", -3});
+    EXPECT_EQ(GetLayerColor(d, "Wall"), 3);
+    EXPECT_EQ(GetLayerColor(d, "wall"), 5);
+    EXPECT_EQ(GetLayerColor(d, "Off"), -3);
+    EXPECT_EQ(d.LayerAry.size(), 4u);
+}
+
+TEST(GetLayerColor, AppendsAnUnknownNameAsVisibleColourSeven) {
+    Drawing d;
+    d.LayerAry.push_back({"WALL", 2});
+    EXPECT_EQ(GetLayerColor(d, "Wall"), 7);
+    EXPECT_EQ(GetLayerColor(d, ""), 7);
+    ASSERT_EQ(d.LayerAry.size(), 3u);
+    EXPECT_EQ(d.LayerAry[1].Name, "Wall");
+    EXPECT_EQ(d.LayerAry[1].ltype, "CONTINUOUS");
+    EXPECT_TRUE(d.LayerAry[1].visible);
+    EXPECT_EQ(d.LayerAry[2].Name, "");
+    // The new layer is found by the next lookup instead of being added again.
+    EXPECT_EQ(GetLayerColor(d, "Wall"), 7);
+    EXPECT_EQ(d.LayerAry.size(), 3u);
+}
+
+TEST(Drawing, ClearEmptiesEveryTableAndTheExtents) {
+    Drawing d;
+    d.LineAry.emplace_back();
+    d.BlkTextAry.emplace_back();
+    d.ExtMax = {1, 2, 3};
+    d.clear();
+    EXPECT_TRUE(d.LineAry.empty());
+    EXPECT_TRUE(d.BlkTextAry.empty());
+    EXPECT_EQ(d.ExtMax.x, 0);
+}
+
+} // namespace
+} // namespace orvanta

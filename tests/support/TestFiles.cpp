@@ -1,0 +1,56 @@
+#include "support/TestFiles.h"
+
+#include <atomic>
+#include <fstream>
+#include <unistd.h>
+
+namespace orvanta::test {
+
+TempDir::TempDir() {
+    static std::atomic<int> serial{0};
+    path_ = std::filesystem::temp_directory_path() /
+            ("orvanta-test-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
+    std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempDir::write(const std::string& name, const std::string& bytes) const {
+    const auto file = path_ / name;
+    std::ofstream out(file, std::ios::binary);
+    out << bytes;
+    return file.string();
+}
+
+std::string Dxf(std::initializer_list<const char*> lines) {
+    std::string out;
+    for (const char* line : lines) {
+        out += line;
+        out += '\n';
+    }
+    return out;
+}
+
+Drawing ReadText(const std::string& dxf, TextEncoding encoding) {
+    TempDir dir;
+    const std::string file = dir.write("t.dxf", dxf);
+    Drawing drawing;
+    std::string status;
+    ReadDxfFile(drawing, file, nullptr, nullptr, status, encoding);
+    return drawing;
+}
+
+std::filesystem::path SourcePath(const std::string& relative) {
+    return std::filesystem::path(ORVANTA_SOURCE_DIR) / relative;
+}
+
+std::filesystem::path SharedSamples() {
+    const std::filesystem::path path(ORVANTA_SHARED_SAMPLES);
+    std::error_code error;
+    return std::filesystem::is_directory(path, error) ? path : std::filesystem::path();
+}
+
+} // namespace orvanta::test
