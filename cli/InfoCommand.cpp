@@ -14,7 +14,7 @@ namespace {
 
 // Collects what the reader would show in a message box, to print it as the file's error.
 class CollectedMessages : public MessageSink {
-public:
+  public:
     void showMessage(const std::string& text, const std::string&) override { last = text; }
     std::string last;
 };
@@ -81,11 +81,13 @@ int InfoCommand(const std::vector<std::string>& args) {
     bool json = false;
     std::vector<std::string> files;
     for (const std::string& arg : args) {
-        if (arg == "--json") json = true;
+        if (arg == "--json")
+            json = true;
         else if (arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "orvanta-cli info: unknown option \"%s\"\n", arg.c_str());
             return 2;
-        } else files.push_back(arg);
+        } else
+            files.push_back(arg);
     }
     if (files.empty()) {
         std::fprintf(stderr, "usage: orvanta-cli info [--json] FILE...\n");

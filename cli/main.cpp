@@ -8,9 +8,8 @@
 
 namespace {
 
-const char* const Usage =
-    "usage: orvanta-cli info [--json] FILE...\n"
-    "  info    print the version and the record counts of each DXF file\n";
+const char* const Usage = "usage: orvanta-cli info [--json] FILE...\n"
+                          "  info    print the version and the record counts of each DXF file\n";
 
 } // namespace
 

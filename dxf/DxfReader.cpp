@@ -42,12 +42,13 @@ bool IsBlank(std::string_view s) {
 }
 
 std::string UpperAscii(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
 class Reader {
-public:
+  public:
     Reader(Drawing& drawing, const std::string& fileName, ProgressSink* progress,
            TextEncoding encoding)
         : d_(drawing), fileName_(fileName), progress_(progress), decoder_(encoding),
@@ -56,7 +57,7 @@ public:
     // Reads every pair of the open source.
     void run(LineSource& source);
 
-private:
+  private:
     [[noreturn]] void fail(const std::string& what) const {
         throw DxfReadError(fileName_, line_, what);
     }
@@ -148,7 +149,6 @@ private:
     // The last layer value decoded, which the next entity usually repeats.
     std::string lastLayerRaw_;
     std::string lastLayer_;
-
 };
 
 const std::string& Reader::layerText() {
@@ -208,8 +208,8 @@ void Reader::run(LineSource& source) {
                 if (restBlank) break;
             }
             line_ = codeLineNumber;
-            if (codeLineNumber == 1 && codeCopy.rfind("AutoCAD Binary DXF", 0) == 0)
-                fail("this is a binary DXF file, which is read only after conversion");
+            if (codeLineNumber == 1 && codeCopy.rfind(BinaryDxfSentinel, 0) == 0)
+                fail(BinaryDxfMessage);
             fail("expected a group code (an integer), found \"" + Shorten(codeCopy) + "\"");
         }
         code_ = code;
@@ -226,8 +226,10 @@ void Reader::processPair() {
     if (inViewTable_) viewTable();
 
     if (inTable_ && code_ == 2) {
-        if (value_ == "LAYER") inLayerTable_ = true;
-        else if (value_ == "VIEW") inViewTable_ = true;
+        if (value_ == "LAYER")
+            inLayerTable_ = true;
+        else if (value_ == "VIEW")
+            inViewTable_ = true;
     }
 
     bool endBlk = false;
@@ -264,8 +266,10 @@ void Reader::processPair() {
     }
 
     if (code_ == 2) {
-        if (value_ == "BLOCKS" && !inBlocks_) inBlocks_ = true;
-        else if (value_ == "ENTITIES" && !inEntities_) inEntities_ = true;
+        if (value_ == "BLOCKS" && !inBlocks_)
+            inBlocks_ = true;
+        else if (value_ == "ENTITIES" && !inEntities_)
+            inEntities_ = true;
     }
 }
 
@@ -367,18 +371,30 @@ void Reader::startEntity() {
     const std::string_view v = value_;
     const bool block = inBlockBody_;
     Kind kind = Kind::None;
-    if (v == "LINE") kind = Kind::Line;
-    else if (v == "CIRCLE") kind = Kind::Circle;
-    else if (v == "ARC") kind = Kind::Arc;
-    else if (v == "TEXT" || v == "ATTRIB" || v == "MTEXT") kind = Kind::Text;
-    else if (v == "LWPOLYLINE") kind = Kind::Lwpolyline;
-    else if (v == "POLYLINE") kind = Kind::PolylineHeader;
-    else if (v == "INSERT" || v == "ACAD_TABLE") kind = Kind::Insert;
-    else if (v == "ELLIPSE" && !block) kind = Kind::Ellipse;
-    else if (v == "SOLID" && block) kind = Kind::Solid;
-    else if (v == "3DFACE" && !block) kind = Kind::Face;
-    else if (v == "DIMENSION" && !block) kind = Kind::Dimension;
-    else if (v == "LEADER" && !block) kind = Kind::Leader;
+    if (v == "LINE")
+        kind = Kind::Line;
+    else if (v == "CIRCLE")
+        kind = Kind::Circle;
+    else if (v == "ARC")
+        kind = Kind::Arc;
+    else if (v == "TEXT" || v == "ATTRIB" || v == "MTEXT")
+        kind = Kind::Text;
+    else if (v == "LWPOLYLINE")
+        kind = Kind::Lwpolyline;
+    else if (v == "POLYLINE")
+        kind = Kind::PolylineHeader;
+    else if (v == "INSERT" || v == "ACAD_TABLE")
+        kind = Kind::Insert;
+    else if (v == "ELLIPSE" && !block)
+        kind = Kind::Ellipse;
+    else if (v == "SOLID" && block)
+        kind = Kind::Solid;
+    else if (v == "3DFACE" && !block)
+        kind = Kind::Face;
+    else if (v == "DIMENSION" && !block)
+        kind = Kind::Dimension;
+    else if (v == "LEADER" && !block)
+        kind = Kind::Leader;
     if (kind == Kind::None) return;
 
     kind_ = kind;
@@ -504,10 +520,14 @@ void Reader::finishOpenEntity() {
 
 // Codes 10/20/30 (base 10), 11/21/31 (base 11) and so on fill x, y and z of one point.
 bool Reader::takePoint(int base, TAcadPoint& p) {
-    if (code_ == base) p.x = real();
-    else if (code_ == base + 10) p.y = real();
-    else if (code_ == base + 20) p.z = real();
-    else return false;
+    if (code_ == base)
+        p.x = real();
+    else if (code_ == base + 10)
+        p.y = real();
+    else if (code_ == base + 20)
+        p.z = real();
+    else
+        return false;
     return true;
 }
 
@@ -635,8 +655,7 @@ bool Reader::takeEllipse(TEllipseBlk& r) {
         r.owari = real();
         return true;
     default:
-        return takePoint(10, r.center) || takePoint(11, r.endpoint) ||
-               takePoint(210, r.code210);
+        return takePoint(10, r.center) || takePoint(11, r.endpoint) || takePoint(210, r.code210);
     }
 }
 
@@ -912,15 +931,21 @@ bool Reader::takeLeader(TLeaderBlk& r) {
     }
     if (leaderVertex_ < r.code76) {
         TAcadPoint* vertex = nullptr;
-        if (leaderVertex_ == 0) vertex = &r.p1;
-        else if (leaderVertex_ == 1) vertex = &r.p2;
-        else if (leaderVertex_ == 2) vertex = &r.p3;
+        if (leaderVertex_ == 0)
+            vertex = &r.p1;
+        else if (leaderVertex_ == 1)
+            vertex = &r.p2;
+        else if (leaderVertex_ == 2)
+            vertex = &r.p3;
         if (code_ == 10 || code_ == 20 || code_ == 30) {
             const double v = real();
             if (vertex) {
-                if (code_ == 10) vertex->x = v;
-                else if (code_ == 20) vertex->y = v;
-                else vertex->z = v;
+                if (code_ == 10)
+                    vertex->x = v;
+                else if (code_ == 20)
+                    vertex->y = v;
+                else
+                    vertex->z = v;
             }
             if (code_ == 30) ++leaderVertex_;
             return true;

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "dxf/TextDecoder.h"
-#include "model/AcadDxfUnit.h"
 #include "model/Abort.h"
+#include "model/AcadDxfUnit.h"
 #include "model/Host.h"
 
 #include <string>
@@ -12,12 +12,12 @@ namespace orvanta {
 
 // A read that stopped on malformed content: names the file and the line that failed.
 class DxfReadError : public SilentAbort {
-public:
+  public:
     DxfReadError(const std::string& file, long line, const std::string& what);
     const std::string& file() const { return file_; }
     long line() const { return line_; }
 
-private:
+  private:
     std::string file_;
     long line_;
 };

@@ -27,12 +27,10 @@ struct VersionNames {
 };
 
 constexpr VersionNames Names[] = {
-    {"AC1004", "EX-\u2161", "EX-?"}, {"AC1005", "GX-\u2162", "GX-?"},
-    {"AC1006", "GX-5", "GX-3"},      {"AC1009", "R12J", "GX-5/R12J"},
-    {"AC1012", "R13J", "R13J"},      {"AC1013", "R14", "R14"},
-    {"AC1014", "R14", "R14"},        {"AC1015", "2000", "2000"},
-    {"AC1018", "2004", "2004"},      {"AC1021", "2007", "2007"},
-    {"AC1024", "2010", "2010"},      {"AC1027", "2013", "2013"},
+    {"AC1004", "EX-\u2161", "EX-?"}, {"AC1005", "GX-\u2162", "GX-?"}, {"AC1006", "GX-5", "GX-3"},
+    {"AC1009", "R12J", "GX-5/R12J"}, {"AC1012", "R13J", "R13J"},      {"AC1013", "R14", "R14"},
+    {"AC1014", "R14", "R14"},        {"AC1015", "2000", "2000"},      {"AC1018", "2004", "2004"},
+    {"AC1021", "2007", "2007"},      {"AC1024", "2010", "2010"},      {"AC1027", "2013", "2013"},
 };
 
 } // namespace
@@ -75,10 +73,13 @@ bool ReadDxfVersion(const std::string& fileName, std::string& version) {
             int code;
             if (!ParseGroupCode(codeLine, code)) {
                 // Blank lines at the very end of the file are no group code but end the scan.
-                if (codeLine.find_first_not_of(" \t") == std::string::npos && value.empty())
-                    break;
-                throw SilentAbort(fileName + ":" + std::to_string(source.lineNumber() - 1) +
-                                  ": expected a group code (an integer)");
+                if (codeLine.find_first_not_of(" \t") == std::string::npos && value.empty()) break;
+                const long line = source.lineNumber() - 1;
+                const bool binary = line == 1 && codeLine.rfind(BinaryDxfSentinel, 0) == 0;
+                throw SilentAbort(fileName + ":" + std::to_string(line) + ": " +
+                                  (binary ? std::string(BinaryDxfMessage)
+                                          : "expected a group code (an integer), found \"" +
+                                                Shorten(codeLine) + "\""));
             }
             if (inHeader && value == "$ACADVER") {
                 const std::string nextCode(source.next());
@@ -89,8 +90,10 @@ bool ReadDxfVersion(const std::string& fileName, std::string& version) {
                 break;
             }
             if (code == 2) {
-                if (value == "HEADER") inHeader = true;
-                else if (value == "ENTITIES" || value == "BLOCKS") break;
+                if (value == "HEADER")
+                    inHeader = true;
+                else if (value == "ENTITIES" || value == "BLOCKS")
+                    break;
             }
         }
     } catch (const InputFailure& e) {

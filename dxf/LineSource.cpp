@@ -1,5 +1,6 @@
 #include "dxf/LineSource.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -26,7 +27,10 @@ LineSource::LineSource(const std::string& fileName) {
 #ifdef POSIX_FADV_SEQUENTIAL
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
-    buffer_.resize(BlockSize);
+    // Small files get a small buffer: previews read many of them in a row.
+    const long long wanted = size_ + 1;
+    buffer_.resize(static_cast<std::size_t>(
+        std::clamp<long long>(wanted, 4096, static_cast<long long>(BlockSize))));
 }
 
 LineSource::~LineSource() {
@@ -77,32 +81,30 @@ std::string_view LineSource::next() {
     std::size_t scanned = 0; // bytes after begin_ already known to hold no line end
     for (;;) {
         const char* start = buffer_.data() + begin_;
-        const std::size_t available = end_ - begin_;
-        const char* lf = static_cast<const char*>(
-            std::memchr(start + scanned, '\n', available - scanned));
-        const std::size_t limit = lf ? static_cast<std::size_t>(lf - start) : available;
-        const char* cr = static_cast<const char*>(std::memchr(start + scanned, '\r',
-                                                             limit - scanned));
-        if (cr) {
-            const std::size_t length = static_cast<std::size_t>(cr - start);
-            // A CR at the very end of the buffer may be the first half of CR LF.
-            if (length + 1 == available && !eof_) {
-                scanned = length;
-                if (fill()) continue;
+        const char* const limit = buffer_.data() + end_;
+        // DXF lines are short: a plain scan beats a library search here.
+        const char* p = start + scanned;
+        while (p < limit && *p != '\n' && *p != '\r')
+            ++p;
+        if (p < limit) {
+            const std::size_t length = static_cast<std::size_t>(p - start);
+            if (*p == '\r') {
+                // A CR at the very end of the buffer may be the first half of CR LF.
+                if (p + 1 == limit && !eof_) {
+                    scanned = length;
+                    if (fill()) continue;
+                }
+                const char* after = buffer_.data() + begin_ + length + 1;
+                const std::size_t consumed =
+                    (after < buffer_.data() + end_ && *after == '\n') ? length + 2 : length + 1;
+                const std::string_view line(buffer_.data() + begin_, length);
+                begin_ += consumed;
+                return line;
             }
-            std::size_t consumed = length + 1;
-            if (length + 1 < end_ - begin_ && buffer_[begin_ + length + 1] == '\n') ++consumed;
-            const std::string_view line(buffer_.data() + begin_, length);
-            begin_ += consumed;
-            return line;
-        }
-        if (lf) {
-            const std::size_t length = limit;
-            const std::string_view line(start, length);
             begin_ += length + 1;
-            return line;
+            return std::string_view(start, length);
         }
-        scanned = available;
+        scanned = static_cast<std::size_t>(limit - start);
         if (!fill()) {
             // The last line of a file without a final line end, or an empty line at the end.
             const std::string_view line(buffer_.data() + begin_, end_ - begin_);

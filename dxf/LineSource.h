@@ -9,21 +9,26 @@
 
 namespace orvanta {
 
+// First line of a binary DXF file, which holds no text lines to read.
+constexpr std::string_view BinaryDxfSentinel = "AutoCAD Binary DXF";
+constexpr const char* BinaryDxfMessage =
+    "this is a binary DXF file, which is read only after conversion to text DXF";
+
 // An input/output failure while reading (not malformed content).
 class InputFailure : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // A line longer than LineSource::MaxLineLength: no DXF writer produces one, and keeping it would
 // let a hostile file take unbounded memory.
 class LineTooLong : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class LineSource {
-public:
+  public:
     static constexpr std::size_t MaxLineLength = 16u << 20;
 
     // Opens the file; throws InputFailure when it cannot be opened.
@@ -44,7 +49,7 @@ public:
     // Skips a leading byte-order mark "EF BB BF" (UTF-8 files only).
     void skipUtf8Bom();
 
-private:
+  private:
     // Reads more bytes behind the unread ones; false at the end of the file.
     bool fill();
 

@@ -7,18 +7,24 @@ namespace orvanta {
 
 namespace {
 
-bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }
+bool IsBlankChar(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlankChar(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlankChar(s.back())) s.remove_suffix(1);
+    while (!s.empty() && IsBlankChar(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlankChar(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
 // Parses a signed decimal integer that fills all of `s`.
 bool ParseWhole(std::string_view s, long long& value) {
-    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-    if (s.empty() || s.front() == '+') return false;
+    if (!s.empty() && s.front() == '+') {
+        s.remove_prefix(1);
+        if (s.empty() || s.front() == '-') return false;
+    }
     const char* first = s.data();
     const char* last = s.data() + s.size();
     const auto [end, error] = std::from_chars(first, last, value);
@@ -28,7 +34,24 @@ bool ParseWhole(std::string_view s, long long& value) {
 } // namespace
 
 bool ParseGroupCode(std::string_view line, int& code) {
-    while (!line.empty() && IsBlankChar(line.front())) line.remove_prefix(1);
+    while (!line.empty() && IsBlankChar(line.front()))
+        line.remove_prefix(1);
+    // Nearly every code line is one to four plain digits.
+    if (!line.empty() && line.size() <= 4) {
+        int value = 0;
+        bool digits = true;
+        for (char c : line) {
+            if (c < '0' || c > '9') {
+                digits = false;
+                break;
+            }
+            value = value * 10 + (c - '0');
+        }
+        if (digits) {
+            code = value;
+            return true;
+        }
+    }
     long long value;
     if (!ParseWhole(line, value) || value < -2147483647LL || value > 2147483647LL) return false;
     code = static_cast<int>(value);
@@ -42,10 +65,44 @@ bool ParseSmallInt(std::string_view text, std::int16_t& value) {
     return true;
 }
 
+// Plain decimals ("-123.456789") of at most 15 significant digits: both the digits and the power
+// of ten are exact doubles, so one division gives the correctly rounded value, the same that a
+// full conversion gives.
+bool ParsePlainDecimal(std::string_view text, double& value) {
+    static constexpr double PowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative) ++i;
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int fraction = -1;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+            if (++digits > 15) return false;
+            if (fraction >= 0) ++fraction;
+        } else if (c == '.' && fraction < 0) {
+            fraction = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0) return false;
+    double v = static_cast<double>(mantissa);
+    if (fraction > 0) v /= PowersOfTen[fraction];
+    value = negative ? -v : v;
+    return true;
+}
+
 bool ParseReal(std::string_view text, double& value) {
     text = TrimBlanks(text);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty() || text.front() == '+') return false;
+    if (ParsePlainDecimal(text, value)) return true;
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (text.empty() || text.front() == '-') return false;
+    }
     const char* last = text.data() + text.size();
     const auto [end, error] = std::from_chars(text.data(), last, value);
     return error == std::errc() && end == last && std::isfinite(value);

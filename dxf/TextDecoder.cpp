@@ -103,8 +103,10 @@ void TextDecoder::decodeInto(std::string_view bytes, std::string& out) {
     if (impl_->cd == reinterpret_cast<iconv_t>(-1)) {
         // Without a converter the bytes cannot be read as text; keep what is ASCII.
         for (unsigned char c : bytes) {
-            if (c < 0x80) out += static_cast<char>(c);
-            else out += ReplacementChar;
+            if (c < 0x80)
+                out += static_cast<char>(c);
+            else
+                out += ReplacementChar;
         }
         return;
     }

@@ -20,7 +20,7 @@ const char* EncodingName(TextEncoding encoding);
 // Decodes byte strings of one encoding to UTF-8. Invalid or truncated sequences become U+FFFD,
 // so a damaged text never stops a read. ASCII passes through without conversion.
 class TextDecoder {
-public:
+  public:
     explicit TextDecoder(TextEncoding encoding);
     ~TextDecoder();
     TextDecoder(const TextDecoder&) = delete;
@@ -29,7 +29,7 @@ public:
     std::string decode(std::string_view bytes);
     void decodeInto(std::string_view bytes, std::string& out);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     TextEncoding encoding_;

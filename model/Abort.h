@@ -9,7 +9,7 @@
 namespace orvanta {
 
 class SilentAbort : public std::runtime_error {
-public:
+  public:
     explicit SilentAbort(const std::string& why) : std::runtime_error(why) {}
 };
 

@@ -2,7 +2,9 @@
 
 namespace orvanta {
 
-void Drawing::clear() { *this = Drawing(); }
+void Drawing::clear() {
+    *this = Drawing();
+}
 
 std::array<TableCount, 13> TableCounts(const Drawing& d) {
     return {{

@@ -8,7 +8,7 @@
 namespace orvanta {
 
 class ProgressSink {
-public:
+  public:
     virtual ~ProgressSink() = default;
     virtual void setMaximum(int maximum) = 0;
     virtual void setPosition(int position) = 0;
@@ -16,7 +16,7 @@ public:
 };
 
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     // A modal box with the text, the caption and an OK button.
     virtual void showMessage(const std::string& text, const std::string& caption) = 0;

@@ -1,1 +1,92 @@
+// orvanta-cli info as a script sees it: its output lines, its errors and its exit status.
+#include "support/TestFiles.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/wait.h>
+
+namespace orvanta {
+namespace {
+
+using test::Dxf;
+
+struct CliRun {
+    std::string out;
+    std::string err;
+    int status = -1;
+};
+
+CliRun Cli(const std::string& args) {
+    test::TempDir dir;
+    const std::string errFile = (dir.path() / "err").string();
+    const std::string command = std::string(ORVANTA_CLI) + " " + args + " 2>" + errFile;
+    CliRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        run.out.append(buffer, n);
+    const int raw = ::pclose(pipe);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    FILE* err = std::fopen(errFile.c_str(), "r");
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, err))
+        run.err.append(buffer, n);
+    std::fclose(err);
+    return run;
+}
+
+const std::string Drawing2013 =
+    Dxf({"0", "SECTION", "2", "HEADER",   "9", "$ACADVER", "1", "AC1027", "0", "ENDSEC",
+         "0", "SECTION", "2", "ENTITIES", "0", "LINE",     "0", "LINE",   "0", "TEXT",
+         "8", "0",       "1", "寸法",     "0", "ENDSEC",   "0", "EOF"});
+
+TEST(InfoCommand, PrintsCaptionsAndCounts) {
+    test::TempDir dir;
+    const CliRun run = Cli("info " + dir.write("a.dxf", Drawing2013));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Version : AC1027 (2013), UTF-8\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\nLayer : 1\nLine : 2\nPolyline : 0\n"), std::string::npos);
+    EXPECT_NE(run.out.find("\nText : 1\n"), std::string::npos);
+    EXPECT_NE(run.out.find("\nView : 0\nRead : "), std::string::npos);
+}
+
+TEST(InfoCommand, JsonGivesOneObjectPerFile) {
+    test::TempDir dir;
+    const std::string a = dir.write("a.dxf", Drawing2013);
+    const std::string b = dir.write(
+        "b \"q\".dxf", Dxf({"0", "SECTION", "2", "ENTITIES", "0", "CIRCLE", "0", "ENDSEC"}));
+    const CliRun run = Cli("info --json '" + a + "' '" + b + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    const auto newline = run.out.find('\n');
+    ASSERT_NE(newline, std::string::npos);
+    const std::string first = run.out.substr(0, newline);
+    const std::string second = run.out.substr(newline + 1);
+    EXPECT_EQ(first.rfind("{\"file\":\"" + a +
+                              "\",\"acadver\":\"AC1027\",\"version_name\":"
+                              "\"2013\",\"encoding\":\"UTF-8\",\"counts\":{\"Layer\":1,\"Line\":2,",
+                          0),
+              0u)
+        << first;
+    EXPECT_NE(first.find("\"View\":0},\"read_seconds\":"), std::string::npos);
+    EXPECT_NE(second.find("b \\\"q\\\".dxf\",\"acadver\":\"\",\"version_name\":\"----\","
+                          "\"encoding\":\"CP932\""),
+              std::string::npos)
+        << second;
+    EXPECT_NE(second.find("\"Circle\":1"), std::string::npos);
+}
+
+TEST(InfoCommand, AFileThatFailsNamesItsLineAndTheOthersStillPrint) {
+    test::TempDir dir;
+    const std::string bad =
+        dir.write("bad.dxf", Dxf({"0", "SECTION", "2", "ENTITIES", "0", "LINE", "x10", "1"}));
+    const std::string good = dir.write("good.dxf", Drawing2013);
+    const CliRun run = Cli("info --json " + bad + " " + good + " " + dir.path().string() + "/none");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, bad + ":7: expected a group code (an integer), found \"x10\"\n" +
+                           dir.path().string() + "/none: no such file\n");
+    EXPECT_NE(run.out.find("good.dxf"), std::string::npos);
+    EXPECT_EQ(run.out.find("bad.dxf"), std::string::npos);
+}
+
+} // namespace
+} // namespace orvanta

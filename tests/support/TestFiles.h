@@ -10,14 +10,14 @@ namespace orvanta::test {
 
 // A fresh folder under the system temporary folder, removed with its contents at destruction.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     const std::filesystem::path& path() const { return path_; }
     // Writes `bytes` to a file of that name in the folder and returns its full path.
     std::string write(const std::string& name, const std::string& bytes) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
