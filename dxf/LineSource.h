@@ -56,8 +56,9 @@ class LineSource {
     int fd_ = -1;
     long long size_ = 0;
     std::vector<char> buffer_;
-    std::size_t begin_ = 0; // first unread byte
-    std::size_t end_ = 0;   // one past the last byte read
+    std::size_t capacity_ = 0; // bytes of buffer_ that reads may fill
+    std::size_t begin_ = 0;    // first unread byte
+    std::size_t end_ = 0;      // one past the last byte read
     bool eof_ = false;
     long lineNumber_ = 0;
 };

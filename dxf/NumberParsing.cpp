@@ -71,25 +71,24 @@ bool ParseSmallInt(std::string_view text, std::int16_t& value) {
 bool ParsePlainDecimal(std::string_view text, double& value) {
     static constexpr double PowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    std::size_t i = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (negative) ++i;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const bool negative = p < end && *p == '-';
+    if (negative) ++p;
+    const char* const first = p;
     std::uint64_t mantissa = 0;
-    int digits = 0;
-    int fraction = -1;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c >= '0' && c <= '9') {
-            mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
-            if (++digits > 15) return false;
-            if (fraction >= 0) ++fraction;
-        } else if (c == '.' && fraction < 0) {
-            fraction = 0;
-        } else {
-            return false;
-        }
+    while (p < end && static_cast<unsigned>(*p - '0') < 10)
+        mantissa = mantissa * 10 + (*p++ - '0');
+    std::ptrdiff_t digits = p - first;
+    std::ptrdiff_t fraction = 0;
+    if (p < end && *p == '.') {
+        const char* const point = ++p;
+        while (p < end && static_cast<unsigned>(*p - '0') < 10)
+            mantissa = mantissa * 10 + (*p++ - '0');
+        fraction = p - point;
+        digits += fraction;
     }
-    if (digits == 0) return false;
+    if (p != end || digits == 0 || digits > 15) return false;
     double v = static_cast<double>(mantissa);
     if (fraction > 0) v /= PowersOfTen[fraction];
     value = negative ? -v : v;
