@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang, AddressSanitizer and UBSan, and runs the DXF reader's
-# fuzzer for a bounded time (default 600 s). New inputs go to fuzz/corpus-work/; crashes to
+# fuzzer for a bounded time (default 660 s). New inputs go to fuzz/corpus-work/; crashes to
 # fuzz/artifacts/. Usage: tools/fuzz.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
