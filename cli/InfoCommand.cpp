@@ -41,7 +41,7 @@ void ReadInfo(const std::string& path, FileInfo& info) {
     const auto start = std::chrono::steady_clock::now();
     ReadDxfVersion(path, info.acadver);
     DxfVersionName(info.acadver, info.versionName);
-    info.encoding = EncodingForVersion(info.acadver);
+    info.encoding = EncodingForFile(path, info.acadver);
     CollectedMessages messages;
     std::string status;
     ReadDxfFile(info.drawing, path, nullptr, &messages, status, info.encoding);

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace orvanta {
 
@@ -102,6 +103,81 @@ bool ReadDxfVersion(const std::string& fileName, std::string& version) {
         throw SilentAbort(fileName + ": " + e.what());
     }
     return true;
+}
+
+namespace {
+
+// Follows UTF-8 byte by byte, so that a file can be checked in blocks.
+class Utf8Check {
+  public:
+    void feed(const unsigned char* p, std::size_t n) {
+        for (std::size_t i = 0; i < n && valid_; ++i)
+            step(p[i]);
+    }
+    bool valid() const { return valid_ && need_ == 0; }
+    bool failed() const { return !valid_; }
+    bool sawMultiByte() const { return multiByte_; }
+
+  private:
+    void step(unsigned char b) {
+        if (need_ > 0) {
+            if (b < low_ || b > high_) valid_ = false;
+            --need_;
+            low_ = 0x80;
+            high_ = 0xBF;
+            return;
+        }
+        if (b < 0x80) return;
+        multiByte_ = true;
+        low_ = 0x80;
+        high_ = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF)
+            need_ = 1;
+        else if (b == 0xE0)
+            need_ = 2, low_ = 0xA0; // no overlong forms
+        else if (b == 0xED)
+            need_ = 2, high_ = 0x9F; // no surrogates
+        else if (b >= 0xE1 && b <= 0xEF)
+            need_ = 2;
+        else if (b == 0xF0)
+            need_ = 3, low_ = 0x90;
+        else if (b >= 0xF1 && b <= 0xF3)
+            need_ = 3;
+        else if (b == 0xF4)
+            need_ = 3, high_ = 0x8F; // nothing above U+10FFFF
+        else
+            valid_ = false;
+    }
+
+    int need_ = 0;
+    unsigned char low_ = 0x80;
+    unsigned char high_ = 0xBF;
+    bool valid_ = true;
+    bool multiByte_ = false;
+};
+
+} // namespace
+
+TextEncoding EncodingForFile(const std::string& fileName, const std::string& acadver) {
+    if (acadver != "AC1021") return EncodingForVersion(acadver);
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw SilentAbort(fileName + ": " + std::strerror(errno));
+    Utf8Check check;
+    std::vector<unsigned char> buffer(1 << 20);
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            throw SilentAbort(fileName + ": " + std::strerror(error));
+        }
+        if (n == 0) break;
+        check.feed(buffer.data(), static_cast<std::size_t>(n));
+        if (check.failed()) break;
+    }
+    ::close(fd);
+    return check.valid() && check.sawMultiByte() ? TextEncoding::Utf8 : TextEncoding::Cp932;
 }
 
 void DwgVersionName(const std::string& code, std::string& name) {

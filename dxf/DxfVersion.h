@@ -1,6 +1,8 @@
 // What a file is and which release wrote it, found before it is read.
 #pragma once
 
+#include "dxf/TextDecoder.h"
+
 #include <string>
 
 namespace orvanta {
@@ -14,6 +16,13 @@ bool ProbeFileSignature(const std::string& fileName, std::string& signature);
 // scan stops at the BLOCKS or ENTITIES section. Throws SilentAbort on a read failure or a group
 // code that is not an integer. Always returns true.
 bool ReadDxfVersion(const std::string& fileName, std::string& version);
+
+// The encoding to read a DXF file of the given $ACADVER with: UTF-8 above "AC1021", CP932 below.
+// Release 2007 ("AC1021") files are written in UTF-8 by the program that made the format but in
+// the ANSI code page by many others, so for that release alone the file's bytes decide: UTF-8
+// when they hold multi-byte UTF-8 and nothing that is not UTF-8, CP932 otherwise.
+// Throws SilentAbort when an "AC1021" file cannot be read.
+TextEncoding EncodingForFile(const std::string& fileName, const std::string& acadver);
 
 // Release names of version codes, as the file list shows them.
 void DwgVersionName(const std::string& code, std::string& name);

@@ -34,7 +34,7 @@ Sample ReadSample(const std::string& name) {
     const std::string path = test::SourcePath("samples/" + name).string();
     Sample sample;
     ReadDxfVersion(path, sample.version);
-    sample.encoding = EncodingForVersion(sample.version);
+    sample.encoding = EncodingForFile(path, sample.version);
     std::string status;
     ReadDxfFile(sample.drawing, path, nullptr, nullptr, status, sample.encoding);
     EXPECT_EQ(status, "") << name;

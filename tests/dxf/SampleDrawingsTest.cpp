@@ -17,7 +17,8 @@ Drawing ReadAsTheBrowserDoes(const fs::path& file) {
     ReadDxfVersion(file.string(), version);
     Drawing d;
     std::string status;
-    ReadDxfFile(d, file.string(), nullptr, nullptr, status, EncodingForVersion(version));
+    ReadDxfFile(d, file.string(), nullptr, nullptr, status,
+                EncodingForFile(file.string(), version));
     EXPECT_EQ(status, "") << file;
     return d;
 }

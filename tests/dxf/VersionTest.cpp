@@ -55,6 +55,22 @@ TEST(ReadDxfVersion, FindsTheHeaderVariable) {
     EXPECT_EQ(v, "");
 }
 
+TEST(EncodingForFile, Release2007FilesAreDecidedByTheirBytes) {
+    test::TempDir dir;
+    const auto file = [&](const char* name, const std::string& text) {
+        return dir.write(name,
+                         Dxf({"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1", "AC1021", "0",
+                              "ENDSEC", "0", "SECTION", "2", "ENTITIES", "0", "TEXT", "1"}) +
+                             text + "\n");
+    };
+    EXPECT_EQ(EncodingForFile(file("utf8.dxf", "寸法 ①"), "AC1021"), TextEncoding::Utf8);
+    EXPECT_EQ(EncodingForFile(file("sjis.dxf", "\x90\xA1\x96\x40"), "AC1021"), TextEncoding::Cp932);
+    EXPECT_EQ(EncodingForFile(file("ascii.dxf", "plain"), "AC1021"), TextEncoding::Cp932);
+    // Other releases follow their version alone.
+    EXPECT_EQ(EncodingForFile(file("old.dxf", "寸法"), "AC1018"), TextEncoding::Cp932);
+    EXPECT_EQ(EncodingForFile(file("new.dxf", "\x90\xA1"), "AC1024"), TextEncoding::Utf8);
+}
+
 TEST(VersionNames, DwgAndDxfNames) {
     std::string n;
     DwgVersionName("AC1004", n);
