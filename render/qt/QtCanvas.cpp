@@ -1,15 +1,10 @@
 #include "render/qt/QtCanvas.h"
 
-#include "render/TextCodes.h"
-
 #include <QColor>
 #include <QFontDatabase>
-#include <QFontInfo>
 #include <QPaintDevice>
 #include <QPainterPath>
 #include <QPen>
-#include <QPolygonF>
-#include <QRawFont>
 #include <QTransform>
 #include <algorithm>
 #include <cmath>

@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QFont>
 #include <QImage>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRawFont>
 #include <gtest/gtest.h>
@@ -69,6 +71,76 @@ void DrawFigures(QtCanvas& canvas) {
     canvas.arc(60, 30, 100, 90, 0, 0, 0, 0);
     canvas.moveTo(0, 0);
     canvas.lineTo(159, 119);
+}
+
+// A paint device that draws nothing and counts how often the painter hands it a new pen.
+class PenCountingEngine : public QPaintEngine {
+  public:
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState& state) override {
+        if (state.state() & QPaintEngine::DirtyPen) ++penChanges;
+    }
+    void drawLines(const QLine*, int count) override { lines += count; }
+    void drawLines(const QLineF*, int count) override { lines += count; }
+    void drawPath(const QPainterPath&) override { ++paths; }
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    Type type() const override { return QPaintEngine::User; }
+    int penChanges = 0;
+    int lines = 0;
+    int paths = 0;
+};
+
+class PenCountingDevice : public QPaintDevice {
+  public:
+    QPaintEngine* paintEngine() const override { return &engine; }
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+        case PdmWidth:
+        case PdmHeight:
+            return 500;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmDepth:
+            return 32;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return 1 * QPaintDevice::devicePixelRatioFScale();
+        default:
+            return 0;
+        }
+    }
+    mutable PenCountingEngine engine;
+};
+
+TEST(QtCanvasTest, PenAttributesReachThePainterOnlyWhenTheyChange) {
+    PenCountingDevice device;
+    {
+        QPainter painter(&device);
+        QtCanvas canvas(painter);
+        const int before = device.engine.penChanges;
+        for (int i = 0; i < 100; ++i) {
+            canvas.setPen(0x0000FF, 1, PenSolid);
+            canvas.moveTo(i, 0);
+            canvas.lineTo(i, 100);
+            canvas.setPen(0x0000FF, 1, PenSolid);
+            canvas.arc(0, 0, 50, 50, 0, 0, 0, 0);
+        }
+        EXPECT_EQ(device.engine.penChanges - before, 1);
+        // Alternating pens change it every time.
+        for (int i = 0; i < 10; ++i) {
+            canvas.setPen(i % 2 ? 0x0000FF : 0x00FF00, 1, PenSolid);
+            canvas.arc(0, 0, 50, 50, 0, 0, 0, 0);
+        }
+        EXPECT_EQ(device.engine.penChanges - before, 11);
+    }
+    EXPECT_EQ(device.engine.lines, 100);
+    EXPECT_EQ(device.engine.paths, 110);
 }
 
 TEST(QtCanvasTest, TheTextFaceIsInstalledAndCoversJapaneseAndDrawingSymbols) {
