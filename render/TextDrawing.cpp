@@ -128,7 +128,9 @@ void DrawDxfText(Canvas& canvas, TPoint origin, const std::string& s, const TAca
         const double wr = RoundHalfEven(code41 / u * CellPerHeight) * 100.0;
         offset = MTextCellOffset(code71, h, wr);
     } else {
-        const double wt = canvas.textWidth(s) * 100.0;
+        // Only centred and right-aligned texts need their width, and measuring is not free.
+        const bool measured = code72 == 1 || code72 == 2 || code72 == 4;
+        const double wt = measured ? canvas.textWidth(s) * 100.0 : 0;
         offset = TextCellOffset(code72, code73, h, wt);
     }
     TAcadPoint corner = CellCorner(a, offset, thetaRad, u);

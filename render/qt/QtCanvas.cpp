@@ -5,6 +5,8 @@
 #include <QPaintDevice>
 #include <QPainterPath>
 #include <QPen>
+#include <QTextLayout>
+#include <QTextOption>
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
@@ -109,6 +111,30 @@ double ParameterOfRay(double phi, double a, double b) {
 
 } // namespace
 
+const TextShapeCache::Shaped& TextShapeCache::shape(const QFont& font, const std::string& text) {
+    if (font != font_) {
+        shapes_.clear();
+        font_ = font;
+    }
+    if (const auto found = shapes_.find(text); found != shapes_.end()) return found->second;
+    // A plain bound: drawings rarely have more distinct texts than this, and starting over is
+    // cheaper than tracking use.
+    if (shapes_.size() >= capacity_) shapes_.clear();
+    const QString qtext = QString::fromStdString(text);
+    QTextLayout layout(qtext, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid()) line.setPosition(QPointF(0, 0));
+    layout.endLayout();
+    Shaped shaped;
+    shaped.runs = layout.glyphRuns();
+    shaped.advance = QFontMetricsF(font).horizontalAdvance(qtext);
+    return shapes_.emplace(text, std::move(shaped)).first->second;
+}
+
 std::string TextFaceProblem(const std::string& face) {
     const QString family = QString::fromStdString(face);
     if (QFontDatabase::families().contains(family, Qt::CaseInsensitive)) return {};
@@ -118,15 +144,18 @@ std::string TextFaceProblem(const std::string& face) {
     return message;
 }
 
-QtCanvas::QtCanvas(QPainter& painter, const std::string& face)
-    : painter_(painter), referenceMetrics_(QFont()) {
+QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* shapes)
+    : painter_(painter), referenceMetrics_(QFont()), shapes_(shapes) {
+    if (shapes_ == nullptr) {
+        ownShapes_ = std::make_unique<TextShapeCache>();
+        shapes_ = ownShapes_.get();
+    }
     textProblem_ = TextFaceProblem(face);
     referenceFont_ = QFont(QString::fromStdString(face));
     referenceFont_.setPixelSize(ReferencePixelSize);
     referenceFont_.setHintingPreference(QFont::PreferNoHinting);
     referenceFont_.setKerning(false);
     referenceMetrics_ = QFontMetricsF(referenceFont_, painter_.device());
-    referenceAscent_ = referenceMetrics_.ascent();
     referenceCell_ = referenceMetrics_.ascent() + referenceMetrics_.descent();
     // A Windows font's average width of a Japanese face is its half-width advance.
     referenceAverage_ = referenceMetrics_.horizontalAdvance(QLatin1Char('0'));
@@ -323,7 +352,7 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
     flush();
     if (!textProblem_.empty() || text.empty() || font_.cellHeight <= 0) return;
     useComposition(QPainter::CompositionMode_SourceOver);
-    const QString qtext = QString::fromStdString(text);
+    const TextShapeCache::Shaped& shaped = shapes_->shape(referenceFont_, text);
     const QTransform previous = painter_.worldTransform();
     QTransform transform = previous;
     transform.translate(x, y);
@@ -331,21 +360,19 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
     transform.rotate(-font_.escapement / 10.0);
     transform.scale(scaleX(), scaleY());
     painter_.setWorldTransform(transform);
-    painter_.setFont(referenceFont_);
     if (!transparentText_) {
-        painter_.fillRect(QRectF(0, 0, referenceMetrics_.horizontalAdvance(qtext), referenceCell_),
-                          ToQColor(textBackColour_));
+        painter_.fillRect(QRectF(0, 0, shaped.advance, referenceCell_), ToQColor(textBackColour_));
     }
     painter_.setPen(ToQColor(textColour_));
     appliedPen_.reset();
-    painter_.drawText(QPointF(0, referenceAscent_), qtext);
+    for (const QGlyphRun& run : shaped.runs)
+        painter_.drawGlyphRun(QPointF(0, 0), run);
     painter_.setWorldTransform(previous);
 }
 
 int QtCanvas::textWidth(const std::string& text) {
     if (text.empty() || font_.cellHeight <= 0) return 0;
-    const double width =
-        referenceMetrics_.horizontalAdvance(QString::fromStdString(text)) * scaleX();
+    const double width = shapes_->shape(referenceFont_, text).advance * scaleX();
     return static_cast<int>(std::lround(width));
 }
 

@@ -6,10 +6,14 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QLine>
+#include <QList>
 #include <QPainter>
+#include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace orvanta {
@@ -22,13 +26,37 @@ inline constexpr const char* DefaultTextFace = "IPAGothic";
 // drawn and what to install. A QGuiApplication must exist.
 std::string TextFaceProblem(const std::string& face = DefaultTextFace);
 
+// Texts shaped at the canvas's reference font size. Shaping (character to glyph mapping, font
+// fallback and placement) is most of the cost of drawing a text, and drawings repeat their
+// texts, so an owner that redraws often (the detail view) keeps one cache for all its canvases.
+// Not thread-safe: one cache per thread.
+class TextShapeCache {
+  public:
+    struct Shaped {
+        QList<QGlyphRun> runs; // positioned with the top of the cell at y = 0
+        double advance = 0;    // along the baseline
+    };
+
+    explicit TextShapeCache(std::size_t capacity = 16384) : capacity_(capacity) {}
+    // The shape of `text` in `font`; a different font than the last one empties the cache.
+    const Shaped& shape(const QFont& font, const std::string& text);
+
+  private:
+    std::size_t capacity_;
+    QFont font_;
+    std::unordered_map<std::string, Shaped> shapes_;
+};
+
 // Draws on an active QPainter, which it owns for its lifetime: it sets the painter's pen, brush,
 // composition mode and font as it needs them and leaves its transformation as it found it.
 // Lines are collected and handed to the painter in batches; the device is complete after
 // flush() or the canvas's destruction.
 class QtCanvas : public Canvas {
   public:
-    explicit QtCanvas(QPainter& painter, const std::string& face = DefaultTextFace);
+    // `shapes` may be shared between canvases drawing one after the other; without one the
+    // canvas keeps its own.
+    explicit QtCanvas(QPainter& painter, const std::string& face = DefaultTextFace,
+                      TextShapeCache* shapes = nullptr);
     ~QtCanvas() override;
     QtCanvas(const QtCanvas&) = delete;
     QtCanvas& operator=(const QtCanvas&) = delete;
@@ -89,8 +117,9 @@ class QtCanvas : public Canvas {
     CanvasFont font_;
     QFont referenceFont_;
     QFontMetricsF referenceMetrics_;
+    std::unique_ptr<TextShapeCache> ownShapes_;
+    TextShapeCache* shapes_ = nullptr;
     double referenceCell_ = 1;
-    double referenceAscent_ = 1;
     double referenceAverage_ = 1;
     TColor textColour_ = 0;
     TColor textBackColour_ = 0xFFFFFF;

@@ -193,6 +193,34 @@ TEST(QtCanvasTest, AFontMeasuresTheCellHeightAndAverageWidthAskedFor) {
     }
 }
 
+TEST(QtCanvasTest, ASharedShapeCacheFollowsTheFace) {
+    TextShapeCache cache;
+    QFont gothic(DefaultTextFace);
+    gothic.setPixelSize(1000);
+    QFont other("DejaVu Sans");
+    other.setPixelSize(1000);
+    const double gothicAdvance = cache.shape(gothic, "WWWW").advance;
+    EXPECT_EQ(&cache.shape(gothic, "WWWW"), &cache.shape(gothic, "WWWW"));
+    EXPECT_NEAR(gothicAdvance, QFontMetricsF(gothic).horizontalAdvance("WWWW"), 0.01);
+    EXPECT_NEAR(cache.shape(other, "WWWW").advance, QFontMetricsF(other).horizontalAdvance("WWWW"),
+                0.01);
+
+    // Two canvases drawing in turn with one cache draw what one canvas alone draws.
+    const auto draw = [](QImage& image, TextShapeCache* shapes) {
+        QPainter painter(&image);
+        QtCanvas canvas(painter, DefaultTextFace, shapes);
+        canvas.setFont({DefaultTextFace, 24, 0, 0});
+        canvas.setTextColor(Black);
+        canvas.textOut(5, 5, "共有 cache");
+    };
+    QImage alone = BlankImage(200, 40), first = BlankImage(200, 40), second = BlankImage(200, 40);
+    draw(alone, nullptr);
+    draw(first, &cache);
+    draw(second, &cache);
+    EXPECT_EQ(first, alone);
+    EXPECT_EQ(second, alone);
+}
+
 TEST(QtCanvasTest, GlyphsAdvanceByTheAverageWidth) {
     // Twelve bars drawn as one text: their left edges are exactly one average width apart, so
     // the glyphs themselves, not only the measurements, are scaled.
