@@ -1,5 +1,7 @@
 #include "render/qt/QtCanvas.h"
 
+#include "render/qt/DirectRaster.h"
+
 #include <QColor>
 #include <QFontDatabase>
 #include <QPaintDevice>
@@ -49,19 +51,30 @@ QPainter::CompositionMode CompositionOf(PenMode mode) {
 
 // Dash patterns of one-pixel pens, in pen widths, as Windows draws its cosmetic pens: the dot
 // pattern stays readable as dots instead of becoming a grey line.
-QVector<qreal> DashPattern(TPenStyle style) {
+std::span<const int> DashRuns(TPenStyle style) {
+    static constexpr int dash[] = {18, 6};
+    static constexpr int dot[] = {3, 3};
+    static constexpr int dashDot[] = {9, 6, 3, 6};
+    static constexpr int dashDotDot[] = {9, 3, 3, 3, 3, 3};
     switch (style) {
     case PenDash:
-        return {18, 6};
+        return dash;
     case PenDot:
-        return {3, 3};
+        return dot;
     case PenDashDot:
-        return {9, 6, 3, 6};
+        return dashDot;
     case PenDashDotDot:
-        return {9, 3, 3, 3, 3, 3};
+        return dashDotDot;
     default:
         return {};
     }
+}
+
+QVector<qreal> DashPattern(TPenStyle style) {
+    QVector<qreal> pattern;
+    for (int run : DashRuns(style))
+        pattern.append(run);
+    return pattern;
 }
 
 // Liang-Barsky: cuts the segment a-b to `box`; false when nothing of it is inside.
@@ -163,6 +176,13 @@ QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* s
     if (referenceAverage_ <= 0) referenceAverage_ = ReferencePixelSize / 2.0;
     font_ = {face, 16, 0, 0};
 
+    // An untransformed, unclipped 32-bit image gets its thin figures written directly.
+    QPaintDevice* device = painter_.device();
+    if (device != nullptr && device->devType() == QInternal::Image &&
+        DirectRaster::Supports(*static_cast<QImage*>(device)) &&
+        painter_.combinedTransform().type() == QTransform::TxNone && !painter_.hasClipping())
+        direct_ = std::make_unique<DirectRaster>(*static_cast<QImage*>(device));
+
     // Raster operations give exact inverses only on unblended pixels.
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
@@ -216,8 +236,17 @@ void QtCanvas::moveTo(int x, int y) {
     current_ = QPoint(x, y);
 }
 
+bool QtCanvas::thinPen() const {
+    return direct_ != nullptr && pen_.width <= 1 && pen_.style != PenClear;
+}
+
 void QtCanvas::lineTo(int x, int y) {
     const QPoint to(x, y);
+    if (thinPen()) {
+        direct_->line(current_.x(), current_.y(), x, y, pen_.colour, mode_, DashRuns(pen_.style));
+        current_ = to;
+        return;
+    }
     if (BeyondLimit(current_) || BeyondLimit(to)) {
         QPointF a(current_), b(to);
         const QRectF bound(-CoordinateLimit, -CoordinateLimit, 2 * CoordinateLimit,
@@ -239,10 +268,15 @@ void QtCanvas::flush() {
 
 void QtCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) {
     flush();
-    applyLinePen();
     const QRectF box(QPointF(left, top), QPointF(right, bottom));
     const QRectF normal = box.normalized();
     const QPointF c = normal.center();
+    if (thinPen() && DashRuns(pen_.style).empty()) {
+        direct_->arc(left, top, right, bottom, RayAngle(c, xs, ys), RayAngle(c, xe, ye),
+                     xs == xe && ys == ye, pen_.colour, mode_);
+        return;
+    }
+    applyLinePen();
     const double a = normal.width() / 2;
     const double b = normal.height() / 2;
     double startRad = 0;
@@ -325,6 +359,10 @@ void QtCanvas::strokeArcAsPolyline(const QRectF& box, double startRad, double sp
 
 void QtCanvas::setPixel(int x, int y, TColor colour) {
     flush();
+    if (direct_ != nullptr) {
+        direct_->pixel(x, y, colour, PenMode::Copy);
+        return;
+    }
     useComposition(QPainter::CompositionMode_SourceOver);
     painter_.fillRect(QRect(x, y, 1, 1), ToQColor(colour));
 }

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -50,7 +51,10 @@ class TextShapeCache {
 // Draws on an active QPainter, which it owns for its lifetime: it sets the painter's pen, brush,
 // composition mode and font as it needs them and leaves its transformation as it found it.
 // Lines are collected and handed to the painter in batches; the device is complete after
-// flush() or the canvas's destruction.
+// flush() or the canvas's destruction. On an untransformed, unclipped 32-bit QImage, one-pixel
+// lines, solid one-pixel arcs and pixels are written straight into the image.
+class DirectRaster;
+
 class QtCanvas : public Canvas {
   public:
     // `shapes` may be shared between canvases drawing one after the other; without one the
@@ -97,6 +101,8 @@ class QtCanvas : public Canvas {
         friend bool operator==(const PenKey&, const PenKey&) = default;
     };
 
+    // Whether the current pen is drawn by writing pixels directly.
+    bool thinPen() const;
     void applyLinePen();
     void useComposition(QPainter::CompositionMode mode);
     void strokeArcAsPolyline(const QRectF& box, double startRad, double spanRad);
@@ -111,6 +117,7 @@ class QtCanvas : public Canvas {
     std::optional<PenKey> appliedPen_;
     std::optional<QPainter::CompositionMode> appliedComposition_;
 
+    std::unique_ptr<DirectRaster> direct_;
     QPoint current_;
     std::vector<QLine> pendingLines_;
 

@@ -7,6 +7,7 @@
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QPixmap>
 #include <QRawFont>
 #include <gtest/gtest.h>
 
@@ -399,6 +400,97 @@ TEST(QtCanvasTest, HugeFiguresDrawTheirVisiblePartQuickly) {
     for (int y : {0, 150, 299})
         EXPECT_EQ(qGray(image.pixel(200, y)), 0) << y;
     EXPECT_EQ(image.pixel(100, 150), qRgb(255, 255, 255));
+}
+
+TEST(QtCanvasTest, DirectPixelsAgreeWithThePainter) {
+    // A QImage gets thin figures written directly, a QPixmap goes through QPainter; the two
+    // outlines may differ by a pixel here and there but never by more.
+    const auto figures = [](QtCanvas& canvas) {
+        canvas.setPen(White, 1, PenSolid);
+        canvas.arc(20, 20, 100, 100, 0, 0, 0, 0);
+        canvas.arc(120, 20, 161, 61, 200, 40, 140, 0);
+        canvas.arc(20, 120, 120, 170, 0, 0, 0, 0);
+        canvas.moveTo(130, 100);
+        canvas.lineTo(190, 170);
+        canvas.moveTo(130, 180);
+        canvas.lineTo(195, 110);
+        canvas.setPen(White, 1, PenDashDot);
+        canvas.moveTo(5, 190);
+        canvas.lineTo(195, 190);
+    };
+    QImage direct = BlankImage(200, 200, qRgb(0, 0, 0));
+    {
+        QPainter painter(&direct);
+        QtCanvas canvas(painter);
+        figures(canvas);
+    }
+    QPixmap pixmap(200, 200);
+    pixmap.fill(Qt::black);
+    {
+        QPainter painter(&pixmap);
+        QtCanvas canvas(painter);
+        figures(canvas);
+    }
+    const QImage painted = pixmap.toImage().convertToFormat(QImage::Format_RGB32);
+    const auto inked = [](const QImage& image, int x, int y) {
+        return x >= 0 && y >= 0 && x < image.width() && y < image.height() &&
+               image.pixel(x, y) != qRgb(0, 0, 0);
+    };
+    const auto near = [&](const QImage& image, int x, int y) {
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                if (inked(image, x + dx, y + dy)) return true;
+            }
+        }
+        return false;
+    };
+    int directCount = 0, paintedCount = 0;
+    for (int y = 0; y < 200; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            if (inked(direct, x, y)) {
+                ++directCount;
+                EXPECT_TRUE(near(painted, x, y)) << x << "," << y;
+            }
+            if (inked(painted, x, y)) {
+                ++paintedCount;
+                EXPECT_TRUE(near(direct, x, y)) << x << "," << y;
+            }
+        }
+    }
+    EXPECT_NEAR(directCount, paintedCount, paintedCount / 20);
+}
+
+TEST(QtCanvasTest, ThinOutlinesSetEachPixelOnce) {
+    // Drawn once in xor on black, an outline whose pixels were set twice would have holes; it
+    // must cover exactly what the copy mode covers.
+    struct Box {
+        int l, t, r, b, xs, ys, xe, ye;
+    };
+    const Box boxes[] = {
+        {10, 10, 90, 90, 0, 0, 0, 0},      {10, 10, 91, 91, 0, 0, 0, 0},
+        {10, 10, 13, 13, 0, 0, 0, 0},      {5, 30, 95, 60, 0, 0, 0, 0},
+        {10, 10, 90, 90, 90, 50, 10, 50},  {10, 10, 91, 90, 50, 90, 90, 49},
+        {-400, 10, 600, 1010, 0, 0, 0, 0},
+    };
+    for (const Box& box : boxes) {
+        const auto count = [&](PenMode mode) {
+            QImage image = BlankImage(100, 100, qRgb(0, 0, 0));
+            Paint(image, [&](QtCanvas& canvas) {
+                canvas.setPenMode(mode);
+                canvas.setPen(White, 1, PenSolid);
+                canvas.arc(box.l, box.t, box.r, box.b, box.xs, box.ys, box.xe, box.ye);
+            });
+            int inked = 0;
+            for (int y = 0; y < 100; ++y) {
+                for (int x = 0; x < 100; ++x)
+                    inked += image.pixel(x, y) == qRgb(255, 255, 255);
+            }
+            return inked;
+        };
+        const int copied = count(PenMode::Copy);
+        EXPECT_GT(copied, 0) << box.l << "," << box.r;
+        EXPECT_EQ(count(PenMode::Xor), copied) << box.l << "," << box.r;
+    }
 }
 
 TEST(QtCanvasTest, DashedPensLeaveGaps) {
