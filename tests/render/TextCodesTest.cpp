@@ -1,6 +1,11 @@
 #include "render/TextCodes.h"
+#include "dxf/TextDecoder.h"
+#include "render/RecordingCanvas.h"
+#include "render/TextDrawing.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace orvanta {
 namespace {
@@ -82,6 +87,31 @@ TEST(Utf16LengthTest, CountsCodeUnits) {
     EXPECT_EQ(Utf16Length("Φ25"), 3u);
     EXPECT_EQ(Utf16Length("日本語"), 3u);
     EXPECT_EQ(Utf16Length("𠮷"), 2u);
+}
+
+TEST(TextCodesRobustnessTest, ArbitraryCodeSoupStaysValidText) {
+    // Pieces of every code, glued at random: nothing may crash, hang or produce broken UTF-8,
+    // and drawing the result must not fail either.
+    const char* pieces[] = {"\\", "\\U+", "\\M+", "%%", "%",  "{",   "}",   "\\P", "\\f", "A1;",
+                            ";",  "1",    "5",    "9",  "D8", "DC",  "00",  "FF",  "Bx",  "c",
+                            "d",  "p",    "日本", "^",  " ",  "\\S", "\\~", "+",   "U"};
+    std::mt19937 random(1234);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+    std::uniform_int_distribution<int> length(0, 24);
+    for (int round = 0; round < 5000; ++round) {
+        std::string text;
+        const int n = length(random);
+        for (int i = 0; i < n; ++i)
+            text += pieces[pick(random)];
+        const std::string rewritten = RewriteSpecialCodes(text);
+        EXPECT_EQ(SanitizeUtf8(rewritten), rewritten) << text;
+        const std::string plain = MTextToPlain(rewritten);
+        EXPECT_EQ(SanitizeUtf8(plain), plain) << text;
+        EXPECT_LE(plain.size(), rewritten.size());
+        RecordingCanvas canvas;
+        DrawDxfText(canvas, {50, 50}, rewritten, {}, {10, 0, 0}, {1, 1, 0}, round % 6, round % 4,
+                    10, 1, 0, 0, round % 10, round % 2 == 0, 1);
+    }
 }
 
 } // namespace
