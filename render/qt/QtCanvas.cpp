@@ -144,7 +144,21 @@ const TextShapeCache::Shaped& TextShapeCache::shape(const QFont& font, const std
     layout.endLayout();
     Shaped shaped;
     shaped.runs = layout.glyphRuns();
-    shaped.advance = QFontMetricsF(font).horizontalAdvance(qtext);
+    const QFontMetricsF metrics(font);
+    shaped.advance = metrics.horizontalAdvance(qtext);
+    // A fallback face with a taller ascent would lower the line's baseline; the cell is the
+    // text face's, so the baseline stays where that face puts it.
+    if (line.isValid()) {
+        const double shift = metrics.ascent() - line.ascent();
+        if (shift != 0) {
+            for (QGlyphRun& run : shaped.runs) {
+                QList<QPointF> positions = run.positions();
+                for (QPointF& p : positions)
+                    p.ry() += shift;
+                run.setPositions(positions);
+            }
+        }
+    }
     return shapes_.emplace(text, std::move(shaped)).first->second;
 }
 
