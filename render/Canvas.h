@@ -1,0 +1,74 @@
+// The narrow raster target the renderer draws on. It knows pens, lines, arcs, pixels, filled
+// rectangles and text in device pixels (y growing downwards) and nothing of the drawing model;
+// the screen, previews, printers, SVG/PDF files, metafiles and the tests each implement it.
+#pragma once
+
+#include "model/AcadDxfUnit.h"
+#include "render/PenStyle.h"
+
+#include <string>
+
+namespace orvanta {
+
+// How a pen combines with what is already there. Text output and set pixel ignore it.
+enum class PenMode {
+    Copy,   // the pen's colour replaces the destination
+    Not,    // the destination is inverted; the pen's colour is ignored
+    Xor,    // pen colour xor destination: drawing a figure twice restores the picture
+    NotXor, // not (pen colour xor destination): the same, with the colours complemented
+};
+
+// A font as the renderer asks for it: the size of the character cell, not of the em.
+struct CanvasFont {
+    std::string face;
+    // Height of the full character cell (ascent + descent, internal leading included), pixels.
+    int cellHeight = 0;
+    // Average character width in pixels; 0 keeps the face's own proportions. For a Japanese
+    // face the average is the advance of a half-width character.
+    int averageWidth = 0;
+    // Direction of the baseline, tenths of a degree counterclockwise from the x axis.
+    int escapement = 0;
+    friend bool operator==(const CanvasFont&, const CanvasFont&) = default;
+};
+
+class Canvas {
+  public:
+    virtual ~Canvas() = default;
+
+    // The pen for lines and arcs: colour 0x00BBGGRR, width in pixels, pattern.
+    virtual void setPen(TColor colour, int width, TPenStyle style) = 0;
+    virtual void setPenMode(PenMode mode) = 0;
+    virtual PenMode penMode() const = 0;
+
+    virtual void moveTo(int x, int y) = 0;
+    // A straight segment from the current position; (x, y) becomes the current position.
+    virtual void lineTo(int x, int y) = 0;
+    // The part of the ellipse inscribed in the box (left, top)-(right, bottom) that runs
+    // counterclockwise, as seen on the screen, from the ray from the box centre through
+    // (xs, ys) to the ray through (xe, ye); the whole ellipse when the two points coincide.
+    virtual void arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) = 0;
+    // One pixel, whatever the pen and its mode.
+    virtual void setPixel(int x, int y, TColor colour) = 0;
+    // Pixels left <= x < right, top <= y < bottom, with the colour replacing what is there.
+    virtual void fillRect(int left, int top, int right, int bottom, TColor colour) = 0;
+
+    // The current font, and a new one that replaces it. The face is the canvas's own choice;
+    // the renderer copies it from the current font when it asks for another size.
+    virtual CanvasFont font() const = 0;
+    virtual void setFont(const CanvasFont& font) = 0;
+    virtual void setTextColor(TColor colour) = 0;
+    // Whether text leaves the cell behind its characters as it is (the renderer's choice) or
+    // fills it with the text background colour first.
+    virtual void setTransparentText(bool transparent) = 0;
+    virtual void setTextBackColor(TColor colour) = 0;
+    // Draws UTF-8 text with the top-left corner of its first character cell at (x, y), running
+    // along the font's escapement. The pen mode does not apply to text.
+    virtual void textOut(int x, int y, const std::string& text) = 0;
+    // The advance of the text along its baseline in the current font, pixels.
+    virtual int textWidth(const std::string& text) = 0;
+
+    // Completes any drawing the canvas has held back; the target is up to date afterwards.
+    virtual void flush() {}
+};
+
+} // namespace orvanta

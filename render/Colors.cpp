@@ -1,0 +1,192 @@
+#include "render/Colors.h"
+
+#include "render/LayerState.h"
+
+#include <array>
+#include <cstdlib>
+#include <limits>
+#include <string_view>
+#include <unordered_map>
+
+namespace orvanta {
+
+namespace {
+
+// Index colours 10..249 are a hue wheel in steps of 15 degrees, five brightness levels and two
+// saturations. Every value is a multiple of 255/80 (levels in tenths, saturation in halves,
+// hue fractions in quarters), so it is computed exactly in units of 1/80 and only then
+// truncated; a floating-point product such as 255 * 0.6 could land just below 153.
+TColor HueWheelColor(int index) {
+    static constexpr std::array<int, 5> levelTenths = {10, 8, 6, 5, 3};
+    const int hue = (index / 10 - 1) * 15;
+    const int tenths = levelTenths[static_cast<std::size_t>(index % 10 / 2)];
+    const bool fullSaturation = index % 2 == 0;
+    const int top = 255 * tenths * 8;                // 80ths
+    const int bottom = fullSaturation ? 0 : top / 2; // 80ths
+    const int quarters = hue % 60 / 15;              // f = quarters / 4
+    const int rise = bottom + (top - bottom) * quarters / 4;
+    const int fall = top - (top - bottom) * quarters / 4;
+    int r = 0, g = 0, b = 0;
+    switch (hue / 60) {
+    case 0:
+        r = top, g = rise, b = bottom;
+        break;
+    case 1:
+        r = fall, g = top, b = bottom;
+        break;
+    case 2:
+        r = bottom, g = top, b = rise;
+        break;
+    case 3:
+        r = bottom, g = fall, b = top;
+        break;
+    case 4:
+        r = rise, g = bottom, b = top;
+        break;
+    default:
+        r = top, g = bottom, b = fall;
+        break;
+    }
+    return RgbColor(r / 80, g / 80, b / 80);
+}
+
+bool StartsWith(std::string_view s, std::string_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
+}
+
+std::string UpperAscii(const std::string& s) {
+    std::string upper = s;
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return upper;
+}
+
+// The pen pattern of an entity given the linetype of its layer (nullptr when the layer is not in
+// the table).
+TPenStyle PenStyleWithLayerLtype(const std::string& ltype, const std::string* layerLtype) {
+    if ((ltype.empty() || ltype == "BYLAYER") && layerLtype != nullptr)
+        return LtypeToPenStyle(*layerLtype);
+    return LtypeToPenStyle(ltype);
+}
+
+// The layer index of a record field; the field is 16 bits wide, so an index beyond it is stored
+// as -1, which draws the entity as on an unlisted layer rather than on a wrong one.
+std::int16_t StoredLayerIndex(int index) {
+    return index <= std::numeric_limits<std::int16_t>::max() ? static_cast<std::int16_t>(index)
+                                                             : std::int16_t{-1};
+}
+
+} // namespace
+
+TColor AciToColor(int index) {
+    switch (index) {
+    case 1:
+        return RgbColor(255, 0, 0);
+    case 2:
+        return RgbColor(255, 255, 0);
+    case 3:
+        return RgbColor(0, 255, 0);
+    case 4:
+        return RgbColor(0, 255, 255);
+    case 5:
+        return RgbColor(0, 0, 255);
+    case 6:
+        return RgbColor(255, 0, 255);
+    case 7:
+        return RgbColor(255, 255, 255);
+    case 8:
+        return RgbColor(128, 128, 128);
+    case 9:
+        return RgbColor(192, 192, 192);
+    default:
+        break;
+    }
+    if (index >= 10 && index <= 249) return HueWheelColor(index);
+    if (index >= 250 && index <= 255) {
+        static constexpr std::array<int, 6> greys = {51, 91, 132, 173, 214, 255};
+        const int level = greys[static_cast<std::size_t>(index - 250)];
+        return RgbColor(level, level, level);
+    }
+    return ColorBlack;
+}
+
+TColor InvertColor(TColor c) {
+    return 0xFFFFFF - (c & 0xFFFFFF);
+}
+
+TPenStyle LtypeToPenStyle(const std::string& name) {
+    struct Rule {
+        std::string_view prefix;
+        TPenStyle style;
+    };
+    // First match wins; note that no linetype gives the plain dash.
+    static constexpr std::array<Rule, 9> rules = {{
+        {"CON", PenSolid},
+        {"HID", PenDot},
+        {"DASHE", PenDot},
+        {"CEN", PenDashDot},
+        {"BOR", PenDashDot},
+        {"DASHD", PenDashDot},
+        {"DEV", PenDashDotDot},
+        {"PHA", PenDashDotDot},
+        {"DOT", PenDot},
+    }};
+    const std::string upper = UpperAscii(name);
+    for (const Rule& rule : rules) {
+        if (StartsWith(upper, rule.prefix)) return rule.style;
+    }
+    return PenSolid;
+}
+
+TPenStyle EntityPenStyle(const Drawing& drawing, const std::string& ltype,
+                         const std::string& layerName) {
+    const int layer = LayerIndexOf(drawing, layerName);
+    return PenStyleWithLayerLtype(
+        ltype, layer < 0 ? nullptr : &drawing.LayerAry[static_cast<std::size_t>(layer)].ltype);
+}
+
+void ResolvePens(Drawing& drawing) {
+    // One lookup table instead of a scan of the layer table per record: a drawing with a million
+    // records and hundreds of layers would otherwise spend seconds here. The first layer of a
+    // name wins, as in LayerIndexOf.
+    std::unordered_map<std::string_view, int> layerIndex;
+    layerIndex.reserve(drawing.LayerAry.size());
+    for (std::size_t i = 0; i < drawing.LayerAry.size(); ++i)
+        layerIndex.emplace(drawing.LayerAry[i].Name, static_cast<int>(i));
+    const auto indexOf = [&](const std::string& name) {
+        const auto found = layerIndex.find(name);
+        return found == layerIndex.end() ? -1 : found->second;
+    };
+    const auto resolve = [&](auto& record) {
+        const int layer = indexOf(record.layer);
+        record.PenColor = AciToColor(std::abs(static_cast<int>(record.color)));
+        record.PenStyle = PenStyleWithLayerLtype(
+            record.ltype,
+            layer < 0 ? nullptr : &drawing.LayerAry[static_cast<std::size_t>(layer)].ltype);
+        record.layindex = StoredLayerIndex(layer);
+    };
+    for (TAcadLineBlk& line : drawing.LineAry)
+        resolve(line);
+    for (TArcBlk& arc : drawing.ArcAry)
+        resolve(arc);
+    for (TCircleBlk& circle : drawing.CircleAry)
+        resolve(circle);
+    for (TTextBlk& text : drawing.TextAry) {
+        text.PenColor = AciToColor(std::abs(static_cast<int>(text.color)));
+        text.layindex = StoredLayerIndex(indexOf(text.layer));
+    }
+}
+
+TColor DrawnColor(TColor penColor, TColor backColor, int colorMode) {
+    switch (colorMode) {
+    case ColorModeMonochrome:
+        return InvertColor(backColor);
+    case ColorModeInverted:
+        return InvertColor(penColor);
+    default:
+        return penColor == backColor ? InvertColor(backColor) : penColor;
+    }
+}
+
+} // namespace orvanta

@@ -1,0 +1,59 @@
+// Colours and pens: the colour index palette, the linetype-to-pattern mapping, the pass that
+// gives every drawable record its ready-to-draw pen, and the colour rule applied at draw time.
+#pragma once
+
+#include "model/AcadDxfUnit.h"
+#include "render/PenStyle.h"
+
+#include <string>
+
+namespace orvanta {
+
+// Colour modes of a drawing pass.
+enum ColorModeValue : int {
+    ColorModeColor = 0,
+    ColorModeMonochrome = 1,
+    ColorModeInverted = 2,
+};
+
+constexpr TColor ColorBlack = 0x000000;
+constexpr TColor ColorWhite = 0xFFFFFF;
+
+constexpr TColor RgbColor(int r, int g, int b) {
+    return static_cast<TColor>((r & 0xFF) | (g & 0xFF) << 8 | (b & 0xFF) << 16);
+}
+constexpr int RedOf(TColor c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int GreenOf(TColor c) {
+    return static_cast<int>(c >> 8 & 0xFF);
+}
+constexpr int BlueOf(TColor c) {
+    return static_cast<int>(c >> 16 & 0xFF);
+}
+
+// The RGB colour of a colour index 1..255; black for 0 and for every other value.
+TColor AciToColor(int index);
+
+// The complementary colour: 0xFFFFFF - (c and 0xFFFFFF).
+TColor InvertColor(TColor c);
+
+// The pen pattern of a linetype, chosen by the beginning of its upper-cased name.
+TPenStyle LtypeToPenStyle(const std::string& name);
+
+// The pen pattern of an entity: "BYLAYER" (or no linetype) takes the linetype of the entity's
+// layer when the table lists it.
+TPenStyle EntityPenStyle(const Drawing& drawing, const std::string& ltype,
+                         const std::string& layerName);
+
+// Gives every line, arc, circle and text of the model its PenColor, PenStyle (texts have none)
+// and layindex. Runs once per load, after the normalisation passes and before the first draw;
+// the block-definition tables are left alone.
+void ResolvePens(Drawing& drawing);
+
+// The colour an entity of colour `penColor` is drawn with on background `backColor` in the
+// given colour mode. In colour mode an entity of the background's colour is drawn in its
+// complement so that it stays visible; an unknown mode draws as colour mode.
+TColor DrawnColor(TColor penColor, TColor backColor, int colorMode);
+
+} // namespace orvanta

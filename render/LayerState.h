@@ -1,0 +1,24 @@
+// Lookups in a drawing's layer table. Names are compared exactly (case-sensitive) and the first
+// layer of a name wins, as everywhere else in the program.
+#pragma once
+
+#include "model/AcadDxfUnit.h"
+
+#include <string>
+
+namespace orvanta {
+
+// Index of the first layer called `name`, -1 when there is none.
+int LayerIndexOf(const Drawing& drawing, const std::string& name);
+
+// Whether entities of the layer at `index` are shown. An index outside the table (an entity on
+// a layer the table does not list) is always shown.
+bool LayerVisibleAt(const Drawing& drawing, int index);
+
+// Whether the layer called `name` is shown; true for a name the table does not list.
+bool LayerVisibleByName(const Drawing& drawing, const std::string& name);
+
+// Shows or hides the first layer called `name`; does nothing when there is none.
+void SetLayerVisible(Drawing& drawing, const std::string& name, bool visible);
+
+} // namespace orvanta

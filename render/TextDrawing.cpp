@@ -1,0 +1,169 @@
+#include "render/TextDrawing.h"
+
+#include "render/LocalGeometryCopy.h"
+#include "render/TextCodes.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace orvanta {
+
+namespace {
+
+using local_geometry::AngleOf;
+using local_geometry::PolarPoint;
+using local_geometry::RotatePoint;
+using local_geometry::SplitMTextLines;
+
+constexpr double DegreesPerRadian = 57.29577951308232;
+constexpr double RadiansPerDegree = 0.017453292519943295;
+
+// A font cell is 1.3 times the text height of the drawing; the average character of a text of
+// width factor 1 is 0.51 * 0.75 of that cell.
+constexpr double CellPerHeight = 1.3;
+// Distance between the baselines of two MTEXT lines, in text heights.
+constexpr double MTextLinePitch = 1.737;
+
+// Vertical offsets from the alignment point to the top of the cell, as shares of the cell
+// height (upwards positive).
+constexpr double BaselineToTop = 0.855;
+constexpr double BottomToTop = 0.994;
+constexpr double TopToTop = 0.086;
+double MiddleToTop(double h) {
+    return h / 2 - 0.03 * h;
+}
+
+// Offset of the cell's top-left corner from the alignment point of a TEXT, in hundredths of a
+// pixel, x along the baseline and y upwards.
+TAcadPoint TextCellOffset(int code72, int code73, double h, double wt) {
+    double x = 0;
+    if (code72 == 1 || code72 == 4)
+        x = -wt / 2;
+    else if (code72 == 2)
+        x = -wt;
+    double y = h;
+    switch (code73) {
+    case 0:
+        y = code72 == 4 ? MiddleToTop(h) : BaselineToTop * h;
+        break;
+    case 1:
+        y = BottomToTop * h;
+        break;
+    case 2:
+        y = MiddleToTop(h);
+        break;
+    case 3:
+        y = TopToTop * h;
+        break;
+    default:
+        break;
+    }
+    return {x, y, 0};
+}
+
+// The same for an MTEXT, by its attachment point 1..9 (rows top, middle, bottom; columns left,
+// centre, right) and the width of its reference rectangle.
+TAcadPoint MTextCellOffset(int code71, double h, double wr) {
+    if (code71 < 1 || code71 > 9) return {0, TopToTop * h, 0};
+    const int row = (code71 - 1) / 3;
+    const int column = (code71 - 1) % 3;
+    const double x = column == 0 ? 0 : column == 1 ? -wr / 2 : -wr;
+    const double y = row == 0 ? TopToTop * h : row == 1 ? MiddleToTop(h) : BaselineToTop * h;
+    return {x, y, 0};
+}
+
+// The world point of the cell's top-left corner: alignment point plus the rotated offset.
+TAcadPoint CellCorner(const TAcadPoint& a, const TAcadPoint& offset, double thetaRad, double u) {
+    const TAcadPoint rotated = RotatePoint(offset, thetaRad);
+    return {a.x + rotated.x * u / 100, a.y + rotated.y * u / 100, 0};
+}
+
+} // namespace
+
+void DrawDxfText(Canvas& canvas, TPoint origin, const std::string& s, const TAcadPoint& p10,
+                 const TAcadPoint& p11, const TAcadPoint& pt11Abs, int code72, int code73,
+                 double code40, double code41, double code50, TColor colour, int code71, bool mtext,
+                 double unitsPerPixel) {
+    const double u = unitsPerPixel;
+
+    // Alignment point and direction of the baseline.
+    TAcadPoint a;
+    double theta = 0; // degrees
+    if (mtext) {
+        a = p10;
+        if (pt11Abs.x != 0 || pt11Abs.y != 0)
+            theta = AngleOf({0, 0, 0}, pt11Abs) * DegreesPerRadian;
+    } else {
+        const bool atFirstPoint = (code72 == 0 || code72 == 3 || code72 == 5) && code73 == 0;
+        a = atFirstPoint ? p10 : p11;
+        theta = code50;
+    }
+    const double thetaRad = theta * RadiansPerDegree;
+
+    const int cellHeight = RoundHalfEven(code40 / u * CellPerHeight);
+    if (cellHeight <= 1) return;
+
+    int averageWidth = 0;
+    if (mtext) {
+        averageWidth = RoundHalfEven(code40 / u * CellPerHeight * 0.51 * 0.8 * 0.75);
+    } else if (code72 == 5) {
+        // A fit text spreads its characters between its two points.
+        const double n = static_cast<double>(Utf16Length(s));
+        if (n == 0) return;
+        const double length = std::hypot(p11.x - p10.x, p11.y - p10.y);
+        averageWidth = RoundHalfEven(length / u * CellPerHeight * 0.8 / n);
+    } else {
+        averageWidth = RoundHalfEven(code40 / u * CellPerHeight * 0.51 * code41 * 0.75);
+    }
+    // A negative width factor mirrors nothing on a device font; its size is what counts.
+    averageWidth = std::abs(averageWidth);
+
+    const CanvasFont previous = canvas.font();
+    canvas.setFont({previous.face, cellHeight, averageWidth, RoundHalfEven(theta * 10)});
+
+    const double h = cellHeight * 100.0;
+    TAcadPoint offset;
+    if (mtext) {
+        const double wr = RoundHalfEven(code41 / u * CellPerHeight) * 100.0;
+        offset = MTextCellOffset(code71, h, wr);
+    } else {
+        // Only centred and right-aligned texts need their width, and measuring is not free.
+        const bool measured = code72 == 1 || code72 == 2 || code72 == 4;
+        const double wt = measured ? canvas.textWidth(s) * 100.0 : 0;
+        offset = TextCellOffset(code72, code73, h, wt);
+    }
+    TAcadPoint corner = CellCorner(a, offset, thetaRad, u);
+
+    canvas.setTextColor(colour);
+    canvas.setTransparentText(true);
+
+    if (!mtext) {
+        const TPoint d = WorldToScreen(corner, origin, u);
+        canvas.textOut(d.x, d.y, s);
+        canvas.setFont(previous);
+        return;
+    }
+
+    std::vector<std::string> lines;
+    const int count = SplitMTextLines(s, lines);
+    const double pitch = MTextLinePitch * code40;
+    if (count > 1 && code71 >= 4 && code71 <= 9) {
+        // Middle and bottom attachments: the block of lines is raised so that its first line
+        // starts above the insertion point.
+        const double raise = code71 <= 6 ? count * pitch / 2 : count * pitch;
+        a = PolarPoint(a, (theta + 90) * RadiansPerDegree, raise);
+        corner = CellCorner(a, offset, thetaRad, u);
+    }
+    // Each line one pitch below the previous, perpendicular to the baseline.
+    const double stepX = std::sin(thetaRad) * pitch;
+    const double stepY = -std::cos(thetaRad) * pitch;
+    for (int k = 0; k < count; ++k) {
+        const TAcadPoint lineCorner{corner.x + k * stepX, corner.y + k * stepY, 0};
+        const TPoint d = WorldToScreen(lineCorner, origin, u);
+        canvas.textOut(d.x, d.y, MTextToPlain(lines[static_cast<std::size_t>(k)]));
+    }
+    canvas.setFont(previous);
+}
+
+} // namespace orvanta

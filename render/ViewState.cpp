@@ -1,0 +1,45 @@
+#include "render/ViewState.h"
+
+#include <utility>
+
+namespace orvanta {
+
+void SavePreviousView(ViewState& view) {
+    view.PrevViewCenter = view.ViewCenter;
+    view.PrevDrawWidth = view.DrawWidth;
+    view.PrevDrawHeight = view.DrawHeight;
+}
+
+void RestorePreviousView(ViewState& view) {
+    std::swap(view.ViewCenter, view.PrevViewCenter);
+    std::swap(view.DrawWidth, view.PrevDrawWidth);
+    std::swap(view.DrawHeight, view.PrevDrawHeight);
+}
+
+void FitViewToExtents(ViewState& view, const Drawing& drawing) {
+    view.DrawWidth = drawing.ExtMax.x - drawing.ExtMin.x;
+    view.DrawHeight = drawing.ExtMax.y - drawing.ExtMin.y;
+    view.ViewCenter = {(drawing.ExtMax.x + drawing.ExtMin.x) / 2,
+                       (drawing.ExtMax.y + drawing.ExtMin.y) / 2, 0};
+}
+
+bool ShowNamedView(ViewState& view, const Drawing& drawing, const std::string& name) {
+    const int index = ViewIndexOf(drawing, name);
+    if (index < 0) {
+        FitViewToExtents(view, drawing);
+        return false;
+    }
+    const TViewTbl& named = drawing.ViewAry[static_cast<std::size_t>(index)];
+    view.DrawWidth = named.width;
+    view.DrawHeight = named.height;
+    view.ViewCenter = named.center;
+    return true;
+}
+
+void ClearPicks(ViewState& view) {
+    view.PickedLineIndex = -1;
+    view.PickedCircleIndex = -1;
+    view.PickedArcIndex = -1;
+}
+
+} // namespace orvanta

@@ -1,0 +1,68 @@
+// The state of the detail view that the main window owns and its handlers share: which part of
+// the drawing is shown, the view before the last change, the picked entities and the mouse
+// gestures in progress. Plain data; the functions below are the view changes that more than one
+// handler makes.
+#pragma once
+
+#include "model/AcadDxfUnit.h"
+#include "render/ViewTransform.h"
+
+#include <string>
+
+namespace orvanta {
+
+// The fitted extent fills this share of the limiting dimension of a view, leaving a margin.
+constexpr double DefaultZoomRate = 0.98;
+
+struct ViewState {
+    // World point drawn at the centre pixel of the detail image; z is 0 after a fit.
+    TAcadPoint ViewCenter;
+    // World extent that must fit into the view; zooming changes these.
+    double DrawWidth = 0;
+    double DrawHeight = 0;
+    double ZoomRate = DefaultZoomRate;
+
+    // The view before the last view change, restored by one mouse gesture.
+    TAcadPoint PrevViewCenter;
+    double PrevDrawWidth = 0;
+    double PrevDrawHeight = 0;
+
+    // Colour mode of the detail view and the previews: 0 colour, 1 monochrome.
+    int ViewColorMode = 0;
+
+    // Indexes of the entities picked by the last Shift+click, -1 when none.
+    int PickedLineIndex = -1;
+    int PickedCircleIndex = -1;
+    int PickedArcIndex = -1;
+    // The line picked by the previous Shift+click; two picked lines are measured against it.
+    TAcadLineBlk PrevPickedLine;
+
+    TPoint DragStartPoint;
+    TPoint DragLastPoint;
+    bool ZoomBoxDragging = false;
+    bool PanDragging = false;
+    // A redraw caused by panning or by the wheel is running; guards against re-entry.
+    bool PanRedrawBusy = false;
+    bool WheelRedrawBusy = false;
+
+    // The cross-hair is drawn inverting and must be erased before the image is replaced.
+    TPoint CrossHairPos;
+    bool CrossHairShown = false;
+};
+
+// Copies the current view into the previous one; called before every view change.
+void SavePreviousView(ViewState& view);
+// Makes the previous view current again (the current one becomes the previous).
+void RestorePreviousView(ViewState& view);
+
+// Fits the view to the drawing's extents: the whole drawing, centred.
+void FitViewToExtents(ViewState& view, const Drawing& drawing);
+
+// Shows the named view `name`; a name the drawing has no view of ("*AllView*" among them) fits
+// the extents instead. Returns whether a named view was found.
+bool ShowNamedView(ViewState& view, const Drawing& drawing, const std::string& name);
+
+// The three pick indexes are reset at the start of every mouse press on the detail image.
+void ClearPicks(ViewState& view);
+
+} // namespace orvanta

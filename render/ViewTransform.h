@@ -1,0 +1,60 @@
+// The one mapping from world coordinates (drawing units, y up) to device pixels (y down) that
+// every picture of a drawing goes through: the detail view, previews, printed pages and exports.
+//
+// A view is fixed by the world point drawn at a chosen pixel (the centre), the world width and
+// height that must fit, the pixel size of the target and a zoom factor that leaves a margin.
+#pragma once
+
+#include "model/AcadDxfUnit.h"
+
+#include <cstdint>
+#include <string>
+
+namespace orvanta {
+
+// A device pixel position, y growing downwards.
+struct TPoint {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    friend bool operator==(const TPoint&, const TPoint&) = default;
+};
+
+// An axis-aligned world rectangle; only x and y are meaningful.
+struct WorldRect {
+    TAcadPoint lowerLeft;
+    TAcadPoint upperRight;
+};
+
+// Rounds to the nearest integer, ties to even (2.5 -> 2, 3.5 -> 4). Values beyond the range of
+// a pixel coordinate saturate instead of overflowing; NaN gives 0.
+std::int32_t RoundHalfEven(double value);
+
+// World units per pixel when a world extent of drawW x drawH is fitted into pixW x pixH pixels
+// and then scaled by zoom. The direction that needs more units per pixel decides; an extent that
+// is zero in one direction is fitted by the other one, and an extent that is zero in both falls
+// back to one unit per pixel before the zoom.
+double UnitsPerPixel(double drawW, double drawH, int pixW, int pixH, double zoom);
+
+// a - b in x and y; z is a's. Every point is made relative to the view centre with this before
+// it is scaled, so that large coordinates keep their precision.
+TAcadPoint PointDiff(const TAcadPoint& a, const TAcadPoint& b);
+
+// The pixel of a point given relative to the view centre, for a view whose centre is drawn at
+// origin. The y axis is flipped here and nowhere else.
+TPoint WorldToScreen(const TAcadPoint& rel, TPoint origin, double unitsPerPixel);
+
+// The pixel at which a W x H canvas draws the view centre: (W div 2, H div 2).
+TPoint ViewOriginOf(int pixW, int pixH);
+
+// The world point under pixel `pixel` of a pixW x pixH image showing the given view; (0, 0, 0)
+// when the view has no extent at all.
+TAcadPoint ScreenToWorld(const TAcadPoint& center, TPoint pixel, int pixW, int pixH, double drawW,
+                         double drawH, double zoom);
+
+// The world rectangle a pixW x pixH view around `center` covers at the given scale.
+WorldRect ViewWindow(const TAcadPoint& center, int pixW, int pixH, double unitsPerPixel);
+
+// Index of the first named view called `name` (exact, case-sensitive), -1 when there is none.
+int ViewIndexOf(const Drawing& drawing, const std::string& name);
+
+} // namespace orvanta

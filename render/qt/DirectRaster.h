@@ -1,0 +1,48 @@
+// Writing one-pixel lines, circles and single pixels straight into the memory of a 32-bit
+// QImage. A full redraw of a big drawing is millions of tiny figures, for which QPainter's
+// general machinery costs ten times the pixels it sets; the canvas uses this for the common case
+// (an untransformed image, one-pixel pens) and QPainter for everything else.
+#pragma once
+
+#include "model/AcadDxfUnit.h"
+#include "render/Canvas.h"
+
+#include <QImage>
+#include <cstdint>
+#include <span>
+
+namespace orvanta {
+
+class DirectRaster {
+  public:
+    // Whether `image` can be written directly: a 32-bit RGB format.
+    static bool Supports(const QImage& image);
+
+    // `image` must outlive this object and stay the same size; writes go to its current pixels
+    // without detaching them, so a painter working on the image sees them.
+    explicit DirectRaster(QImage& image);
+
+    // A line including both end points. `dashes` holds on/off run lengths in pixels (empty for
+    // a solid line); the pattern starts afresh on every line.
+    void line(int x0, int y0, int x1, int y1, TColor colour, PenMode mode,
+              std::span<const int> dashes);
+
+    // The one-pixel outline of the ellipse inscribed in the box, or of the part of it that runs
+    // counterclockwise (on the screen) from the ray through (xs, ys) to the ray through
+    // (xe, ye); the whole ellipse when `whole` is set. Every pixel is set once, so inverting
+    // modes undo themselves.
+    void arc(int left, int top, int right, int bottom, double startRay, double endRay, bool whole,
+             TColor colour, PenMode mode);
+
+    void pixel(int x, int y, TColor colour, PenMode mode);
+
+  private:
+    void plot(int x, int y, std::uint32_t colour, PenMode mode);
+
+    std::uint32_t* bits_;
+    int width_;
+    int height_;
+    qsizetype stride_; // in pixels
+};
+
+} // namespace orvanta

@@ -1,0 +1,431 @@
+#include "render/qt/QtCanvas.h"
+
+#include "render/qt/DirectRaster.h"
+
+#include <QColor>
+#include <QFontDatabase>
+#include <QPaintDevice>
+#include <QPainterPath>
+#include <QPen>
+#include <QTextLayout>
+#include <QTextOption>
+#include <QTransform>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace orvanta {
+
+namespace {
+
+// The face is built at this pixel size and scaled by the painter, because Qt rounds a font's
+// pixel size to a whole number and sizes it by its em rather than by its cell.
+constexpr int ReferencePixelSize = 1000;
+
+// Coordinates beyond this many pixels from the origin are clipped before they reach the
+// painter, whose rasteriser works in limited fixed-point precision.
+constexpr double CoordinateLimit = 1 << 22;
+// An arc whose box is larger than this (half its size, pixels) is stroked as a polyline over the
+// visible part only; curve flattening of a huge ellipse would take unbounded time.
+constexpr double LargeArcLimit = 1 << 15;
+constexpr int MaxArcSegments = 200000;
+
+QColor ToQColor(TColor c) {
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>(c >> 8 & 0xFF),
+                  static_cast<int>(c >> 16 & 0xFF));
+}
+
+QPainter::CompositionMode CompositionOf(PenMode mode) {
+    switch (mode) {
+    case PenMode::Copy:
+        return QPainter::CompositionMode_SourceOver;
+    case PenMode::Not:
+        return QPainter::RasterOp_NotDestination;
+    case PenMode::Xor:
+        return QPainter::RasterOp_SourceXorDestination;
+    case PenMode::NotXor:
+        return QPainter::RasterOp_NotSourceXorDestination;
+    }
+    return QPainter::CompositionMode_SourceOver;
+}
+
+// Dash patterns of one-pixel pens, in pen widths, as Windows draws its cosmetic pens: the dot
+// pattern stays readable as dots instead of becoming a grey line.
+std::span<const int> DashRuns(TPenStyle style) {
+    static constexpr int dash[] = {18, 6};
+    static constexpr int dot[] = {3, 3};
+    static constexpr int dashDot[] = {9, 6, 3, 6};
+    static constexpr int dashDotDot[] = {9, 3, 3, 3, 3, 3};
+    switch (style) {
+    case PenDash:
+        return dash;
+    case PenDot:
+        return dot;
+    case PenDashDot:
+        return dashDot;
+    case PenDashDotDot:
+        return dashDotDot;
+    default:
+        return {};
+    }
+}
+
+QVector<qreal> DashPattern(TPenStyle style) {
+    QVector<qreal> pattern;
+    for (int run : DashRuns(style))
+        pattern.append(run);
+    return pattern;
+}
+
+// Liang-Barsky: cuts the segment a-b to `box`; false when nothing of it is inside.
+bool ClipSegment(QPointF& a, QPointF& b, const QRectF& box) {
+    double t0 = 0, t1 = 1;
+    const double dx = b.x() - a.x();
+    const double dy = b.y() - a.y();
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x() - box.left(), box.right() - a.x(), a.y() - box.top(),
+                         box.bottom() - a.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) return false;
+            continue;
+        }
+        const double r = q[i] / p[i];
+        if (p[i] < 0) {
+            if (r > t1) return false;
+            t0 = std::max(t0, r);
+        } else {
+            if (r < t0) return false;
+            t1 = std::min(t1, r);
+        }
+    }
+    const QPointF start(a.x() + t0 * dx, a.y() + t0 * dy);
+    const QPointF end(a.x() + t1 * dx, a.y() + t1 * dy);
+    a = start;
+    b = end;
+    return true;
+}
+
+bool BeyondLimit(const QPoint& p) {
+    return std::abs(static_cast<double>(p.x())) > CoordinateLimit ||
+           std::abs(static_cast<double>(p.y())) > CoordinateLimit;
+}
+
+// The ray angle (counterclockwise on the screen) of point p seen from c.
+double RayAngle(const QPointF& c, double x, double y) {
+    return std::atan2(-(y - c.y()), x - c.x());
+}
+
+// The parameter of the ellipse with half axes a and b at which it meets the ray of angle phi;
+// Qt measures its arc angles as this parameter, the canvas's arc takes rays.
+double ParameterOfRay(double phi, double a, double b) {
+    return std::atan2(a * std::sin(phi), b * std::cos(phi));
+}
+
+} // namespace
+
+const TextShapeCache::Shaped& TextShapeCache::shape(const QFont& font, const std::string& text) {
+    if (font != font_) {
+        shapes_.clear();
+        font_ = font;
+    }
+    if (const auto found = shapes_.find(text); found != shapes_.end()) return found->second;
+    // A plain bound: drawings rarely have more distinct texts than this, and starting over is
+    // cheaper than tracking use.
+    if (shapes_.size() >= capacity_) shapes_.clear();
+    const QString qtext = QString::fromStdString(text);
+    QTextLayout layout(qtext, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid()) line.setPosition(QPointF(0, 0));
+    layout.endLayout();
+    Shaped shaped;
+    shaped.runs = layout.glyphRuns();
+    const QFontMetricsF metrics(font);
+    shaped.advance = metrics.horizontalAdvance(qtext);
+    // A fallback face with a taller ascent would lower the line's baseline; the cell is the
+    // text face's, so the baseline stays where that face puts it.
+    if (line.isValid()) {
+        const double shift = metrics.ascent() - line.ascent();
+        if (shift != 0) {
+            for (QGlyphRun& run : shaped.runs) {
+                QList<QPointF> positions = run.positions();
+                for (QPointF& p : positions)
+                    p.ry() += shift;
+                run.setPositions(positions);
+            }
+        }
+    }
+    return shapes_.emplace(text, std::move(shaped)).first->second;
+}
+
+std::string TextFaceProblem(const std::string& face) {
+    const QString family = QString::fromStdString(face);
+    if (QFontDatabase::families().contains(family, Qt::CaseInsensitive)) return {};
+    std::string message = "文字の表示に使うフォント \"" + face +
+                          "\" が見つからないため、図面の文字を表示できません。";
+    if (face == DefaultTextFace) message += " (fonts-ipafont-gothic をインストールしてください)";
+    return message;
+}
+
+QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* shapes)
+    : painter_(painter), referenceMetrics_(QFont()), shapes_(shapes) {
+    if (shapes_ == nullptr) {
+        ownShapes_ = std::make_unique<TextShapeCache>();
+        shapes_ = ownShapes_.get();
+    }
+    textProblem_ = TextFaceProblem(face);
+    referenceFont_ = QFont(QString::fromStdString(face));
+    referenceFont_.setPixelSize(ReferencePixelSize);
+    referenceFont_.setHintingPreference(QFont::PreferNoHinting);
+    referenceFont_.setKerning(false);
+    referenceMetrics_ = QFontMetricsF(referenceFont_, painter_.device());
+    referenceCell_ = referenceMetrics_.ascent() + referenceMetrics_.descent();
+    // A Windows font's average width of a Japanese face is its half-width advance.
+    referenceAverage_ = referenceMetrics_.horizontalAdvance(QLatin1Char('0'));
+    if (referenceCell_ <= 0) referenceCell_ = ReferencePixelSize;
+    if (referenceAverage_ <= 0) referenceAverage_ = ReferencePixelSize / 2.0;
+    font_ = {face, 16, 0, 0};
+
+    // An untransformed, unclipped 32-bit image gets its thin figures written directly.
+    QPaintDevice* device = painter_.device();
+    if (device != nullptr && device->devType() == QInternal::Image &&
+        DirectRaster::Supports(*static_cast<QImage*>(device)) &&
+        painter_.combinedTransform().type() == QTransform::TxNone && !painter_.hasClipping())
+        direct_ = std::make_unique<DirectRaster>(*static_cast<QImage*>(device));
+
+    // Raster operations give exact inverses only on unblended pixels.
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setRenderHint(QPainter::TextAntialiasing, true);
+    painter_.setBrush(Qt::NoBrush);
+}
+
+QtCanvas::~QtCanvas() {
+    flush();
+}
+
+void QtCanvas::useComposition(QPainter::CompositionMode mode) {
+    if (appliedComposition_ == mode) return;
+    painter_.setCompositionMode(mode);
+    appliedComposition_ = mode;
+}
+
+void QtCanvas::applyLinePen() {
+    useComposition(CompositionOf(mode_));
+    if (appliedPen_ == pen_) return;
+    QPen pen(ToQColor(pen_.colour));
+    pen.setCosmetic(true);
+    pen.setWidth(std::max(1, pen_.width));
+    pen.setJoinStyle(Qt::RoundJoin);
+    if (pen_.style == PenClear) {
+        pen.setStyle(Qt::NoPen);
+    } else if (const QVector<qreal> dashes = DashPattern(pen_.style); !dashes.isEmpty()) {
+        // Flat caps keep the dashes their exact length.
+        pen.setDashPattern(dashes);
+        pen.setCapStyle(Qt::FlatCap);
+    } else {
+        pen.setCapStyle(pen_.width > 1 ? Qt::RoundCap : Qt::FlatCap);
+    }
+    painter_.setPen(pen);
+    appliedPen_ = pen_;
+}
+
+void QtCanvas::setPen(TColor colour, int width, TPenStyle style) {
+    const PenKey pen{colour & 0xFFFFFF, width, style};
+    if (pen == pen_) return;
+    flush();
+    pen_ = pen;
+}
+
+void QtCanvas::setPenMode(PenMode mode) {
+    if (mode == mode_) return;
+    flush();
+    mode_ = mode;
+}
+
+void QtCanvas::moveTo(int x, int y) {
+    current_ = QPoint(x, y);
+}
+
+bool QtCanvas::thinPen() const {
+    return direct_ != nullptr && pen_.width <= 1 && pen_.style != PenClear;
+}
+
+void QtCanvas::lineTo(int x, int y) {
+    const QPoint to(x, y);
+    if (thinPen()) {
+        direct_->line(current_.x(), current_.y(), x, y, pen_.colour, mode_, DashRuns(pen_.style));
+        current_ = to;
+        return;
+    }
+    if (BeyondLimit(current_) || BeyondLimit(to)) {
+        QPointF a(current_), b(to);
+        const QRectF bound(-CoordinateLimit, -CoordinateLimit, 2 * CoordinateLimit,
+                           2 * CoordinateLimit);
+        if (ClipSegment(a, b, bound)) pendingLines_.emplace_back(a.toPoint(), b.toPoint());
+    } else {
+        pendingLines_.emplace_back(current_, to);
+    }
+    current_ = to;
+    if (pendingLines_.size() >= 4096) flush();
+}
+
+void QtCanvas::flush() {
+    if (pendingLines_.empty()) return;
+    applyLinePen();
+    painter_.drawLines(pendingLines_.data(), static_cast<int>(pendingLines_.size()));
+    pendingLines_.clear();
+}
+
+void QtCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) {
+    flush();
+    const QRectF box(QPointF(left, top), QPointF(right, bottom));
+    const QRectF normal = box.normalized();
+    const QPointF c = normal.center();
+    if (thinPen() && DashRuns(pen_.style).empty()) {
+        direct_->arc(left, top, right, bottom, RayAngle(c, xs, ys), RayAngle(c, xe, ye),
+                     xs == xe && ys == ye, pen_.colour, mode_);
+        return;
+    }
+    applyLinePen();
+    const double a = normal.width() / 2;
+    const double b = normal.height() / 2;
+    double startRad = 0;
+    double spanRad = 2 * std::numbers::pi;
+    if (xs != xe || ys != ye) {
+        startRad = ParameterOfRay(RayAngle(c, xs, ys), a, b);
+        spanRad = ParameterOfRay(RayAngle(c, xe, ye), a, b) - startRad;
+        while (spanRad <= 0)
+            spanRad += 2 * std::numbers::pi;
+    }
+    if (std::max(a, b) > LargeArcLimit) {
+        strokeArcAsPolyline(normal, startRad, spanRad);
+        return;
+    }
+    constexpr double degrees = 180 / std::numbers::pi;
+    QPainterPath path;
+    path.arcMoveTo(normal, startRad * degrees);
+    path.arcTo(normal, startRad * degrees, spanRad * degrees);
+    painter_.drawPath(path);
+}
+
+void QtCanvas::strokeArcAsPolyline(const QRectF& box, double startRad, double spanRad) {
+    const QPointF c = box.center();
+    const double a = box.width() / 2;
+    const double b = box.height() / 2;
+    const double pi = std::numbers::pi;
+
+    // The part of the device that can show anything, in the painter's coordinates.
+    const QPaintDevice* device = painter_.device();
+    const QRectF deviceRect(0, 0, device->width(), device->height());
+    const QRectF visible =
+        painter_.combinedTransform().inverted().mapRect(deviceRect).adjusted(-8, -8, 8, 8);
+
+    // Parameter ranges to sample: only where the ellipse can cross the visible rectangle, seen
+    // from the centre, when the centre lies outside it.
+    std::vector<std::pair<double, double>> ranges;
+    const double arcEnd = startRad + spanRad;
+    if (visible.contains(c)) {
+        ranges.emplace_back(startRad, arcEnd);
+    } else {
+        const double reference = RayAngle(c, visible.center().x(), visible.center().y());
+        double low = 0, high = 0;
+        for (const QPointF& corner :
+             {visible.topLeft(), visible.topRight(), visible.bottomLeft(), visible.bottomRight()}) {
+            double d = RayAngle(c, corner.x(), corner.y()) - reference;
+            d = std::remainder(d, 2 * pi);
+            low = std::min(low, d);
+            high = std::max(high, d);
+        }
+        const double v0 = ParameterOfRay(reference + low, a, b);
+        double width = ParameterOfRay(reference + high, a, b) - v0;
+        if (width < 0) width += 2 * pi;
+        // The window seen from the start of the arc, once and one turn earlier.
+        const double shifted =
+            startRad + std::fmod(std::fmod(v0 - startRad, 2 * pi) + 2 * pi, 2 * pi);
+        for (double from : {shifted - 2 * pi, shifted}) {
+            const double lo = std::max(from, startRad);
+            const double hi = std::min(from + width, arcEnd);
+            if (lo < hi) ranges.emplace_back(lo, hi);
+        }
+    }
+
+    // Steps short enough that the chord leaves the curve by less than a quarter pixel.
+    const double radius = std::max(a, b);
+    const double step = 2 * std::acos(std::max(-1.0, 1 - 0.25 / radius));
+    std::vector<QLineF> segments;
+    for (const auto& [lo, hi] : ranges) {
+        const int n = std::clamp(static_cast<int>(std::ceil((hi - lo) / step)), 1, MaxArcSegments);
+        QPointF previous(c.x() + a * std::cos(lo), c.y() - b * std::sin(lo));
+        for (int i = 1; i <= n; ++i) {
+            const double t = lo + (hi - lo) * i / n;
+            const QPointF next(c.x() + a * std::cos(t), c.y() - b * std::sin(t));
+            QPointF p = previous, q = next;
+            if (ClipSegment(p, q, visible)) segments.emplace_back(p, q);
+            previous = next;
+        }
+    }
+    if (!segments.empty()) painter_.drawLines(segments.data(), static_cast<int>(segments.size()));
+}
+
+void QtCanvas::setPixel(int x, int y, TColor colour) {
+    flush();
+    if (direct_ != nullptr) {
+        direct_->pixel(x, y, colour, PenMode::Copy);
+        return;
+    }
+    useComposition(QPainter::CompositionMode_SourceOver);
+    painter_.fillRect(QRect(x, y, 1, 1), ToQColor(colour));
+}
+
+void QtCanvas::fillRect(int left, int top, int right, int bottom, TColor colour) {
+    flush();
+    if (right <= left || bottom <= top) return;
+    useComposition(QPainter::CompositionMode_SourceOver);
+    painter_.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), ToQColor(colour));
+}
+
+void QtCanvas::setFont(const CanvasFont& font) {
+    font_ = font;
+}
+
+double QtCanvas::scaleY() const {
+    return font_.cellHeight / referenceCell_;
+}
+
+double QtCanvas::scaleX() const {
+    return font_.averageWidth > 0 ? font_.averageWidth / referenceAverage_ : scaleY();
+}
+
+void QtCanvas::textOut(int x, int y, const std::string& text) {
+    flush();
+    if (!textProblem_.empty() || text.empty() || font_.cellHeight <= 0) return;
+    useComposition(QPainter::CompositionMode_SourceOver);
+    const TextShapeCache::Shaped& shaped = shapes_->shape(referenceFont_, text);
+    const QTransform previous = painter_.worldTransform();
+    QTransform transform = previous;
+    transform.translate(x, y);
+    // Escapement is counterclockwise on the screen, Qt's rotation clockwise.
+    transform.rotate(-font_.escapement / 10.0);
+    transform.scale(scaleX(), scaleY());
+    painter_.setWorldTransform(transform);
+    if (!transparentText_) {
+        painter_.fillRect(QRectF(0, 0, shaped.advance, referenceCell_), ToQColor(textBackColour_));
+    }
+    painter_.setPen(ToQColor(textColour_));
+    appliedPen_.reset();
+    for (const QGlyphRun& run : shaped.runs)
+        painter_.drawGlyphRun(QPointF(0, 0), run);
+    painter_.setWorldTransform(previous);
+}
+
+int QtCanvas::textWidth(const std::string& text) {
+    if (text.empty() || font_.cellHeight <= 0) return 0;
+    const double width = shapes_->shape(referenceFont_, text).advance * scaleX();
+    return static_cast<int>(std::lround(width));
+}
+
+} // namespace orvanta

@@ -1,0 +1,137 @@
+// The canvas over a QPainter: QImage for the detail view and the previews, and any other paint
+// device (printer, SVG, PDF). Coordinates are the painter's logical pixels.
+#pragma once
+
+#include "render/Canvas.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QLine>
+#include <QList>
+#include <QPainter>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace orvanta {
+
+// The face texts are drawn with: it covers Japanese and the symbols drawings use (Φ ° ± □), and
+// its half-width characters are exactly half an em wide.
+inline constexpr const char* DefaultTextFace = "IPAGothic";
+
+// Empty when `face` is installed; otherwise a message for the user that says texts cannot be
+// drawn and what to install. A QGuiApplication must exist.
+std::string TextFaceProblem(const std::string& face = DefaultTextFace);
+
+// Texts shaped at the canvas's reference font size. Shaping (character to glyph mapping, font
+// fallback and placement) is most of the cost of drawing a text, and drawings repeat their
+// texts, so an owner that redraws often (the detail view) keeps one cache for all its canvases.
+// Not thread-safe: one cache per thread.
+class TextShapeCache {
+  public:
+    struct Shaped {
+        QList<QGlyphRun> runs; // positioned with the top of the cell at y = 0
+        double advance = 0;    // along the baseline
+    };
+
+    explicit TextShapeCache(std::size_t capacity = 16384) : capacity_(capacity) {}
+    // The shape of `text` in `font`; a different font than the last one empties the cache.
+    const Shaped& shape(const QFont& font, const std::string& text);
+
+  private:
+    std::size_t capacity_;
+    QFont font_;
+    std::unordered_map<std::string, Shaped> shapes_;
+};
+
+// Draws on an active QPainter, which it owns for its lifetime: it sets the painter's pen, brush,
+// composition mode and font as it needs them and leaves its transformation as it found it.
+// Lines are collected and handed to the painter in batches; the device is complete after
+// flush() or the canvas's destruction. On an untransformed, unclipped 32-bit QImage, one-pixel
+// lines, solid one-pixel arcs and pixels are written straight into the image.
+class DirectRaster;
+
+class QtCanvas : public Canvas {
+  public:
+    // `shapes` may be shared between canvases drawing one after the other; without one the
+    // canvas keeps its own.
+    explicit QtCanvas(QPainter& painter, const std::string& face = DefaultTextFace,
+                      TextShapeCache* shapes = nullptr);
+    ~QtCanvas() override;
+    QtCanvas(const QtCanvas&) = delete;
+    QtCanvas& operator=(const QtCanvas&) = delete;
+
+    void setPen(TColor colour, int width, TPenStyle style) override;
+    void setPenMode(PenMode mode) override;
+    PenMode penMode() const override { return mode_; }
+    void moveTo(int x, int y) override;
+    void lineTo(int x, int y) override;
+    void arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) override;
+    void setPixel(int x, int y, TColor colour) override;
+    void fillRect(int left, int top, int right, int bottom, TColor colour) override;
+    CanvasFont font() const override { return font_; }
+    void setFont(const CanvasFont& font) override;
+    void setTextColor(TColor colour) override { textColour_ = colour; }
+    void setTransparentText(bool transparent) override { transparentText_ = transparent; }
+    void setTextBackColor(TColor colour) override { textBackColour_ = colour; }
+    // Draws nothing while the face is missing (see textProblem()): a fallback face would show
+    // Japanese as empty boxes.
+    void textOut(int x, int y, const std::string& text) override;
+    int textWidth(const std::string& text) override;
+    void flush() override;
+
+    // Empty when texts can be drawn, otherwise why not, for the caller to show.
+    const std::string& textProblem() const { return textProblem_; }
+
+    // The face at its reference size, in pixels of this canvas's device: the cell (ascent plus
+    // descent) and the advance of a half-width character, which a Japanese face takes as its
+    // average character width.
+    double referenceCellHeight() const { return referenceCell_; }
+    double referenceAverageWidth() const { return referenceAverage_; }
+
+  private:
+    struct PenKey {
+        TColor colour = 0;
+        int width = 1;
+        TPenStyle style = PenSolid;
+        friend bool operator==(const PenKey&, const PenKey&) = default;
+    };
+
+    // Whether the current pen is drawn by writing pixels directly.
+    bool thinPen() const;
+    void applyLinePen();
+    void useComposition(QPainter::CompositionMode mode);
+    void strokeArcAsPolyline(const QRectF& box, double startRad, double spanRad);
+    // The horizontal and vertical scale of the reference font for the current font.
+    double scaleX() const;
+    double scaleY() const;
+
+    QPainter& painter_;
+    PenKey pen_;
+    PenMode mode_ = PenMode::Copy;
+    // What the painter currently holds, so that it is told only about changes.
+    std::optional<PenKey> appliedPen_;
+    std::optional<QPainter::CompositionMode> appliedComposition_;
+
+    std::unique_ptr<DirectRaster> direct_;
+    QPoint current_;
+    std::vector<QLine> pendingLines_;
+
+    CanvasFont font_;
+    QFont referenceFont_;
+    QFontMetricsF referenceMetrics_;
+    std::unique_ptr<TextShapeCache> ownShapes_;
+    TextShapeCache* shapes_ = nullptr;
+    double referenceCell_ = 1;
+    double referenceAverage_ = 1;
+    TColor textColour_ = 0;
+    TColor textBackColour_ = 0xFFFFFF;
+    bool transparentText_ = true;
+    std::string textProblem_;
+};
+
+} // namespace orvanta

@@ -1,0 +1,118 @@
+#include "render/TextCodes.h"
+#include "dxf/TextDecoder.h"
+#include "render/RecordingCanvas.h"
+#include "render/TextDrawing.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace orvanta {
+namespace {
+
+TEST(SpecialCodesTest, PercentCodes) {
+    EXPECT_EQ(RewriteSpecialCodes("%%c25"), "Φ25");
+    EXPECT_EQ(RewriteSpecialCodes("%%C25"), "Φ25");
+    EXPECT_EQ(RewriteSpecialCodes("45%%d"), "45°");
+    EXPECT_EQ(RewriteSpecialCodes("45%%D"), "45°");
+    EXPECT_EQ(RewriteSpecialCodes("%%p0.1"), "±0.1");
+    EXPECT_EQ(RewriteSpecialCodes("%%P0.1"), "±0.1");
+    EXPECT_EQ(RewriteSpecialCodes("100%%%"), "100%");
+    EXPECT_EQ(RewriteSpecialCodes("%%u"), "%%u");
+    EXPECT_EQ(RewriteSpecialCodes("2-%%c10 %%p0.05 90%%d"), "2-Φ10 ±0.05 90°");
+    EXPECT_EQ(RewriteSpecialCodes("50%"), "50%");
+    EXPECT_EQ(RewriteSpecialCodes(""), "");
+}
+
+TEST(SpecialCodesTest, EveryUnicodeCodeBecomesItsCharacter) {
+    EXPECT_EQ(RewriteSpecialCodes("\\U+2205"), "Φ");
+    EXPECT_EQ(RewriteSpecialCodes("\\U+25A1"), "□");
+    EXPECT_EQ(RewriteSpecialCodes("45\\U+00B0"), "45°");
+    EXPECT_EQ(RewriteSpecialCodes("\\U+00b1\\U+0041x"), "±Ax");
+    EXPECT_EQ(RewriteSpecialCodes("\\U+65E5\\U+672C"), "日本");
+    // A surrogate pair is one character; a lone surrogate is no character and stays.
+    EXPECT_EQ(RewriteSpecialCodes("\\U+D842\\U+DFB7"), "𠮷");
+    EXPECT_EQ(RewriteSpecialCodes("\\U+D842x"), "\\U+D842x");
+    // Not four hexadecimal digits, or lower-case u: left as written.
+    EXPECT_EQ(RewriteSpecialCodes("\\U+00G0"), "\\U+00G0");
+    EXPECT_EQ(RewriteSpecialCodes("\\U+00B"), "\\U+00B");
+    EXPECT_EQ(RewriteSpecialCodes("\\u+00B0"), "\\u+00B0");
+    EXPECT_EQ(RewriteSpecialCodes("\\U+0000"), "\\U+0000");
+    EXPECT_EQ(RewriteSpecialCodes("\\U+\\U+00B0"), "\\U+°");
+}
+
+TEST(SpecialCodesTest, AsianCodePageCharacters) {
+    EXPECT_EQ(RewriteSpecialCodes("\\M+193FA\\M+1967B"), "日本");
+    EXPECT_EQ(RewriteSpecialCodes("No.\\M+18250"), "No.１");
+    EXPECT_EQ(RewriteSpecialCodes("\\M+193fa"), "日");
+    EXPECT_EQ(RewriteSpecialCodes("\\M+2A4A4"), "中");
+    EXPECT_EQ(RewriteSpecialCodes("\\M+3B0A1"), "가");
+    EXPECT_EQ(RewriteSpecialCodes("\\M+48861"), "가");
+    EXPECT_EQ(RewriteSpecialCodes("\\M+5D6D0"), "中");
+    // Codes that name no character of their code page, or no code page, stay as written.
+    EXPECT_EQ(RewriteSpecialCodes("\\M+1FFFF"), "\\M+1FFFF");
+    EXPECT_EQ(RewriteSpecialCodes("\\M+14142"), "\\M+14142");
+    EXPECT_EQ(RewriteSpecialCodes("\\M+993FA"), "\\M+993FA");
+    EXPECT_EQ(RewriteSpecialCodes("\\M+193F"), "\\M+193F");
+    EXPECT_EQ(RewriteSpecialCodes("\\M+"), "\\M+");
+}
+
+TEST(MTextToPlainTest, StripsFormatting) {
+    EXPECT_EQ(MTextToPlain("{\\fArial|b0|i0;Note}"), "Note");
+    EXPECT_EQ(MTextToPlain("\\A1;Size"), "Size");
+    EXPECT_EQ(MTextToPlain("\\H2.5x;\\C1;red\\c0; text"), "red text");
+    EXPECT_EQ(MTextToPlain("\\W0.8;\\Q15;\\T1.1;slanted"), "slanted");
+    EXPECT_EQ(MTextToPlain("\\Otop\\o and \\Lunder\\l"), "top and under");
+    EXPECT_EQ(MTextToPlain("1\\S1/2;"), "11/2;");
+    EXPECT_EQ(MTextToPlain("a\\~b"), "ab");
+    EXPECT_EQ(MTextToPlain("x^ y"), "xy");
+    EXPECT_EQ(MTextToPlain("\\fNoSemicolon"), "");
+    EXPECT_EQ(MTextToPlain(""), "");
+}
+
+TEST(MTextToPlainTest, EscapedCharactersStayLiteral) {
+    EXPECT_EQ(MTextToPlain("\\{braces\\}"), "{braces}");
+    EXPECT_EQ(MTextToPlain("C:\\\\data"), "C:\\data");
+    // The second half of an escaped backslash starts no formatting code.
+    EXPECT_EQ(MTextToPlain("\\\\fig. 3; done"), "\\fig. 3; done");
+    EXPECT_EQ(MTextToPlain("\\\\{x}"), "\\x");
+    // A backslash before a character that starts no code is kept.
+    EXPECT_EQ(MTextToPlain("a\\Xb"), "a\\Xb");
+    EXPECT_EQ(MTextToPlain("end\\"), "end\\");
+}
+
+TEST(Utf16LengthTest, CountsCodeUnits) {
+    EXPECT_EQ(Utf16Length(""), 0u);
+    EXPECT_EQ(Utf16Length("abc"), 3u);
+    EXPECT_EQ(Utf16Length("Φ25"), 3u);
+    EXPECT_EQ(Utf16Length("日本語"), 3u);
+    EXPECT_EQ(Utf16Length("𠮷"), 2u);
+}
+
+TEST(TextCodesRobustnessTest, ArbitraryCodeSoupStaysValidText) {
+    // Pieces of every code, glued at random: nothing may crash, hang or produce broken UTF-8,
+    // and drawing the result must not fail either.
+    const char* pieces[] = {"\\", "\\U+", "\\M+", "%%", "%",  "{",   "}",   "\\P", "\\f", "A1;",
+                            ";",  "1",    "5",    "9",  "D8", "DC",  "00",  "FF",  "Bx",  "c",
+                            "d",  "p",    "日本", "^",  " ",  "\\S", "\\~", "+",   "U"};
+    std::mt19937 random(1234);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+    std::uniform_int_distribution<int> length(0, 24);
+    for (int round = 0; round < 5000; ++round) {
+        std::string text;
+        const int n = length(random);
+        for (int i = 0; i < n; ++i)
+            text += pieces[pick(random)];
+        const std::string rewritten = RewriteSpecialCodes(text);
+        EXPECT_EQ(SanitizeUtf8(rewritten), rewritten) << text;
+        const std::string plain = MTextToPlain(rewritten);
+        EXPECT_EQ(SanitizeUtf8(plain), plain) << text;
+        EXPECT_LE(plain.size(), rewritten.size());
+        RecordingCanvas canvas;
+        DrawDxfText(canvas, {50, 50}, rewritten, {}, {10, 0, 0}, {1, 1, 0}, round % 6, round % 4,
+                    10, 1, 0, 0, round % 10, round % 2 == 0, 1);
+    }
+}
+
+} // namespace
+} // namespace orvanta
