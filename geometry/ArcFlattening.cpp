@@ -1,0 +1,73 @@
+#include "geometry/ArcFlattening.h"
+
+#include "geometry/Primitives.h"
+
+#include <cmath>
+
+namespace orvanta {
+
+namespace {
+
+// Chords of the arc of `center` and `radius` from `st` over `sweep` degrees, the last vertex at
+// `last`. Intermediate angles are st + step, st + 2·step, ... strictly inside the sweep.
+template <class Source>
+void AppendChords(Drawing& d, const Source& source, std::int16_t space, double st, double sweep,
+                  double last, double step) {
+    const double n = sweep <= step ? 0 : std::ceil(sweep / step) - 1;
+    const auto vertex = [&](double deg) {
+        return PolarPoint(source.center, deg * DegToRad, source.hankei);
+    };
+    const auto chord = [&](const TAcadPoint& a, const TAcadPoint& b) {
+        TAcadLineBlk& line = d.LineAry.emplace_back();
+        line.layer = source.layer;
+        line.ltype = source.ltype;
+        line.color = source.color;
+        // A paper-space curve stays in paper space through its chords.
+        line.code67 = space;
+        line.st = a;
+        line.ed = b;
+        line.code210 = source.code210;
+    };
+    TAcadPoint previous = vertex(st);
+    double angle = st;
+    for (double k = 1; k <= n; ++k) {
+        angle += step;
+        const TAcadPoint next = vertex(angle);
+        chord(previous, next);
+        previous = next;
+    }
+    chord(previous, vertex(last));
+}
+
+} // namespace
+
+void FlattenArcs(Drawing& d, bool all, double stepDeg) {
+    if (!(stepDeg > 0)) return;
+    // Chords are appended to LineAry, never to ArcAry, so references into ArcAry stay valid.
+    for (TArcBlk& arc : d.ArcAry) {
+        if (!all && IsDefaultExtrusion(arc.code210)) continue;
+        const std::int16_t space = arc.code67;
+        arc.code67 = -1;
+        double sweep = arc.ed - arc.st;
+        if (arc.st > arc.ed) sweep += 360;
+        double last = arc.ed;
+        if (sweep > 360) {
+            sweep = 360;
+            last = arc.st + 360;
+        }
+        AppendChords(d, arc, space, arc.st, sweep, last, stepDeg);
+    }
+}
+
+void FlattenCircles(Drawing& d, bool all, double stepDeg) {
+    if (!(stepDeg > 0)) return;
+    for (TCircleBlk& circle : d.CircleAry) {
+        if (!all && IsDefaultExtrusion(circle.code210)) continue;
+        const std::int16_t space = circle.code67;
+        circle.code67 = -1;
+        // The closing chord returns to the exact angle-0 point.
+        AppendChords(d, circle, space, 0, 360, 0, stepDeg);
+    }
+}
+
+} // namespace orvanta

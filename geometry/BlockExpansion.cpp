@@ -1,0 +1,363 @@
+#include "geometry/BlockExpansion.h"
+
+#include "geometry/InsertPlacement.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace orvanta {
+
+BlockExpansionTooLarge::BlockExpansionTooLarge()
+    : SilentAbort("the block references of this drawing expand to more than " +
+                  std::to_string(MaxExpandedRecords) + " entities") {}
+
+namespace {
+
+using BlockId = std::uint32_t;
+constexpr BlockId NoBlock = std::numeric_limits<BlockId>::max();
+constexpr std::int16_t NotNamed = std::numeric_limits<std::int16_t>::min();
+
+// What one block holds, as indexes into the Blk tables, in table order.
+struct BlockContent {
+    TAcadPoint base;
+    bool anonymous = false;
+    std::vector<std::uint32_t> lines;
+    std::vector<std::uint32_t> circles;
+    std::vector<std::uint32_t> arcs;
+    std::vector<std::uint32_t> texts;
+    std::vector<std::uint32_t> solids;
+    std::vector<std::uint32_t> inserts;
+};
+
+// The blocks of a drawing by name (the first BlockAry record of a name wins) with their contents,
+// built in one walk over each Blk table.
+class BlockIndex {
+  public:
+    explicit BlockIndex(const Drawing& d) {
+        ids_.reserve(d.BlockAry.size());
+        for (const TBlockBlk& block : d.BlockAry) {
+            if (!ids_.try_emplace(block.name, static_cast<BlockId>(blocks_.size())).second)
+                continue;
+            BlockContent& content = blocks_.emplace_back();
+            content.base = block.base;
+            content.anonymous = !block.name.empty() && block.name[0] == '*';
+        }
+        collect(d.BlkLineAry, &BlockContent::lines);
+        collect(d.BlkCircleAry, &BlockContent::circles);
+        collect(d.BlkArcAry, &BlockContent::arcs);
+        collect(d.BlkTextAry, &BlockContent::texts);
+        collect(d.SolidAry, &BlockContent::solids);
+        collect(d.BlkInsertAry, &BlockContent::inserts);
+    }
+
+    BlockId find(const std::string& name) const {
+        const auto it = ids_.find(name);
+        return it == ids_.end() ? NoBlock : it->second;
+    }
+    std::size_t size() const { return blocks_.size(); }
+    const BlockContent& operator[](BlockId id) const { return blocks_[id]; }
+
+  private:
+    template <class Record>
+    void collect(const std::vector<Record>& records,
+                 std::vector<std::uint32_t> BlockContent::*list) {
+        // Records of one block are usually consecutive: look a name up only when it changes.
+        const std::string* lastName = nullptr;
+        BlockId lastId = NoBlock;
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const std::string& name = records[i].bname;
+            if (!lastName || name != *lastName) {
+                lastName = &name;
+                lastId = find(name);
+            }
+            if (lastId != NoBlock) (blocks_[lastId].*list).push_back(static_cast<std::uint32_t>(i));
+        }
+    }
+
+    std::unordered_map<std::string, BlockId> ids_;
+    std::vector<BlockContent> blocks_;
+};
+
+// Layer colours by name, with the lookup's side effect kept: a name that no layer has is appended
+// to LayerAry (colour 7) the first time it is asked for, as GetLayerColor does.
+class LayerColours {
+  public:
+    explicit LayerColours(Drawing& d) : d_(d) {
+        for (const TLayer& layer : d.LayerAry)
+            colours_.try_emplace(layer.Name, layer.color);
+    }
+    std::int16_t of(const std::string& name) {
+        const auto it = colours_.find(name);
+        if (it != colours_.end()) return it->second;
+        const std::int16_t colour = GetLayerColor(d_, name);
+        colours_.emplace(name, colour);
+        return colour;
+    }
+
+  private:
+    Drawing& d_;
+    std::unordered_map<std::string, std::int16_t> colours_;
+};
+
+// The block of each dimension's picture, with the code67 of the first dimension naming it.
+std::vector<std::int16_t> DimensionSpaces(const Drawing& d, const BlockIndex& index) {
+    std::vector<std::int16_t> spaces(index.size(), NotNamed);
+    for (const TDimensionBlk& dimension : d.DimensionAry) {
+        const BlockId id = index.find(dimension.dimblkName);
+        if (id != NoBlock && spaces[id] == NotNamed) spaces[id] = dimension.code67;
+    }
+    return spaces;
+}
+
+class Expander {
+  public:
+    Expander(Drawing& d, const BlockIndex& index) : d_(d), index_(index), colours_(d) {}
+
+    // One model INSERT and everything nested in its block.
+    void placeModelInsert(const TInsertBlk& insert) {
+        const BlockId id = index_.find(insert.name);
+        if (id == NoBlock) return;
+        space_ = insert.code67;
+        extrusion_ = insert.code210;
+        chain_.clear();
+        open_.clear();
+        chain_.push_back({InsertPlacement(insert, index_[id].base), &insert});
+        place(id);
+    }
+
+    // An INSERT inside a dimension's block: placed by its own transformation only, since the
+    // dimension's block is already where it belongs.
+    void placeDimensionInsert(const TInsertBlk& insert, BlockId owner, std::int16_t space) {
+        const BlockId id = index_.find(insert.name);
+        if (id == NoBlock || id == owner) return;
+        space_ = space;
+        extrusion_ = insert.code210;
+        chain_.clear();
+        open_.assign(1, owner);
+        chain_.push_back({InsertPlacement(insert, index_[id].base), &insert});
+        place(id);
+    }
+
+    // A dimension's block, unchanged but for code67.
+    void copyDimensionBlock(BlockId id, std::int16_t space) {
+        const BlockContent& c = index_[id];
+        count(1);
+        for (std::uint32_t i : c.lines) {
+            count(1);
+            d_.LineAry.emplace_back(d_.BlkLineAry[i]).code67 = space;
+        }
+        for (std::uint32_t i : c.arcs) {
+            count(1);
+            d_.ArcAry.emplace_back(d_.BlkArcAry[i]).code67 = space;
+        }
+        for (std::uint32_t i : c.circles) {
+            count(1);
+            d_.CircleAry.emplace_back(d_.BlkCircleAry[i]).code67 = space;
+        }
+        for (std::uint32_t i : c.solids) {
+            const TSolidBlk& solid = d_.SolidAry[i];
+            const TAcadPoint* corners[] = {&solid.p1, &solid.p2, &solid.p3, &solid.p1};
+            for (int k = 0; k < 3; ++k) {
+                count(1);
+                TAcadLineBlk& line = solidEdge(solid);
+                line.st = *corners[k];
+                line.ed = *corners[k + 1];
+                line.code67 = space;
+            }
+        }
+        for (std::uint32_t i : c.texts) {
+            count(1);
+            TTextBlk& text = d_.TextAry.emplace_back(d_.BlkTextAry[i]);
+            text.code67 = space;
+        }
+    }
+
+  private:
+    struct Level {
+        InsertPlacement placement;
+        const TInsertBlk* insert;
+    };
+
+    void count(std::size_t records) {
+        produced_ += records;
+        if (produced_ > MaxExpandedRecords) throw BlockExpansionTooLarge();
+    }
+
+    TAcadLineBlk& solidEdge(const TSolidBlk& solid) {
+        TAcadLineBlk& line = d_.LineAry.emplace_back();
+        line.bname = solid.bname;
+        line.layer = solid.layer;
+        line.ltype = solid.ltype;
+        line.color = solid.color;
+        return line;
+    }
+
+    // Through every level, innermost first.
+    TAcadPoint point(TAcadPoint p) const {
+        for (auto k = chain_.size(); k-- > 0;)
+            p = chain_[k].placement.point(p);
+        return p;
+    }
+    double length(double v) const {
+        for (auto k = chain_.size(); k-- > 0;)
+            v = chain_[k].placement.length(v);
+        return v;
+    }
+
+    // Layer "0" and by-block entities take the layer of the INSERT that places them, and the
+    // colour of that layer; an INSERT on layer "0" passes them on to the next level out.
+    template <class Record> void inherit(Record& r) {
+        for (auto k = chain_.size(); k-- > 0;) {
+            if (r.layer != "0" && r.color != ColorByBlock) continue;
+            const TInsertBlk& insert = *chain_[k].insert;
+            r.layer = insert.layer;
+            if constexpr (requires { r.ltype; }) r.ltype = insert.ltype;
+            r.color = colours_.of(insert.layer);
+        }
+    }
+
+    template <class Record> void finish(Record& r) {
+        r.code67 = space_;
+        r.code210 = extrusion_;
+        inherit(r);
+    }
+
+    void place(BlockId id) {
+        count(1);
+        open_.push_back(id);
+        const BlockContent& c = index_[id];
+        for (std::uint32_t i : c.lines) {
+            count(1);
+            TAcadLineBlk& line = d_.LineAry.emplace_back(d_.BlkLineAry[i]);
+            line.st = point(line.st);
+            line.ed = point(line.ed);
+            finish(line);
+        }
+        // SOLIDs are drawn as outlines for anonymous blocks only (dimension arrowheads and the
+        // like), as for the dimension blocks themselves.
+        if (c.anonymous) {
+            for (std::uint32_t i : c.solids) {
+                const TSolidBlk& solid = d_.SolidAry[i];
+                const TAcadPoint corners[] = {point(solid.p1), point(solid.p2), point(solid.p3)};
+                for (int k = 0; k < 3; ++k) {
+                    count(1);
+                    TAcadLineBlk& line = solidEdge(solid);
+                    line.st = corners[k];
+                    line.ed = corners[(k + 1) % 3];
+                    finish(line);
+                }
+            }
+        }
+        for (std::uint32_t i : c.circles) {
+            count(1);
+            TCircleBlk& circle = d_.CircleAry.emplace_back(d_.BlkCircleAry[i]);
+            circle.center = point(circle.center);
+            circle.hankei = length(circle.hankei);
+            finish(circle);
+        }
+        for (std::uint32_t i : c.arcs) {
+            count(1);
+            TArcBlk& arc = d_.ArcAry.emplace_back(d_.BlkArcAry[i]);
+            arc.center = point(arc.center);
+            arc.hankei = length(arc.hankei);
+            for (auto k = chain_.size(); k-- > 0;)
+                chain_[k].placement.arcAngles(arc.st, arc.ed);
+            finish(arc);
+        }
+        for (std::uint32_t i : c.texts) {
+            count(1);
+            TTextBlk& text = d_.TextAry.emplace_back(d_.BlkTextAry[i]);
+            placeText(text);
+            finish(text);
+        }
+        for (std::uint32_t i : c.inserts) {
+            const TInsertBlk& inner = d_.BlkInsertAry[i];
+            const BlockId innerId = index_.find(inner.name);
+            if (innerId == NoBlock || chain_.size() >= MaxBlockNesting) continue;
+            // A block met again inside itself would place itself without end.
+            if (std::find(open_.begin(), open_.end(), innerId) != open_.end()) continue;
+            chain_.push_back({InsertPlacement(inner, index_[innerId].base), &inner});
+            place(innerId);
+            chain_.pop_back();
+        }
+        open_.pop_back();
+    }
+
+    void placeText(TTextBlk& text) const {
+        text.pt10 = point(text.pt10);
+        text.code40 = length(text.code40);
+        if (!text.mtflag) {
+            // TEXT: the second alignment point is a position; the text turns with the block.
+            text.pt11 = point(text.pt11);
+            for (const Level& level : chain_)
+                text.code50 += level.placement.rotation();
+            return;
+        }
+        // MTEXT: pt11 is the direction of the text's x axis, not a position. A zero direction
+        // means the x axis itself, which matters only once something turns it.
+        TAcadPoint direction = text.pt11;
+        bool zero = direction.x == 0 && direction.y == 0;
+        for (auto k = chain_.size(); k-- > 0;) {
+            if (chain_[k].placement.rotation() == 0) continue;
+            if (zero) {
+                direction = {1, 0, direction.z};
+                zero = false;
+            }
+            direction = chain_[k].placement.turn(direction);
+        }
+        text.pt11 = direction;
+    }
+
+    Drawing& d_;
+    const BlockIndex& index_;
+    LayerColours colours_;
+    std::vector<Level> chain_;
+    std::vector<BlockId> open_;
+    std::int16_t space_ = 0;
+    TAcadPoint extrusion_{0, 0, 1};
+    std::size_t produced_ = 0;
+};
+
+void PlaceDimensionInserts(Drawing& d, const BlockIndex& index,
+                           const std::vector<std::int16_t>& spaces, Expander& expander) {
+    for (const TInsertBlk& insert : d.BlkInsertAry) {
+        const BlockId owner = index.find(insert.bname);
+        if (owner == NoBlock || spaces[owner] == NotNamed) continue;
+        expander.placeDimensionInsert(insert, owner, spaces[owner]);
+    }
+}
+
+} // namespace
+
+void ExpandModelInserts(Drawing& d) {
+    if (d.InsertAry.empty()) return;
+    const BlockIndex index(d);
+    Expander expander(d, index);
+    for (const TInsertBlk& insert : d.InsertAry)
+        expander.placeModelInsert(insert);
+}
+
+void ExpandBlocks(Drawing& d) {
+    if (d.BlockAry.empty()) return;
+    const BlockIndex index(d);
+    const std::vector<std::int16_t> spaces = DimensionSpaces(d, index);
+    Expander expander(d, index);
+    for (BlockId id = 0; id < index.size(); ++id)
+        if (spaces[id] != NotNamed) expander.copyDimensionBlock(id, spaces[id]);
+    PlaceDimensionInserts(d, index, spaces, expander);
+}
+
+void ExpandBlockInserts(Drawing& d) {
+    if (d.BlkInsertAry.empty() || d.BlockAry.empty()) return;
+    const BlockIndex index(d);
+    const std::vector<std::int16_t> spaces = DimensionSpaces(d, index);
+    Expander expander(d, index);
+    PlaceDimensionInserts(d, index, spaces, expander);
+}
+
+} // namespace orvanta

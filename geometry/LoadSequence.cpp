@@ -1,0 +1,75 @@
+#include "geometry/LoadSequence.h"
+
+#include "geometry/ArcFlattening.h"
+#include "geometry/BlockExpansion.h"
+#include "geometry/EllipseFlattening.h"
+#include "geometry/Extents.h"
+#include "geometry/FaceExplosion.h"
+#include "geometry/LeaderExplosion.h"
+#include "geometry/PolylineExplosion.h"
+#include "geometry/WorldCoordinates.h"
+
+#include <vector>
+
+namespace orvanta {
+
+namespace {
+
+// Empties a table and gives its memory back.
+template <class Record> void Release(std::vector<Record>& table) {
+    std::vector<Record>().swap(table);
+}
+
+} // namespace
+
+void NormaliseDrawing(Drawing& d) {
+    // Block polylines first, so that block expansion finds their pieces among the block's lines
+    // and arcs.
+    if (!d.BlkLwpAry.empty()) {
+        ExplodeBlockPolylines(d);
+        Release(d.BlkLwpAry);
+        Release(d.BlkLwpEleAry);
+    }
+    if (!d.LwpAry.empty()) {
+        ExplodeModelPolylines(d);
+        Release(d.LwpAry);
+        Release(d.LwpEleAry);
+    }
+
+    // Curves outside the world XY plane become chords, then everything in object coordinates
+    // is mapped to world coordinates, once.
+    if (!d.EllipseAry.empty()) {
+        FlattenEllipses(d, FlatteningStepDeg);
+        Release(d.EllipseAry);
+    }
+    if (!d.ArcAry.empty()) FlattenArcs(d, false, FlatteningStepDeg);
+    if (!d.CircleAry.empty()) FlattenCircles(d, false, FlatteningStepDeg);
+    LinesToWcs(d);
+    TextsToWcs(d);
+
+    // Blocks: model references (with everything nested in them), then the dimensions' pictures.
+    if (!d.InsertAry.empty()) {
+        ExpandModelInserts(d);
+        Release(d.InsertAry);
+    }
+    if (!d.BlockAry.empty()) {
+        ExpandBlocks(d);
+        Release(d.BlockAry);
+    }
+    if (!d.BlkInsertAry.empty()) Release(d.BlkInsertAry);
+
+    if (!d.FaceAry.empty()) {
+        ExplodeFaces(d);
+        Release(d.FaceAry);
+    }
+    if (!d.LeaderAry.empty()) {
+        ExplodeLeaders(d);
+        Release(d.LeaderAry);
+    }
+    ComputeExtents(d);
+
+    // INTEGRATION POINT: the colour pass, ResolvePens(d), runs here, last, on every load. It
+    // fills PenColor, PenStyle and layindex of what the passes above left.
+}
+
+} // namespace orvanta
