@@ -12,9 +12,9 @@
 
 namespace orvanta {
 
-BlockExpansionTooLarge::BlockExpansionTooLarge()
+BlockExpansionTooLarge::BlockExpansionTooLarge(std::size_t limit)
     : SilentAbort("the block references of this drawing expand to more than " +
-                  std::to_string(MaxExpandedRecords) + " entities") {}
+                  std::to_string(limit) + " entities") {}
 
 namespace {
 
@@ -31,7 +31,8 @@ struct BlockContent {
     std::vector<std::uint32_t> arcs;
     std::vector<std::uint32_t> texts;
     std::vector<std::uint32_t> solids;
-    std::vector<std::uint32_t> inserts;
+    // The INSERTs the block holds whose block exists, with that block.
+    std::vector<std::pair<std::uint32_t, BlockId>> inserts;
 };
 
 // The blocks of a drawing by name (the first BlockAry record of a name wins) with their contents,
@@ -52,7 +53,7 @@ class BlockIndex {
         collect(d.BlkArcAry, &BlockContent::arcs);
         collect(d.BlkTextAry, &BlockContent::texts);
         collect(d.SolidAry, &BlockContent::solids);
-        collect(d.BlkInsertAry, &BlockContent::inserts);
+        resolveInserts(d);
     }
 
     BlockId find(const std::string& name) const {
@@ -63,6 +64,17 @@ class BlockIndex {
     const BlockContent& operator[](BlockId id) const { return blocks_[id]; }
 
   private:
+    // Nested INSERTs are resolved to their blocks once, not at every placement.
+    void resolveInserts(const Drawing& d) {
+        for (std::size_t i = 0; i < d.BlkInsertAry.size(); ++i) {
+            const TInsertBlk& insert = d.BlkInsertAry[i];
+            const BlockId owner = find(insert.bname);
+            const BlockId target = find(insert.name);
+            if (owner == NoBlock || target == NoBlock) continue;
+            blocks_[owner].inserts.emplace_back(static_cast<std::uint32_t>(i), target);
+        }
+    }
+
     template <class Record>
     void collect(const std::vector<Record>& records,
                  std::vector<std::uint32_t> BlockContent::*list) {
@@ -116,7 +128,8 @@ std::vector<std::int16_t> DimensionSpaces(const Drawing& d, const BlockIndex& in
 
 class Expander {
   public:
-    Expander(Drawing& d, const BlockIndex& index) : d_(d), index_(index), colours_(d) {}
+    Expander(Drawing& d, const BlockIndex& index, std::size_t maxRecords)
+        : d_(d), index_(index), colours_(d), maxRecords_(maxRecords) {}
 
     // One model INSERT and everything nested in its block.
     void placeModelInsert(const TInsertBlk& insert) {
@@ -185,7 +198,7 @@ class Expander {
 
     void count(std::size_t records) {
         produced_ += records;
-        if (produced_ > MaxExpandedRecords) throw BlockExpansionTooLarge();
+        if (produced_ > maxRecords_) throw BlockExpansionTooLarge(maxRecords_);
     }
 
     TAcadLineBlk& solidEdge(const TSolidBlk& solid) {
@@ -275,10 +288,10 @@ class Expander {
             placeText(text);
             finish(text);
         }
-        for (std::uint32_t i : c.inserts) {
+        for (const auto& [i, innerId] : c.inserts) {
+            count(1);
             const TInsertBlk& inner = d_.BlkInsertAry[i];
-            const BlockId innerId = index_.find(inner.name);
-            if (innerId == NoBlock || chain_.size() >= MaxBlockNesting) continue;
+            if (chain_.size() >= MaxBlockNesting) continue;
             // A block met again inside itself would place itself without end.
             if (std::find(open_.begin(), open_.end(), innerId) != open_.end()) continue;
             chain_.push_back({InsertPlacement(inner, index_[innerId].base), &inner});
@@ -320,6 +333,7 @@ class Expander {
     std::vector<BlockId> open_;
     std::int16_t space_ = 0;
     TAcadPoint extrusion_{0, 0, 1};
+    std::size_t maxRecords_;
     std::size_t produced_ = 0;
 };
 
@@ -334,29 +348,29 @@ void PlaceDimensionInserts(Drawing& d, const BlockIndex& index,
 
 } // namespace
 
-void ExpandModelInserts(Drawing& d) {
+void ExpandModelInserts(Drawing& d, std::size_t maxRecords) {
     if (d.InsertAry.empty()) return;
     const BlockIndex index(d);
-    Expander expander(d, index);
+    Expander expander(d, index, maxRecords);
     for (const TInsertBlk& insert : d.InsertAry)
         expander.placeModelInsert(insert);
 }
 
-void ExpandBlocks(Drawing& d) {
+void ExpandBlocks(Drawing& d, std::size_t maxRecords) {
     if (d.BlockAry.empty()) return;
     const BlockIndex index(d);
     const std::vector<std::int16_t> spaces = DimensionSpaces(d, index);
-    Expander expander(d, index);
+    Expander expander(d, index, maxRecords);
     for (BlockId id = 0; id < index.size(); ++id)
         if (spaces[id] != NotNamed) expander.copyDimensionBlock(id, spaces[id]);
     PlaceDimensionInserts(d, index, spaces, expander);
 }
 
-void ExpandBlockInserts(Drawing& d) {
+void ExpandBlockInserts(Drawing& d, std::size_t maxRecords) {
     if (d.BlkInsertAry.empty() || d.BlockAry.empty()) return;
     const BlockIndex index(d);
     const std::vector<std::int16_t> spaces = DimensionSpaces(d, index);
-    Expander expander(d, index);
+    Expander expander(d, index, maxRecords);
     PlaceDimensionInserts(d, index, spaces, expander);
 }
 

@@ -30,25 +30,25 @@ constexpr std::size_t MaxBlockNesting = 32;
 // can describe more entities than any memory holds; such a drawing is refused instead.
 constexpr std::size_t MaxExpandedRecords = 10'000'000;
 
-// Thrown when a drawing's block references expand beyond MaxExpandedRecords.
+// Thrown when a drawing's block references expand beyond the limit.
 class BlockExpansionTooLarge : public SilentAbort {
   public:
-    BlockExpansionTooLarge();
+    explicit BlockExpansionTooLarge(std::size_t limit);
 };
 
 // Places every INSERT of InsertAry. An INSERT that names no block, and any nested INSERT that
 // names no block, that lies deeper than MaxBlockNesting or that would place a block inside itself,
-// contributes nothing.
-void ExpandModelInserts(Drawing& drawing);
+// contributes nothing. `maxRecords` bounds the entities and placements produced.
+void ExpandModelInserts(Drawing& drawing, std::size_t maxRecords = MaxExpandedRecords);
 
 // Copies, unchanged in position, every block that a DIMENSION of the model names as its picture
 // (its lines, circles, arcs, SOLID outlines and texts, which take the dimension's code67), then
 // runs ExpandBlockInserts. No other block reaches the model here: every other block, anonymous or
 // not, is drawn only where an INSERT places it. Does nothing when BlockAry is empty.
-void ExpandBlocks(Drawing& drawing);
+void ExpandBlocks(Drawing& drawing, std::size_t maxRecords = MaxExpandedRecords);
 
 // Places the INSERTs held by the blocks that dimensions name, each by its own transformation
 // (and the INSERTs nested in it, as for model INSERTs); they take the dimension's code67.
-void ExpandBlockInserts(Drawing& drawing);
+void ExpandBlockInserts(Drawing& drawing, std::size_t maxRecords = MaxExpandedRecords);
 
 } // namespace orvanta
