@@ -1,6 +1,7 @@
 #include "geometry/ArcFlattening.h"
 
 #include "geometry/Primitives.h"
+#include "geometry/TableGrowth.h"
 
 #include <cmath>
 
@@ -10,10 +11,32 @@ namespace {
 
 // Chords of the arc of `center` and `radius` from `st` over `sweep` degrees, the last vertex at
 // `last`. Intermediate angles are st + step, st + 2·step, ... strictly inside the sweep.
+// The number of whole steps strictly inside a sweep.
+double InnerSteps(double sweep, double step) {
+    return sweep <= step ? 0 : std::ceil(sweep / step) - 1;
+}
+
+// The sweep of an arc in degrees, through 0° when its start is above its end, at most one turn;
+// `last` is the angle of its last vertex.
+double ArcSweep(const TArcBlk& arc, double& last) {
+    double sweep = arc.ed - arc.st;
+    if (arc.st > arc.ed) sweep += 360;
+    last = arc.ed;
+    if (sweep > 360) {
+        sweep = 360;
+        last = arc.st + 360;
+    }
+    return sweep;
+}
+
+bool Flattened(const TAcadPoint& extrusion, bool all) {
+    return all || !IsDefaultExtrusion(extrusion);
+}
+
 template <class Source>
 void AppendChords(Drawing& d, const Source& source, std::int16_t space, double st, double sweep,
                   double last, double step) {
-    const double n = sweep <= step ? 0 : std::ceil(sweep / step) - 1;
+    const double n = InnerSteps(sweep, step);
     const auto vertex = [&](double deg) {
         return PolarPoint(source.center, deg * DegToRad, source.hankei);
     };
@@ -43,26 +66,32 @@ void AppendChords(Drawing& d, const Source& source, std::int16_t space, double s
 
 void FlattenArcs(Drawing& d, bool all, double stepDeg) {
     if (!(stepDeg > 0)) return;
+    std::size_t chords = 0;
+    for (const TArcBlk& arc : d.ArcAry) {
+        if (!Flattened(arc.code210, all)) continue;
+        double last;
+        chords += static_cast<std::size_t>(InnerSteps(ArcSweep(arc, last), stepDeg)) + 1;
+    }
+    ReserveMore(d.LineAry, chords);
     // Chords are appended to LineAry, never to ArcAry, so references into ArcAry stay valid.
     for (TArcBlk& arc : d.ArcAry) {
-        if (!all && IsDefaultExtrusion(arc.code210)) continue;
+        if (!Flattened(arc.code210, all)) continue;
         const std::int16_t space = arc.code67;
         arc.code67 = -1;
-        double sweep = arc.ed - arc.st;
-        if (arc.st > arc.ed) sweep += 360;
-        double last = arc.ed;
-        if (sweep > 360) {
-            sweep = 360;
-            last = arc.st + 360;
-        }
+        double last;
+        const double sweep = ArcSweep(arc, last);
         AppendChords(d, arc, space, arc.st, sweep, last, stepDeg);
     }
 }
 
 void FlattenCircles(Drawing& d, bool all, double stepDeg) {
     if (!(stepDeg > 0)) return;
+    std::size_t circles = 0;
+    for (const TCircleBlk& circle : d.CircleAry)
+        circles += Flattened(circle.code210, all);
+    ReserveMore(d.LineAry, circles * (static_cast<std::size_t>(InnerSteps(360, stepDeg)) + 1));
     for (TCircleBlk& circle : d.CircleAry) {
-        if (!all && IsDefaultExtrusion(circle.code210)) continue;
+        if (!Flattened(circle.code210, all)) continue;
         const std::int16_t space = circle.code67;
         circle.code67 = -1;
         // The closing chord returns to the exact angle-0 point.

@@ -1,11 +1,13 @@
 #include "geometry/BlockExpansion.h"
 
 #include "geometry/InsertPlacement.h"
+#include "geometry/TableGrowth.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -128,8 +130,16 @@ std::vector<std::int16_t> DimensionSpaces(const Drawing& d, const BlockIndex& in
 
 class Expander {
   public:
-    Expander(Drawing& d, const BlockIndex& index, std::size_t maxRecords)
-        : d_(d), index_(index), colours_(d), maxRecords_(maxRecords) {}
+    // Reads the block tables of `d` and appends to the model tables of `out`. Without `out` the
+    // expander only counts what the same placements would produce, so that the model tables
+    // can grow once and an oversized drawing is refused before anything is copied.
+    Expander(const Drawing& d, Drawing* out, const BlockIndex& index, std::size_t maxRecords)
+        : d_(d), out_(out), index_(index), maxRecords_(maxRecords), sizing_(out == nullptr) {
+        if (out) colours_.emplace(*out);
+    }
+
+    using Output = ExpansionSize;
+    const Output& output() const { return output_; }
 
     // One model INSERT and everything nested in its block.
     void placeModelInsert(const TInsertBlk& insert) {
@@ -160,17 +170,21 @@ class Expander {
     void copyDimensionBlock(BlockId id, std::int16_t space) {
         const BlockContent& c = index_[id];
         count(1);
+        if (sizing_) {
+            size(c, 3 * c.solids.size());
+            return;
+        }
         for (std::uint32_t i : c.lines) {
             count(1);
-            d_.LineAry.emplace_back(d_.BlkLineAry[i]).code67 = space;
+            out_->LineAry.emplace_back(d_.BlkLineAry[i]).code67 = space;
         }
         for (std::uint32_t i : c.arcs) {
             count(1);
-            d_.ArcAry.emplace_back(d_.BlkArcAry[i]).code67 = space;
+            out_->ArcAry.emplace_back(d_.BlkArcAry[i]).code67 = space;
         }
         for (std::uint32_t i : c.circles) {
             count(1);
-            d_.CircleAry.emplace_back(d_.BlkCircleAry[i]).code67 = space;
+            out_->CircleAry.emplace_back(d_.BlkCircleAry[i]).code67 = space;
         }
         for (std::uint32_t i : c.solids) {
             const TSolidBlk& solid = d_.SolidAry[i];
@@ -185,7 +199,7 @@ class Expander {
         }
         for (std::uint32_t i : c.texts) {
             count(1);
-            TTextBlk& text = d_.TextAry.emplace_back(d_.BlkTextAry[i]);
+            TTextBlk& text = out_->TextAry.emplace_back(d_.BlkTextAry[i]);
             text.code67 = space;
         }
     }
@@ -194,6 +208,9 @@ class Expander {
     struct Level {
         InsertPlacement placement;
         const TInsertBlk* insert;
+        // The colour of the insert's layer, looked up once per placement when first needed.
+        std::int16_t colour = 0;
+        bool colourKnown = false;
     };
 
     void count(std::size_t records) {
@@ -201,8 +218,17 @@ class Expander {
         if (produced_ > maxRecords_) throw BlockExpansionTooLarge(maxRecords_);
     }
 
+    // What copying the block's content would add, counted without copying.
+    void size(const BlockContent& c, std::size_t solidLines) {
+        output_.lines += c.lines.size() + solidLines;
+        output_.circles += c.circles.size();
+        output_.arcs += c.arcs.size();
+        output_.texts += c.texts.size();
+        count(c.lines.size() + solidLines + c.circles.size() + c.arcs.size() + c.texts.size());
+    }
+
     TAcadLineBlk& solidEdge(const TSolidBlk& solid) {
-        TAcadLineBlk& line = d_.LineAry.emplace_back();
+        TAcadLineBlk& line = out_->LineAry.emplace_back();
         line.bname = solid.bname;
         line.layer = solid.layer;
         line.ltype = solid.ltype;
@@ -226,11 +252,16 @@ class Expander {
     // colour of that layer; an INSERT on layer "0" passes them on to the next level out.
     template <class Record> void inherit(Record& r) {
         for (auto k = chain_.size(); k-- > 0;) {
-            if (r.layer != "0" && r.color != ColorByBlock) continue;
-            const TInsertBlk& insert = *chain_[k].insert;
+            if (r.color != ColorByBlock && r.layer != "0") continue;
+            Level& level = chain_[k];
+            const TInsertBlk& insert = *level.insert;
             r.layer = insert.layer;
             if constexpr (requires { r.ltype; }) r.ltype = insert.ltype;
-            r.color = colours_.of(insert.layer);
+            if (!level.colourKnown) {
+                level.colour = colours_->of(insert.layer);
+                level.colourKnown = true;
+            }
+            r.color = level.colour;
         }
     }
 
@@ -244,9 +275,28 @@ class Expander {
         count(1);
         open_.push_back(id);
         const BlockContent& c = index_[id];
+        if (sizing_)
+            size(c, c.anonymous ? 3 * c.solids.size() : 0);
+        else
+            copy(c);
+        for (const auto& [i, innerId] : c.inserts) {
+            count(1);
+            const TInsertBlk& inner = d_.BlkInsertAry[i];
+            if (chain_.size() >= MaxBlockNesting) continue;
+            // A block met again inside itself would place itself without end.
+            if (std::find(open_.begin(), open_.end(), innerId) != open_.end()) continue;
+            chain_.push_back({InsertPlacement(inner, index_[innerId].base), &inner});
+            place(innerId);
+            chain_.pop_back();
+        }
+        open_.pop_back();
+    }
+
+    // The block's own entities through the current chain of placements.
+    void copy(const BlockContent& c) {
         for (std::uint32_t i : c.lines) {
             count(1);
-            TAcadLineBlk& line = d_.LineAry.emplace_back(d_.BlkLineAry[i]);
+            TAcadLineBlk& line = out_->LineAry.emplace_back(d_.BlkLineAry[i]);
             line.st = point(line.st);
             line.ed = point(line.ed);
             finish(line);
@@ -268,14 +318,14 @@ class Expander {
         }
         for (std::uint32_t i : c.circles) {
             count(1);
-            TCircleBlk& circle = d_.CircleAry.emplace_back(d_.BlkCircleAry[i]);
+            TCircleBlk& circle = out_->CircleAry.emplace_back(d_.BlkCircleAry[i]);
             circle.center = point(circle.center);
             circle.hankei = length(circle.hankei);
             finish(circle);
         }
         for (std::uint32_t i : c.arcs) {
             count(1);
-            TArcBlk& arc = d_.ArcAry.emplace_back(d_.BlkArcAry[i]);
+            TArcBlk& arc = out_->ArcAry.emplace_back(d_.BlkArcAry[i]);
             arc.center = point(arc.center);
             arc.hankei = length(arc.hankei);
             for (auto k = chain_.size(); k-- > 0;)
@@ -284,21 +334,10 @@ class Expander {
         }
         for (std::uint32_t i : c.texts) {
             count(1);
-            TTextBlk& text = d_.TextAry.emplace_back(d_.BlkTextAry[i]);
+            TTextBlk& text = out_->TextAry.emplace_back(d_.BlkTextAry[i]);
             placeText(text);
             finish(text);
         }
-        for (const auto& [i, innerId] : c.inserts) {
-            count(1);
-            const TInsertBlk& inner = d_.BlkInsertAry[i];
-            if (chain_.size() >= MaxBlockNesting) continue;
-            // A block met again inside itself would place itself without end.
-            if (std::find(open_.begin(), open_.end(), innerId) != open_.end()) continue;
-            chain_.push_back({InsertPlacement(inner, index_[innerId].base), &inner});
-            place(innerId);
-            chain_.pop_back();
-        }
-        open_.pop_back();
     }
 
     void placeText(TTextBlk& text) const {
@@ -326,18 +365,28 @@ class Expander {
         text.pt11 = direction;
     }
 
-    Drawing& d_;
+    const Drawing& d_;
+    Drawing* out_;
     const BlockIndex& index_;
-    LayerColours colours_;
+    std::optional<LayerColours> colours_;
     std::vector<Level> chain_;
     std::vector<BlockId> open_;
     std::int16_t space_ = 0;
     TAcadPoint extrusion_{0, 0, 1};
     std::size_t maxRecords_;
+    bool sizing_;
+    Output output_;
     std::size_t produced_ = 0;
 };
 
-void PlaceDimensionInserts(Drawing& d, const BlockIndex& index,
+void Reserve(Drawing& d, const Expander::Output& more) {
+    ReserveMore(d.LineAry, more.lines);
+    ReserveMore(d.CircleAry, more.circles);
+    ReserveMore(d.ArcAry, more.arcs);
+    ReserveMore(d.TextAry, more.texts);
+}
+
+void PlaceDimensionInserts(const Drawing& d, const BlockIndex& index,
                            const std::vector<std::int16_t>& spaces, Expander& expander) {
     for (const TInsertBlk& insert : d.BlkInsertAry) {
         const BlockId owner = index.find(insert.bname);
@@ -351,7 +400,11 @@ void PlaceDimensionInserts(Drawing& d, const BlockIndex& index,
 void ExpandModelInserts(Drawing& d, std::size_t maxRecords) {
     if (d.InsertAry.empty()) return;
     const BlockIndex index(d);
-    Expander expander(d, index, maxRecords);
+    Expander sizer(d, nullptr, index, maxRecords);
+    for (const TInsertBlk& insert : d.InsertAry)
+        sizer.placeModelInsert(insert);
+    Reserve(d, sizer.output());
+    Expander expander(d, &d, index, maxRecords);
     for (const TInsertBlk& insert : d.InsertAry)
         expander.placeModelInsert(insert);
 }
@@ -360,18 +413,46 @@ void ExpandBlocks(Drawing& d, std::size_t maxRecords) {
     if (d.BlockAry.empty()) return;
     const BlockIndex index(d);
     const std::vector<std::int16_t> spaces = DimensionSpaces(d, index);
-    Expander expander(d, index, maxRecords);
-    for (BlockId id = 0; id < index.size(); ++id)
-        if (spaces[id] != NotNamed) expander.copyDimensionBlock(id, spaces[id]);
-    PlaceDimensionInserts(d, index, spaces, expander);
+    const auto run = [&](Expander& expander) {
+        for (BlockId id = 0; id < index.size(); ++id)
+            if (spaces[id] != NotNamed) expander.copyDimensionBlock(id, spaces[id]);
+        PlaceDimensionInserts(d, index, spaces, expander);
+    };
+    Expander sizer(d, nullptr, index, maxRecords);
+    run(sizer);
+    Reserve(d, sizer.output());
+    Expander expander(d, &d, index, maxRecords);
+    run(expander);
 }
 
 void ExpandBlockInserts(Drawing& d, std::size_t maxRecords) {
     if (d.BlkInsertAry.empty() || d.BlockAry.empty()) return;
     const BlockIndex index(d);
     const std::vector<std::int16_t> spaces = DimensionSpaces(d, index);
-    Expander expander(d, index, maxRecords);
+    Expander sizer(d, nullptr, index, maxRecords);
+    PlaceDimensionInserts(d, index, spaces, sizer);
+    Reserve(d, sizer.output());
+    Expander expander(d, &d, index, maxRecords);
     PlaceDimensionInserts(d, index, spaces, expander);
+}
+
+ExpansionSize MeasureBlockExpansion(const Drawing& d, std::size_t maxRecords) {
+    if (d.BlockAry.empty()) return {};
+    const BlockIndex index(d);
+    Expander models(d, nullptr, index, maxRecords);
+    for (const TInsertBlk& insert : d.InsertAry)
+        models.placeModelInsert(insert);
+    const std::vector<std::int16_t> spaces = DimensionSpaces(d, index);
+    Expander dimensions(d, nullptr, index, maxRecords);
+    for (BlockId id = 0; id < index.size(); ++id)
+        if (spaces[id] != NotNamed) dimensions.copyDimensionBlock(id, spaces[id]);
+    PlaceDimensionInserts(d, index, spaces, dimensions);
+    ExpansionSize size = models.output();
+    size.lines += dimensions.output().lines;
+    size.circles += dimensions.output().circles;
+    size.arcs += dimensions.output().arcs;
+    size.texts += dimensions.output().texts;
+    return size;
 }
 
 } // namespace orvanta

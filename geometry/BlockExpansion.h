@@ -51,4 +51,16 @@ void ExpandBlocks(Drawing& drawing, std::size_t maxRecords = MaxExpandedRecords)
 // (and the INSERTs nested in it, as for model INSERTs); they take the dimension's code67.
 void ExpandBlockInserts(Drawing& drawing, std::size_t maxRecords = MaxExpandedRecords);
 
+// What ExpandModelInserts followed by ExpandBlocks will append to the model tables, counted
+// without copying anything, so that a caller can make room once. Throws BlockExpansionTooLarge
+// as those passes would.
+struct ExpansionSize {
+    std::size_t lines = 0;
+    std::size_t circles = 0;
+    std::size_t arcs = 0;
+    std::size_t texts = 0;
+};
+ExpansionSize MeasureBlockExpansion(const Drawing& drawing,
+                                    std::size_t maxRecords = MaxExpandedRecords);
+
 } // namespace orvanta

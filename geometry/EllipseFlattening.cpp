@@ -1,7 +1,9 @@
 #include "geometry/EllipseFlattening.h"
 
 #include "geometry/Primitives.h"
+#include "geometry/TableGrowth.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace orvanta {
@@ -9,6 +11,14 @@ namespace orvanta {
 void FlattenEllipses(Drawing& d, double stepDeg) {
     const double step = stepDeg * Pi / 180;
     if (!(step > 0)) return;
+    std::size_t chords = 0;
+    for (const TEllipseBlk& e : d.EllipseAry) {
+        double span = e.owari - e.kaisi;
+        if (span < 0) span += TwoPi;
+        if (span > 0) chords += static_cast<std::size_t>(std::min(span, TwoPi) / step) + 1;
+    }
+    ReserveMore(d.LineAry, chords);
+
     for (const TEllipseBlk& e : d.EllipseAry) {
         const TAcadPoint& axis = e.endpoint;
         const double a = std::sqrt(axis.x * axis.x + axis.y * axis.y + axis.z * axis.z);

@@ -1,10 +1,13 @@
 #include "geometry/FaceExplosion.h"
 
+#include "geometry/TableGrowth.h"
+
 #include <algorithm>
 
 namespace orvanta {
 
 void ExplodeFaces(Drawing& d) {
+    ReserveMore(d.LineAry, 4 * d.FaceAry.size());
     for (const TFaceBlk& face : d.FaceAry) {
         // The reader gives 3 or 4; anything else is held to the corners a face has.
         const int count = std::min<int>(face.count, 4);

@@ -1,10 +1,12 @@
 #include "geometry/LeaderExplosion.h"
 
 #include "geometry/Primitives.h"
+#include "geometry/TableGrowth.h"
 
 namespace orvanta {
 
 void ExplodeLeaders(Drawing& d) {
+    ReserveMore(d.LineAry, 3 * d.LeaderAry.size());
     for (const TLeaderBlk& leader : d.LeaderAry) {
         if (leader.code76 <= 1) continue;
         const auto segment = [&](const TAcadPoint& a, const TAcadPoint& b) {

@@ -7,6 +7,8 @@
 #include "geometry/FaceExplosion.h"
 #include "geometry/LeaderExplosion.h"
 #include "geometry/PolylineExplosion.h"
+#include "geometry/Primitives.h"
+#include "geometry/TableGrowth.h"
 #include "geometry/WorldCoordinates.h"
 
 #include <vector>
@@ -20,6 +22,28 @@ template <class Record> void Release(std::vector<Record>& table) {
     std::vector<Record>().swap(table);
 }
 
+// Grows the model tables once for everything the passes below append (an upper bound where the
+// exact number is costly), so that tables of millions of records are moved at most once. Block
+// expansion is measured here, which also refuses an oversized drawing before any pass has run.
+void MakeRoom(Drawing& d) {
+    const ExpansionSize blocks = MeasureBlockExpansion(d);
+    std::size_t bulged = 0;
+    for (const TLwpEle& v : d.LwpEleAry)
+        bulged += v.code42 != 0;
+    // A full turn in 10° steps is at most 37 chords.
+    const std::size_t perCurve = 37;
+    std::size_t curves = d.EllipseAry.size();
+    for (const TArcBlk& arc : d.ArcAry)
+        curves += !IsDefaultExtrusion(arc.code210);
+    for (const TCircleBlk& circle : d.CircleAry)
+        curves += !IsDefaultExtrusion(circle.code210);
+    ReserveMore(d.LineAry, d.LwpEleAry.size() - bulged + d.LwpAry.size() + perCurve * curves +
+                               blocks.lines + 4 * d.FaceAry.size() + 3 * d.LeaderAry.size());
+    ReserveMore(d.ArcAry, bulged + blocks.arcs);
+    ReserveMore(d.CircleAry, blocks.circles);
+    ReserveMore(d.TextAry, blocks.texts);
+}
+
 } // namespace
 
 void NormaliseDrawing(Drawing& d) {
@@ -30,6 +54,7 @@ void NormaliseDrawing(Drawing& d) {
         Release(d.BlkLwpAry);
         Release(d.BlkLwpEleAry);
     }
+    MakeRoom(d);
     if (!d.LwpAry.empty()) {
         ExplodeModelPolylines(d);
         Release(d.LwpAry);

@@ -1,6 +1,7 @@
 #include "geometry/PolylineExplosion.h"
 
 #include "geometry/Primitives.h"
+#include "geometry/TableGrowth.h"
 
 #include <algorithm>
 #include <cmath>
@@ -78,13 +79,17 @@ void CopyHeaderFields(const TLwpBlk& header, Record& r, bool withExtrusion) {
 
 class Exploder {
   public:
+    // Every piece starts as a copy of a prototype carrying the header's fields, which is cheaper
+    // than filling the fields of a fresh record one by one.
     Exploder(const TLwpBlk& header, bool model, std::vector<TAcadLineBlk>& lines,
              std::vector<TArcBlk>& arcs)
-        : header_(header), model_(model), lines_(lines), arcs_(arcs) {}
+        : header_(header), model_(model), lines_(lines), arcs_(arcs) {
+        CopyHeaderFields(header, lineProto_, model);
+        CopyHeaderFields(header, arcProto_, model);
+    }
 
     void segment(const TAcadPoint& a, const TAcadPoint& b) {
-        TAcadLineBlk& line = lines_.emplace_back();
-        CopyHeaderFields(header_, line, model_);
+        TAcadLineBlk& line = lines_.emplace_back(lineProto_);
         line.st = a;
         line.ed = b;
     }
@@ -103,8 +108,7 @@ class Exploder {
                 return;
             }
         }
-        TArcBlk& arc = arcs_.emplace_back();
-        CopyHeaderFields(header_, arc, model_);
+        TArcBlk& arc = arcs_.emplace_back(arcProto_);
         arc.center = center;
         arc.hankei = radius;
         arc.st = st;
@@ -164,10 +168,19 @@ class Exploder {
     bool model_;
     std::vector<TAcadLineBlk>& lines_;
     std::vector<TArcBlk>& arcs_;
+    TAcadLineBlk lineProto_;
+    TArcBlk arcProto_;
 };
 
 void Explode(const std::vector<TLwpBlk>& headers, const std::vector<TLwpEle>& vertices, bool model,
              std::vector<TAcadLineBlk>& lines, std::vector<TArcBlk>& arcs) {
+    // Room for about one piece per vertex, so the target tables grow once.
+    std::size_t bulged = 0;
+    for (const TLwpEle& v : vertices)
+        bulged += v.code42 != 0;
+    ReserveMore(arcs, bulged);
+    ReserveMore(lines, vertices.size() - bulged + headers.size());
+
     VertexRuns runs(vertices);
     for (const TLwpBlk& header : headers) {
         std::size_t first, last;

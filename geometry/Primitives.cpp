@@ -67,18 +67,6 @@ void BulgeArc(const TAcadPoint& p1, const TAcadPoint& p2, double bulge, TAcadPoi
     }
 }
 
-TAcadPoint PointAdd(const TAcadPoint& a, const TAcadPoint& b) {
-    return {a.x + b.x, a.y + b.y, a.z + b.z};
-}
-
-TAcadPoint PointSub(const TAcadPoint& a, const TAcadPoint& b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-
-TAcadPoint PointMul(const TAcadPoint& a, const TAcadPoint& b) {
-    return {a.x * b.x, a.y * b.y, a.z * b.z};
-}
-
 TAcadPoint RotatePoint(const TAcadPoint& p, double angle) {
     const double c = std::cos(angle);
     const double s = std::sin(angle);
@@ -116,10 +104,6 @@ TAcadPoint FramePoint(const TAcadPoint& p, const TAcadPoint& origin, const TAcad
     return {origin.x + p.x * u.x + p.y * v.x + p.z * w.x,
             origin.y + p.x * u.y + p.y * v.y + p.z * w.y,
             origin.z + p.x * u.z + p.y * v.z + p.z * w.z};
-}
-
-bool IsDefaultExtrusion(const TAcadPoint& n) {
-    return PointsNear(n, TAcadPoint{0, 0, 1}, ExtrusionTolerance);
 }
 
 } // namespace orvanta

@@ -41,10 +41,17 @@ bool IntersectLines(const TAcadPoint& a1, const TAcadPoint& a2, const TAcadPoint
 void BulgeArc(const TAcadPoint& p1, const TAcadPoint& p2, double bulge, TAcadPoint& center,
               double& radius, double& startAngle, double& endAngle);
 
-TAcadPoint PointAdd(const TAcadPoint& a, const TAcadPoint& b);
-TAcadPoint PointSub(const TAcadPoint& a, const TAcadPoint& b);
-// Component by component.
-TAcadPoint PointMul(const TAcadPoint& a, const TAcadPoint& b);
+// Component by component, all three coordinates. Inline: block expansion runs them for every
+// point it places.
+inline TAcadPoint PointAdd(const TAcadPoint& a, const TAcadPoint& b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline TAcadPoint PointSub(const TAcadPoint& a, const TAcadPoint& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline TAcadPoint PointMul(const TAcadPoint& a, const TAcadPoint& b) {
+    return {a.x * b.x, a.y * b.y, a.z * b.z};
+}
 
 // Counter-clockwise rotation about the origin; z unchanged.
 TAcadPoint RotatePoint(const TAcadPoint& p, double angle);
@@ -65,7 +72,13 @@ TAcadPoint OcsToWcs(const TAcadPoint& p, const TAcadPoint& n);
 TAcadPoint FramePoint(const TAcadPoint& p, const TAcadPoint& origin, const TAcadPoint& u,
                       const TAcadPoint& v, const TAcadPoint& w);
 
-// Whether an extrusion direction counts as (0, 0, 1), the world's own XY plane.
-bool IsDefaultExtrusion(const TAcadPoint& n);
+// Whether an extrusion direction counts as (0, 0, 1), the world's own XY plane. Inline: every
+// pass asks it of every record.
+inline bool IsDefaultExtrusion(const TAcadPoint& n) {
+    const auto near = [](double a, double b) {
+        return (a > b ? a - b : b - a) < ExtrusionTolerance;
+    };
+    return near(n.x, 0) && near(n.y, 0) && near(n.z, 1);
+}
 
 } // namespace orvanta
