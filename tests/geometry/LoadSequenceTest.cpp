@@ -119,6 +119,32 @@ TEST(NormaliseDrawing, ReadDrawingEndToEnd) {
     EXPECT_LT(d.ExtMin.y, -50);
 }
 
+TEST(NormaliseDrawing, DimensionsInsideBlocksFollowEveryPlacement) {
+    // Block P holds a DIMENSION whose picture is *D1 (a line from (1,0) to (2,0), in P's
+    // coordinates); P is inserted twice. The dimension's own points and angles do not move it.
+    Drawing d = ReadText(Dxf({
+        "0",  "SECTION", "2",  "BLOCKS",   "0",  "BLOCK",  "8",  "0",      "2",  "P",
+        "70", "0",       "10", "0",        "20", "0",      "30", "0",      "0",  "DIMENSION",
+        "8",  "0",       "2",  "*D1",      "10", "7",      "20", "7",      "30", "0",
+        "11", "5",       "21", "5",        "31", "0",      "70", "32",     "41", "3",
+        "42", "3",       "50", "45",       "0",  "ENDBLK", "0",  "BLOCK",  "8",  "0",
+        "2",  "*D1",     "70", "1",        "10", "0",      "20", "0",      "30", "0",
+        "0",  "LINE",    "8",  "0",        "10", "1",      "20", "0",      "30", "0",
+        "11", "2",       "21", "0",        "31", "0",      "0",  "ENDBLK", "0",  "ENDSEC",
+        "0",  "SECTION", "2",  "ENTITIES", "0",  "INSERT", "8",  "0",      "2",  "P",
+        "10", "0",       "20", "0",        "30", "0",      "0",  "INSERT", "8",  "0",
+        "2",  "P",       "10", "100",      "20", "0",      "30", "0",      "50", "90",
+        "0",  "ENDSEC",  "0",  "EOF",
+    }));
+    EXPECT_TRUE(d.DimensionAry.empty()); // only the model's dimensions are counted
+    NormaliseDrawing(d);
+    ASSERT_EQ(d.LineAry.size(), 2u);
+    EXPECT_POINT_NEAR(d.LineAry[0].st, 1, 0, 1e-12);
+    EXPECT_POINT_NEAR(d.LineAry[0].ed, 2, 0, 1e-12);
+    EXPECT_POINT_NEAR(d.LineAry[1].st, 100, 1, 1e-12);
+    EXPECT_POINT_NEAR(d.LineAry[1].ed, 100, 2, 1e-12);
+}
+
 TEST(NormaliseDrawing, RefusesBlocksThatMultiplyBeyondMemory) {
     Drawing d;
     for (int i = 0; i < 9; ++i) {
