@@ -64,15 +64,28 @@ void AppendChords(Drawing& d, const Source& source, std::int16_t space, double s
 
 } // namespace
 
-void FlattenArcs(Drawing& d, bool all, double stepDeg) {
-    if (!(stepDeg > 0)) return;
+std::size_t ArcChordCount(const Drawing& d, bool all, double stepDeg) {
+    if (!(stepDeg > 0)) return 0;
     std::size_t chords = 0;
     for (const TArcBlk& arc : d.ArcAry) {
         if (!Flattened(arc.code210, all)) continue;
         double last;
         chords += static_cast<std::size_t>(InnerSteps(ArcSweep(arc, last), stepDeg)) + 1;
     }
-    ReserveMore(d.LineAry, chords);
+    return chords;
+}
+
+std::size_t CircleChordCount(const Drawing& d, bool all, double stepDeg) {
+    if (!(stepDeg > 0)) return 0;
+    std::size_t circles = 0;
+    for (const TCircleBlk& circle : d.CircleAry)
+        circles += Flattened(circle.code210, all);
+    return circles * (static_cast<std::size_t>(InnerSteps(360, stepDeg)) + 1);
+}
+
+void FlattenArcs(Drawing& d, bool all, double stepDeg) {
+    if (!(stepDeg > 0)) return;
+    ReserveMore(d.LineAry, ArcChordCount(d, all, stepDeg));
     // Chords are appended to LineAry, never to ArcAry, so references into ArcAry stay valid.
     for (TArcBlk& arc : d.ArcAry) {
         if (!Flattened(arc.code210, all)) continue;
@@ -86,10 +99,7 @@ void FlattenArcs(Drawing& d, bool all, double stepDeg) {
 
 void FlattenCircles(Drawing& d, bool all, double stepDeg) {
     if (!(stepDeg > 0)) return;
-    std::size_t circles = 0;
-    for (const TCircleBlk& circle : d.CircleAry)
-        circles += Flattened(circle.code210, all);
-    ReserveMore(d.LineAry, circles * (static_cast<std::size_t>(InnerSteps(360, stepDeg)) + 1));
+    ReserveMore(d.LineAry, CircleChordCount(d, all, stepDeg));
     for (TCircleBlk& circle : d.CircleAry) {
         if (!Flattened(circle.code210, all)) continue;
         const std::int16_t space = circle.code67;

@@ -8,6 +8,8 @@
 
 #include "model/AcadDxfUnit.h"
 
+#include <cstddef>
+
 namespace orvanta {
 
 // Every arc of ArcAry with a non-default extrusion (every arc when `all`) becomes chords from its
@@ -17,5 +19,9 @@ void FlattenArcs(Drawing& drawing, bool all, double stepDeg);
 
 // Likewise for CircleAry: chords from angle 0 round the full circle.
 void FlattenCircles(Drawing& drawing, bool all, double stepDeg);
+
+// The number of chords FlattenArcs and FlattenCircles will append, for making room beforehand.
+std::size_t ArcChordCount(const Drawing& drawing, bool all, double stepDeg);
+std::size_t CircleChordCount(const Drawing& drawing, bool all, double stepDeg);
 
 } // namespace orvanta

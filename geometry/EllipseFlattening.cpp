@@ -8,16 +8,22 @@
 
 namespace orvanta {
 
-void FlattenEllipses(Drawing& d, double stepDeg) {
+std::size_t EllipseChordBound(const Drawing& d, double stepDeg) {
     const double step = stepDeg * Pi / 180;
-    if (!(step > 0)) return;
+    if (!(step > 0)) return 0;
     std::size_t chords = 0;
     for (const TEllipseBlk& e : d.EllipseAry) {
         double span = e.owari - e.kaisi;
         if (span < 0) span += TwoPi;
         if (span > 0) chords += static_cast<std::size_t>(std::min(span, TwoPi) / step) + 1;
     }
-    ReserveMore(d.LineAry, chords);
+    return chords;
+}
+
+void FlattenEllipses(Drawing& d, double stepDeg) {
+    const double step = stepDeg * Pi / 180;
+    if (!(step > 0)) return;
+    ReserveMore(d.LineAry, EllipseChordBound(d, stepDeg));
 
     for (const TEllipseBlk& e : d.EllipseAry) {
         const TAcadPoint& axis = e.endpoint;

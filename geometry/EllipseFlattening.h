@@ -3,6 +3,8 @@
 
 #include "model/AcadDxfUnit.h"
 
+#include <cstddef>
+
 namespace orvanta {
 
 // Appends to LineAry the chords of every ellipse of EllipseAry, in world coordinates, stepping
@@ -11,5 +13,8 @@ namespace orvanta {
 // whose major axis has length 0 is skipped. Chords shorter than 1e-5 in every coordinate are
 // left out. A step that is not positive produces nothing.
 void FlattenEllipses(Drawing& drawing, double stepDeg);
+
+// At least the number of chords FlattenEllipses will append, for making room beforehand.
+std::size_t EllipseChordBound(const Drawing& drawing, double stepDeg);
 
 } // namespace orvanta

@@ -30,15 +30,11 @@ void MakeRoom(Drawing& d) {
     std::size_t bulged = 0;
     for (const TLwpEle& v : d.LwpEleAry)
         bulged += v.code42 != 0;
-    // A full turn in 10° steps is at most 37 chords.
-    const std::size_t perCurve = 37;
-    std::size_t curves = d.EllipseAry.size();
-    for (const TArcBlk& arc : d.ArcAry)
-        curves += !IsDefaultExtrusion(arc.code210);
-    for (const TCircleBlk& circle : d.CircleAry)
-        curves += !IsDefaultExtrusion(circle.code210);
-    ReserveMore(d.LineAry, d.LwpEleAry.size() - bulged + d.LwpAry.size() + perCurve * curves +
-                               blocks.lines + 4 * d.FaceAry.size() + 3 * d.LeaderAry.size());
+    const std::size_t chords = EllipseChordBound(d, FlatteningStepDeg) +
+                               ArcChordCount(d, false, FlatteningStepDeg) +
+                               CircleChordCount(d, false, FlatteningStepDeg);
+    ReserveMore(d.LineAry, d.LwpEleAry.size() - bulged + d.LwpAry.size() + chords + blocks.lines +
+                               4 * d.FaceAry.size() + 3 * d.LeaderAry.size());
     ReserveMore(d.ArcAry, bulged + blocks.arcs);
     ReserveMore(d.CircleAry, blocks.circles);
     ReserveMore(d.TextAry, blocks.texts);

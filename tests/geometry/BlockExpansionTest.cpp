@@ -213,6 +213,22 @@ TEST(ExpandModelInserts, LayerZeroPassesOutwardLevelByLevel) {
     EXPECT_EQ(inner.LineAry[0].color, 4);
 }
 
+TEST(ExpandModelInserts, NestedArcsKeepTheirOwnLayerColourLikeLines) {
+    Drawing d = NestedBlocks();
+    d.LayerAry.push_back({"A", 3});
+    d.LayerAry.push_back({"OUTER", 2});
+    TArcBlk arc = test::Arc(P(0, 0), 1, 0, 90, "N");
+    arc.layer = "A";
+    arc.color = 3;
+    d.BlkArcAry.push_back(arc);
+    d.BlkInsertAry[0].layer = "OUTER";
+    d.InsertAry.push_back(test::Insert("K", P(0, 0)));
+    ExpandModelInserts(d);
+    ASSERT_EQ(d.ArcAry.size(), 1u);
+    EXPECT_EQ(d.ArcAry[0].layer, "A");
+    EXPECT_EQ(d.ArcAry[0].color, 3);
+}
+
 TEST(ExpandModelInserts, NestedArcsAreMirroredAtEachLevel) {
     Drawing d;
     d.BlockAry.push_back(test::Block("Outer"));
