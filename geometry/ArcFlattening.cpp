@@ -13,7 +13,7 @@ namespace {
 // `last`. Intermediate angles are st + step, st + 2·step, ... strictly inside the sweep.
 // The number of whole steps strictly inside a sweep.
 double InnerSteps(double sweep, double step) {
-    return sweep <= step ? 0 : std::ceil(sweep / step) - 1;
+    return sweep > step ? std::ceil(sweep / step) - 1 : 0;
 }
 
 // The sweep of an arc in degrees, through 0° when its start is above its end, at most one turn;
