@@ -9,8 +9,6 @@ namespace orvanta {
 
 namespace {
 
-// Chords of the arc of `center` and `radius` from `st` over `sweep` degrees, the last vertex at
-// `last`. Intermediate angles are st + step, st + 2·step, ... strictly inside the sweep.
 // The number of whole steps strictly inside a sweep.
 double InnerSteps(double sweep, double step) {
     return sweep > step ? std::ceil(sweep / step) - 1 : 0;
@@ -29,10 +27,14 @@ double ArcSweep(const TArcBlk& arc, double& last) {
     return sweep;
 }
 
+// Whether a curve with this extrusion is replaced by chords.
 bool Flattened(const TAcadPoint& extrusion, bool all) {
     return all || !IsDefaultExtrusion(extrusion);
 }
 
+// Chords of the arc of `center` and `radius` from `st` over `sweep` degrees, the last vertex at
+// `last`. Intermediate angles are st + step, st + 2·step, ... strictly inside the sweep,
+// accumulated by repeated addition.
 template <class Source>
 void AppendChords(Drawing& d, const Source& source, std::int16_t space, double st, double sweep,
                   double last, double step) {
