@@ -22,7 +22,6 @@ namespace {
 
 using BlockId = std::uint32_t;
 constexpr BlockId NoBlock = std::numeric_limits<BlockId>::max();
-constexpr std::int16_t NotNamed = std::numeric_limits<std::int16_t>::min();
 
 // What one block holds, as indexes into the Blk tables, in table order.
 struct BlockContent {
@@ -118,12 +117,14 @@ class LayerColours {
     std::unordered_map<std::string, std::int16_t> colours_;
 };
 
-// The block of each dimension's picture, with the code67 of the first dimension naming it.
-std::vector<std::int16_t> DimensionSpaces(const Drawing& d, const BlockIndex& index) {
-    std::vector<std::int16_t> spaces(index.size(), NotNamed);
+// For each block, the code67 of the first dimension naming it as its picture, if any does.
+using DimensionSpaces = std::vector<std::optional<std::int16_t>>;
+
+DimensionSpaces SpacesOfDimensionBlocks(const Drawing& d, const BlockIndex& index) {
+    DimensionSpaces spaces(index.size());
     for (const TDimensionBlk& dimension : d.DimensionAry) {
         const BlockId id = index.find(dimension.dimblkName);
-        if (id != NoBlock && spaces[id] == NotNamed) spaces[id] = dimension.code67;
+        if (id != NoBlock && !spaces[id]) spaces[id] = dimension.code67;
     }
     return spaces;
 }
@@ -386,13 +387,21 @@ void Reserve(Drawing& d, const Expander::Output& more) {
     ReserveMore(d.TextAry, more.texts);
 }
 
-void PlaceDimensionInserts(const Drawing& d, const BlockIndex& index,
-                           const std::vector<std::int16_t>& spaces, Expander& expander) {
+void PlaceDimensionInserts(const Drawing& d, const BlockIndex& index, const DimensionSpaces& spaces,
+                           Expander& expander) {
     for (const TInsertBlk& insert : d.BlkInsertAry) {
         const BlockId owner = index.find(insert.bname);
-        if (owner == NoBlock || spaces[owner] == NotNamed) continue;
-        expander.placeDimensionInsert(insert, owner, spaces[owner]);
+        if (owner == NoBlock || !spaces[owner]) continue;
+        expander.placeDimensionInsert(insert, owner, *spaces[owner]);
     }
+}
+
+// The dimensions' pictures, each once and where it stands, then the INSERTs they hold.
+void PlaceDimensionPictures(const Drawing& d, const BlockIndex& index,
+                            const DimensionSpaces& spaces, Expander& expander) {
+    for (BlockId id = 0; id < index.size(); ++id)
+        if (spaces[id]) expander.copyDimensionBlock(id, *spaces[id]);
+    PlaceDimensionInserts(d, index, spaces, expander);
 }
 
 } // namespace
@@ -412,23 +421,18 @@ void ExpandModelInserts(Drawing& d, std::size_t maxRecords) {
 void ExpandBlocks(Drawing& d, std::size_t maxRecords) {
     if (d.BlockAry.empty()) return;
     const BlockIndex index(d);
-    const std::vector<std::int16_t> spaces = DimensionSpaces(d, index);
-    const auto run = [&](Expander& expander) {
-        for (BlockId id = 0; id < index.size(); ++id)
-            if (spaces[id] != NotNamed) expander.copyDimensionBlock(id, spaces[id]);
-        PlaceDimensionInserts(d, index, spaces, expander);
-    };
+    const DimensionSpaces spaces = SpacesOfDimensionBlocks(d, index);
     Expander sizer(d, nullptr, index, maxRecords);
-    run(sizer);
+    PlaceDimensionPictures(d, index, spaces, sizer);
     Reserve(d, sizer.output());
     Expander expander(d, &d, index, maxRecords);
-    run(expander);
+    PlaceDimensionPictures(d, index, spaces, expander);
 }
 
 void ExpandBlockInserts(Drawing& d, std::size_t maxRecords) {
     if (d.BlkInsertAry.empty() || d.BlockAry.empty()) return;
     const BlockIndex index(d);
-    const std::vector<std::int16_t> spaces = DimensionSpaces(d, index);
+    const DimensionSpaces spaces = SpacesOfDimensionBlocks(d, index);
     Expander sizer(d, nullptr, index, maxRecords);
     PlaceDimensionInserts(d, index, spaces, sizer);
     Reserve(d, sizer.output());
@@ -442,11 +446,9 @@ ExpansionSize MeasureBlockExpansion(const Drawing& d, std::size_t maxRecords) {
     Expander models(d, nullptr, index, maxRecords);
     for (const TInsertBlk& insert : d.InsertAry)
         models.placeModelInsert(insert);
-    const std::vector<std::int16_t> spaces = DimensionSpaces(d, index);
+    const DimensionSpaces spaces = SpacesOfDimensionBlocks(d, index);
     Expander dimensions(d, nullptr, index, maxRecords);
-    for (BlockId id = 0; id < index.size(); ++id)
-        if (spaces[id] != NotNamed) dimensions.copyDimensionBlock(id, spaces[id]);
-    PlaceDimensionInserts(d, index, spaces, dimensions);
+    PlaceDimensionPictures(d, index, spaces, dimensions);
     ExpansionSize size = models.output();
     size.lines += dimensions.output().lines;
     size.circles += dimensions.output().circles;
