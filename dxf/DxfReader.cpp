@@ -134,6 +134,9 @@ class Reader {
     // ACAD_TABLE is kept as the insert of its block; its table data after the block-reference
     // part is not read.
     bool tableData_ = false;
+    // A DIMENSION inside a block definition is kept as an insert of its picture's block at the
+    // block's own origin, so that every placement of the containing block places the picture.
+    bool dimensionPicture_ = false;
 
     // Polylines: vertex mode, the current header and whether its current vertex exists yet.
     bool vertexMode_ = false;
@@ -391,8 +394,8 @@ void Reader::startEntity() {
         kind = Kind::Solid;
     else if (v == "3DFACE" && !block)
         kind = Kind::Face;
-    else if (v == "DIMENSION" && !block)
-        kind = Kind::Dimension;
+    else if (v == "DIMENSION")
+        kind = block ? Kind::Insert : Kind::Dimension;
     else if (v == "LEADER" && !block)
         kind = Kind::Leader;
     if (kind == Kind::None) return;
@@ -400,6 +403,7 @@ void Reader::startEntity() {
     kind_ = kind;
     block_ = block;
     tableData_ = false;
+    dimensionPicture_ = kind == Kind::Insert && v == "DIMENSION";
     static const std::string modelOwner;
     const std::string& bname = block ? d_.BlockAry.back().name : modelOwner;
     switch (kind) {
@@ -834,6 +838,9 @@ bool Reader::takeText(TTextBlk& r) {
 
 bool Reader::takeInsert(TInsertBlk& r) {
     if (tableData_) return false;
+    // A dimension's points, scale-like and angle codes mean other things than an insert's.
+    if (dimensionPicture_ && code_ != 2 && code_ != 8 && code_ != 6 && code_ != 62 && code_ != 67)
+        return false;
     switch (code_) {
     case 100:
         // An ACAD_TABLE's own data follows its block-reference part; codes 40 to 43 mean other

@@ -1,5 +1,6 @@
 #include "render/RecordingCanvas.h"
 
+#include "geometry/TextLines.h"
 #include "render/TextCodes.h"
 
 #include <cstdio>

@@ -197,16 +197,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-std::size_t Utf16Length(std::string_view utf8) {
-    std::size_t units = 0;
-    for (unsigned char c : utf8) {
-        // Every character starts with a byte that is not a continuation byte; those of four
-        // bytes lie beyond U+FFFF and take a surrogate pair.
-        if ((c & 0xC0) != 0x80) units += c >= 0xF0 ? 2 : 1;
-    }
-    return units;
-}
-
 std::string RewriteSpecialCodes(const std::string& text) {
     std::string s = text;
     if (s.find("%%") != std::string::npos) {

@@ -25,7 +25,6 @@ std::string RewriteSpecialCodes(const std::string& text);
 std::string MTextToPlain(const std::string& line);
 
 // The number of UTF-16 code units of a UTF-8 string: how the program counts characters.
-std::size_t Utf16Length(std::string_view utf8);
 
 // Appends the UTF-8 form of a code point (U+FFFD for surrogates and values beyond U+10FFFF).
 void AppendUtf8(std::string& out, char32_t codePoint);

@@ -1,6 +1,7 @@
 #include "render/TextDrawing.h"
 
-#include "render/LocalGeometryCopy.h"
+#include "geometry/Primitives.h"
+#include "geometry/TextLines.h"
 #include "render/TextCodes.h"
 
 #include <cmath>
@@ -10,11 +11,6 @@
 namespace orvanta {
 
 namespace {
-
-using local_geometry::AngleOf;
-using local_geometry::PolarPoint;
-using local_geometry::RotatePoint;
-using local_geometry::SplitMTextLines;
 
 constexpr double DegreesPerRadian = 57.29577951308232;
 constexpr double RadiansPerDegree = 0.017453292519943295;

@@ -1,5 +1,6 @@
 #include "render/TextCodes.h"
 #include "dxf/TextDecoder.h"
+#include "geometry/TextLines.h"
 #include "render/RecordingCanvas.h"
 #include "render/TextDrawing.h"
 

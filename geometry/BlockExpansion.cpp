@@ -1,0 +1,460 @@
+#include "geometry/BlockExpansion.h"
+
+#include "geometry/InsertPlacement.h"
+#include "geometry/TableGrowth.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace orvanta {
+
+BlockExpansionTooLarge::BlockExpansionTooLarge(std::size_t limit)
+    : SilentAbort("the block references of this drawing expand to more than " +
+                  std::to_string(limit) + " entities") {}
+
+namespace {
+
+using BlockId = std::uint32_t;
+constexpr BlockId NoBlock = std::numeric_limits<BlockId>::max();
+
+// What one block holds, as indexes into the Blk tables, in table order.
+struct BlockContent {
+    TAcadPoint base;
+    bool anonymous = false;
+    std::vector<std::uint32_t> lines;
+    std::vector<std::uint32_t> circles;
+    std::vector<std::uint32_t> arcs;
+    std::vector<std::uint32_t> texts;
+    std::vector<std::uint32_t> solids;
+    // The INSERTs the block holds whose block exists, with that block.
+    std::vector<std::pair<std::uint32_t, BlockId>> inserts;
+};
+
+// The blocks of a drawing by name (the first BlockAry record of a name wins) with their contents,
+// built in one walk over each Blk table.
+class BlockIndex {
+  public:
+    explicit BlockIndex(const Drawing& d) {
+        ids_.reserve(d.BlockAry.size());
+        for (const TBlockBlk& block : d.BlockAry) {
+            if (!ids_.try_emplace(block.name, static_cast<BlockId>(blocks_.size())).second)
+                continue;
+            BlockContent& content = blocks_.emplace_back();
+            content.base = block.base;
+            content.anonymous = !block.name.empty() && block.name[0] == '*';
+        }
+        collect(d.BlkLineAry, &BlockContent::lines);
+        collect(d.BlkCircleAry, &BlockContent::circles);
+        collect(d.BlkArcAry, &BlockContent::arcs);
+        collect(d.BlkTextAry, &BlockContent::texts);
+        collect(d.SolidAry, &BlockContent::solids);
+        resolveInserts(d);
+    }
+
+    BlockId find(const std::string& name) const {
+        const auto it = ids_.find(name);
+        return it == ids_.end() ? NoBlock : it->second;
+    }
+    std::size_t size() const { return blocks_.size(); }
+    const BlockContent& operator[](BlockId id) const { return blocks_[id]; }
+
+  private:
+    // Nested INSERTs are resolved to their blocks once, not at every placement.
+    void resolveInserts(const Drawing& d) {
+        for (std::size_t i = 0; i < d.BlkInsertAry.size(); ++i) {
+            const TInsertBlk& insert = d.BlkInsertAry[i];
+            const BlockId owner = find(insert.bname);
+            const BlockId target = find(insert.name);
+            if (owner == NoBlock || target == NoBlock) continue;
+            blocks_[owner].inserts.emplace_back(static_cast<std::uint32_t>(i), target);
+        }
+    }
+
+    template <class Record>
+    void collect(const std::vector<Record>& records,
+                 std::vector<std::uint32_t> BlockContent::*list) {
+        // Records of one block are usually consecutive: look a name up only when it changes.
+        const std::string* lastName = nullptr;
+        BlockId lastId = NoBlock;
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            const std::string& name = records[i].bname;
+            if (!lastName || name != *lastName) {
+                lastName = &name;
+                lastId = find(name);
+            }
+            if (lastId != NoBlock) (blocks_[lastId].*list).push_back(static_cast<std::uint32_t>(i));
+        }
+    }
+
+    std::unordered_map<std::string, BlockId> ids_;
+    std::vector<BlockContent> blocks_;
+};
+
+// Layer colours by name, with the lookup's side effect kept: a name that no layer has is appended
+// to LayerAry (colour 7) the first time it is asked for, as GetLayerColor does.
+class LayerColours {
+  public:
+    explicit LayerColours(Drawing& d) : d_(d) {
+        for (const TLayer& layer : d.LayerAry)
+            colours_.try_emplace(layer.Name, layer.color);
+    }
+    std::int16_t of(const std::string& name) {
+        const auto it = colours_.find(name);
+        if (it != colours_.end()) return it->second;
+        const std::int16_t colour = GetLayerColor(d_, name);
+        colours_.emplace(name, colour);
+        return colour;
+    }
+
+  private:
+    Drawing& d_;
+    std::unordered_map<std::string, std::int16_t> colours_;
+};
+
+// For each block, the code67 of the first dimension naming it as its picture, if any does.
+using DimensionSpaces = std::vector<std::optional<std::int16_t>>;
+
+DimensionSpaces SpacesOfDimensionBlocks(const Drawing& d, const BlockIndex& index) {
+    DimensionSpaces spaces(index.size());
+    for (const TDimensionBlk& dimension : d.DimensionAry) {
+        const BlockId id = index.find(dimension.dimblkName);
+        if (id != NoBlock && !spaces[id]) spaces[id] = dimension.code67;
+    }
+    return spaces;
+}
+
+class Expander {
+  public:
+    // Reads the block tables of `d` and appends to the model tables of `out`. Without `out` the
+    // expander only counts what the same placements would produce, so that the model tables
+    // can grow once and an oversized drawing is refused before anything is copied.
+    Expander(const Drawing& d, Drawing* out, const BlockIndex& index, std::size_t maxRecords)
+        : d_(d), out_(out), index_(index), maxRecords_(maxRecords), sizing_(out == nullptr) {
+        if (out) colours_.emplace(*out);
+    }
+
+    using Output = ExpansionSize;
+    const Output& output() const { return output_; }
+
+    // One model INSERT and everything nested in its block.
+    void placeModelInsert(const TInsertBlk& insert) {
+        const BlockId id = index_.find(insert.name);
+        if (id == NoBlock) return;
+        space_ = insert.code67;
+        extrusion_ = insert.code210;
+        chain_.clear();
+        open_.clear();
+        chain_.push_back({InsertPlacement(insert, index_[id].base), &insert});
+        place(id);
+    }
+
+    // An INSERT inside a dimension's block: placed by its own transformation only, since the
+    // dimension's block is already where it belongs.
+    void placeDimensionInsert(const TInsertBlk& insert, BlockId owner, std::int16_t space) {
+        const BlockId id = index_.find(insert.name);
+        if (id == NoBlock || id == owner) return;
+        space_ = space;
+        extrusion_ = insert.code210;
+        chain_.clear();
+        open_.assign(1, owner);
+        chain_.push_back({InsertPlacement(insert, index_[id].base), &insert});
+        place(id);
+    }
+
+    // A dimension's block, unchanged but for code67.
+    void copyDimensionBlock(BlockId id, std::int16_t space) {
+        const BlockContent& c = index_[id];
+        count(1);
+        if (sizing_) {
+            size(c, 3 * c.solids.size());
+            return;
+        }
+        for (std::uint32_t i : c.lines) {
+            count(1);
+            out_->LineAry.emplace_back(d_.BlkLineAry[i]).code67 = space;
+        }
+        for (std::uint32_t i : c.arcs) {
+            count(1);
+            out_->ArcAry.emplace_back(d_.BlkArcAry[i]).code67 = space;
+        }
+        for (std::uint32_t i : c.circles) {
+            count(1);
+            out_->CircleAry.emplace_back(d_.BlkCircleAry[i]).code67 = space;
+        }
+        for (std::uint32_t i : c.solids) {
+            const TSolidBlk& solid = d_.SolidAry[i];
+            const TAcadPoint* corners[] = {&solid.p1, &solid.p2, &solid.p3, &solid.p1};
+            for (int k = 0; k < 3; ++k) {
+                count(1);
+                TAcadLineBlk& line = solidEdge(solid);
+                line.st = *corners[k];
+                line.ed = *corners[k + 1];
+                line.code67 = space;
+            }
+        }
+        for (std::uint32_t i : c.texts) {
+            count(1);
+            TTextBlk& text = out_->TextAry.emplace_back(d_.BlkTextAry[i]);
+            text.code67 = space;
+        }
+    }
+
+  private:
+    struct Level {
+        InsertPlacement placement;
+        const TInsertBlk* insert;
+        // The colour of the insert's layer, looked up once per placement when first needed.
+        std::int16_t colour = 0;
+        bool colourKnown = false;
+    };
+
+    void count(std::size_t records) {
+        produced_ += records;
+        if (produced_ > maxRecords_) throw BlockExpansionTooLarge(maxRecords_);
+    }
+
+    // What copying the block's content would add, counted without copying.
+    void size(const BlockContent& c, std::size_t solidLines) {
+        output_.lines += c.lines.size() + solidLines;
+        output_.circles += c.circles.size();
+        output_.arcs += c.arcs.size();
+        output_.texts += c.texts.size();
+        count(c.lines.size() + solidLines + c.circles.size() + c.arcs.size() + c.texts.size());
+    }
+
+    TAcadLineBlk& solidEdge(const TSolidBlk& solid) {
+        TAcadLineBlk& line = out_->LineAry.emplace_back();
+        line.bname = solid.bname;
+        line.layer = solid.layer;
+        line.ltype = solid.ltype;
+        line.color = solid.color;
+        return line;
+    }
+
+    // Through every level, innermost first.
+    TAcadPoint point(TAcadPoint p) const {
+        for (auto k = chain_.size(); k-- > 0;)
+            p = chain_[k].placement.point(p);
+        return p;
+    }
+    double length(double v) const {
+        for (auto k = chain_.size(); k-- > 0;)
+            v = chain_[k].placement.length(v);
+        return v;
+    }
+
+    // Layer "0" and by-block entities take the layer of the INSERT that places them, and the
+    // colour of that layer; an INSERT on layer "0" passes them on to the next level out.
+    template <class Record> void inherit(Record& r) {
+        for (auto k = chain_.size(); k-- > 0;) {
+            if (r.color != ColorByBlock && r.layer != "0") continue;
+            Level& level = chain_[k];
+            const TInsertBlk& insert = *level.insert;
+            r.layer = insert.layer;
+            if constexpr (requires { r.ltype; }) r.ltype = insert.ltype;
+            if (!level.colourKnown) {
+                level.colour = colours_->of(insert.layer);
+                level.colourKnown = true;
+            }
+            r.color = level.colour;
+        }
+    }
+
+    template <class Record> void finish(Record& r) {
+        r.code67 = space_;
+        r.code210 = extrusion_;
+        inherit(r);
+    }
+
+    void place(BlockId id) {
+        count(1);
+        open_.push_back(id);
+        const BlockContent& c = index_[id];
+        if (sizing_)
+            size(c, c.anonymous ? 3 * c.solids.size() : 0);
+        else
+            copy(c);
+        for (const auto& [i, innerId] : c.inserts) {
+            count(1);
+            const TInsertBlk& inner = d_.BlkInsertAry[i];
+            if (chain_.size() >= MaxBlockNesting) continue;
+            // A block met again inside itself would place itself without end.
+            if (std::find(open_.begin(), open_.end(), innerId) != open_.end()) continue;
+            chain_.push_back({InsertPlacement(inner, index_[innerId].base), &inner});
+            place(innerId);
+            chain_.pop_back();
+        }
+        open_.pop_back();
+    }
+
+    // The block's own entities through the current chain of placements.
+    void copy(const BlockContent& c) {
+        for (std::uint32_t i : c.lines) {
+            count(1);
+            TAcadLineBlk& line = out_->LineAry.emplace_back(d_.BlkLineAry[i]);
+            line.st = point(line.st);
+            line.ed = point(line.ed);
+            finish(line);
+        }
+        // SOLIDs are drawn as outlines for anonymous blocks only (dimension arrowheads and the
+        // like), as for the dimension blocks themselves.
+        if (c.anonymous) {
+            for (std::uint32_t i : c.solids) {
+                const TSolidBlk& solid = d_.SolidAry[i];
+                const TAcadPoint corners[] = {point(solid.p1), point(solid.p2), point(solid.p3)};
+                for (int k = 0; k < 3; ++k) {
+                    count(1);
+                    TAcadLineBlk& line = solidEdge(solid);
+                    line.st = corners[k];
+                    line.ed = corners[(k + 1) % 3];
+                    finish(line);
+                }
+            }
+        }
+        for (std::uint32_t i : c.circles) {
+            count(1);
+            TCircleBlk& circle = out_->CircleAry.emplace_back(d_.BlkCircleAry[i]);
+            circle.center = point(circle.center);
+            circle.hankei = length(circle.hankei);
+            finish(circle);
+        }
+        for (std::uint32_t i : c.arcs) {
+            count(1);
+            TArcBlk& arc = out_->ArcAry.emplace_back(d_.BlkArcAry[i]);
+            arc.center = point(arc.center);
+            arc.hankei = length(arc.hankei);
+            for (auto k = chain_.size(); k-- > 0;)
+                chain_[k].placement.arcAngles(arc.st, arc.ed);
+            finish(arc);
+        }
+        for (std::uint32_t i : c.texts) {
+            count(1);
+            TTextBlk& text = out_->TextAry.emplace_back(d_.BlkTextAry[i]);
+            placeText(text);
+            finish(text);
+        }
+    }
+
+    void placeText(TTextBlk& text) const {
+        text.pt10 = point(text.pt10);
+        text.code40 = length(text.code40);
+        if (!text.mtflag) {
+            // TEXT: the second alignment point is a position; the text turns with the block.
+            text.pt11 = point(text.pt11);
+            for (const Level& level : chain_)
+                text.code50 += level.placement.rotation();
+            return;
+        }
+        // MTEXT: pt11 is the direction of the text's x axis, not a position. A zero direction
+        // means the x axis itself, which matters only once something turns it.
+        TAcadPoint direction = text.pt11;
+        bool zero = direction.x == 0 && direction.y == 0;
+        for (auto k = chain_.size(); k-- > 0;) {
+            if (chain_[k].placement.rotation() == 0) continue;
+            if (zero) {
+                direction = {1, 0, direction.z};
+                zero = false;
+            }
+            direction = chain_[k].placement.turn(direction);
+        }
+        text.pt11 = direction;
+    }
+
+    const Drawing& d_;
+    Drawing* out_;
+    const BlockIndex& index_;
+    std::optional<LayerColours> colours_;
+    std::vector<Level> chain_;
+    std::vector<BlockId> open_;
+    std::int16_t space_ = 0;
+    TAcadPoint extrusion_{0, 0, 1};
+    std::size_t maxRecords_;
+    bool sizing_;
+    Output output_;
+    std::size_t produced_ = 0;
+};
+
+void Reserve(Drawing& d, const Expander::Output& more) {
+    ReserveMore(d.LineAry, more.lines);
+    ReserveMore(d.CircleAry, more.circles);
+    ReserveMore(d.ArcAry, more.arcs);
+    ReserveMore(d.TextAry, more.texts);
+}
+
+void PlaceDimensionInserts(const Drawing& d, const BlockIndex& index, const DimensionSpaces& spaces,
+                           Expander& expander) {
+    for (const TInsertBlk& insert : d.BlkInsertAry) {
+        const BlockId owner = index.find(insert.bname);
+        if (owner == NoBlock || !spaces[owner]) continue;
+        expander.placeDimensionInsert(insert, owner, *spaces[owner]);
+    }
+}
+
+// The dimensions' pictures, each once and where it stands, then the INSERTs they hold.
+void PlaceDimensionPictures(const Drawing& d, const BlockIndex& index,
+                            const DimensionSpaces& spaces, Expander& expander) {
+    for (BlockId id = 0; id < index.size(); ++id)
+        if (spaces[id]) expander.copyDimensionBlock(id, *spaces[id]);
+    PlaceDimensionInserts(d, index, spaces, expander);
+}
+
+} // namespace
+
+void ExpandModelInserts(Drawing& d, std::size_t maxRecords) {
+    if (d.InsertAry.empty()) return;
+    const BlockIndex index(d);
+    Expander sizer(d, nullptr, index, maxRecords);
+    for (const TInsertBlk& insert : d.InsertAry)
+        sizer.placeModelInsert(insert);
+    Reserve(d, sizer.output());
+    Expander expander(d, &d, index, maxRecords);
+    for (const TInsertBlk& insert : d.InsertAry)
+        expander.placeModelInsert(insert);
+}
+
+void ExpandBlocks(Drawing& d, std::size_t maxRecords) {
+    if (d.BlockAry.empty()) return;
+    const BlockIndex index(d);
+    const DimensionSpaces spaces = SpacesOfDimensionBlocks(d, index);
+    Expander sizer(d, nullptr, index, maxRecords);
+    PlaceDimensionPictures(d, index, spaces, sizer);
+    Reserve(d, sizer.output());
+    Expander expander(d, &d, index, maxRecords);
+    PlaceDimensionPictures(d, index, spaces, expander);
+}
+
+void ExpandBlockInserts(Drawing& d, std::size_t maxRecords) {
+    if (d.BlkInsertAry.empty() || d.BlockAry.empty()) return;
+    const BlockIndex index(d);
+    const DimensionSpaces spaces = SpacesOfDimensionBlocks(d, index);
+    Expander sizer(d, nullptr, index, maxRecords);
+    PlaceDimensionInserts(d, index, spaces, sizer);
+    Reserve(d, sizer.output());
+    Expander expander(d, &d, index, maxRecords);
+    PlaceDimensionInserts(d, index, spaces, expander);
+}
+
+ExpansionSize MeasureBlockExpansion(const Drawing& d, std::size_t maxRecords) {
+    if (d.BlockAry.empty()) return {};
+    const BlockIndex index(d);
+    Expander models(d, nullptr, index, maxRecords);
+    for (const TInsertBlk& insert : d.InsertAry)
+        models.placeModelInsert(insert);
+    const DimensionSpaces spaces = SpacesOfDimensionBlocks(d, index);
+    Expander dimensions(d, nullptr, index, maxRecords);
+    PlaceDimensionPictures(d, index, spaces, dimensions);
+    ExpansionSize size = models.output();
+    size.lines += dimensions.output().lines;
+    size.circles += dimensions.output().circles;
+    size.arcs += dimensions.output().arcs;
+    size.texts += dimensions.output().texts;
+    return size;
+}
+
+} // namespace orvanta

@@ -1,0 +1,28 @@
+// Axis-aligned boxes of single entities in the XY plane, used for the drawing extents and for the
+// renderer's visibility tests.
+#pragma once
+
+#include "model/AcadDxfUnit.h"
+
+namespace orvanta {
+
+// Only x and y are meaningful; Min.x <= Max.x and Min.y <= Max.y.
+struct TBox {
+    TAcadPoint Min;
+    TAcadPoint Max;
+};
+
+TBox SegmentBox(const TAcadPoint& a, const TAcadPoint& b);
+
+TBox CircleBox(const TAcadPoint& center, double radius);
+
+// The arc runs counter-clockwise from startRad to endRad (radians). Both angles are reduced to
+// [0, 2π) first, so an arc turned past a full turn (by block expansion, say) keeps its true box.
+// Equal angles after reduction count as a full circle.
+TBox ArcBox(const TAcadPoint& center, double radius, double startRad, double endRad);
+
+// An estimate of the area a TEXT or MTEXT covers, from its height, rotation, alignment and the
+// number of its characters (TEXT) or lines (MTEXT). It errs on the large side.
+TBox TextBox(const TTextBlk& text);
+
+} // namespace orvanta

@@ -1,0 +1,59 @@
+#include "geometry/Extents.h"
+
+#include "geometry/EntityBoxes.h"
+#include "geometry/Primitives.h"
+
+#include <cmath>
+
+namespace orvanta {
+
+namespace {
+
+class RunningBox {
+  public:
+    void add(const TBox& b) {
+        // One overflowing or damaged record must not turn the whole extent into infinity or NaN.
+        if (!(std::isfinite(b.Min.x) && std::isfinite(b.Min.y) && std::isfinite(b.Max.x) &&
+              std::isfinite(b.Max.y)))
+            return;
+        if (empty_) {
+            box_ = b;
+            empty_ = false;
+            return;
+        }
+        if (b.Min.x < box_.Min.x) box_.Min.x = b.Min.x;
+        if (b.Min.y < box_.Min.y) box_.Min.y = b.Min.y;
+        if (b.Max.x > box_.Max.x) box_.Max.x = b.Max.x;
+        if (b.Max.y > box_.Max.y) box_.Max.y = b.Max.y;
+    }
+    bool empty() const { return empty_; }
+    const TBox& box() const { return box_; }
+
+  private:
+    TBox box_;
+    bool empty_ = true;
+};
+
+} // namespace
+
+void ComputeExtents(Drawing& d) {
+    d.ExtMin = {0, 0, 0};
+    d.ExtMax = {0, 0, 0};
+    RunningBox running;
+    for (const TAcadLineBlk& line : d.LineAry)
+        if (line.code67 == 0) running.add(SegmentBox(line.st, line.ed));
+    for (const TCircleBlk& circle : d.CircleAry)
+        if (circle.code67 == 0) running.add(CircleBox(circle.center, circle.hankei));
+    for (const TArcBlk& arc : d.ArcAry)
+        if (arc.code67 == 0)
+            running.add(ArcBox(arc.center, arc.hankei, arc.st * Pi / 180, arc.ed * Pi / 180));
+    // Text boxes are costly; they decide the extents only of a drawing made of texts alone.
+    if (running.empty())
+        for (const TTextBlk& text : d.TextAry)
+            if (text.code67 == 0) running.add(TextBox(text));
+    if (running.empty()) return;
+    d.ExtMin = {running.box().Min.x, running.box().Min.y, 0};
+    d.ExtMax = {running.box().Max.x, running.box().Max.y, 0};
+}
+
+} // namespace orvanta

@@ -1,0 +1,210 @@
+#include "geometry/PolylineExplosion.h"
+
+#include "geometry/Primitives.h"
+#include "geometry/TableGrowth.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <tuple>
+
+namespace orvanta {
+
+namespace {
+
+constexpr std::int16_t FlagClosed = 1;
+constexpr std::int16_t FlagPolygonMesh = 16;
+constexpr std::int16_t FlagMeshClosedN = 32;
+constexpr std::int16_t FlagPolyfaceMesh = 64;
+
+// Finds the vertices of each header without walking the vertex table once per header.
+//
+// The vertices of a header are the first run of records carrying its ihand at or after a scan
+// position; the position moves to the end of each run found, unless that run reaches the end of
+// the table. Runs are indexed once by (ihand, start), so a header costs one binary search. For
+// the reader's tables (one run per header, in header order) this finds each header's own run; a
+// run that lies before the scan position is not found, as with a plain forward walk.
+class VertexRuns {
+  public:
+    explicit VertexRuns(const std::vector<TLwpEle>& vertices) : vertices_(vertices) {
+        for (std::size_t i = 0; i < vertices.size();) {
+            const std::int32_t ihand = vertices[i].ihand;
+            std::size_t end = i + 1;
+            while (end < vertices.size() && vertices[end].ihand == ihand)
+                ++end;
+            runs_.push_back({ihand, i, end});
+            i = end;
+        }
+        std::sort(runs_.begin(), runs_.end(), [](const Run& a, const Run& b) {
+            return std::tie(a.ihand, a.start) < std::tie(b.ihand, b.start);
+        });
+    }
+
+    // The vertices of the header with this ihand, as the half-open range [first, last).
+    void find(std::int32_t ihand, std::size_t& first, std::size_t& last) {
+        const auto it = std::lower_bound(
+            runs_.begin(), runs_.end(), std::make_pair(ihand, scan_),
+            [](const Run& run, const std::pair<std::int32_t, std::size_t>& key) {
+                return std::tie(run.ihand, run.start) < std::tie(key.first, key.second);
+            });
+        if (it == runs_.end() || it->ihand != ihand) {
+            first = last = 0;
+            return;
+        }
+        first = it->start;
+        last = it->end;
+        if (last < vertices_.size()) scan_ = last;
+    }
+
+  private:
+    struct Run {
+        std::int32_t ihand;
+        std::size_t start;
+        std::size_t end;
+    };
+    const std::vector<TLwpEle>& vertices_;
+    std::vector<Run> runs_;
+    std::size_t scan_ = 0;
+};
+
+template <class Record>
+void CopyHeaderFields(const TLwpBlk& header, Record& r, bool withExtrusion) {
+    r.bname = header.bname;
+    r.layer = header.layer;
+    r.ltype = header.ltype;
+    r.color = header.color;
+    r.code67 = header.code67;
+    if (withExtrusion) r.code210 = header.code210;
+}
+
+class Exploder {
+  public:
+    // Every piece starts as a copy of a prototype carrying the header's fields, which is cheaper
+    // than filling the fields of a fresh record one by one.
+    Exploder(const TLwpBlk& header, bool model, std::vector<TAcadLineBlk>& lines,
+             std::vector<TArcBlk>& arcs)
+        : header_(header), model_(model), lines_(lines), arcs_(arcs) {
+        CopyHeaderFields(header, lineProto_, model);
+        CopyHeaderFields(header, arcProto_, model);
+    }
+
+    void segment(const TAcadPoint& a, const TAcadPoint& b) {
+        TAcadLineBlk& line = lines_.emplace_back(lineProto_);
+        line.st = a;
+        line.ed = b;
+    }
+
+    void bulged(const TAcadPoint& a, const TAcadPoint& b, double bulge) {
+        TAcadPoint center;
+        double radius, start, end;
+        BulgeArc(a, b, bulge, center, radius, start, end);
+        const double st = start * RadToDeg;
+        const double ed = end * RadToDeg;
+        if (model_) {
+            // Arcs of at most one degree are drawn as their chord.
+            const double sweepEnd = ed < st ? ed + 360 : ed;
+            if (!(std::fabs(sweepEnd - st) > 1)) {
+                segment(PolarPoint(center, start, radius), PolarPoint(center, end, radius));
+                return;
+            }
+        }
+        TArcBlk& arc = arcs_.emplace_back(arcProto_);
+        arc.center = center;
+        arc.hankei = radius;
+        arc.st = st;
+        arc.ed = ed;
+    }
+
+    // An ordinary polyline: a closed one repeats its first vertex, so the closing segment takes
+    // the bulge of the last vertex read.
+    void polyline(const TLwpEle* v, std::size_t count) {
+        const bool closed = (header_.code70 & FlagClosed) != 0;
+        const std::size_t total = closed ? count + 1 : count;
+        for (std::size_t i = 0; i + 1 < total; ++i) {
+            const TLwpEle& from = v[i];
+            const TLwpEle& to = v[(i + 1) % count];
+            if (from.code42 == 0)
+                segment(from.code10, to.code10);
+            else
+                bulged(from.code10, to.code10, from.code42);
+        }
+    }
+
+    // A 3D polygon mesh of M rows of N vertices, stored row by row. Bulges do not apply.
+    void mesh(const TLwpEle* v, std::size_t count) {
+        const long long m = header_.code71;
+        const long long n = header_.code72;
+        if (n <= 0) return;
+        const std::size_t size = count;
+        // Columns: chains through the rows (the M direction). The loops stop at the last vertex
+        // present, so a header claiming a huge mesh costs only what its vertices can give.
+        for (long long col = 0; col < n && static_cast<std::size_t>(col) < size; ++col) {
+            TAcadPoint chain = v[col].code10;
+            for (long long row = 1; row < m; ++row) {
+                const std::size_t index = static_cast<std::size_t>(row * n + col);
+                if (index >= size) break;
+                segment(chain, v[index].code10);
+                chain = v[index].code10;
+            }
+            if (header_.code70 & FlagClosed) segment(chain, v[col].code10);
+        }
+        // Rows: chains along each row (the N direction).
+        for (long long row = 0; row < m; ++row) {
+            const std::size_t first = static_cast<std::size_t>(row * n);
+            if (first >= size) break;
+            TAcadPoint chain = v[first].code10;
+            for (long long col = 1; col < n; ++col) {
+                const std::size_t index = first + static_cast<std::size_t>(col);
+                if (index >= size) break;
+                segment(chain, v[index].code10);
+                chain = v[index].code10;
+            }
+            if (header_.code70 & FlagMeshClosedN) segment(chain, v[first].code10);
+        }
+    }
+
+  private:
+    const TLwpBlk& header_;
+    bool model_;
+    std::vector<TAcadLineBlk>& lines_;
+    std::vector<TArcBlk>& arcs_;
+    TAcadLineBlk lineProto_;
+    TArcBlk arcProto_;
+};
+
+void Explode(const std::vector<TLwpBlk>& headers, const std::vector<TLwpEle>& vertices, bool model,
+             std::vector<TAcadLineBlk>& lines, std::vector<TArcBlk>& arcs) {
+    // Room for about one piece per vertex, so the target tables grow once.
+    std::size_t bulged = 0;
+    for (const TLwpEle& v : vertices)
+        bulged += v.code42 != 0;
+    ReserveMore(arcs, bulged);
+    ReserveMore(lines, vertices.size() - bulged + headers.size());
+
+    VertexRuns runs(vertices);
+    for (const TLwpBlk& header : headers) {
+        std::size_t first, last;
+        runs.find(header.ihand, first, last);
+        if (first == last) continue;
+        const TLwpEle* v = vertices.data() + first;
+        const std::size_t count = last - first;
+        Exploder exploder(header, model, lines, arcs);
+        if (header.code70 & FlagPolygonMesh) {
+            if (model) exploder.mesh(v, count);
+        } else if (!(header.code70 & FlagPolyfaceMesh)) {
+            exploder.polyline(v, count);
+        }
+    }
+}
+
+} // namespace
+
+void ExplodeBlockPolylines(Drawing& d) {
+    Explode(d.BlkLwpAry, d.BlkLwpEleAry, false, d.BlkLineAry, d.BlkArcAry);
+}
+
+void ExplodeModelPolylines(Drawing& d) {
+    Explode(d.LwpAry, d.LwpEleAry, true, d.LineAry, d.ArcAry);
+}
+
+} // namespace orvanta

@@ -1,0 +1,36 @@
+#include "geometry/TextLines.h"
+
+namespace orvanta {
+
+std::size_t Utf16Length(std::string_view utf8) {
+    std::size_t units = 0;
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        // Continuation bytes add nothing; a four-byte sequence needs a surrogate pair.
+        if ((byte & 0xC0) != 0x80) ++units;
+        if (byte >= 0xF0) ++units;
+    }
+    return units;
+}
+
+int SplitMTextLines(std::string_view text, std::vector<std::string>& lines) {
+    lines.clear();
+    for (;;) {
+        const std::size_t at = text.find("\\P");
+        if (at == std::string_view::npos) break;
+        lines.emplace_back(text.substr(0, at));
+        text.remove_prefix(at + 2);
+    }
+    lines.emplace_back(text);
+    return static_cast<int>(lines.size());
+}
+
+int CountMTextLines(std::string_view text) {
+    int count = 1;
+    for (std::size_t at = text.find("\\P"); at != std::string_view::npos;
+         at = text.find("\\P", at + 2))
+        ++count;
+    return count;
+}
+
+} // namespace orvanta

@@ -1,0 +1,175 @@
+#include "geometry/LoadSequence.h"
+#include "geometry/BlockExpansion.h"
+#include "geometry/Primitives.h"
+
+#include "Builders.h"
+#include "support/TestFiles.h"
+
+namespace orvanta {
+namespace {
+
+using test::Dxf;
+using test::P;
+using test::ReadText;
+
+std::size_t Drawable(const Drawing& d) {
+    std::size_t n = 0;
+    for (const auto& r : d.LineAry)
+        n += r.code67 == 0;
+    for (const auto& r : d.CircleAry)
+        n += r.code67 == 0;
+    for (const auto& r : d.ArcAry)
+        n += r.code67 == 0;
+    for (const auto& r : d.TextAry)
+        n += r.code67 == 0;
+    return n;
+}
+
+TEST(NormaliseDrawing, EmptiesEverySourceTableAndSetsTheExtents) {
+    Drawing d;
+    d.LayerAry.push_back({"0", 7});
+    d.BlockAry.push_back(test::Block("B"));
+    d.BlkLineAry.push_back(test::Line(P(0, 0), P(1, 0), "B"));
+    d.BlkInsertAry.push_back(test::Insert("B", P(0, 0), P(1, 1, 1), 0, "Nowhere"));
+    d.InsertAry.push_back(test::Insert("B", P(20, 0)));
+    TLwpBlk& h = d.LwpAry.emplace_back();
+    h.code70 = 1;
+    d.LwpEleAry = {{0, P(0, 0), 0}, {0, P(1, 0), 0}, {0, P(1, 1), 0}};
+    TLwpBlk& bh = d.BlkLwpAry.emplace_back();
+    bh.bname = "B";
+    d.BlkLwpEleAry = {{0, P(0, 0), 0}, {0, P(0, 1), 0}};
+    TEllipseBlk e;
+    e.endpoint = P(1, 0);
+    e.henpei = 1;
+    e.owari = TwoPi;
+    d.EllipseAry.push_back(e);
+    d.FaceAry.emplace_back().pt[1] = P(-5, -5);
+    TLeaderBlk leader;
+    leader.code76 = 2;
+    leader.p2 = P(0, 30);
+    d.LeaderAry.push_back(leader);
+
+    NormaliseDrawing(d);
+    EXPECT_TRUE(d.LwpAry.empty());
+    EXPECT_TRUE(d.LwpEleAry.empty());
+    EXPECT_TRUE(d.BlkLwpAry.empty());
+    EXPECT_TRUE(d.BlkLwpEleAry.empty());
+    EXPECT_TRUE(d.EllipseAry.empty());
+    EXPECT_TRUE(d.InsertAry.empty());
+    EXPECT_TRUE(d.BlockAry.empty());
+    EXPECT_TRUE(d.BlkInsertAry.empty());
+    EXPECT_TRUE(d.FaceAry.empty());
+    EXPECT_TRUE(d.LeaderAry.empty());
+    // 3 polyline sides + 36 ellipse chords + 2 block pieces + 3 face edges + 1 leader segment.
+    EXPECT_EQ(d.LineAry.size(), 45u);
+    EXPECT_POINT_NEAR(d.ExtMin, -5, -5, 1e-12);
+    EXPECT_POINT_NEAR(d.ExtMax, 21, 30, 1e-12);
+}
+
+// A drawing with one block "W" (a line and an arc), inserted mirrored; a circle in a mirrored
+// object coordinate system; a reversed elliptical arc; and an ACAD_TABLE of block "*T1".
+// clang-format off
+const std::string MixedDrawing = Dxf({
+    "0", "SECTION", "2", "BLOCKS",
+    "0", "BLOCK", "8", "0", "2", "W", "70", "0", "10", "0", "20", "0", "30", "0",
+    "0", "LINE", "8", "0", "10", "0", "20", "0", "30", "0", "11", "10", "21", "0", "31", "0",
+    "0", "ARC", "8", "0", "10", "0", "20", "0", "30", "0", "40", "2", "50", "0", "51", "90",
+    "0", "ENDBLK",
+    "0", "BLOCK", "8", "0", "2", "*T1", "70", "1", "10", "0", "20", "0", "30", "0",
+    "0", "LINE", "8", "0", "10", "0", "20", "0", "30", "0", "11", "4", "21", "0", "31", "0",
+    "0", "ENDBLK",
+    "0", "ENDSEC",
+    "0", "SECTION", "2", "ENTITIES",
+    "0", "INSERT", "8", "DOORS", "2", "W", "10", "100", "20", "0", "30", "0", "41", "-1",
+    "0", "CIRCLE", "8", "0", "10", "5", "20", "0", "30", "0", "40", "1",
+    "210", "0", "220", "0", "230", "-1",
+    "0", "ELLIPSE", "8", "0", "10", "0", "20", "-50", "30", "0", "11", "2", "21", "0", "31", "0",
+    "40", "0.5", "41", "5.0", "42", "1.0",
+    "0", "ACAD_TABLE", "8", "0", "2", "*T1", "10", "0", "20", "40", "30", "0",
+    "100", "AcDbTable", "10", "1", "20", "0", "30", "0", "41", "99",
+    "0", "ENDSEC",
+    "0", "EOF",
+});
+// clang-format on
+
+TEST(NormaliseDrawing, ReadDrawingEndToEnd) {
+    Drawing d = ReadText(MixedDrawing);
+    ASSERT_EQ(d.InsertAry.size(), 2u);
+    NormaliseDrawing(d);
+
+    // The mirrored block: its line runs left from (100, 0), its arc bulges to the left.
+    ASSERT_EQ(d.ArcAry.size(), 1u);
+    EXPECT_POINT_NEAR(d.ArcAry[0].center, 100, 0, 0);
+    EXPECT_DOUBLE_EQ(d.ArcAry[0].st, 90);
+    EXPECT_DOUBLE_EQ(d.ArcAry[0].ed, 180);
+    EXPECT_EQ(d.ArcAry[0].layer, "DOORS");
+    bool mirroredLine = false, tableLine = false;
+    for (const TAcadLineBlk& line : d.LineAry) {
+        if (line.st.x == 100 && line.ed.x == 90) mirroredLine = true;
+        if (line.st.y == 40 && line.ed.x == 4 && line.ed.y == 40) tableLine = true;
+    }
+    EXPECT_TRUE(mirroredLine);
+    EXPECT_TRUE(tableLine);
+
+    // The circle is replaced by chords about (-5, 0).
+    ASSERT_EQ(d.CircleAry.size(), 1u);
+    EXPECT_EQ(d.CircleAry[0].code67, -1);
+    // Chords: 36 of the circle and 14 of the elliptical arc through 0, plus 2 block lines.
+    EXPECT_EQ(d.LineAry.size(), 52u);
+    EXPECT_EQ(Drawable(d), 53u);
+    EXPECT_NEAR(d.ExtMin.x, -6, 1e-9);
+    EXPECT_NEAR(d.ExtMax.x, 100, 1e-9);
+    EXPECT_NEAR(d.ExtMax.y, 40, 1e-9);
+    EXPECT_LT(d.ExtMin.y, -50);
+}
+
+TEST(NormaliseDrawing, DimensionsInsideBlocksFollowEveryPlacement) {
+    // Block P holds a DIMENSION whose picture is *D1 (a line from (1,0) to (2,0), in P's
+    // coordinates); P is inserted twice. The dimension's own points and angles do not move it.
+    // clang-format off
+    Drawing d = ReadText(Dxf({
+        "0", "SECTION", "2", "BLOCKS",
+        "0", "BLOCK", "8", "0", "2", "P", "70", "0", "10", "0", "20", "0", "30", "0",
+        "0", "DIMENSION", "8", "0", "2", "*D1", "10", "7", "20", "7", "30", "0",
+        "11", "5", "21", "5", "31", "0", "70", "32", "41", "3", "42", "3", "50", "45",
+        "0", "ENDBLK",
+        "0", "BLOCK", "8", "0", "2", "*D1", "70", "1", "10", "0", "20", "0", "30", "0",
+        "0", "LINE", "8", "0", "10", "1", "20", "0", "30", "0", "11", "2", "21", "0", "31", "0",
+        "0", "ENDBLK",
+        "0", "ENDSEC",
+        "0", "SECTION", "2", "ENTITIES",
+        "0", "INSERT", "8", "0", "2", "P", "10", "0", "20", "0", "30", "0",
+        "0", "INSERT", "8", "0", "2", "P", "10", "100", "20", "0", "30", "0", "50", "90",
+        "0", "ENDSEC",
+        "0", "EOF",
+    }));
+    // clang-format on
+    EXPECT_TRUE(d.DimensionAry.empty()); // only the model's dimensions are counted
+    NormaliseDrawing(d);
+    ASSERT_EQ(d.LineAry.size(), 2u);
+    EXPECT_POINT_NEAR(d.LineAry[0].st, 1, 0, 1e-12);
+    EXPECT_POINT_NEAR(d.LineAry[0].ed, 2, 0, 1e-12);
+    EXPECT_POINT_NEAR(d.LineAry[1].st, 100, 1, 1e-12);
+    EXPECT_POINT_NEAR(d.LineAry[1].ed, 100, 2, 1e-12);
+}
+
+TEST(NormaliseDrawing, RefusesBlocksThatMultiplyBeyondMemory) {
+    Drawing d;
+    for (int i = 0; i < 9; ++i) {
+        const std::string name = "M" + std::to_string(i);
+        d.BlockAry.push_back(test::Block(name));
+        for (int k = 0; k < 10; ++k)
+            d.BlkInsertAry.push_back(
+                test::Insert("M" + std::to_string(i + 1), P(k, 0), P(1, 1, 1), 0, name));
+    }
+    d.InsertAry.push_back(test::Insert("M0", P(0, 0)));
+    try {
+        NormaliseDrawing(d);
+        FAIL() << "expected a refusal";
+    } catch (const SilentAbort& e) {
+        EXPECT_NE(std::string(e.what()).find("expand"), std::string::npos);
+    }
+}
+
+} // namespace
+} // namespace orvanta
