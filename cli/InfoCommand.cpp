@@ -3,7 +3,9 @@
 
 #include "dxf/DxfReader.h"
 #include "dxf/DxfVersion.h"
+#include "geometry/LoadSequence.h"
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <sys/stat.h>
@@ -25,7 +27,16 @@ struct FileInfo {
     TextEncoding encoding = TextEncoding::Cp932;
     Drawing drawing;
     double readSeconds = 0;
+    // After normalisation.
+    TAcadPoint extMin, extMax;
+    DrawableCounts drawable;
+    double normaliseSeconds = 0;
+    std::array<TableCount, 13> counts{};
 };
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
 
 // Reads one file as the browser does; throws SilentAbort with a one-line reason on failure.
 void ReadInfo(const std::string& path, FileInfo& info) {
@@ -45,18 +56,32 @@ void ReadInfo(const std::string& path, FileInfo& info) {
     CollectedMessages messages;
     std::string status;
     ReadDxfFile(info.drawing, path, nullptr, &messages, status, info.encoding);
-    info.readSeconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    info.readSeconds = SecondsSince(start);
     if (!status.empty()) throw SilentAbort(path + ": " + messages.last + " (" + status + ")");
+
+    // The counts above are of the drawing as read; what follows is what the browser draws.
+    const std::array<TableCount, 13> asRead = TableCounts(info.drawing);
+    const auto normaliseStart = std::chrono::steady_clock::now();
+    NormaliseDrawing(info.drawing);
+    info.normaliseSeconds = SecondsSince(normaliseStart);
+    info.extMin = info.drawing.ExtMin;
+    info.extMax = info.drawing.ExtMax;
+    info.drawable = CountDrawable(info.drawing);
+    info.counts = asRead;
 }
 
 void PrintText(const std::string& path, const FileInfo& info) {
     std::printf("%s\n", path.c_str());
     std::printf("Version : %s (%s), %s\n", info.acadver.empty() ? "none" : info.acadver.c_str(),
                 info.versionName.c_str(), EncodingName(info.encoding));
-    for (const TableCount& row : TableCounts(info.drawing))
+    for (const TableCount& row : info.counts)
         std::printf("%s : %zu\n", row.name, row.count);
     std::printf("Read : %.3f s\n", info.readSeconds);
+    std::printf("Extents : (%.6g, %.6g) - (%.6g, %.6g)\n", info.extMin.x, info.extMin.y,
+                info.extMax.x, info.extMax.y);
+    std::printf("Drawable : Line %zu, Circle %zu, Arc %zu, Text %zu\n", info.drawable.lines,
+                info.drawable.circles, info.drawable.arcs, info.drawable.texts);
+    std::printf("Normalise : %.3f s\n", info.normaliseSeconds);
 }
 
 void PrintJson(const std::string& path, const FileInfo& info) {
@@ -66,12 +91,19 @@ void PrintJson(const std::string& path, const FileInfo& info) {
     out += ",\"encoding\":" + JsonString(EncodingName(info.encoding));
     out += ",\"counts\":{";
     bool first = true;
-    for (const TableCount& row : TableCounts(info.drawing)) {
+    for (const TableCount& row : info.counts) {
         if (!first) out += ',';
         first = false;
         out += JsonString(row.name) + ":" + std::to_string(row.count);
     }
-    out += "},\"read_seconds\":" + JsonNumber(info.readSeconds) + "}";
+    out += "},\"read_seconds\":" + JsonNumber(info.readSeconds);
+    out += ",\"extents\":{\"min\":[" + JsonNumber(info.extMin.x) + "," + JsonNumber(info.extMin.y) +
+           "],\"max\":[" + JsonNumber(info.extMax.x) + "," + JsonNumber(info.extMax.y) + "]}";
+    out += ",\"drawable\":{\"Line\":" + std::to_string(info.drawable.lines) +
+           ",\"Circle\":" + std::to_string(info.drawable.circles) +
+           ",\"Arc\":" + std::to_string(info.drawable.arcs) +
+           ",\"Text\":" + std::to_string(info.drawable.texts) + "}";
+    out += ",\"normalise_seconds\":" + JsonNumber(info.normaliseSeconds) + "}";
     std::printf("%s\n", out.c_str());
 }
 

@@ -94,4 +94,20 @@ void NormaliseDrawing(Drawing& d) {
     ResolvePens(d);
 }
 
+namespace {
+
+template <typename Table> std::size_t CountModelSpace(const Table& table) {
+    std::size_t n = 0;
+    for (const auto& record : table)
+        n += record.code67 == 0;
+    return n;
+}
+
+} // namespace
+
+DrawableCounts CountDrawable(const Drawing& d) {
+    return {CountModelSpace(d.LineAry), CountModelSpace(d.CircleAry), CountModelSpace(d.ArcAry),
+            CountModelSpace(d.TextAry)};
+}
+
 } // namespace orvanta

@@ -48,6 +48,9 @@ TEST(InfoCommand, PrintsCaptionsAndCounts) {
     EXPECT_NE(run.out.find("\nLayer : 1\nLine : 2\nPolyline : 0\n"), std::string::npos);
     EXPECT_NE(run.out.find("\nText : 1\n"), std::string::npos);
     EXPECT_NE(run.out.find("\nView : 0\nRead : "), std::string::npos);
+    EXPECT_NE(run.out.find("\nDrawable : Line 2, Circle 0, Arc 0, Text 1\nNormalise : "),
+              std::string::npos)
+        << run.out;
 }
 
 TEST(InfoCommand, JsonGivesOneObjectPerFile) {
@@ -68,6 +71,11 @@ TEST(InfoCommand, JsonGivesOneObjectPerFile) {
               0u)
         << first;
     EXPECT_NE(first.find("\"View\":0},\"read_seconds\":"), std::string::npos);
+    EXPECT_NE(first.find(",\"extents\":{\"min\":[0,0],\"max\":[0,0]},\"drawable\":{"
+                         "\"Line\":2,\"Circle\":0,\"Arc\":0,\"Text\":1},"
+                         "\"normalise_seconds\":"),
+              std::string::npos)
+        << first;
     EXPECT_NE(second.find("b \\\"q\\\".dxf\",\"acadver\":\"\",\"version_name\":\"----\","
                           "\"encoding\":\"CP932\""),
               std::string::npos)
