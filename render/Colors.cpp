@@ -79,7 +79,9 @@ std::int16_t StoredLayerIndex(int index) {
 
 } // namespace
 
-TColor AciToColor(int index) {
+namespace {
+
+TColor ComputeAciColor(int index) {
     switch (index) {
     case 1:
         return RgbColor(255, 0, 0);
@@ -109,6 +111,18 @@ TColor AciToColor(int index) {
         return RgbColor(level, level, level);
     }
     return ColorBlack;
+}
+
+} // namespace
+
+TColor AciToColor(int index) {
+    // Every record of a drawing asks once: the palette is worked out a single time.
+    static const std::array<TColor, 256> palette = [] {
+        std::array<TColor, 256> colors{};
+        for (int i = 0; i < 256; ++i) colors[static_cast<std::size_t>(i)] = ComputeAciColor(i);
+        return colors;
+    }();
+    return index >= 0 && index < 256 ? palette[static_cast<std::size_t>(index)] : ColorBlack;
 }
 
 TColor InvertColor(TColor c) {
@@ -154,16 +168,31 @@ void ResolvePens(Drawing& drawing) {
     layerIndex.reserve(drawing.LayerAry.size());
     for (std::size_t i = 0; i < drawing.LayerAry.size(); ++i)
         layerIndex.emplace(drawing.LayerAry[i].Name, static_cast<int>(i));
+    // Consecutive records mostly share their layer and linetype (they come from one entity or one
+    // block), so the last answer is kept before the table is asked.
+    const std::string* lastLayer = nullptr;
+    int lastIndex = -1;
     const auto indexOf = [&](const std::string& name) {
+        if (lastLayer && *lastLayer == name) return lastIndex;
         const auto found = layerIndex.find(name);
-        return found == layerIndex.end() ? -1 : found->second;
+        lastLayer = &name;
+        lastIndex = found == layerIndex.end() ? -1 : found->second;
+        return lastIndex;
     };
+    const std::string* lastLtype = nullptr;
+    int lastStyleLayer = -2;
+    TPenStyle lastStyle = 0;
     const auto resolve = [&](auto& record) {
         const int layer = indexOf(record.layer);
         record.PenColor = AciToColor(std::abs(static_cast<int>(record.color)));
-        record.PenStyle = PenStyleWithLayerLtype(
-            record.ltype,
-            layer < 0 ? nullptr : &drawing.LayerAry[static_cast<std::size_t>(layer)].ltype);
+        if (!lastLtype || layer != lastStyleLayer || *lastLtype != record.ltype) {
+            lastStyle = PenStyleWithLayerLtype(
+                record.ltype,
+                layer < 0 ? nullptr : &drawing.LayerAry[static_cast<std::size_t>(layer)].ltype);
+            lastLtype = &record.ltype;
+            lastStyleLayer = layer;
+        }
+        record.PenStyle = lastStyle;
         record.layindex = StoredLayerIndex(layer);
     };
     for (TAcadLineBlk& line : drawing.LineAry)
