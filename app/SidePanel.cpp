@@ -2,12 +2,14 @@
 
 #include "app/Collation.h"
 
+#include <QAbstractListModel>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -29,6 +31,33 @@ QStringList SortedNames(const QStringList& names) {
 
 } // namespace
 
+// The text list holds one row per text of the drawing, which can be tens of thousands: a model
+// filled in one step keeps that fast where list items one by one would not be.
+class SidePanel::TextListModel : public QAbstractListModel {
+  public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void setTexts(std::vector<QString> texts, std::vector<std::size_t> indices) {
+        beginResetModel();
+        texts_ = std::move(texts);
+        indices_ = std::move(indices);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : static_cast<int>(texts_.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= rowCount()) return {};
+        if (role == Qt::DisplayRole) return texts_[index.row()];
+        if (role == Qt::UserRole) return QVariant::fromValue<qulonglong>(indices_[index.row()]);
+        return {};
+    }
+
+  private:
+    std::vector<QString> texts_;
+    std::vector<std::size_t> indices_; // TextAry index of each row
+};
+
 bool LayerShownByName(const Drawing& drawing, const std::string& name) {
     for (const TLayer& layer : drawing.LayerAry)
         if (layer.Name == name) return layer.visible;
@@ -49,8 +78,12 @@ SidePanel::SidePanel(QWidget* parent) : QWidget(parent) {
 
     auto* textPage = new QWidget;
     textFilter_ = new QLineEdit;
-    textList_ = new QListWidget;
+    textList_ = new QListView;
+    textModel_ = new TextListModel(this);
+    textList_->setModel(textModel_);
     textList_->setUniformItemSizes(true);
+    textList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    textList_->setSelectionMode(QAbstractItemView::SingleSelection);
     auto* textLayout = new QVBoxLayout(textPage);
     textLayout->setContentsMargins(2, 2, 2, 2);
     textLayout->setSpacing(2);
@@ -83,12 +116,13 @@ SidePanel::SidePanel(QWidget* parent) : QWidget(parent) {
     connect(layerList_, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { emit layerClicked(item->text()); });
     connect(textFilter_, &QLineEdit::textChanged, this, [this] { rebuildTexts(); });
-    connect(textList_, &QListWidget::itemClicked, this, &SidePanel::onTextItemClicked);
+    connect(textList_, &QListView::clicked, this, &SidePanel::onTextChosen);
     // Moving through the list with the keyboard chooses texts as clicks do.
-    connect(textList_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
-        if (!filling_ && item && QApplication::mouseButtons() == Qt::NoButton)
-            onTextItemClicked(item);
-    });
+    connect(textList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& index) {
+                if (!filling_ && index.isValid() && QApplication::mouseButtons() == Qt::NoButton)
+                    onTextChosen(index);
+            });
     connect(viewSelector_, &QComboBox::activated, this,
             [this](int index) { emit viewSelected(index, viewSelector_->itemText(index)); });
 }
@@ -152,12 +186,10 @@ void SidePanel::clearFilter() {
 
 void SidePanel::rebuildTexts() {
     filling_ = true;
-    textList_->setUpdatesEnabled(false);
-    textList_->clear();
+    std::vector<QString> texts;
+    std::vector<std::size_t> indices;
     if (drawing_) {
         const std::string filter = textFilter_->text().toStdString();
-        std::vector<QString> texts;
-        std::vector<std::size_t> indices;
         for (std::size_t i = 0; i < drawing_->TextAry.size(); ++i) {
             const TTextBlk& text = drawing_->TextAry[i];
             if (text.code70 != 0) continue;
@@ -165,20 +197,31 @@ void SidePanel::rebuildTexts() {
             texts.push_back(QString::fromStdString(text.str));
             indices.push_back(i);
         }
-        for (std::size_t k : CollationOrder(texts)) {
-            auto* item = new QListWidgetItem(texts[k], textList_);
-            item->setData(Qt::UserRole, QVariant::fromValue<qulonglong>(indices[k]));
-        }
-        if (textList_->count() > 0) textList_->setCurrentRow(0);
     }
-    textList_->setUpdatesEnabled(true);
+    std::vector<QString> sortedTexts;
+    std::vector<std::size_t> sortedIndices;
+    sortedTexts.reserve(texts.size());
+    sortedIndices.reserve(texts.size());
+    for (std::size_t k : CollationOrder(texts)) {
+        sortedTexts.push_back(std::move(texts[k]));
+        sortedIndices.push_back(indices[k]);
+    }
+    textModel_->setTexts(std::move(sortedTexts), std::move(sortedIndices));
+    if (textModel_->rowCount() > 0) textList_->setCurrentIndex(textModel_->index(0));
     filling_ = false;
 }
 
-void SidePanel::onTextItemClicked(QListWidgetItem* item) {
-    if (!item || !drawing_) return;
-    const auto index = static_cast<std::size_t>(item->data(Qt::UserRole).toULongLong());
-    if (index < drawing_->TextAry.size()) emit textChosen(index);
+QStringList SidePanel::textItems() const {
+    QStringList items;
+    for (int row = 0; row < textModel_->rowCount(); ++row)
+        items << textModel_->data(textModel_->index(row), Qt::DisplayRole).toString();
+    return items;
+}
+
+void SidePanel::onTextChosen(const QModelIndex& index) {
+    if (!index.isValid() || !drawing_) return;
+    const auto text = static_cast<std::size_t>(index.data(Qt::UserRole).toULongLong());
+    if (text < drawing_->TextAry.size()) emit textChosen(text);
 }
 
 LayerChecks SidePanel::layerChecks() const {

@@ -15,7 +15,8 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QListWidgetItem;
+class QListView;
+class QModelIndex;
 class QTabWidget;
 
 namespace orvanta {
@@ -48,7 +49,9 @@ class SidePanel : public QWidget {
     QListWidget* layerList() const { return layerList_; }
     QCheckBox* blinkBox() const { return blinkBox_; }
     QLineEdit* textFilter() const { return textFilter_; }
-    QListWidget* textList() const { return textList_; }
+    QListView* textList() const { return textList_; }
+    // The texts of the text list, top to bottom.
+    QStringList textItems() const;
     QComboBox* viewSelector() const { return viewSelector_; }
     QLabel* countLabel(int index) const { return countLabels_.at(index); }
     QTabWidget* pages() const { return pages_; }
@@ -60,14 +63,16 @@ class SidePanel : public QWidget {
     void viewSelected(int index, const QString& name);
 
   private:
-    void onTextItemClicked(QListWidgetItem* item);
+    class TextListModel;
+    void onTextChosen(const QModelIndex& index);
 
     const Drawing* drawing_ = nullptr;
     QTabWidget* pages_;
     QCheckBox* blinkBox_;
     QListWidget* layerList_;
     QLineEdit* textFilter_;
-    QListWidget* textList_;
+    QListView* textList_;
+    TextListModel* textModel_;
     std::array<QLabel*, CountLabels> countLabels_;
     QComboBox* viewSelector_;
     bool filling_ = false;

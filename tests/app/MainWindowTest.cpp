@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -256,7 +257,7 @@ TEST(MainWindow, ARowOpensItsDrawingAndFillsThePanels) {
     EXPECT_EQ(side->layerList()->item(1)->checkState(), Qt::Checked);
     EXPECT_EQ(ComboTexts(side->viewSelector()), (QStringList{"*AllView*", "Front", "side"}));
     EXPECT_EQ(side->viewSelector()->currentIndex(), 0);
-    EXPECT_EQ(ListTexts(side->textList()), (QStringList{"bath", "Kitchen", "KITCHEN door"}));
+    EXPECT_EQ(side->textItems(), (QStringList{"bath", "Kitchen", "KITCHEN door"}));
     const QStringList counts{"Layer : 2",  "Line : 1",  "Polyline : 0",  "Circle : 0",
                              "Arc : 0",    "Text : 4",  "Ellipse : 0",   "3DFace : 0",
                              "Insert : 0", "Block : 0", "Dimension : 0", "Leader : 0",
@@ -268,9 +269,9 @@ TEST(MainWindow, ARowOpensItsDrawingAndFillsThePanels) {
 
     // The filter is a case-sensitive substring.
     side->textFilter()->setText("KITCHEN");
-    EXPECT_EQ(ListTexts(side->textList()), (QStringList{"KITCHEN door"}));
+    EXPECT_EQ(side->textItems(), (QStringList{"KITCHEN door"}));
     side->textFilter()->setText("itch");
-    EXPECT_EQ(ListTexts(side->textList()), (QStringList{"Kitchen"}));
+    EXPECT_EQ(side->textItems(), (QStringList{"Kitchen"}));
 
     // The next row replaces all of it; a drawing without views offers "NoView".
     QTest::mouseClick(
@@ -280,7 +281,7 @@ TEST(MainWindow, ARowOpensItsDrawingAndFillsThePanels) {
     EXPECT_EQ(ListTexts(side->layerList()), (QStringList{"only"}));
     EXPECT_EQ(ComboTexts(side->viewSelector()), (QStringList{"NoView"}));
     EXPECT_EQ(side->textFilter()->text(), "");
-    EXPECT_EQ(side->textList()->count(), 0);
+    EXPECT_EQ(side->textItems().size(), 0);
     EXPECT_EQ(w->fileList()->cell(1, FileListPanel::VersionColumn), "----");
     EXPECT_TRUE(h.dialogs.messages.empty());
 }
@@ -469,6 +470,7 @@ class RecordingPresenter : public DetailPresenter {
         views.push_back(std::to_string(index) + ":" + name);
     }
     void layerChecksChanged(const LayerChecks& checks) override { lastChecks = checks; }
+    void textChosen(std::size_t index) override { texts.push_back(index); }
     void clearCrossHair() override { ++crossHairClears; }
     bool wheelTurned(QPoint pixel, int steps) override {
         wheelSteps += steps;
@@ -480,6 +482,7 @@ class RecordingPresenter : public DetailPresenter {
     bool fail = false;
     std::vector<std::string> views;
     LayerChecks lastChecks;
+    std::vector<std::size_t> texts;
     int crossHairClears = 0;
     int wheelSteps = 0;
 };
@@ -504,6 +507,12 @@ TEST(MainWindow, ThePresenterGetsTheLoadedDrawingAndThePanelEvents) {
 
     w->sidePanel()->layerList()->item(0)->setCheckState(Qt::Checked);
     EXPECT_EQ(presenter.lastChecks, (LayerChecks{{"Doors", true}, {"walls", true}}));
+
+    // Texts are listed sorted; a click reports the text's own index in the drawing.
+    QListView* list = w->sidePanel()->textList();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(2, 0)).center());
+    EXPECT_EQ(presenter.texts, (std::vector<std::size_t>{3}));
 
     QWheelEvent wheel(QPointF(20, 20), w->detailView().mapToGlobal(QPointF(20, 20)), {}, {0, 240},
                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
