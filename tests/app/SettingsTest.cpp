@@ -1,6 +1,7 @@
 #include "app/Settings.h"
 #include "app/IniFile.h"
 
+#include "fuzz/SettingsHarness.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -165,6 +166,17 @@ TEST(Settings, FileBesideTheExecutableWhenItsFolderIsWritable) {
     EXPECT_EQ(SettingsPathFor("/no/such/folder/orvanta", "/cfg"), "/cfg/orvanta.ini");
     EXPECT_EQ(ConvertedFolderFor(dir.path().string(), "/cache"), dir.path().string());
     EXPECT_EQ(ConvertedFolderFor("/no/such/folder", "/cache"), "/cache");
+}
+
+TEST(Settings, FuzzCorpusReadsAndWritesBackUnchanged) {
+    int inputs = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(test::SourcePath("fuzz/corpus/settings"))) {
+        const std::string bytes = ReadFile(entry.path().string());
+        SettingsHarness(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        ++inputs;
+    }
+    EXPECT_GE(inputs, 3);
 }
 
 } // namespace
