@@ -462,6 +462,7 @@ class RecordingPresenter : public DetailPresenter {
   public:
     void drawingLoaded() override {
         ++loads;
+        pictureSize = host_->detailView().size();
         lines = host_->drawing().LineAry.size();
         if (fail) throw std::runtime_error("pass failed");
         host_->detailView().clearCanvas();
@@ -471,6 +472,7 @@ class RecordingPresenter : public DetailPresenter {
     }
     void layerChecksChanged(const LayerChecks& checks) override { lastChecks = checks; }
     void textChosen(std::size_t index) override { texts.push_back(index); }
+    void colorModeChanged() override { colorModes.push_back(host_->colorMode()); }
     void clearCrossHair() override { ++crossHairClears; }
     bool wheelTurned(QPoint pixel, int steps) override {
         wheelSteps += steps;
@@ -478,11 +480,13 @@ class RecordingPresenter : public DetailPresenter {
     }
 
     int loads = 0;
+    QSize pictureSize;
     std::size_t lines = 0;
     bool fail = false;
     std::vector<std::string> views;
     LayerChecks lastChecks;
     std::vector<std::size_t> texts;
+    std::vector<int> colorModes;
     int crossHairClears = 0;
     int wheelSteps = 0;
 };
@@ -520,11 +524,30 @@ TEST(MainWindow, ThePresenterGetsTheLoadedDrawingAndThePanelEvents) {
     EXPECT_EQ(presenter.wheelSteps, 2);
     EXPECT_GT(presenter.crossHairClears, 0);
 
+    w->action("モノクロ表示")->trigger();
+    w->action("モノクロ表示")->trigger();
+    EXPECT_EQ(presenter.colorModes, (std::vector<int>{1, 0}));
+
     // A presenter failure is a load failure.
     presenter.fail = true;
     w->fileList()->table()->setCurrentCell(1, 0);
     ASSERT_EQ(h.dialogs.messages.size(), 1u);
     EXPECT_EQ(h.dialogs.messages[0].caption, "情報");
+}
+
+TEST(MainWindow, ADropOnThePreviewTabRendersAtTheDetailViewsSize) {
+    WindowHarness h;
+    test::TempDir folder;
+    folder.write("a.dxf", SmallDrawing("a"));
+    RecordingPresenter presenter;
+    auto w = h.open();
+    w->setDetailPresenter(&presenter);
+    ASSERT_EQ(w->tabs()->currentIndex(), MainWindow::PreviewTab);
+    w->dropFiles({Path(folder, "a.dxf")});
+    ASSERT_EQ(presenter.loads, 1);
+    ProcessEvents();
+    EXPECT_EQ(presenter.pictureSize, w->detailView().size());
+    EXPECT_GT(presenter.pictureSize.width(), 100);
 }
 
 } // namespace
