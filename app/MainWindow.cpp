@@ -435,13 +435,10 @@ bool MainWindow::detailTabShowing() const {
 }
 
 QAction* MainWindow::action(const QString& text) const {
+    // Menu actions belong to their menus, which belong to the window.
     const QList<QAction*> actions = findChildren<QAction*>();
     for (QAction* a : actions)
         if (a->text() == text) return a;
-    // Menu actions belong to their menus, which are children of the window.
-    for (QMenu* menu : findChildren<QMenu*>())
-        for (QAction* a : menu->actions())
-            if (a->text() == text) return a;
     return nullptr;
 }
 
