@@ -1,0 +1,108 @@
+// The picture of the detail tab, and the seam through which the drawing gets onto it.
+//
+// The window owns the loaded Drawing, the side panels and the status bar; turning the drawing
+// into a picture (normalisation, view fitting, rendering) and answering the user's gestures on
+// the picture belong to a DetailPresenter. The base class DetailPresenter is the presenter used
+// until the rendering code plugs in: it keeps the picture black and ignores the gestures.
+#pragma once
+
+#include "model/AcadDxfUnit.h"
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+class QMouseEvent;
+
+namespace orvanta {
+
+class DetailPresenter;
+
+// The picture: a bitmap the size of the widget, black until a drawing is rendered, with a cross
+// cursor. Mouse events on it go to the presenter.
+class DetailView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit DetailView(QWidget* parent = nullptr);
+
+    void setPresenter(DetailPresenter* presenter) { presenter_ = presenter; }
+
+    // The bitmap shown. A presenter may draw on it directly and then call update().
+    QImage& picture() { return picture_; }
+    void setPicture(QImage picture);
+    // Fills the picture black at the widget's current size.
+    void clearCanvas();
+
+  signals:
+    void resized();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    QImage picture_;
+    DetailPresenter* presenter_ = nullptr;
+};
+
+// What the presenter may use of the window.
+class DetailHost {
+  public:
+    virtual ~DetailHost() = default;
+    virtual Drawing& drawing() = 0;
+    virtual DetailView& detailView() = 0;
+    // Status bar panels: 0 progress and measurements, 1 visible window size, 2 mouse position,
+    // 3 elapsed seconds.
+    virtual void setStatusText(int panel, const QString& text) = 0;
+    // 0 colour, 1 monochrome (the check mark of "モノクロ表示").
+    virtual int colorMode() const = 0;
+    virtual bool detailTabShowing() const = 0;
+};
+
+// Layer names with their check marks, in the order of the layer check-list.
+using LayerChecks = std::vector<std::pair<std::string, bool>>;
+
+class DetailPresenter {
+  public:
+    virtual ~DetailPresenter() = default;
+
+    void attach(DetailHost* host) { host_ = host; }
+
+    // A drawing has just been read and the side panels filled from it: normalise it, fit the
+    // view to its extents and render the whole drawing into the picture. Throws on failure;
+    // the window then shows the load error box.
+    virtual void drawingLoaded();
+    // The view selector changed: entry 0 shows the whole drawing, any other the named view.
+    virtual void viewSelected(int index, const std::string& name) {}
+    // A layer's check mark was toggled: apply all of them and redraw.
+    virtual void layerChecksChanged(const LayerChecks& checks) {}
+    // A layer name was clicked: apply the check marks; blink the layer when `blink` is set.
+    virtual void layerClicked(const LayerChecks& checks, const std::string& layer, bool blink) {}
+    // A text of the text list was clicked: centre the view on TextAry[textIndex].
+    virtual void textChosen(std::size_t textIndex) {}
+    // "モノクロ表示" was toggled while the detail tab shows.
+    virtual void colorModeChanged() {}
+    // The picture changed size while the detail tab shows.
+    virtual void viewResized();
+    // Something is about to replace the picture: a cross-hair drawn on it is gone.
+    virtual void clearCrossHair() {}
+
+    virtual void mousePressed(QMouseEvent& event) {}
+    virtual void mouseMoved(QMouseEvent& event) {}
+    virtual void mouseReleased(QMouseEvent& event) {}
+    // A wheel step over the window, `pixel` in picture coordinates, `steps` positive away from
+    // the user. Returns true when the event was used.
+    virtual bool wheelTurned(QPoint pixel, int steps) { return false; }
+
+  protected:
+    DetailHost* host_ = nullptr;
+};
+
+} // namespace orvanta

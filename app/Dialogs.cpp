@@ -1,0 +1,32 @@
+#include "app/Dialogs.h"
+
+#include "app/AboutBox.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace orvanta {
+
+void QtDialogs::message(const QString& text, const QString& caption, Icon icon) {
+    // Messages break lines with a carriage return, as the boxes of the platform the texts were
+    // written for do; a label here breaks only at a line feed.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(icon == Icon::Error     ? QMessageBox::Critical
+                    : icon == Icon::Warning ? QMessageBox::Warning
+                                            : QMessageBox::Information,
+                    caption, shown, QMessageBox::Ok, owner_);
+    box.exec();
+}
+
+QString QtDialogs::openFile(const QString& caption, const QStringList& filters) {
+    return QFileDialog::getOpenFileName(owner_, caption, QString(), filters.join(";;"));
+}
+
+void QtDialogs::about() {
+    AboutBox box(owner_);
+    box.exec();
+}
+
+} // namespace orvanta

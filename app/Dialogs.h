@@ -1,0 +1,54 @@
+// The modal boxes and dialogs the window shows, behind an interface so that tests answer them
+// without a window ever waiting for a click.
+#pragma once
+
+#include "model/Host.h"
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace orvanta {
+
+class Dialogs {
+  public:
+    enum class Icon { Information, Warning, Error };
+
+    virtual ~Dialogs() = default;
+    // A modal box with the text, the caption, the icon and an OK button.
+    virtual void message(const QString& text, const QString& caption, Icon icon) = 0;
+    // A file-open dialog with name filters in Qt's form ("Programs (*.exe)"), the first one
+    // selected. Returns the chosen file, empty when cancelled.
+    virtual QString openFile(const QString& caption, const QStringList& filters) = 0;
+    // The version box.
+    virtual void about() = 0;
+};
+
+// The real boxes: QMessageBox, QFileDialog and the version box, owned by `owner`.
+class QtDialogs : public Dialogs {
+  public:
+    void setOwner(QWidget* owner) { owner_ = owner; }
+    void message(const QString& text, const QString& caption, Icon icon) override;
+    QString openFile(const QString& caption, const QStringList& filters) override;
+    void about() override;
+
+  private:
+    QWidget* owner_ = nullptr;
+};
+
+// Passes the core's messages (the reader's file-in-use box, the converter's start failure) to
+// Dialogs with a fixed icon.
+class DialogMessageSink : public MessageSink {
+  public:
+    DialogMessageSink(Dialogs& dialogs, Dialogs::Icon icon) : dialogs_(dialogs), icon_(icon) {}
+    void showMessage(const std::string& text, const std::string& caption) override {
+        dialogs_.message(QString::fromStdString(text), QString::fromStdString(caption), icon_);
+    }
+
+  private:
+    Dialogs& dialogs_;
+    Dialogs::Icon icon_;
+};
+
+} // namespace orvanta

@@ -1,0 +1,125 @@
+#include "app/FileListPanel.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace orvanta {
+
+PathLabel::PathLabel(QWidget* parent) : QLabel(QStringLiteral("Path:"), parent) {
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Qt::white);
+    p.setColor(QPalette::WindowText, Qt::black);
+    setPalette(p);
+    setMargin(2);
+    setTextInteractionFlags(Qt::NoTextInteraction);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+}
+
+void PathLabel::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+    QLabel::mouseReleaseEvent(event);
+}
+
+FileListPanel::FileListPanel(QWidget* parent) : QWidget(parent) {
+    pathLabel_ = new PathLabel;
+    table_ = new QTableWidget(1, ColumnCount);
+    table_->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Version"),
+                                       QStringLiteral("Size"), QStringLiteral("Time"),
+                                       QStringLiteral("...")});
+    const int widths[ColumnCount] = {150, 70, 70, 100, 100};
+    for (int c = 0; c < ColumnCount; ++c)
+        table_->setColumnWidth(c, widths[c]);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    table_->horizontalHeader()->setHighlightSections(false);
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setWordWrap(false);
+    table_->setShowGrid(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(pathLabel_);
+    layout->addWidget(table_, 1);
+    setMinimumHeight(0);
+
+    connect(table_, &QTableWidget::currentCellChanged, this, [this](int row, int, int previousRow) {
+        if (!quiet_ && row >= 0 && row != previousRow) emit rowChosen(row);
+    });
+}
+
+QString FileListPanel::folder() const {
+    QString text = pathLabel_->text();
+    while (text.size() > 1 && text.endsWith(QLatin1Char('/')))
+        text.chop(1);
+    return text;
+}
+
+void FileListPanel::setFiles(const std::vector<DrawingFile>& files) {
+    quiet_ = true;
+    table_->setUpdatesEnabled(false);
+    table_->clearContents();
+    table_->setRowCount(std::max<int>(1, static_cast<int>(files.size())));
+    auto item = [](const QString& text, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+        auto* cell = new QTableWidgetItem(text);
+        cell->setTextAlignment(align);
+        return cell;
+    };
+    for (int row = 0; row < static_cast<int>(files.size()); ++row) {
+        const DrawingFile& file = files[row];
+        table_->setItem(row, NameColumn, item(QString::fromStdString(file.name)));
+        table_->setItem(row, VersionColumn, item(QString()));
+        table_->setItem(row, SizeColumn,
+                        item(QString::fromStdString(FormatSizeKb(file.size)),
+                             Qt::AlignRight | Qt::AlignVCenter));
+        table_->setItem(row, TimeColumn,
+                        item(QString::fromStdString(FormatFileTime(file.modified))));
+        table_->setItem(row, KindColumn, item(QString()));
+    }
+    table_->setCurrentCell(0, 0);
+    table_->scrollToTop();
+    table_->setUpdatesEnabled(true);
+    quiet_ = false;
+}
+
+int FileListPanel::rowCount() const {
+    return table_->rowCount();
+}
+
+int FileListPanel::currentRow() const {
+    return table_->currentRow();
+}
+
+void FileListPanel::setCurrentRowQuietly(int row) {
+    quiet_ = true;
+    table_->setCurrentCell(row, 0);
+    quiet_ = false;
+}
+
+QString FileListPanel::cell(int row, int column) const {
+    const QTableWidgetItem* item = table_->item(row, column);
+    return item ? item->text() : QString();
+}
+
+void FileListPanel::setCell(int row, int column, const QString& text) {
+    if (row < 0 || row >= table_->rowCount()) return;
+    if (QTableWidgetItem* item = table_->item(row, column))
+        item->setText(text);
+    else
+        table_->setItem(row, column, new QTableWidgetItem(text));
+}
+
+int FileListPanel::findRow(const QString& name) const {
+    for (int row = 0; row < table_->rowCount(); ++row)
+        if (cell(row, NameColumn) == name) return row;
+    return -1;
+}
+
+} // namespace orvanta

@@ -1,0 +1,716 @@
+#include "app/MainWindow.h"
+
+#include "app/AboutBox.h"
+#include "app/FileListPanel.h"
+#include "app/FolderTree.h"
+#include "app/SidePanel.h"
+#include "model/Abort.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+namespace orvanta {
+
+namespace {
+
+const char* const StartCaption = "Orvanta Ver.2016.9.30b";
+const char* const FolderCaptionPrefix = "Orvanta2017 [";
+const char* const ApplicationTitle = "Orvanta2017";
+const char* const InitialPathText = "Path:";
+const QString RootFolder = QStringLiteral("/");
+
+// Design size of the window's client area.
+constexpr int DesignWidth = 680;
+constexpr int DesignHeight = 443;
+constexpr int StatusPanelWidths[MainWindow::StatusPanels] = {300, 200, 200, 50};
+
+struct CellSize {
+    const char* text;
+    int width;
+    int height;
+};
+constexpr CellSize CellSizes[4] = {{"200 x 160", 200, 160},
+                                   {"160 x 130", 160, 130},
+                                   {"100 x  88", 100, 88},
+                                   {" 80 x  76", 80, 76}};
+
+// A status bar panel: as wide as designed when there is room, narrower when there is not.
+class StatusPanel : public QLabel {
+  public:
+    explicit StatusPanel(int designWidth) : designWidth_(designWidth) {
+        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        setFrameShape(QFrame::Panel);
+        setFrameShadow(QFrame::Sunken);
+        setTextFormat(Qt::PlainText);
+    }
+    QSize sizeHint() const override { return {designWidth_, QLabel::sizeHint().height()}; }
+    // The narrow elapsed-time panel keeps its width; the wide ones give way.
+    QSize minimumSizeHint() const override {
+        return {std::min(designWidth_, 50), QLabel::minimumSizeHint().height()};
+    }
+
+  private:
+    int designWidth_;
+};
+
+// Menu texts show '&' as a mnemonic marker; a folder's name must show as it is.
+QString MenuText(const QString& text) {
+    QString escaped = text;
+    escaped.replace(QLatin1Char('&'), QLatin1String("&&"));
+    return escaped;
+}
+
+QString FolderCaption(const QString& folder) {
+    return QString::fromUtf8(FolderCaptionPrefix) + folder + QLatin1Char(']');
+}
+
+} // namespace
+
+AppEnvironment DefaultEnvironment(const QString& commandLineFile) {
+    AppEnvironment env;
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString configFolder =
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    const QString cacheFolder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    env.settingsPath = QString::fromStdString(SettingsPathFor(
+        QCoreApplication::applicationFilePath().toStdString(), configFolder.toStdString()));
+    env.convertedFolder = QString::fromStdString(ConvertedFolderFor(
+        programFolder.toStdString(), (cacheFolder + QStringLiteral("/converted")).toStdString()));
+    env.commandLineFile =
+        commandLineFile.isEmpty() ? QString() : QFileInfo(commandLineFile).absoluteFilePath();
+    return env;
+}
+
+MainWindow::MainWindow(AppEnvironment environment, Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), env_(std::move(environment)), dialogs_(dialogs) {
+    setWindowTitle(QString::fromUtf8(StartCaption));
+    setWindowIcon(ProgramIcon());
+    setAcceptDrops(true);
+    builtInPresenter_.attach(this);
+
+    buildLayout();
+    buildMenus();
+    // Tool tips are off everywhere; wheel steps over the window reach the detail view.
+    qApp->installEventFilter(this);
+
+    // The history entries start empty and hidden; the settings fill them.
+    refreshHistoryMenu();
+    applySettings();
+
+    selectTabQuietly(settings_.pageTab);
+    if (!env_.commandLineFile.isEmpty()) {
+        selectTabQuietly(DetailTab);
+        const QFileInfo file(env_.commandLineFile);
+        if (!file.isDir()) {
+            pendingName_ = file.fileName();
+            pending_ = true;
+        }
+    }
+    for (int i = 0; i < HistorySize; ++i)
+        history_.set(i, settings_.history[i]);
+    refreshHistoryMenu();
+
+    sidePanel_->clearCounts();
+    drawingLabel_->clear();
+
+    tree_->setTop(RootFolder);
+    if (!settings_.baseFolder.empty()) tree_->setTop(QString::fromStdString(settings_.baseFolder));
+
+    detailView_->clearCanvas();
+    placeWindow();
+    applySidePanelForTab();
+    fileList_->table()->setFocus();
+}
+
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+    if (!settingsSaved_) saveSettings();
+}
+
+void MainWindow::buildLayout() {
+    tree_ = new FolderTree;
+    fileList_ = new FileListPanel;
+
+    tabs_ = new QTabWidget;
+    previewPage_ = new QWidget;
+    previewPage_->setAutoFillBackground(true);
+    {
+        QPalette p = previewPage_->palette();
+        p.setColor(QPalette::Window, Qt::white);
+        previewPage_->setPalette(p);
+    }
+    previewPage_->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* detailPage = new QWidget;
+    drawingLabel_ = new QLabel;
+    drawingLabel_->setTextFormat(Qt::PlainText);
+    drawingLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    detailView_ = new DetailView;
+    detailView_->setPresenter(presenter_);
+    auto* detailLayout = new QVBoxLayout(detailPage);
+    detailLayout->setContentsMargins(0, 0, 0, 0);
+    detailLayout->setSpacing(0);
+    detailLayout->addWidget(drawingLabel_);
+    detailLayout->addWidget(detailView_, 1);
+    tabs_->addTab(previewPage_, QStringLiteral(" 一覧"));
+    tabs_->addTab(detailPage, QStringLiteral(" 詳細"));
+
+    centreSplitter_ = new QSplitter(Qt::Vertical);
+    centreSplitter_->addWidget(fileList_);
+    centreSplitter_->addWidget(tabs_);
+    centreSplitter_->setStretchFactor(0, 0);
+    centreSplitter_->setStretchFactor(1, 1);
+    centreSplitter_->setCollapsible(1, false);
+
+    sidePanel_ = new SidePanel;
+    sidePanel_->setDrawing(&drawing_);
+
+    mainSplitter_ = new QSplitter(Qt::Horizontal);
+    mainSplitter_->addWidget(tree_);
+    mainSplitter_->addWidget(centreSplitter_);
+    mainSplitter_->addWidget(sidePanel_);
+    mainSplitter_->setStretchFactor(0, 0);
+    mainSplitter_->setStretchFactor(1, 1);
+    mainSplitter_->setStretchFactor(2, 0);
+    mainSplitter_->setCollapsible(1, false);
+    for (QWidget* panel : {static_cast<QWidget*>(tree_), static_cast<QWidget*>(sidePanel_),
+                           static_cast<QWidget*>(fileList_)})
+        panel->setMinimumSize(0, 0);
+
+    progressBar_ = new QProgressBar;
+    progressBar_->setFixedHeight(12);
+    progressBar_->setTextVisible(false);
+    progressBar_->setRange(0, 100);
+    progressBar_->setValue(0);
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(mainSplitter_, 1);
+    layout->addWidget(progressBar_);
+    setCentralWidget(central);
+
+    for (int i = 0; i < StatusPanels; ++i) {
+        statusPanels_[i] = new StatusPanel(StatusPanelWidths[i]);
+        statusBar()->addWidget(statusPanels_[i], i == StatusPanels - 1 ? 1 : 0);
+    }
+
+    connect(tree_, &FolderTree::folderSelected, this, &MainWindow::showFolder);
+    connect(tree_, &FolderTree::folderRenamed, this, &MainWindow::onFolderRenamed);
+    tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tree_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { treeMenu_->popup(tree_->viewport()->mapToGlobal(at)); });
+    connect(previewPage_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { previewMenu_->popup(previewPage_->mapToGlobal(at)); });
+    connect(fileList_->pathLabel(), &PathLabel::clicked, this, [this] {
+        if (folderChosen_) scanFolder();
+    });
+    connect(fileList_, &FileListPanel::rowChosen, this, &MainWindow::chooseRow);
+    connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
+    connect(detailView_, &DetailView::resized, this, [this] {
+        if (!detailTabShowing()) return;
+        presenter_->clearCrossHair();
+        runUserAction([this] { presenter_->viewResized(); });
+    });
+
+    connect(sidePanel_, &SidePanel::layerChecksChanged, this, [this] {
+        runUserAction([this] { presenter_->layerChecksChanged(sidePanel_->layerChecks()); });
+    });
+    connect(sidePanel_, &SidePanel::layerClicked, this, [this](const QString& name) {
+        presenter_->clearCrossHair();
+        runUserAction([&] {
+            presenter_->layerClicked(sidePanel_->layerChecks(), name.toStdString(),
+                                     sidePanel_->blinkChecked());
+        });
+    });
+    connect(sidePanel_, &SidePanel::textChosen, this, [this](std::size_t index) {
+        presenter_->clearCrossHair();
+        runUserAction([&] { presenter_->textChosen(index); });
+    });
+    connect(sidePanel_, &SidePanel::viewSelected, this, [this](int index, const QString& name) {
+        runUserAction([&] { presenter_->viewSelected(index, name.toStdString()); });
+    });
+}
+
+void MainWindow::buildMenus() {
+    auto item = [this](QMenu* menu, const char* text, bool enabled = true) {
+        QAction* action = menu->addAction(QString::fromUtf8(text));
+        action->setEnabled(enabled);
+        return action;
+    };
+    QMenuBar* bar = menuBar();
+
+    QMenu* file = bar->addMenu(QStringLiteral("ファイル"));
+    connect(item(file, "現フォルダを履歴に追加"), &QAction::triggered, this,
+            &MainWindow::addCurrentFolderToHistory);
+    for (int i = 0; i < HistorySize; ++i) {
+        historyActions_[i] = file->addAction(QString());
+        connect(historyActions_[i], &QAction::triggered, this, [this, i] { openHistoryEntry(i); });
+    }
+    historySeparator_ = file->addSeparator();
+    connect(item(file, "現フォルダを履歴から削除"), &QAction::triggered, this,
+            &MainWindow::removeCurrentFolderFromHistory);
+    file->addSeparator();
+    // Image export comes with its own window; until then the item stays disabled.
+    item(file, "WMF/EMF・BMP作成", false);
+    file->addSeparator();
+    connect(item(file, "終了"), &QAction::triggered, this, &QWidget::close);
+
+    // The preview pictures, printing and CAD insertion arrive later; their items are shown
+    // disabled so that the menus already read as they will.
+    QMenu* batch = bar->addMenu(QStringLiteral("一括処理"));
+    item(batch, "一覧用イメージ作成", false);
+    item(batch, "一覧用イメージ削除", false);
+    item(batch, "DXFバージョン取得", false);
+    batch->addSeparator();
+    item(batch, "取り消し");
+
+    QMenu* print = bar->addMenu(QStringLiteral("印刷"));
+    item(print, "一覧を印刷", false);
+    item(print, "詳細を印刷", false);
+    print->addSeparator();
+    item(print, "取り消し");
+
+    auto addInsertItems = [&](QMenu* menu) {
+        item(menu, "AutoCAD / LT (2014~2017) へブロック挿入", false);
+        item(menu, "AutoCAD / LT (2014~2017) へ分解挿入", false);
+        item(menu, "Bricscad V13 へブロック挿入", false);
+    };
+    QMenu* insert = bar->addMenu(QStringLiteral("挿入"));
+    addInsertItems(insert);
+    insert->addSeparator();
+    item(insert, "取り消し");
+
+    QMenu* view = bar->addMenu(QStringLiteral("表示"));
+    monochromeAction_ = item(view, "モノクロ表示");
+    monochromeAction_->setCheckable(true);
+    connect(monochromeAction_, &QAction::toggled, this, &MainWindow::onColorModeToggled);
+    QMenu* sizes = view->addMenu(QStringLiteral("一覧イメージサイズ"));
+    for (int i = 0; i < 4; ++i) {
+        cellSizeActions_[i] = item(sizes, CellSizes[i].text, false);
+        cellSizeActions_[i]->setCheckable(true);
+    }
+    view->addSeparator();
+    hideTreeAction_ = item(view, "フォルダツリービュー非表示");
+    hideFileListAction_ = item(view, "ファイルリスト非表示");
+    hideSidePanelAction_ = item(view, "画層・文字列非表示");
+    for (QAction* a : {hideTreeAction_, hideFileListAction_, hideSidePanelAction_})
+        a->setCheckable(true);
+    connect(hideTreeAction_, &QAction::triggered, this, [this](bool checked) {
+        setTreePanelWidth(checked ? 0 : AppSettings::DefaultTreeWidth);
+    });
+    connect(hideFileListAction_, &QAction::triggered, this, [this](bool checked) {
+        setFileListPanelHeight(checked ? 0 : AppSettings::DefaultFileListHeight);
+    });
+    connect(hideSidePanelAction_, &QAction::triggered, this, [this](bool checked) {
+        if (checked)
+            setSidePanelWidth(0);
+        else if (detailTabShowing())
+            setSidePanelWidth(AppSettings::DefaultSidePanelWidth);
+    });
+    view->addSeparator();
+    connect(item(view, "ツリービューのトップを「デスクトップ」に戻す"), &QAction::triggered, this,
+            [this] { setTreeTopToRoot(false); });
+    connect(item(view, "ツリービューのトップを「現フォルダ」に"), &QAction::triggered, this,
+            [this] { setTreeTopToCurrentFolder(false); });
+    connect(item(view, "ツリービューのトップを「デスクトップ」に（次回起動時も）"),
+            &QAction::triggered, this, [this] { setTreeTopToRoot(true); });
+    connect(item(view, "ツリービューのトップを「現フォルダ」に（次回起動時も）"),
+            &QAction::triggered, this, [this] { setTreeTopToCurrentFolder(true); });
+    view->addSeparator();
+    connect(item(view, "TeighaFileConverter.exe を登録"), &QAction::triggered, this,
+            &MainWindow::registerConverter);
+    showConverterAction_ = item(view, "変換中 TeighaFileConverter を表示");
+    showConverterAction_->setCheckable(true);
+    connect(showConverterAction_, &QAction::toggled, this,
+            [this](bool checked) { settings_.converterShow = checked; });
+
+    QMenu* help = bar->addMenu(QStringLiteral("ヘルプ"));
+    connect(item(help, "バージョン情報"), &QAction::triggered, this, [this] { dialogs_.about(); });
+
+    treeMenu_ = new QMenu(this);
+    connect(item(treeMenu_, "トップを「デスクトップ」に戻す"), &QAction::triggered, this,
+            [this] { setTreeTopToRoot(false); });
+    connect(item(treeMenu_, "トップを現フォルダに"), &QAction::triggered, this,
+            [this] { setTreeTopToCurrentFolder(false); });
+
+    previewMenu_ = new QMenu(this);
+    addInsertItems(previewMenu_);
+}
+
+void MainWindow::applySettings() {
+    IniFile file;
+    file.load(env_.settingsPath.toStdString());
+    settings_ = ReadSettings(file);
+
+    // The centre takes what the side panels leave of the design width.
+    const int centre = std::max(1, DesignWidth - settings_.treeWidth - settings_.sidePanelWidth -
+                                       mainSplitter_->handleWidth() * 2);
+    mainSplitter_->setSizes({settings_.treeWidth, centre, settings_.sidePanelWidth});
+    hideTreeAction_->setChecked(settings_.treeWidth == 0);
+    centreSplitter_->setSizes(
+        {settings_.fileListHeight, std::max(1, DesignHeight - settings_.fileListHeight)});
+    hideFileListAction_->setChecked(settings_.fileListHeight == 0);
+    hideSidePanelAction_->setChecked(settings_.sidePanelWidth == 0);
+
+    showConverterAction_->setChecked(settings_.converterShow);
+    for (int i = 0; i < 4; ++i)
+        cellSizeActions_[i]->setChecked(settings_.cellWidth == CellSizes[i].width);
+}
+
+void MainWindow::placeWindow() {
+    resize(DesignWidth, DesignHeight + menuBar()->sizeHint().height());
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    QPoint at((available.width() - width()) / 2 + available.left(),
+              (available.height() - height()) / 2 + available.top());
+    if (settings_.left && settings_.top) {
+        // A stored position is taken when the window would still be reachable there.
+        const QRect stored(*settings_.left, *settings_.top, width(), height());
+        for (const QScreen* s : QGuiApplication::screens()) {
+            const QRect seen = stored.intersected(s->availableGeometry());
+            if (seen.width() >= 100 && seen.height() >= 50) {
+                at = stored.topLeft();
+                break;
+            }
+        }
+    }
+    move(at);
+}
+
+void MainWindow::saveSettings() {
+    settingsSaved_ = true;
+    settings_.left = pos().x();
+    settings_.top = pos().y();
+    settings_.treeWidth = treePanelWidth();
+    settings_.pageTab = tabs_->currentIndex();
+    for (int i = 0; i < HistorySize; ++i)
+        settings_.history[i] = history_.at(i);
+
+    const std::string path = env_.settingsPath.toStdString();
+    // Keys this window does not write keep what the file holds now.
+    IniFile file;
+    file.load(path);
+    WriteSettings(file, settings_);
+    WriteShellPath(file, fileList_->pathLabel()->text().toStdString());
+    QDir().mkpath(QFileInfo(env_.settingsPath).absolutePath());
+    file.save(path);
+}
+
+void MainWindow::setDetailPresenter(DetailPresenter* presenter) {
+    presenter_ = presenter ? presenter : &builtInPresenter_;
+    presenter_->attach(this);
+    detailView_->setPresenter(presenter_);
+}
+
+void MainWindow::setStatusText(int panel, const QString& text) {
+    if (panel < 0 || panel >= StatusPanels) return;
+    statusPanels_[panel]->setText(text);
+}
+
+QString MainWindow::statusText(int panel) const {
+    return panel >= 0 && panel < StatusPanels ? statusPanels_[panel]->text() : QString();
+}
+
+bool MainWindow::detailTabShowing() const {
+    return tabs_->currentIndex() == DetailTab;
+}
+
+QAction* MainWindow::action(const QString& text) const {
+    // Menu actions belong to their menus, which belong to the window.
+    const QList<QAction*> actions = findChildren<QAction*>();
+    for (QAction* a : actions)
+        if (a->text() == text) return a;
+    return nullptr;
+}
+
+int MainWindow::treePanelWidth() const {
+    return mainSplitter_->sizes().value(0);
+}
+int MainWindow::fileListPanelHeight() const {
+    return centreSplitter_->sizes().value(0);
+}
+int MainWindow::sidePanelWidth() const {
+    return mainSplitter_->sizes().value(2);
+}
+
+void MainWindow::setTreePanelWidth(int width) {
+    QList<int> sizes = mainSplitter_->sizes();
+    sizes[1] = std::max(1, sizes[1] + sizes[0] - width);
+    sizes[0] = width;
+    mainSplitter_->setSizes(sizes);
+}
+
+void MainWindow::setFileListPanelHeight(int height) {
+    QList<int> sizes = centreSplitter_->sizes();
+    sizes[1] = std::max(1, sizes[1] + sizes[0] - height);
+    sizes[0] = height;
+    centreSplitter_->setSizes(sizes);
+}
+
+void MainWindow::setSidePanelWidth(int width) {
+    QList<int> sizes = mainSplitter_->sizes();
+    if (sizes[2] == width) return;
+    sizes[1] = std::max(1, sizes[1] + sizes[2] - width);
+    sizes[2] = width;
+    mainSplitter_->setSizes(sizes);
+}
+
+void MainWindow::applySidePanelForTab() {
+    if (detailTabShowing() && !hideSidePanelAction_->isChecked())
+        setSidePanelWidth(AppSettings::DefaultSidePanelWidth);
+    else
+        setSidePanelWidth(0);
+}
+
+void MainWindow::selectTabQuietly(int index) {
+    const QSignalBlocker block(tabs_);
+    tabs_->setCurrentIndex(index);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) activate();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // A window that is never made active (no window manager) still starts as if it had been.
+    if (!activatedOnce_)
+        QTimer::singleShot(0, this, [this] {
+            if (!activatedOnce_) activate();
+        });
+}
+
+void MainWindow::activate() {
+    applySidePanelForTab();
+    if (!activatedOnce_) {
+        activatedOnce_ = true;
+        firstActivation();
+    }
+}
+
+void MainWindow::firstActivation() {
+    // The folder the window starts on: the command-line drawing's, else the one shown last.
+    QString folder;
+    if (!env_.commandLineFile.isEmpty()) {
+        const QFileInfo file(env_.commandLineFile);
+        folder = file.isDir() ? file.absoluteFilePath() : file.absolutePath();
+    } else {
+        IniFile file;
+        file.load(env_.settingsPath.toStdString());
+        folder = QString::fromStdString(
+            ReadShellPath(file, fileList_->pathLabel()->text().toStdString()));
+    }
+    if (!folder.isEmpty() && QFileInfo(folder).isDir()) showFolder(folder);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    closing_ = true;
+    saveSettings();
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::refreshHistoryMenu() {
+    for (int i = 0; i < HistorySize; ++i) {
+        const QString path = QString::fromStdString(history_.at(i));
+        historyActions_[i]->setText(MenuText(path));
+        historyActions_[i]->setData(path);
+        historyActions_[i]->setVisible(history_.visible(i));
+    }
+    historySeparator_->setVisible(history_.anyVisible());
+}
+
+QString MainWindow::currentFolderText() const {
+    return folderChosen_ ? fileList_->pathLabel()->text() : QString();
+}
+
+void MainWindow::addCurrentFolderToHistory() {
+    history_.add(currentFolderText().toStdString());
+    refreshHistoryMenu();
+}
+
+void MainWindow::removeCurrentFolderFromHistory() {
+    history_.remove(currentFolderText().toStdString());
+    refreshHistoryMenu();
+}
+
+void MainWindow::openHistoryEntry(int index) {
+    const QString path = QString::fromStdString(history_.at(index));
+    if (!path.isEmpty() && QFileInfo(path).isDir()) {
+        showFolder(path);
+        return;
+    }
+    history_.removeAt(index);
+    refreshHistoryMenu();
+}
+
+void MainWindow::setTreeTop(const QString& folder) {
+    sidePanel_->clearFilter();
+    tree_->setTop(folder);
+}
+
+void MainWindow::setTreeTopToRoot(bool persistent) {
+    setTreeTop(RootFolder);
+    if (persistent) settings_.baseFolder.clear();
+}
+
+void MainWindow::setTreeTopToCurrentFolder(bool persistent) {
+    QString path = currentFolderText();
+    if (path.isEmpty() || !QFileInfo(path).isDir()) return;
+    if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
+    setTreeTop(path);
+    if (persistent) settings_.baseFolder = path.toStdString();
+}
+
+void MainWindow::onFolderRenamed(const QString& from, const QString& to) {
+    // The current folder, or the folder it lies in, was renamed: keep showing the same folder.
+    const QString current = fileList_->folder();
+    if (!folderChosen_) return;
+    if (current == from || current.startsWith(from + QLatin1Char('/'))) {
+        const QString renamed = to + current.mid(from.size());
+        fileList_->pathLabel()->setText(renamed);
+        setWindowTitle(FolderCaption(renamed));
+    }
+}
+
+void MainWindow::onTabChanged(int index) {
+    presenter_->clearCrossHair();
+    if (index == DetailTab) {
+        applySidePanelForTab();
+        if (fileList_->currentRow() < 0) fileList_->setCurrentRowQuietly(0);
+        const int row = fileList_->currentRow();
+        const QString name = fileList_->cell(row, FileListPanel::NameColumn);
+        if (!name.isEmpty() && drawingLabel_->text() != name) {
+            const QString path = QDir(fileList_->folder()).filePath(name);
+            runUserAction([&] { OpenDrawing(path); });
+        }
+    } else {
+        setSidePanelWidth(0);
+        for (int panel : {3, 0, 1, 2})
+            setStatusText(panel, QString());
+        const QString folder = fileList_->pathLabel()->text();
+        if (folder != lastPreviewFolder_) {
+            QElapsedTimer timer;
+            timer.start();
+            buildThumbnails();
+            setStatusText(3, QString::asprintf("%.3f", timer.elapsed() / 1000.0));
+            lastPreviewFolder_ = folder;
+            drawingLabel_->clear();
+        }
+    }
+}
+
+void MainWindow::buildThumbnails() {
+    // The preview grid plugs in here: it builds one picture per row of the file list.
+}
+
+void MainWindow::onColorModeToggled(bool checked) {
+    colorMode_ = checked ? 1 : 0;
+    if (detailTabShowing()) {
+        runUserAction([this] { presenter_->colorModeChanged(); });
+    } else {
+        lastPreviewFolder_.clear();
+        onTabChanged(PreviewTab);
+    }
+}
+
+void MainWindow::registerConverter() {
+    const QString chosen = dialogs_.openFile(
+        QStringLiteral("TeighaFileConverter.exe を登録"),
+        {QStringLiteral("すべてのファイル (*)"), QStringLiteral("*.exe (*.exe)")});
+    if (!chosen.isEmpty()) settings_.converterExePath = chosen.toStdString();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        for (const QUrl& url : event->mimeData()->urls()) {
+            if (url.isLocalFile()) {
+                event->acceptProposedAction();
+                return;
+            }
+        }
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    if (paths.isEmpty()) return;
+    event->acceptProposedAction();
+    // The drop is finished before anything is opened, so that no box appears while the
+    // other program still waits for the drop to end.
+    QTimer::singleShot(0, this, [this, paths] { dropFiles(paths); });
+}
+
+void MainWindow::dropFiles(const QStringList& paths) {
+    if (paths.isEmpty()) return;
+    if (paths.size() > 1)
+        dialogs_.message(QStringLiteral("ファイルは1つずつドラッグしてください。"),
+                         QStringLiteral("警告"), Dialogs::Icon::Warning);
+    const QFileInfo file(paths.first());
+    selectTabQuietly(DetailTab);
+    applySidePanelForTab();
+    if (file.isDir()) {
+        pending_ = false;
+        pendingName_.clear();
+        showFolder(file.absoluteFilePath());
+        return;
+    }
+    pendingName_ = file.fileName();
+    pending_ = true;
+    showFolder(file.absolutePath());
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip) return true;
+    if (event->type() == QEvent::Wheel && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        presenter_->clearCrossHair();
+        if (!detailTabShowing()) return false;
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        const QPoint pixel = detailView_->mapFromGlobal(wheel->globalPosition().toPoint());
+        if (!detailView_->rect().contains(pixel)) return false;
+        const int steps = wheel->angleDelta().y() / 120;
+        if (steps == 0) return false;
+        bool used = false;
+        runUserAction([&] { used = presenter_->wheelTurned(pixel, steps); });
+        if (used) {
+            tabs_->setFocus();
+            return true;
+        }
+        return false;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::runUserAction(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const SilentAbort&) {
+    } catch (const std::exception& e) {
+        dialogs_.message(QString::fromUtf8(e.what()), QString::fromUtf8(ApplicationTitle),
+                         Dialogs::Icon::Error);
+    }
+}
+
+} // namespace orvanta

@@ -1,0 +1,176 @@
+// The browser's main window: folder tree, file list, the preview and detail tabs, the right-hand
+// panel, progress bar and status bar, with the menus, the settings file and dropped files.
+#pragma once
+
+#include "app/DetailView.h"
+#include "app/Dialogs.h"
+#include "app/FolderHistory.h"
+#include "app/Settings.h"
+#include "model/AcadDxfUnit.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QSplitter;
+class QTabWidget;
+
+namespace orvanta {
+
+class FileListPanel;
+class FolderTree;
+class SidePanel;
+
+// Where the window keeps and finds things; tests point these at temporary folders.
+struct AppEnvironment {
+    QString settingsPath;    // the settings file
+    QString convertedFolder; // where the converter writes converted drawings
+    QString commandLineFile; // the drawing given on the command line; empty without one
+};
+
+// The environment of the running program: the settings file beside the executable (or in the
+// user's configuration folder), converted drawings in the program folder (or the user's cache).
+AppEnvironment DefaultEnvironment(const QString& commandLineFile);
+
+class MainWindow : public QMainWindow, public DetailHost {
+    Q_OBJECT
+  public:
+    enum Tab { PreviewTab = 0, DetailTab = 1 };
+    static constexpr int StatusPanels = 4;
+
+    MainWindow(AppEnvironment environment, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Installs the code that renders the drawing and answers gestures on the picture; nullptr
+    // puts back the built-in one, which keeps the picture black.
+    void setDetailPresenter(DetailPresenter* presenter);
+
+    // DetailHost
+    Drawing& drawing() override { return drawing_; }
+    DetailView& detailView() override { return *detailView_; }
+    void setStatusText(int panel, const QString& text) override;
+    int colorMode() const override { return colorMode_; }
+    bool detailTabShowing() const override;
+
+    // What the user does, callable directly.
+    // Shows `folder` in the path label and the caption and scans it.
+    void showFolder(const QString& folder);
+    // Lists the drawings of the current folder; on the detail tab opens the pending or the first.
+    void scanFolder();
+    // The file list's row `row` became current.
+    void chooseRow(int row);
+    // Loads a drawing into the model, the side panels and the picture. On failure shows the load
+    // error box and throws SilentAbort.
+    void OpenDrawing(const QString& path);
+    // Files dropped on the window.
+    void dropFiles(const QStringList& paths);
+    void addCurrentFolderToHistory();
+    void removeCurrentFolderFromHistory();
+    void openHistoryEntry(int index);
+    // The tree starts at `folder` ("/" for the root); the text filter is emptied first.
+    void setTreeTop(const QString& folder);
+    // The tree starts at the current folder; with `persistent` also at the next start. Nothing
+    // happens when the current folder cannot be resolved.
+    void setTreeTopToCurrentFolder(bool persistent);
+    void setTreeTopToRoot(bool persistent);
+    // Writes the settings file now (it is written once, at the latest when the window goes).
+    void saveSettings();
+
+    // Parts of the window, for tests and for the code that plugs in later.
+    FolderTree* folderTree() const { return tree_; }
+    FileListPanel* fileList() const { return fileList_; }
+    SidePanel* sidePanel() const { return sidePanel_; }
+    QTabWidget* tabs() const { return tabs_; }
+    QLabel* currentDrawingLabel() const { return drawingLabel_; }
+    QProgressBar* progressBar() const { return progressBar_; }
+    QString statusText(int panel) const;
+    const FolderHistory& history() const { return history_; }
+    const AppSettings& settings() const { return settings_; }
+    // The menu item with exactly this text, or nullptr.
+    QAction* action(const QString& text) const;
+    bool pendingFileSet() const { return pending_; }
+    QString pendingFileName() const { return pendingName_; }
+    int treePanelWidth() const;
+    int fileListPanelHeight() const;
+    int sidePanelWidth() const;
+
+  protected:
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildLayout();
+    void buildMenus();
+    void applySettings();
+    void placeWindow();
+    void activate();
+    void firstActivation();
+    void refreshHistoryMenu();
+    void onTabChanged(int index);
+    void applySidePanelForTab();
+    void selectTabQuietly(int index);
+    void setTreePanelWidth(int width);
+    void setFileListPanelHeight(int height);
+    void setSidePanelWidth(int width);
+    void onColorModeToggled(bool checked);
+    void registerConverter();
+    void buildThumbnails();
+    void onFolderRenamed(const QString& from, const QString& to);
+    // The path label's folder, or empty while no folder has been chosen.
+    QString currentFolderText() const;
+    bool convert(const QString& source);
+    // Runs one user action: a silent abort ends it quietly, any other failure with a box.
+    void runUserAction(const std::function<void()>& action);
+
+    AppEnvironment env_;
+    Dialogs& dialogs_;
+    AppSettings settings_;
+    FolderHistory history_;
+    Drawing drawing_;
+    DetailPresenter builtInPresenter_;
+    DetailPresenter* presenter_ = &builtInPresenter_;
+
+    int colorMode_ = 0;
+    bool pending_ = false;
+    QString pendingName_;
+    QString lastPreviewFolder_;
+    bool folderChosen_ = false;
+    bool activatedOnce_ = false;
+    bool settingsSaved_ = false;
+    bool closing_ = false;
+    int scanGeneration_ = 0;
+
+    QSplitter* mainSplitter_ = nullptr;
+    QSplitter* centreSplitter_ = nullptr;
+    FolderTree* tree_ = nullptr;
+    FileListPanel* fileList_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    QWidget* previewPage_ = nullptr;
+    QLabel* drawingLabel_ = nullptr;
+    DetailView* detailView_ = nullptr;
+    SidePanel* sidePanel_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    std::array<QLabel*, StatusPanels> statusPanels_{};
+
+    std::array<QAction*, HistorySize> historyActions_{};
+    QAction* historySeparator_ = nullptr;
+    std::array<QAction*, 4> cellSizeActions_{};
+    QAction* monochromeAction_ = nullptr;
+    QAction* hideTreeAction_ = nullptr;
+    QAction* hideFileListAction_ = nullptr;
+    QAction* hideSidePanelAction_ = nullptr;
+    QAction* showConverterAction_ = nullptr;
+    QMenu* treeMenu_ = nullptr;
+    QMenu* previewMenu_ = nullptr;
+};
+
+} // namespace orvanta

@@ -1,0 +1,27 @@
+// How the external DWG converter is called, decided without starting it.
+//
+// The converter is an outside program that the user registers. It takes seven arguments: the
+// input folder, the output folder, the output release "ACAD2000", the output type "DXF", two
+// switches that stay "0", and the name of the input file. It writes the input's base name with
+// the extension ".dxf", as a text DXF, into the output folder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace orvanta {
+
+// The seven arguments for converting `dwgPath` into `outputFolder`. Folders carry no trailing
+// slash (except the root folder itself).
+std::vector<std::string> ConverterArguments(const std::string& dwgPath,
+                                            const std::string& outputFolder);
+
+// The arguments as one text, each in double quotes and separated by single blanks, the way the
+// converter's command line reads when it is shown to a person.
+std::string ConverterParameterText(const std::vector<std::string>& arguments);
+
+// The file the converter leaves for `dwgPath`: the input's file name with its extension replaced
+// by ".dxf", inside `outputFolder`.
+std::string ConvertedDxfPath(const std::string& dwgPath, const std::string& outputFolder);
+
+} // namespace orvanta

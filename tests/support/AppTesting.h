@@ -1,0 +1,70 @@
+// Helpers for tests of the window: dialogs answered by the test, and the window's environment
+// in a temporary folder.
+#pragma once
+
+#include "app/Dialogs.h"
+#include "app/MainWindow.h"
+#include "support/TestFiles.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace orvanta::test {
+
+// Records every box instead of showing it; file dialogs answer with `nextFile`.
+class RecordingDialogs : public Dialogs {
+  public:
+    struct Message {
+        QString text;
+        QString caption;
+        Icon icon;
+    };
+
+    void message(const QString& text, const QString& caption, Icon icon) override {
+        messages.push_back({text, caption, icon});
+    }
+    QString openFile(const QString& caption, const QStringList& filters) override {
+        fileDialogs.push_back(caption);
+        return nextFile;
+    }
+    void about() override { ++aboutBoxes; }
+
+    std::vector<Message> messages;
+    QStringList fileDialogs;
+    QString nextFile;
+    int aboutBoxes = 0;
+};
+
+// Lets queued calls and posted events run.
+inline void ProcessEvents() {
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+}
+
+// A window whose settings and converted files live in a temporary folder.
+struct WindowHarness {
+    TempDir dir;
+    RecordingDialogs dialogs;
+
+    AppEnvironment environment(const QString& commandLineFile = {}) const {
+        AppEnvironment env;
+        env.settingsPath = QString::fromStdString((dir.path() / "orvanta.ini").string());
+        env.convertedFolder = QString::fromStdString((dir.path() / "converted").string());
+        env.commandLineFile = commandLineFile;
+        return env;
+    }
+    std::string settingsPath() const { return (dir.path() / "orvanta.ini").string(); }
+
+    // Creates the window and lets its first activation run.
+    std::unique_ptr<MainWindow> open(const QString& commandLineFile = {}) {
+        auto window = std::make_unique<MainWindow>(environment(commandLineFile), dialogs);
+        window->show();
+        ProcessEvents();
+        return window;
+    }
+};
+
+} // namespace orvanta::test
