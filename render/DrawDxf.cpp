@@ -2,6 +2,7 @@
 
 #include "geometry/EntityBoxes.h"
 #include "geometry/Primitives.h"
+#include "geometry/TextLines.h"
 #include "render/Colors.h"
 #include "render/LayerState.h"
 #include "render/TextCodes.h"
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
+#include <string_view>
 
 namespace orvanta {
 
@@ -19,6 +22,10 @@ namespace {
 constexpr double ChordArcDeg = 1.0;
 // Angles closer than this (radians, 0.01°) are taken as equal: the whole circle.
 constexpr double NoSweepRad = Pi / 18000;
+// The text cell is this many text heights; MTEXT lines are this many heights apart (as in
+// DrawDxfText).
+constexpr double CellPerHeight = 1.3;
+constexpr double MTextLinePitch = 1.737;
 
 bool Inside(double x, double y, const WorldRect& w) {
     return x >= w.lowerLeft.x && x <= w.upperRight.x && y >= w.lowerLeft.y && y <= w.upperRight.y;
@@ -108,7 +115,59 @@ bool SweepFacesWindow(const TAcadPoint& c, double startRad, double sweepRad, con
     return from <= sweepRad || from + (high - low) >= TwoPi;
 }
 
+// The longest MTEXT line, in UTF-16 code units of the text as stored (codes included, so never
+// shorter than the line drawn).
+std::size_t LongestMTextLine(std::string_view s) {
+    std::size_t longest = 0;
+    for (;;) {
+        const std::size_t brk = s.find("\\P");
+        longest = std::max(longest, Utf16Length(s.substr(0, brk)));
+        if (brk == std::string_view::npos) return longest;
+        s.remove_prefix(brk + 2);
+    }
+}
+
 } // namespace
+
+TBox TextReach(const TTextBlk& t, double unitsPerPixel) {
+    // A text is drawn only when its cell is at least 1.5 pixels high, so the pixel is never
+    // larger than this; rounding to whole pixels is bounded with it.
+    const double h = std::fabs(t.code40);
+    const double cell = CellPerHeight * h;
+    double u = cell / 1.5;
+    if (unitsPerPixel > 0 && unitsPerPixel < u) u = unitsPerPixel;
+    // Every character is at most two average widths (a full-width one), each rounded up by at
+    // most half a pixel.
+    double reach = 0;
+    TAcadPoint a = t.pt10;
+    // An average width that rounds to no pixel draws the face's natural proportions.
+    const auto orNatural = [&](double average) { return average <= u / 2 ? 0.6 * cell : average; };
+    if (t.mtflag) {
+        const double average = orNatural(0.51 * 0.8 * 0.75 * cell);
+        const double line = 2 * static_cast<double>(LongestMTextLine(t.str)) * (average + u / 2);
+        const double lines = CountMTextLines(t.str);
+        const double reference = CellPerHeight * std::fabs(t.code41) + u;
+        reach = reference + line + lines * MTextLinePitch * h + 2 * cell;
+    } else {
+        const bool atFirstPoint =
+            (t.code72 == 0 || t.code72 == 3 || t.code72 == 5) && t.code73 == 0;
+        if (!atFirstPoint) a = t.pt11;
+        const double n = static_cast<double>(Utf16Length(t.str));
+        double width = 0;
+        double average = 0.51 * 0.75 * std::fabs(t.code41) * cell;
+        if (t.code72 == 5 && n > 0) average = 0.8 * CellPerHeight * Distance2D(t.pt10, t.pt11) / n;
+        width = 2 * n * (orNatural(average) + u / 2);
+        // Along the baseline the cell starts up to its width before the alignment point, across
+        // it up to a cell above or below.
+        reach = width + cell;
+    }
+    reach += 4 * u;
+    if (!std::isfinite(reach)) reach = std::numeric_limits<double>::infinity();
+    TBox box;
+    box.Min = {a.x - reach, a.y - reach, 0};
+    box.Max = {a.x + reach, a.y + reach, 0};
+    return box;
+}
 
 bool LineInView(const TAcadLineBlk& line, const WorldRect& window) {
     if (Inside(line.st, window) && Inside(line.ed, window)) return true;
@@ -143,11 +202,9 @@ bool ArcInView(const TArcBlk& arc, const WorldRect& window) {
     return SweepFacesWindow(arc.center, startRad, sweep, window);
 }
 
-bool TextInView(const TTextBlk& text, const WorldRect& window) {
+bool TextInView(const TTextBlk& text, const WorldRect& window, double unitsPerPixel) {
     if (Inside(text.pt10, window)) return true;
-    // A text box that overlaps the window without any side crossing encloses it (zoomed in on a
-    // large text) or lies inside it; either way the text shows.
-    return Overlap(TextBox(text), window);
+    return Overlap(TextReach(text, unitsPerPixel), window);
 }
 
 void ClearCanvas(Canvas& canvas, int w, int h, TColor colour) {
@@ -202,7 +259,14 @@ int DrawDxf(Drawing& drawing, const std::string& layerName, const TAcadPoint& ce
     int count = 0;
     if ((drawW == 0 && drawH == 0) || zoom == 0) return 0;
     const double u = UnitsPerPixel(drawW, drawH, pixW, pixH, zoom);
-    const WorldRect window = ViewWindow(center, pixW, pixH, u);
+    // The visibility tests look a little beyond the view: a point up to half a pixel left of or
+    // above the view still lands on its first column or row, and a wide pen reaches further.
+    WorldRect window = ViewWindow(center, pixW, pixH, u);
+    const double margin = (std::max(penWidth, 1) / 2.0 + 1) * std::fabs(u);
+    window.lowerLeft.x -= margin;
+    window.lowerLeft.y -= margin;
+    window.upperRight.x += margin;
+    window.upperRight.y += margin;
     // Rough considers every second record only.
     const std::size_t step = rough ? 2 : 1;
 
@@ -248,10 +312,13 @@ int DrawDxf(Drawing& drawing, const std::string& layerName, const TAcadPoint& ce
     }
 
     if (!rough) {
+        const auto textInView = [u](const TTextBlk& text, const WorldRect& w) {
+            return TextInView(text, w, u);
+        };
         for (const TTextBlk& text : drawing.TextAry) {
             // Invisible attributes are never drawn.
             if ((text.code70 & 1) != 0) continue;
-            if (!kept(text, TextInView)) continue;
+            if (!kept(text, textInView)) continue;
             ++count;
             DrawDxfText(canvas, origin, RewriteSpecialCodes(text.str), PointDiff(text.pt10, center),
                         PointDiff(text.pt11, center), text.pt11, text.code72, text.code73,

@@ -219,19 +219,22 @@ TEST(DrawDxfTest, LinesAreCulledUnlessTheyCrossTheWindow) {
         Line(-80, -20, 30, 10),         // one end inside
         Line(-45, -45, 45, 45),         // both ends inside
         Line(-1000, -1000, 1000, 1000), // through the window's corners
+        Line(-50.3, -10, -50.3, 10),    // just left of the window, on its first column
+        Line(-52, -10, -52, 10),        // left of the window by two pixels
     };
     const Drawn drawn = Draw(d);
-    EXPECT_EQ(drawn.count, 4);
+    EXPECT_EQ(drawn.count, 5);
     const auto moves = drawn.canvas.callsOf(Kind::MoveTo);
-    ASSERT_EQ(moves.size(), 4u);
+    ASSERT_EQ(moves.size(), 5u);
     EXPECT_EQ(moves[0].args[0], -950);
     EXPECT_EQ(moves[1].args[0], -30);
     EXPECT_EQ(moves[2].args[0], 5);
     EXPECT_EQ(moves[3].args[0], -950);
+    EXPECT_EQ(moves[4].args[0], 0);
 
     View v;
     v.noClip = true;
-    EXPECT_EQ(Draw(d, v).count, 6);
+    EXPECT_EQ(Draw(d, v).count, 8);
 }
 
 TEST(DrawDxfTest, AHugeCircleIsCulledWhenTheWindowLiesWhollyInsideIt) {
