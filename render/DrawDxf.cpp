@@ -187,6 +187,9 @@ bool CircleInView(const TCircleBlk& circle, const WorldRect& window) {
 
 bool ArcInView(const TArcBlk& arc, const WorldRect& window) {
     if (Inside(arc.center, window)) return true;
+    // Everything below lies within the square of the whole circle; most arcs of a zoomed-in view
+    // are answered here without trigonometry.
+    if (!Overlap(CircleBox(arc.center, arc.hankei), window)) return false;
     const double startRad = arc.st * DegToRad;
     const double endRad = arc.ed * DegToRad;
     if (Inside(PolarPoint(arc.center, startRad, arc.hankei), window) ||
@@ -320,6 +323,9 @@ int DrawDxf(Drawing& drawing, const std::string& layerName, const TAcadPoint& ce
             if ((text.code70 & 1) != 0) continue;
             if (!kept(text, textInView)) continue;
             ++count;
+            // A cell of a pixel or less shows nothing; most texts of a whole big drawing are
+            // such, and rewriting their codes would be wasted.
+            if (RoundHalfEven(text.code40 / u * CellPerHeight) <= 1) continue;
             DrawDxfText(canvas, origin, RewriteSpecialCodes(text.str), PointDiff(text.pt10, center),
                         PointDiff(text.pt11, center), text.pt11, text.code72, text.code73,
                         text.code40, text.code41, text.code50,
