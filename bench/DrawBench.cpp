@@ -4,7 +4,7 @@
 //   whole     the whole drawing, without visibility tests (as after opening)
 //   zoomed    a tenth of the width and height around the centre, with visibility tests
 //   rough     the whole drawing in Rough mode (panning), with visibility tests
-//   rough 1/10  the zoomed view in Rough mode
+//   rough-tenth the zoomed view in Rough mode
 // The drawing is a site of 200 x 120 m in millimetres: 60 % lines, 12 % arcs, 10 % circles and
 // 18 % texts on 40 layers (every fifth dashed). Text heights (20 to 120) make the texts too small
 // to show in the whole view and 2 to 12 pixels high in the zoomed one, as on a real plan.
@@ -215,7 +215,7 @@ int main(int argc, char** argv) {
         {"whole", 1, true, false},
         {"zoomed", 10, false, false},
         {"rough", 1, false, true},
-        {"rough-1/10", 10, false, true},
+        {"rough-tenth", 10, false, true},
     };
     for (const Case& c : cases) {
         if (only.empty() || only == c.name) Measure(d, c, runs, shapes);
