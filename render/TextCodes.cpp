@@ -206,6 +206,12 @@ std::string RewriteSpecialCodes(const std::string& text) {
         ReplaceAll(s, "%%d", Degree);
         ReplaceAll(s, "%%P", PlusMinus);
         ReplaceAll(s, "%%p", PlusMinus);
+        // Underline and overline switches: the drawing fonts draw neither line, and the codes
+        // must not show as text ("%%uMASTER BEDROOM" is a room name, underlined).
+        ReplaceAll(s, "%%u", "");
+        ReplaceAll(s, "%%U", "");
+        ReplaceAll(s, "%%o", "");
+        ReplaceAll(s, "%%O", "");
         ReplaceAll(s, "%%%", "%");
     }
     RewriteUnicodeCodes(s);

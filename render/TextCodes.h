@@ -11,7 +11,8 @@ namespace orvanta {
 
 // Rewrites the special codes of a text for drawing:
 //  - "%%C"/"%%c" -> "Φ" (the diameter sign of these drawings), "%%D"/"%%d" -> "°",
-//    "%%P"/"%%p" -> "±", then "%%%" -> "%"; other "%%" sequences stay;
+//    "%%P"/"%%p" -> "±", the underline and overline switches "%%U"/"%%u" and "%%O"/"%%o" are
+//    dropped, then "%%%" -> "%"; other "%%" sequences stay;
 //  - "\U+XXXX" (four hexadecimal digits) -> that character, except "\U+2205", which becomes "Φ"
 //    as "%%c" does (the drawing fonts have no empty-set sign);
 //  - "\M+nXXXX" -> the character whose two bytes are XXXX in the Asian code page n (1 Shift-JIS,

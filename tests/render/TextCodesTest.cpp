@@ -19,7 +19,10 @@ TEST(SpecialCodesTest, PercentCodes) {
     EXPECT_EQ(RewriteSpecialCodes("%%p0.1"), "±0.1");
     EXPECT_EQ(RewriteSpecialCodes("%%P0.1"), "±0.1");
     EXPECT_EQ(RewriteSpecialCodes("100%%%"), "100%");
-    EXPECT_EQ(RewriteSpecialCodes("%%u"), "%%u");
+    // Underline and overline switches are dropped; other codes stay.
+    EXPECT_EQ(RewriteSpecialCodes("%%u"), "");
+    EXPECT_EQ(RewriteSpecialCodes("%%uMASTER%%U BEDROOM"), "MASTER BEDROOM");
+    EXPECT_EQ(RewriteSpecialCodes("%%oTOP%%O, %%k"), "TOP, %%k");
     EXPECT_EQ(RewriteSpecialCodes("2-%%c10 %%p0.05 90%%d"), "2-Φ10 ±0.05 90°");
     EXPECT_EQ(RewriteSpecialCodes("50%"), "50%");
     EXPECT_EQ(RewriteSpecialCodes(""), "");
