@@ -21,8 +21,10 @@ namespace orvanta {
 std::string RewriteSpecialCodes(const std::string& text);
 
 // One MTEXT line (the "\P" breaks already split off) without its formatting: braces, the
-// stacking, overline, underline and non-breaking-space codes, and the codes that run to ";"
-// (\A \C \F \H \Q \T \W, either case). "\{", "\}" and "\\" give the literal character.
+// overline, underline, strike-through and non-breaking-space codes, and the codes that run to
+// ";" (\A \C \F \H \Q \T \W, either case, and the paragraph code \p). A stacked fraction
+// or tolerance "\S1/2;" or "\S+0.1^-0.2;" is written on the line as "1/2" or "+0.1/-0.2".
+// "\{", "\}" and "\\" give the literal character.
 std::string MTextToPlain(const std::string& line);
 
 // The number of UTF-16 code units of a UTF-8 string: how the program counts characters.
