@@ -4,6 +4,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -21,10 +22,12 @@ struct CliRun {
     int status = -1;
 };
 
-CliRun Cli(const std::string& args) {
+// Runs orvanta-cli with `args` (or, with `prefixCli` false, the whole command line `args`).
+CliRun Cli(const std::string& args, bool prefixCli = true) {
     test::TempDir dir;
     const std::string errFile = (dir.path() / "err").string();
-    const std::string command = std::string(ORVANTA_CLI) + " " + args + " 2>" + errFile;
+    const std::string command =
+        (prefixCli ? std::string(ORVANTA_CLI) + " " : std::string()) + args + " 2>" + errFile;
     CliRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
     char buffer[4096];
@@ -140,6 +143,28 @@ TEST(RenderCommand, EachDrawsEveryDxfOfTheFolderPastABadOne) {
     EXPECT_FALSE(fs::exists(out / "b.png"));
     EXPECT_FALSE(fs::exists(out / "notes.png"));
     EXPECT_EQ(QImage(QString::fromStdString((out / "c.png").string())).size(), QSize(64, 48));
+}
+
+TEST(RenderCommand, AMissingTextFaceIsSaidOnceAndTheRestIsDrawn) {
+    test::TempDir dir;
+    const fs::path in = dir.path() / "in";
+    fs::create_directories(in);
+    std::ofstream(in / "a.dxf", std::ios::binary) << TwoLines;
+    std::ofstream(in / "b.dxf", std::ios::binary) << TwoLines;
+    // A font configuration without any font folder: no face is found.
+    const std::string config =
+        dir.write("fonts.conf", "<?xml version=\"1.0\"?>\n<fontconfig><cachedir>" +
+                                    (dir.path() / "cache").string() + "</cachedir></fontconfig>\n");
+    const fs::path out = dir.path() / "out";
+    const CliRun run = Cli("env FONTCONFIG_FILE=" + config + " " + std::string(ORVANTA_CLI) +
+                               " render --each " + in.string() + " -o " + out.string(),
+                           false);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("IPAGothic"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("IPAGothic"), run.err.rfind("IPAGothic")) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_TRUE(fs::exists(out / "a.png"));
+    EXPECT_TRUE(fs::exists(out / "b.png"));
 }
 
 TEST(RenderCommand, RejectsBadOptions) {
