@@ -206,6 +206,12 @@ std::string RewriteSpecialCodes(const std::string& text) {
         ReplaceAll(s, "%%d", Degree);
         ReplaceAll(s, "%%P", PlusMinus);
         ReplaceAll(s, "%%p", PlusMinus);
+        // Underline and overline switches: the drawing fonts draw neither line, and the codes
+        // must not show as text ("%%uMASTER BEDROOM" is a room name, underlined).
+        ReplaceAll(s, "%%u", "");
+        ReplaceAll(s, "%%U", "");
+        ReplaceAll(s, "%%o", "");
+        ReplaceAll(s, "%%O", "");
         ReplaceAll(s, "%%%", "%");
     }
     RewriteUnicodeCodes(s);
@@ -217,8 +223,11 @@ std::string MTextToPlain(const std::string& line) {
     // One scan that treats a backslash and the character after it as one code. "\\" is a
     // literal backslash here, so that its second half never starts a code that would swallow
     // the text up to the next ";" ("\\fig" shows "\fig").
-    static constexpr std::string_view dropped = "OoLl~Ss";
-    static constexpr std::string_view toSemicolon = "ACFHQTWacfhqtw";
+    // Switches of overline, underline and strike-through, and the non-breaking space.
+    static constexpr std::string_view dropped = "OoLlKk~";
+    // Codes whose value runs to ";": alignment, colour, font, height, oblique angle, tracking,
+    // width, and (lower-case p only; "\P" is the line break) the paragraph indents and tabs.
+    static constexpr std::string_view toSemicolon = "ACFHQTWacfhqtwp";
     std::string out;
     out.reserve(line.size());
     std::size_t i = 0;
@@ -232,6 +241,26 @@ std::string MTextToPlain(const std::string& line) {
                 i += 2;
             } else if (dropped.find(next) != std::string_view::npos) {
                 i += 2;
+            } else if (next == 'S' || next == 's') {
+                // A stacked fraction or tolerance "\S1/2;", "\S1#2;" or "\S+0.1^-0.2;" is
+                // written on one line as "1/2" or "+0.1/-0.2".
+                const std::size_t end = line.find(';', i + 2);
+                if (end == std::string::npos) {
+                    i += 2;
+                    continue;
+                }
+                for (std::size_t k = i + 2; k < end; ++k) {
+                    const char d = line[k];
+                    if (d == '\\' && k + 1 < end) {
+                        out += line[++k];
+                    } else if (d == '^' || d == '#') {
+                        out += '/';
+                        if (d == '^' && k + 1 < end && line[k + 1] == ' ') ++k;
+                    } else {
+                        out += d;
+                    }
+                }
+                i = end + 1;
             } else if (toSemicolon.find(next) != std::string_view::npos) {
                 const std::size_t end = line.find(';', i + 2);
                 i = end == std::string::npos ? n : end + 1;

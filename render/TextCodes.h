@@ -11,7 +11,8 @@ namespace orvanta {
 
 // Rewrites the special codes of a text for drawing:
 //  - "%%C"/"%%c" -> "Φ" (the diameter sign of these drawings), "%%D"/"%%d" -> "°",
-//    "%%P"/"%%p" -> "±", then "%%%" -> "%"; other "%%" sequences stay;
+//    "%%P"/"%%p" -> "±", the underline and overline switches "%%U"/"%%u" and "%%O"/"%%o" are
+//    dropped, then "%%%" -> "%"; other "%%" sequences stay;
 //  - "\U+XXXX" (four hexadecimal digits) -> that character, except "\U+2205", which becomes "Φ"
 //    as "%%c" does (the drawing fonts have no empty-set sign);
 //  - "\M+nXXXX" -> the character whose two bytes are XXXX in the Asian code page n (1 Shift-JIS,
@@ -20,8 +21,10 @@ namespace orvanta {
 std::string RewriteSpecialCodes(const std::string& text);
 
 // One MTEXT line (the "\P" breaks already split off) without its formatting: braces, the
-// stacking, overline, underline and non-breaking-space codes, and the codes that run to ";"
-// (\A \C \F \H \Q \T \W, either case). "\{", "\}" and "\\" give the literal character.
+// overline, underline, strike-through and non-breaking-space codes, and the codes that run to
+// ";" (\A \C \F \H \Q \T \W, either case, and the paragraph code \p). A stacked fraction
+// or tolerance "\S1/2;" or "\S+0.1^-0.2;" is written on the line as "1/2" or "+0.1/-0.2".
+// "\{", "\}" and "\\" give the literal character.
 std::string MTextToPlain(const std::string& line);
 
 // The number of UTF-16 code units of a UTF-8 string: how the program counts characters.

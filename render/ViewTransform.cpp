@@ -5,25 +5,6 @@
 
 namespace orvanta {
 
-std::int32_t RoundHalfEven(double value) {
-    constexpr double lowest = std::numeric_limits<std::int32_t>::min();
-    constexpr double highest = std::numeric_limits<std::int32_t>::max();
-    if (std::isnan(value)) return 0;
-    if (value <= lowest) return std::numeric_limits<std::int32_t>::min();
-    if (value >= highest) return std::numeric_limits<std::int32_t>::max();
-    // Decided explicitly rather than through the floating-point rounding mode, which a library
-    // could have changed.
-    const double floor = std::floor(value);
-    const double fraction = value - floor;
-    double result = floor;
-    if (fraction > 0.5) {
-        result = floor + 1;
-    } else if (fraction == 0.5) {
-        result = std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
-    }
-    return static_cast<std::int32_t>(result);
-}
-
 double UnitsPerPixel(double drawW, double drawH, int pixW, int pixH, double zoom) {
     // A canvas without pixels (a minimised window) is treated as one pixel wide or high so that
     // the scale stays finite.
@@ -45,12 +26,6 @@ double UnitsPerPixel(double drawW, double drawH, int pixW, int pixH, double zoom
 
 TAcadPoint PointDiff(const TAcadPoint& a, const TAcadPoint& b) {
     return {a.x - b.x, a.y - b.y, a.z};
-}
-
-TPoint WorldToScreen(const TAcadPoint& rel, TPoint origin, double unitsPerPixel) {
-    const double x = static_cast<double>(RoundHalfEven(rel.x / unitsPerPixel)) + origin.x;
-    const double y = static_cast<double>(RoundHalfEven(-rel.y / unitsPerPixel)) + origin.y;
-    return {RoundHalfEven(x), RoundHalfEven(y)};
 }
 
 TPoint ViewOriginOf(int pixW, int pixH) {

@@ -7,7 +7,9 @@
 
 #include "model/AcadDxfUnit.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace orvanta {
@@ -26,8 +28,25 @@ struct WorldRect {
 };
 
 // Rounds to the nearest integer, ties to even (2.5 -> 2, 3.5 -> 4). Values beyond the range of
-// a pixel coordinate saturate instead of overflowing; NaN gives 0.
-std::int32_t RoundHalfEven(double value);
+// a pixel coordinate saturate instead of overflowing; NaN gives 0. Inline: a redraw rounds four
+// numbers for every line it draws.
+inline std::int32_t RoundHalfEven(double value) {
+    constexpr double lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr double highest = std::numeric_limits<std::int32_t>::max();
+    if (!(value > lowest)) {
+        return value <= lowest ? std::numeric_limits<std::int32_t>::min() : 0; // or NaN
+    }
+    if (value >= highest) return std::numeric_limits<std::int32_t>::max();
+    // Decided with integers rather than through the floating-point rounding mode, which a
+    // library could have changed. Truncation and one correction give the floor. Written without
+    // branches: whether a fraction is above a half is a coin toss no predictor learns.
+    std::int64_t floor = static_cast<std::int64_t>(value);
+    floor -= static_cast<std::int64_t>(static_cast<double>(floor) > value);
+    const double fraction = value - static_cast<double>(floor);
+    floor += static_cast<std::int64_t>(fraction > 0.5) |
+             (static_cast<std::int64_t>(fraction == 0.5) & (floor & 1));
+    return static_cast<std::int32_t>(floor);
+}
 
 // World units per pixel when a world extent of drawW x drawH is fitted into pixW x pixH pixels
 // and then scaled by zoom. The direction that needs more units per pixel decides; an extent that
@@ -40,8 +59,17 @@ double UnitsPerPixel(double drawW, double drawH, int pixW, int pixH, double zoom
 TAcadPoint PointDiff(const TAcadPoint& a, const TAcadPoint& b);
 
 // The pixel of a point given relative to the view centre, for a view whose centre is drawn at
-// origin. The y axis is flipped here and nowhere else.
-TPoint WorldToScreen(const TAcadPoint& rel, TPoint origin, double unitsPerPixel);
+// origin. The y axis is flipped here and nowhere else. Coordinates saturate at the range of a
+// pixel coordinate.
+inline TPoint WorldToScreen(const TAcadPoint& rel, TPoint origin, double unitsPerPixel) {
+    const auto clamp = [](std::int64_t v) {
+        return static_cast<std::int32_t>(std::min<std::int64_t>(
+            std::max<std::int64_t>(v, std::numeric_limits<std::int32_t>::min()),
+            std::numeric_limits<std::int32_t>::max()));
+    };
+    return {clamp(std::int64_t{RoundHalfEven(rel.x / unitsPerPixel)} + origin.x),
+            clamp(std::int64_t{RoundHalfEven(-rel.y / unitsPerPixel)} + origin.y)};
+}
 
 // The pixel at which a W x H canvas draws the view centre: (W div 2, H div 2).
 TPoint ViewOriginOf(int pixW, int pixH);

@@ -1,9 +1,11 @@
 #include "render/qt/DirectRaster.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <utility>
 
 namespace orvanta {
 
@@ -42,8 +44,21 @@ bool ClipParameters(double x0, double y0, double x1, double y1, double left, dou
     return true;
 }
 
-int RoundToInt(double v) {
-    return static_cast<int>(std::floor(v + 0.5));
+// Floor and ceiling of values far inside the range of a 64-bit integer, as every coordinate here
+// is; std::floor is a library call on the baseline x86-64 instruction set, and a circle of a
+// few pixels calls it a dozen times.
+inline double Floor(double v) {
+    const double t = static_cast<double>(static_cast<long long>(v));
+    return t > v ? t - 1 : t;
+}
+
+inline double Ceil(double v) {
+    const double t = static_cast<double>(static_cast<long long>(v));
+    return t < v ? t + 1 : t;
+}
+
+inline int RoundToInt(double v) {
+    return static_cast<int>(Floor(v + 0.5));
 }
 
 template <PenMode Mode> inline void Combine(std::uint32_t& p, std::uint32_t colour) {
@@ -57,8 +72,9 @@ template <PenMode Mode> inline void Combine(std::uint32_t& p, std::uint32_t colo
         p = (~(p ^ colour) & 0xFFFFFFu) | 0xFF000000u;
 }
 
-// Bresenham from (x, y) to (bx, by), both included, every pixel checked against the image.
-template <PenMode Mode, bool Dashed>
+// Bresenham from (x, y) to (bx, by), both included. With `Checked` every pixel is checked
+// against the image; a line with both ends on the image needs no check.
+template <PenMode Mode, bool Dashed, bool Checked>
 void Walk(std::uint32_t* bits, qsizetype stride, int width, int height, long x, long y, long bx,
           long by, std::uint32_t colour, std::span<const int> dashes, long phase) {
     long patternLength = 0;
@@ -86,7 +102,7 @@ void Walk(std::uint32_t* bits, qsizetype stride, int width, int height, long x, 
     for (;;) {
         bool on = true;
         if constexpr (Dashed) on = run % 2 == 0;
-        if (on && x >= 0 && y >= 0 && x < width && y < height)
+        if (on && (!Checked || (x >= 0 && y >= 0 && x < width && y < height)))
             Combine<Mode>(bits[y * stride + x], colour);
         if (x == bx && y == by) break;
         if constexpr (Dashed) {
@@ -109,11 +125,19 @@ void Walk(std::uint32_t* bits, qsizetype stride, int width, int height, long x, 
 
 template <PenMode Mode>
 void WalkLine(std::uint32_t* bits, qsizetype stride, int width, int height, long x, long y, long bx,
-              long by, std::uint32_t colour, std::span<const int> dashes, long phase) {
-    if (dashes.empty())
-        Walk<Mode, false>(bits, stride, width, height, x, y, bx, by, colour, {}, 0);
-    else
-        Walk<Mode, true>(bits, stride, width, height, x, y, bx, by, colour, dashes, phase);
+              long by, std::uint32_t colour, std::span<const int> dashes, long phase,
+              bool onImage) {
+    if (onImage) {
+        if (dashes.empty())
+            Walk<Mode, false, false>(bits, stride, width, height, x, y, bx, by, colour, {}, 0);
+        else
+            Walk<Mode, true, false>(bits, stride, width, height, x, y, bx, by, colour, dashes,
+                                    phase);
+    } else if (dashes.empty()) {
+        Walk<Mode, false, true>(bits, stride, width, height, x, y, bx, by, colour, {}, 0);
+    } else {
+        Walk<Mode, true, true>(bits, stride, width, height, x, y, bx, by, colour, dashes, phase);
+    }
 }
 
 } // namespace
@@ -160,16 +184,21 @@ void DirectRaster::pixel(int x, int y, TColor colour, PenMode mode) {
 void DirectRaster::line(int x0, int y0, int x1, int y1, TColor colour, PenMode mode,
                         std::span<const int> dashes) {
     const std::uint32_t argb = ToArgb(colour);
-    // Only the part that can touch the image is walked, so a line of two billion pixels costs
-    // what its visible part costs. The pattern keeps its phase from the true start.
+    // Most lines of a drawing lie on the image and need neither clipping nor checks.
+    const auto onImage = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < width_ && y < height_;
+    };
+    const bool inside = onImage(x0, y0) && onImage(x1, y1);
+    // Otherwise only the part that can touch the image is walked, so a line of two billion
+    // pixels costs what its visible part costs. The pattern keeps its phase from the true start.
     double t0 = 0, t1 = 1;
-    if (!ClipParameters(x0, y0, x1, y1, -1, -1, width_, height_, t0, t1)) return;
-    const double dx = static_cast<double>(x1) - x0;
-    const double dy = static_cast<double>(y1) - y0;
-    const double major = std::max(std::fabs(dx), std::fabs(dy));
+    if (!inside && !ClipParameters(x0, y0, x1, y1, -1, -1, width_, height_, t0, t1)) return;
     long phase = 0;
     int ax = x0, ay = y0, bx = x1, by = y1;
     if (t0 > 0 || t1 < 1) {
+        const double dx = static_cast<double>(x1) - x0;
+        const double dy = static_cast<double>(y1) - y0;
+        const double major = std::max(std::fabs(dx), std::fabs(dy));
         ax = RoundToInt(x0 + t0 * dx);
         ay = RoundToInt(y0 + t0 * dy);
         bx = RoundToInt(x0 + t1 * dx);
@@ -180,21 +209,87 @@ void DirectRaster::line(int x0, int y0, int x1, int y1, TColor colour, PenMode m
     switch (mode) {
     case PenMode::Copy:
         WalkLine<PenMode::Copy>(bits_, stride_, width_, height_, ax, ay, bx, by, argb, dashes,
-                                phase);
+                                phase, inside);
         break;
     case PenMode::Not:
-        WalkLine<PenMode::Not>(bits_, stride_, width_, height_, ax, ay, bx, by, argb, dashes,
-                               phase);
+        WalkLine<PenMode::Not>(bits_, stride_, width_, height_, ax, ay, bx, by, argb, dashes, phase,
+                               inside);
         break;
     case PenMode::Xor:
-        WalkLine<PenMode::Xor>(bits_, stride_, width_, height_, ax, ay, bx, by, argb, dashes,
-                               phase);
+        WalkLine<PenMode::Xor>(bits_, stride_, width_, height_, ax, ay, bx, by, argb, dashes, phase,
+                               inside);
         break;
     case PenMode::NotXor:
         WalkLine<PenMode::NotXor>(bits_, stride_, width_, height_, ax, ay, bx, by, argb, dashes,
-                                  phase);
+                                  phase, inside);
         break;
     }
+}
+
+void DirectRaster::dashedArc(double cx, double cy, double a, double b, double start, double span,
+                             bool whole, TColor colour, PenMode mode, std::span<const int> dashes) {
+    if (cx + a < -1 || cx - a > width_ || cy + b < -1 || cy - b > height_) return;
+    const std::uint32_t argb = ToArgb(colour);
+    // Which positions of the pattern are inked.
+    std::array<bool, 64> inked{};
+    long patternLength = 0;
+    for (std::size_t i = 0; i < dashes.size(); ++i) {
+        for (int k = 0; k < dashes[i] && patternLength < static_cast<long>(inked.size()); ++k)
+            inked[static_cast<std::size_t>(patternLength++)] = i % 2 == 0;
+    }
+    if (patternLength <= 0) return;
+
+    // Chords short enough to stay within a quarter pixel of the curve.
+    const double radius = std::max({a, b, 0.5});
+    const double step = 2 * std::acos(std::max(-1.0, 1 - 0.25 / radius));
+    const long chords = std::clamp(static_cast<long>(std::ceil(span / step)), 1L, 1L << 20);
+    const auto pointAt = [&](double t) {
+        return std::pair<long, long>{RoundToInt(cx + a * std::cos(t)),
+                                     RoundToInt(cy - b * std::sin(t))};
+    };
+    auto [x, y] = pointAt(start);
+    const long firstX = x, firstY = y;
+    long position = 0; // of (x, y) in the pattern
+    bool firstChord = true;
+    for (long i = 1; i <= chords; ++i) {
+        const auto [nx, ny] = i == chords && whole ? std::pair<long, long>{firstX, firstY}
+                                                   : pointAt(start + span * i / chords);
+        if (nx == x && ny == y) continue;
+        const long length = std::max(std::labs(nx - x), std::labs(ny - y));
+        const bool closing = whole && i == chords;
+        // Chords wholly off the image only move the pattern on.
+        const bool visible = std::max(x, nx) >= 0 && std::min(x, nx) < width_ &&
+                             std::max(y, ny) >= 0 && std::min(y, ny) < height_;
+        if (visible) {
+            // Bresenham from (x, y) to (nx, ny); the first pixel belongs to the previous chord,
+            // and the last pixel of a closed chain is its first.
+            const long sx = x < nx ? 1 : -1, sy = y < ny ? 1 : -1;
+            const long ddx = std::labs(nx - x), ddy = -std::labs(ny - y);
+            long error = ddx + ddy;
+            long px = x, py = y;
+            for (long k = 0;; ++k) {
+                const bool skip = (k == 0 && !firstChord) || (k == length && closing && k > 0);
+                if (!skip && inked[static_cast<std::size_t>((position + k) % patternLength)])
+                    plot(static_cast<int>(px), static_cast<int>(py), argb, mode);
+                if (px == nx && py == ny) break;
+                const long e2 = 2 * error;
+                if (e2 >= ddy) {
+                    error += ddy;
+                    px += sx;
+                }
+                if (e2 <= ddx) {
+                    error += ddx;
+                    py += sy;
+                }
+            }
+        }
+        position += length;
+        x = nx;
+        y = ny;
+        firstChord = false;
+    }
+    // An ellipse too small for a chord of a pixel is its one pixel.
+    if (firstChord && inked[0]) plot(static_cast<int>(x), static_cast<int>(y), argb, mode);
 }
 
 void DirectRaster::arc(int left, int top, int right, int bottom, double startRay, double endRay,
@@ -218,8 +313,11 @@ void DirectRaster::arc(int left, int top, int right, int bottom, double startRay
     double sweep = endRay - startRay;
     sweep -= TwoPi * std::floor(sweep / TwoPi);
     if (sweep == 0) whole = true;
-    const double sx = std::cos(startRay), sy = std::sin(startRay);
-    const double ex = std::cos(endRay), ey = std::sin(endRay);
+    double sx = 0, sy = 0, ex = 0, ey = 0;
+    if (!whole) {
+        sx = std::cos(startRay), sy = std::sin(startRay);
+        ex = std::cos(endRay), ey = std::sin(endRay);
+    }
     const bool wide = sweep > std::numbers::pi;
     const auto inSweep = [&](int x, int y) {
         if (whole) return true;
@@ -238,8 +336,8 @@ void DirectRaster::arc(int left, int top, int right, int bottom, double startRay
     const double diagonal = std::sqrt(a * a + b * b);
     const double columnReach = a * a / diagonal;
     const double rowReach = b * b / diagonal;
-    const double firstColumnAll = std::ceil(cx - columnReach);
-    const double lastColumnAll = std::floor(cx + columnReach);
+    const double firstColumnAll = Ceil(cx - columnReach);
+    const double lastColumnAll = Floor(cx + columnReach);
     const auto columnRows = [&](int x, int& top, int& bottom) {
         const double u = (x - cx) / a;
         const double dy = b * std::sqrt(std::max(0.0, 1 - u * u));
@@ -255,9 +353,9 @@ void DirectRaster::arc(int left, int top, int right, int bottom, double startRay
         put(x, top);
         if (bottom != top) put(x, bottom);
     }
-    const int firstRow = static_cast<int>(std::max(0.0, std::ceil(cy - rowReach)));
+    const int firstRow = static_cast<int>(std::max(0.0, Ceil(cy - rowReach)));
     const int lastRow =
-        static_cast<int>(std::min(static_cast<double>(height_ - 1), std::floor(cy + rowReach)));
+        static_cast<int>(std::min(static_cast<double>(height_ - 1), Floor(cy + rowReach)));
     const auto reachedByColumns = [&](int x, int y) {
         if (x < firstColumnAll || x > lastColumnAll) return false;
         int top, bottom;

@@ -34,6 +34,14 @@ class DirectRaster {
     void arc(int left, int top, int right, int bottom, double startRay, double endRay, bool whole,
              TColor colour, PenMode mode);
 
+    // A dashed one-pixel outline of the same ellipse: centre (cx, cy), half axes a and b, from
+    // the parameter `start` counterclockwise (on the screen) through `span` radians, where the
+    // parameter t is the point (cx + a cos t, cy - b sin t). It is walked as a chain of chords
+    // that leave the curve by less than a quarter pixel, and the dash pattern runs on along the
+    // chain; every pixel is set once. `whole` closes the chain onto its first pixel.
+    void dashedArc(double cx, double cy, double a, double b, double start, double span, bool whole,
+                   TColor colour, PenMode mode, std::span<const int> dashes);
+
     void pixel(int x, int y, TColor colour, PenMode mode);
 
   private:

@@ -285,22 +285,35 @@ void QtCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, int
     const QRectF box(QPointF(left, top), QPointF(right, bottom));
     const QRectF normal = box.normalized();
     const QPointF c = normal.center();
-    if (thinPen() && DashRuns(pen_.style).empty()) {
-        direct_->arc(left, top, right, bottom, RayAngle(c, xs, ys), RayAngle(c, xe, ye),
-                     xs == xe && ys == ye, pen_.colour, mode_);
+    const bool whole = xs == xe && ys == ye;
+    const std::span<const int> dashes = DashRuns(pen_.style);
+    if (thinPen() && dashes.empty()) {
+        // A whole ellipse needs no rays.
+        direct_->arc(left, top, right, bottom, whole ? 0 : RayAngle(c, xs, ys),
+                     whole ? 0 : RayAngle(c, xe, ye), whole, pen_.colour, mode_);
         return;
     }
-    applyLinePen();
     const double a = normal.width() / 2;
     const double b = normal.height() / 2;
     double startRad = 0;
     double spanRad = 2 * std::numbers::pi;
-    if (xs != xe || ys != ye) {
+    if (!whole) {
         startRad = ParameterOfRay(RayAngle(c, xs, ys), a, b);
         spanRad = ParameterOfRay(RayAngle(c, xe, ye), a, b) - startRad;
         while (spanRad <= 0)
             spanRad += 2 * std::numbers::pi;
     }
+    if (thinPen() && std::max(a, b) <= LargeArcLimit) {
+        if (a < 0.5 || b < 0.5) {
+            // No inside to go round: the degenerate outline, as a solid arc draws it.
+            direct_->arc(left, top, right, bottom, 0, 0, true, pen_.colour, mode_);
+            return;
+        }
+        direct_->dashedArc(c.x(), c.y(), a, b, startRad, spanRad, whole, pen_.colour, mode_,
+                           dashes);
+        return;
+    }
+    applyLinePen();
     if (std::max(a, b) > LargeArcLimit) {
         strokeArcAsPolyline(normal, startRad, spanRad);
         return;

@@ -493,6 +493,60 @@ TEST(QtCanvasTest, ThinOutlinesSetEachPixelOnce) {
     }
 }
 
+TEST(QtCanvasTest, DashedArcsFollowTheOutlineAndSetEachPixelOnce) {
+    // Thin dashed arcs are written directly as a chain of chords; their pixels must lie on the
+    // outline the painter draws for the same arc, leave gaps, and be set once each.
+    struct Box {
+        int l, t, r, b, xs, ys, xe, ye;
+    };
+    const Box boxes[] = {
+        {10, 10, 90, 90, 0, 0, 0, 0},     {5, 30, 95, 60, 0, 0, 0, 0},
+        {10, 10, 90, 90, 90, 50, 10, 50}, {10, 10, 91, 90, 50, 90, 90, 49},
+        {20, 20, 80, 80, 80, 20, 20, 20}, {-400, 10, 600, 1010, 0, 0, 0, 0},
+    };
+    const auto draw = [](QPaintDevice& device, const Box& box, TPenStyle style, PenMode mode) {
+        QPainter painter(&device);
+        QtCanvas canvas(painter);
+        canvas.setPenMode(mode);
+        canvas.setPen(White, 1, style);
+        canvas.arc(box.l, box.t, box.r, box.b, box.xs, box.ys, box.xe, box.ye);
+    };
+    const auto inked = [](const QImage& image, int x, int y) {
+        return x >= 0 && y >= 0 && x < image.width() && y < image.height() &&
+               image.pixel(x, y) != qRgb(0, 0, 0);
+    };
+    for (const Box& box : boxes) {
+        for (TPenStyle style : {PenDash, PenDot, PenDashDot}) {
+            QImage dashed = BlankImage(100, 100, qRgb(0, 0, 0));
+            draw(dashed, box, style, PenMode::Copy);
+            QImage xored = BlankImage(100, 100, qRgb(0, 0, 0));
+            draw(xored, box, style, PenMode::Xor);
+            QPixmap pixmap(100, 100);
+            pixmap.fill(Qt::black);
+            draw(pixmap, box, PenSolid, PenMode::Copy);
+            const QImage outline = pixmap.toImage().convertToFormat(QImage::Format_RGB32);
+            int dashedCount = 0, outlineCount = 0;
+            for (int y = 0; y < 100; ++y) {
+                for (int x = 0; x < 100; ++x) {
+                    outlineCount += inked(outline, x, y);
+                    if (!inked(dashed, x, y)) continue;
+                    ++dashedCount;
+                    bool near = false;
+                    for (int dy = -1; dy <= 1; ++dy) {
+                        for (int dx = -1; dx <= 1; ++dx)
+                            near = near || inked(outline, x + dx, y + dy);
+                    }
+                    EXPECT_TRUE(near) << box.l << "," << box.r << " style " << int(style) << " at "
+                                      << x << "," << y;
+                }
+            }
+            EXPECT_GT(dashedCount, outlineCount / 4) << box.l << "," << box.r;
+            EXPECT_LT(dashedCount, outlineCount * 9 / 10) << box.l << "," << box.r;
+            EXPECT_EQ(xored, dashed) << box.l << "," << box.r << " style " << int(style);
+        }
+    }
+}
+
 TEST(QtCanvasTest, DashedPensLeaveGaps) {
     for (TPenStyle style : {PenDash, PenDot, PenDashDot, PenDashDotDot}) {
         QImage image = BlankImage(200, 10);

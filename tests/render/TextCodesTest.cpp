@@ -19,7 +19,10 @@ TEST(SpecialCodesTest, PercentCodes) {
     EXPECT_EQ(RewriteSpecialCodes("%%p0.1"), "±0.1");
     EXPECT_EQ(RewriteSpecialCodes("%%P0.1"), "±0.1");
     EXPECT_EQ(RewriteSpecialCodes("100%%%"), "100%");
-    EXPECT_EQ(RewriteSpecialCodes("%%u"), "%%u");
+    // Underline and overline switches are dropped; other codes stay.
+    EXPECT_EQ(RewriteSpecialCodes("%%u"), "");
+    EXPECT_EQ(RewriteSpecialCodes("%%uMASTER%%U BEDROOM"), "MASTER BEDROOM");
+    EXPECT_EQ(RewriteSpecialCodes("%%oTOP%%O, %%k"), "TOP, %%k");
     EXPECT_EQ(RewriteSpecialCodes("2-%%c10 %%p0.05 90%%d"), "2-Φ10 ±0.05 90°");
     EXPECT_EQ(RewriteSpecialCodes("50%"), "50%");
     EXPECT_EQ(RewriteSpecialCodes(""), "");
@@ -64,7 +67,12 @@ TEST(MTextToPlainTest, StripsFormatting) {
     EXPECT_EQ(MTextToPlain("\\H2.5x;\\C1;red\\c0; text"), "red text");
     EXPECT_EQ(MTextToPlain("\\W0.8;\\Q15;\\T1.1;slanted"), "slanted");
     EXPECT_EQ(MTextToPlain("\\Otop\\o and \\Lunder\\l"), "top and under");
-    EXPECT_EQ(MTextToPlain("1\\S1/2;"), "11/2;");
+    EXPECT_EQ(MTextToPlain("\\S1/2; and \\S1#2;"), "1/2 and 1/2");
+    EXPECT_EQ(MTextToPlain("FIT \\S+0.1^-0.2; ON"), "FIT +0.1/-0.2 ON");
+    EXPECT_EQ(MTextToPlain("\\S1^ 2;x"), "1/2x");
+    EXPECT_EQ(MTextToPlain("\\Sopen"), "open");
+    EXPECT_EQ(MTextToPlain("\\pxqc;centred \\pi-3,l3;list"), "centred list");
+    EXPECT_EQ(MTextToPlain("\\Kstruck\\k"), "struck");
     EXPECT_EQ(MTextToPlain("a\\~b"), "ab");
     EXPECT_EQ(MTextToPlain("x^ y"), "xy");
     EXPECT_EQ(MTextToPlain("\\fNoSemicolon"), "");
