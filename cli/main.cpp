@@ -9,7 +9,9 @@
 namespace {
 
 const char* const Usage = "usage: orvanta-cli info [--json] FILE...\n"
-                          "  info    print the version and the record counts of each DXF file\n";
+                          "       orvanta-cli render FILE -o OUT [options]\n"
+                          "  info    print the version and the record counts of each DXF file\n"
+                          "  render  draw a DXF file to PNG, SVG or PDF (render --help)\n";
 
 } // namespace
 
@@ -21,6 +23,7 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "info") return orvanta::cli::InfoCommand(args);
+    if (command == "render") return orvanta::cli::RenderCommand(args);
     std::fprintf(stderr, "orvanta-cli: unknown command \"%s\"\n%s", command.c_str(), Usage);
     return 2;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the program and opens the browser on the drawings bundled in samples/: the first drawing
 # is given on the command line, so the window starts on the samples folder with it open.
-# Without a display, prints what the command-line tool reads from the samples instead.
+# Without a display, prints what the command-line tool reads from the samples and draws each of
+# them to a PNG picture instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
@@ -18,6 +19,11 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "run.sh: no display to show the window on (set DISPLAY, or use xvfb-run)." >&2
   if [ ${#drawings[@]} -gt 0 ]; then
     build/cli/orvanta-cli info "${drawings[@]}"
+    out=build/samples-rendered
+    echo
+    echo "Drawing every sample to PNG (1600x900) in $out/:"
+    build/cli/orvanta-cli render --each samples -o "$out"
+    echo "Open the pictures in $(pwd)/$out/ with an image viewer."
   fi
   exit 0
 fi

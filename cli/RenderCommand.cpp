@@ -1,0 +1,325 @@
+// orvanta-cli render: a drawing as a picture, loaded and fitted as the detail view shows it
+// after opening, for scripts, checks and a first look without the window.
+#include "cli/Commands.h"
+
+#include "dxf/DxfReader.h"
+#include "dxf/DxfVersion.h"
+#include "geometry/LoadSequence.h"
+#include "render/DrawDxf.h"
+#include "render/ViewState.h"
+#include "render/qt/QtCanvas.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <sys/stat.h>
+
+namespace orvanta::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const RenderUsage =
+    "usage: orvanta-cli render FILE -o OUT.png|OUT.svg|OUT.pdf [options]\n"
+    "       orvanta-cli render --each FOLDER -o OUTDIR [options]\n"
+    "  --size WxH            picture size in pixels (default 1600x900)\n"
+    "  --color-mode 0|1|2    0 colour, 1 monochrome, 2 inverted colours (default 0)\n"
+    "  --background RRGGBB   background colour (default 000000)\n"
+    "  --pen-width N         pen width of lines, arcs and circles in pixels (default 1)\n";
+
+// A picture larger than this in either direction is refused rather than allocated.
+constexpr int MaxPictureSide = 32768;
+
+struct RenderOptions {
+    int width = 1600;
+    int height = 900;
+    int colorMode = 0;
+    TColor background = 0x000000;
+    int penWidth = 1;
+};
+
+enum class PictureFormat { Png, Svg, Pdf };
+
+std::string LowerAscii(std::string s) {
+    for (char& c : s) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return s;
+}
+
+bool FormatOf(const std::string& path, PictureFormat& format) {
+    const std::string extension = LowerAscii(fs::path(path).extension().string());
+    if (extension == ".png")
+        format = PictureFormat::Png;
+    else if (extension == ".svg")
+        format = PictureFormat::Svg;
+    else if (extension == ".pdf")
+        format = PictureFormat::Pdf;
+    else
+        return false;
+    return true;
+}
+
+bool ParseInt(const std::string& text, int low, int high, int& value) {
+    if (text.empty() || text.size() > 9) return false;
+    int v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    if (v < low || v > high) return false;
+    value = v;
+    return true;
+}
+
+bool ParseSize(const std::string& text, int& width, int& height) {
+    const auto x = text.find_first_of("xX");
+    if (x == std::string::npos) return false;
+    return ParseInt(text.substr(0, x), 1, MaxPictureSide, width) &&
+           ParseInt(text.substr(x + 1), 1, MaxPictureSide, height);
+}
+
+// RRGGBB (a leading '#' allowed) to the 0x00BBGGRR of the model.
+bool ParseColour(std::string text, TColor& colour) {
+    if (!text.empty() && text[0] == '#') text.erase(0, 1);
+    if (text.size() != 6) return false;
+    unsigned rgb = 0;
+    for (char c : text) {
+        int digit = 0;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return false;
+        rgb = rgb << 4 | static_cast<unsigned>(digit);
+    }
+    colour = (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
+    return true;
+}
+
+// Collects what the reader would show in a message box, to print it as the file's error.
+class CollectedMessages : public MessageSink {
+  public:
+    void showMessage(const std::string& text, const std::string&) override { last = text; }
+    std::string last;
+};
+
+// Reads and normalises one file as the detail view does; throws SilentAbort with a one-line
+// reason that names the file (and the line, for malformed content).
+void LoadDrawing(const std::string& path, Drawing& drawing) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) throw SilentAbort(path + ": no such file");
+    if (S_ISDIR(st.st_mode)) throw SilentAbort(path + ": is a folder");
+    std::string signature;
+    ProbeFileSignature(path, signature);
+    if (signature.size() == 6 && signature.rfind("AC1", 0) == 0)
+        throw SilentAbort(path + ": a DWG file (" + signature +
+                          "); only text DXF files are drawn without the converter");
+    std::string acadver;
+    ReadDxfVersion(path, acadver);
+    const TextEncoding encoding = EncodingForFile(path, acadver);
+    CollectedMessages messages;
+    std::string status;
+    ReadDxfFile(drawing, path, nullptr, &messages, status, encoding);
+    if (!status.empty()) throw SilentAbort(path + ": " + messages.last + " (" + status + ")");
+    try {
+        NormaliseDrawing(drawing);
+    } catch (const SilentAbort& e) {
+        throw SilentAbort(path + ": " + e.what());
+    }
+}
+
+// Clears the device and draws the whole drawing on it, fitted as after opening.
+void DrawWhole(Drawing& drawing, QPainter& painter, const RenderOptions& options,
+               TextShapeCache& shapes) {
+    QtCanvas canvas(painter, DefaultTextFace, &shapes);
+    ViewState view;
+    FitViewToExtents(view, drawing);
+    ClearCanvas(canvas, options.width, options.height, options.background);
+    DrawDxf(drawing, "", view.ViewCenter, options.background, view.DrawWidth, view.DrawHeight,
+            options.penWidth, canvas, ViewOriginOf(options.width, options.height), options.width,
+            options.height, view.ZoomRate, options.colorMode, true, false);
+}
+
+// Writes the picture; throws SilentAbort naming the output when it cannot be written.
+void WritePicture(Drawing& drawing, const std::string& out, PictureFormat format,
+                  const RenderOptions& options, TextShapeCache& shapes) {
+    const QString fileName = QString::fromStdString(out);
+    const auto failed = [&]() { return SilentAbort(out + ": cannot write the picture"); };
+    switch (format) {
+    case PictureFormat::Png: {
+        QImage image(options.width, options.height, QImage::Format_RGB32);
+        if (image.isNull()) throw SilentAbort(out + ": not enough memory for the picture");
+        {
+            QPainter painter(&image);
+            DrawWhole(drawing, painter, options, shapes);
+        }
+        if (!image.save(fileName, "PNG")) throw failed();
+        break;
+    }
+    case PictureFormat::Svg: {
+        QSvgGenerator svg;
+        svg.setFileName(fileName);
+        svg.setSize(QSize(options.width, options.height));
+        svg.setViewBox(QRect(0, 0, options.width, options.height));
+        svg.setTitle(QString::fromStdString(fs::path(out).stem().string()));
+        QPainter painter;
+        if (!painter.begin(&svg)) throw failed();
+        DrawWhole(drawing, painter, options, shapes);
+        if (!painter.end()) throw failed();
+        break;
+    }
+    case PictureFormat::Pdf: {
+        // One page of the picture's size, a pixel to a point.
+        QPdfWriter pdf(fileName);
+        pdf.setResolution(72);
+        pdf.setPageLayout(QPageLayout(QPageSize(QSizeF(options.width, options.height),
+                                                QPageSize::Point, QString(), QPageSize::ExactMatch),
+                                      QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        QPainter painter;
+        if (!painter.begin(&pdf)) throw failed();
+        DrawWhole(drawing, painter, options, shapes);
+        if (!painter.end()) throw failed();
+        break;
+    }
+    }
+}
+
+// Renders one file; prints its failure as one line and returns false when it fails.
+bool RenderFile(const std::string& path, const std::string& out, PictureFormat format,
+                const RenderOptions& options, TextShapeCache& shapes) {
+    try {
+        Drawing drawing;
+        LoadDrawing(path, drawing);
+        WritePicture(drawing, out, format, options, shapes);
+        return true;
+    } catch (const SilentAbort& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "%s: out of memory\n", path.c_str());
+    }
+    return false;
+}
+
+// The .dxf files of a folder (any case of the extension), by name.
+std::vector<fs::path> DxfFilesOf(const fs::path& folder) {
+    std::vector<fs::path> files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        if (!entry.is_regular_file()) continue;
+        if (LowerAscii(entry.path().extension().string()) == ".dxf") files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// Qt's own notes (missing runtime folder and the like) would bury the command's one-line
+// errors; only its critical messages are passed on.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "orvanta-cli render: %s\n%s", message.c_str(), RenderUsage);
+    return 2;
+}
+
+} // namespace
+
+int RenderCommand(const std::vector<std::string>& args) {
+    RenderOptions options;
+    std::string input;
+    std::string out;
+    bool each = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(RenderUsage, stdout);
+            return 0;
+        }
+        if (arg == "--each") {
+            each = true;
+        } else if (arg == "-o" || arg == "--output") {
+            if (!hasValue) return UsageError("-o needs a file name");
+            out = args[++i];
+        } else if (arg == "--size") {
+            if (!hasValue || !ParseSize(args[++i], options.width, options.height))
+                return UsageError("--size takes WxH, each from 1 to " +
+                                  std::to_string(MaxPictureSide));
+        } else if (arg == "--color-mode") {
+            if (!hasValue || !ParseInt(args[++i], 0, 2, options.colorMode))
+                return UsageError("--color-mode takes 0, 1 or 2");
+        } else if (arg == "--background") {
+            if (!hasValue || !ParseColour(args[++i], options.background))
+                return UsageError("--background takes a colour RRGGBB in hexadecimal");
+        } else if (arg == "--pen-width") {
+            if (!hasValue || !ParseInt(args[++i], 1, 100, options.penWidth))
+                return UsageError("--pen-width takes a width from 1 to 100");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageError("unknown option \"" + arg + "\"");
+        } else if (input.empty()) {
+            input = arg;
+        } else {
+            return UsageError("one FILE (or --each FOLDER) at a time");
+        }
+    }
+    if (input.empty()) return UsageError(each ? "--each needs a FOLDER" : "no FILE given");
+    if (out.empty()) return UsageError("no output given (-o)");
+    PictureFormat format = PictureFormat::Png;
+    if (!each && !FormatOf(out, format))
+        return UsageError("the output must end in .png, .svg or .pdf");
+
+    // Fonts and painting need a GUI application, but no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QuietQtMessages);
+    static int argc = 1;
+    static char name[] = "orvanta-cli";
+    static char* argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    if (const std::string problem = TextFaceProblem(); !problem.empty())
+        std::fprintf(stderr, "%s\n", problem.c_str());
+    TextShapeCache shapes;
+
+    if (!each) return RenderFile(input, out, format, options, shapes) ? 0 : 1;
+
+    std::vector<fs::path> files;
+    std::error_code error;
+    try {
+        files = DxfFilesOf(input);
+        fs::create_directories(out, error);
+    } catch (const fs::filesystem_error& e) {
+        std::fprintf(stderr, "%s: %s\n", input.c_str(), e.code().message().c_str());
+        return 1;
+    }
+    if (error) {
+        std::fprintf(stderr, "%s: %s\n", out.c_str(), error.message().c_str());
+        return 1;
+    }
+    int status = 0;
+    for (const fs::path& file : files) {
+        const fs::path picture = fs::path(out) / (file.stem().string() + ".png");
+        if (RenderFile(file.string(), picture.string(), PictureFormat::Png, options, shapes))
+            std::printf("%s\n", picture.c_str());
+        else
+            status = 1;
+        std::fflush(stdout);
+    }
+    return status;
+}
+
+} // namespace orvanta::cli

@@ -1,0 +1,335 @@
+#include "render/DrawDxf.h"
+
+#include "geometry/EntityBoxes.h"
+#include "geometry/Primitives.h"
+#include "geometry/TextLines.h"
+#include "render/Colors.h"
+#include "render/LayerState.h"
+#include "render/TextCodes.h"
+#include "render/TextDrawing.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <string_view>
+
+namespace orvanta {
+
+namespace {
+
+// An arc of at most this many degrees is drawn as its chord.
+constexpr double ChordArcDeg = 1.0;
+// Angles closer than this (radians, 0.01°) are taken as equal: the whole circle.
+constexpr double NoSweepRad = Pi / 18000;
+// The text cell is this many text heights; MTEXT lines are this many heights apart (as in
+// DrawDxfText).
+constexpr double CellPerHeight = 1.3;
+constexpr double MTextLinePitch = 1.737;
+
+bool Inside(double x, double y, const WorldRect& w) {
+    return x >= w.lowerLeft.x && x <= w.upperRight.x && y >= w.lowerLeft.y && y <= w.upperRight.y;
+}
+
+bool Inside(const TAcadPoint& p, const WorldRect& w) {
+    return Inside(p.x, p.y, w);
+}
+
+// Whether two closed axis-aligned rectangles share a point. No segment of one can cross a side
+// of the other when they do not, which makes this a cheap first answer for the tests below.
+bool Overlap(const TBox& box, const WorldRect& w) {
+    return box.Min.x <= w.upperRight.x && box.Max.x >= w.lowerLeft.x &&
+           box.Min.y <= w.upperRight.y && box.Max.y >= w.lowerLeft.y;
+}
+
+struct Segment {
+    TAcadPoint a;
+    TAcadPoint b;
+};
+using Sides = std::array<Segment, 4>;
+
+// Left, top, right and bottom, running around the rectangle so that every corner is the second
+// end of one side (IntersectLines counts a crossing at a second end, not at a first).
+Sides SidesOf(double minX, double minY, double maxX, double maxY) {
+    const TAcadPoint ll{minX, minY, 0}, ul{minX, maxY, 0}, ur{maxX, maxY, 0}, lr{maxX, minY, 0};
+    return {{{ll, ul}, {ul, ur}, {ur, lr}, {lr, ll}}};
+}
+
+Sides SidesOf(const WorldRect& w) {
+    return SidesOf(w.lowerLeft.x, w.lowerLeft.y, w.upperRight.x, w.upperRight.y);
+}
+
+Sides SidesOf(const TBox& box) {
+    return SidesOf(box.Min.x, box.Min.y, box.Max.x, box.Max.y);
+}
+
+bool Cross(const Segment& s, const TAcadPoint& a, const TAcadPoint& b) {
+    TAcadPoint p;
+    return IntersectLines(s.a, s.b, a, b, true, p);
+}
+
+bool CrossesSide(const TAcadPoint& a, const TAcadPoint& b, const WorldRect& w) {
+    for (const Segment& side : SidesOf(w)) {
+        if (Cross(side, a, b)) return true;
+    }
+    return false;
+}
+
+// Window side by window side, box side by box side; the first crossing decides.
+bool SidesCross(const WorldRect& w, const TBox& box) {
+    const Sides boxSides = SidesOf(box);
+    for (const Segment& side : SidesOf(w)) {
+        for (const Segment& boxSide : boxSides) {
+            if (Cross(side, boxSide.a, boxSide.b)) return true;
+        }
+    }
+    return false;
+}
+
+// Whether the circle's outline meets the closed window: the window's nearest point is no
+// farther from the centre than the radius, and its farthest corner no nearer.
+bool OutlineMeetsWindow(const TAcadPoint& c, double r, const WorldRect& w) {
+    const double nx = std::clamp(c.x, w.lowerLeft.x, w.upperRight.x) - c.x;
+    const double ny = std::clamp(c.y, w.lowerLeft.y, w.upperRight.y) - c.y;
+    const double fx = std::max(std::fabs(w.lowerLeft.x - c.x), std::fabs(w.upperRight.x - c.x));
+    const double fy = std::max(std::fabs(w.lowerLeft.y - c.y), std::fabs(w.upperRight.y - c.y));
+    return nx * nx + ny * ny <= r * r && r * r <= fx * fx + fy * fy;
+}
+
+// Whether the directions from c (outside the window) to the window overlap the sweep of an arc
+// from startRad counterclockwise through sweepRad.
+bool SweepFacesWindow(const TAcadPoint& c, double startRad, double sweepRad, const WorldRect& w) {
+    const double reference = std::atan2((w.lowerLeft.y + w.upperRight.y) / 2 - c.y,
+                                        (w.lowerLeft.x + w.upperRight.x) / 2 - c.x);
+    double low = 0, high = 0;
+    for (const TAcadPoint& corner :
+         {w.lowerLeft, w.upperRight, TAcadPoint{w.lowerLeft.x, w.upperRight.y, 0},
+          TAcadPoint{w.upperRight.x, w.lowerLeft.y, 0}}) {
+        const double d =
+            std::remainder(std::atan2(corner.y - c.y, corner.x - c.x) - reference, TwoPi);
+        low = std::min(low, d);
+        high = std::max(high, d);
+    }
+    double from = std::fmod(reference + low - startRad, TwoPi);
+    if (from < 0) from += TwoPi;
+    return from <= sweepRad || from + (high - low) >= TwoPi;
+}
+
+// The longest MTEXT line, in UTF-16 code units of the text as stored (codes included, so never
+// shorter than the line drawn).
+std::size_t LongestMTextLine(std::string_view s) {
+    std::size_t longest = 0;
+    for (;;) {
+        const std::size_t brk = s.find("\\P");
+        longest = std::max(longest, Utf16Length(s.substr(0, brk)));
+        if (brk == std::string_view::npos) return longest;
+        s.remove_prefix(brk + 2);
+    }
+}
+
+} // namespace
+
+TBox TextReach(const TTextBlk& t, double unitsPerPixel) {
+    // A text is drawn only when its cell is at least 1.5 pixels high, so the pixel is never
+    // larger than this; rounding to whole pixels is bounded with it.
+    const double h = std::fabs(t.code40);
+    const double cell = CellPerHeight * h;
+    double u = cell / 1.5;
+    if (unitsPerPixel > 0 && unitsPerPixel < u) u = unitsPerPixel;
+    // Every character is at most two average widths (a full-width one), each rounded up by at
+    // most half a pixel.
+    double reach = 0;
+    TAcadPoint a = t.pt10;
+    // An average width that rounds to no pixel draws the face's natural proportions.
+    const auto orNatural = [&](double average) { return average <= u / 2 ? 0.6 * cell : average; };
+    if (t.mtflag) {
+        const double average = orNatural(0.51 * 0.8 * 0.75 * cell);
+        const double line = 2 * static_cast<double>(LongestMTextLine(t.str)) * (average + u / 2);
+        const double lines = CountMTextLines(t.str);
+        const double reference = CellPerHeight * std::fabs(t.code41) + u;
+        reach = reference + line + lines * MTextLinePitch * h + 2 * cell;
+    } else {
+        const bool atFirstPoint =
+            (t.code72 == 0 || t.code72 == 3 || t.code72 == 5) && t.code73 == 0;
+        if (!atFirstPoint) a = t.pt11;
+        const double n = static_cast<double>(Utf16Length(t.str));
+        double width = 0;
+        double average = 0.51 * 0.75 * std::fabs(t.code41) * cell;
+        if (t.code72 == 5 && n > 0) average = 0.8 * CellPerHeight * Distance2D(t.pt10, t.pt11) / n;
+        width = 2 * n * (orNatural(average) + u / 2);
+        // Along the baseline the cell starts up to its width before the alignment point, across
+        // it up to a cell above or below.
+        reach = width + cell;
+    }
+    reach += 4 * u;
+    if (!std::isfinite(reach)) reach = std::numeric_limits<double>::infinity();
+    TBox box;
+    box.Min = {a.x - reach, a.y - reach, 0};
+    box.Max = {a.x + reach, a.y + reach, 0};
+    return box;
+}
+
+bool LineInView(const TAcadLineBlk& line, const WorldRect& window) {
+    if (Inside(line.st, window) && Inside(line.ed, window)) return true;
+    if (!Overlap(SegmentBox(line.st, line.ed), window)) return false;
+    return CrossesSide(line.st, line.ed, window);
+}
+
+bool CircleInView(const TCircleBlk& circle, const WorldRect& window) {
+    if (Inside(circle.center, window)) return true;
+    const TBox box = CircleBox(circle.center, circle.hankei);
+    if (!Overlap(box, window)) return false;
+    if (SidesCross(window, box)) return true;
+    // A circle whose square encloses the window while its outline runs through it: zoomed in on
+    // the rim of a large circle.
+    return OutlineMeetsWindow(circle.center, circle.hankei, window);
+}
+
+bool ArcInView(const TArcBlk& arc, const WorldRect& window) {
+    if (Inside(arc.center, window)) return true;
+    const double startRad = arc.st * DegToRad;
+    const double endRad = arc.ed * DegToRad;
+    if (Inside(PolarPoint(arc.center, startRad, arc.hankei), window) ||
+        Inside(PolarPoint(arc.center, endRad, arc.hankei), window))
+        return true;
+    const TBox box = ArcBox(arc.center, arc.hankei, startRad, endRad);
+    if (!Overlap(box, window)) return false;
+    if (SidesCross(window, box)) return true;
+    // As for circles: the box encloses the window and the arc may pass through it.
+    if (!OutlineMeetsWindow(arc.center, arc.hankei, window)) return false;
+    double sweep = std::fmod(endRad - startRad, TwoPi);
+    if (sweep <= 0) sweep += TwoPi;
+    return SweepFacesWindow(arc.center, startRad, sweep, window);
+}
+
+bool TextInView(const TTextBlk& text, const WorldRect& window, double unitsPerPixel) {
+    if (Inside(text.pt10, window)) return true;
+    return Overlap(TextReach(text, unitsPerPixel), window);
+}
+
+void ClearCanvas(Canvas& canvas, int w, int h, TColor colour) {
+    canvas.setPenMode(PenMode::Copy);
+    canvas.setPen(colour, 1, PenSolid);
+    canvas.fillRect(0, 0, w, h, colour);
+}
+
+void DrawDxfLine(Canvas& canvas, TPoint origin, const TAcadPoint& p1, double unitsPerPixel,
+                 const TAcadPoint& p2, TColor colour, int width, TPenStyle style) {
+    const TPoint s = WorldToScreen(p1, origin, unitsPerPixel);
+    const TPoint e = WorldToScreen(p2, origin, unitsPerPixel);
+    canvas.setPen(colour, width, style);
+    canvas.moveTo(s.x, s.y);
+    canvas.lineTo(e.x, e.y);
+}
+
+void DrawDxfArc(Canvas& canvas, TPoint origin, const TAcadPoint& c, double unitsPerPixel,
+                double radius, double startRad, double endRad, TColor colour, int width,
+                TPenStyle style) {
+    const double u = unitsPerPixel;
+    // Less than half a pixel (exactly half rounds to even, to 0): the centre pixel.
+    if (RoundHalfEven(radius / u) <= 0) {
+        const TPoint p = WorldToScreen(c, origin, u);
+        canvas.setPixel(p.x, p.y, colour);
+        return;
+    }
+    const TPoint s = WorldToScreen(PolarPoint(c, startRad, radius), origin, u);
+    const TPoint e = WorldToScreen(PolarPoint(c, endRad, radius), origin, u);
+    if (startRad > endRad) endRad += TwoPi;
+    const double sweep = std::fabs(endRad - startRad);
+    if (s == e && sweep > NoSweepRad && sweep <= Pi) {
+        // A short arc whose ends share a pixel is that pixel. A long one is drawn whole, which is
+        // what the canvas does for equal end points: some programs write circles as arcs of
+        // 359.999°.
+        canvas.setPixel(s.x, s.y, colour);
+        return;
+    }
+    const TPoint topLeft = WorldToScreen({c.x - radius, c.y + radius, c.z}, origin, u);
+    const TPoint bottomRight = WorldToScreen({c.x + radius, c.y - radius, c.z}, origin, u);
+    canvas.setPen(colour, width, style);
+    // y is flipped by WorldToScreen, so counterclockwise in the drawing stays counterclockwise
+    // on the screen.
+    canvas.arc(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y, s.x, s.y, e.x, e.y);
+}
+
+int DrawDxf(Drawing& drawing, const std::string& layerName, const TAcadPoint& center,
+            TColor backColor, double drawW, double drawH, int penWidth, Canvas& canvas,
+            TPoint origin, int pixW, int pixH, double zoom, int colorMode, bool noClip,
+            bool rough) {
+    const int layer = layerName.empty() ? -1 : LayerIndexOf(drawing, layerName);
+    int count = 0;
+    if ((drawW == 0 && drawH == 0) || zoom == 0) return 0;
+    const double u = UnitsPerPixel(drawW, drawH, pixW, pixH, zoom);
+    // The visibility tests look a little beyond the view: a point up to half a pixel left of or
+    // above the view still lands on its first column or row, and a wide pen reaches further.
+    WorldRect window = ViewWindow(center, pixW, pixH, u);
+    const double margin = (std::max(penWidth, 1) / 2.0 + 1) * std::fabs(u);
+    window.lowerLeft.x -= margin;
+    window.lowerLeft.y -= margin;
+    window.upperRight.x += margin;
+    window.upperRight.y += margin;
+    // Rough considers every second record only.
+    const std::size_t step = rough ? 2 : 1;
+
+    // The filters shared by the four tables; `inView` is the table's visibility test.
+    const auto kept = [&](const auto& record, const auto& inView) {
+        if (record.code67 != 0) return false;
+        if (layer >= 0) return record.layindex == layer;
+        return LayerVisibleAt(drawing, record.layindex) && (noClip || inView(record, window));
+    };
+
+    for (std::size_t i = 0; i < drawing.LineAry.size(); i += step) {
+        const TAcadLineBlk& line = drawing.LineAry[i];
+        if (!kept(line, LineInView)) continue;
+        ++count;
+        DrawDxfLine(canvas, origin, PointDiff(line.st, center), u, PointDiff(line.ed, center),
+                    DrawnColor(line.PenColor, backColor, colorMode), penWidth, line.PenStyle);
+    }
+
+    for (std::size_t i = 0; i < drawing.CircleAry.size(); i += step) {
+        const TCircleBlk& circle = drawing.CircleAry[i];
+        if (!kept(circle, CircleInView)) continue;
+        ++count;
+        DrawDxfArc(canvas, origin, PointDiff(circle.center, center), u, circle.hankei, 0, 0,
+                   DrawnColor(circle.PenColor, backColor, colorMode), penWidth, circle.PenStyle);
+    }
+
+    for (std::size_t i = 0; i < drawing.ArcAry.size(); i += step) {
+        TArcBlk& arc = drawing.ArcAry[i];
+        if (!kept(arc, ArcInView)) continue;
+        ++count;
+        if (arc.ed < arc.st) arc.ed += 360;
+        const TAcadPoint c = PointDiff(arc.center, center);
+        const TColor colour = DrawnColor(arc.PenColor, backColor, colorMode);
+        if (std::fabs(arc.ed - arc.st) > ChordArcDeg) {
+            DrawDxfArc(canvas, origin, c, u, arc.hankei, arc.st * DegToRad, arc.ed * DegToRad,
+                       colour, penWidth, arc.PenStyle);
+        } else {
+            // A sliver of an arc is its chord.
+            DrawDxfLine(canvas, origin, PolarPoint(c, arc.st * DegToRad, arc.hankei), u,
+                        PolarPoint(c, arc.ed * DegToRad, arc.hankei), colour, penWidth,
+                        arc.PenStyle);
+        }
+    }
+
+    if (!rough) {
+        const auto textInView = [u](const TTextBlk& text, const WorldRect& w) {
+            return TextInView(text, w, u);
+        };
+        for (const TTextBlk& text : drawing.TextAry) {
+            // Invisible attributes are never drawn.
+            if ((text.code70 & 1) != 0) continue;
+            if (!kept(text, textInView)) continue;
+            ++count;
+            DrawDxfText(canvas, origin, RewriteSpecialCodes(text.str), PointDiff(text.pt10, center),
+                        PointDiff(text.pt11, center), text.pt11, text.code72, text.code73,
+                        text.code40, text.code41, text.code50,
+                        DrawnColor(text.PenColor, backColor, colorMode), text.code71, text.mtflag,
+                        u);
+        }
+    }
+
+    canvas.flush();
+    return count;
+}
+
+} // namespace orvanta

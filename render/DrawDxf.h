@@ -1,0 +1,65 @@
+// Drawing the normalised model onto a canvas: the detail view, a preview, a printed page or an
+// exported picture. By the time it runs the model holds only lines, circles, arcs and texts in
+// world coordinates with their pens resolved; everything about the target comes in as the
+// canvas and the view parameters.
+#pragma once
+
+#include "geometry/EntityBoxes.h"
+#include "model/AcadDxfUnit.h"
+#include "render/Canvas.h"
+#include "render/ViewTransform.h"
+
+#include <string>
+
+namespace orvanta {
+
+// Draws the model's lines, circles, arcs and texts, in that order, and returns how many records
+// passed the filters (drawn, reduced to a pixel, or a text too small to show).
+//  - layerName: empty for ordinary drawing. The name of a layer of the table draws only that
+//    layer's records, whatever its visible flag and without the visibility tests (the blink of
+//    a layer); a name the table does not have behaves as empty.
+//  - center, drawW, drawH, pixW, pixH, zoom, origin: the view (center is drawn at origin).
+//    Nothing is drawn when drawW and drawH are both 0 or zoom is 0.
+//  - backColor, colorMode: the colour rule (DrawnColor).
+//  - penWidth: pen width in pixels of every line, arc and circle.
+//  - noClip: skip the visibility tests, for a view that shows the whole extent anyway.
+//  - rough: fast drawing while panning: only the records of even index of the line, circle and
+//    arc tables are considered, and no text is drawn.
+// The one change to the model: an arc whose end angle is below its start gets 360° added to its
+// end angle. The canvas is flushed at the end.
+int DrawDxf(Drawing& drawing, const std::string& layerName, const TAcadPoint& center,
+            TColor backColor, double drawW, double drawH, int penWidth, Canvas& canvas,
+            TPoint origin, int pixW, int pixH, double zoom, int colorMode, bool noClip, bool rough);
+
+// A line from p1 to p2, both relative to the view centre (PointDiff).
+void DrawDxfLine(Canvas& canvas, TPoint origin, const TAcadPoint& p1, double unitsPerPixel,
+                 const TAcadPoint& p2, TColor colour, int width, TPenStyle style);
+
+// The arc of radius `radius` around c (relative to the view centre) counterclockwise from
+// startRad to endRad; equal angles (0 and 0 for a circle, or within 0.01°) draw the whole
+// circle. A circle of less than half a pixel is its centre pixel. An arc whose ends fall on one
+// pixel is the whole circle when it sweeps more than half a turn, and that one pixel when it is
+// shorter.
+void DrawDxfArc(Canvas& canvas, TPoint origin, const TAcadPoint& c, double unitsPerPixel,
+                double radius, double startRad, double endRad, TColor colour, int width,
+                TPenStyle style);
+
+// Whether a record can show in the world rectangle `window` (ViewWindow). They err on the side
+// of drawing: a false answer means the record cannot be seen.
+bool LineInView(const TAcadLineBlk& line, const WorldRect& window);
+bool CircleInView(const TCircleBlk& circle, const WorldRect& window);
+bool ArcInView(const TArcBlk& arc, const WorldRect& window);
+// A text shows when its first point is inside the window or the square it can be drawn in
+// (TextReach) meets it. `unitsPerPixel`, when known, tightens the square.
+bool TextInView(const TTextBlk& text, const WorldRect& window, double unitsPerPixel = 0);
+
+// A square around a text's alignment point that holds everything DrawDxfText can draw of it at
+// any scale at which it is drawn at all (or at `unitsPerPixel`, when that is given): the cell
+// and its justification offset along and across the baseline in any direction, every character
+// taken as full-width, every pixel rounding taken at its largest.
+TBox TextReach(const TTextBlk& text, double unitsPerPixel = 0);
+
+// Fills the canvas's w x h pixels with the colour, in pen mode copy.
+void ClearCanvas(Canvas& canvas, int w, int h, TColor colour);
+
+} // namespace orvanta
