@@ -7,6 +7,8 @@ namespace orvanta {
 
 DetailView::DetailView(QWidget* parent) : QWidget(parent) {
     setCursor(Qt::CrossCursor);
+    // The right button zooms; it opens no menu here.
+    setContextMenuPolicy(Qt::PreventContextMenu);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(1, 1);

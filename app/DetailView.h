@@ -75,6 +75,9 @@ class DetailPresenter {
 
     void attach(DetailHost* host) { host_ = host; }
 
+    // The model is about to be emptied and read again; until drawingLoaded() it holds nothing
+    // that can be drawn (a read that fails leaves it half filled).
+    virtual void drawingWillLoad() {}
     // A drawing has just been read and the side panels filled from it: normalise it, fit the
     // view to its extents and render the whole drawing into the picture. Throws on failure;
     // the window then shows the load error box.
