@@ -10,7 +10,9 @@
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QThread>
+#include <QTimer>
 
 #include <cmath>
 
@@ -80,6 +82,29 @@ class HighlightCanvas : public Canvas {
     int width_;
 };
 
+// Zoomed in, the records near the view are copied for the renderer when they are at most this
+// share of the drawing; above it the copy costs more than the tests it saves.
+constexpr double MaxNearbyShare = 0.25;
+// The grid of a drawing just opened is built this long after its picture shows, while the user
+// looks at it, rather than before the picture or at the first zoom.
+constexpr int GridDelayMs = 100;
+// Records chosen for a window this many times the area of the view are chosen again.
+constexpr double NearbyReuseRatio = 8;
+
+bool Encloses(const WorldRect& outer, const TAcadPoint& lowerLeft, const TAcadPoint& upperRight) {
+    return outer.lowerLeft.x <= lowerLeft.x && outer.lowerLeft.y <= lowerLeft.y &&
+           outer.upperRight.x >= upperRight.x && outer.upperRight.y >= upperRight.y;
+}
+
+double Area(const WorldRect& window) {
+    return (window.upperRight.x - window.lowerLeft.x) * (window.upperRight.y - window.lowerLeft.y);
+}
+
+WorldRect Widened(const WorldRect& window, double by) {
+    return {{window.lowerLeft.x - by, window.lowerLeft.y - by, 0},
+            {window.upperRight.x + by, window.upperRight.y + by, 0}};
+}
+
 TPoint ToTPoint(QPoint p) {
     return {p.x(), p.y()};
 }
@@ -145,6 +170,46 @@ TAcadPoint DrawingPresenter::worldAt(QPoint pixel) {
                          view_.DrawWidth, view_.DrawHeight, view_.ZoomRate);
 }
 
+int DrawingPresenter::drawModel(Canvas& canvas, QSize size, const TAcadPoint& center,
+                                const std::string& layer, int penWidth, bool noClip, bool rough) {
+    if (!drawable_) return 0;
+    Drawing& d = drawing();
+    const int w = size.width();
+    const int h = size.height();
+    const double u = UnitsPerPixel(view_.DrawWidth, view_.DrawHeight, w, h, view_.ZoomRate);
+    Drawing* model = &d;
+    if (!noClip && std::isfinite(u) && u > 0) {
+        const WorldRect window = ViewWindow(center, w, h, u);
+        if (Encloses(window, d.ExtMin, d.ExtMax)) {
+            noClip = true;
+        } else {
+            // What the renderer looks at: the window and the reach of its widest pen.
+            const WorldRect needed = Widened(window, (penWidth / 2.0 + 2) * u);
+            // The records chosen before serve while the view lies inside their window and is
+            // not much smaller than it: zoomed in further, fewer records are worth a new choice.
+            if (!(nearbyValid_ && u <= nearbyUnits_ &&
+                  Encloses(nearbyWindow_, needed.lowerLeft, needed.upperRight) &&
+                  Area(needed) * NearbyReuseRatio >= Area(nearbyWindow_))) {
+                // Chosen for a window half as wide and high again, so that a pan nearby finds
+                // its records already there.
+                const WorldRect wide = Widened(needed, std::min(w, h) * u / 4);
+                if (!grid_.built()) grid_.build(d);
+                nearbyValid_ = grid_.select(d, wide, u, MaxNearbyShare, nearby_);
+                nearbyWindow_ = wide;
+                nearbyUnits_ = u;
+            }
+            if (nearbyValid_) {
+                // Layers may have been switched since the records were chosen.
+                nearby_.LayerAry = d.LayerAry;
+                model = &nearby_;
+            }
+        }
+    }
+    return DrawDxf(*model, layer, center, ColorBlack, view_.DrawWidth, view_.DrawHeight, penWidth,
+                   canvas, ViewOriginOf(w, h), w, h, view_.ZoomRate, view_.ViewColorMode, noClip,
+                   rough);
+}
+
 QImage DrawingPresenter::render(const TAcadPoint& center, bool noClip, bool rough) {
     const QSize size = host_->detailView().size().expandedTo(QSize(1, 1));
     QImage image(size, QImage::Format_RGB32);
@@ -152,10 +217,7 @@ QImage DrawingPresenter::render(const TAcadPoint& center, bool noClip, bool roug
     QPainter painter(&image);
     QtCanvas canvas(painter, DefaultTextFace, &shapes_);
     ClearCanvas(canvas, size.width(), size.height(), ColorBlack);
-    if (drawable_)
-        DrawDxf(drawing(), std::string(), center, ColorBlack, view_.DrawWidth, view_.DrawHeight, 1,
-                canvas, ViewOriginOf(size.width(), size.height()), size.width(), size.height(),
-                view_.ZoomRate, view_.ViewColorMode, noClip, rough);
+    drawModel(canvas, size, center, std::string(), 1, noClip, rough);
     canvas.flush();
     return image;
 }
@@ -183,11 +245,7 @@ void DrawingPresenter::redrawInPlace() {
         QPainter painter(&image);
         QtCanvas canvas(painter, DefaultTextFace, &shapes_);
         ClearCanvas(canvas, image.width(), image.height(), ColorBlack);
-        if (drawable_)
-            DrawDxf(drawing(), std::string(), view_.ViewCenter, ColorBlack, view_.DrawWidth,
-                    view_.DrawHeight, 1, canvas, ViewOriginOf(image.width(), image.height()),
-                    image.width(), image.height(), view_.ZoomRate, view_.ViewColorMode, false,
-                    false);
+        drawModel(canvas, image.size(), view_.ViewCenter, std::string(), 1, false, false);
         canvas.flush();
     }
     view_.CrossHairShown = false;
@@ -211,14 +269,24 @@ void DrawingPresenter::overlaysDrawn() {
     overlayKey_ = picture().cacheKey();
 }
 
+void DrawingPresenter::forgetIndex() {
+    ++loadGeneration_;
+    grid_.clear();
+    nearby_ = Drawing();
+    nearbyValid_ = false;
+}
+
 void DrawingPresenter::drawingWillLoad() {
     drawable_ = false;
+    forgetIndex();
 }
 
 void DrawingPresenter::drawingLoaded() {
     drawable_ = false;
+    forgetIndex();
     NormaliseDrawing(drawing());
     drawable_ = true;
+
     // Picks and measurements belong to the drawing they were made on.
     ClearPicks(view_);
     view_.PrevPickedLine = {};
@@ -227,6 +295,13 @@ void DrawingPresenter::drawingLoaded() {
     press_ = Press::None;
     FitViewToExtents(view_, drawing());
     rerender(true);
+    const int generation = ++loadGeneration_;
+    // Neither the presenter (the timer's context) nor the window may have gone meanwhile.
+    QTimer::singleShot(GridDelayMs, &timers_,
+                       [this, generation, view = QPointer<DetailView>(&host_->detailView())] {
+                           if (view && generation == loadGeneration_ && drawable_ && !grid_.built())
+                               grid_.build(drawing());
+                       });
 }
 
 void DrawingPresenter::viewSelected(int index, const std::string& name) {
@@ -268,10 +343,9 @@ bool DrawingPresenter::blink(const std::string& layer) {
         QPainter painter(&image);
         QtCanvas canvas(painter, DefaultTextFace, &shapes_);
         canvas.setPenMode(PenMode::Not);
-        const int drawn = DrawDxf(
-            drawing(), layer, view_.ViewCenter, ColorBlack, view_.DrawWidth, view_.DrawHeight,
-            BlinkWidth, canvas, ViewOriginOf(image.width(), image.height()), image.width(),
-            image.height(), view_.ZoomRate, view_.ViewColorMode, false, false);
+        // Only the layer's records near the view: the others cannot show.
+        const int drawn =
+            drawModel(canvas, image.size(), view_.ViewCenter, layer, BlinkWidth, false, false);
         canvas.setPenMode(PenMode::Copy);
         canvas.flush();
         return drawn;

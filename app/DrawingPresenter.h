@@ -10,10 +10,12 @@
 
 #include "app/DetailView.h"
 #include "app/Dialogs.h"
+#include "app/DrawingGrid.h"
 #include "render/ViewState.h"
 #include "render/qt/QtCanvas.h"
 
 #include <QImage>
+#include <QObject>
 #include <QPoint>
 
 #include <string>
@@ -54,6 +56,12 @@ class DrawingPresenter : public DetailPresenter {
     // The world point under a pixel of the picture as it is shown.
     TAcadPoint worldAt(QPoint pixel);
 
+    // Draws the loaded drawing onto a w x h canvas around `center` at the current scale, as
+    // DrawDxf does, and returns what DrawDxf returns. Zoomed in, it draws the copy of the
+    // records near the view that the grid finds; showing all of the drawing, it skips the
+    // visibility tests, which every record passes.
+    int drawModel(Canvas& canvas, QSize size, const TAcadPoint& center, const std::string& layer,
+                  int penWidth, bool noClip, bool rough);
     // A new picture of the detail view's size: black, with the drawing on it (when one is
     // loaded) around `center` at the current scale.
     QImage render(const TAcadPoint& center, bool noClip, bool rough);
@@ -65,6 +73,8 @@ class DrawingPresenter : public DetailPresenter {
     // Forgets the overlays when the picture is no longer the one they were drawn on.
     void checkOverlays();
     void overlaysDrawn();
+    // Drops the grid and the records near the view: the model is about to change.
+    void forgetIndex();
 
     void drawCrossHair(QPoint at);
     void drawRubberBand(QPoint from, QPoint to);
@@ -77,6 +87,17 @@ class DrawingPresenter : public DetailPresenter {
 
     ViewState view_;
     TextShapeCache shapes_;
+    // Built shortly after a drawing shows, or at the first view that needs it.
+    DrawingGrid grid_;
+    int loadGeneration_ = 0;
+    // The context of the presenter's timers, which go with it.
+    QObject timers_;
+    // The records near the last zoomed-in view, the window they were chosen for and the scale
+    // (the same records serve every finer view inside that window).
+    Drawing nearby_;
+    bool nearbyValid_ = false;
+    WorldRect nearbyWindow_;
+    double nearbyUnits_ = 0;
     // False while the model holds a drawing that is being read or failed to load.
     bool drawable_ = true;
     // What the current press started, and with which button; its release finishes it.

@@ -4,6 +4,9 @@
 #include "app/FileListPanel.h"
 #include "app/MainWindow.h"
 #include "app/SidePanel.h"
+#include "render/Colors.h"
+#include "render/DrawDxf.h"
+#include "render/qt/QtCanvas.h"
 
 #include "support/AppTesting.h"
 
@@ -13,6 +16,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -304,6 +308,40 @@ TEST(DetailView, TheWheelZoomsAroundTheMousePoint) {
                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(list, &over);
     EXPECT_DOUBLE_EQ(d.state().DrawWidth, before.DrawWidth);
+}
+
+// The picture the renderer makes of the whole model at the presenter's current view.
+QImage WholeModelPicture(DetailWindow& d) {
+    QImage image(d.picture().size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    TextShapeCache shapes;
+    QtCanvas canvas(painter, DefaultTextFace, &shapes);
+    ClearCanvas(canvas, image.width(), image.height(), ColorBlack);
+    const ViewState& v = d.state();
+    DrawDxf(d.w().drawing(), {}, v.ViewCenter, ColorBlack, v.DrawWidth, v.DrawHeight, 1, canvas,
+            ViewOriginOf(image.width(), image.height()), image.width(), image.height(), v.ZoomRate,
+            0, false, false);
+    canvas.flush();
+    return image;
+}
+
+TEST(DetailView, ZoomedInPicturesShowTheWholeModelsPixels) {
+    DetailWindow d;
+    d.w().showFolder(QString::fromStdString(test::SourcePath("samples").string()));
+    d.chooseRow(d.w().fileList()->findRow("floor-plan.dxf"));
+    const QPoint at(d.picture().width() / 3, d.picture().height() / 2);
+    for (int step = 0; step < 6; ++step) {
+        d.wheel(at, 120);
+        EXPECT_EQ(d.picture(), WholeModelPicture(d)) << "step " << step;
+    }
+    // Panned within and beyond the records chosen for the view.
+    for (const QPoint to : {QPoint(at.x() + 40, at.y() - 30), QPoint(at.x() + 400, at.y())}) {
+        d.drag(Qt::MiddleButton, at, to);
+        EXPECT_EQ(d.picture(), WholeModelPicture(d));
+    }
+    // A layer switched off since the records were chosen stays off.
+    d.w().sidePanel()->layerList()->item(3)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(d.picture(), WholeModelPicture(d));
 }
 
 TEST(DetailView, AShiftClickMeasuresLinesCirclesAndArcs) {
