@@ -40,16 +40,23 @@ void DetailView::resizeEvent(QResizeEvent*) {
     emit resized();
 }
 
+void DetailView::run(const std::function<void()>& action) {
+    if (runner_)
+        runner_(action);
+    else
+        action();
+}
+
 void DetailView::mousePressEvent(QMouseEvent* event) {
-    if (presenter_) presenter_->mousePressed(*event);
+    if (presenter_) run([&] { presenter_->mousePressed(*event); });
 }
 
 void DetailView::mouseMoveEvent(QMouseEvent* event) {
-    if (presenter_) presenter_->mouseMoved(*event);
+    if (presenter_) run([&] { presenter_->mouseMoved(*event); });
 }
 
 void DetailView::mouseReleaseEvent(QMouseEvent* event) {
-    if (presenter_) presenter_->mouseReleased(*event);
+    if (presenter_) run([&] { presenter_->mouseReleased(*event); });
 }
 
 void DetailPresenter::drawingLoaded() {

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <new>
 
 namespace orvanta {
 
@@ -193,8 +194,14 @@ int DrawingPresenter::drawModel(Canvas& canvas, QSize size, const TAcadPoint& ce
                 // Chosen for a window half as wide and high again, so that a pan nearby finds
                 // its records already there.
                 const WorldRect wide = Widened(needed, std::min(w, h) * u / 4);
-                if (!grid_.built()) grid_.build(d);
-                nearbyValid_ = grid_.select(d, wide, u, MaxNearbyShare, nearby_);
+                nearbyValid_ = false;
+                // Without the grid or the copy (out of memory), the whole model is drawn.
+                try {
+                    if (!grid_.built()) grid_.build(d);
+                    nearbyValid_ = grid_.select(d, wide, u, MaxNearbyShare, nearby_);
+                } catch (const std::bad_alloc&) {
+                    forgetIndex();
+                }
                 nearbyWindow_ = wide;
                 nearbyUnits_ = u;
             }
@@ -299,8 +306,15 @@ void DrawingPresenter::drawingLoaded() {
     // Neither the presenter (the timer's context) nor the window may have gone meanwhile.
     QTimer::singleShot(GridDelayMs, &timers_,
                        [this, generation, view = QPointer<DetailView>(&host_->detailView())] {
-                           if (view && generation == loadGeneration_ && drawable_ && !grid_.built())
+                           if (!view || generation != loadGeneration_ || !drawable_ ||
+                               grid_.built())
+                               return;
+                           // Without a grid, zoomed-in views are only slower.
+                           try {
                                grid_.build(drawing());
+                           } catch (const std::bad_alloc&) {
+                               grid_.clear();
+                           }
                        });
 }
 

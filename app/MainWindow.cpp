@@ -164,6 +164,8 @@ void MainWindow::buildLayout() {
     drawingLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     detailView_ = new DetailView;
     detailView_->setPresenter(presenter_);
+    detailView_->setActionRunner(
+        [this](const std::function<void()>& action) { runUserAction(action); });
     auto* detailLayout = new QVBoxLayout(detailPage);
     detailLayout->setContentsMargins(0, 0, 0, 0);
     detailLayout->setSpacing(0);
