@@ -398,15 +398,19 @@ void DrawingPresenter::clearCrossHair() {
     // The cross-hair is taken off the picture as well, so that a picture that is not replaced
     // afterwards keeps no stray lines.
     if (view_.CrossHairShown) {
-        XorCrossHair(picture(), ToQPoint(view_.CrossHairPos), CrossHairColour);
+        drawCrossHair(ToQPoint(view_.CrossHairPos));
         overlaysDrawn();
-        host_->detailView().update();
     }
     view_.CrossHairShown = false;
 }
 
 void DrawingPresenter::drawCrossHair(QPoint at) {
-    XorCrossHair(picture(), at, CrossHairColour);
+    QImage& image = picture();
+    XorCrossHair(image, at, CrossHairColour);
+    // Only the row and the column need painting again.
+    DetailView& view = host_->detailView();
+    view.update(QRect(0, at.y() - 1, image.width(), 1));
+    view.update(QRect(at.x() - 1, 0, 1, image.height()));
 }
 
 void DrawingPresenter::drawRubberBand(QPoint from, QPoint to) {
@@ -505,7 +509,6 @@ void DrawingPresenter::mouseMoved(QMouseEvent& event) {
     view_.CrossHairPos = ToTPoint(pixel);
     view_.CrossHairShown = true;
     overlaysDrawn();
-    host_->detailView().update();
 
     if ((event.modifiers() & Qt::ShiftModifier) || !hasView()) return;
     const QImage& image = picture();
