@@ -7,6 +7,8 @@ namespace orvanta {
 
 DetailView::DetailView(QWidget* parent) : QWidget(parent) {
     setCursor(Qt::CrossCursor);
+    // The right button zooms; it opens no menu here.
+    setContextMenuPolicy(Qt::PreventContextMenu);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(1, 1);
@@ -38,16 +40,23 @@ void DetailView::resizeEvent(QResizeEvent*) {
     emit resized();
 }
 
+void DetailView::run(const std::function<void()>& action) {
+    if (runner_)
+        runner_(action);
+    else
+        action();
+}
+
 void DetailView::mousePressEvent(QMouseEvent* event) {
-    if (presenter_) presenter_->mousePressed(*event);
+    if (presenter_) run([&] { presenter_->mousePressed(*event); });
 }
 
 void DetailView::mouseMoveEvent(QMouseEvent* event) {
-    if (presenter_) presenter_->mouseMoved(*event);
+    if (presenter_) run([&] { presenter_->mouseMoved(*event); });
 }
 
 void DetailView::mouseReleaseEvent(QMouseEvent* event) {
-    if (presenter_) presenter_->mouseReleased(*event);
+    if (presenter_) run([&] { presenter_->mouseReleased(*event); });
 }
 
 void DetailPresenter::drawingLoaded() {

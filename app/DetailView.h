@@ -12,6 +12,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,6 +31,11 @@ class DetailView : public QWidget {
     explicit DetailView(QWidget* parent = nullptr);
 
     void setPresenter(DetailPresenter* presenter) { presenter_ = presenter; }
+    // Runs each mouse gesture's handling; the window passes its guard, which ends a failing
+    // action with a message instead of letting the failure out of the event loop.
+    void setActionRunner(std::function<void(const std::function<void()>&)> runner) {
+        runner_ = std::move(runner);
+    }
 
     // The bitmap shown. A presenter may draw on it directly and then call update().
     QImage& picture() { return picture_; }
@@ -48,8 +54,11 @@ class DetailView : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    void run(const std::function<void()>& action);
+
     QImage picture_;
     DetailPresenter* presenter_ = nullptr;
+    std::function<void(const std::function<void()>&)> runner_;
 };
 
 // What the presenter may use of the window.
@@ -75,6 +84,9 @@ class DetailPresenter {
 
     void attach(DetailHost* host) { host_ = host; }
 
+    // The model is about to be emptied and read again; until drawingLoaded() it holds nothing
+    // that can be drawn (a read that fails leaves it half filled).
+    virtual void drawingWillLoad() {}
     // A drawing has just been read and the side panels filled from it: normalise it, fit the
     // view to its extents and render the whole drawing into the picture. Throws on failure;
     // the window then shows the load error box.

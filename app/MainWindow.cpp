@@ -164,6 +164,8 @@ void MainWindow::buildLayout() {
     drawingLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     detailView_ = new DetailView;
     detailView_->setPresenter(presenter_);
+    detailView_->setActionRunner(
+        [this](const std::function<void()>& action) { runUserAction(action); });
     auto* detailLayout = new QVBoxLayout(detailPage);
     detailLayout->setContentsMargins(0, 0, 0, 0);
     detailLayout->setSpacing(0);
@@ -690,15 +692,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         auto* wheel = static_cast<QWheelEvent*>(event);
         const QPoint pixel = detailView_->mapFromGlobal(wheel->globalPosition().toPoint());
         if (!detailView_->rect().contains(pixel)) return false;
-        const int steps = wheel->angleDelta().y() / 120;
-        if (steps == 0) return false;
+        // Fine-grained wheels and touchpads send parts of a notch: they add up to whole steps.
+        // The event is kept from reaching the parents, where this filter would count it again.
+        wheelDelta_ += wheel->angleDelta().y();
+        const int steps = wheelDelta_ / 120;
+        wheelDelta_ -= steps * 120;
+        if (steps == 0) return true;
         bool used = false;
         runUserAction([&] { used = presenter_->wheelTurned(pixel, steps); });
-        if (used) {
-            tabs_->setFocus();
-            return true;
-        }
-        return false;
+        if (used) tabs_->setFocus();
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -148,6 +148,8 @@ class MainWindow : public QMainWindow, public DetailHost {
     bool settingsSaved_ = false;
     bool closing_ = false;
     int scanGeneration_ = 0;
+    // Wheel rotation over the picture not yet turned into whole steps, in eighths of a degree.
+    int wheelDelta_ = 0;
 
     QSplitter* mainSplitter_ = nullptr;
     QSplitter* centreSplitter_ = nullptr;

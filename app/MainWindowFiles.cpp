@@ -208,6 +208,7 @@ void MainWindow::OpenDrawing(const QString& path) {
             ProgressBarSink progress(*progressBar_);
             DialogMessageSink messages(dialogs_, Dialogs::Icon::Information);
             std::string status;
+            presenter_->drawingWillLoad();
             ReadDxfFile(drawing_, working.toStdString(), &progress, &messages, status, encoding);
             if (!status.empty()) setCell(FileListPanel::KindColumn, status);
 

@@ -1,8 +1,10 @@
 // orvanta: the drawing browser. The only argument is an optional drawing to open.
 #include "app/Dialogs.h"
+#include "app/DrawingPresenter.h"
 #include "app/MainWindow.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -12,8 +14,14 @@ int main(int argc, char** argv) {
     const QString drawing = arguments.size() > 1 ? arguments.at(1) : QString();
 
     orvanta::QtDialogs dialogs;
+    // The presenter outlives the window that uses it.
+    orvanta::DrawingPresenter presenter;
     orvanta::MainWindow window(orvanta::DefaultEnvironment(drawing), dialogs);
     dialogs.setOwner(&window);
+    window.setDetailPresenter(&presenter);
     window.show();
+    // Once the window shows: texts cannot be drawn without their face, and the user should
+    // know why rather than wonder where they went.
+    QTimer::singleShot(0, &window, [&dialogs] { orvanta::ReportTextFaceProblem(dialogs); });
     return application.exec();
 }

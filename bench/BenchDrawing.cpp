@@ -45,13 +45,21 @@ const char* const Texts[] = {"\x95\xBD\x96\xCA\x90\x7D 1/100",
 
 } // namespace
 
-long long WriteMixedDrawing(const std::string& path, long long targetBytes) {
-    std::error_code error;
-    const auto existing = std::filesystem::file_size(path, error);
-    if (!error && static_cast<long long>(existing) > targetBytes * 9 / 10 &&
-        static_cast<long long>(existing) < targetBytes * 11 / 10)
-        return static_cast<long long>(existing);
+namespace {
 
+// Whether a drawing written earlier is complete: it ends with the EOF marker.
+bool EndsWithEof(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    char tail[8] = {};
+    const bool ok = std::fseek(file, -5, SEEK_END) == 0 && std::fread(tail, 1, 5, file) == 5;
+    std::fclose(file);
+    return ok && std::string(tail, 5) == "EOF\r\n";
+}
+
+// The mixed drawing, until it is `targetBytes` long or, when `entities` is not 0, holds that
+// many entities in its ENTITIES section.
+long long WriteDrawing(const std::string& path, long long targetBytes, long long entities) {
     Writer w(path);
     if (!w.ok()) return -1;
     std::mt19937 random(42);
@@ -145,7 +153,8 @@ long long WriteMixedDrawing(const std::string& path, long long targetBytes) {
 
     w.pair(0, "SECTION");
     w.pair(2, "ENTITIES");
-    while (w.size() < targetBytes - 100) {
+    for (long long written = 0; entities > 0 ? written < entities : w.size() < targetBytes - 100;
+         ++written) {
         const double x = coordinate(random), y = coordinate(random);
         const unsigned pick = random() % 20;
         if (pick < 9)
@@ -168,6 +177,24 @@ long long WriteMixedDrawing(const std::string& path, long long targetBytes) {
     w.pair(0, "ENDSEC");
     w.pair(0, "EOF");
     return w.size();
+}
+
+} // namespace
+
+long long WriteMixedDrawing(const std::string& path, long long targetBytes) {
+    std::error_code error;
+    const auto existing = std::filesystem::file_size(path, error);
+    if (!error && static_cast<long long>(existing) > targetBytes * 9 / 10 &&
+        static_cast<long long>(existing) < targetBytes * 11 / 10)
+        return static_cast<long long>(existing);
+    return WriteDrawing(path, targetBytes, 0);
+}
+
+long long WriteMixedDrawingOf(const std::string& path, long long entities) {
+    std::error_code error;
+    const auto existing = std::filesystem::file_size(path, error);
+    if (!error && EndsWithEof(path)) return static_cast<long long>(existing);
+    return WriteDrawing(path, 0, entities);
 }
 
 long long PeakMemoryBytes() {

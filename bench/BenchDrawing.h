@@ -11,6 +11,10 @@ namespace orvanta::bench {
 // handles and subclass markers real writers put in.
 long long WriteMixedDrawing(const std::string& path, long long targetBytes);
 
+// The same mix with exactly `entities` records in the ENTITIES section (one in ten an insert of
+// a twenty-entity block). A complete file already at `path` is kept, so name it by its count.
+long long WriteMixedDrawingOf(const std::string& path, long long entities);
+
 // Peak resident memory of this process so far, in bytes.
 long long PeakMemoryBytes();
 

@@ -1,7 +1,5 @@
 #include "render/ViewState.h"
 
-#include <utility>
-
 namespace orvanta {
 
 void SavePreviousView(ViewState& view) {
@@ -11,9 +9,9 @@ void SavePreviousView(ViewState& view) {
 }
 
 void RestorePreviousView(ViewState& view) {
-    std::swap(view.ViewCenter, view.PrevViewCenter);
-    std::swap(view.DrawWidth, view.PrevDrawWidth);
-    std::swap(view.DrawHeight, view.PrevDrawHeight);
+    view.ViewCenter = view.PrevViewCenter;
+    view.DrawWidth = view.PrevDrawWidth;
+    view.DrawHeight = view.PrevDrawHeight;
 }
 
 void FitViewToExtents(ViewState& view, const Drawing& drawing) {

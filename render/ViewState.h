@@ -52,7 +52,8 @@ struct ViewState {
 
 // Copies the current view into the previous one; called before every view change.
 void SavePreviousView(ViewState& view);
-// Makes the previous view current again (the current one becomes the previous).
+// Makes the previous view current again. The previous view stays as it is, so that going back
+// twice shows the same view twice.
 void RestorePreviousView(ViewState& view);
 
 // Fits the view to the drawing's extents: the whole drawing, centred.

@@ -163,6 +163,10 @@ TEST(ViewStateTest, FitsExtentsNamedViewsAndRestoresThePreviousView) {
     RestorePreviousView(view);
     EXPECT_DOUBLE_EQ(view.DrawWidth, 40);
     EXPECT_DOUBLE_EQ(view.ViewCenter.x, 10);
+    // The previous view stays: going back again shows the same view.
+    RestorePreviousView(view);
+    EXPECT_DOUBLE_EQ(view.DrawWidth, 40);
+    EXPECT_DOUBLE_EQ(view.DrawHeight, 20);
 
     EXPECT_FALSE(ShowNamedView(view, d, "*AllView*"));
     EXPECT_DOUBLE_EQ(view.DrawWidth, 40);

@@ -1,0 +1,74 @@
+// A grid over a normalised drawing that finds the records near a view without looking at the
+// others. Zoomed in on a big drawing, most of the time of a render goes into the visibility
+// tests of records far outside the view; the detail view hands the renderer a copy of just the
+// records the grid finds near it instead, which draws the same picture.
+#pragma once
+
+#include "model/AcadDxfUnit.h"
+#include "render/ViewTransform.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace orvanta {
+
+class DrawingGrid {
+  public:
+    // Indexes the lines, circles, arcs and texts of a normalised drawing by where they can be
+    // drawn. Records that are never drawn (paper space, replaced by chords, invisible
+    // attributes) are left out.
+    void build(const Drawing& drawing);
+    void clear();
+    bool built() const { return columns_ > 0; }
+
+    // Copies the layer table and every record of `drawing` that can show in `window` at
+    // `unitsPerPixel` or any finer scale into `subset`, each table in its own order. Returns
+    // false, leaving `subset` as it was, when those records would be more than `maxShare` of
+    // the drawing's: drawing the whole model then costs little more than the copy. `drawing`
+    // must be the one indexed, unchanged since.
+    bool select(const Drawing& drawing, const WorldRect& window, double unitsPerPixel,
+                double maxShare, Drawing& subset);
+
+  private:
+    struct CellRange {
+        int x0 = 0, y0 = 0, x1 = -1, y1 = -1;
+        bool empty() const { return x1 < x0; }
+        long long cells() const {
+            return empty()
+                       ? 0
+                       : static_cast<long long>(x1 - x0 + 1) * static_cast<long long>(y1 - y0 + 1);
+        }
+    };
+    // Record ids per cell, in compressed rows: the ids of cell c are items[start[c]..start[c+1]).
+    struct Cells {
+        std::vector<std::uint32_t> start;
+        std::vector<std::uint32_t> items;
+    };
+
+    // The cells a world box touches, clamped to the grid; empty for a box that is not finite.
+    CellRange cellsOf(double minX, double minY, double maxX, double maxY) const;
+    CellRange cellOf(const TAcadPoint& p) const;
+    // The cells the box of a line, circle or arc touches.
+    CellRange geometryCells(const Drawing& drawing, std::uint32_t id) const;
+    void buildGeometry(const Drawing& drawing);
+    void buildTexts(const Drawing& drawing);
+    void take(const Drawing& drawing, std::uint32_t id, Drawing& subset) const;
+
+    double left_ = 0, bottom_ = 0, cellWidth_ = 1, cellHeight_ = 1;
+    int columns_ = 0, rows_ = 0;
+    // Record ids: lines first, then circles, arcs and texts, each table in its order.
+    std::size_t lines_ = 0, circles_ = 0, arcs_ = 0, texts_ = 0;
+    // Lines, circles and arcs in every cell their box touches.
+    Cells geometry_;
+    // Texts in the cells of their alignment point and their first point; a text reaches at most
+    // textReach_ from the former.
+    Cells textCells_;
+    double textReach_ = 0;
+    // Records too large for the cells, or not finite: candidates for every view.
+    std::vector<std::uint32_t> everywhere_;
+    // Scratch of select(): which records are taken, and their ids.
+    std::vector<std::uint8_t> marks_;
+    std::vector<std::uint32_t> found_;
+};
+
+} // namespace orvanta

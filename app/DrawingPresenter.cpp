@@ -1,0 +1,619 @@
+#include "app/DrawingPresenter.h"
+
+#include "app/DetailGestures.h"
+#include "geometry/LoadSequence.h"
+#include "geometry/Primitives.h"
+#include "render/Colors.h"
+#include "render/DrawDxf.h"
+#include "render/LayerState.h"
+
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+
+#include <cmath>
+#include <new>
+
+namespace orvanta {
+
+namespace {
+
+constexpr int HighlightWidth = 7;
+constexpr int BlinkWidth = 5;
+constexpr int BlinkRounds = 3;
+constexpr QRgb CrossHairColour = 0x008000; // green 128
+constexpr int MarkerWidth = 2;
+constexpr int RubberBandWidth = 3;
+
+// Sets a flag for the length of a scope, also when the scope is left by an exception.
+class BusyFlag {
+  public:
+    explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyFlag() { flag_ = false; }
+    BusyFlag(const BusyFlag&) = delete;
+    BusyFlag& operator=(const BusyFlag&) = delete;
+
+  private:
+    bool& flag_;
+};
+
+// The canvas the pick highlight is drawn through. A circle or arc smaller than a pixel comes out
+// as a single pixel, which a canvas sets in its colour whatever the pen mode; the highlight draws
+// it as a dot of its own pen instead, so that it shows and drawing it again removes it.
+class HighlightCanvas : public Canvas {
+  public:
+    HighlightCanvas(Canvas& target, int width) : target_(target), width_(width) {}
+
+    void setPen(TColor colour, int width, TPenStyle style) override {
+        target_.setPen(colour, width, style);
+    }
+    void setPenMode(PenMode mode) override { target_.setPenMode(mode); }
+    PenMode penMode() const override { return target_.penMode(); }
+    void moveTo(int x, int y) override { target_.moveTo(x, y); }
+    void lineTo(int x, int y) override { target_.lineTo(x, y); }
+    void arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) override {
+        target_.arc(left, top, right, bottom, xs, ys, xe, ye);
+    }
+    void setPixel(int x, int y, TColor colour) override {
+        if (target_.penMode() == PenMode::Copy) {
+            target_.setPixel(x, y, colour);
+            return;
+        }
+        target_.setPen(colour, width_, PenSolid);
+        target_.moveTo(x, y);
+        target_.lineTo(x, y);
+    }
+    void fillRect(int left, int top, int right, int bottom, TColor colour) override {
+        target_.fillRect(left, top, right, bottom, colour);
+    }
+    CanvasFont font() const override { return target_.font(); }
+    void setFont(const CanvasFont& font) override { target_.setFont(font); }
+    void setTextColor(TColor colour) override { target_.setTextColor(colour); }
+    void setTransparentText(bool transparent) override { target_.setTransparentText(transparent); }
+    void setTextBackColor(TColor colour) override { target_.setTextBackColor(colour); }
+    void textOut(int x, int y, const std::string& text) override { target_.textOut(x, y, text); }
+    int textWidth(const std::string& text) override { return target_.textWidth(text); }
+    void flush() override { target_.flush(); }
+
+  private:
+    Canvas& target_;
+    int width_;
+};
+
+// Zoomed in, the records near the view are copied for the renderer when they are at most this
+// share of the drawing; above it the copy costs more than the tests it saves.
+constexpr double MaxNearbyShare = 0.25;
+// The grid of a drawing just opened is built this long after its picture shows, while the user
+// looks at it, rather than before the picture or at the first zoom.
+constexpr int GridDelayMs = 100;
+// Records chosen for a window this many times the area of the view are chosen again.
+constexpr double NearbyReuseRatio = 8;
+
+bool Encloses(const WorldRect& outer, const TAcadPoint& lowerLeft, const TAcadPoint& upperRight) {
+    return outer.lowerLeft.x <= lowerLeft.x && outer.lowerLeft.y <= lowerLeft.y &&
+           outer.upperRight.x >= upperRight.x && outer.upperRight.y >= upperRight.y;
+}
+
+double Area(const WorldRect& window) {
+    return (window.upperRight.x - window.lowerLeft.x) * (window.upperRight.y - window.lowerLeft.y);
+}
+
+WorldRect Widened(const WorldRect& window, double by) {
+    return {{window.lowerLeft.x - by, window.lowerLeft.y - by, 0},
+            {window.upperRight.x + by, window.upperRight.y + by, 0}};
+}
+
+TPoint ToTPoint(QPoint p) {
+    return {p.x(), p.y()};
+}
+
+QPoint ToQPoint(TPoint p) {
+    return {p.x, p.y};
+}
+
+// Inverts the pixels of the row above and the column left of `at` by xor with `colour`, each
+// pixel once, so that doing it again restores them.
+void XorCrossHair(QImage& image, QPoint at, QRgb colour) {
+    const int w = image.width();
+    const int h = image.height();
+    const int row = at.y() - 1;
+    const int column = at.x() - 1;
+    const quint32 bits = colour & 0x00FFFFFF;
+    if (row >= 0 && row < h) {
+        auto* line = reinterpret_cast<quint32*>(image.scanLine(row));
+        for (int x = 0; x < w; ++x)
+            line[x] ^= bits;
+    }
+    if (column >= 0 && column < w) {
+        for (int y = 0; y < h; ++y)
+            if (y != row) reinterpret_cast<quint32*>(image.scanLine(y))[column] ^= bits;
+    }
+}
+
+// The arrow that marks a chosen text at the centre of a w x h picture, pointing at the centre
+// from the lower left.
+void InvertTextMarker(QImage& image) {
+    const int cx = image.width() / 2;
+    const int cy = image.height() / 2;
+    const int h8 = image.height() / 8;
+    const int h16 = h8 / 2;
+    QPainter painter(&image);
+    painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+    QPen pen(Qt::black, MarkerWidth, Qt::SolidLine);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    const QPoint points[] = {{cx, cy}, {cx - h8, cy + h16}, {cx - h16, cy + h8}};
+    painter.drawPolygon(points, 3);
+}
+
+} // namespace
+
+bool ReportTextFaceProblem(Dialogs& dialogs, const std::string& face) {
+    const std::string problem = TextFaceProblem(face);
+    if (problem.empty()) return false;
+    dialogs.message(QString::fromStdString(problem), QStringLiteral("Orvanta2017"),
+                    Dialogs::Icon::Warning);
+    return true;
+}
+
+double DrawingPresenter::unitsPerPixel(const QImage& image) const {
+    return UnitsPerPixel(view_.DrawWidth, view_.DrawHeight, image.width(), image.height(),
+                         view_.ZoomRate);
+}
+
+TAcadPoint DrawingPresenter::worldAt(QPoint pixel) {
+    const QImage& image = picture();
+    return ScreenToWorld(view_.ViewCenter, ToTPoint(pixel), image.width(), image.height(),
+                         view_.DrawWidth, view_.DrawHeight, view_.ZoomRate);
+}
+
+int DrawingPresenter::drawModel(Canvas& canvas, QSize size, const TAcadPoint& center,
+                                const std::string& layer, int penWidth, bool noClip, bool rough) {
+    if (!drawable_) return 0;
+    Drawing& d = drawing();
+    const int w = size.width();
+    const int h = size.height();
+    const double u = UnitsPerPixel(view_.DrawWidth, view_.DrawHeight, w, h, view_.ZoomRate);
+    Drawing* model = &d;
+    if (!noClip && std::isfinite(u) && u > 0) {
+        const WorldRect window = ViewWindow(center, w, h, u);
+        if (Encloses(window, d.ExtMin, d.ExtMax)) {
+            noClip = true;
+        } else {
+            // What the renderer looks at: the window and the reach of its widest pen.
+            const WorldRect needed = Widened(window, (penWidth / 2.0 + 2) * u);
+            // The records chosen before serve while the view lies inside their window and is
+            // not much smaller than it: zoomed in further, fewer records are worth a new choice.
+            if (!(nearbyValid_ && u <= nearbyUnits_ &&
+                  Encloses(nearbyWindow_, needed.lowerLeft, needed.upperRight) &&
+                  Area(needed) * NearbyReuseRatio >= Area(nearbyWindow_))) {
+                // Chosen for a window half as wide and high again, so that a pan nearby finds
+                // its records already there.
+                const WorldRect wide = Widened(needed, std::min(w, h) * u / 4);
+                nearbyValid_ = false;
+                // Without the grid or the copy (out of memory), the whole model is drawn.
+                try {
+                    if (!grid_.built()) grid_.build(d);
+                    nearbyValid_ = grid_.select(d, wide, u, MaxNearbyShare, nearby_);
+                } catch (const std::bad_alloc&) {
+                    forgetIndex();
+                }
+                nearbyWindow_ = wide;
+                nearbyUnits_ = u;
+            }
+            if (nearbyValid_) {
+                // Layers may have been switched since the records were chosen.
+                nearby_.LayerAry = d.LayerAry;
+                model = &nearby_;
+            }
+        }
+    }
+    return DrawDxf(*model, layer, center, ColorBlack, view_.DrawWidth, view_.DrawHeight, penWidth,
+                   canvas, ViewOriginOf(w, h), w, h, view_.ZoomRate, view_.ViewColorMode, noClip,
+                   rough);
+}
+
+QImage DrawingPresenter::render(const TAcadPoint& center, bool noClip, bool rough) {
+    const QSize size = host_->detailView().size().expandedTo(QSize(1, 1));
+    QImage image(size, QImage::Format_RGB32);
+    view_.ViewColorMode = host_->colorMode();
+    QPainter painter(&image);
+    QtCanvas canvas(painter, DefaultTextFace, &shapes_);
+    ClearCanvas(canvas, size.width(), size.height(), ColorBlack);
+    drawModel(canvas, size, center, std::string(), 1, noClip, rough);
+    canvas.flush();
+    return image;
+}
+
+void DrawingPresenter::show(QImage image) {
+    host_->detailView().setPicture(std::move(image));
+    view_.CrossHairShown = false;
+    rubberBandShown_ = false;
+    highlightShown_ = false;
+    overlaysDrawn();
+}
+
+void DrawingPresenter::rerender(bool noClip) {
+    show(render(view_.ViewCenter, noClip, false));
+}
+
+void DrawingPresenter::redrawInPlace() {
+    QImage& image = picture();
+    if (image.isNull()) {
+        rerender();
+        return;
+    }
+    view_.ViewColorMode = host_->colorMode();
+    {
+        QPainter painter(&image);
+        QtCanvas canvas(painter, DefaultTextFace, &shapes_);
+        ClearCanvas(canvas, image.width(), image.height(), ColorBlack);
+        drawModel(canvas, image.size(), view_.ViewCenter, std::string(), 1, false, false);
+        canvas.flush();
+    }
+    view_.CrossHairShown = false;
+    rubberBandShown_ = false;
+    highlightShown_ = false;
+    overlaysDrawn();
+    host_->detailView().update();
+}
+
+void DrawingPresenter::checkOverlays() {
+    // Another hand (the window clearing the picture after a failed load) replaced the picture:
+    // what was drawn on the old one is not on it.
+    if (picture().cacheKey() == overlayKey_) return;
+    view_.CrossHairShown = false;
+    rubberBandShown_ = false;
+    highlightShown_ = false;
+    overlayKey_ = picture().cacheKey();
+}
+
+void DrawingPresenter::overlaysDrawn() {
+    overlayKey_ = picture().cacheKey();
+}
+
+void DrawingPresenter::forgetIndex() {
+    ++loadGeneration_;
+    grid_.clear();
+    nearby_ = Drawing();
+    nearbyValid_ = false;
+}
+
+void DrawingPresenter::drawingWillLoad() {
+    drawable_ = false;
+    forgetIndex();
+}
+
+void DrawingPresenter::drawingLoaded() {
+    drawable_ = false;
+    forgetIndex();
+    NormaliseDrawing(drawing());
+    drawable_ = true;
+
+    // Picks and measurements belong to the drawing they were made on.
+    ClearPicks(view_);
+    view_.PrevPickedLine = {};
+    view_.ZoomBoxDragging = false;
+    view_.PanDragging = false;
+    press_ = Press::None;
+    FitViewToExtents(view_, drawing());
+    rerender(true);
+    const int generation = ++loadGeneration_;
+    // Neither the presenter (the timer's context) nor the window may have gone meanwhile.
+    QTimer::singleShot(GridDelayMs, &timers_,
+                       [this, generation, view = QPointer<DetailView>(&host_->detailView())] {
+                           if (!view || generation != loadGeneration_ || !drawable_ ||
+                               grid_.built())
+                               return;
+                           // Without a grid, zoomed-in views are only slower.
+                           try {
+                               grid_.build(drawing());
+                           } catch (const std::bad_alloc&) {
+                               grid_.clear();
+                           }
+                       });
+}
+
+void DrawingPresenter::viewSelected(int index, const std::string& name) {
+    SavePreviousView(view_);
+    bool named = false;
+    // Entry 0 is the whole drawing whatever it is called.
+    if (index >= 1)
+        named = ShowNamedView(view_, drawing(), name);
+    else
+        FitViewToExtents(view_, drawing());
+    rerender(!named);
+}
+
+void DrawingPresenter::applyLayerChecks(const LayerChecks& checks) {
+    for (const auto& [name, checked] : checks)
+        SetLayerVisible(drawing(), name, checked);
+}
+
+void DrawingPresenter::layerChecksChanged(const LayerChecks& checks) {
+    applyLayerChecks(checks);
+    redrawInPlace();
+}
+
+void DrawingPresenter::layerClicked(const LayerChecks& checks, const std::string& layer,
+                                    bool blinkChecked) {
+    clearCrossHair();
+    applyLayerChecks(checks);
+    if (!blinkChecked || layer.empty() || !drawable_) return;
+    if (blink(layer)) redrawInPlace();
+}
+
+bool DrawingPresenter::blink(const std::string& layer) {
+    checkOverlays();
+    DetailView& detail = host_->detailView();
+    QImage& image = picture();
+    if (image.isNull()) return false;
+    view_.ViewColorMode = host_->colorMode();
+    const auto invertLayer = [&] {
+        QPainter painter(&image);
+        QtCanvas canvas(painter, DefaultTextFace, &shapes_);
+        canvas.setPenMode(PenMode::Not);
+        // Only the layer's records near the view: the others cannot show.
+        const int drawn =
+            drawModel(canvas, image.size(), view_.ViewCenter, layer, BlinkWidth, false, false);
+        canvas.setPenMode(PenMode::Copy);
+        canvas.flush();
+        return drawn;
+    };
+    for (int round = 0; round < BlinkRounds; ++round) {
+        if (invertLayer() == 0) return round > 0;
+        detail.repaint();
+        QThread::msleep(static_cast<unsigned long>(blinkPauseMs_));
+        invertLayer();
+        detail.repaint();
+        if (round + 1 < BlinkRounds) QThread::msleep(static_cast<unsigned long>(blinkPauseMs_));
+    }
+    return true;
+}
+
+void DrawingPresenter::textChosen(std::size_t textIndex) {
+    clearCrossHair();
+    const Drawing& d = drawing();
+    if (textIndex >= d.TextAry.size()) return;
+    view_.ViewCenter = TextViewCenter(d.TextAry[textIndex]);
+    QImage image = render(view_.ViewCenter, false, false);
+    InvertTextMarker(image);
+    show(std::move(image));
+}
+
+void DrawingPresenter::colorModeChanged() {
+    rerender();
+}
+
+void DrawingPresenter::viewResized() {
+    rerender();
+}
+
+void DrawingPresenter::clearCrossHair() {
+    checkOverlays();
+    // The cross-hair is taken off the picture as well, so that a picture that is not replaced
+    // afterwards keeps no stray lines.
+    if (view_.CrossHairShown) {
+        drawCrossHair(ToQPoint(view_.CrossHairPos));
+        overlaysDrawn();
+    }
+    view_.CrossHairShown = false;
+}
+
+void DrawingPresenter::drawCrossHair(QPoint at) {
+    QImage& image = picture();
+    XorCrossHair(image, at, CrossHairColour);
+    // Only the row and the column need painting again.
+    DetailView& view = host_->detailView();
+    view.update(QRect(0, at.y() - 1, image.width(), 1));
+    view.update(QRect(at.x() - 1, 0, 1, image.height()));
+}
+
+void DrawingPresenter::drawRubberBand(QPoint from, QPoint to) {
+    QPainter painter(&picture());
+    painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+    QPen pen(Qt::black, RubberBandWidth, Qt::DashDotDotLine);
+    pen.setCapStyle(Qt::FlatCap);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRect(from, to).normalized());
+}
+
+void DrawingPresenter::invertPickedEntity() {
+    QImage& image = picture();
+    if (image.isNull()) return;
+    const Drawing& d = drawing();
+    const TPoint origin = ViewOriginOf(image.width(), image.height());
+    const double u = unitsPerPixel(image);
+    const TAcadPoint& c = view_.ViewCenter;
+    QPainter painter(&image);
+    QtCanvas qtCanvas(painter, DefaultTextFace, &shapes_);
+    HighlightCanvas canvas(qtCanvas, HighlightWidth);
+    canvas.setPenMode(PenMode::Not);
+    if (view_.PickedLineIndex >= 0 &&
+        static_cast<std::size_t>(view_.PickedLineIndex) < d.LineAry.size()) {
+        const TAcadLineBlk& line = d.LineAry[static_cast<std::size_t>(view_.PickedLineIndex)];
+        DrawDxfLine(canvas, origin, PointDiff(line.st, c), u, PointDiff(line.ed, c), ColorBlack,
+                    HighlightWidth, PenSolid);
+    } else if (view_.PickedCircleIndex >= 0 &&
+               static_cast<std::size_t>(view_.PickedCircleIndex) < d.CircleAry.size()) {
+        const TCircleBlk& circle = d.CircleAry[static_cast<std::size_t>(view_.PickedCircleIndex)];
+        DrawDxfArc(canvas, origin, PointDiff(circle.center, c), u, circle.hankei, 0, 0, ColorBlack,
+                   HighlightWidth, PenSolid);
+    } else if (view_.PickedArcIndex >= 0 &&
+               static_cast<std::size_t>(view_.PickedArcIndex) < d.ArcAry.size()) {
+        const TArcBlk& arc = d.ArcAry[static_cast<std::size_t>(view_.PickedArcIndex)];
+        DrawDxfArc(canvas, origin, PointDiff(arc.center, c), u, arc.hankei, arc.st * DegToRad,
+                   arc.ed * DegToRad, ColorBlack, HighlightWidth, PenSolid);
+    }
+    canvas.setPenMode(PenMode::Copy);
+    canvas.flush();
+}
+
+void DrawingPresenter::pick(QPoint pixel) {
+    if (!drawable_ || !hasView()) return;
+    const PickResult found = PickNearest(drawing(), worldAt(pixel));
+    StorePick(view_, found);
+    if (found.kind == PickResult::Kind::None) return;
+    invertPickedEntity();
+    highlightShown_ = true;
+    overlaysDrawn();
+    host_->detailView().update();
+    if (found.kind == PickResult::Kind::Circle)
+        host_->setStatusText(
+            0, QStringLiteral("円半径 = ") +
+                   QString::asprintf(
+                       "%.3f", drawing().CircleAry[static_cast<std::size_t>(found.index)].hankei));
+    else if (found.kind == PickResult::Kind::Arc)
+        host_->setStatusText(
+            0, QStringLiteral("円弧半径 = ") +
+                   QString::asprintf(
+                       "%.3f", drawing().ArcAry[static_cast<std::size_t>(found.index)].hankei));
+}
+
+void DrawingPresenter::mousePressed(QMouseEvent& event) {
+    const Qt::MouseButton button = event.button();
+    if (button != Qt::LeftButton && button != Qt::RightButton && button != Qt::MiddleButton) return;
+    // Another button pressed during a gesture belongs to that gesture.
+    if (press_ != Press::None && (event.buttons() & pressButton_)) return;
+    checkOverlays();
+    const QPoint pixel = event.position().toPoint();
+    ClearPicks(view_);
+    pressButton_ = button;
+    if (event.modifiers() & Qt::ShiftModifier) {
+        press_ = Press::Pick;
+        pick(pixel);
+        return;
+    }
+    press_ = Press::Gesture;
+    view_.DragStartPoint = view_.DragLastPoint = ToTPoint(pixel);
+    view_.PanDragging = button == Qt::MiddleButton;
+    view_.ZoomBoxDragging = !view_.PanDragging;
+    if (view_.ZoomBoxDragging) {
+        drawRubberBand(pixel, pixel);
+        rubberBandShown_ = true;
+        overlaysDrawn();
+        host_->detailView().update();
+    }
+}
+
+void DrawingPresenter::mouseMoved(QMouseEvent& event) {
+    checkOverlays();
+    const QPoint pixel = event.position().toPoint();
+    if (view_.CrossHairShown) drawCrossHair(ToQPoint(view_.CrossHairPos));
+    drawCrossHair(pixel);
+    view_.CrossHairPos = ToTPoint(pixel);
+    view_.CrossHairShown = true;
+    overlaysDrawn();
+
+    if ((event.modifiers() & Qt::ShiftModifier) || !hasView()) return;
+    const QImage& image = picture();
+    const double u = unitsPerPixel(image);
+    const TAcadPoint under = worldAt(pixel);
+    host_->setStatusText(
+        1, QString::asprintf("W= %.2f , H= %.2f", image.width() * u, image.height() * u));
+    host_->setStatusText(2, QString::asprintf("X= %.2f , Y= %.2f", under.x, under.y));
+
+    const QPoint last = ToQPoint(view_.DragLastPoint);
+    const bool movedBoth = pixel.x() != last.x() && pixel.y() != last.y();
+    if (view_.ZoomBoxDragging) {
+        if (!movedBoth) return;
+        const QPoint start = ToQPoint(view_.DragStartPoint);
+        if (rubberBandShown_) drawRubberBand(start, last);
+        drawRubberBand(start, pixel);
+        rubberBandShown_ = true;
+        overlaysDrawn();
+        view_.DragLastPoint = ToTPoint(pixel);
+        host_->detailView().update();
+    } else if (view_.PanDragging && movedBoth && !view_.PanRedrawBusy) {
+        BusyFlag busy(view_.PanRedrawBusy);
+        // The point under the press follows the mouse; the view itself changes on release.
+        const TAcadPoint from = worldAt(last);
+        TAcadPoint center = view_.ViewCenter;
+        center.x += from.x - under.x;
+        center.y += from.y - under.y;
+        show(render(center, false, true));
+    }
+}
+
+void DrawingPresenter::mouseReleased(QMouseEvent& event) {
+    if (press_ == Press::None || event.button() != pressButton_) return;
+    checkOverlays();
+    const Press press = press_;
+    press_ = Press::None;
+    // What the press started decides, whether or not Shift is still held: a measurement that
+    // loses its Shift before the button comes up is still a measurement.
+    if (press == Press::Gesture)
+        finishGesture(event.position().toPoint());
+    else
+        finishPick();
+}
+
+void DrawingPresenter::finishGesture(QPoint pixel) {
+    view_.CrossHairShown = false;
+    view_.ZoomBoxDragging = false;
+    view_.PanDragging = false;
+    QElapsedTimer timer;
+    timer.start();
+    const TPoint start = view_.DragStartPoint;
+    const TAcadPoint a = worldAt(ToQPoint(start));
+    const TAcadPoint b = worldAt(pixel);
+    bool noClip = false;
+    if (pressButton_ == Qt::MiddleButton)
+        ApplyPan(view_, a, b);
+    else
+        noClip = ApplyDragGesture(view_, drawing(),
+                                  ClassifyDrag(pixel.x() - start.x, pixel.y() - start.y), a, b);
+    rerender(noClip);
+    host_->setStatusText(3, QString::asprintf("%.2f", timer.elapsed() / 1000.0));
+}
+
+void DrawingPresenter::finishPick() {
+    const Drawing& d = drawing();
+    const bool wasShown = highlightShown_;
+    // The highlight comes off the picture, unless the picture was replaced meanwhile.
+    const auto removeHighlight = [&] {
+        if (!wasShown) return;
+        invertPickedEntity();
+        highlightShown_ = false;
+        overlaysDrawn();
+        host_->detailView().update();
+    };
+    if (view_.PickedLineIndex >= 0 && view_.PickedCircleIndex < 0 && view_.PickedArcIndex < 0 &&
+        static_cast<std::size_t>(view_.PickedLineIndex) < d.LineAry.size()) {
+        const TAcadLineBlk line = d.LineAry[static_cast<std::size_t>(view_.PickedLineIndex)];
+        QString text =
+            QStringLiteral("長さ = ") + QString::asprintf("%.3f", Distance2D(line.st, line.ed));
+        removeHighlight();
+        double distance = 0;
+        if (MutualDistance(line, view_.PrevPickedLine, distance))
+            text += QStringLiteral(" 相互距離 = ") + QString::asprintf("%.3f", distance);
+        view_.PrevPickedLine = line;
+        host_->setStatusText(0, text);
+    } else if (view_.PickedCircleIndex >= 0 || view_.PickedArcIndex >= 0) {
+        removeHighlight();
+    }
+}
+
+bool DrawingPresenter::wheelTurned(QPoint pixel, int steps) {
+    clearCrossHair();
+    const QImage& image = picture();
+    if (!host_->detailTabShowing() || steps == 0) return false;
+    if (pixel.x() < 0 || pixel.y() < 0 || pixel.x() >= image.width() || pixel.y() >= image.height())
+        return false;
+    const TAcadPoint p = worldAt(pixel);
+    // Away from the user zooms in, halving the world extent per step.
+    const double factor = std::pow(steps > 0 ? 0.5 : 2.0, std::abs(steps));
+    ApplyWheelStep(view_, p, factor);
+    // A step that arrives while a render runs only changes the view; the next render shows it.
+    if (view_.WheelRedrawBusy) return true;
+    BusyFlag busy(view_.WheelRedrawBusy);
+    rerender();
+    return true;
+}
+
+} // namespace orvanta
