@@ -2,11 +2,14 @@
 
 #include "render/LayerState.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace orvanta {
 
@@ -119,7 +122,8 @@ TColor AciToColor(int index) {
     // Every record of a drawing asks once: the palette is worked out a single time.
     static const std::array<TColor, 256> palette = [] {
         std::array<TColor, 256> colors{};
-        for (int i = 0; i < 256; ++i) colors[static_cast<std::size_t>(i)] = ComputeAciColor(i);
+        for (int i = 0; i < 256; ++i)
+            colors[static_cast<std::size_t>(i)] = ComputeAciColor(i);
         return colors;
     }();
     return index >= 0 && index < 256 ? palette[static_cast<std::size_t>(index)] : ColorBlack;
@@ -160,39 +164,108 @@ TPenStyle EntityPenStyle(const Drawing& drawing, const std::string& ltype,
         ltype, layer < 0 ? nullptr : &drawing.LayerAry[static_cast<std::size_t>(layer)].ltype);
 }
 
+namespace {
+
+// Layer indexes by name for a pass over millions of records. Open addressing over a table of at
+// least twice the layer count, hashed on the name's length and its first and last eight bytes:
+// constant work per name however long, and enough to tell real layer names apart (names that
+// share both ends only probe further). The first layer of a name wins, as in LayerIndexOf.
+class LayerIndexTable {
+  public:
+    explicit LayerIndexTable(const std::vector<TLayer>& layers) : layers_(layers) {
+        std::size_t size = 16;
+        int bits = 4;
+        while (size < 2 * layers.size()) {
+            size *= 2;
+            ++bits;
+        }
+        slots_.assign(size, -1);
+        mask_ = size - 1;
+        shift_ = 64 - bits;
+        for (std::size_t i = 0; i < layers.size(); ++i) {
+            int& slot = slots_[probe(layers[i].Name)];
+            if (slot < 0) slot = static_cast<int>(i);
+        }
+    }
+
+    // The index of the first layer called `name`, or -1.
+    int find(const std::string& name) const { return slots_[probe(name)]; }
+
+  private:
+    // Multiplicative hashing: the top bits of the product depend on every bit of the key.
+    std::size_t home(const std::string& s) const {
+        const std::size_t n = std::min<std::size_t>(s.size(), 8);
+        std::uint64_t head = 0, tail = 0;
+        std::memcpy(&head, s.data(), n);
+        std::memcpy(&tail, s.data() + s.size() - n, n);
+        const std::uint64_t key = head + 0x9E3779B97F4A7C15u * (tail ^ (s.size() << 56 | s.size()));
+        return static_cast<std::size_t>((key * 0xFF51AFD7ED558CCDu) >> shift_);
+    }
+
+    // The slot holding `name`, or the empty slot where it would go.
+    std::size_t probe(const std::string& name) const {
+        std::size_t slot = home(name);
+        while (slots_[slot] >= 0 && layers_[static_cast<std::size_t>(slots_[slot])].Name != name)
+            slot = (slot + 1) & mask_;
+        return slot;
+    }
+
+    const std::vector<TLayer>& layers_;
+    std::vector<int> slots_;
+    std::size_t mask_ = 0;
+    int shift_ = 60;
+};
+
+bool IsByLayer(const std::string& ltype) {
+    return ltype.empty() || std::string_view(ltype) == "BYLAYER";
+}
+
+} // namespace
+
 void ResolvePens(Drawing& drawing) {
     // One lookup table instead of a scan of the layer table per record: a drawing with a million
-    // records and hundreds of layers would otherwise spend seconds here. The first layer of a
-    // name wins, as in LayerIndexOf.
-    std::unordered_map<std::string_view, int> layerIndex;
-    layerIndex.reserve(drawing.LayerAry.size());
-    for (std::size_t i = 0; i < drawing.LayerAry.size(); ++i)
-        layerIndex.emplace(drawing.LayerAry[i].Name, static_cast<int>(i));
-    // Consecutive records mostly share their layer and linetype (they come from one entity or one
-    // block), so the last answer is kept before the table is asked.
+    // records and hundreds of layers would otherwise spend seconds here.
+    const LayerIndexTable layerIndex(drawing.LayerAry);
+    // Consecutive records mostly share their layer (they come from one entity or one block), so
+    // the last answer is kept before the table is asked.
     const std::string* lastLayer = nullptr;
     int lastIndex = -1;
     const auto indexOf = [&](const std::string& name) {
         if (lastLayer && *lastLayer == name) return lastIndex;
-        const auto found = layerIndex.find(name);
         lastLayer = &name;
-        lastIndex = found == layerIndex.end() ? -1 : found->second;
+        lastIndex = layerIndex.find(name);
         return lastIndex;
     };
+
+    // Most records draw with their layer's linetype: its pattern is worked out once per layer.
+    std::vector<TPenStyle> layerStyle(drawing.LayerAry.size());
+    for (std::size_t i = 0; i < layerStyle.size(); ++i)
+        layerStyle[i] = LtypeToPenStyle(drawing.LayerAry[i].ltype);
+    // A linetype of its own is mostly shared by the next record too: the last answer is kept.
     const std::string* lastLtype = nullptr;
-    int lastStyleLayer = -2;
     TPenStyle lastStyle = 0;
+    const auto styleOf = [&](const std::string& ltype, int layer) {
+        if (layer >= 0 && IsByLayer(ltype)) return layerStyle[static_cast<std::size_t>(layer)];
+        if (!lastLtype || *lastLtype != ltype) {
+            lastStyle = LtypeToPenStyle(ltype);
+            lastLtype = &ltype;
+        }
+        return lastStyle;
+    };
+
+    // The palette is copied into this pass so that a record's colour costs one load.
+    std::array<TColor, 256> palette;
+    for (std::size_t i = 0; i < palette.size(); ++i)
+        palette[i] = AciToColor(static_cast<int>(i));
+    const auto colourOf = [&](std::int16_t color) {
+        const int index = std::abs(static_cast<int>(color));
+        return index < 256 ? palette[static_cast<std::size_t>(index)] : AciToColor(index);
+    };
+
     const auto resolve = [&](auto& record) {
         const int layer = indexOf(record.layer);
-        record.PenColor = AciToColor(std::abs(static_cast<int>(record.color)));
-        if (!lastLtype || layer != lastStyleLayer || *lastLtype != record.ltype) {
-            lastStyle = PenStyleWithLayerLtype(
-                record.ltype,
-                layer < 0 ? nullptr : &drawing.LayerAry[static_cast<std::size_t>(layer)].ltype);
-            lastLtype = &record.ltype;
-            lastStyleLayer = layer;
-        }
-        record.PenStyle = lastStyle;
+        record.PenColor = colourOf(record.color);
+        record.PenStyle = styleOf(record.ltype, layer);
         record.layindex = StoredLayerIndex(layer);
     };
     for (TAcadLineBlk& line : drawing.LineAry)
@@ -202,7 +275,7 @@ void ResolvePens(Drawing& drawing) {
     for (TCircleBlk& circle : drawing.CircleAry)
         resolve(circle);
     for (TTextBlk& text : drawing.TextAry) {
-        text.PenColor = AciToColor(std::abs(static_cast<int>(text.color)));
+        text.PenColor = colourOf(text.color);
         text.layindex = StoredLayerIndex(indexOf(text.layer));
     }
 }
