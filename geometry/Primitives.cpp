@@ -4,13 +4,31 @@
 
 namespace orvanta {
 
+namespace {
+
+bool IsAxisAngle(double angle) {
+    return angle == 0 || angle == HalfPi || angle == Pi || angle == ThreeHalfPi;
+}
+
+} // namespace
+
 TAcadPoint PolarPoint(const TAcadPoint& p, double angle, double length) {
+    return PolarPoint(p, DirectionOf(angle), length);
+}
+
+Direction DirectionOf(double angle) {
+    if (IsAxisAngle(angle)) return {angle, 0, 0};
+    return {angle, std::cos(angle), std::sin(angle)};
+}
+
+TAcadPoint PolarPoint(const TAcadPoint& p, const Direction& direction, double length) {
     // Axis directions avoid cos and sin so that axis-parallel results come out exact.
+    const double angle = direction.angle;
     if (angle == 0) return {p.x + length, p.y, p.z};
     if (angle == HalfPi) return {p.x, p.y + length, p.z};
     if (angle == Pi) return {p.x - length, p.y, p.z};
     if (angle == ThreeHalfPi) return {p.x, p.y - length, p.z};
-    return {p.x + std::cos(angle) * length, p.y + std::sin(angle) * length, p.z};
+    return {p.x + direction.cos * length, p.y + direction.sin * length, p.z};
 }
 
 double Distance2D(const TAcadPoint& a, const TAcadPoint& b) {

@@ -23,6 +23,19 @@ constexpr double ExtrusionTolerance = 1e-5;
 // (no trigonometry), and a negative length points the other way. Angles are not reduced.
 TAcadPoint PolarPoint(const TAcadPoint& p, double angle, double length);
 
+// An angle with its cosine and sine worked out once, for code that places many points in the
+// same directions. The cosine and sine are left at 0 for the four axis directions, which
+// PolarPoint places without them.
+struct Direction {
+    double angle = 0;
+    double cos = 0;
+    double sin = 0;
+};
+Direction DirectionOf(double angle);
+
+// PolarPoint(p, direction.angle, length), to the bit.
+TAcadPoint PolarPoint(const TAcadPoint& p, const Direction& direction, double length);
+
 double Distance2D(const TAcadPoint& a, const TAcadPoint& b);
 
 // Direction from `from` to `to` in [0, 2π). A difference below 1e-5 drawing units in x counts as
