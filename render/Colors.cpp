@@ -166,10 +166,39 @@ TPenStyle EntityPenStyle(const Drawing& drawing, const std::string& ltype,
 
 namespace {
 
-// Layer indexes by name for a pass over millions of records. Open addressing over a table of at
-// least twice the layer count, hashed on the name's length and its first and last eight bytes:
-// constant work per name however long, and enough to tell real layer names apart (names that
-// share both ends only probe further). The first layer of a name wins, as in LayerIndexOf.
+// A name as its length and its first and last eight bytes (zero-filled): the whole name when it
+// has at most 16 bytes, as most layer names do, so that comparing two such names costs three
+// integer comparisons instead of a call into the string library.
+struct NameKey {
+    std::uint64_t head = 0;
+    std::uint64_t tail = 0;
+    std::size_t size = 0;
+
+    explicit NameKey(std::string_view s) : size(s.size()) {
+        if (size >= 8) {
+            std::memcpy(&head, s.data(), 8);
+            std::memcpy(&tail, s.data() + size - 8, 8);
+        } else if (size >= 4) {
+            std::uint32_t first, last;
+            std::memcpy(&first, s.data(), 4);
+            std::memcpy(&last, s.data() + size - 4, 4);
+            head = first | std::uint64_t{last} << 32;
+        } else {
+            for (std::size_t i = 0; i < size; ++i)
+                head |= std::uint64_t{static_cast<unsigned char>(s[i])} << 8 * i;
+        }
+    }
+    bool operator==(const NameKey&) const = default;
+    bool whole() const { return size <= 16; }
+    // Multiplicative hashing: the top bits of the product depend on every bit of the key.
+    std::uint64_t hash() const {
+        return ((head ^ size) + 0x9E3779B97F4A7C15u * tail) * 0x9E3779B97F4A7C15u;
+    }
+};
+
+// Layer indexes by name for a pass over millions of records: open addressing over a table of at
+// least twice the layer count, keyed by NameKey. The first layer of a name wins, as in
+// LayerIndexOf.
 class LayerIndexTable {
   public:
     explicit LayerIndexTable(const std::vector<TLayer>& layers) : layers_(layers) {
@@ -179,39 +208,39 @@ class LayerIndexTable {
             size *= 2;
             ++bits;
         }
-        slots_.assign(size, -1);
+        slots_.assign(size, Slot{NameKey({}), -1});
         mask_ = size - 1;
         shift_ = 64 - bits;
         for (std::size_t i = 0; i < layers.size(); ++i) {
-            int& slot = slots_[probe(layers[i].Name)];
-            if (slot < 0) slot = static_cast<int>(i);
+            const NameKey key(layers[i].Name);
+            Slot& slot = slots_[probe(key, layers[i].Name)];
+            if (slot.index < 0) slot = {key, static_cast<int>(i)};
         }
     }
 
     // The index of the first layer called `name`, or -1.
-    int find(const std::string& name) const { return slots_[probe(name)]; }
+    int find(const std::string& name) const { return slots_[probe(NameKey(name), name)].index; }
 
   private:
-    // Multiplicative hashing: the top bits of the product depend on every bit of the key.
-    std::size_t home(const std::string& s) const {
-        const std::size_t n = std::min<std::size_t>(s.size(), 8);
-        std::uint64_t head = 0, tail = 0;
-        std::memcpy(&head, s.data(), n);
-        std::memcpy(&tail, s.data() + s.size() - n, n);
-        const std::uint64_t key = head + 0x9E3779B97F4A7C15u * (tail ^ (s.size() << 56 | s.size()));
-        return static_cast<std::size_t>((key * 0xFF51AFD7ED558CCDu) >> shift_);
-    }
+    struct Slot {
+        NameKey key;
+        int index;
+    };
 
     // The slot holding `name`, or the empty slot where it would go.
-    std::size_t probe(const std::string& name) const {
-        std::size_t slot = home(name);
-        while (slots_[slot] >= 0 && layers_[static_cast<std::size_t>(slots_[slot])].Name != name)
-            slot = (slot + 1) & mask_;
-        return slot;
+    std::size_t probe(const NameKey& key, const std::string& name) const {
+        std::size_t slot = static_cast<std::size_t>(key.hash() >> shift_);
+        for (;; slot = (slot + 1) & mask_) {
+            const Slot& s = slots_[slot];
+            if (s.index < 0) return slot;
+            if (s.key == key &&
+                (key.whole() || layers_[static_cast<std::size_t>(s.index)].Name == name))
+                return slot;
+        }
     }
 
     const std::vector<TLayer>& layers_;
-    std::vector<int> slots_;
+    std::vector<Slot> slots_;
     std::size_t mask_ = 0;
     int shift_ = 60;
 };
@@ -226,16 +255,6 @@ void ResolvePens(Drawing& drawing) {
     // One lookup table instead of a scan of the layer table per record: a drawing with a million
     // records and hundreds of layers would otherwise spend seconds here.
     const LayerIndexTable layerIndex(drawing.LayerAry);
-    // Consecutive records mostly share their layer (they come from one entity or one block), so
-    // the last answer is kept before the table is asked.
-    const std::string* lastLayer = nullptr;
-    int lastIndex = -1;
-    const auto indexOf = [&](const std::string& name) {
-        if (lastLayer && *lastLayer == name) return lastIndex;
-        lastLayer = &name;
-        lastIndex = layerIndex.find(name);
-        return lastIndex;
-    };
 
     // Most records draw with their layer's linetype: its pattern is worked out once per layer.
     std::vector<TPenStyle> layerStyle(drawing.LayerAry.size());
@@ -263,7 +282,7 @@ void ResolvePens(Drawing& drawing) {
     };
 
     const auto resolve = [&](auto& record) {
-        const int layer = indexOf(record.layer);
+        const int layer = layerIndex.find(record.layer);
         record.PenColor = colourOf(record.color);
         record.PenStyle = styleOf(record.ltype, layer);
         record.layindex = StoredLayerIndex(layer);
@@ -276,7 +295,7 @@ void ResolvePens(Drawing& drawing) {
         resolve(circle);
     for (TTextBlk& text : drawing.TextAry) {
         text.PenColor = colourOf(text.color);
-        text.layindex = StoredLayerIndex(indexOf(text.layer));
+        text.layindex = StoredLayerIndex(layerIndex.find(text.layer));
     }
 }
 

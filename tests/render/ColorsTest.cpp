@@ -172,6 +172,10 @@ TEST(ResolvePensTest, AgreesWithTheOneRecordLookupsOverEveryOrderOfLayersAndLine
                                             "A-WALL-HALF-0001-EXTERIOR",
                                             "LAYER1",
                                             "LAYER2",
+                                            "FLOOR-PLAN-01",
+                                            "FLOOR-PLAN-02",
+                                            "12345678X12345678",
+                                            "12345678Y12345678",
                                             "\xE5\xA3\x81",
                                             "WALLS"};
     const std::vector<std::string> ltypes = {"CONTINUOUS", "HIDDEN", "center",  "PHANTOM2",
@@ -180,7 +184,8 @@ TEST(ResolvePensTest, AgreesWithTheOneRecordLookupsOverEveryOrderOfLayersAndLine
         d.LayerAry.push_back(
             {names[i], static_cast<std::int16_t>(i + 1), 0, ltypes[i % ltypes.size()], true, ""});
     std::vector<std::string> recordLayers = names;
-    recordLayers.insert(recordLayers.end(), {"NOWHERE", "walls", "A-WALL-FULL-0003-EXTERIOR"});
+    recordLayers.insert(recordLayers.end(),
+                        {"NOWHERE", "walls", "A-WALL-FULL-0003-EXTERIOR", "12345678Z12345678"});
     const std::vector<std::string> recordLtypes = {"BYLAYER", "",       "HIDDEN",
                                                    "BYBLOCK", "Dashed", "BYLAYER"};
     const std::vector<std::int16_t> colours = {256, 0, 7, -3, 255, 300, -300, 12};
