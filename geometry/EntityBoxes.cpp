@@ -37,20 +37,6 @@ TBox PointBox(const TAcadPoint& p) {
 
 } // namespace
 
-TBox SegmentBox(const TAcadPoint& a, const TAcadPoint& b) {
-    TBox box;
-    box.Min = {std::min(a.x, b.x), std::min(a.y, b.y), 0};
-    box.Max = {std::max(a.x, b.x), std::max(a.y, b.y), 0};
-    return box;
-}
-
-TBox CircleBox(const TAcadPoint& c, double r) {
-    TBox box;
-    box.Min = {c.x - r, c.y - r, 0};
-    box.Max = {c.x + r, c.y + r, 0};
-    return box;
-}
-
 TBox ArcBox(const TAcadPoint& c, double r, double startRad, double endRad) {
     const double s = ReduceAngle(startRad);
     const double e = ReduceAngle(endRad);
