@@ -106,6 +106,10 @@ TAcadPoint NormalizeVector(const TAcadPoint& v) {
 }
 
 TAcadPoint OcsToWcs(const TAcadPoint& p, const TAcadPoint& n) {
+    return OcsToWcs(p, OcsFrameOf(n));
+}
+
+OcsFrame OcsFrameOf(const TAcadPoint& n) {
     // The arbitrary-axis rule: the OCS x axis is W × N, where W is the world y axis when N lies
     // within 1/64 of the world z axis and the world z axis otherwise.
     const TAcadPoint w = (std::fabs(n.x) < 1.0 / 64 && std::fabs(n.y) < 1.0 / 64)
@@ -113,6 +117,13 @@ TAcadPoint OcsToWcs(const TAcadPoint& p, const TAcadPoint& n) {
                              : TAcadPoint{0, 0, 1};
     const TAcadPoint ax = NormalizeVector(CrossProduct(w, n));
     const TAcadPoint ay = NormalizeVector(CrossProduct(n, ax));
+    return {ax, ay, n};
+}
+
+TAcadPoint OcsToWcs(const TAcadPoint& p, const OcsFrame& f) {
+    const TAcadPoint& ax = f.ax;
+    const TAcadPoint& ay = f.ay;
+    const TAcadPoint& n = f.n;
     return {p.x * ax.x + p.y * ay.x + p.z * n.x, p.x * ax.y + p.y * ay.y + p.z * n.y,
             p.x * ax.z + p.y * ay.z + p.z * n.z};
 }

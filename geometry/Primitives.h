@@ -81,6 +81,18 @@ TAcadPoint NormalizeVector(const TAcadPoint& v);
 // arbitrary-axis rule of the DXF format. For n = (0, 0, -1) this maps (x, y, z) to (-x, y, -z).
 TAcadPoint OcsToWcs(const TAcadPoint& p, const TAcadPoint& n);
 
+// The world directions of the object axes of extrusion n, for mapping many points that share an
+// extrusion without working the axes out again for each.
+struct OcsFrame {
+    TAcadPoint ax;
+    TAcadPoint ay;
+    TAcadPoint n;
+};
+OcsFrame OcsFrameOf(const TAcadPoint& n);
+
+// OcsToWcs(p, n) for the frame of n, to the bit.
+TAcadPoint OcsToWcs(const TAcadPoint& p, const OcsFrame& frame);
+
 // origin + p.x·u + p.y·v + p.z·w.
 TAcadPoint FramePoint(const TAcadPoint& p, const TAcadPoint& origin, const TAcadPoint& u,
                       const TAcadPoint& v, const TAcadPoint& w);
