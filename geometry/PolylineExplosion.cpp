@@ -184,12 +184,13 @@ class Exploder {
 
 void Explode(const std::vector<TLwpBlk>& headers, const std::vector<TLwpEle>& vertices, bool model,
              std::vector<TAcadLineBlk>& lines, std::vector<TArcBlk>& arcs) {
-    // Room for about one piece per vertex, so the target tables grow once.
+    // Room for about one piece per vertex, so the target tables grow once. In the model a bulge
+    // of at most one degree gives a line instead of an arc.
     std::size_t bulged = 0;
     for (const TLwpEle& v : vertices)
         bulged += v.code42 != 0;
     ReserveMore(arcs, bulged);
-    ReserveMore(lines, vertices.size() - bulged + headers.size());
+    ReserveMore(lines, vertices.size() - (model ? 0 : bulged) + headers.size());
 
     VertexRuns runs(vertices);
     Exploder exploder(model, lines, arcs);
@@ -216,6 +217,21 @@ void ExplodeBlockPolylines(Drawing& d) {
 
 void ExplodeModelPolylines(Drawing& d) {
     Explode(d.LwpAry, d.LwpEleAry, true, d.LineAry, d.ArcAry);
+}
+
+PolylinePieces ModelPolylinePieceBound(const Drawing& d) {
+    PolylinePieces pieces;
+    for (const TLwpEle& v : d.LwpEleAry)
+        pieces.arcs += v.code42 != 0;
+    pieces.lines = d.LwpEleAry.size() + d.LwpAry.size();
+    for (const TLwpBlk& header : d.LwpAry) {
+        if (header.code70 & FlagPolygonMesh) {
+            // Finding each mesh's own vertices is not worth it for a bound.
+            pieces.lines += d.LwpEleAry.size();
+            break;
+        }
+    }
+    return pieces;
 }
 
 } // namespace orvanta
