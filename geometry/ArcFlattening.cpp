@@ -4,6 +4,8 @@
 #include "geometry/TableGrowth.h"
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace orvanta {
 
@@ -32,36 +34,45 @@ bool Flattened(const TAcadPoint& extrusion, bool all) {
     return all || !IsDefaultExtrusion(extrusion);
 }
 
-// Chords of the arc of `center` and `radius` from `st` over `sweep` degrees, the last vertex at
-// `last`. Intermediate angles are st + step, st + 2·step, ... strictly inside the sweep,
-// accumulated by repeated addition.
-template <class Source>
-void AppendChords(Drawing& d, const Source& source, std::int16_t space, double st, double sweep,
-                  double last, double step) {
+// The vertex directions of a curve flattened from `st` over `sweep` degrees with its last vertex
+// at `last`: st, then st + step, st + 2·step, ... strictly inside the sweep, accumulated by
+// repeated addition, then last.
+void ChordDirections(double st, double sweep, double last, double step,
+                     std::vector<Direction>& directions) {
+    directions.clear();
     const double n = InnerSteps(sweep, step);
-    const auto vertex = [&](double deg) {
-        return PolarPoint(source.center, deg * DegToRad, source.hankei);
-    };
-    const auto chord = [&](const TAcadPoint& a, const TAcadPoint& b) {
-        TAcadLineBlk& line = d.LineAry.emplace_back();
-        line.layer = source.layer;
-        line.ltype = source.ltype;
-        line.color = source.color;
-        // A paper-space curve stays in paper space through its chords.
-        line.code67 = space;
-        line.st = a;
-        line.ed = b;
-        line.code210 = source.code210;
-    };
-    TAcadPoint previous = vertex(st);
+    directions.push_back(DirectionOf(st * DegToRad));
     double angle = st;
     for (double k = 1; k <= n; ++k) {
         angle += step;
-        const TAcadPoint next = vertex(angle);
-        chord(previous, next);
+        directions.push_back(DirectionOf(angle * DegToRad));
+    }
+    directions.push_back(DirectionOf(last * DegToRad));
+}
+
+// Chords of the curve of `center` and `radius` through vertices in the given directions.
+template <class Source>
+void AppendChords(Drawing& d, const Source& source, std::int16_t space,
+                  const std::vector<Direction>& directions) {
+    // Each chord is a copy of one record carrying the curve's fields: copying the strings costs
+    // less than building default ones and assigning over them.
+    TAcadLineBlk chord;
+    chord.layer = source.layer;
+    chord.ltype = source.ltype;
+    chord.color = source.color;
+    // A paper-space curve stays in paper space through its chords.
+    chord.code67 = space;
+    chord.code210 = source.code210;
+    TAcadPoint previous = PolarPoint(source.center, directions[0], source.hankei);
+    for (std::size_t k = 1; k < directions.size(); ++k) {
+        const TAcadPoint next = PolarPoint(source.center, directions[k], source.hankei);
+        // The last chord takes the prototype's strings instead of copying them.
+        TAcadLineBlk& line = k + 1 < directions.size() ? d.LineAry.emplace_back(chord)
+                                                       : d.LineAry.emplace_back(std::move(chord));
+        line.st = previous;
+        line.ed = next;
         previous = next;
     }
-    chord(previous, vertex(last));
 }
 
 } // namespace
@@ -88,6 +99,8 @@ std::size_t CircleChordCount(const Drawing& d, bool all, double stepDeg) {
 void FlattenArcs(Drawing& d, bool all, double stepDeg) {
     if (!(stepDeg > 0)) return;
     ReserveMore(d.LineAry, ArcChordCount(d, all, stepDeg));
+    // One list of directions serves every arc, so that it is allocated once.
+    std::vector<Direction> directions;
     // Chords are appended to LineAry, never to ArcAry, so references into ArcAry stay valid.
     for (TArcBlk& arc : d.ArcAry) {
         if (!Flattened(arc.code210, all)) continue;
@@ -95,19 +108,23 @@ void FlattenArcs(Drawing& d, bool all, double stepDeg) {
         arc.code67 = -1;
         double last;
         const double sweep = ArcSweep(arc, last);
-        AppendChords(d, arc, space, arc.st, sweep, last, stepDeg);
+        ChordDirections(arc.st, sweep, last, stepDeg, directions);
+        AppendChords(d, arc, space, directions);
     }
 }
 
 void FlattenCircles(Drawing& d, bool all, double stepDeg) {
     if (!(stepDeg > 0)) return;
     ReserveMore(d.LineAry, CircleChordCount(d, all, stepDeg));
+    // Every circle has its vertices in the same directions: their cosines and sines are worked
+    // out once for all. The closing chord returns to the exact angle-0 point.
+    std::vector<Direction> directions;
+    ChordDirections(0, 360, 0, stepDeg, directions);
     for (TCircleBlk& circle : d.CircleAry) {
         if (!Flattened(circle.code210, all)) continue;
         const std::int16_t space = circle.code67;
         circle.code67 = -1;
-        // The closing chord returns to the exact angle-0 point.
-        AppendChords(d, circle, space, 0, 360, 0, stepDeg);
+        AppendChords(d, circle, space, directions);
     }
 }
 

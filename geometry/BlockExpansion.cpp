@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -23,21 +25,51 @@ namespace {
 using BlockId = std::uint32_t;
 constexpr BlockId NoBlock = std::numeric_limits<BlockId>::max();
 
+// Lists of entries grouped by block, every list of one kind in one array and in table order:
+// built by counting and then filling, so a drawing with thousands of small blocks makes one
+// allocation per kind instead of several per block.
+template <class Item> class ListsByBlock {
+  public:
+    ListsByBlock() = default;
+    // Groups entry i (owned by owners[i], left out when NoBlock) as itemAt(i).
+    template <class ItemAt>
+    ListsByBlock(std::size_t blocks, const std::vector<BlockId>& owners, ItemAt itemAt)
+        : first_(blocks + 1, 0) {
+        for (const BlockId owner : owners)
+            if (owner != NoBlock) ++first_[owner + 1];
+        for (std::size_t b = 0; b < blocks; ++b)
+            first_[b + 1] += first_[b];
+        items_.resize(first_[blocks]);
+        std::vector<std::size_t> next(first_.begin(), first_.end() - 1);
+        for (std::size_t i = 0; i < owners.size(); ++i)
+            if (owners[i] != NoBlock) items_[next[owners[i]]++] = itemAt(i);
+    }
+
+    std::span<const Item> of(BlockId block) const {
+        return {items_.data() + first_[block], first_[block + 1] - first_[block]};
+    }
+
+  private:
+    std::vector<std::size_t> first_;
+    std::vector<Item> items_;
+};
+
 // What one block holds, as indexes into the Blk tables, in table order.
 struct BlockContent {
     TAcadPoint base;
     bool anonymous = false;
-    std::vector<std::uint32_t> lines;
-    std::vector<std::uint32_t> circles;
-    std::vector<std::uint32_t> arcs;
-    std::vector<std::uint32_t> texts;
-    std::vector<std::uint32_t> solids;
+    std::span<const std::uint32_t> lines;
+    std::span<const std::uint32_t> circles;
+    std::span<const std::uint32_t> arcs;
+    std::span<const std::uint32_t> texts;
+    std::span<const std::uint32_t> solids;
     // The INSERTs the block holds whose block exists, with that block.
-    std::vector<std::pair<std::uint32_t, BlockId>> inserts;
+    std::span<const std::pair<std::uint32_t, BlockId>> inserts;
 };
 
 // The blocks of a drawing by name (the first BlockAry record of a name wins) with their contents,
-// built in one walk over each Blk table.
+// built in one walk over each Blk table. The index keeps the names of d.BlockAry, which must
+// outlive it.
 class BlockIndex {
   public:
     explicit BlockIndex(const Drawing& d) {
@@ -49,15 +81,27 @@ class BlockIndex {
             content.base = block.base;
             content.anonymous = !block.name.empty() && block.name[0] == '*';
         }
-        collect(d.BlkLineAry, &BlockContent::lines);
-        collect(d.BlkCircleAry, &BlockContent::circles);
-        collect(d.BlkArcAry, &BlockContent::arcs);
-        collect(d.BlkTextAry, &BlockContent::texts);
-        collect(d.SolidAry, &BlockContent::solids);
-        resolveInserts(d);
+        lines_ = group(d.BlkLineAry);
+        circles_ = group(d.BlkCircleAry);
+        arcs_ = group(d.BlkArcAry);
+        texts_ = group(d.BlkTextAry);
+        solids_ = group(d.SolidAry);
+        inserts_ = groupInserts(d.BlkInsertAry);
+        for (BlockId id = 0; id < blocks_.size(); ++id) {
+            BlockContent& content = blocks_[id];
+            content.lines = lines_.of(id);
+            content.circles = circles_.of(id);
+            content.arcs = arcs_.of(id);
+            content.texts = texts_.of(id);
+            content.solids = solids_.of(id);
+            content.inserts = inserts_.of(id);
+        }
     }
+    // The contents point into the lists of this index.
+    BlockIndex(const BlockIndex&) = delete;
+    BlockIndex& operator=(const BlockIndex&) = delete;
 
-    BlockId find(const std::string& name) const {
+    BlockId find(std::string_view name) const {
         const auto it = ids_.find(name);
         return it == ids_.end() ? NoBlock : it->second;
     }
@@ -65,20 +109,9 @@ class BlockIndex {
     const BlockContent& operator[](BlockId id) const { return blocks_[id]; }
 
   private:
-    // Nested INSERTs are resolved to their blocks once, not at every placement.
-    void resolveInserts(const Drawing& d) {
-        for (std::size_t i = 0; i < d.BlkInsertAry.size(); ++i) {
-            const TInsertBlk& insert = d.BlkInsertAry[i];
-            const BlockId owner = find(insert.bname);
-            const BlockId target = find(insert.name);
-            if (owner == NoBlock || target == NoBlock) continue;
-            blocks_[owner].inserts.emplace_back(static_cast<std::uint32_t>(i), target);
-        }
-    }
-
-    template <class Record>
-    void collect(const std::vector<Record>& records,
-                 std::vector<std::uint32_t> BlockContent::*list) {
+    // The block of each record of a Blk table.
+    template <class Record> std::vector<BlockId> owners(const std::vector<Record>& records) const {
+        std::vector<BlockId> owners(records.size());
         // Records of one block are usually consecutive: look a name up only when it changes.
         const std::string* lastName = nullptr;
         BlockId lastId = NoBlock;
@@ -88,12 +121,41 @@ class BlockIndex {
                 lastName = &name;
                 lastId = find(name);
             }
-            if (lastId != NoBlock) (blocks_[lastId].*list).push_back(static_cast<std::uint32_t>(i));
+            owners[i] = lastId;
         }
+        return owners;
     }
 
-    std::unordered_map<std::string, BlockId> ids_;
+    template <class Record>
+    ListsByBlock<std::uint32_t> group(const std::vector<Record>& records) const {
+        return {blocks_.size(), owners(records),
+                [](std::size_t i) { return static_cast<std::uint32_t>(i); }};
+    }
+
+    // Nested INSERTs are resolved to their blocks once, not at every placement.
+    ListsByBlock<std::pair<std::uint32_t, BlockId>>
+    groupInserts(const std::vector<TInsertBlk>& inserts) const {
+        std::vector<BlockId> owners = this->owners(inserts);
+        std::vector<BlockId> targets(inserts.size());
+        for (std::size_t i = 0; i < inserts.size(); ++i) {
+            targets[i] = find(inserts[i].name);
+            if (targets[i] == NoBlock) owners[i] = NoBlock;
+        }
+        return {blocks_.size(), owners, [&](std::size_t i) {
+                    return std::pair<std::uint32_t, BlockId>(static_cast<std::uint32_t>(i),
+                                                             targets[i]);
+                }};
+    }
+
+    // Keyed by the names in d.BlockAry, which outlives the index.
+    std::unordered_map<std::string_view, BlockId> ids_;
     std::vector<BlockContent> blocks_;
+    ListsByBlock<std::uint32_t> lines_;
+    ListsByBlock<std::uint32_t> circles_;
+    ListsByBlock<std::uint32_t> arcs_;
+    ListsByBlock<std::uint32_t> texts_;
+    ListsByBlock<std::uint32_t> solids_;
+    ListsByBlock<std::pair<std::uint32_t, BlockId>> inserts_;
 };
 
 // Layer colours by name, with the lookup's side effect kept: a name that no layer has is appended
@@ -127,6 +189,12 @@ DimensionSpaces SpacesOfDimensionBlocks(const Drawing& d, const BlockIndex& inde
         if (id != NoBlock && !spaces[id]) spaces[id] = dimension.code67;
     }
     return spaces;
+}
+
+// r.layer == "0" without the length count and library call of a comparison with a C string, which
+// block expansion makes for every copy at every level.
+bool IsLayerZero(const std::string& layer) {
+    return layer.size() == 1 && layer[0] == '0';
 }
 
 class Expander {
@@ -253,7 +321,7 @@ class Expander {
     // colour of that layer; an INSERT on layer "0" passes them on to the next level out.
     template <class Record> void inherit(Record& r) {
         for (auto k = chain_.size(); k-- > 0;) {
-            if (r.color != ColorByBlock && r.layer != "0") continue;
+            if (r.color != ColorByBlock && !IsLayerZero(r.layer)) continue;
             Level& level = chain_[k];
             const TInsertBlk& insert = *level.insert;
             r.layer = insert.layer;

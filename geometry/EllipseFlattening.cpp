@@ -47,6 +47,13 @@ void FlattenEllipses(Drawing& d, double stepDeg) {
         // More than one turn draws nothing new; limiting it keeps hostile parameters cheap.
         if (end - start > TwoPi) end = start + TwoPi;
 
+        // Each chord is a copy of one record carrying the ellipse's fields: copying the strings
+        // costs less than building default ones and assigning over them.
+        TAcadLineBlk chord;
+        chord.layer = e.layer;
+        chord.ltype = e.ltype;
+        chord.color = e.color;
+
         double t = start;
         TAcadPoint p = at(t);
         while (t < end) {
@@ -55,12 +62,9 @@ void FlattenEllipses(Drawing& d, double stepDeg) {
             t = (next > end || next <= t) ? end : next;
             const TAcadPoint q = at(t);
             if (!PointsNear(p, q, 1e-5)) {
-                TAcadLineBlk& chord = d.LineAry.emplace_back();
-                chord.layer = e.layer;
-                chord.ltype = e.ltype;
-                chord.color = e.color;
-                chord.st = p;
-                chord.ed = q;
+                TAcadLineBlk& line = d.LineAry.emplace_back(chord);
+                line.st = p;
+                line.ed = q;
             }
             p = q;
         }

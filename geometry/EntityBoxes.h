@@ -4,6 +4,8 @@
 
 #include "model/AcadDxfUnit.h"
 
+#include <algorithm>
+
 namespace orvanta {
 
 // Only x and y are meaningful; Min.x <= Max.x and Min.y <= Max.y.
@@ -12,9 +14,20 @@ struct TBox {
     TAcadPoint Max;
 };
 
-TBox SegmentBox(const TAcadPoint& a, const TAcadPoint& b);
+// Inline, as CircleBox: the extents take the box of every line of the drawing.
+inline TBox SegmentBox(const TAcadPoint& a, const TAcadPoint& b) {
+    TBox box;
+    box.Min = {std::min(a.x, b.x), std::min(a.y, b.y), 0};
+    box.Max = {std::max(a.x, b.x), std::max(a.y, b.y), 0};
+    return box;
+}
 
-TBox CircleBox(const TAcadPoint& center, double radius);
+inline TBox CircleBox(const TAcadPoint& center, double radius) {
+    TBox box;
+    box.Min = {center.x - radius, center.y - radius, 0};
+    box.Max = {center.x + radius, center.y + radius, 0};
+    return box;
+}
 
 // The arc runs counter-clockwise from startRad to endRad (radians). Both angles are reduced to
 // [0, 2π) first, so an arc turned past a full turn (by block expansion, say) keeps its true box.

@@ -26,6 +26,11 @@ class RunningBox {
         if (b.Max.x > box_.Max.x) box_.Max.x = b.Max.x;
         if (b.Max.y > box_.Max.y) box_.Max.y = b.Max.y;
     }
+    // Whether adding b would leave the box as it is.
+    bool holds(const TBox& b) const {
+        return !empty_ && b.Min.x >= box_.Min.x && b.Min.y >= box_.Min.y && b.Max.x <= box_.Max.x &&
+               b.Max.y <= box_.Max.y;
+    }
     bool empty() const { return empty_; }
     const TBox& box() const { return box_; }
 
@@ -44,9 +49,14 @@ void ComputeExtents(Drawing& d) {
         if (line.code67 == 0) running.add(SegmentBox(line.st, line.ed));
     for (const TCircleBlk& circle : d.CircleAry)
         if (circle.code67 == 0) running.add(CircleBox(circle.center, circle.hankei));
-    for (const TArcBlk& arc : d.ArcAry)
-        if (arc.code67 == 0)
-            running.add(ArcBox(arc.center, arc.hankei, arc.st * Pi / 180, arc.ed * Pi / 180));
+    for (const TArcBlk& arc : d.ArcAry) {
+        if (arc.code67 != 0) continue;
+        // An arc's box lies within its circle's box, to the bit (its points are the centre plus
+        // the radius times a cosine or sine, and rounding keeps order), so once the circle's box
+        // adds nothing the arc's own box, with its trigonometry, is not needed.
+        if (arc.hankei >= 0 && running.holds(CircleBox(arc.center, arc.hankei))) continue;
+        running.add(ArcBox(arc.center, arc.hankei, arc.st * Pi / 180, arc.ed * Pi / 180));
+    }
     // Text boxes are costly; they decide the extents only of a drawing made of texts alone.
     if (running.empty())
         for (const TTextBlk& text : d.TextAry)

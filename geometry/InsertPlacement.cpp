@@ -24,11 +24,6 @@ InsertPlacement::InsertPlacement(const TInsertBlk& insert, const TAcadPoint& blo
     sin_ = std::sin(a);
 }
 
-TAcadPoint InsertPlacement::point(const TAcadPoint& p) const {
-    const TAcadPoint q = PointMul(PointSub(p, blockBase_), scale_);
-    return PointAdd(TAcadPoint{q.x * cos_ - q.y * sin_, q.x * sin_ + q.y * cos_, q.z}, base_);
-}
-
 double InsertPlacement::length(double value) const {
     return value * std::fabs(scale_.x);
 }

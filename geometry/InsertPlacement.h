@@ -3,6 +3,7 @@
 // that arcs of mirrored blocks stay mirrored; text directions by the rotation.
 #pragma once
 
+#include "geometry/Primitives.h"
 #include "model/AcadDxfUnit.h"
 
 namespace orvanta {
@@ -11,8 +12,12 @@ class InsertPlacement {
   public:
     InsertPlacement(const TInsertBlk& insert, const TAcadPoint& blockBase);
 
-    // (p − block base) scaled, rotated counter-clockwise, moved to the insertion point.
-    TAcadPoint point(const TAcadPoint& p) const;
+    // (p − block base) scaled, rotated counter-clockwise, moved to the insertion point. Inline:
+    // block expansion places every point of every copy through it.
+    TAcadPoint point(const TAcadPoint& p) const {
+        const TAcadPoint q = PointMul(PointSub(p, blockBase_), scale_);
+        return PointAdd(TAcadPoint{q.x * cos_ - q.y * sin_, q.x * sin_ + q.y * cos_, q.z}, base_);
+    }
 
     // Radii and text heights follow the x scale only; circles stay circles.
     double length(double value) const;

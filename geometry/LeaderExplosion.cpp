@@ -9,12 +9,15 @@ void ExplodeLeaders(Drawing& d) {
     ReserveMore(d.LineAry, 3 * d.LeaderAry.size());
     for (const TLeaderBlk& leader : d.LeaderAry) {
         if (leader.code76 <= 1) continue;
+        // Each segment is a copy of one record carrying the leader's fields: cheaper than
+        // building default strings and assigning over them.
+        TAcadLineBlk prototype;
+        prototype.bname = leader.bname;
+        prototype.layer = leader.layer;
+        prototype.ltype = leader.ltype;
+        prototype.color = leader.color;
         const auto segment = [&](const TAcadPoint& a, const TAcadPoint& b) {
-            TAcadLineBlk& line = d.LineAry.emplace_back();
-            line.bname = leader.bname;
-            line.layer = leader.layer;
-            line.ltype = leader.ltype;
-            line.color = leader.color;
+            TAcadLineBlk& line = d.LineAry.emplace_back(prototype);
             line.st = a;
             line.ed = b;
         };

@@ -80,12 +80,16 @@ void CopyHeaderFields(const TLwpBlk& header, Record& r, bool withExtrusion) {
 class Exploder {
   public:
     // Every piece starts as a copy of a prototype carrying the header's fields, which is cheaper
-    // than filling the fields of a fresh record one by one.
-    Exploder(const TLwpBlk& header, bool model, std::vector<TAcadLineBlk>& lines,
-             std::vector<TArcBlk>& arcs)
-        : header_(header), model_(model), lines_(lines), arcs_(arcs) {
-        CopyHeaderFields(header, lineProto_, model);
-        CopyHeaderFields(header, arcProto_, model);
+    // than filling the fields of a fresh record one by one. The prototypes serve every header in
+    // turn, their strings assigned in place; the arc prototype is filled only for a polyline
+    // with bulges.
+    Exploder(bool model, std::vector<TAcadLineBlk>& lines, std::vector<TArcBlk>& arcs)
+        : model_(model), lines_(lines), arcs_(arcs) {}
+
+    void start(const TLwpBlk& header) {
+        header_ = &header;
+        CopyHeaderFields(header, lineProto_, model_);
+        arcProtoReady_ = false;
     }
 
     void segment(const TAcadPoint& a, const TAcadPoint& b) {
@@ -108,6 +112,10 @@ class Exploder {
                 return;
             }
         }
+        if (!arcProtoReady_) {
+            CopyHeaderFields(*header_, arcProto_, model_);
+            arcProtoReady_ = true;
+        }
         TArcBlk& arc = arcs_.emplace_back(arcProto_);
         arc.center = center;
         arc.hankei = radius;
@@ -118,11 +126,12 @@ class Exploder {
     // An ordinary polyline: a closed one repeats its first vertex, so the closing segment takes
     // the bulge of the last vertex read.
     void polyline(const TLwpEle* v, std::size_t count) {
-        const bool closed = (header_.code70 & FlagClosed) != 0;
+        const bool closed = (header_->code70 & FlagClosed) != 0;
         const std::size_t total = closed ? count + 1 : count;
         for (std::size_t i = 0; i + 1 < total; ++i) {
             const TLwpEle& from = v[i];
-            const TLwpEle& to = v[(i + 1) % count];
+            // The closing segment wraps round to the first vertex (no division per vertex).
+            const TLwpEle& to = v[i + 1 < count ? i + 1 : 0];
             if (from.code42 == 0)
                 segment(from.code10, to.code10);
             else
@@ -132,8 +141,8 @@ class Exploder {
 
     // A 3D polygon mesh of M rows of N vertices, stored row by row. Bulges do not apply.
     void mesh(const TLwpEle* v, std::size_t count) {
-        const long long m = header_.code71;
-        const long long n = header_.code72;
+        const long long m = header_->code71;
+        const long long n = header_->code72;
         if (n <= 0) return;
         const std::size_t size = count;
         // Columns: chains through the rows (the M direction). The loops stop at the last vertex
@@ -146,7 +155,7 @@ class Exploder {
                 segment(chain, v[index].code10);
                 chain = v[index].code10;
             }
-            if (header_.code70 & FlagClosed) segment(chain, v[col].code10);
+            if (header_->code70 & FlagClosed) segment(chain, v[col].code10);
         }
         // Rows: chains along each row (the N direction).
         for (long long row = 0; row < m; ++row) {
@@ -159,36 +168,39 @@ class Exploder {
                 segment(chain, v[index].code10);
                 chain = v[index].code10;
             }
-            if (header_.code70 & FlagMeshClosedN) segment(chain, v[first].code10);
+            if (header_->code70 & FlagMeshClosedN) segment(chain, v[first].code10);
         }
     }
 
   private:
-    const TLwpBlk& header_;
+    const TLwpBlk* header_ = nullptr;
     bool model_;
     std::vector<TAcadLineBlk>& lines_;
     std::vector<TArcBlk>& arcs_;
     TAcadLineBlk lineProto_;
     TArcBlk arcProto_;
+    bool arcProtoReady_ = false;
 };
 
 void Explode(const std::vector<TLwpBlk>& headers, const std::vector<TLwpEle>& vertices, bool model,
              std::vector<TAcadLineBlk>& lines, std::vector<TArcBlk>& arcs) {
-    // Room for about one piece per vertex, so the target tables grow once.
+    // Room for about one piece per vertex, so the target tables grow once. In the model a bulge
+    // of at most one degree gives a line instead of an arc.
     std::size_t bulged = 0;
     for (const TLwpEle& v : vertices)
         bulged += v.code42 != 0;
     ReserveMore(arcs, bulged);
-    ReserveMore(lines, vertices.size() - bulged + headers.size());
+    ReserveMore(lines, vertices.size() - (model ? 0 : bulged) + headers.size());
 
     VertexRuns runs(vertices);
+    Exploder exploder(model, lines, arcs);
     for (const TLwpBlk& header : headers) {
         std::size_t first, last;
         runs.find(header.ihand, first, last);
         if (first == last) continue;
         const TLwpEle* v = vertices.data() + first;
         const std::size_t count = last - first;
-        Exploder exploder(header, model, lines, arcs);
+        exploder.start(header);
         if (header.code70 & FlagPolygonMesh) {
             if (model) exploder.mesh(v, count);
         } else if (!(header.code70 & FlagPolyfaceMesh)) {
@@ -205,6 +217,21 @@ void ExplodeBlockPolylines(Drawing& d) {
 
 void ExplodeModelPolylines(Drawing& d) {
     Explode(d.LwpAry, d.LwpEleAry, true, d.LineAry, d.ArcAry);
+}
+
+PolylinePieces ModelPolylinePieceBound(const Drawing& d) {
+    PolylinePieces pieces;
+    for (const TLwpEle& v : d.LwpEleAry)
+        pieces.arcs += v.code42 != 0;
+    pieces.lines = d.LwpEleAry.size() + d.LwpAry.size();
+    for (const TLwpBlk& header : d.LwpAry) {
+        if (header.code70 & FlagPolygonMesh) {
+            // Finding each mesh's own vertices is not worth it for a bound.
+            pieces.lines += d.LwpEleAry.size();
+            break;
+        }
+    }
+    return pieces;
 }
 
 } // namespace orvanta

@@ -4,6 +4,8 @@
 
 #include "model/AcadDxfUnit.h"
 
+#include <cstddef>
+
 namespace orvanta {
 
 // BlkLwpAry and BlkLwpEleAry become segments appended to BlkLineAry and bulge arcs appended to
@@ -16,5 +18,14 @@ void ExplodeBlockPolylines(Drawing& drawing);
 // polygon mesh gives its M-direction chains (closed by flag 1) and then its N-direction chains
 // (closed by flag 32); a polyface mesh gives nothing. The input tables are left as they are.
 void ExplodeModelPolylines(Drawing& drawing);
+
+// At most how many lines and arcs ExplodeModelPolylines appends, for making room beforehand.
+// Every vertex gives at most one piece and a closed polyline one more; a bulge gives an arc or,
+// when it sweeps at most one degree, a line; a polygon mesh gives up to two lines per vertex.
+struct PolylinePieces {
+    std::size_t lines = 0;
+    std::size_t arcs = 0;
+};
+PolylinePieces ModelPolylinePieceBound(const Drawing& drawing);
 
 } // namespace orvanta

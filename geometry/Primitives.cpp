@@ -4,13 +4,31 @@
 
 namespace orvanta {
 
+namespace {
+
+bool IsAxisAngle(double angle) {
+    return angle == 0 || angle == HalfPi || angle == Pi || angle == ThreeHalfPi;
+}
+
+} // namespace
+
 TAcadPoint PolarPoint(const TAcadPoint& p, double angle, double length) {
+    return PolarPoint(p, DirectionOf(angle), length);
+}
+
+Direction DirectionOf(double angle) {
+    if (IsAxisAngle(angle)) return {angle, 0, 0};
+    return {angle, std::cos(angle), std::sin(angle)};
+}
+
+TAcadPoint PolarPoint(const TAcadPoint& p, const Direction& direction, double length) {
     // Axis directions avoid cos and sin so that axis-parallel results come out exact.
+    const double angle = direction.angle;
     if (angle == 0) return {p.x + length, p.y, p.z};
     if (angle == HalfPi) return {p.x, p.y + length, p.z};
     if (angle == Pi) return {p.x - length, p.y, p.z};
     if (angle == ThreeHalfPi) return {p.x, p.y - length, p.z};
-    return {p.x + std::cos(angle) * length, p.y + std::sin(angle) * length, p.z};
+    return {p.x + direction.cos * length, p.y + direction.sin * length, p.z};
 }
 
 double Distance2D(const TAcadPoint& a, const TAcadPoint& b) {
@@ -88,6 +106,10 @@ TAcadPoint NormalizeVector(const TAcadPoint& v) {
 }
 
 TAcadPoint OcsToWcs(const TAcadPoint& p, const TAcadPoint& n) {
+    return OcsToWcs(p, OcsFrameOf(n));
+}
+
+OcsFrame OcsFrameOf(const TAcadPoint& n) {
     // The arbitrary-axis rule: the OCS x axis is W × N, where W is the world y axis when N lies
     // within 1/64 of the world z axis and the world z axis otherwise.
     const TAcadPoint w = (std::fabs(n.x) < 1.0 / 64 && std::fabs(n.y) < 1.0 / 64)
@@ -95,6 +117,13 @@ TAcadPoint OcsToWcs(const TAcadPoint& p, const TAcadPoint& n) {
                              : TAcadPoint{0, 0, 1};
     const TAcadPoint ax = NormalizeVector(CrossProduct(w, n));
     const TAcadPoint ay = NormalizeVector(CrossProduct(n, ax));
+    return {ax, ay, n};
+}
+
+TAcadPoint OcsToWcs(const TAcadPoint& p, const OcsFrame& f) {
+    const TAcadPoint& ax = f.ax;
+    const TAcadPoint& ay = f.ay;
+    const TAcadPoint& n = f.n;
     return {p.x * ax.x + p.y * ay.x + p.z * n.x, p.x * ax.y + p.y * ay.y + p.z * n.y,
             p.x * ax.z + p.y * ay.z + p.z * n.z};
 }

@@ -23,6 +23,19 @@ constexpr double ExtrusionTolerance = 1e-5;
 // (no trigonometry), and a negative length points the other way. Angles are not reduced.
 TAcadPoint PolarPoint(const TAcadPoint& p, double angle, double length);
 
+// An angle with its cosine and sine worked out once, for code that places many points in the
+// same directions. The cosine and sine are left at 0 for the four axis directions, which
+// PolarPoint places without them.
+struct Direction {
+    double angle = 0;
+    double cos = 0;
+    double sin = 0;
+};
+Direction DirectionOf(double angle);
+
+// PolarPoint(p, direction.angle, length), to the bit.
+TAcadPoint PolarPoint(const TAcadPoint& p, const Direction& direction, double length);
+
 double Distance2D(const TAcadPoint& a, const TAcadPoint& b);
 
 // Direction from `from` to `to` in [0, 2π). A difference below 1e-5 drawing units in x counts as
@@ -67,6 +80,18 @@ TAcadPoint NormalizeVector(const TAcadPoint& v);
 // Object coordinates of an entity with extrusion direction n to world coordinates, by the
 // arbitrary-axis rule of the DXF format. For n = (0, 0, -1) this maps (x, y, z) to (-x, y, -z).
 TAcadPoint OcsToWcs(const TAcadPoint& p, const TAcadPoint& n);
+
+// The world directions of the object axes of extrusion n, for mapping many points that share an
+// extrusion without working the axes out again for each.
+struct OcsFrame {
+    TAcadPoint ax;
+    TAcadPoint ay;
+    TAcadPoint n;
+};
+OcsFrame OcsFrameOf(const TAcadPoint& n);
+
+// OcsToWcs(p, n) for the frame of n, to the bit.
+TAcadPoint OcsToWcs(const TAcadPoint& p, const OcsFrame& frame);
 
 // origin + p.x·u + p.y·v + p.z·w.
 TAcadPoint FramePoint(const TAcadPoint& p, const TAcadPoint& origin, const TAcadPoint& u,

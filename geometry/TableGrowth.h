@@ -12,10 +12,15 @@
 
 namespace orvanta {
 
+// The capacity a table of `capacity` grows to when it needs room for `needed` records.
+inline std::size_t GrownCapacity(std::size_t capacity, std::size_t needed) {
+    return std::max(needed, capacity + capacity / 2);
+}
+
 template <class Record> void ReserveMore(std::vector<Record>& table, std::size_t extra) {
     const std::size_t needed = table.size() + extra;
     if (needed <= table.capacity()) return;
-    table.reserve(std::max(needed, table.capacity() + table.capacity() / 2));
+    table.reserve(GrownCapacity(table.capacity(), needed));
 }
 
 } // namespace orvanta

@@ -2,11 +2,14 @@
 
 #include "render/LayerState.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace orvanta {
 
@@ -119,7 +122,8 @@ TColor AciToColor(int index) {
     // Every record of a drawing asks once: the palette is worked out a single time.
     static const std::array<TColor, 256> palette = [] {
         std::array<TColor, 256> colors{};
-        for (int i = 0; i < 256; ++i) colors[static_cast<std::size_t>(i)] = ComputeAciColor(i);
+        for (int i = 0; i < 256; ++i)
+            colors[static_cast<std::size_t>(i)] = ComputeAciColor(i);
         return colors;
     }();
     return index >= 0 && index < 256 ? palette[static_cast<std::size_t>(index)] : ColorBlack;
@@ -160,39 +164,127 @@ TPenStyle EntityPenStyle(const Drawing& drawing, const std::string& ltype,
         ltype, layer < 0 ? nullptr : &drawing.LayerAry[static_cast<std::size_t>(layer)].ltype);
 }
 
+namespace {
+
+// A name as its length and its first and last eight bytes (zero-filled): the whole name when it
+// has at most 16 bytes, as most layer names do, so that comparing two such names costs three
+// integer comparisons instead of a call into the string library.
+struct NameKey {
+    std::uint64_t head = 0;
+    std::uint64_t tail = 0;
+    std::size_t size = 0;
+
+    explicit NameKey(std::string_view s) : size(s.size()) {
+        if (size >= 8) {
+            std::memcpy(&head, s.data(), 8);
+            std::memcpy(&tail, s.data() + size - 8, 8);
+        } else if (size >= 4) {
+            std::uint32_t first, last;
+            std::memcpy(&first, s.data(), 4);
+            std::memcpy(&last, s.data() + size - 4, 4);
+            head = first | std::uint64_t{last} << 32;
+        } else {
+            for (std::size_t i = 0; i < size; ++i)
+                head |= std::uint64_t{static_cast<unsigned char>(s[i])} << 8 * i;
+        }
+    }
+    bool operator==(const NameKey&) const = default;
+    bool whole() const { return size <= 16; }
+    // Multiplicative hashing: the top bits of the product depend on every bit of the key.
+    std::uint64_t hash() const {
+        return ((head ^ size) + 0x9E3779B97F4A7C15u * tail) * 0x9E3779B97F4A7C15u;
+    }
+};
+
+// Layer indexes by name for a pass over millions of records: open addressing over a table of at
+// least twice the layer count, keyed by NameKey. The first layer of a name wins, as in
+// LayerIndexOf.
+class LayerIndexTable {
+  public:
+    explicit LayerIndexTable(const std::vector<TLayer>& layers) : layers_(layers) {
+        std::size_t size = 16;
+        int bits = 4;
+        while (size < 2 * layers.size()) {
+            size *= 2;
+            ++bits;
+        }
+        slots_.assign(size, Slot{NameKey({}), -1});
+        mask_ = size - 1;
+        shift_ = 64 - bits;
+        for (std::size_t i = 0; i < layers.size(); ++i) {
+            const NameKey key(layers[i].Name);
+            Slot& slot = slots_[probe(key, layers[i].Name)];
+            if (slot.index < 0) slot = {key, static_cast<int>(i)};
+        }
+    }
+
+    // The index of the first layer called `name`, or -1.
+    int find(const std::string& name) const { return slots_[probe(NameKey(name), name)].index; }
+
+  private:
+    struct Slot {
+        NameKey key;
+        int index;
+    };
+
+    // The slot holding `name`, or the empty slot where it would go.
+    std::size_t probe(const NameKey& key, const std::string& name) const {
+        std::size_t slot = static_cast<std::size_t>(key.hash() >> shift_);
+        for (;; slot = (slot + 1) & mask_) {
+            const Slot& s = slots_[slot];
+            if (s.index < 0) return slot;
+            if (s.key == key &&
+                (key.whole() || layers_[static_cast<std::size_t>(s.index)].Name == name))
+                return slot;
+        }
+    }
+
+    const std::vector<TLayer>& layers_;
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
+    int shift_ = 60;
+};
+
+bool IsByLayer(const std::string& ltype) {
+    return ltype.empty() || std::string_view(ltype) == "BYLAYER";
+}
+
+} // namespace
+
 void ResolvePens(Drawing& drawing) {
     // One lookup table instead of a scan of the layer table per record: a drawing with a million
-    // records and hundreds of layers would otherwise spend seconds here. The first layer of a
-    // name wins, as in LayerIndexOf.
-    std::unordered_map<std::string_view, int> layerIndex;
-    layerIndex.reserve(drawing.LayerAry.size());
-    for (std::size_t i = 0; i < drawing.LayerAry.size(); ++i)
-        layerIndex.emplace(drawing.LayerAry[i].Name, static_cast<int>(i));
-    // Consecutive records mostly share their layer and linetype (they come from one entity or one
-    // block), so the last answer is kept before the table is asked.
-    const std::string* lastLayer = nullptr;
-    int lastIndex = -1;
-    const auto indexOf = [&](const std::string& name) {
-        if (lastLayer && *lastLayer == name) return lastIndex;
-        const auto found = layerIndex.find(name);
-        lastLayer = &name;
-        lastIndex = found == layerIndex.end() ? -1 : found->second;
-        return lastIndex;
-    };
+    // records and hundreds of layers would otherwise spend seconds here.
+    const LayerIndexTable layerIndex(drawing.LayerAry);
+
+    // Most records draw with their layer's linetype: its pattern is worked out once per layer.
+    std::vector<TPenStyle> layerStyle(drawing.LayerAry.size());
+    for (std::size_t i = 0; i < layerStyle.size(); ++i)
+        layerStyle[i] = LtypeToPenStyle(drawing.LayerAry[i].ltype);
+    // A linetype of its own is mostly shared by the next record too: the last answer is kept.
     const std::string* lastLtype = nullptr;
-    int lastStyleLayer = -2;
     TPenStyle lastStyle = 0;
-    const auto resolve = [&](auto& record) {
-        const int layer = indexOf(record.layer);
-        record.PenColor = AciToColor(std::abs(static_cast<int>(record.color)));
-        if (!lastLtype || layer != lastStyleLayer || *lastLtype != record.ltype) {
-            lastStyle = PenStyleWithLayerLtype(
-                record.ltype,
-                layer < 0 ? nullptr : &drawing.LayerAry[static_cast<std::size_t>(layer)].ltype);
-            lastLtype = &record.ltype;
-            lastStyleLayer = layer;
+    const auto styleOf = [&](const std::string& ltype, int layer) {
+        if (layer >= 0 && IsByLayer(ltype)) return layerStyle[static_cast<std::size_t>(layer)];
+        if (!lastLtype || *lastLtype != ltype) {
+            lastStyle = LtypeToPenStyle(ltype);
+            lastLtype = &ltype;
         }
-        record.PenStyle = lastStyle;
+        return lastStyle;
+    };
+
+    // The palette is copied into this pass so that a record's colour costs one load.
+    std::array<TColor, 256> palette;
+    for (std::size_t i = 0; i < palette.size(); ++i)
+        palette[i] = AciToColor(static_cast<int>(i));
+    const auto colourOf = [&](std::int16_t color) {
+        const int index = std::abs(static_cast<int>(color));
+        return index < 256 ? palette[static_cast<std::size_t>(index)] : AciToColor(index);
+    };
+
+    const auto resolve = [&](auto& record) {
+        const int layer = layerIndex.find(record.layer);
+        record.PenColor = colourOf(record.color);
+        record.PenStyle = styleOf(record.ltype, layer);
         record.layindex = StoredLayerIndex(layer);
     };
     for (TAcadLineBlk& line : drawing.LineAry)
@@ -202,8 +294,8 @@ void ResolvePens(Drawing& drawing) {
     for (TCircleBlk& circle : drawing.CircleAry)
         resolve(circle);
     for (TTextBlk& text : drawing.TextAry) {
-        text.PenColor = AciToColor(std::abs(static_cast<int>(text.color)));
-        text.layindex = StoredLayerIndex(indexOf(text.layer));
+        text.PenColor = colourOf(text.color);
+        text.layindex = StoredLayerIndex(layerIndex.find(text.layer));
     }
 }
 

@@ -6,6 +6,8 @@
 #include "Builders.h"
 
 #include <cmath>
+#include <cstring>
+#include <limits>
 
 namespace orvanta {
 namespace {
@@ -183,6 +185,32 @@ TEST(LinesToWcs, MapsOnlyNonDefaultExtrusions) {
     EXPECT_POINT_NEAR(d.LineAry[0].st, 1, 2, 0);
     EXPECT_POINT_NEAR(d.LineAry[1].st, -1, 2, 1e-12);
     EXPECT_POINT_NEAR(d.LineAry[1].ed, -3, 4, 1e-12);
+}
+
+// Runs of lines share an extrusion and with it the axes the pass works out; each line must still
+// come out exactly as mapped on its own, also where the extrusion changes only in a zero's sign.
+TEST(LinesToWcs, RunsOfLinesMapAsEachLineOnItsOwn) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const TAcadPoint extrusions[] = {
+        P(0, 0, -1),     P(0, 0, -1),    P(-0.0, 0, -1), P(0.6, 0, 0.8), P(0.6, 0, 0.8),
+        P(0, 0.6, -0.8), P(0.01, 0, -1), P(nan, 0, 1),   P(0, 0, -1),    P(-0.0, -0.0, -1)};
+    Drawing d;
+    for (const TAcadPoint& n : extrusions) {
+        d.LineAry.push_back(test::Line(P(1, -0.0, 2), P(-3, 4, 0)));
+        d.LineAry.back().code210 = n;
+    }
+    const Drawing before = d;
+    LinesToWcs(d);
+    const auto same = [](const TAcadPoint& a, const TAcadPoint& b) {
+        return std::memcmp(&a, &b, sizeof a) == 0;
+    };
+    for (std::size_t i = 0; i < d.LineAry.size(); ++i) {
+        SCOPED_TRACE(i);
+        const TAcadPoint& n = before.LineAry[i].code210;
+        if (IsDefaultExtrusion(n)) continue;
+        EXPECT_TRUE(same(d.LineAry[i].st, OcsToWcs(before.LineAry[i].st, n)));
+        EXPECT_TRUE(same(d.LineAry[i].ed, OcsToWcs(before.LineAry[i].ed, n)));
+    }
 }
 
 } // namespace

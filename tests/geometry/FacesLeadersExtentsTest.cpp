@@ -98,6 +98,25 @@ TEST(ComputeExtents, ArcsUseTheirTrueBoxAndEmptyDrawingsStayAtZero) {
     EXPECT_POINT_NEAR(empty.ExtMax, 0, 0, 0);
 }
 
+// Arcs are measured after lines and circles; an arc whose circle pokes out of what is measured
+// so far must still count with its own box, neither more nor less.
+TEST(ComputeExtents, ArcsNearTheEdgeCountByTheirOwnBox) {
+    Drawing d;
+    d.LineAry.push_back(test::Line(P(0, 0), P(10, 10)));
+    // The left half of a circle reaching x = 11: its box stays inside.
+    d.ArcAry.push_back(test::Arc(P(9, 5), 2, 90, 270));
+    // A sixth passing 270°, which takes it down to y = -1; its ends stay at x = 8 and 10.
+    d.ArcAry.push_back(test::Arc(P(9, 1), 2, 240, 300));
+    // An arc well inside, and one whose negative radius takes it out to x = -1.
+    d.ArcAry.push_back(test::Arc(P(5, 5), 1, 0, 360));
+    d.ArcAry.push_back(test::Arc(P(1, 5), -2, 0, 10));
+    ComputeExtents(d);
+    EXPECT_EQ(d.ExtMin.x, -1);
+    EXPECT_EQ(d.ExtMin.y, -1);
+    EXPECT_EQ(d.ExtMax.x, 10);
+    EXPECT_EQ(d.ExtMax.y, 10);
+}
+
 TEST(ComputeExtents, MirroredCircleCountsByItsChords) {
     Drawing d;
     d.CircleAry.push_back(test::Circle(P(5, 0), 1));

@@ -1,8 +1,18 @@
 #include "geometry/LoadSequence.h"
+#include "geometry/ArcFlattening.h"
 #include "geometry/BlockExpansion.h"
+#include "geometry/EllipseFlattening.h"
+#include "geometry/Extents.h"
+#include "geometry/FaceExplosion.h"
+#include "geometry/LeaderExplosion.h"
+#include "geometry/PolylineExplosion.h"
 #include "geometry/Primitives.h"
+#include "geometry/TableWarming.h"
+#include "geometry/WorldCoordinates.h"
+#include "render/Colors.h"
 
 #include "Builders.h"
+#include "support/NormalisedDump.h"
 #include "support/TestFiles.h"
 
 namespace orvanta {
@@ -169,6 +179,120 @@ TEST(NormaliseDrawing, RefusesBlocksThatMultiplyBeyondMemory) {
     } catch (const SilentAbort& e) {
         EXPECT_NE(std::string(e.what()).find("expand"), std::string::npos);
     }
+}
+
+// A drawing large enough for the load sequence to make room in one step and fault it in on a
+// second thread: polylines (with bulges of every size, tiny ones giving lines, and a mesh),
+// curves outside the world plane, ellipses, nested and mirrored inserts, dimensions, faces and
+// leaders, on a few layers.
+Drawing LargeDrawing() {
+    Drawing d;
+    for (int i = 0; i < 5; ++i)
+        d.LayerAry.push_back({"L" + std::to_string(i), static_cast<std::int16_t>(i + 1), 0,
+                              i % 2 ? "DASHED" : "CONTINUOUS", true, ""});
+    const auto layer = [](int i) { return "L" + std::to_string(i % 7); }; // two are unlisted
+    d.BlockAry.push_back(test::Block("INNER", P(1, 1)));
+    d.BlkLineAry.push_back(test::Line(P(0, 0), P(2, 1), "INNER", "0", 0));
+    d.BlkArcAry.push_back(test::Arc(P(1, 1), 1, 30, 200, "INNER"));
+    d.BlockAry.push_back(test::Block("OUTER"));
+    d.BlkCircleAry.push_back(test::Circle(P(0, 0), 3, "OUTER"));
+    d.BlkTextAry.push_back(test::Text(P(1, 2), 2.5, "OUTER", "OUTER"));
+    d.BlkInsertAry.push_back(test::Insert("INNER", P(5, 0), P(-1, 1, 1), 30, "OUTER"));
+    d.BlockAry.push_back(test::Block("*D1"));
+    d.BlkLineAry.push_back(test::Line(P(0, 0), P(9, 0), "*D1", "DIM"));
+    TDimensionBlk& dimension = d.DimensionAry.emplace_back();
+    dimension.dimblkName = "*D1";
+
+    std::int32_t ihand = 0;
+    for (int i = 0; i < 12000; ++i) {
+        const double x = i % 200 * 50.0, y = i / 200 * 50.0;
+        TLwpBlk& h = d.LwpAry.emplace_back();
+        h.ihand = ihand;
+        h.layer = layer(i);
+        h.code70 = i % 3 == 0 ? 1 : 0;
+        if (i % 50 == 0) h.code210 = P(0, 0, -1);
+        for (int k = 0; k < 10; ++k) {
+            const double bulge = k % 4 == 0 ? 0.5 : k % 4 == 1 ? 0.001 : 0;
+            d.LwpEleAry.push_back({ihand, P(x + k * 3, y + (k % 2) * 5, 0), bulge});
+        }
+        ++ihand;
+        if (i % 1000 == 0) {
+            TLwpBlk& mesh = d.LwpAry.emplace_back();
+            mesh.ihand = ihand++;
+            mesh.code70 = 16 | 1;
+            mesh.code71 = 3;
+            mesh.code72 = 4;
+            for (int k = 0; k < 12; ++k)
+                d.LwpEleAry.push_back({mesh.ihand, P(x + k % 4, y + k / 4, k), 0});
+        }
+        if (i % 4 == 0) {
+            TArcBlk arc = test::Arc(P(x, y), 4, i % 360, (i * 7) % 360);
+            arc.layer = layer(i + 1);
+            if (i % 8 == 0) arc.code210 = P(0, 0, -1);
+            d.ArcAry.push_back(arc);
+            TCircleBlk circle = test::Circle(P(x + 20, y), 2);
+            if (i % 12 == 0) circle.code210 = P(0.6, 0, 0.8);
+            d.CircleAry.push_back(circle);
+        }
+        if (i % 10 == 0) {
+            TEllipseBlk& e = d.EllipseAry.emplace_back();
+            e.center = P(x, y + 20);
+            e.endpoint = P(6, 2);
+            e.henpei = 0.5;
+            e.kaisi = 1;
+            e.owari = i % 20 ? 0.5 : 5;
+            d.InsertAry.push_back(test::Insert(i % 20 ? "OUTER" : "INNER", P(x, y),
+                                               P(i % 30 ? 1 : -1, 1, 1), i % 90));
+            d.InsertAry.back().layer = layer(i);
+            d.FaceAry.emplace_back().pt[2] = P(x, y - 5);
+            TLeaderBlk& leader = d.LeaderAry.emplace_back();
+            leader.code76 = 3;
+            leader.code41 = 2;
+            leader.p2 = P(x + 1, y + 1);
+            leader.p3 = P(x + 2, y + 1);
+            d.TextAry.push_back(test::Text(P(x, y), 1, "T" + std::to_string(i)));
+        }
+    }
+    return d;
+}
+
+// NormaliseDrawing makes room for every pass at once and faults it in on a second thread; the
+// result must be what the passes give one by one, to the bit.
+TEST(NormaliseDrawing, LargeDrawingLoadsAsThePassesOneByOne) {
+    Drawing whole = LargeDrawing();
+    Drawing steps = whole;
+    NormaliseDrawing(whole);
+
+    ExplodeBlockPolylines(steps);
+    steps.BlkLwpAry.clear();
+    steps.BlkLwpEleAry.clear();
+    ExplodeModelPolylines(steps);
+    steps.LwpAry.clear();
+    steps.LwpEleAry.clear();
+    FlattenEllipses(steps, FlatteningStepDeg);
+    steps.EllipseAry.clear();
+    FlattenArcs(steps, false, FlatteningStepDeg);
+    FlattenCircles(steps, false, FlatteningStepDeg);
+    LinesToWcs(steps);
+    TextsToWcs(steps);
+    ExpandModelInserts(steps);
+    steps.InsertAry.clear();
+    ExpandBlocks(steps);
+    steps.BlockAry.clear();
+    steps.BlkInsertAry.clear();
+    ExplodeFaces(steps);
+    steps.FaceAry.clear();
+    ExplodeLeaders(steps);
+    steps.LeaderAry.clear();
+    ComputeExtents(steps);
+    ResolvePens(steps);
+
+    // Enough to be worth the second thread.
+    ASSERT_GT(whole.LineAry.size() * sizeof(TAcadLineBlk), 2 * TableWarmer::MinBytes);
+    const std::string expected = test::DumpNormalised(steps);
+    const std::string actual = test::DumpNormalised(whole);
+    EXPECT_EQ(actual.size(), expected.size());
+    EXPECT_TRUE(actual == expected);
 }
 
 } // namespace

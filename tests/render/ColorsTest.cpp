@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace orvanta {
 namespace {
@@ -154,6 +157,68 @@ TEST(ResolvePensTest, FillsPenFieldsOfTheModelTablesOnly) {
     EXPECT_EQ(d.TextAry[0].layindex, 2);
     EXPECT_EQ(d.BlkLineAry[0].PenColor, 0u);
     EXPECT_EQ(d.BlkLineAry[0].layindex, 9);
+}
+
+// ResolvePens keeps answers from record to record and looks layers up in a table of its own; a
+// long run of records in every order must still get exactly what the one-record lookups give.
+TEST(ResolvePensTest, AgreesWithTheOneRecordLookupsOverEveryOrderOfLayersAndLinetypes) {
+    Drawing d;
+    // Names sharing their length and both ends, longer than eight bytes, empty, repeated.
+    const std::vector<std::string> names = {"0",
+                                            "",
+                                            "WALLS",
+                                            "A-WALL-FULL-0001-EXTERIOR",
+                                            "A-WALL-FULL-0002-EXTERIOR",
+                                            "A-WALL-HALF-0001-EXTERIOR",
+                                            "LAYER1",
+                                            "LAYER2",
+                                            "FLOOR-PLAN-01",
+                                            "FLOOR-PLAN-02",
+                                            "12345678X12345678",
+                                            "12345678Y12345678",
+                                            "\xE5\xA3\x81",
+                                            "WALLS"};
+    const std::vector<std::string> ltypes = {"CONTINUOUS", "HIDDEN", "center",  "PHANTOM2",
+                                             "DASHDOT",    "DOT",    "BYLAYER", ""};
+    for (std::size_t i = 0; i < names.size(); ++i)
+        d.LayerAry.push_back(
+            {names[i], static_cast<std::int16_t>(i + 1), 0, ltypes[i % ltypes.size()], true, ""});
+    std::vector<std::string> recordLayers = names;
+    recordLayers.insert(recordLayers.end(),
+                        {"NOWHERE", "walls", "A-WALL-FULL-0003-EXTERIOR", "12345678Z12345678"});
+    const std::vector<std::string> recordLtypes = {"BYLAYER", "",       "HIDDEN",
+                                                   "BYBLOCK", "Dashed", "BYLAYER"};
+    const std::vector<std::int16_t> colours = {256, 0, 7, -3, 255, 300, -300, 12};
+
+    // Runs of equal records, then a change of one field at a time.
+    std::size_t k = 0;
+    for (std::size_t run = 0; run < 400; ++run) {
+        const std::size_t length = 1 + run % 3;
+        for (std::size_t j = 0; j < length; ++j) {
+            TAcadLineBlk line;
+            line.layer = recordLayers[(k * 7 + run) % recordLayers.size()];
+            line.ltype = recordLtypes[(k * 5 + run / 3) % recordLtypes.size()];
+            line.color = colours[(k * 3 + run / 2) % colours.size()];
+            d.LineAry.push_back(line);
+            TTextBlk text;
+            text.layer = line.layer;
+            text.color = line.color;
+            d.TextAry.push_back(text);
+        }
+        ++k;
+    }
+
+    ResolvePens(d);
+
+    for (std::size_t i = 0; i < d.LineAry.size(); ++i) {
+        const TAcadLineBlk& line = d.LineAry[i];
+        SCOPED_TRACE(std::to_string(i) + " " + line.layer + " " + line.ltype);
+        EXPECT_EQ(line.PenColor, AciToColor(std::abs(static_cast<int>(line.color))));
+        EXPECT_EQ(line.PenStyle, EntityPenStyle(d, line.ltype, line.layer));
+        EXPECT_EQ(line.layindex, LayerIndexOf(d, line.layer));
+        EXPECT_EQ(d.TextAry[i].PenColor, line.PenColor);
+        EXPECT_EQ(d.TextAry[i].layindex, line.layindex);
+    }
 }
 
 TEST(LayerStateTest, LookupsCompareExactlyAndTakeTheFirstMatch) {
