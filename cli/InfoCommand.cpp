@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 #include "cli/Json.h"
+#include "cli/LoadDrawing.h"
 
 #include "dxf/DxfReader.h"
 #include "dxf/DxfVersion.h"
@@ -13,13 +14,6 @@
 namespace orvanta::cli {
 
 namespace {
-
-// Collects what the reader would show in a message box, to print it as the file's error.
-class CollectedMessages : public MessageSink {
-  public:
-    void showMessage(const std::string& text, const std::string&) override { last = text; }
-    std::string last;
-};
 
 struct FileInfo {
     std::string acadver;
@@ -40,29 +34,17 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 
 // Reads one file as the browser does; throws SilentAbort with a one-line reason on failure.
 void ReadInfo(const std::string& path, FileInfo& info) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) throw SilentAbort(path + ": no such file");
-    if (S_ISDIR(st.st_mode)) throw SilentAbort(path + ": is a folder");
-    std::string signature;
-    ProbeFileSignature(path, signature);
-    if (signature.size() == 6 && signature.rfind("AC1", 0) == 0)
-        throw SilentAbort(path + ": a DWG file (" + signature +
-                          "); only text DXF files are read without the converter");
-
     const auto start = std::chrono::steady_clock::now();
-    ReadDxfVersion(path, info.acadver);
-    DxfVersionName(info.acadver, info.versionName);
-    info.encoding = EncodingForFile(path, info.acadver);
-    CollectedMessages messages;
-    std::string status;
-    ReadDxfFile(info.drawing, path, nullptr, &messages, status, info.encoding);
+    const ReadFacts facts = ReadDrawingFile(path, info.drawing, "read");
     info.readSeconds = SecondsSince(start);
-    if (!status.empty()) throw SilentAbort(path + ": " + messages.last + " (" + status + ")");
+    info.acadver = facts.acadver;
+    info.encoding = facts.encoding;
+    DxfVersionName(info.acadver, info.versionName);
 
     // The counts above are of the drawing as read; what follows is what the browser draws.
     const std::array<TableCount, 13> asRead = TableCounts(info.drawing);
     const auto normaliseStart = std::chrono::steady_clock::now();
-    NormaliseDrawing(info.drawing);
+    NormaliseLoaded(path, info.drawing);
     info.normaliseSeconds = SecondsSince(normaliseStart);
     info.extMin = info.drawing.ExtMin;
     info.extMax = info.drawing.ExtMax;

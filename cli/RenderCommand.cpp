@@ -1,6 +1,7 @@
 // orvanta-cli render: a drawing as a picture, loaded and fitted as the detail view shows it
 // after opening, for scripts, checks and a first look without the window.
 #include "cli/Commands.h"
+#include "cli/LoadDrawing.h"
 
 #include "dxf/DxfReader.h"
 #include "dxf/DxfVersion.h"
@@ -111,36 +112,10 @@ bool ParseColour(std::string text, TColor& colour) {
     return true;
 }
 
-// Collects what the reader would show in a message box, to print it as the file's error.
-class CollectedMessages : public MessageSink {
-  public:
-    void showMessage(const std::string& text, const std::string&) override { last = text; }
-    std::string last;
-};
-
-// Reads and normalises one file as the detail view does; throws SilentAbort with a one-line
-// reason that names the file (and the line, for malformed content).
+// Reads and normalises one file as the detail view does.
 void LoadDrawing(const std::string& path, Drawing& drawing) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) throw SilentAbort(path + ": no such file");
-    if (S_ISDIR(st.st_mode)) throw SilentAbort(path + ": is a folder");
-    std::string signature;
-    ProbeFileSignature(path, signature);
-    if (signature.size() == 6 && signature.rfind("AC1", 0) == 0)
-        throw SilentAbort(path + ": a DWG file (" + signature +
-                          "); only text DXF files are drawn without the converter");
-    std::string acadver;
-    ReadDxfVersion(path, acadver);
-    const TextEncoding encoding = EncodingForFile(path, acadver);
-    CollectedMessages messages;
-    std::string status;
-    ReadDxfFile(drawing, path, nullptr, &messages, status, encoding);
-    if (!status.empty()) throw SilentAbort(path + ": " + messages.last + " (" + status + ")");
-    try {
-        NormaliseDrawing(drawing);
-    } catch (const SilentAbort& e) {
-        throw SilentAbort(path + ": " + e.what());
-    }
+    ReadDrawingFile(path, drawing, "drawn");
+    NormaliseLoaded(path, drawing);
 }
 
 // Clears the device and draws the whole drawing on it, fitted as after opening.
