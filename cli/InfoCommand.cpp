@@ -9,7 +9,6 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
-#include <sys/stat.h>
 
 namespace orvanta::cli {
 

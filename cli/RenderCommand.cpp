@@ -23,7 +23,6 @@
 #include <filesystem>
 #include <memory>
 #include <new>
-#include <sys/stat.h>
 
 namespace orvanta::cli {
 

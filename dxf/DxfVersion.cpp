@@ -21,6 +21,31 @@ bool FileExists(const std::string& fileName) {
     return ::stat(fileName.c_str(), &st) == 0;
 }
 
+// A file read as raw bytes; every failure ends the caller's action with the file's name.
+class RawFile {
+  public:
+    explicit RawFile(const std::string& fileName) : name_(fileName) {
+        fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) throw SilentAbort(fileName + ": " + std::strerror(errno));
+    }
+    ~RawFile() { ::close(fd_); }
+    RawFile(const RawFile&) = delete;
+    RawFile& operator=(const RawFile&) = delete;
+
+    // Reads up to `size` bytes; 0 at the end of the file.
+    std::size_t read(void* buffer, std::size_t size) {
+        for (;;) {
+            const ssize_t n = ::read(fd_, buffer, size);
+            if (n >= 0) return static_cast<std::size_t>(n);
+            if (errno != EINTR) throw SilentAbort(name_ + ": " + std::strerror(errno));
+        }
+    }
+
+  private:
+    std::string name_;
+    int fd_ = -1;
+};
+
 struct VersionNames {
     const char* code;
     const char* dwg;
@@ -39,22 +64,16 @@ constexpr VersionNames Names[] = {
 bool ProbeFileSignature(const std::string& fileName, std::string& signature) {
     signature.clear();
     if (!FileExists(fileName)) return true;
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw SilentAbort(fileName + ": " + std::strerror(errno));
     char buffer[7] = {};
     std::size_t got = 0;
-    while (got < sizeof buffer) {
-        const ssize_t n = ::read(fd, buffer + got, sizeof buffer - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int error = errno;
-            ::close(fd);
-            throw SilentAbort(fileName + ": " + std::strerror(error));
+    {
+        RawFile file(fileName);
+        while (got < sizeof buffer) {
+            const std::size_t n = file.read(buffer + got, sizeof buffer - got);
+            if (n == 0) break;
+            got += n;
         }
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
     }
-    ::close(fd);
     buffer[6] = 0;
     if (got >= 6) signature = DecodeCp932(std::string_view(buffer, std::strlen(buffer)));
     return true;
@@ -160,23 +179,14 @@ class Utf8Check {
 
 TextEncoding EncodingForFile(const std::string& fileName, const std::string& acadver) {
     if (acadver != "AC1021") return EncodingForVersion(acadver);
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw SilentAbort(fileName + ": " + std::strerror(errno));
+    RawFile file(fileName);
     Utf8Check check;
     std::vector<unsigned char> buffer(1 << 20);
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int error = errno;
-            ::close(fd);
-            throw SilentAbort(fileName + ": " + std::strerror(error));
-        }
+    while (!check.failed()) {
+        const std::size_t n = file.read(buffer.data(), buffer.size());
         if (n == 0) break;
-        check.feed(buffer.data(), static_cast<std::size_t>(n));
-        if (check.failed()) break;
+        check.feed(buffer.data(), n);
     }
-    ::close(fd);
     return check.valid() && check.sawMultiByte() ? TextEncoding::Utf8 : TextEncoding::Cp932;
 }
 

@@ -17,33 +17,6 @@ std::uint32_t ToArgb(TColor c) {
     return 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF);
 }
 
-// Liang-Barsky on doubles: cuts the segment to the box and returns the parameters of the part
-// inside, or false when nothing is.
-bool ClipParameters(double x0, double y0, double x1, double y1, double left, double top,
-                    double right, double bottom, double& t0, double& t1) {
-    t0 = 0;
-    t1 = 1;
-    const double dx = x1 - x0;
-    const double dy = y1 - y0;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x0 - left, right - x0, y0 - top, bottom - y0};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0) return false;
-            continue;
-        }
-        const double r = q[i] / p[i];
-        if (p[i] < 0) {
-            if (r > t1) return false;
-            t0 = std::max(t0, r);
-        } else {
-            if (r < t0) return false;
-            t1 = std::min(t1, r);
-        }
-    }
-    return true;
-}
-
 // Floor and ceiling of values far inside the range of a 64-bit integer, as every coordinate here
 // is; std::floor is a library call on the baseline x86-64 instruction set, and a circle of a
 // few pixels calls it a dozen times.
@@ -141,6 +114,31 @@ void WalkLine(std::uint32_t* bits, qsizetype stride, int width, int height, long
 }
 
 } // namespace
+
+bool ClipParameters(double x0, double y0, double x1, double y1, double left, double top,
+                    double right, double bottom, double& t0, double& t1) {
+    t0 = 0;
+    t1 = 1;
+    const double dx = x1 - x0;
+    const double dy = y1 - y0;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x0 - left, right - x0, y0 - top, bottom - y0};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) return false;
+            continue;
+        }
+        const double r = q[i] / p[i];
+        if (p[i] < 0) {
+            if (r > t1) return false;
+            t0 = std::max(t0, r);
+        } else {
+            if (r < t0) return false;
+            t1 = std::min(t1, r);
+        }
+    }
+    return true;
+}
 
 bool DirectRaster::Supports(const QImage& image) {
     switch (image.format()) {

@@ -79,26 +79,12 @@ QVector<qreal> DashPattern(TPenStyle style) {
 
 // Liang-Barsky: cuts the segment a-b to `box`; false when nothing of it is inside.
 bool ClipSegment(QPointF& a, QPointF& b, const QRectF& box) {
-    double t0 = 0, t1 = 1;
+    double t0, t1;
+    if (!ClipParameters(a.x(), a.y(), b.x(), b.y(), box.left(), box.top(), box.right(),
+                        box.bottom(), t0, t1))
+        return false;
     const double dx = b.x() - a.x();
     const double dy = b.y() - a.y();
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {a.x() - box.left(), box.right() - a.x(), a.y() - box.top(),
-                         box.bottom() - a.y()};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0) return false;
-            continue;
-        }
-        const double r = q[i] / p[i];
-        if (p[i] < 0) {
-            if (r > t1) return false;
-            t0 = std::max(t0, r);
-        } else {
-            if (r < t0) return false;
-            t1 = std::min(t1, r);
-        }
-    }
     const QPointF start(a.x() + t0 * dx, a.y() + t0 * dy);
     const QPointF end(a.x() + t1 * dx, a.y() + t1 * dy);
     a = start;
