@@ -53,9 +53,9 @@ constexpr CellSize CellSizes[4] = {{"200 x 160", 200, 160},
                                    {" 80 x  76", 80, 76}};
 
 // A status bar panel: as wide as designed when there is room, narrower when there is not.
-class StatusPanel : public QLabel {
+class StatusLabel : public QLabel {
   public:
-    explicit StatusPanel(int designWidth) : designWidth_(designWidth) {
+    explicit StatusLabel(int designWidth) : designWidth_(designWidth) {
         setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         setFrameShape(QFrame::Panel);
         setFrameShadow(QFrame::Sunken);
@@ -86,14 +86,13 @@ QString FolderCaption(const QString& folder) {
 
 AppEnvironment DefaultEnvironment(const QString& commandLineFile) {
     AppEnvironment env;
-    const QString programFolder = QCoreApplication::applicationDirPath();
     const QString configFolder =
         QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     const QString cacheFolder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     env.settingsPath = QString::fromStdString(SettingsPathFor(
         QCoreApplication::applicationFilePath().toStdString(), configFolder.toStdString()));
-    env.convertedFolder = QString::fromStdString(ConvertedFolderFor(
-        programFolder.toStdString(), (cacheFolder + QStringLiteral("/converted")).toStdString()));
+    // Converted drawings go to a folder only this program writes, never to a folder of the user's.
+    env.convertedFolder = cacheFolder + QStringLiteral("/converted");
     env.commandLineFile =
         commandLineFile.isEmpty() ? QString() : QFileInfo(commandLineFile).absoluteFilePath();
     return env;
@@ -132,7 +131,9 @@ MainWindow::MainWindow(AppEnvironment environment, Dialogs& dialogs, QWidget* pa
     drawingLabel_->clear();
 
     tree_->setTop(RootFolder);
-    if (!settings_.baseFolder.empty()) tree_->setTop(QString::fromStdString(settings_.baseFolder));
+    // A stored top folder that cannot be found now is not used, but kept for the next start.
+    const QString baseFolder = QString::fromStdString(settings_.baseFolder);
+    if (!baseFolder.isEmpty() && QFileInfo(baseFolder).isDir()) tree_->setTop(baseFolder);
 
     detailView_->clearCanvas();
     placeWindow();
@@ -211,7 +212,7 @@ void MainWindow::buildLayout() {
     setCentralWidget(central);
 
     for (int i = 0; i < StatusPanels; ++i) {
-        statusPanels_[i] = new StatusPanel(StatusPanelWidths[i]);
+        statusPanels_[i] = new StatusLabel(StatusPanelWidths[i]);
         statusBar()->addWidget(statusPanels_[i], i == StatusPanels - 1 ? 1 : 0);
     }
 
@@ -412,7 +413,8 @@ void MainWindow::saveSettings() {
     IniFile file;
     file.load(path);
     WriteSettings(file, settings_);
-    WriteShellPath(file, fileList_->pathLabel()->text().toStdString());
+    // Without a folder shown this time (the stored one could not be found), the stored one stays.
+    if (folderChosen_) WriteShellPath(file, fileList_->pathLabel()->text().toStdString());
     QDir().mkpath(QFileInfo(env_.settingsPath).absolutePath());
     file.save(path);
 }
@@ -423,13 +425,12 @@ void MainWindow::setDetailPresenter(DetailPresenter* presenter) {
     detailView_->setPresenter(presenter_);
 }
 
-void MainWindow::setStatusText(int panel, const QString& text) {
-    if (panel < 0 || panel >= StatusPanels) return;
-    statusPanels_[panel]->setText(text);
+void MainWindow::setStatusText(StatusPanel panel, const QString& text) {
+    statusPanels_[static_cast<int>(panel)]->setText(text);
 }
 
-QString MainWindow::statusText(int panel) const {
-    return panel >= 0 && panel < StatusPanels ? statusPanels_[panel]->text() : QString();
+QString MainWindow::statusText(StatusPanel panel) const {
+    return statusPanels_[static_cast<int>(panel)]->text();
 }
 
 bool MainWindow::detailTabShowing() const {
@@ -601,22 +602,24 @@ void MainWindow::onTabChanged(int index) {
         if (fileList_->currentRow() < 0) fileList_->setCurrentRowQuietly(0);
         const int row = fileList_->currentRow();
         const QString name = fileList_->cell(row, FileListPanel::NameColumn);
-        if (!name.isEmpty() && drawingLabel_->text() != name) {
-            const QString path = QDir(fileList_->folder()).filePath(name);
+        const QString path = QDir(fileList_->folder()).filePath(name);
+        if (!name.isEmpty() && currentDrawingPath_ != path)
             runUserAction([&] { OpenDrawing(path); });
-        }
     } else {
         setSidePanelWidth(0);
-        for (int panel : {3, 0, 1, 2})
+        for (StatusPanel panel : {StatusPanel::Elapsed, StatusPanel::Progress,
+                                  StatusPanel::ViewSize, StatusPanel::Mouse})
             setStatusText(panel, QString());
         const QString folder = fileList_->pathLabel()->text();
         if (folder != lastPreviewFolder_) {
             QElapsedTimer timer;
             timer.start();
             buildThumbnails();
-            setStatusText(3, QString::asprintf("%.3f", timer.elapsed() / 1000.0));
+            setStatusText(StatusPanel::Elapsed,
+                          QString::asprintf("%.3f", timer.elapsed() / 1000.0));
             lastPreviewFolder_ = folder;
             drawingLabel_->clear();
+            currentDrawingPath_.clear();
         }
     }
 }

@@ -53,7 +53,7 @@ class MainWindow : public QMainWindow, public DetailHost {
     // DetailHost
     Drawing& drawing() override { return drawing_; }
     DetailView& detailView() override { return *detailView_; }
-    void setStatusText(int panel, const QString& text) override;
+    void setStatusText(StatusPanel panel, const QString& text) override;
     int colorMode() const override { return colorMode_; }
     bool detailTabShowing() const override;
 
@@ -88,7 +88,7 @@ class MainWindow : public QMainWindow, public DetailHost {
     QTabWidget* tabs() const { return tabs_; }
     QLabel* currentDrawingLabel() const { return drawingLabel_; }
     QProgressBar* progressBar() const { return progressBar_; }
-    QString statusText(int panel) const;
+    QString statusText(StatusPanel panel) const;
     const FolderHistory& history() const { return history_; }
     const AppSettings& settings() const { return settings_; }
     // The menu item with exactly this text, or nullptr.
@@ -127,7 +127,12 @@ class MainWindow : public QMainWindow, public DetailHost {
     void onFolderRenamed(const QString& from, const QString& to);
     // The path label's folder, or empty while no folder has been chosen.
     QString currentFolderText() const;
-    bool convert(const QString& source);
+    // Runs the converter on `source` for the load routine: the path of the DXF it made, empty
+    // when it could not be started (the user has been told). Throws SilentAbort when it fails,
+    // is stopped or runs out of time.
+    QString convert(const QString& source);
+    // No drawing is loaded: the model, the side panel and the picture are emptied.
+    void forgetDrawing();
     // Runs one user action: a silent abort ends it quietly, any other failure with a box.
     void runUserAction(const std::function<void()>& action);
 
@@ -136,6 +141,8 @@ class MainWindow : public QMainWindow, public DetailHost {
     AppSettings settings_;
     FolderHistory history_;
     Drawing drawing_;
+    // The full path of the drawing shown on the detail tab; empty when none is.
+    QString currentDrawingPath_;
     DetailPresenter builtInPresenter_;
     DetailPresenter* presenter_ = &builtInPresenter_;
 

@@ -3,9 +3,9 @@
 // tests, which must not change what is seen.
 #include "dxf/DxfReader.h"
 #include "dxf/DxfVersion.h"
-#include "geometry/LoadSequence.h"
 #include "render/Colors.h"
 #include "render/DrawDxf.h"
+#include "render/LoadDrawing.h"
 #include "render/ViewState.h"
 #include "render/qt/QtCanvas.h"
 #include "support/GoldenImage.h"
@@ -48,9 +48,10 @@ QImage Render(Drawing& d, const Picture& p, int* count = nullptr) {
     QPainter painter(&image);
     QtCanvas canvas(painter);
     ClearCanvas(canvas, p.width, p.height, ColorBlack);
-    const int drawn = DrawDxf(d, "", p.center, ColorBlack, p.drawW, p.drawH, 1, canvas,
-                              ViewOriginOf(p.width, p.height), p.width, p.height, DefaultZoomRate,
-                              0, p.noClip, false);
+    DrawOptions options;
+    options.view = {p.center, p.drawW, p.drawH, ViewOriginOf(p.width, p.height), p.width, p.height};
+    options.clipping = p.noClip ? Clipping::WholeExtent : Clipping::ToView;
+    const int drawn = DrawDxf(d, options, canvas);
     if (count != nullptr) *count = drawn;
     return image;
 }

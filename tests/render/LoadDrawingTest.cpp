@@ -1,4 +1,4 @@
-#include "geometry/LoadSequence.h"
+#include "render/LoadDrawing.h"
 #include "geometry/ArcFlattening.h"
 #include "geometry/BlockExpansion.h"
 #include "geometry/EllipseFlattening.h"
@@ -11,7 +11,7 @@
 #include "geometry/WorldCoordinates.h"
 #include "render/Colors.h"
 
-#include "Builders.h"
+#include "geometry/Builders.h"
 #include "support/NormalisedDump.h"
 #include "support/TestFiles.h"
 
