@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake ninja-build pkg-config libgtest-dev qt6-base-dev qt6-svg-dev libuemf-dev
+packages=(g++ cmake ninja-build pkg-config clang-format libgtest-dev qt6-base-dev qt6-svg-dev libuemf-dev
           libpng-dev zlib1g-dev fonts-ipafont-gothic xvfb xauth poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
