@@ -31,6 +31,9 @@ TEST(ArcBox, QuadrantsTheArcPassesWidenTheBox) {
               std::sin(deg(200)));
     // From 100° round through 180°, 270° and 0° to 20°.
     ExpectBox(ArcBox(P(0, 0), 1, deg(100), deg(20)), -1, -1, 1, std::sin(deg(100)));
+    ExpectBox(ArcBox(P(0, 0), 1, deg(280), deg(350)), std::cos(deg(280)), std::sin(deg(280)),
+              std::cos(deg(350)), std::sin(deg(350)));
+    ExpectBox(ArcBox(P(0, 0), 1, deg(300), deg(200)), -1, std::sin(deg(300)), 1, 1);
 }
 
 TEST(ArcBox, AnglesPastAFullTurnGetTheirTrueBox) {
