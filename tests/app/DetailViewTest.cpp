@@ -189,6 +189,13 @@ TEST(DetailView, ZoomGesturesFollowTheTenPixelRule) {
     EXPECT_DOUBLE_EQ(d.state().ViewCenter.x, (a.x + b.x) / 2);
     EXPECT_DOUBLE_EQ(d.state().DrawWidth, fitted.DrawWidth);
 
+    // Eleven pixels both ways is a drag: the window zoom to that rectangle.
+    const TAcadPoint a11 = d.worldOf(from);
+    const TAcadPoint b11 = d.worldOf(from + QPoint(11, 11));
+    d.drag(Qt::LeftButton, from, from + QPoint(11, 11));
+    EXPECT_DOUBLE_EQ(d.state().DrawWidth, b11.x - a11.x);
+    EXPECT_DOUBLE_EQ(d.state().DrawHeight, a11.y - b11.y);
+
     // Eleven pixels right and down, with the right button as well: the window zoom.
     const ViewState before = d.state();
     const TAcadPoint c = d.worldOf(QPoint(50, 60));

@@ -489,6 +489,28 @@ TEST(MainWindow, HistoryEntriesShowTheirFolderOrGoAway) {
     EXPECT_FALSE(w->history().anyVisible());
 }
 
+TEST(MainWindow, TheHistoryKeepsSixteenFoldersInItsMenuAndItsFile) {
+    WindowHarness h;
+    test::TempDir root;
+    const auto folder = [&](int i) { return (root.path() / ("f" + std::to_string(i))).string(); };
+    {
+        auto w = h.open();
+        for (int i = 0; i <= HistorySize; ++i) {
+            std::filesystem::create_directory(folder(i));
+            w->showFolder(QString::fromStdString(folder(i)));
+            w->addCurrentFolderToHistory();
+        }
+        EXPECT_EQ(w->history().at(HistorySize - 1), folder(1));
+        EXPECT_FALSE(w->action(QString::fromStdString(folder(0)))) << "the oldest leaves the menu";
+        w->close();
+    }
+    IniFile ini;
+    ASSERT_TRUE(ini.load(h.settingsPath()));
+    EXPECT_EQ(ini.value("Menu", "Path" + std::to_string(HistorySize - 1)), folder(1));
+    EXPECT_FALSE(ini.value("Menu", "Path" + std::to_string(HistorySize)));
+    EXPECT_EQ(ini.text().find(folder(0)), std::string::npos) << "nor is it written";
+}
+
 TEST(MainWindow, TheTreeShowsFoldersAndRenamesThem) {
     WindowHarness h;
     test::TempDir top;

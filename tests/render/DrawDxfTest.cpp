@@ -273,6 +273,17 @@ TEST(DrawDxfTest, CirclesArcsAndTextsNearTheWindow) {
     EXPECT_EQ(texts[1].text, "BIG");
 }
 
+TEST(DrawDxfTest, ATextTooNarrowForAPixelIsCulledByItsNaturalWidth) {
+    // Characters narrower than half a pixel are drawn in the face's own proportions: this text
+    // starts 100 pixels left of the window and reaches into it.
+    Drawing d;
+    d.TextAry = {Text("ABCDEFGHIJKLMNOPQRSTUVWXY", -150, 0)};
+    d.TextAry[0].code41 = 0.01;
+    EXPECT_EQ(Draw(d).count, 1);
+    d.TextAry[0].pt10.x = -1000;
+    EXPECT_EQ(Draw(d).count, 0);
+}
+
 TEST(DrawDxfTest, LayerOnlyModeDrawsThatLayerWhateverItsFlagAndPlace) {
     Drawing d;
     d.LayerAry = {{"A"}, {"B"}};
