@@ -1,6 +1,7 @@
 // The rules of the CAD host bridge, without a window system: which window is the host, the
 // command text and the record that carries it.
 #include "bridges/CadHost.h"
+#include "support/FakeCadHostWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -43,27 +44,9 @@ TEST(CadHost, CommandTextAndRecordBytes) {
     EXPECT_FALSE(record.fits());
 }
 
-// A desktop described by the test; records what the bridge did to it.
-struct FakeWindows : CadHostWindows {
-    std::vector<TopLevelWindow> windows;
-    std::vector<std::uint64_t> activated;
-    std::vector<std::pair<std::uint64_t, std::vector<std::uint8_t>>> delivered;
-
-    std::vector<TopLevelWindow> topLevelWindows() override { return windows; }
-    bool isValid(std::uint64_t id) override {
-        for (const auto& w : windows)
-            if (w.id == id) return true;
-        return false;
-    }
-    void activate(std::uint64_t id) override { activated.push_back(id); }
-    void deliver(std::uint64_t id, const TransferRecord& record) override {
-        delivered.emplace_back(id, record.bytes());
-    }
-};
-
 TEST(CadHost, InsertionGoesToTheFirstHostInTheWindowOrder) {
     const std::string afx = "Afx:00400000:8:00010003:00000000:003B05C1";
-    FakeWindows desk;
+    test::FakeCadHostWindows desk;
     CadHost host(desk);
     EXPECT_EQ(host.InsertAsBlock("/d/a.dwg"), CadHost::Insertion::NoHost);
     EXPECT_TRUE(desk.activated.empty());
