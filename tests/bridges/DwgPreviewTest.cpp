@@ -10,8 +10,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 namespace orvanta {
@@ -250,16 +248,7 @@ TEST(DwgPreviewSamples, EveryDwgGivesItsPicture) {
 }
 
 TEST(FuzzCorpus, EveryDwgPreviewInputReadsWithoutCrashing) {
-    const auto dir = test::SourcePath("fuzz/corpus/read_dwg_preview");
-    int inputs = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)),
-                                std::istreambuf_iterator<char>());
-        ReadDwgPreviewHarness(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-        ++inputs;
-    }
-    EXPECT_GE(inputs, 4);
+    EXPECT_GE(test::ReplayFuzzCorpus("read_dwg_preview", ReadDwgPreviewHarness), 4);
 }
 
 } // namespace
