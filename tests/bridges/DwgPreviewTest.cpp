@@ -213,11 +213,12 @@ TEST_F(DwgPreviewFiles, DamagedFilesFailWithAReason) {
 }
 
 // Every DWG of the public samples has its picture (R14 to 2018, BMP and PNG); the DXF files have
-// none and do not fail. The pictures are written to the build folder for a person to look at.
+// none and do not fail. The pictures are written to
+// orvanta-dwg-previews in the temporary folder for a person to look at.
 TEST(DwgPreviewSamples, EveryDwgGivesItsPicture) {
     const auto samples = test::SharedSamples();
     if (samples.empty()) GTEST_SKIP() << "no shared samples folder";
-    const std::filesystem::path out = "dwg-previews";
+    const auto out = std::filesystem::temp_directory_path() / "orvanta-dwg-previews";
     std::filesystem::create_directories(out);
     int dwg = 0, pictures = 0, other = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(samples)) {

@@ -13,7 +13,8 @@ TEST(PreviewQImage, SamplePicturesKeepEveryPixel) {
     const auto samples = test::SharedSamples();
     if (samples.empty()) GTEST_SKIP() << "no shared samples folder";
     EXPECT_TRUE(ToQImage({}).isNull());
-    std::filesystem::create_directories("dwg-previews-qt");
+    const auto out = std::filesystem::temp_directory_path() / "orvanta-dwg-previews-qt";
+    std::filesystem::create_directories(out);
     // A BMP picture of 8 bits, one of 24 bits and a PNG picture.
     for (const char* name : {"DomCR+ACadSharp/samples/sample_AC1015.dwg",
                              "mozman+ezdxf/tests/test_08_addons/807_1.dwg",
@@ -28,7 +29,7 @@ TEST(PreviewQImage, SamplePicturesKeepEveryPixel) {
                 ASSERT_EQ(image.pixel(x, y),
                           preview.image.pixels[static_cast<std::size_t>(y) * image.width() + x])
                     << name << " at " << x << "," << y;
-        image.save(QString::fromStdString("dwg-previews-qt/" + path.stem().string() + ".png"));
+        image.save(QString::fromStdString((out / (path.stem().string() + ".png")).string()));
     }
 }
 
