@@ -212,9 +212,9 @@ TEST_F(DwgPreviewFiles, DamagedFilesFailWithAReason) {
     EXPECT_EQ(ReadDwgPreview(dir.path().string()).error, "not a regular file");
 }
 
-// Every DWG of the public samples has its picture (R14 to 2018, BMP and PNG); the DXF files have
-// none and do not fail. The pictures are written to
-// orvanta-dwg-previews in the temporary folder for a person to look at.
+// The DWG files of the public samples give their pictures (R14 to 2018, BMP and PNG); the DXF
+// files give none and do not fail. The pictures go to orvanta-dwg-previews in the temporary
+// folder for a person to look at.
 TEST(DwgPreviewSamples, EveryDwgGivesItsPicture) {
     const auto samples = test::SharedSamples();
     if (samples.empty()) GTEST_SKIP() << "no shared samples folder";
