@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -246,7 +247,8 @@ PreviewImage DecodePng(const std::vector<std::uint8_t>& bytes) {
         png_image_free(&png);
         throw;
     }
-    // BGRA bytes are 0xAARRGGBB pixels on this little-endian platform.
+    // BGRA bytes are 0xAARRGGBB pixels on a little-endian machine.
+    static_assert(std::endian::native == std::endian::little);
     png.format = PNG_FORMAT_BGRA;
     PreviewImage image;
     image.width = static_cast<int>(png.width);
