@@ -174,6 +174,9 @@ PreviewImage DecodeDib(const std::vector<std::uint8_t>& dib) {
         if (headerSize == 40) {
             if (dib.size() < 52) throw Failure{"the BMP colour masks are missing"};
             at += 12;
+        } else if (headerSize < 52) {
+            throw Failure{"the BMP header of " + std::to_string(headerSize) +
+                          " bytes cannot hold the colour masks"};
         }
         red = Channel(U32(d + 40));
         green = Channel(U32(d + 44));
