@@ -31,9 +31,10 @@ constexpr int LastReleaseWithoutPreview = 1012;
 
 // A preview is a thumbnail of a few hundred pixels; anything far beyond is damage, and refusing
 // it keeps the memory a hostile file can claim small.
-constexpr std::uint32_t MaxPictureBytes = 64u << 20;
-constexpr std::int64_t MaxSide = 8192;
-constexpr std::int64_t MaxPixels = 16ll << 20;
+constexpr std::int64_t MaxSide = 4096;
+constexpr std::int64_t MaxPixels = 4ll << 20;
+// The largest picture uncompressed: 32-bit pixels after a header with masks and a palette.
+constexpr std::uint32_t MaxPictureBytes = MaxPixels * 4 + 124 + 256 * 4;
 
 struct Failure {
     std::string why;
