@@ -5,6 +5,7 @@
 #include "app/FolderTree.h"
 #include "app/SidePanel.h"
 #include "model/Abort.h"
+#include "output/ExportWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -271,8 +272,9 @@ void MainWindow::buildMenus() {
     connect(item(file, "現フォルダを履歴から削除"), &QAction::triggered, this,
             &MainWindow::removeCurrentFolderFromHistory);
     file->addSeparator();
-    // Image export comes with its own window; until then the item stays disabled.
-    item(file, "WMF/EMF・BMP作成", false);
+    exportAction_ = item(file, "WMF/EMF・BMP作成", false);
+    connect(exportAction_, &QAction::triggered, this, &MainWindow::openImageExport);
+    connect(file, &QMenu::aboutToShow, this, &MainWindow::updateExportAction);
     file->addSeparator();
     connect(item(file, "終了"), &QAction::triggered, this, &QWidget::close);
 
@@ -594,6 +596,19 @@ void MainWindow::onFolderRenamed(const QString& from, const QString& to) {
     }
 }
 
+void MainWindow::updateExportAction() {
+    exportAction_->setEnabled(detailTabShowing() && presenter_->drawingShown());
+}
+
+void MainWindow::openImageExport() {
+    updateExportAction();
+    if (!exportAction_->isEnabled()) return;
+    presenter_->clearCrossHair();
+    ExportWindow window(drawing_, presenter_->viewState(), detailView_->picture().size(), dialogs_,
+                        this);
+    window.exec();
+}
+
 void MainWindow::onTabChanged(int index) {
     presenter_->clearCrossHair();
     if (index == DetailTab) {
@@ -619,6 +634,7 @@ void MainWindow::onTabChanged(int index) {
             drawingLabel_->clear();
         }
     }
+    updateExportAction();
 }
 
 void MainWindow::buildThumbnails() {
