@@ -106,8 +106,13 @@ void MetafileCanvas::segment(double x0, double y0, double x1, double y1) {
         x1 = x0 + t1 * dx, y1 = y0 + t1 * dy;
         x0 = ax, y0 = ay;
     }
-    format_->moveTo(Round(x0), Round(y0));
-    format_->lineTo(Round(x1), Round(y1));
+    // Segments that continue where the last one ended (exploded polylines) need no move; no
+    // other record of the picture changes the current position.
+    const TPoint from{Round(x0), Round(y0)};
+    const TPoint to{Round(x1), Round(y1)};
+    if (!(recordedPosition_ && *recordedPosition_ == from)) format_->moveTo(from.x, from.y);
+    format_->lineTo(to.x, to.y);
+    recordedPosition_ = to;
 }
 
 void MetafileCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) {
@@ -125,8 +130,7 @@ void MetafileCanvas::arc(int left, int top, int right, int bottom, int xs, int y
         int ex = Round(logical(xe)), ey = Round(logical(ye));
         if (sx == ex && sy == ey) {
             // Two ends that only scaling brought together: the arc is a dot, not the ellipse.
-            format_->moveTo(sx, sy);
-            format_->lineTo(ex, ey);
+            segment(sx, sy, ex, ey);
             return;
         }
         format_->arc(Round(l), Round(t), Round(r), Round(b), sx, sy, ex, ey);

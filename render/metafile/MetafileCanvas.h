@@ -97,6 +97,8 @@ class MetafileCanvas : public Canvas {
     std::optional<PenKey> recordedPen_;
     std::optional<PenMode> recordedMode_;
     TPoint current_;
+    // Where the picture's current position is, as far as known.
+    std::optional<TPoint> recordedPosition_;
 
     CanvasFont font_;
     std::optional<CanvasFont> recordedFont_;
