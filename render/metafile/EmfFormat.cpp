@@ -20,33 +20,8 @@ constexpr int DevicePixelsY = 2400;
 constexpr int DeviceMillimetresX = 1016;
 constexpr int DeviceMillimetresY = 635;
 
-U_COLORREF ColorRef(TColor c) {
-    return colorref3_set(static_cast<uint8_t>(c & 0xFF), static_cast<uint8_t>(c >> 8 & 0xFF),
-                         static_cast<uint8_t>(c >> 16 & 0xFF));
-}
-
 U_RECTL Rect(int left, int top, int right, int bottom) {
     return rectl_set(point32_set(left, top), point32_set(right, bottom));
-}
-
-std::uint32_t Rop2(PenMode mode) {
-    switch (mode) {
-    case PenMode::Copy:
-        return U_R2_COPYPEN;
-    case PenMode::Not:
-        return U_R2_NOT;
-    case PenMode::Xor:
-        return U_R2_XORPEN;
-    case PenMode::NotXor:
-        return U_R2_NOTXORPEN;
-    }
-    return U_R2_COPYPEN;
-}
-
-// The pen styles of the canvas are the Windows pen styles up to inside-frame; the others have no
-// pattern and draw solid.
-std::uint32_t PenStyleOf(TPenStyle style) {
-    return style <= PenInsideFrame ? style : U_PS_SOLID;
 }
 
 class EmfFormat : public MetafileCanvas::Format {

@@ -5,6 +5,8 @@
 
 #include "render/metafile/MetafileCanvas.h"
 
+#include <uemf.h>
+
 #include <string>
 #include <vector>
 
@@ -44,9 +46,30 @@ std::unique_ptr<MetafileCanvas::Format> MakeEmfFormat(int width, int height,
 std::unique_ptr<MetafileCanvas::Format> MakeWmfFormat(int width, int height, int unitsPerInch,
                                                       const std::string& face);
 
-// The colour of a record: 0x00BBGGRR is the byte order of a COLORREF as well.
-inline std::uint32_t ColorRefValue(TColor colour) {
-    return colour & 0xFFFFFF;
+inline U_COLORREF ColorRef(TColor c) {
+    return colorref3_set(static_cast<uint8_t>(c & 0xFF), static_cast<uint8_t>(c >> 8 & 0xFF),
+                         static_cast<uint8_t>(c >> 16 & 0xFF));
+}
+
+// The binary raster operation of a pen mode; both file types share the codes.
+inline std::uint32_t Rop2(PenMode mode) {
+    switch (mode) {
+    case PenMode::Copy:
+        return U_R2_COPYPEN;
+    case PenMode::Not:
+        return U_R2_NOT;
+    case PenMode::Xor:
+        return U_R2_XORPEN;
+    case PenMode::NotXor:
+        return U_R2_NOTXORPEN;
+    }
+    return U_R2_COPYPEN;
+}
+
+// The pen styles of the canvas are the Windows pen styles up to inside-frame; the others have no
+// pattern and draw solid.
+inline std::uint32_t PenStyleOf(TPenStyle style) {
+    return style <= PenInsideFrame ? style : U_PS_SOLID;
 }
 
 } // namespace orvanta

@@ -22,11 +22,6 @@ namespace {
 constexpr std::uint16_t MetaMoveTo = 0x0214;
 constexpr std::uint16_t MetaLineTo = 0x0213;
 
-U_COLORREF ColorRef(TColor c) {
-    return colorref3_set(static_cast<uint8_t>(c & 0xFF), static_cast<uint8_t>(c >> 8 & 0xFF),
-                         static_cast<uint8_t>(c >> 16 & 0xFF));
-}
-
 std::int16_t Short(int v) {
     return static_cast<std::int16_t>(std::clamp(v, -32768, 32767));
 }
@@ -37,20 +32,6 @@ U_POINT16 Point(int x, int y) {
 
 U_RECT16 Rect(int left, int top, int right, int bottom) {
     return U_RECT16_set(Point(left, top), Point(right, bottom));
-}
-
-std::uint16_t Rop2(PenMode mode) {
-    switch (mode) {
-    case PenMode::Copy:
-        return U_R2_COPYPEN;
-    case PenMode::Not:
-        return U_R2_NOT;
-    case PenMode::Xor:
-        return U_R2_XORPEN;
-    case PenMode::NotXor:
-        return U_R2_NOTXORPEN;
-    }
-    return U_R2_COPYPEN;
 }
 
 class WmfFormat : public MetafileCanvas::Format {
@@ -102,7 +83,7 @@ class WmfFormat : public MetafileCanvas::Format {
 
     void pen(TColor colour, int width, TPenStyle style) override {
         std::uint32_t created = 0;
-        const std::uint16_t penStyle = style <= PenInsideFrame ? style : U_PS_SOLID;
+        const std::uint16_t penStyle = static_cast<std::uint16_t>(PenStyleOf(style));
         append(wcreatepenindirect_set(&created, handles_,
                                       U_PEN_set(penStyle,
                                                 static_cast<uint16_t>(std::clamp(width, 0, 32767)),
@@ -112,7 +93,9 @@ class WmfFormat : public MetafileCanvas::Format {
         pen_ = created;
     }
 
-    void rasterOperation(PenMode mode) override { append(U_WMRSETROP2_set(Rop2(mode))); }
+    void rasterOperation(PenMode mode) override {
+        append(U_WMRSETROP2_set(static_cast<std::uint16_t>(Rop2(mode))));
+    }
 
     void moveTo(int x, int y) override { point(MetaMoveTo, x, y); }
     void lineTo(int x, int y) override { point(MetaLineTo, x, y); }

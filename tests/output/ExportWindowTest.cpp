@@ -2,9 +2,6 @@
 // overwrite questions, the formats chosen by name and filter, the clipboard, and a save that
 // cannot be written.
 #include "output/ExportWindow.h"
-#include "dxf/DxfReader.h"
-#include "dxf/DxfVersion.h"
-#include "geometry/LoadSequence.h"
 #include "support/AppTesting.h"
 
 #include <QApplication>
@@ -23,11 +20,7 @@ namespace {
 class ExportWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const std::string path = test::SourcePath("samples/floor-plan.dxf").string();
-        std::string acadver, status;
-        ReadDxfVersion(path, acadver);
-        ReadDxfFile(drawing, path, nullptr, nullptr, status, EncodingForFile(path, acadver));
-        NormaliseDrawing(drawing);
+        drawing = test::LoadBundledSample("floor-plan");
         FitViewToExtents(view, drawing);
         window = std::make_unique<ExportWindow>(drawing, view, QSize(1600, 900), dialogs);
     }

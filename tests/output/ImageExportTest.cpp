@@ -3,9 +3,6 @@
 // export of the same view; Japanese texts must come through. And orvanta-cli render to the
 // three new formats, and a file that cannot be written.
 #include "output/ImageExport.h"
-#include "dxf/DxfReader.h"
-#include "dxf/DxfVersion.h"
-#include "geometry/LoadSequence.h"
 #include "render/ViewState.h"
 #include "render/qt/QtCanvas.h"
 #include "support/TestFiles.h"
@@ -23,16 +20,6 @@
 
 namespace orvanta {
 namespace {
-
-Drawing LoadSample(const std::string& name) {
-    const std::string path = test::SourcePath("samples/" + name + ".dxf").string();
-    std::string acadver, status;
-    ReadDxfVersion(path, acadver);
-    Drawing d;
-    ReadDxfFile(d, path, nullptr, nullptr, status, EncodingForFile(path, acadver));
-    NormaliseDrawing(d);
-    return d;
-}
 
 ImageRequest WholeOn(const Drawing& d, TColor background, int w = 400, int h = 300) {
     ViewState view;
@@ -99,7 +86,7 @@ double BlockDifference(const QImage& a, const QImage& b) {
 class ReadBackTest : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(ReadBackTest, MetafilesReadBackLikeTheBitmap) {
-    Drawing d = LoadSample(GetParam());
+    Drawing d = test::LoadBundledSample(GetParam());
     const ImageRequest request = WholeOn(d, 0xFFFFFF);
     test::TempDir dir;
     const QString base = QString::fromStdString((dir.path() / "picture").string());
@@ -153,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(Samples, ReadBackTest,
                          ::testing::Values("floor-plan", "all-entities", "japanese-sjis"));
 
 TEST(ImageExportTest, JapaneseTextComesThroughEveryFormat) {
-    Drawing d = LoadSample("japanese-utf8");
+    Drawing d = test::LoadBundledSample("japanese-utf8");
     const ImageRequest request = WholeOn(d, 0x000000);
     bool sawText = false;
     for (const TTextBlk& text : d.TextAry)

@@ -1,5 +1,8 @@
 #include "support/TestFiles.h"
 
+#include "dxf/DxfVersion.h"
+#include "geometry/LoadSequence.h"
+
 #include <atomic>
 #include <fstream>
 #include <unistd.h>
@@ -45,6 +48,16 @@ Drawing ReadText(const std::string& dxf, TextEncoding encoding) {
 
 std::filesystem::path SourcePath(const std::string& relative) {
     return std::filesystem::path(ORVANTA_SOURCE_DIR) / relative;
+}
+
+Drawing LoadBundledSample(const std::string& name) {
+    const std::string path = SourcePath("samples/" + name + ".dxf").string();
+    std::string acadver, status;
+    ReadDxfVersion(path, acadver);
+    Drawing drawing;
+    ReadDxfFile(drawing, path, nullptr, nullptr, status, EncodingForFile(path, acadver));
+    NormaliseDrawing(drawing);
+    return drawing;
 }
 
 std::filesystem::path SharedSamples() {
