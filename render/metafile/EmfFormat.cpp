@@ -174,6 +174,9 @@ class EmfFormat : public MetafileCanvas::Format {
     std::vector<char> finish() override {
         EMFTRACK track{};
         append(U_EMREOF_set(0, nullptr, &track));
+        // The header counts the file's bytes in 32 bits.
+        if (bytes_.size() > 0xFFFFFFFFu)
+            throw std::runtime_error("the picture is too large for an EMF file (over 4 GB)");
         U_EMRHEADER header;
         std::memcpy(&header, bytes_.data(), sizeof header);
         header.nBytes = static_cast<uint32_t>(bytes_.size());

@@ -49,7 +49,8 @@ class MetafileCanvas : public Canvas {
     // `colour`. The pen and its mode do not apply.
     virtual void fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor colour);
 
-    // Ends the picture and gives the bytes of the file. Nothing can be drawn afterwards.
+    // Ends the picture and gives the bytes of the file. Nothing can be drawn afterwards. Throws
+    // std::runtime_error for a picture larger than the file type can count.
     std::vector<char> finish();
 
     MetafileKind kind() const { return kind_; }

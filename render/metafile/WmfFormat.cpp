@@ -182,6 +182,9 @@ class WmfFormat : public MetafileCanvas::Format {
 
     std::vector<char> finish() override {
         append(U_WMREOF_set());
+        // The header counts the file's 16-bit words in 32 bits.
+        if ((bytes_.size() - headerAt_) / 2 > 0xFFFFFFFFu)
+            throw std::runtime_error("the picture is too large for a WMF file (over 8 GB)");
         // Sizes in 16-bit words; the file size leaves out the placeable header.
         const std::size_t words = (bytes_.size() - headerAt_) / 2;
         set32(headerAt_ + 6, static_cast<std::uint32_t>(words));
