@@ -7,6 +7,7 @@
 #pragma once
 
 #include "model/AcadDxfUnit.h"
+#include "render/ViewState.h"
 
 #include <QImage>
 #include <QString>
@@ -118,6 +119,14 @@ class DetailPresenter {
     // A wheel step over the window, `pixel` in picture coordinates, `steps` positive away from
     // the user. Returns true when the event was used.
     virtual bool wheelTurned(QPoint pixel, int steps) { return false; }
+
+    // Whether the picture shows a loaded drawing, and the view it shows; image export draws
+    // the same view.
+    virtual bool drawingShown() const { return false; }
+    virtual const ViewState& viewState() const {
+        static const ViewState none;
+        return none;
+    }
 
   protected:
     DetailHost* host_ = nullptr;

@@ -6,14 +6,25 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 
+#include <algorithm>
+
 namespace orvanta {
 
-void QtDialogs::message(const QString& text, const QString& caption, Icon icon) {
-    // Messages break lines with a carriage return, as the boxes of the platform the texts were
-    // written for do; a label here breaks only at a line feed.
+namespace {
+
+// Messages break lines with a carriage return, as the boxes of the platform the texts were
+// written for do; a label here breaks only at a line feed.
+QString ShownText(const QString& text) {
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+} // namespace
+
+void QtDialogs::message(const QString& text, const QString& caption, Icon icon) {
+    const QString shown = ShownText(text);
     QMessageBox box(icon == Icon::Error     ? QMessageBox::Critical
                     : icon == Icon::Warning ? QMessageBox::Warning
                                             : QMessageBox::Information,
@@ -49,6 +60,23 @@ class ProgressWaitBox : public WaitBox {
 
 std::unique_ptr<WaitBox> QtDialogs::showWait(const QString& text, const QString& caption) {
     return std::make_unique<ProgressWaitBox>(text, caption, owner_);
+}
+
+QString QtDialogs::saveFile(const QString& caption, const QStringList& filters, int& filterIndex) {
+    QFileDialog dialog(owner_, caption);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(filters);
+    if (filterIndex >= 0 && filterIndex < filters.size())
+        dialog.selectNameFilter(filters[filterIndex]);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    filterIndex = std::max(0, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())));
+    return dialog.selectedFiles().constFirst();
+}
+
+bool QtDialogs::question(const QString& text, const QString& caption) {
+    return QMessageBox::question(owner_, caption, ShownText(text),
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void QtDialogs::about() {

@@ -31,6 +31,16 @@ class Dialogs {
     // A file-open dialog with name filters in Qt's form ("Programs (*.exe)"), the first one
     // selected. Returns the chosen file, empty when cancelled.
     virtual QString openFile(const QString& caption, const QStringList& filters) = 0;
+    // A save-file dialog with name filters in Qt's form, `filterIndex` selected first. Returns
+    // the chosen file (empty when cancelled) and sets `filterIndex` to the filter it was chosen
+    // under. It does not ask about an existing file: the caller does. Without a dialog to show,
+    // the answer is a cancel.
+    virtual QString saveFile(const QString& caption, const QStringList& filters, int& filterIndex) {
+        return QString();
+    }
+    // A modal box with the text, the caption and the buttons Yes and No; true for Yes. Without a
+    // box to show, the answer is No, which never writes or replaces anything.
+    virtual bool question(const QString& text, const QString& caption) { return false; }
     // The version box.
     virtual void about() = 0;
     // A box that keeps the user from the rest of the window while it is shown, saying `text`,
@@ -44,6 +54,8 @@ class QtDialogs : public Dialogs {
     void setOwner(QWidget* owner) { owner_ = owner; }
     void message(const QString& text, const QString& caption, Icon icon) override;
     QString openFile(const QString& caption, const QStringList& filters) override;
+    QString saveFile(const QString& caption, const QStringList& filters, int& filterIndex) override;
+    bool question(const QString& text, const QString& caption) override;
     void about() override;
     std::unique_ptr<WaitBox> showWait(const QString& text, const QString& caption) override;
 

@@ -41,7 +41,8 @@ class DrawingPresenter : public DetailPresenter {
     bool wheelTurned(QPoint pixel, int steps) override;
 
     // The view shown and the state of the gestures.
-    const ViewState& viewState() const { return view_; }
+    const ViewState& viewState() const override { return view_; }
+    bool drawingShown() const override { return drawable_ && hasView(); }
     // The pause between the pictures of a layer's blink, 100 ms unless a test shortens it.
     void setBlinkPause(int milliseconds) { blinkPauseMs_ = milliseconds; }
 

@@ -6,6 +6,7 @@
 #include "app/SidePanel.h"
 #include "bridges/CadHost.h"
 #include "model/Abort.h"
+#include "output/ExportWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -273,8 +274,9 @@ void MainWindow::buildMenus() {
     connect(item(file, "現フォルダを履歴から削除"), &QAction::triggered, this,
             &MainWindow::removeCurrentFolderFromHistory);
     file->addSeparator();
-    // Image export comes with its own window; until then the item stays disabled.
-    item(file, "WMF/EMF・BMP作成", false);
+    exportAction_ = item(file, "WMF/EMF・BMP作成", false);
+    connect(exportAction_, &QAction::triggered, this, &MainWindow::openImageExport);
+    connect(file, &QMenu::aboutToShow, this, &MainWindow::updateExportAction);
     file->addSeparator();
     connect(item(file, "終了"), &QAction::triggered, this, &QWidget::close);
 
@@ -598,6 +600,19 @@ void MainWindow::onFolderRenamed(const QString& from, const QString& to) {
     }
 }
 
+void MainWindow::updateExportAction() {
+    exportAction_->setEnabled(detailTabShowing() && presenter_->drawingShown());
+}
+
+void MainWindow::openImageExport() {
+    updateExportAction();
+    if (!exportAction_->isEnabled()) return;
+    presenter_->clearCrossHair();
+    ExportWindow window(drawing_, presenter_->viewState(), detailView_->picture().size(), dialogs_,
+                        this);
+    window.exec();
+}
+
 void MainWindow::onTabChanged(int index) {
     presenter_->clearCrossHair();
     if (index == DetailTab) {
@@ -625,6 +640,7 @@ void MainWindow::onTabChanged(int index) {
             currentDrawingPath_.clear();
         }
     }
+    updateExportAction();
 }
 
 void MainWindow::buildThumbnails() {

@@ -87,6 +87,9 @@ class MainWindow : public QMainWindow, public DetailHost {
     // happens when the current folder cannot be resolved.
     void setTreeTopToCurrentFolder(bool persistent);
     void setTreeTopToRoot(bool persistent);
+    // Opens the export window "画像保存" on the drawing the detail view shows; nothing happens
+    // while it shows none.
+    void openImageExport();
     // Writes the settings file now (it is written once, at the latest when the window goes).
     void saveSettings();
 
@@ -132,6 +135,8 @@ class MainWindow : public QMainWindow, public DetailHost {
     void setSidePanelWidth(int width);
     void onColorModeToggled(bool checked);
     void registerConverter();
+    // "WMF/EMF・BMP作成" is available while the detail tab shows a drawing.
+    void updateExportAction();
     void buildThumbnails();
     void onFolderRenamed(const QString& from, const QString& to);
     // The path label's folder, or empty while no folder has been chosen.
@@ -186,6 +191,7 @@ class MainWindow : public QMainWindow, public DetailHost {
     std::array<QAction*, HistorySize> historyActions_{};
     QAction* historySeparator_ = nullptr;
     std::array<QAction*, 4> cellSizeActions_{};
+    QAction* exportAction_ = nullptr;
     QAction* monochromeAction_ = nullptr;
     QAction* hideTreeAction_ = nullptr;
     QAction* hideFileListAction_ = nullptr;

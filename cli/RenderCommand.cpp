@@ -3,24 +3,19 @@
 #include "cli/Commands.h"
 #include "cli/LoadDrawing.h"
 #include "model/Abort.h"
-
-#include "render/DrawDxf.h"
+#include "output/ImageExport.h"
 #include "render/ViewState.h"
 #include "render/qt/QtCanvas.h"
 
 #include <QGuiApplication>
-#include <QImage>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QSvgGenerator>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <optional>
+#include <stdexcept>
 
 namespace orvanta::cli {
 
@@ -29,7 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const RenderUsage =
-    "usage: orvanta-cli render FILE -o OUT.png|OUT.svg|OUT.pdf [options]\n"
+    "usage: orvanta-cli render FILE -o OUT.png|.svg|.pdf|.emf|.wmf|.bmp [options]\n"
     "       orvanta-cli render --each FOLDER -o OUTDIR [options]\n"
     "  --size WxH            picture size in pixels (default 1600x900)\n"
     "  --color-mode 0|1|2    0 colour, 1 monochrome, 2 inverted colours (default 0)\n"
@@ -47,26 +42,11 @@ struct RenderOptions {
     int penWidth = 1;
 };
 
-enum class PictureFormat { Png, Svg, Pdf };
-
 std::string LowerAscii(std::string s) {
     for (char& c : s) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return s;
-}
-
-bool FormatOf(const std::string& path, PictureFormat& format) {
-    const std::string extension = LowerAscii(fs::path(path).extension().string());
-    if (extension == ".png")
-        format = PictureFormat::Png;
-    else if (extension == ".svg")
-        format = PictureFormat::Svg;
-    else if (extension == ".pdf")
-        format = PictureFormat::Pdf;
-    else
-        return false;
-    return true;
 }
 
 bool ParseInt(const std::string& text, int low, int high, int& value) {
@@ -109,66 +89,31 @@ bool ParseColour(std::string text, TColor& colour) {
     return true;
 }
 
-// Clears the device and draws the whole drawing on it, fitted as after opening.
-void DrawWhole(Drawing& drawing, QPainter& painter, const RenderOptions& options,
-               TextShapeCache& shapes) {
-    QtCanvas canvas(painter, DefaultTextFace, &shapes);
-    ClearCanvas(canvas, options.width, options.height, options.background);
-    DrawOptions draw;
-    draw.view = WholeDrawingView(drawing, options.width, options.height);
-    draw.backColor = options.background;
-    draw.colorMode = static_cast<ColorModeValue>(options.colorMode);
-    draw.penWidth = options.penWidth;
-    draw.clipping = Clipping::WholeExtent;
-    DrawDxf(drawing, draw, canvas);
-}
-
-// Writes the picture; throws SilentAbort naming the output when it cannot be written.
-void WritePicture(Drawing& drawing, const std::string& out, PictureFormat format,
+// Writes the whole drawing, fitted as after opening, in the format; throws SilentAbort naming
+// the output when it cannot be made or written.
+void WritePicture(Drawing& drawing, const std::string& out, ImageFormat format,
                   const RenderOptions& options, TextShapeCache& shapes) {
-    const QString fileName = QString::fromStdString(out);
-    const auto failed = [&]() { return SilentAbort(out + ": cannot write the picture"); };
-    switch (format) {
-    case PictureFormat::Png: {
-        QImage image(options.width, options.height, QImage::Format_RGB32);
-        if (image.isNull()) throw SilentAbort(out + ": not enough memory for the picture");
-        {
-            QPainter painter(&image);
-            DrawWhole(drawing, painter, options, shapes);
-        }
-        if (!image.save(fileName, "PNG")) throw failed();
-        break;
+    ViewState view;
+    FitViewToExtents(view, drawing);
+    ImageRequest request = ViewRequest(view, options.width, options.height);
+    request.noClip = true;
+    request.background = options.background;
+    request.penWidth = options.penWidth;
+    request.colorMode = options.colorMode;
+    QByteArray bytes;
+    try {
+        bytes = EncodeImage(drawing, request, format, &shapes);
+    } catch (const std::bad_alloc&) {
+        throw SilentAbort(out + ": not enough memory for the picture");
+    } catch (const std::runtime_error& e) {
+        throw SilentAbort(out + ": " + e.what());
     }
-    case PictureFormat::Svg: {
-        QSvgGenerator svg;
-        svg.setFileName(fileName);
-        svg.setSize(QSize(options.width, options.height));
-        svg.setViewBox(QRect(0, 0, options.width, options.height));
-        svg.setTitle(QString::fromStdString(fs::path(out).stem().string()));
-        QPainter painter;
-        if (!painter.begin(&svg)) throw failed();
-        DrawWhole(drawing, painter, options, shapes);
-        if (!painter.end()) throw failed();
-        break;
-    }
-    case PictureFormat::Pdf: {
-        // One page of the picture's size, a pixel to a point.
-        QPdfWriter pdf(fileName);
-        pdf.setResolution(72);
-        pdf.setPageLayout(QPageLayout(QPageSize(QSizeF(options.width, options.height),
-                                                QPageSize::Point, QString(), QPageSize::ExactMatch),
-                                      QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        QPainter painter;
-        if (!painter.begin(&pdf)) throw failed();
-        DrawWhole(drawing, painter, options, shapes);
-        if (!painter.end()) throw failed();
-        break;
-    }
-    }
+    const QString reason = WriteFileReplacing(QString::fromStdString(out), bytes);
+    if (!reason.isEmpty()) throw SilentAbort(out + ": " + reason.toStdString());
 }
 
 // Renders one file; prints its failure as one line and returns false when it fails.
-bool RenderFile(const std::string& path, const std::string& out, PictureFormat format,
+bool RenderFile(const std::string& path, const std::string& out, ImageFormat format,
                 const RenderOptions& options, TextShapeCache& shapes) {
     try {
         LoadedDrawing loaded = LoadForCommand(path, "drawn");
@@ -247,9 +192,13 @@ int RenderCommand(const std::vector<std::string>& args) {
     }
     if (input.empty()) return UsageError(each ? "--each needs a FOLDER" : "no FILE given");
     if (out.empty()) return UsageError("no output given (-o)");
-    PictureFormat format = PictureFormat::Png;
-    if (!each && !FormatOf(out, format))
-        return UsageError("the output must end in .png, .svg or .pdf");
+    ImageFormat format = ImageFormat::Png;
+    if (!each) {
+        const std::optional<ImageFormat> named = ImageFormatOf(QString::fromStdString(out));
+        if (!named)
+            return UsageError("the output must end in .png, .svg, .pdf, .emf, .wmf or .bmp");
+        format = *named;
+    }
 
     // Fonts and painting need a GUI application, but no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -280,7 +229,7 @@ int RenderCommand(const std::vector<std::string>& args) {
     int status = 0;
     for (const fs::path& file : files) {
         const fs::path picture = fs::path(out) / (file.stem().string() + ".png");
-        if (RenderFile(file.string(), picture.string(), PictureFormat::Png, options, shapes))
+        if (RenderFile(file.string(), picture.string(), ImageFormat::Png, options, shapes))
             std::printf("%s\n", picture.c_str());
         else
             status = 1;

@@ -115,31 +115,6 @@ void WalkLine(std::uint32_t* bits, qsizetype stride, int width, int height, long
 
 } // namespace
 
-bool ClipParameters(double x0, double y0, double x1, double y1, double left, double top,
-                    double right, double bottom, double& t0, double& t1) {
-    t0 = 0;
-    t1 = 1;
-    const double dx = x1 - x0;
-    const double dy = y1 - y0;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x0 - left, right - x0, y0 - top, bottom - y0};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0) return false;
-            continue;
-        }
-        const double r = q[i] / p[i];
-        if (p[i] < 0) {
-            if (r > t1) return false;
-            t0 = std::max(t0, r);
-        } else {
-            if (r < t0) return false;
-            t1 = std::min(t1, r);
-        }
-    }
-    return true;
-}
-
 bool DirectRaster::Supports(const QImage& image) {
     switch (image.format()) {
     case QImage::Format_RGB32:

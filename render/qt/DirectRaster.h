@@ -6,17 +6,13 @@
 
 #include "model/AcadDxfUnit.h"
 #include "render/Canvas.h"
+#include "render/Clipping.h"
 
 #include <QImage>
 #include <cstdint>
 #include <span>
 
 namespace orvanta {
-
-// Liang-Barsky on doubles: cuts the segment (x0, y0)-(x1, y1) to the box and gives the
-// parameters t0 <= t1 of the part inside, or returns false when nothing is.
-bool ClipParameters(double x0, double y0, double x1, double y1, double left, double top,
-                    double right, double bottom, double& t0, double& t1);
 
 class DirectRaster {
   public:

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "render/Canvas.h"
+#include "render/TextFace.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -18,10 +19,6 @@
 #include <vector>
 
 namespace orvanta {
-
-// The face texts are drawn with: it covers Japanese and the symbols drawings use (Φ ° ± □), and
-// its half-width characters are exactly half an em wide.
-inline constexpr const char* DefaultTextFace = "IPAGothic";
 
 // Empty when `face` is installed; otherwise a message for the user that says texts cannot be
 // drawn and what to install. A QGuiApplication must exist.

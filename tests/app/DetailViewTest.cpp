@@ -527,5 +527,26 @@ TEST(DetailView, AMissingTextFaceIsReportedOnce) {
     }
 }
 
+TEST(DetailView, ImageExportIsOfferedWhileTheDetailTabShowsADrawing) {
+    DetailWindow d;
+    QAction* exportAction = d.w().action(QStringLiteral("WMF/EMF・BMP作成"));
+    ASSERT_NE(exportAction, nullptr);
+    // The menu brings the item up to date as it opens.
+    const auto openFileMenu = [&] {
+        for (QObject* menu : exportAction->associatedObjects())
+            QMetaObject::invokeMethod(menu, "aboutToShow");
+    };
+    openFileMenu();
+    EXPECT_FALSE(exportAction->isEnabled()) << "no drawing yet";
+    d.w().showFolder(QString::fromStdString(test::SourcePath("samples").string()));
+    d.chooseRow(d.w().fileList()->findRow("floor-plan.dxf"));
+    openFileMenu();
+    EXPECT_TRUE(exportAction->isEnabled());
+    d.w().tabs()->setCurrentIndex(MainWindow::PreviewTab);
+    EXPECT_FALSE(exportAction->isEnabled());
+    d.w().tabs()->setCurrentIndex(MainWindow::DetailTab);
+    EXPECT_TRUE(exportAction->isEnabled());
+}
+
 } // namespace
 } // namespace orvanta

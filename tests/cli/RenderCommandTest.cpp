@@ -171,7 +171,7 @@ TEST(RenderCommand, RejectsBadOptions) {
     test::TempDir dir;
     const std::string drawing = dir.write("a.dxf", TwoLines);
     const std::string png = (dir.path() / "a.png").string();
-    for (const std::string& args : {"render " + drawing + " -o " + (dir.path() / "a.bmp").string(),
+    for (const std::string& args : {"render " + drawing + " -o " + (dir.path() / "a.gif").string(),
                                     "render " + drawing + " -o " + png + " --size 100",
                                     "render " + drawing + " -o " + png + " --size 0x10",
                                     "render " + drawing + " -o " + png + " --color-mode 3",

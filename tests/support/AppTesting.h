@@ -30,6 +30,20 @@ class RecordingDialogs : public Dialogs {
         fileDialogs.push_back(caption);
         return nextFile;
     }
+    QString saveFile(const QString& caption, const QStringList& filters,
+                     int& filterIndex) override {
+        saveDialogs.push_back(filters);
+        filterIndex = nextFilter;
+        return nextFile;
+    }
+    // Answers with the front of `answers` (Yes when it is empty) and records the question.
+    bool question(const QString& text, const QString& caption) override {
+        questions.push_back({text, caption, Icon::Information});
+        if (answers.empty()) return true;
+        const bool answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
     void about() override { ++aboutBoxes; }
     // Wait boxes ask to stop once `stopWaitAfter` questions have been asked (never when < 0).
     class CountingWaitBox : public WaitBox {
@@ -50,6 +64,11 @@ class RecordingDialogs : public Dialogs {
     std::vector<Message> messages;
     QStringList fileDialogs;
     QString nextFile;
+    // Save dialogs: the filters each offered, and the filter the next one answers with.
+    std::vector<QStringList> saveDialogs;
+    int nextFilter = 0;
+    std::vector<Message> questions;
+    std::vector<bool> answers;
     int aboutBoxes = 0;
     QStringList waits;
     int stopWaitAfter = -1;

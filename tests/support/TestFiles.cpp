@@ -1,5 +1,8 @@
 #include "support/TestFiles.h"
 
+#include "dxf/DxfVersion.h"
+#include "render/LoadDrawing.h"
+
 #include <atomic>
 #include <fstream>
 #include <iterator>
@@ -46,6 +49,10 @@ Drawing ReadText(const std::string& dxf, TextEncoding encoding) {
 
 std::filesystem::path SourcePath(const std::string& relative) {
     return std::filesystem::path(ORVANTA_SOURCE_DIR) / relative;
+}
+
+Drawing LoadBundledSample(const std::string& name) {
+    return LoadDrawingFile(SourcePath("samples/" + name + ".dxf").string()).drawing;
 }
 
 std::filesystem::path SharedSamples() {

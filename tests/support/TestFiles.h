@@ -32,6 +32,10 @@ Drawing ReadText(const std::string& dxf, TextEncoding encoding = TextEncoding::U
 
 // A file of the project, from its source folder.
 std::filesystem::path SourcePath(const std::string& relative);
+// The bundled drawing samples/NAME.dxf, read in the encoding its version calls for and
+// normalised as the window loads it.
+Drawing LoadBundledSample(const std::string& name);
+
 // The folder of public sample drawings; empty when absent.
 std::filesystem::path SharedSamples();
 

@@ -1,0 +1,31 @@
+// The face texts are drawn with, and its metrics where a canvas must lay text out without a font
+// engine (the metafile canvases): IPAGothic is a fixed-pitch Japanese face whose characters are
+// either exactly half an em or exactly a whole em wide.
+#pragma once
+
+#include "render/Canvas.h"
+
+#include <string>
+#include <string_view>
+
+namespace orvanta {
+
+// It covers Japanese and the symbols drawings use (Φ ° ± □), and its half-width characters are
+// exactly half an em wide.
+inline constexpr const char* DefaultTextFace = "IPAGothic";
+
+// The face's character cell (ascent plus descent) per em.
+inline constexpr double TextFaceCellPerEm = 1.0756875;
+
+// The code points of UTF-8 text; an invalid or truncated sequence becomes U+FFFD.
+std::u32string DecodeUtf8(std::string_view utf8);
+
+// Whether the face draws the character half an em wide; every other character, including those
+// the face does not have, takes a whole em.
+bool IsHalfWidth(char32_t c);
+
+// The advance of one character in `font`, pixels. A non-zero average width is the advance of a
+// half-width character, as a Windows font of a Japanese face takes it.
+double CharacterAdvance(char32_t c, const CanvasFont& font);
+
+} // namespace orvanta
