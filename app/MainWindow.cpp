@@ -24,6 +24,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -94,8 +95,11 @@ AppEnvironment DefaultEnvironment(const QString& commandLineFile) {
         QCoreApplication::applicationFilePath().toStdString(), configFolder.toStdString()));
     env.convertedFolder = QString::fromStdString(ConvertedFolderFor(
         programFolder.toStdString(), (cacheFolder + QStringLiteral("/converted")).toStdString()));
-    env.commandLineFile =
-        commandLineFile.isEmpty() ? QString() : QFileInfo(commandLineFile).absoluteFilePath();
+    // File managers hand over a path, or a file:// URI when they open a drawing by its URI.
+    const QString path = commandLineFile.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)
+                             ? QUrl(commandLineFile).toLocalFile()
+                             : commandLineFile;
+    env.commandLineFile = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
     return env;
 }
 

@@ -1,5 +1,6 @@
 // orvanta-cli render: a drawing as a picture, loaded and fitted as the detail view shows it
 // after opening, for scripts, checks and a first look without the window.
+#include "cli/RenderCommand.h"
 #include "cli/Commands.h"
 #include "cli/LoadDrawing.h"
 
@@ -26,6 +27,46 @@
 
 namespace orvanta::cli {
 
+void LoadDrawing(const std::string& path, Drawing& drawing) {
+    ReadDrawingFile(path, drawing, "drawn");
+    NormaliseLoaded(path, drawing);
+}
+
+void DrawWhole(Drawing& drawing, QPainter& painter, const RenderOptions& options,
+               TextShapeCache& shapes) {
+    QtCanvas canvas(painter, DefaultTextFace, &shapes);
+    ViewState view;
+    FitViewToExtents(view, drawing);
+    ClearCanvas(canvas, options.width, options.height, options.background);
+    DrawDxf(drawing, "", view.ViewCenter, options.background, view.DrawWidth, view.DrawHeight,
+            options.penWidth, canvas, ViewOriginOf(options.width, options.height), options.width,
+            options.height, view.ZoomRate, options.colorMode, true, false);
+}
+
+namespace {
+
+// Qt's own notes (missing runtime folder and the like) would bury the command's one-line
+// errors; only its critical messages are passed on.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+} // namespace
+
+std::unique_ptr<QGuiApplication> StartPainting() {
+    // Fonts and painting need a GUI application, but no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QuietQtMessages);
+    static int argc = 1;
+    static char name[] = "orvanta-cli";
+    static char* argv[] = {name, nullptr};
+    auto app = std::make_unique<QGuiApplication>(argc, argv);
+    if (const std::string problem = TextFaceProblem(); !problem.empty())
+        std::fprintf(stderr, "%s\n", problem.c_str());
+    return app;
+}
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -40,14 +81,6 @@ const char* const RenderUsage =
 
 // A picture larger than this in either direction is refused rather than allocated.
 constexpr int MaxPictureSide = 32768;
-
-struct RenderOptions {
-    int width = 1600;
-    int height = 900;
-    int colorMode = 0;
-    TColor background = 0x000000;
-    int penWidth = 1;
-};
 
 enum class PictureFormat { Png, Svg, Pdf };
 
@@ -109,24 +142,6 @@ bool ParseColour(std::string text, TColor& colour) {
     }
     colour = (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
     return true;
-}
-
-// Reads and normalises one file as the detail view does.
-void LoadDrawing(const std::string& path, Drawing& drawing) {
-    ReadDrawingFile(path, drawing, "drawn");
-    NormaliseLoaded(path, drawing);
-}
-
-// Clears the device and draws the whole drawing on it, fitted as after opening.
-void DrawWhole(Drawing& drawing, QPainter& painter, const RenderOptions& options,
-               TextShapeCache& shapes) {
-    QtCanvas canvas(painter, DefaultTextFace, &shapes);
-    ViewState view;
-    FitViewToExtents(view, drawing);
-    ClearCanvas(canvas, options.width, options.height, options.background);
-    DrawDxf(drawing, "", view.ViewCenter, options.background, view.DrawWidth, view.DrawHeight,
-            options.penWidth, canvas, ViewOriginOf(options.width, options.height), options.width,
-            options.height, view.ZoomRate, options.colorMode, true, false);
 }
 
 // Writes the picture; throws SilentAbort naming the output when it cannot be written.
@@ -200,13 +215,6 @@ std::vector<fs::path> DxfFilesOf(const fs::path& folder) {
     return files;
 }
 
-// Qt's own notes (missing runtime folder and the like) would bury the command's one-line
-// errors; only its critical messages are passed on.
-void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-}
-
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "orvanta-cli render: %s\n%s", message.c_str(), RenderUsage);
     return 2;
@@ -258,15 +266,7 @@ int RenderCommand(const std::vector<std::string>& args) {
     if (!each && !FormatOf(out, format))
         return UsageError("the output must end in .png, .svg or .pdf");
 
-    // Fonts and painting need a GUI application, but no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(QuietQtMessages);
-    static int argc = 1;
-    static char name[] = "orvanta-cli";
-    static char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
-    if (const std::string problem = TextFaceProblem(); !problem.empty())
-        std::fprintf(stderr, "%s\n", problem.c_str());
+    const auto app = StartPainting();
     TextShapeCache shapes;
 
     if (!each) return RenderFile(input, out, format, options, shapes) ? 0 : 1;
