@@ -104,6 +104,8 @@ bool FormatOf(const std::string& path, PictureFormat& format) {
     return true;
 }
 
+} // namespace
+
 bool ParseInt(const std::string& text, int low, int high, int& value) {
     if (text.empty() || text.size() > 9) return false;
     int v = 0;
@@ -115,6 +117,8 @@ bool ParseInt(const std::string& text, int low, int high, int& value) {
     value = v;
     return true;
 }
+
+namespace {
 
 bool ParseSize(const std::string& text, int& width, int& height) {
     const auto x = text.find_first_of("xX");

@@ -20,6 +20,9 @@ struct RenderOptions {
     int penWidth = 1;
 };
 
+// A decimal number of at most nine digits from low to high into `value`; false leaves it alone.
+bool ParseInt(const std::string& text, int low, int high, int& value);
+
 // Reads and normalises one file as the detail view does; throws SilentAbort naming the file.
 void LoadDrawing(const std::string& path, Drawing& drawing);
 

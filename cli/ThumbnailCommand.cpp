@@ -96,16 +96,6 @@ void ApplyLimits(const ThumbnailOptions& options) {
     alarm(static_cast<unsigned>(options.seconds));
 }
 
-bool ParseCount(const std::string& text, int low, int high, int& value) {
-    if (text.empty() || text.size() > 6 ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return false;
-    const int v = std::stoi(text);
-    if (v < low || v > high) return false;
-    value = v;
-    return true;
-}
-
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "orvanta-cli thumbnail: %s\n%s", message.c_str(), ThumbnailUsage);
     return 2;
@@ -234,13 +224,13 @@ int ThumbnailCommand(const std::vector<std::string>& args) {
             return 0;
         }
         if (arg == "-s" || arg == "--size") {
-            if (!hasValue || !ParseCount(args[++i], 1, MaxThumbnailSize, options.size))
+            if (!hasValue || !ParseInt(args[++i], 1, MaxThumbnailSize, options.size))
                 return UsageError("-s takes a size from 1 to " + std::to_string(MaxThumbnailSize));
         } else if (arg == "--time-limit") {
-            if (!hasValue || !ParseCount(args[++i], 1, 3600, options.seconds))
+            if (!hasValue || !ParseInt(args[++i], 1, 3600, options.seconds))
                 return UsageError("--time-limit takes seconds from 1 to 3600");
         } else if (arg == "--memory-limit") {
-            if (!hasValue || !ParseCount(args[++i], 64, 65536, options.megabytes))
+            if (!hasValue || !ParseInt(args[++i], 64, 65536, options.megabytes))
                 return UsageError("--memory-limit takes megabytes from 64 to 65536");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError("unknown option \"" + arg + "\"");
