@@ -105,12 +105,12 @@ int UsageError(const std::string& message) {
 QSize PictureSize(const Drawing& drawing, int size) {
     const double w = drawing.ExtMax.x - drawing.ExtMin.x;
     const double h = drawing.ExtMax.y - drawing.ExtMin.y;
-    if (!std::isfinite(w) || !std::isfinite(h) || w <= 0 || h <= 0 || w == h) return {size, size};
+    if (!std::isfinite(w) || !std::isfinite(h) || (w <= 0 && h <= 0)) return {size, size};
     const int minSide = std::max(1, size / MinSideDivisor);
     const auto across = [&](double ratio) {
         return std::clamp(static_cast<int>(std::lround(size * ratio)), minSide, size);
     };
-    return w > h ? QSize(size, across(h / w)) : QSize(across(w / h), size);
+    return w >= h ? QSize(size, across(h / w)) : QSize(across(w / h), size);
 }
 
 // Whether the last line of the file is the EOF of a complete DXF, after trailing blanks (and the

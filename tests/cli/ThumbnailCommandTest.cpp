@@ -65,7 +65,14 @@ TEST(ThumbnailCommand, DrawsDarkLinesOnWhiteInTheDrawingsProportions) {
     const fs::path plain = dir.path() / "thumb";
     ASSERT_EQ(Cli("thumbnail " + Quoted(tall) + " " + Quoted(plain)).status, 0);
     EXPECT_EQ(QImage(QString::fromStdString(plain.string()), "PNG").size(), QSize(64, 256));
-    EXPECT_EQ(FilesIn(dir.path()), 4u) << "nothing but the outputs is written";
+    // A drawing without height still gets a picture that reads as one.
+    const std::string flat =
+        dir.write("flat.dxf", Dxf({"0", "SECTION", "2", "ENTITIES", "0", "LINE", "10", "0", "20",
+                                   "5", "11", "300", "21", "5", "0", "ENDSEC", "0", "EOF"}));
+    const fs::path flatOut = dir.path() / "flat.png";
+    ASSERT_EQ(Cli("thumbnail -s 64 " + Quoted(flat) + " " + Quoted(flatOut)).status, 0);
+    EXPECT_EQ(QImage(QString::fromStdString(flatOut.string())).size(), QSize(64, 8));
+    EXPECT_EQ(FilesIn(dir.path()), 6u) << "nothing but the outputs is written";
 }
 
 TEST(ThumbnailCommand, FailuresExitNonZeroAndLeaveNoFile) {
