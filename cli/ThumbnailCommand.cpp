@@ -207,7 +207,7 @@ void MakeThumbnail(const ThumbnailOptions& options) {
     ProbeFileSignature(path, signature);
     if (signature.size() == 6 && signature.rfind("AC1", 0) == 0)
         throw SilentAbort(path + ": a DWG file (" + signature +
-                          "); thumbnails of its stored preview are not available yet");
+                          "); its stored preview is not read yet; no thumbnail");
     const auto app = StartPainting();
     WriteAtomically(DrawThumbnail(path, options.size), options.output);
 }

@@ -99,7 +99,7 @@ TEST(ThumbnailCommand, FailuresExitNonZeroAndLeaveNoFile) {
         {write("cut.dxf", Rectangle.substr(0, Rectangle.size() - 12)), "cut off"},
         {write("empty.dxf", Dxf({"0", "SECTION", "2", "ENTITIES", "0", "ENDSEC", "0", "EOF"})),
          "nothing in it is drawn"},
-        {write("plan.dwg", std::string("AC1032\0\0\0\0\0\0", 12)), "DWG"},
+        {write("plan.dwg", std::string("AC1032\0\0\0\0\0\0", 12)), "no thumbnail"},
         {fifo, "not a regular file"},
         {in / "missing.dxf", "no such file"},
     };
