@@ -108,23 +108,36 @@ leftover=$(find "$work/out" -type f ! -name '*.png' | wc -l)
 [ "$leftover" -eq 0 ] || fail "$leftover temporary files left beside the outputs"
 echo "thumbnails: $made made, $refused refused cleanly, of ${#inputs[@]}"
 
-# A cut-off drawing and a hostile one (blocks nested six deep, 30 inserts each).
+# A cut-off drawing; blocks nested six deep with 30 inserts each (refused as too large to
+# expand); five deep with 20 each, three million lines, which the default limits let through
+# and tighter ones stop.
 head -c 9000 samples/floor-plan.dxf > "$work/cut-off.dxf"
-{
+nested() { # LEVELS INSERTS
   printf '0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nB0\n0\nLINE\n10\n0\n20\n0\n11\n1\n21\n1\n0\nENDBLK\n'
-  for level in 1 2 3 4 5 6; do
+  for level in $(seq "$1"); do
     printf '0\nBLOCK\n2\nB%d\n' "$level"
-    for k in $(seq 30); do printf '0\nINSERT\n2\nB%d\n10\n%d\n' $((level - 1)) "$k"; done
+    for k in $(seq "$2"); do printf '0\nINSERT\n2\nB%d\n10\n%d\n20\n%d\n' $((level - 1)) "$k" $((2 * k)); done
     printf '0\nENDBLK\n'
   done
-  printf '0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nINSERT\n2\nB6\n0\nENDSEC\n0\nEOF\n'
-} > "$work/hostile.dxf"
-for f in "$work/cut-off.dxf" "$work/hostile.dxf"; do
+  printf '0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nINSERT\n2\nB%d\n0\nENDSEC\n0\nEOF\n' "$1"
+}
+nested 6 30 > "$work/hostile.dxf"
+nested 5 20 > "$work/heavy.dxf"
+refuse() { # DESCRIPTION COMMAND...: the command must fail and leave no picture
+  local what=$1 start
+  shift
   start=$(date +%s)
-  if thumbnail "$f" "$work/bad.png" 2>"$work/err"; then fail "$f made a picture"; fi
-  [ -e "$work/bad.png" ] && fail "$f left a picture"
-  echo "  $(basename "$f"): $(cat "$work/err") ($(($(date +%s) - start)) s)"
-done
+  if "$@" 2>"$work/err"; then fail "$what made a picture"; fi
+  [ -e "$work/bad.png" ] && fail "$what left a picture"
+  rm -f "$work/bad.png"
+  echo "  $what: $(cat "$work/err") ($(($(date +%s) - start)) s)"
+}
+refuse cut-off thumbnail "$work/cut-off.dxf" "$work/bad.png"
+refuse hostile thumbnail "$work/hostile.dxf" "$work/bad.png"
+refuse "heavy, 2 s" "$r/usr/bin/orvanta-cli" thumbnail --time-limit 2 "$work/heavy.dxf" "$work/bad.png"
+refuse "heavy, 300 MB" "$r/usr/bin/orvanta-cli" thumbnail --memory-limit 300 "$work/heavy.dxf" \
+  "$work/bad.png"
+[ -z "$(ls "$work" | grep '^bad\.png\.')" ] || fail "a temporary picture was left behind"
 
 if [ $failures -gt 0 ]; then
   echo "$failures checks failed"
