@@ -61,15 +61,21 @@ class DetailView : public QWidget {
     std::function<void(const std::function<void()>&)> runner_;
 };
 
+// The panels of the status bar.
+enum class StatusPanel {
+    Progress = 0, // progress and measurement texts
+    ViewSize = 1, // the visible window size
+    Mouse = 2,    // the mouse position
+    Elapsed = 3,  // elapsed seconds
+};
+
 // What the presenter may use of the window.
 class DetailHost {
   public:
     virtual ~DetailHost() = default;
     virtual Drawing& drawing() = 0;
     virtual DetailView& detailView() = 0;
-    // Status bar panels: 0 progress and measurements, 1 visible window size, 2 mouse position,
-    // 3 elapsed seconds.
-    virtual void setStatusText(int panel, const QString& text) = 0;
+    virtual void setStatusText(StatusPanel panel, const QString& text) = 0;
     // 0 colour, 1 monochrome (the check mark of "モノクロ表示").
     virtual int colorMode() const = 0;
     virtual bool detailTabShowing() const = 0;
@@ -84,12 +90,12 @@ class DetailPresenter {
 
     void attach(DetailHost* host) { host_ = host; }
 
-    // The model is about to be emptied and read again; until drawingLoaded() it holds nothing
-    // that can be drawn (a read that fails leaves it half filled).
+    // The model is about to be replaced; until drawingLoaded() it holds nothing that can be
+    // drawn (a load that fails leaves it empty).
     virtual void drawingWillLoad() {}
-    // A drawing has just been read and the side panels filled from it: normalise it, fit the
-    // view to its extents and render the whole drawing into the picture. Throws on failure;
-    // the window then shows the load error box.
+    // A drawing has just been loaded (normalised, its pens resolved) and the side panels filled
+    // from it: fit the view to its extents and render the whole drawing into the picture.
+    // Throws on failure; the window then shows the load error box.
     virtual void drawingLoaded();
     // The view selector changed: entry 0 shows the whole drawing, any other the named view.
     virtual void viewSelected(int index, const std::string& name) {}

@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 
 namespace orvanta {
 
@@ -22,6 +23,32 @@ void QtDialogs::message(const QString& text, const QString& caption, Icon icon) 
 
 QString QtDialogs::openFile(const QString& caption, const QStringList& filters) {
     return QFileDialog::getOpenFileName(owner_, caption, QString(), filters.join(";;"));
+}
+
+namespace {
+
+class ProgressWaitBox : public WaitBox {
+  public:
+    ProgressWaitBox(const QString& text, const QString& caption, QWidget* owner)
+        : dialog_(text, QStringLiteral("中止"), 0, 0, owner) {
+        dialog_.setWindowTitle(caption);
+        dialog_.setWindowModality(Qt::ApplicationModal);
+        dialog_.setMinimumDuration(0);
+        dialog_.setAutoClose(false);
+        dialog_.setAutoReset(false);
+        dialog_.show();
+    }
+    // Closing the box stops the wait as its button does.
+    bool stopRequested() const override { return dialog_.wasCanceled(); }
+
+  private:
+    QProgressDialog dialog_;
+};
+
+} // namespace
+
+std::unique_ptr<WaitBox> QtDialogs::showWait(const QString& text, const QString& caption) {
+    return std::make_unique<ProgressWaitBox>(text, caption, owner_);
 }
 
 void QtDialogs::about() {

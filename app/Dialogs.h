@@ -7,9 +7,19 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class QWidget;
 
 namespace orvanta {
+
+// Shows, while it lives, that the window waits for a long task, with a button to stop it.
+class WaitBox {
+  public:
+    virtual ~WaitBox() = default;
+    // Whether the user asked to stop (the stop button, or closing the box).
+    virtual bool stopRequested() const = 0;
+};
 
 class Dialogs {
   public:
@@ -23,6 +33,9 @@ class Dialogs {
     virtual QString openFile(const QString& caption, const QStringList& filters) = 0;
     // The version box.
     virtual void about() = 0;
+    // A box that keeps the user from the rest of the window while it is shown, saying `text`,
+    // with a button to stop the wait. It goes when the returned object does.
+    virtual std::unique_ptr<WaitBox> showWait(const QString& text, const QString& caption) = 0;
 };
 
 // The real boxes: QMessageBox, QFileDialog and the version box, owned by `owner`.
@@ -32,6 +45,7 @@ class QtDialogs : public Dialogs {
     void message(const QString& text, const QString& caption, Icon icon) override;
     QString openFile(const QString& caption, const QStringList& filters) override;
     void about() override;
+    std::unique_ptr<WaitBox> showWait(const QString& text, const QString& caption) override;
 
   private:
     QWidget* owner_ = nullptr;

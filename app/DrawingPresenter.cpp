@@ -1,7 +1,6 @@
 #include "app/DrawingPresenter.h"
 
 #include "app/DetailGestures.h"
-#include "geometry/LoadSequence.h"
 #include "geometry/Primitives.h"
 #include "render/Colors.h"
 #include "render/DrawDxf.h"
@@ -212,9 +211,14 @@ int DrawingPresenter::drawModel(Canvas& canvas, QSize size, const TAcadPoint& ce
             }
         }
     }
-    return DrawDxf(*model, layer, center, ColorBlack, view_.DrawWidth, view_.DrawHeight, penWidth,
-                   canvas, ViewOriginOf(w, h), w, h, view_.ZoomRate, view_.ViewColorMode, noClip,
-                   rough);
+    DrawOptions options;
+    options.view = DrawViewOf(view_, center, w, h);
+    options.colorMode = static_cast<ColorModeValue>(view_.ViewColorMode);
+    options.penWidth = penWidth;
+    options.clipping = noClip ? Clipping::WholeExtent : Clipping::ToView;
+    options.detail = rough ? Detail::Rough : Detail::Full;
+    options.onlyLayer = layer;
+    return DrawDxf(*model, options, canvas);
 }
 
 QImage DrawingPresenter::render(const TAcadPoint& center, bool noClip, bool rough) {
@@ -289,9 +293,7 @@ void DrawingPresenter::drawingWillLoad() {
 }
 
 void DrawingPresenter::drawingLoaded() {
-    drawable_ = false;
     forgetIndex();
-    NormaliseDrawing(drawing());
     drawable_ = true;
 
     // Picks and measurements belong to the drawing they were made on.
@@ -465,14 +467,16 @@ void DrawingPresenter::pick(QPoint pixel) {
     host_->detailView().update();
     if (found.kind == PickResult::Kind::Circle)
         host_->setStatusText(
-            0, QStringLiteral("円半径 = ") +
-                   QString::asprintf(
-                       "%.3f", drawing().CircleAry[static_cast<std::size_t>(found.index)].hankei));
+            StatusPanel::Progress,
+            QStringLiteral("円半径 = ") +
+                QString::asprintf(
+                    "%.3f", drawing().CircleAry[static_cast<std::size_t>(found.index)].hankei));
     else if (found.kind == PickResult::Kind::Arc)
         host_->setStatusText(
-            0, QStringLiteral("円弧半径 = ") +
-                   QString::asprintf(
-                       "%.3f", drawing().ArcAry[static_cast<std::size_t>(found.index)].hankei));
+            StatusPanel::Progress,
+            QStringLiteral("円弧半径 = ") +
+                QString::asprintf("%.3f",
+                                  drawing().ArcAry[static_cast<std::size_t>(found.index)].hankei));
 }
 
 void DrawingPresenter::mousePressed(QMouseEvent& event) {
@@ -515,8 +519,10 @@ void DrawingPresenter::mouseMoved(QMouseEvent& event) {
     const double u = unitsPerPixel(image);
     const TAcadPoint under = worldAt(pixel);
     host_->setStatusText(
-        1, QString::asprintf("W= %.2f , H= %.2f", image.width() * u, image.height() * u));
-    host_->setStatusText(2, QString::asprintf("X= %.2f , Y= %.2f", under.x, under.y));
+        StatusPanel::ViewSize,
+        QString::asprintf("W= %.2f , H= %.2f", image.width() * u, image.height() * u));
+    host_->setStatusText(StatusPanel::Mouse,
+                         QString::asprintf("X= %.2f , Y= %.2f", under.x, under.y));
 
     const QPoint last = ToQPoint(view_.DragLastPoint);
     const bool movedBoth = pixel.x() != last.x() && pixel.y() != last.y();
@@ -569,7 +575,7 @@ void DrawingPresenter::finishGesture(QPoint pixel) {
         noClip = ApplyDragGesture(view_, drawing(),
                                   ClassifyDrag(pixel.x() - start.x, pixel.y() - start.y), a, b);
     rerender(noClip);
-    host_->setStatusText(3, QString::asprintf("%.2f", timer.elapsed() / 1000.0));
+    host_->setStatusText(StatusPanel::Elapsed, QString::asprintf("%.2f", timer.elapsed() / 1000.0));
 }
 
 void DrawingPresenter::finishPick() {
@@ -593,7 +599,7 @@ void DrawingPresenter::finishPick() {
         if (MutualDistance(line, view_.PrevPickedLine, distance))
             text += QStringLiteral(" 相互距離 = ") + QString::asprintf("%.3f", distance);
         view_.PrevPickedLine = line;
-        host_->setStatusText(0, text);
+        host_->setStatusText(StatusPanel::Progress, text);
     } else if (view_.PickedCircleIndex >= 0 || view_.PickedArcIndex >= 0) {
         removeHighlight();
     }

@@ -78,24 +78,4 @@ std::string FormatFileTime(std::time_t time) {
     return text;
 }
 
-int DeleteTempDxf(const std::string& folder) {
-    std::vector<std::filesystem::path> doomed;
-    std::error_code error;
-    std::filesystem::directory_iterator it(folder, error);
-    if (error) return 0;
-    for (; it != std::filesystem::directory_iterator(); it.increment(error)) {
-        if (error) break;
-        if (!HasExtension(it->path().filename().string(), ".dxf")) continue;
-        struct stat st {};
-        if (::lstat(it->path().c_str(), &st) != 0 || S_ISDIR(st.st_mode)) continue;
-        doomed.push_back(it->path());
-    }
-    int deleted = 0;
-    for (const auto& path : doomed) {
-        std::error_code ignored;
-        if (std::filesystem::remove(path, ignored)) ++deleted;
-    }
-    return deleted;
-}
-
 } // namespace orvanta

@@ -38,10 +38,6 @@ std::string FormatSizeKb(std::uintmax_t bytes);
 // The list's "Time" text, local time as "yyyy/mm/dd hh:mm".
 std::string FormatFileTime(std::time_t time);
 
-// Deletes every ordinary file named "*.dxf" (any case) in `folder`: the converted drawings left
-// there by the converter. Failures are ignored. Returns how many were deleted.
-int DeleteTempDxf(const std::string& folder);
-
 // True when `name` ends in `extension` (".dxf"), compared without regard to case.
 bool HasExtension(const std::string& name, const char* extension);
 

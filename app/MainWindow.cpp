@@ -4,6 +4,7 @@
 #include "app/FileListPanel.h"
 #include "app/FolderTree.h"
 #include "app/SidePanel.h"
+#include "bridges/CadHost.h"
 #include "model/Abort.h"
 
 #include <QApplication>
@@ -54,9 +55,9 @@ constexpr CellSize CellSizes[4] = {{"200 x 160", 200, 160},
                                    {" 80 x  76", 80, 76}};
 
 // A status bar panel: as wide as designed when there is room, narrower when there is not.
-class StatusPanel : public QLabel {
+class StatusLabel : public QLabel {
   public:
-    explicit StatusPanel(int designWidth) : designWidth_(designWidth) {
+    explicit StatusLabel(int designWidth) : designWidth_(designWidth) {
         setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         setFrameShape(QFrame::Panel);
         setFrameShadow(QFrame::Sunken);
@@ -87,14 +88,13 @@ QString FolderCaption(const QString& folder) {
 
 AppEnvironment DefaultEnvironment(const QString& commandLineFile) {
     AppEnvironment env;
-    const QString programFolder = QCoreApplication::applicationDirPath();
     const QString configFolder =
         QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     const QString cacheFolder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     env.settingsPath = QString::fromStdString(SettingsPathFor(
         QCoreApplication::applicationFilePath().toStdString(), configFolder.toStdString()));
-    env.convertedFolder = QString::fromStdString(ConvertedFolderFor(
-        programFolder.toStdString(), (cacheFolder + QStringLiteral("/converted")).toStdString()));
+    // Converted drawings go to a folder only this program writes, never to a folder of the user's.
+    env.convertedFolder = cacheFolder + QStringLiteral("/converted");
     // File managers hand over a path, or a file:// URI when they open a drawing by its URI.
     const QString path = commandLineFile.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)
                              ? QUrl(commandLineFile).toLocalFile()
@@ -136,7 +136,9 @@ MainWindow::MainWindow(AppEnvironment environment, Dialogs& dialogs, QWidget* pa
     drawingLabel_->clear();
 
     tree_->setTop(RootFolder);
-    if (!settings_.baseFolder.empty()) tree_->setTop(QString::fromStdString(settings_.baseFolder));
+    // A stored top folder that cannot be found now is not used, but kept for the next start.
+    const QString baseFolder = QString::fromStdString(settings_.baseFolder);
+    if (!baseFolder.isEmpty() && QFileInfo(baseFolder).isDir()) tree_->setTop(baseFolder);
 
     detailView_->clearCanvas();
     placeWindow();
@@ -215,7 +217,7 @@ void MainWindow::buildLayout() {
     setCentralWidget(central);
 
     for (int i = 0; i < StatusPanels; ++i) {
-        statusPanels_[i] = new StatusPanel(StatusPanelWidths[i]);
+        statusPanels_[i] = new StatusLabel(StatusPanelWidths[i]);
         statusBar()->addWidget(statusPanels_[i], i == StatusPanels - 1 ? 1 : 0);
     }
 
@@ -280,8 +282,9 @@ void MainWindow::buildMenus() {
     file->addSeparator();
     connect(item(file, "終了"), &QAction::triggered, this, &QWidget::close);
 
-    // The preview pictures, printing and CAD insertion arrive later; their items are shown
-    // disabled so that the menus already read as they will.
+    // The preview pictures and printing arrive later; their items are shown disabled so that
+    // the menus already read as they will. Exploded insertion and the other CAD program are
+    // not offered and stay disabled for good.
     QMenu* batch = bar->addMenu(QStringLiteral("一括処理"));
     item(batch, "一覧用イメージ作成", false);
     item(batch, "一覧用イメージ削除", false);
@@ -296,7 +299,8 @@ void MainWindow::buildMenus() {
     item(print, "取り消し");
 
     auto addInsertItems = [&](QMenu* menu) {
-        item(menu, "AutoCAD / LT (2014~2017) へブロック挿入", false);
+        connect(item(menu, "AutoCAD / LT (2014~2017) へブロック挿入"), &QAction::triggered, this,
+                &MainWindow::insertIntoCadHost);
         item(menu, "AutoCAD / LT (2014~2017) へ分解挿入", false);
         item(menu, "Bricscad V13 へブロック挿入", false);
     };
@@ -416,7 +420,8 @@ void MainWindow::saveSettings() {
     IniFile file;
     file.load(path);
     WriteSettings(file, settings_);
-    WriteShellPath(file, fileList_->pathLabel()->text().toStdString());
+    // Without a folder shown this time (the stored one could not be found), the stored one stays.
+    if (folderChosen_) WriteShellPath(file, fileList_->pathLabel()->text().toStdString());
     QDir().mkpath(QFileInfo(env_.settingsPath).absolutePath());
     file.save(path);
 }
@@ -427,13 +432,12 @@ void MainWindow::setDetailPresenter(DetailPresenter* presenter) {
     detailView_->setPresenter(presenter_);
 }
 
-void MainWindow::setStatusText(int panel, const QString& text) {
-    if (panel < 0 || panel >= StatusPanels) return;
-    statusPanels_[panel]->setText(text);
+void MainWindow::setStatusText(StatusPanel panel, const QString& text) {
+    statusPanels_[static_cast<int>(panel)]->setText(text);
 }
 
-QString MainWindow::statusText(int panel) const {
-    return panel >= 0 && panel < StatusPanels ? statusPanels_[panel]->text() : QString();
+QString MainWindow::statusText(StatusPanel panel) const {
+    return statusPanels_[static_cast<int>(panel)]->text();
 }
 
 bool MainWindow::detailTabShowing() const {
@@ -605,22 +609,24 @@ void MainWindow::onTabChanged(int index) {
         if (fileList_->currentRow() < 0) fileList_->setCurrentRowQuietly(0);
         const int row = fileList_->currentRow();
         const QString name = fileList_->cell(row, FileListPanel::NameColumn);
-        if (!name.isEmpty() && drawingLabel_->text() != name) {
-            const QString path = QDir(fileList_->folder()).filePath(name);
+        const QString path = QDir(fileList_->folder()).filePath(name);
+        if (!name.isEmpty() && currentDrawingPath_ != path)
             runUserAction([&] { OpenDrawing(path); });
-        }
     } else {
         setSidePanelWidth(0);
-        for (int panel : {3, 0, 1, 2})
+        for (StatusPanel panel : {StatusPanel::Elapsed, StatusPanel::Progress,
+                                  StatusPanel::ViewSize, StatusPanel::Mouse})
             setStatusText(panel, QString());
         const QString folder = fileList_->pathLabel()->text();
         if (folder != lastPreviewFolder_) {
             QElapsedTimer timer;
             timer.start();
             buildThumbnails();
-            setStatusText(3, QString::asprintf("%.3f", timer.elapsed() / 1000.0));
+            setStatusText(StatusPanel::Elapsed,
+                          QString::asprintf("%.3f", timer.elapsed() / 1000.0));
             lastPreviewFolder_ = folder;
             drawingLabel_->clear();
+            currentDrawingPath_.clear();
         }
     }
 }

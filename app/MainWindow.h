@@ -12,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -22,6 +23,8 @@ class QTabWidget;
 
 namespace orvanta {
 
+class CadHost;
+class CadHostWindows;
 class FileListPanel;
 class FolderTree;
 class SidePanel;
@@ -49,11 +52,13 @@ class MainWindow : public QMainWindow, public DetailHost {
     // Installs the code that renders the drawing and answers gestures on the picture; nullptr
     // puts back the built-in one, which keeps the picture black.
     void setDetailPresenter(DetailPresenter* presenter);
+    // Where CAD hosts are looked for; nullptr puts back the desktop's windows.
+    void setCadHostWindows(CadHostWindows* windows);
 
     // DetailHost
     Drawing& drawing() override { return drawing_; }
     DetailView& detailView() override { return *detailView_; }
-    void setStatusText(int panel, const QString& text) override;
+    void setStatusText(StatusPanel panel, const QString& text) override;
     int colorMode() const override { return colorMode_; }
     bool detailTabShowing() const override;
 
@@ -69,6 +74,10 @@ class MainWindow : public QMainWindow, public DetailHost {
     void OpenDrawing(const QString& path);
     // Files dropped on the window.
     void dropFiles(const QStringList& paths);
+    // Inserts the selected drawing as a block into a running CAD host: on the detail tab the
+    // drawing shown, on the preview tab the file chosen in the list. Without a host nothing
+    // happens.
+    void insertIntoCadHost();
     void addCurrentFolderToHistory();
     void removeCurrentFolderFromHistory();
     void openHistoryEntry(int index);
@@ -88,7 +97,7 @@ class MainWindow : public QMainWindow, public DetailHost {
     QTabWidget* tabs() const { return tabs_; }
     QLabel* currentDrawingLabel() const { return drawingLabel_; }
     QProgressBar* progressBar() const { return progressBar_; }
-    QString statusText(int panel) const;
+    QString statusText(StatusPanel panel) const;
     const FolderHistory& history() const { return history_; }
     const AppSettings& settings() const { return settings_; }
     // The menu item with exactly this text, or nullptr.
@@ -127,7 +136,14 @@ class MainWindow : public QMainWindow, public DetailHost {
     void onFolderRenamed(const QString& from, const QString& to);
     // The path label's folder, or empty while no folder has been chosen.
     QString currentFolderText() const;
-    bool convert(const QString& source);
+    // The full path of the drawing the insertion items mean, or empty when there is none.
+    QString selectedDrawingPath() const;
+    // Runs the converter on `source` for the load routine: the path of the DXF it made, empty
+    // when it could not be started (the user has been told). Throws SilentAbort when it fails,
+    // is stopped or runs out of time.
+    QString convert(const QString& source);
+    // No drawing is loaded: the model, the side panel and the picture are emptied.
+    void forgetDrawing();
     // Runs one user action: a silent abort ends it quietly, any other failure with a box.
     void runUserAction(const std::function<void()>& action);
 
@@ -136,8 +152,12 @@ class MainWindow : public QMainWindow, public DetailHost {
     AppSettings settings_;
     FolderHistory history_;
     Drawing drawing_;
+    // The full path of the drawing shown on the detail tab; empty when none is.
+    QString currentDrawingPath_;
     DetailPresenter builtInPresenter_;
     DetailPresenter* presenter_ = &builtInPresenter_;
+    std::unique_ptr<CadHostWindows> desktopWindows_;
+    std::unique_ptr<CadHost> cadHost_;
 
     int colorMode_ = 0;
     bool pending_ = false;

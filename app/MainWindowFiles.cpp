@@ -7,8 +7,8 @@
 #include "bridges/ConverterCommand.h"
 #include "bridges/DwgConverter.h"
 #include "dxf/DxfReader.h"
-#include "dxf/DxfVersion.h"
 #include "model/Abort.h"
+#include "render/LoadDrawing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -56,10 +56,6 @@ class ConverterMessages : public MessageSink {
     Dialogs& dialogs_;
 };
 
-bool IsDwgSignature(const std::string& signature) {
-    return signature.size() == 6 && signature.compare(0, 3, "AC1") == 0;
-}
-
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
@@ -82,7 +78,8 @@ void MainWindow::scanFolder() {
     sinceEvents.start();
     const FolderScanResult result = ScanDrawingFolder(folder.toStdString(), [&](int count) {
         if (sinceEvents.elapsed() >= 40) {
-            setStatusText(0, QStringLiteral("DXFファイル検索中 ... ") + QString::number(count));
+            setStatusText(StatusPanel::Progress,
+                          QStringLiteral("DXFファイル検索中 ... ") + QString::number(count));
             QCoreApplication::processEvents();
             sinceEvents.restart();
         }
@@ -90,9 +87,10 @@ void MainWindow::scanFolder() {
     });
     if (result.stopped || generation != scanGeneration_) return;
 
-    setStatusText(0, result.anyCandidate ? QStringLiteral("DXFファイル取得数 = ") +
-                                               QString::number(result.files.size())
-                                         : QString());
+    setStatusText(StatusPanel::Progress, result.anyCandidate
+                                             ? QStringLiteral("DXFファイル取得数 = ") +
+                                                   QString::number(result.files.size())
+                                             : QString());
     fileList_->setFiles(result.files);
 
     if (detailTabShowing()) {
@@ -108,7 +106,7 @@ void MainWindow::scanFolder() {
         timer.start();
         buildThumbnails();
         lastPreviewFolder_ = fileList_->pathLabel()->text();
-        setStatusText(3, QString::asprintf("%.3f", timer.elapsed() / 1000.0));
+        setStatusText(StatusPanel::Elapsed, QString::asprintf("%.3f", timer.elapsed() / 1000.0));
     }
 }
 
@@ -120,22 +118,64 @@ void MainWindow::chooseRow(int row) {
     // The preview grid follows the row here once it exists.
     if (!detailTabShowing()) return;
     tabs_->setFocus();
-    if (drawingLabel_->text() == name) return;
-    drawingLabel_->setText(name);
+    // Files of the same name in different folders are different drawings.
+    if (currentDrawingPath_ == path) return;
     runUserAction([&] { OpenDrawing(path); });
 }
 
-bool MainWindow::convert(const QString& source) {
-    QDir().mkpath(env_.convertedFolder);
-    ConverterMessages messages(dialogs_);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ConverterOutcome outcome =
-        RunConverter(QString::fromStdString(settings_.converterExePath), source,
-                     {env_.convertedFolder, settings_.converterShow}, &messages);
-    QApplication::restoreOverrideCursor();
-    // The window is closing: nothing more is loaded and nothing is reported.
-    if (outcome == ConverterOutcome::Interrupted) throw SilentAbort("closing");
-    return outcome == ConverterOutcome::Finished;
+QString MainWindow::convert(const QString& source) {
+    const QString folder =
+        Q(ConversionFolder(source.toStdString(), env_.convertedFolder.toStdString()));
+    const QString target = Q(ConvertedDxfPath(source.toStdString(), folder.toStdString()));
+    // A conversion made before serves while the drawing has not changed since.
+    const QFileInfo made(target);
+    if (made.isFile() && made.lastModified() >= QFileInfo(source).lastModified()) return target;
+    QDir().mkpath(folder);
+
+    const bool dwg =
+        QFileInfo(source).suffix().compare(QLatin1String("dwg"), Qt::CaseInsensitive) == 0;
+    const QString doing = QString::fromUtf8(dwg ? "DWG->DXF変換中 ... " : "DXF->DXF 変換中 ... ");
+    setStatusText(StatusPanel::Progress, doing);
+    ConverterOutcome outcome;
+    {
+        // The box keeps the user from the window while the converter runs, and stops it.
+        std::unique_ptr<WaitBox> wait =
+            dialogs_.showWait(doing + QFileInfo(source).fileName(), QStringLiteral("Orvanta"));
+        ConverterMessages messages(dialogs_);
+        ConverterOptions options{folder, settings_.converterShow, settings_.converterTimeoutSeconds,
+                                 [&] { return closing_ || wait->stopRequested(); }};
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        outcome = RunConverter(Q(settings_.converterExePath), source, options, &messages);
+        QApplication::restoreOverrideCursor();
+    }
+    setStatusText(StatusPanel::Progress, QString());
+
+    const std::string name = source.toStdString();
+    switch (outcome) {
+    case ConverterOutcome::Finished:
+        if (!QFileInfo(target).isFile())
+            throw SilentAbort(name + ": the converter ended without writing a DXF file");
+        return target;
+    case ConverterOutcome::FailedToStart:
+        // The user has been told; the drawing stays unloaded, as without a converter.
+        return {};
+    case ConverterOutcome::Stopped:
+        if (!closing_) throw SilentAbort(name + ": the conversion was stopped");
+        [[fallthrough]];
+    case ConverterOutcome::Interrupted:
+        throw SilentAbort("closing");
+    case ConverterOutcome::TimedOut:
+        throw SilentAbort(name + ": the converter took longer than " +
+                          std::to_string(settings_.converterTimeoutSeconds) + " s and was stopped");
+    }
+    return {};
+}
+
+void MainWindow::forgetDrawing() {
+    drawing_ = Drawing();
+    currentDrawingPath_.clear();
+    sidePanel_->clearDrawing();
+    detailView_->clearCanvas();
 }
 
 void MainWindow::OpenDrawing(const QString& path) {
@@ -143,91 +183,79 @@ void MainWindow::OpenDrawing(const QString& path) {
     auto setCell = [&](int column, const std::string& text) {
         fileList_->setCell(row, column, Q(text));
     };
-    bool rendered = false;
+    drawingLabel_->setText(QFileInfo(path).fileName());
+    currentDrawingPath_ = path;
+
+    // The load routine asks the window for a conversion only when a converter is registered.
+    class WindowConverter : public DrawingConverter {
+      public:
+        explicit WindowConverter(MainWindow& window) : window_(window) {}
+        std::string convert(const std::string& source) override {
+            return window_.convert(Q(source)).toStdString();
+        }
+
+      private:
+        MainWindow& window_;
+    } converter(*this);
+    const std::string converterPath = settings_.converterExePath;
+    const bool haveConverter = !converterPath.empty() && QFileInfo(Q(converterPath)).isFile();
+    ProgressBarSink progress(*progressBar_);
+
+    presenter_->drawingWillLoad();
+    LoadedDrawing loaded;
     try {
-        const QFileInfo info(path);
-        drawingLabel_->setText(info.fileName());
-        QString extension = QLatin1Char('.') + info.suffix().toUpper();
-        QString working = path;
-        const std::string converter = settings_.converterExePath;
-        const bool haveConverter = !converter.empty() && QFileInfo(Q(converter)).isFile();
-        const QString converted =
-            Q(ConvertedDxfPath(path.toStdString(), env_.convertedFolder.toStdString()));
-        bool dwg = false;
-        bool binary = false;
-        std::string signature;
+        loaded =
+            LoadDrawingFile(path.toStdString(), {&progress, haveConverter ? &converter : nullptr});
+    } catch (const std::bad_alloc&) {
+        loaded = LoadedDrawing();
+        loaded.failure = {path.toStdString(), 0, "not enough memory to load the drawing"};
+    }
+    if (closing_) throw SilentAbort("closing");
 
-        if (extension == QLatin1String(".DWG") && info.exists() &&
-            ProbeFileSignature(path.toStdString(), signature)) {
-            dwg = true;
-            std::string name;
-            DwgVersionName(signature, name);
-            setCell(FileListPanel::VersionColumn, name);
-            setCell(FileListPanel::KindColumn, "DWG");
-            if (haveConverter) {
-                setStatusText(0, QStringLiteral("DWG->DXF変換中 ... "));
-                working = converted;
-                extension = QStringLiteral(".DXF");
-                if (!QFileInfo::exists(working)) convert(path);
-                setStatusText(0, QString());
-            }
-        }
+    if (!loaded.versionName.empty()) setCell(FileListPanel::VersionColumn, loaded.versionName);
+    if (loaded.kind == DrawingFileKind::Dwg) setCell(FileListPanel::KindColumn, "DWG");
+    if (loaded.kind == DrawingFileKind::BinaryDxf) setCell(FileListPanel::KindColumn, "BinaryDXF");
 
-        // A DWG without a usable converter, or any other kind of file, stops here.
-        if (QFileInfo::exists(working) && extension == QLatin1String(".DXF")) {
-            if (ProbeFileSignature(working.toStdString(), signature) && IsDwgSignature(signature)) {
-                // A DWG under a DXF name.
-                binary = true;
-                std::string name;
-                DxfVersionName(signature, name);
-                setCell(FileListPanel::VersionColumn, name);
-                setCell(FileListPanel::KindColumn, "BinaryDXF");
-                if (haveConverter) {
-                    setStatusText(0, QStringLiteral("DXF->DXF 変換中 ... "));
-                    working = converted;
-                    if (!QFileInfo::exists(working)) convert(path);
-                    setStatusText(0, QString());
-                }
-            }
-        }
-
-        // A conversion that left no file loads nothing, rather than an empty drawing.
-        if (QFileInfo::exists(working) && extension == QLatin1String(".DXF")) {
-            QElapsedTimer timer;
-            timer.start();
-
-            std::string version;
-            ReadDxfVersion(working.toStdString(), version);
-            if (!dwg && !binary) {
-                std::string name;
-                DxfVersionName(version, name);
-                setCell(FileListPanel::VersionColumn, name);
-            }
-            const TextEncoding encoding = EncodingForVersion(version);
-
-            ProgressBarSink progress(*progressBar_);
-            DialogMessageSink messages(dialogs_, Dialogs::Icon::Information);
-            std::string status;
-            presenter_->drawingWillLoad();
-            ReadDxfFile(drawing_, working.toStdString(), &progress, &messages, status, encoding);
-            if (!status.empty()) setCell(FileListPanel::KindColumn, status);
-
-            sidePanel_->showDrawing(drawing_);
-
-            // Normalisation, fitting and rendering belong to the presenter.
+    if (loaded.outcome == LoadOutcome::Loaded) {
+        drawing_ = std::move(loaded.drawing);
+        QElapsedTimer shown;
+        shown.start();
+        try {
+            sidePanel_->showDrawing(drawing_, loaded.readCounts);
+            // Fitting and rendering belong to the presenter.
             presenter_->drawingLoaded();
-            rendered = true;
-            setStatusText(3, QString::asprintf("%.2f", timer.elapsed() / 1000.0));
+            const double seconds =
+                loaded.readSeconds + loaded.normaliseSeconds + shown.nsecsElapsed() / 1e9;
+            setStatusText(StatusPanel::Elapsed, QString::asprintf("%.2f", seconds));
+            return;
+        } catch (const SilentAbort& e) {
+            loaded.failure = {path.toStdString(), 0, e.what()};
+        } catch (const std::exception& e) {
+            loaded.failure = {path.toStdString(), 0, e.what()};
         }
-    } catch (const std::exception& e) {
-        if (closing_) throw SilentAbort(e.what());
-        detailView_->clearCanvas();
-        progressBar_->setValue(0);
+        loaded.outcome = LoadOutcome::Failed;
+    }
+
+    // Nothing of another drawing stays on show beside this file's name.
+    forgetDrawing();
+    progressBar_->setValue(0);
+    if (loaded.outcome == LoadOutcome::NotLoaded) {
+        // A DWG without a converter shows its release and nothing else. DWG content under a DXF
+        // name was asked for as a drawing: that it cannot be read is an error.
+        if (loaded.kind != DrawingFileKind::BinaryDxf) return;
+        loaded.failure = {path.toStdString(), 0,
+                          "a DWG file under a DXF name; it is read only after conversion"};
+    }
+    setStatusText(StatusPanel::Progress, Q(loaded.failure.message()));
+    if (loaded.failure.inUse) {
+        setCell(FileListPanel::KindColumn, "busy");
+        dialogs_.message(QString::fromUtf8(FileInUseText), QString::fromUtf8(FileInUseCaption),
+                         Dialogs::Icon::Information);
+    } else {
         dialogs_.message(path + QLatin1Char('\r') + QString::fromUtf8(LoadErrorText),
                          QString::fromUtf8(LoadErrorCaption), Dialogs::Icon::Information);
-        throw SilentAbort(e.what());
     }
-    if (!rendered) detailView_->clearCanvas();
+    throw SilentAbort(loaded.failure.message());
 }
 
 } // namespace orvanta

@@ -33,11 +33,6 @@ std::string ReadString(const IniFile& file, const char* section, const char* key
     return file.value(section, key).value_or(std::string());
 }
 
-bool IsFile(const std::string& path) {
-    std::error_code error;
-    return !path.empty() && std::filesystem::is_regular_file(path, error);
-}
-
 bool IsFolder(const std::string& path) {
     std::error_code error;
     return !path.empty() && std::filesystem::is_directory(path, error);
@@ -56,13 +51,15 @@ AppSettings ReadSettings(const IniFile& file) {
     s.cellWidth = ReadSize(file, "Form", "DrawGridColWidth", s.cellWidth, 1);
     s.cellHeight = ReadSize(file, "Form", "DrawGridRowHeight", s.cellHeight, 25);
 
+    // A folder or a converter that cannot be found now (an unmounted drive, a network share
+    // that is down) is kept as stored: the window does without it this time, and the setting
+    // is still there at the next start.
     s.baseFolder = ReadString(file, "TreeView", "BaseFolade");
-    if (!IsFolder(s.baseFolder)) s.baseFolder.clear();
-
     s.converterExePath = ReadString(file, "Teigha", "ExePath");
-    if (!IsFile(s.converterExePath)) s.converterExePath.clear();
     const auto show = ReadInteger(file, "Teigha", "Show");
     s.converterShow = show.has_value() && *show != 0;
+    const auto timeout = ReadInteger(file, "Teigha", "Timeout");
+    if (timeout && *timeout >= 0) s.converterTimeoutSeconds = *timeout;
 
     // Tab 2 once meant a page that no longer exists; it and anything else show the previews.
     const auto tab = ReadInteger(file, "Page", "Tab");
@@ -82,6 +79,7 @@ void WriteSettings(IniFile& file, const AppSettings& s) {
     file.setValue("TreeView", "BaseFolade", s.baseFolder);
     file.setValue("Teigha", "ExePath", s.converterExePath);
     file.setValue("Teigha", "Show", s.converterShow ? "1" : "0");
+    file.setValue("Teigha", "Timeout", std::to_string(s.converterTimeoutSeconds));
     file.setValue("Page", "Tab", std::to_string(s.pageTab));
     for (int i = 0; i < HistorySize; ++i)
         file.setValue("Menu", "Path" + std::to_string(i), s.history[i]);
@@ -106,10 +104,6 @@ std::string SettingsPathFor(const std::string& executablePath, const std::string
     if (folder.empty()) folder = ".";
     if (FolderIsWritable(folder)) return beside.string();
     return (std::filesystem::path(configFolder) / beside.filename()).string();
-}
-
-std::string ConvertedFolderFor(const std::string& programFolder, const std::string& cacheFolder) {
-    return FolderIsWritable(programFolder) ? programFolder : cacheFolder;
 }
 
 } // namespace orvanta

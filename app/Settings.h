@@ -30,13 +30,14 @@ struct AppSettings {
     std::string baseFolder;                       // "TreeView"/"BaseFolade"; empty: the root
     std::string converterExePath;                 // "Teigha"/"ExePath"
     bool converterShow = false;                   // "Teigha"/"Show"
+    int converterTimeoutSeconds = 120;            // "Teigha"/"Timeout"; 0: no limit
     int pageTab = 0;                              // "Page"/"Tab": 0 previews, 1 detail
     std::array<std::string, HistorySize> history; // "Menu"/"Path0".."Path15"
 };
 
 // The settings as read at window creation. A key that is missing or holds a value that makes no
-// sense (a negative or absurd size, a tab other than 0 or 1, a converter that does not exist, a
-// base folder that is no folder) keeps its default.
+// sense (a negative or absurd size, a tab other than 0 or 1) keeps its default. The base folder
+// and the converter are kept as stored even when they cannot be found now; their users check.
 AppSettings ReadSettings(const IniFile& file);
 
 // Stores the keys that are written at exit. "Panel4Height" and "Panel3Width" are read but never
@@ -51,9 +52,6 @@ void WriteShellPath(IniFile& file, const std::string& path);
 // executable's extension replaced by ".ini", when that folder is writable; otherwise a file of
 // the same name in `configFolder`.
 std::string SettingsPathFor(const std::string& executablePath, const std::string& configFolder);
-
-// Where converted drawings go: `programFolder` when it is writable, otherwise `cacheFolder`.
-std::string ConvertedFolderFor(const std::string& programFolder, const std::string& cacheFolder);
 
 // True when the folder exists and this process may create files in it.
 bool FolderIsWritable(const std::string& folder);

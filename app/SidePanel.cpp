@@ -14,6 +14,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace orvanta {
 
 namespace {
@@ -127,11 +129,22 @@ SidePanel::SidePanel(QWidget* parent) : QWidget(parent) {
             [this](int index) { emit viewSelected(index, viewSelector_->itemText(index)); });
 }
 
-void SidePanel::showDrawing(const Drawing& drawing) {
+void SidePanel::showDrawing(const Drawing& drawing, const std::array<TableCount, 13>& readCounts) {
+    listedTexts_ = readCounts[5].count;
     showLayers(drawing);
     showViews(drawing);
     clearFilter();
-    showCounts(drawing);
+    showCounts(readCounts);
+}
+
+void SidePanel::clearDrawing() {
+    listedTexts_ = 0;
+    filling_ = true;
+    layerList_->clear();
+    viewSelector_->clear();
+    filling_ = false;
+    clearFilter();
+    clearCounts();
 }
 
 void SidePanel::showLayers(const Drawing& drawing) {
@@ -165,8 +178,7 @@ void SidePanel::showViews(const Drawing& drawing) {
     viewSelector_->setCurrentIndex(0);
 }
 
-void SidePanel::showCounts(const Drawing& drawing) {
-    const auto counts = TableCounts(drawing);
+void SidePanel::showCounts(const std::array<TableCount, 13>& counts) {
     for (int i = 0; i < CountLabels; ++i)
         countLabels_[i]->setText(QString::fromLatin1(counts[i].name) + QStringLiteral(" : ") +
                                  QString::number(counts[i].count));
@@ -190,7 +202,8 @@ void SidePanel::rebuildTexts() {
     std::vector<std::size_t> indices;
     if (drawing_) {
         const std::string filter = textFilter_->text().toStdString();
-        for (std::size_t i = 0; i < drawing_->TextAry.size(); ++i) {
+        const std::size_t listed = std::min(listedTexts_, drawing_->TextAry.size());
+        for (std::size_t i = 0; i < listed; ++i) {
             const TTextBlk& text = drawing_->TextAry[i];
             if (text.code70 != 0) continue;
             if (!filter.empty() && text.str.find(filter) == std::string::npos) continue;

@@ -31,12 +31,16 @@ class SidePanel : public QWidget {
     // The drawing whose texts the filter searches; owned by the window.
     void setDrawing(const Drawing* drawing) { drawing_ = drawing; }
 
-    // Fills every part of the panel from the freshly read drawing: the layer check-list, the view
-    // selector, the text list (with an empty filter) and the counts.
-    void showDrawing(const Drawing& drawing);
+    // Fills every part of the panel from a loaded drawing: the layer check-list, the view
+    // selector, the text list (with an empty filter) of the texts the file holds, and the counts
+    // of the records as read. `readCounts` are those counts; the texts the file holds are the
+    // first of TextAry (the drawing's blocks add theirs after them).
+    void showDrawing(const Drawing& drawing, const std::array<TableCount, 13>& readCounts);
+    // Empties every part of the panel: no drawing is loaded.
+    void clearDrawing();
     void showLayers(const Drawing& drawing);
     void showViews(const Drawing& drawing);
-    void showCounts(const Drawing& drawing);
+    void showCounts(const std::array<TableCount, 13>& counts);
     void clearCounts();
     // Empties the filter box, which lists every text again.
     void clearFilter();
@@ -67,6 +71,8 @@ class SidePanel : public QWidget {
     void onTextChosen(const QModelIndex& index);
 
     const Drawing* drawing_ = nullptr;
+    // How many of the first texts of the drawing the list offers.
+    std::size_t listedTexts_ = 0;
     QTabWidget* pages_;
     QCheckBox* blinkBox_;
     QListWidget* layerList_;

@@ -11,9 +11,9 @@
 //
 // usage: bench_draw [--entities N] [--runs N] [--case NAME]
 //   (best and median of 7 runs by default; every case unless one is named)
-#include "geometry/LoadSequence.h"
 #include "render/Colors.h"
 #include "render/DrawDxf.h"
+#include "render/LoadDrawing.h"
 #include "render/ViewState.h"
 #include "render/qt/QtCanvas.h"
 
@@ -160,9 +160,11 @@ void Measure(Drawing& d, const Case& c, int runs, TextShapeCache& shapes) {
             QPainter painter(&image);
             QtCanvas canvas(painter, DefaultTextFace, &shapes);
             ClearCanvas(canvas, Width, Height, ColorBlack);
-            count = DrawDxf(d, "", view.ViewCenter, ColorBlack, view.DrawWidth, view.DrawHeight, 1,
-                            canvas, ViewOriginOf(Width, Height), Width, Height, view.ZoomRate, 0,
-                            c.noClip, c.rough);
+            DrawOptions options;
+            options.view = DrawViewOf(view, view.ViewCenter, Width, Height);
+            options.clipping = c.noClip ? Clipping::WholeExtent : Clipping::ToView;
+            options.detail = c.rough ? Detail::Rough : Detail::Full;
+            count = DrawDxf(d, options, canvas);
         }
         times.push_back(timer.nsecsElapsed() / 1e6);
         cpuTimes.push_back(ThreadCpuMs() - cpuStart);

@@ -6,7 +6,7 @@
 //
 // usage: bench_normalise [--mb N] [--runs N] [--keep]   (best of 3 runs by default)
 #include "dxf/DxfReader.h"
-#include "geometry/LoadSequence.h"
+#include "render/LoadDrawing.h"
 
 #include <algorithm>
 #include <chrono>

@@ -14,9 +14,9 @@
 #include "app/FileListPanel.h"
 #include "app/MainWindow.h"
 #include "dxf/DxfReader.h"
-#include "geometry/LoadSequence.h"
 #include "render/Colors.h"
 #include "render/DrawDxf.h"
+#include "render/LoadDrawing.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -49,6 +49,12 @@ class PrintedDialogs : public Dialogs {
     }
     QString openFile(const QString&, const QStringList&) override { return {}; }
     void about() override {}
+    std::unique_ptr<WaitBox> showWait(const QString&, const QString&) override {
+        struct Patient : WaitBox {
+            bool stopRequested() const override { return false; }
+        };
+        return std::make_unique<Patient>();
+    }
 };
 
 double Seconds(const QElapsedTimer& timer) {
@@ -127,12 +133,10 @@ void PrintBreakdown(const std::string& path, QSize picture) {
     TextShapeCache shapes;
     QtCanvas canvas(painter, DefaultTextFace, &shapes);
     ClearCanvas(canvas, image.width(), image.height(), ColorBlack);
-    const TAcadPoint center{(drawing.ExtMin.x + drawing.ExtMax.x) / 2,
-                            (drawing.ExtMin.y + drawing.ExtMax.y) / 2, 0};
-    DrawDxf(drawing, {}, center, ColorBlack, drawing.ExtMax.x - drawing.ExtMin.x,
-            drawing.ExtMax.y - drawing.ExtMin.y, 1, canvas,
-            ViewOriginOf(image.width(), image.height()), image.width(), image.height(),
-            DefaultZoomRate, ColorModeColor, true, false);
+    DrawOptions options;
+    options.view = WholeDrawingView(drawing, image.width(), image.height());
+    options.clipping = Clipping::WholeExtent;
+    DrawDxf(drawing, options, canvas);
     canvas.flush();
     const double render = Seconds(timer);
     std::printf("  read          %.3f s\n", read);
@@ -186,7 +190,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run < 3; ++run) {
         Browser browser(env, bigFolder);
         bestOpen = std::min(bestOpen, browser.open(QStringLiteral("plan.dxf")));
-        panel3 = browser.window->statusText(3);
+        panel3 = browser.window->statusText(StatusPanel::Elapsed);
         picture = browser.window->detailView().size();
     }
     std::printf("file            %s (%.1f MB)\n", bigPath.c_str(),

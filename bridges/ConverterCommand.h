@@ -24,4 +24,15 @@ std::string ConverterParameterText(const std::vector<std::string>& arguments);
 // by ".dxf", inside `outputFolder`.
 std::string ConvertedDxfPath(const std::string& dwgPath, const std::string& outputFolder);
 
+// The folder inside `convertedRoot` (a folder only this program writes) that the conversion of
+// `sourcePath` goes to: one per source file, named by a hash of its full path, so that drawings
+// of the same name in different folders, or differing only in case or extension, never share
+// a converted file.
+std::string ConversionFolder(const std::string& sourcePath, const std::string& convertedRoot);
+
+// Deletes the converted drawings in the conversion folders of `convertedRoot` and the folders
+// themselves once empty. Nothing else is touched: not a file the converter did not write there,
+// and never a folder of the user's. Failures are ignored. Returns how many files were deleted.
+int DeleteTempDxf(const std::string& convertedRoot);
+
 } // namespace orvanta

@@ -3,11 +3,13 @@
 #include "bridges/ConverterCommand.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QPointer>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTimer>
 
 namespace orvanta {
 
@@ -51,15 +53,32 @@ ConverterOutcome RunConverter(const QString& exePath, const QString& dwgPath,
         if (messages) messages->showMessage(StartFailedText, StartFailedCaption);
         return ConverterOutcome::FailedToStart;
     }
-    if (process.state() != QProcess::NotRunning) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // The stop button and the time limit are looked at a few times a second.
+    ConverterOutcome ending = ConverterOutcome::Interrupted;
+    QElapsedTimer running;
+    running.start();
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+        if (options.stopRequested && options.stopRequested()) {
+            ending = ConverterOutcome::Stopped;
+            loop.quit();
+        } else if (options.timeoutSeconds > 0 &&
+                   running.elapsed() >= qint64(options.timeoutSeconds) * 1000) {
+            ending = ConverterOutcome::TimedOut;
+            loop.quit();
+        }
+    });
+    watch.start(100);
+    if (process.state() != QProcess::NotRunning) loop.exec();
+    watch.stop();
     if (process.state() == QProcess::NotRunning) return ConverterOutcome::Finished;
 
-    // The loop ended without the process: the application is quitting.
+    // The loop ended without the process: stopped, out of time, or the application is quitting.
     process.kill();
     process.waitForFinished(2000);
     QFile::remove(QString::fromStdString(
         ConvertedDxfPath(dwgPath.toStdString(), options.outputFolder.toStdString())));
-    return ConverterOutcome::Interrupted;
+    return ending;
 }
 
 bool DwgToDxf(const QString& exePath, const QString& dwgPath, const ConverterOptions& options,

@@ -1,90 +1,65 @@
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "cli/LoadDrawing.h"
-
-#include "dxf/DxfReader.h"
-#include "dxf/DxfVersion.h"
-#include "geometry/LoadSequence.h"
+#include "model/Abort.h"
 
 #include <array>
-#include <chrono>
 #include <cstdio>
 
 namespace orvanta::cli {
 
 namespace {
 
+// What the command prints of a file: the counts as read, and what the browser draws of it.
 struct FileInfo {
-    std::string acadver;
-    std::string versionName;
-    TextEncoding encoding = TextEncoding::Cp932;
-    Drawing drawing;
-    double readSeconds = 0;
-    // After normalisation.
-    TAcadPoint extMin, extMax;
+    LoadedDrawing loaded;
     DrawableCounts drawable;
-    double normaliseSeconds = 0;
-    std::array<TableCount, 13> counts{};
 };
 
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// Reads one file as the browser does; throws SilentAbort with a one-line reason on failure.
+// Loads one file as the browser does; throws SilentAbort with a one-line reason on failure.
 void ReadInfo(const std::string& path, FileInfo& info) {
-    const auto start = std::chrono::steady_clock::now();
-    const ReadFacts facts = ReadDrawingFile(path, info.drawing, "read");
-    info.readSeconds = SecondsSince(start);
-    info.acadver = facts.acadver;
-    info.encoding = facts.encoding;
-    DxfVersionName(info.acadver, info.versionName);
-
-    // The counts above are of the drawing as read; what follows is what the browser draws.
-    const std::array<TableCount, 13> asRead = TableCounts(info.drawing);
-    const auto normaliseStart = std::chrono::steady_clock::now();
-    NormaliseLoaded(path, info.drawing);
-    info.normaliseSeconds = SecondsSince(normaliseStart);
-    info.extMin = info.drawing.ExtMin;
-    info.extMax = info.drawing.ExtMax;
-    info.drawable = CountDrawable(info.drawing);
-    info.counts = asRead;
+    info.loaded = LoadForCommand(path, "read");
+    info.drawable = CountDrawable(info.loaded.drawing);
 }
 
 void PrintText(const std::string& path, const FileInfo& info) {
     std::printf("%s\n", path.c_str());
-    std::printf("Version : %s (%s), %s\n", info.acadver.empty() ? "none" : info.acadver.c_str(),
-                info.versionName.c_str(), EncodingName(info.encoding));
-    for (const TableCount& row : info.counts)
+    std::printf("Version : %s (%s), %s\n",
+                info.loaded.acadver.empty() ? "none" : info.loaded.acadver.c_str(),
+                info.loaded.versionName.c_str(), EncodingName(info.loaded.encoding));
+    for (const TableCount& row : info.loaded.readCounts)
         std::printf("%s : %zu\n", row.name, row.count);
-    std::printf("Read : %.3f s\n", info.readSeconds);
-    std::printf("Extents : (%.6g, %.6g) - (%.6g, %.6g)\n", info.extMin.x, info.extMin.y,
-                info.extMax.x, info.extMax.y);
+    std::printf("Read : %.3f s\n", info.loaded.readSeconds);
+    std::printf("Extents : (%.6g, %.6g) - (%.6g, %.6g)\n", info.loaded.drawing.ExtMin.x,
+                info.loaded.drawing.ExtMin.y, info.loaded.drawing.ExtMax.x,
+                info.loaded.drawing.ExtMax.y);
     std::printf("Drawable : Line %zu, Circle %zu, Arc %zu, Text %zu\n", info.drawable.lines,
                 info.drawable.circles, info.drawable.arcs, info.drawable.texts);
-    std::printf("Normalise : %.3f s\n", info.normaliseSeconds);
+    std::printf("Normalise : %.3f s\n", info.loaded.normaliseSeconds);
 }
 
 void PrintJson(const std::string& path, const FileInfo& info) {
     std::string out = "{\"file\":" + JsonString(path);
-    out += ",\"acadver\":" + JsonString(info.acadver);
-    out += ",\"version_name\":" + JsonString(info.versionName);
-    out += ",\"encoding\":" + JsonString(EncodingName(info.encoding));
+    out += ",\"acadver\":" + JsonString(info.loaded.acadver);
+    out += ",\"version_name\":" + JsonString(info.loaded.versionName);
+    out += ",\"encoding\":" + JsonString(EncodingName(info.loaded.encoding));
     out += ",\"counts\":{";
     bool first = true;
-    for (const TableCount& row : info.counts) {
+    for (const TableCount& row : info.loaded.readCounts) {
         if (!first) out += ',';
         first = false;
         out += JsonString(row.name) + ":" + std::to_string(row.count);
     }
-    out += "},\"read_seconds\":" + JsonNumber(info.readSeconds);
-    out += ",\"extents\":{\"min\":[" + JsonNumber(info.extMin.x) + "," + JsonNumber(info.extMin.y) +
-           "],\"max\":[" + JsonNumber(info.extMax.x) + "," + JsonNumber(info.extMax.y) + "]}";
+    out += "},\"read_seconds\":" + JsonNumber(info.loaded.readSeconds);
+    out += ",\"extents\":{\"min\":[" + JsonNumber(info.loaded.drawing.ExtMin.x) + "," +
+           JsonNumber(info.loaded.drawing.ExtMin.y) + "],\"max\":[" +
+           JsonNumber(info.loaded.drawing.ExtMax.x) + "," +
+           JsonNumber(info.loaded.drawing.ExtMax.y) + "]}";
     out += ",\"drawable\":{\"Line\":" + std::to_string(info.drawable.lines) +
            ",\"Circle\":" + std::to_string(info.drawable.circles) +
            ",\"Arc\":" + std::to_string(info.drawable.arcs) +
            ",\"Text\":" + std::to_string(info.drawable.texts) + "}";
-    out += ",\"normalise_seconds\":" + JsonNumber(info.normaliseSeconds) + "}";
+    out += ",\"normalise_seconds\":" + JsonNumber(info.loaded.normaliseSeconds) + "}";
     std::printf("%s\n", out.c_str());
 }
 

@@ -1,24 +1,16 @@
-// Loading a drawing file as the browser does, for the commands of orvanta-cli.
+// The command-line tool's side of loading a drawing: the core's one load routine, with its
+// failures turned into the one-line reasons the commands print.
 #pragma once
 
-#include "dxf/TextDecoder.h"
-#include "model/AcadDxfUnit.h"
+#include "render/LoadDrawing.h"
 
 #include <string>
 
 namespace orvanta::cli {
 
-struct ReadFacts {
-    std::string acadver;
-    TextEncoding encoding = TextEncoding::Cp932;
-};
-
-// Reads one text DXF file: the version, the encoding it calls for, then the records. Throws
-// SilentAbort with a one-line reason naming the file (and the line, for malformed content); a
-// DWG file is refused with "only text DXF files are <verb> without the converter".
-ReadFacts ReadDrawingFile(const std::string& path, Drawing& drawing, const char* verb);
-
-// Runs the load sequence; a refusal names the file.
-void NormaliseLoaded(const std::string& path, Drawing& drawing);
+// Loads `path` as the browser does. Throws SilentAbort with a one-line reason naming the file
+// (and the line, for malformed content); DWG content is refused with "only text DXF files are
+// <verb> without the converter", since the tool runs no converter.
+LoadedDrawing LoadForCommand(const std::string& path, const char* verb);
 
 } // namespace orvanta::cli

@@ -3,10 +3,8 @@
 #include "cli/RenderCommand.h"
 #include "cli/Commands.h"
 #include "cli/LoadDrawing.h"
+#include "model/Abort.h"
 
-#include "dxf/DxfReader.h"
-#include "dxf/DxfVersion.h"
-#include "geometry/LoadSequence.h"
 #include "render/DrawDxf.h"
 #include "render/ViewState.h"
 #include "render/qt/QtCanvas.h"
@@ -27,20 +25,17 @@
 
 namespace orvanta::cli {
 
-void LoadDrawing(const std::string& path, Drawing& drawing) {
-    ReadDrawingFile(path, drawing, "drawn");
-    NormaliseLoaded(path, drawing);
-}
-
 void DrawWhole(Drawing& drawing, QPainter& painter, const RenderOptions& options,
                TextShapeCache& shapes) {
     QtCanvas canvas(painter, DefaultTextFace, &shapes);
-    ViewState view;
-    FitViewToExtents(view, drawing);
     ClearCanvas(canvas, options.width, options.height, options.background);
-    DrawDxf(drawing, "", view.ViewCenter, options.background, view.DrawWidth, view.DrawHeight,
-            options.penWidth, canvas, ViewOriginOf(options.width, options.height), options.width,
-            options.height, view.ZoomRate, options.colorMode, true, false);
+    DrawOptions draw;
+    draw.view = WholeDrawingView(drawing, options.width, options.height);
+    draw.backColor = options.background;
+    draw.colorMode = static_cast<ColorModeValue>(options.colorMode);
+    draw.penWidth = options.penWidth;
+    draw.clipping = Clipping::WholeExtent;
+    DrawDxf(drawing, draw, canvas);
 }
 
 namespace {
@@ -196,9 +191,8 @@ void WritePicture(Drawing& drawing, const std::string& out, PictureFormat format
 bool RenderFile(const std::string& path, const std::string& out, PictureFormat format,
                 const RenderOptions& options, TextShapeCache& shapes) {
     try {
-        Drawing drawing;
-        LoadDrawing(path, drawing);
-        WritePicture(drawing, out, format, options, shapes);
+        LoadedDrawing loaded = LoadForCommand(path, "drawn");
+        WritePicture(loaded.drawing, out, format, options, shapes);
         return true;
     } catch (const SilentAbort& e) {
         std::fprintf(stderr, "%s\n", e.what());

@@ -23,9 +23,6 @@ struct RenderOptions {
 // A decimal number of at most nine digits from low to high into `value`; false leaves it alone.
 bool ParseInt(const std::string& text, int low, int high, int& value);
 
-// Reads and normalises one file as the detail view does; throws SilentAbort naming the file.
-void LoadDrawing(const std::string& path, Drawing& drawing);
-
 // Clears the device and draws the whole drawing on it, fitted as after opening.
 void DrawWhole(Drawing& drawing, QPainter& painter, const RenderOptions& options,
                TextShapeCache& shapes);

@@ -2,7 +2,11 @@
 // every drawing they list, hostile ones included, so it runs under hard limits of time and
 // memory and writes nothing but its output, which appears whole or not at all.
 #include "cli/Commands.h"
+#include "cli/LoadDrawing.h"
 #include "cli/RenderCommand.h"
+
+#include "bridges/DwgPreview.h"
+#include "bridges/PreviewQImage.h"
 
 #include "dxf/DxfVersion.h"
 #include "model/Abort.h"
@@ -140,8 +144,8 @@ bool EndsWithEof(const std::string& path) {
 // A DXF drawn whole in black on white, as a plotted sheet: the lines stay dark in whatever
 // colour the drawing gives them, and a file manager's light background frames it well.
 QImage DrawThumbnail(const std::string& path, int size) {
-    Drawing drawing;
-    LoadDrawing(path, drawing);
+    LoadedDrawing loaded = LoadForCommand(path, "drawn");
+    Drawing& drawing = loaded.drawing;
     if (!EndsWithEof(path))
         throw SilentAbort(path + ": cut off before its end (no EOF); no thumbnail");
     if (drawing.LineAry.empty() && drawing.CircleAry.empty() && drawing.ArcAry.empty() &&
@@ -158,6 +162,20 @@ QImage DrawThumbnail(const std::string& path, int size) {
     TextShapeCache shapes;
     QPainter painter(&image);
     DrawWhole(drawing, painter, options, shapes);
+    return image;
+}
+
+// A DWG shows the preview picture stored in it, made smaller to fit when it is larger.
+QImage DwgThumbnail(const std::string& path, int size) {
+    const DwgPreview preview = ReadDwgPreview(path);
+    if (preview.status == DwgPreview::Status::Failed)
+        throw SilentAbort(path + ": " + preview.error + "; no thumbnail");
+    if (preview.status != DwgPreview::Status::Picture)
+        throw SilentAbort(path + ": a DWG file without a stored preview picture; no thumbnail");
+    QImage image = ToQImage(preview.image);
+    if (image.isNull()) throw SilentAbort(path + ": not enough memory for the thumbnail");
+    if (image.width() > size || image.height() > size)
+        image = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return image;
 }
 
@@ -205,11 +223,11 @@ void MakeThumbnail(const ThumbnailOptions& options) {
     if (!S_ISREG(st.st_mode)) throw SilentAbort(path + ": not a regular file");
     std::string signature;
     ProbeFileSignature(path, signature);
-    if (signature.size() == 6 && signature.rfind("AC1", 0) == 0)
-        throw SilentAbort(path + ": a DWG file (" + signature +
-                          "); its stored preview is not read yet; no thumbnail");
+    // DWG content is known by its signature, whatever the file's name.
+    const bool dwg = signature.size() == 6 && signature.rfind("AC1", 0) == 0;
     const auto app = StartPainting();
-    WriteAtomically(DrawThumbnail(path, options.size), options.output);
+    WriteAtomically(dwg ? DwgThumbnail(path, options.size) : DrawThumbnail(path, options.size),
+                    options.output);
 }
 
 } // namespace

@@ -11,12 +11,13 @@
 namespace orvanta {
 
 DxfReadError::DxfReadError(const std::string& file, long line, const std::string& what)
-    : SilentAbort(file + ":" + std::to_string(line) + ": " + what), file_(file), line_(line) {}
-
-namespace {
+    : SilentAbort(file + ":" + std::to_string(line) + ": " + what), file_(file), line_(line),
+      reason_(what) {}
 
 const char* const FileInUseText = "DXFファイルは使用中です．";
 const char* const FileInUseCaption = "Quelvar";
+
+namespace {
 
 enum class Kind {
     None,

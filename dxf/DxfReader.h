@@ -16,11 +16,18 @@ class DxfReadError : public SilentAbort {
     DxfReadError(const std::string& file, long line, const std::string& what);
     const std::string& file() const { return file_; }
     long line() const { return line_; }
+    // What was wrong, without the file and the line.
+    const std::string& reason() const { return reason_; }
 
   private:
     std::string file_;
     long line_;
+    std::string reason_;
 };
+
+// The box the reader shows when a file exists but cannot be read.
+extern const char* const FileInUseText;
+extern const char* const FileInUseCaption;
 
 // Empties `drawing` and fills it from the DXF file in one pass over its group pairs.
 //

@@ -14,7 +14,6 @@ namespace orvanta {
 
 namespace {
 
-constexpr std::size_t BlockSize = 4u << 20;
 // Bytes kept readable behind the data, so that the line-end search may load 16 bytes at a time.
 constexpr std::size_t Slack = 16;
 

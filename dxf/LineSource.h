@@ -30,6 +30,9 @@ class LineTooLong : public std::runtime_error {
 class LineSource {
   public:
     static constexpr std::size_t MaxLineLength = 16u << 20;
+    // Bytes taken from the file per read; a file larger than this is read in several blocks,
+    // and a line may begin in one block and end in the next.
+    static constexpr std::size_t BlockSize = 4u << 20;
 
     // Opens the file; throws InputFailure when it cannot be opened.
     explicit LineSource(const std::string& fileName);

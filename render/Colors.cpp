@@ -299,7 +299,7 @@ void ResolvePens(Drawing& drawing) {
     }
 }
 
-TColor DrawnColor(TColor penColor, TColor backColor, int colorMode) {
+TColor DrawnColor(TColor penColor, TColor backColor, ColorModeValue colorMode) {
     switch (colorMode) {
     case ColorModeMonochrome:
         return InvertColor(backColor);

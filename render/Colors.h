@@ -54,6 +54,6 @@ void ResolvePens(Drawing& drawing);
 // The colour an entity of colour `penColor` is drawn with on background `backColor` in the
 // given colour mode. In colour mode an entity of the background's colour is drawn in its
 // complement so that it stays visible; an unknown mode draws as colour mode.
-TColor DrawnColor(TColor penColor, TColor backColor, int colorMode);
+TColor DrawnColor(TColor penColor, TColor backColor, ColorModeValue colorMode);
 
 } // namespace orvanta

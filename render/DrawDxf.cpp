@@ -254,17 +254,22 @@ void DrawDxfArc(Canvas& canvas, TPoint origin, const TAcadPoint& c, double units
     canvas.arc(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y, s.x, s.y, e.x, e.y);
 }
 
-int DrawDxf(Drawing& drawing, const std::string& layerName, const TAcadPoint& center,
-            TColor backColor, double drawW, double drawH, int penWidth, Canvas& canvas,
-            TPoint origin, int pixW, int pixH, double zoom, int colorMode, bool noClip,
-            bool rough) {
-    const int layer = layerName.empty() ? -1 : LayerIndexOf(drawing, layerName);
+int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) {
+    const DrawView& view = options.view;
+    const TAcadPoint& center = view.center;
+    const TPoint origin = view.origin;
+    const TColor backColor = options.backColor;
+    const ColorModeValue colorMode = options.colorMode;
+    const int penWidth = options.penWidth;
+    const bool noClip = options.clipping == Clipping::WholeExtent;
+    const bool rough = options.detail == Detail::Rough;
+    const int layer = options.onlyLayer.empty() ? -1 : LayerIndexOf(drawing, options.onlyLayer);
     int count = 0;
-    if ((drawW == 0 && drawH == 0) || zoom == 0) return 0;
-    const double u = UnitsPerPixel(drawW, drawH, pixW, pixH, zoom);
+    if ((view.drawW == 0 && view.drawH == 0) || view.zoom == 0) return 0;
+    const double u = UnitsPerPixel(view.drawW, view.drawH, view.pixW, view.pixH, view.zoom);
     // The visibility tests look a little beyond the view: a point up to half a pixel left of or
     // above the view still lands on its first column or row, and a wide pen reaches further.
-    WorldRect window = ViewWindow(center, pixW, pixH, u);
+    WorldRect window = ViewWindow(center, view.pixW, view.pixH, u);
     const double margin = (std::max(penWidth, 1) / 2.0 + 1) * std::fabs(u);
     window.lowerLeft.x -= margin;
     window.lowerLeft.y -= margin;
@@ -297,20 +302,19 @@ int DrawDxf(Drawing& drawing, const std::string& layerName, const TAcadPoint& ce
     }
 
     for (std::size_t i = 0; i < drawing.ArcAry.size(); i += step) {
-        TArcBlk& arc = drawing.ArcAry[i];
+        const TArcBlk& arc = drawing.ArcAry[i];
         if (!kept(arc, ArcInView)) continue;
         ++count;
-        if (arc.ed < arc.st) arc.ed += 360;
+        const double end = arc.ed < arc.st ? arc.ed + 360 : arc.ed;
         const TAcadPoint c = PointDiff(arc.center, center);
         const TColor colour = DrawnColor(arc.PenColor, backColor, colorMode);
-        if (std::fabs(arc.ed - arc.st) > ChordArcDeg) {
-            DrawDxfArc(canvas, origin, c, u, arc.hankei, arc.st * DegToRad, arc.ed * DegToRad,
-                       colour, penWidth, arc.PenStyle);
+        if (std::fabs(end - arc.st) > ChordArcDeg) {
+            DrawDxfArc(canvas, origin, c, u, arc.hankei, arc.st * DegToRad, end * DegToRad, colour,
+                       penWidth, arc.PenStyle);
         } else {
             // A sliver of an arc is its chord.
             DrawDxfLine(canvas, origin, PolarPoint(c, arc.st * DegToRad, arc.hankei), u,
-                        PolarPoint(c, arc.ed * DegToRad, arc.hankei), colour, penWidth,
-                        arc.PenStyle);
+                        PolarPoint(c, end * DegToRad, arc.hankei), colour, penWidth, arc.PenStyle);
         }
     }
 

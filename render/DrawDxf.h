@@ -7,29 +7,44 @@
 #include "geometry/EntityBoxes.h"
 #include "model/AcadDxfUnit.h"
 #include "render/Canvas.h"
+#include "render/Colors.h"
 #include "render/ViewTransform.h"
 
 #include <string>
 
 namespace orvanta {
 
+// Whether the records are tested against the view before they are drawn.
+enum class Clipping {
+    ToView,     // only what can show in the view is drawn
+    WholeExtent // the view shows the whole extent anyway: skip the tests
+};
+
+// How much is drawn.
+enum class Detail {
+    Full,
+    // Fast drawing while panning: only the records of even index of the line, circle and arc
+    // tables are considered, and no text is drawn.
+    Rough,
+};
+
+struct DrawOptions {
+    DrawView view;
+    TColor backColor = 0x000000;
+    ColorModeValue colorMode = ColorModeColor; // with backColor, the colour rule (DrawnColor)
+    int penWidth = 1;                          // pen width in pixels of every line, arc and circle
+    Clipping clipping = Clipping::ToView;
+    Detail detail = Detail::Full;
+    // Empty for ordinary drawing. The name of a layer of the table draws only that layer's
+    // records, whatever its visible flag and without the visibility tests (the blink of a
+    // layer); a name the table does not have behaves as empty.
+    std::string onlyLayer;
+};
+
 // Draws the model's lines, circles, arcs and texts, in that order, and returns how many records
-// passed the filters (drawn, reduced to a pixel, or a text too small to show).
-//  - layerName: empty for ordinary drawing. The name of a layer of the table draws only that
-//    layer's records, whatever its visible flag and without the visibility tests (the blink of
-//    a layer); a name the table does not have behaves as empty.
-//  - center, drawW, drawH, pixW, pixH, zoom, origin: the view (center is drawn at origin).
-//    Nothing is drawn when drawW and drawH are both 0 or zoom is 0.
-//  - backColor, colorMode: the colour rule (DrawnColor).
-//  - penWidth: pen width in pixels of every line, arc and circle.
-//  - noClip: skip the visibility tests, for a view that shows the whole extent anyway.
-//  - rough: fast drawing while panning: only the records of even index of the line, circle and
-//    arc tables are considered, and no text is drawn.
-// The one change to the model: an arc whose end angle is below its start gets 360° added to its
-// end angle. The canvas is flushed at the end.
-int DrawDxf(Drawing& drawing, const std::string& layerName, const TAcadPoint& center,
-            TColor backColor, double drawW, double drawH, int penWidth, Canvas& canvas,
-            TPoint origin, int pixW, int pixH, double zoom, int colorMode, bool noClip, bool rough);
+// passed the filters (drawn, reduced to a pixel, or a text too small to show). The canvas is
+// flushed at the end.
+int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas);
 
 // A line from p1 to p2, both relative to the view centre (PointDiff).
 void DrawDxfLine(Canvas& canvas, TPoint origin, const TAcadPoint& p1, double unitsPerPixel,

@@ -40,4 +40,15 @@ void ClearPicks(ViewState& view) {
     view.PickedArcIndex = -1;
 }
 
+DrawView DrawViewOf(const ViewState& view, const TAcadPoint& center, int pixW, int pixH) {
+    return {center, view.DrawWidth, view.DrawHeight, ViewOriginOf(pixW, pixH),
+            pixW,   pixH,           view.ZoomRate};
+}
+
+DrawView WholeDrawingView(const Drawing& drawing, int pixW, int pixH) {
+    ViewState view;
+    FitViewToExtents(view, drawing);
+    return DrawViewOf(view, view.ViewCenter, pixW, pixH);
+}
+
 } // namespace orvanta

@@ -63,6 +63,12 @@ void FitViewToExtents(ViewState& view, const Drawing& drawing);
 // the extents instead. Returns whether a named view was found.
 bool ShowNamedView(ViewState& view, const Drawing& drawing, const std::string& name);
 
+// The view as the renderer takes it, for a picture of pixW x pixH pixels around `center` at the
+// view's scale.
+DrawView DrawViewOf(const ViewState& view, const TAcadPoint& center, int pixW, int pixH);
+// The whole drawing fitted into a picture of pixW x pixH pixels, as a drawing shows when opened.
+DrawView WholeDrawingView(const Drawing& drawing, int pixW, int pixH);
+
 // The three pick indexes are reset at the start of every mouse press on the detail image.
 void ClearPicks(ViewState& view);
 

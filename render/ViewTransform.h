@@ -74,6 +74,20 @@ inline TPoint WorldToScreen(const TAcadPoint& rel, TPoint origin, double unitsPe
 // The pixel at which a W x H canvas draws the view centre: (W div 2, H div 2).
 TPoint ViewOriginOf(int pixW, int pixH);
 
+// The part of the drawing a picture shows and the picture's pixels: `center` is drawn at
+// `origin`, and a view of drawW x drawH world units fills pixW x pixH pixels (at `zoom`, the
+// share of the picture the view takes). Nothing is drawn when drawW and drawH are both 0 or zoom
+// is 0.
+struct DrawView {
+    TAcadPoint center;
+    double drawW = 0;
+    double drawH = 0;
+    TPoint origin;
+    int pixW = 0;
+    int pixH = 0;
+    double zoom = 0.98;
+};
+
 // The world point under pixel `pixel` of a pixW x pixH image showing the given view; (0, 0, 0)
 // when the view has no extent at all.
 TAcadPoint ScreenToWorld(const TAcadPoint& center, TPoint pixel, int pixW, int pixH, double drawW,

@@ -139,8 +139,10 @@ TEST(DetailView, ABundledSampleOpensWithItsPanelsAndAPicture) {
     EXPECT_EQ(picture.format(), QImage::Format_RGB32);
     EXPECT_EQ(picture.size(), d.view().size());
     EXPECT_GT(LitPixels(picture), 2000);
-    EXPECT_TRUE(QRegularExpression("^\\d+\\.\\d\\d$").match(d.w().statusText(3)).hasMatch())
-        << d.w().statusText(3).toStdString();
+    EXPECT_TRUE(QRegularExpression("^\\d+\\.\\d\\d$")
+                    .match(d.w().statusText(StatusPanel::Elapsed))
+                    .hasMatch())
+        << d.w().statusText(StatusPanel::Elapsed).toStdString();
     // The inserts are expanded and the view fits the extents.
     EXPECT_TRUE(d.w().drawing().InsertAry.empty());
     EXPECT_DOUBLE_EQ(d.state().DrawWidth, d.w().drawing().ExtMax.x - d.w().drawing().ExtMin.x);
@@ -176,7 +178,9 @@ TEST(DetailView, ZoomGesturesFollowTheTenPixelRule) {
     EXPECT_DOUBLE_EQ(d.state().ViewCenter.x, target.x);
     EXPECT_DOUBLE_EQ(d.state().ViewCenter.y, target.y);
     EXPECT_DOUBLE_EQ(d.state().DrawWidth, fitted.DrawWidth);
-    EXPECT_TRUE(QRegularExpression("^\\d+\\.\\d\\d$").match(d.w().statusText(3)).hasMatch());
+    EXPECT_TRUE(QRegularExpression("^\\d+\\.\\d\\d$")
+                    .match(d.w().statusText(StatusPanel::Elapsed))
+                    .hasMatch());
 
     const QPoint from(100, 100);
     const TAcadPoint a = d.worldOf(from);
@@ -184,6 +188,13 @@ TEST(DetailView, ZoomGesturesFollowTheTenPixelRule) {
     d.drag(Qt::LeftButton, from, from + QPoint(10, 10));
     EXPECT_DOUBLE_EQ(d.state().ViewCenter.x, (a.x + b.x) / 2);
     EXPECT_DOUBLE_EQ(d.state().DrawWidth, fitted.DrawWidth);
+
+    // Eleven pixels both ways is a drag: the window zoom to that rectangle.
+    const TAcadPoint a11 = d.worldOf(from);
+    const TAcadPoint b11 = d.worldOf(from + QPoint(11, 11));
+    d.drag(Qt::LeftButton, from, from + QPoint(11, 11));
+    EXPECT_DOUBLE_EQ(d.state().DrawWidth, b11.x - a11.x);
+    EXPECT_DOUBLE_EQ(d.state().DrawHeight, a11.y - b11.y);
 
     // Eleven pixels right and down, with the right button as well: the window zoom.
     const ViewState before = d.state();
@@ -227,10 +238,12 @@ TEST(DetailView, TheRubberBandAndTheCrossHairComeOffAsTheyWentOn) {
     EXPECT_EQ(crossed.pixel(5, 89) ^ clean.pixel(5, 89), 0x008000u) << "green xor on row y - 1";
     EXPECT_EQ(crossed.pixel(119, 5) ^ clean.pixel(119, 5), 0x008000u) << "and column x - 1";
     const TAcadPoint under = d.worldOf(QPoint(120, 90));
-    EXPECT_EQ(d.w().statusText(2), QString::asprintf("X= %.2f , Y= %.2f", under.x, under.y));
+    EXPECT_EQ(d.w().statusText(StatusPanel::Mouse),
+              QString::asprintf("X= %.2f , Y= %.2f", under.x, under.y));
     const double u = d.unitsPerPixel();
-    EXPECT_EQ(d.w().statusText(1), QString::asprintf("W= %.2f , H= %.2f", d.picture().width() * u,
-                                                     d.picture().height() * u));
+    EXPECT_EQ(
+        d.w().statusText(StatusPanel::ViewSize),
+        QString::asprintf("W= %.2f , H= %.2f", d.picture().width() * u, d.picture().height() * u));
 
     // Moving on erases the old cross-hair; clearing it leaves the picture as it was.
     QTest::mouseMove(&d.view(), QPoint(300, 200));
@@ -318,9 +331,9 @@ QImage WholeModelPicture(DetailWindow& d) {
     QtCanvas canvas(painter, DefaultTextFace, &shapes);
     ClearCanvas(canvas, image.width(), image.height(), ColorBlack);
     const ViewState& v = d.state();
-    DrawDxf(d.w().drawing(), {}, v.ViewCenter, ColorBlack, v.DrawWidth, v.DrawHeight, 1, canvas,
-            ViewOriginOf(image.width(), image.height()), image.width(), image.height(), v.ZoomRate,
-            0, false, false);
+    DrawOptions options;
+    options.view = DrawViewOf(v, v.ViewCenter, image.width(), image.height());
+    DrawDxf(d.w().drawing(), options, canvas);
     canvas.flush();
     return image;
 }
@@ -356,23 +369,23 @@ TEST(DetailView, AShiftClickMeasuresLinesCirclesAndArcs) {
     EXPECT_EQ(d.picture().pixel(onLine) & 0xFFFFFF, ~clean.pixel(onLine) & 0xFFFFFF);
     QTest::mouseRelease(&d.view(), Qt::LeftButton, Qt::ShiftModifier, onLine);
     EXPECT_EQ(d.picture(), clean);
-    EXPECT_EQ(d.w().statusText(0), "長さ = 100.000");
+    EXPECT_EQ(d.w().statusText(StatusPanel::Progress), "長さ = 100.000");
 
     // The parallel line 20 above: its length and the distance between the two.
     d.shiftClick(d.pixelOf(30, 20));
-    EXPECT_EQ(d.w().statusText(0), "長さ = 100.000 相互距離 = 20.000");
+    EXPECT_EQ(d.w().statusText(StatusPanel::Progress), "長さ = 100.000 相互距離 = 20.000");
     // A line at right angles to the last: only its length.
     d.shiftClick(d.pixelOf(50, 70));
-    EXPECT_EQ(d.w().statusText(0), "長さ = 60.000");
+    EXPECT_EQ(d.w().statusText(StatusPanel::Progress), "長さ = 60.000");
 
     QTest::mousePress(&d.view(), Qt::LeftButton, Qt::ShiftModifier, d.pixelOf(160, 50));
-    EXPECT_EQ(d.w().statusText(0), "円半径 = 10.000");
+    EXPECT_EQ(d.w().statusText(StatusPanel::Progress), "円半径 = 10.000");
     EXPECT_EQ(d.state().PickedCircleIndex, 0);
     QTest::mouseRelease(&d.view(), Qt::LeftButton, Qt::ShiftModifier, d.pixelOf(160, 50));
     EXPECT_EQ(d.picture(), clean);
 
     d.shiftClick(d.pixelOf(150, 135));
-    EXPECT_EQ(d.w().statusText(0), "円弧半径 = 15.000");
+    EXPECT_EQ(d.w().statusText(StatusPanel::Progress), "円弧半径 = 15.000");
     EXPECT_EQ(d.picture(), clean);
 
     // A measurement whose Shift comes up before the button is still a measurement, and leaves
@@ -380,7 +393,8 @@ TEST(DetailView, AShiftClickMeasuresLinesCirclesAndArcs) {
     const ViewState before = d.state();
     QTest::mousePress(&d.view(), Qt::LeftButton, Qt::ShiftModifier, d.pixelOf(30, 0));
     QTest::mouseRelease(&d.view(), Qt::LeftButton, {}, d.pixelOf(30, 0));
-    EXPECT_EQ(d.w().statusText(0), "長さ = 100.000") << "at right angles to the last line";
+    EXPECT_EQ(d.w().statusText(StatusPanel::Progress), "長さ = 100.000")
+        << "at right angles to the last line";
     EXPECT_DOUBLE_EQ(d.state().ViewCenter.x, before.ViewCenter.x);
     EXPECT_EQ(d.picture(), clean);
 }

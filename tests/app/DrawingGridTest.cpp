@@ -83,8 +83,9 @@ Drawing ScatteredDrawing() {
 // What the renderer draws of `d` around `center` at `drawWidth` on a 400 x 300 canvas.
 std::string Drawn(Drawing& d, const TAcadPoint& center, double drawWidth) {
     RecordingCanvas canvas;
-    DrawDxf(d, {}, center, 0, drawWidth, drawWidth * 0.6, 1, canvas, {200, 150}, 400, 300, 0.98, 0,
-            false, false);
+    DrawOptions options;
+    options.view = {center, drawWidth, drawWidth * 0.6, {200, 150}, 400, 300};
+    DrawDxf(d, options, canvas);
     return canvas.log();
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace orvanta {
 namespace {
 
@@ -30,6 +32,7 @@ TEST(FolderHistory, TheSeventeenthFolderDropsTheOldest) {
         h.add("/f" + std::to_string(i));
     EXPECT_EQ(h.at(0), "/f16");
     EXPECT_EQ(h.at(15), "/f1");
+    EXPECT_EQ(std::count(h.entries().begin(), h.entries().end(), "/f0"), 0) << "the oldest is gone";
     // A folder already in a full history moves up; nothing is dropped.
     h.add("/f1");
     EXPECT_EQ(h.at(0), "/f1");

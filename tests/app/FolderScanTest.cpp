@@ -67,20 +67,5 @@ TEST(FolderScan, TimeText) {
     EXPECT_EQ(FormatFileTime(1475208000 + 3 * 3600 + 5 * 60), "2016/09/30 07:05");
 }
 
-TEST(DeleteTempDxf, DeletesConvertedDrawingsOnly) {
-    test::TempDir dir;
-    dir.write("a.dxf", "");
-    dir.write("B.DXF", "");
-    dir.write("c.dwg", "");
-    dir.write("orvanta.ini", "");
-    std::filesystem::create_directory(dir.path() / "keep.dxf");
-    EXPECT_EQ(DeleteTempDxf(dir.path().string()), 2);
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "a.dxf"));
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "B.DXF"));
-    EXPECT_TRUE(std::filesystem::exists(dir.path() / "c.dwg"));
-    EXPECT_TRUE(std::filesystem::exists(dir.path() / "keep.dxf"));
-    EXPECT_EQ(DeleteTempDxf((dir.path() / "missing").string()), 0);
-}
-
 } // namespace
 } // namespace orvanta

@@ -118,10 +118,15 @@ TEST(Settings, NonsenseValuesFallBackToTheirDefaults) {
     EXPECT_EQ(s.sidePanelWidth, 135);
     EXPECT_EQ(s.cellWidth, 200);
     EXPECT_EQ(s.cellHeight, 160);
-    EXPECT_EQ(s.baseFolder, "");
-    EXPECT_EQ(s.converterExePath, "");
+    // A folder or converter missing now (an unmounted drive) is kept for the next start.
+    EXPECT_EQ(s.baseFolder, "/no/such/folder");
+    EXPECT_EQ(s.converterExePath, "/no/such/converter");
     EXPECT_FALSE(s.converterShow);
     EXPECT_EQ(s.pageTab, 0);
+    IniFile written;
+    WriteSettings(written, s);
+    EXPECT_EQ(written.value("TreeView", "BaseFolade"), "/no/such/folder");
+    EXPECT_EQ(written.value("Teigha", "ExePath"), "/no/such/converter");
 
     ini.parse("[Page]\nTab=2\n");
     EXPECT_EQ(ReadSettings(ini).pageTab, 0) << "tab 2 shows the previews";
@@ -164,8 +169,6 @@ TEST(Settings, FileBesideTheExecutableWhenItsFolderIsWritable) {
     EXPECT_EQ(SettingsPathFor((dir.path() / "orvanta.bin").string(), "/cfg"),
               (dir.path() / "orvanta.ini").string());
     EXPECT_EQ(SettingsPathFor("/no/such/folder/orvanta", "/cfg"), "/cfg/orvanta.ini");
-    EXPECT_EQ(ConvertedFolderFor(dir.path().string(), "/cache"), dir.path().string());
-    EXPECT_EQ(ConvertedFolderFor("/no/such/folder", "/cache"), "/cache");
 }
 
 TEST(Settings, FuzzCorpusReadsAndWritesBackUnchanged) {

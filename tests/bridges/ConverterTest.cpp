@@ -44,6 +44,30 @@ TEST(ConverterCommand, SevenArgumentsAndTheConvertedName) {
     EXPECT_EQ(ConvertedDxfPath("/data/binary.dxf", "/out"), "/out/binary.dxf");
 }
 
+TEST(ConverterCommand, EachSourceHasItsFolderAndOnlyConversionsAreDeleted) {
+    test::TempDir dir;
+    const std::string root = (dir.path() / "converted").string();
+    const std::string a = ConversionFolder("/data/A/plan.dwg", root);
+    EXPECT_NE(a, ConversionFolder("/data/B/plan.dwg", root));
+    EXPECT_NE(a, ConversionFolder("/data/A/plan.DWG", root));
+    EXPECT_EQ(a, ConversionFolder("/data/A/./plan.dwg", root));
+    EXPECT_EQ(std::filesystem::path(a).parent_path(), root);
+
+    std::filesystem::create_directories(a);
+    std::ofstream(a + "/plan.dxf") << "converted";
+    std::ofstream(a + "/notes.txt") << "not ours";
+    // A user's file that happens to lie in the cache folder, and a folder not named by a hash.
+    dir.write("converted/mine.dxf", "keep");
+    std::filesystem::create_directories(dir.path() / "converted/folder");
+    dir.write("converted/folder/kept.dxf", "keep");
+    EXPECT_EQ(DeleteTempDxf(root), 1);
+    EXPECT_FALSE(std::filesystem::exists(a + "/plan.dxf"));
+    EXPECT_TRUE(std::filesystem::exists(a + "/notes.txt"));
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "converted/mine.dxf"));
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "converted/folder/kept.dxf"));
+    EXPECT_EQ(DeleteTempDxf((dir.path() / "missing").string()), 0);
+}
+
 // Runs the converter stand-in with a log of its arguments.
 struct StandInRun {
     test::TempDir dir;
@@ -88,6 +112,24 @@ TEST(DwgToDxf, WaitsWithTheEventLoopRunning) {
     EXPECT_GE(clock.elapsed(), 250);
     EXPECT_GE(ticks, 3) << "timers and painting go on while the converter runs";
     EXPECT_TRUE(std::filesystem::exists(run.dir.path() / "a.dxf"));
+}
+
+TEST(DwgToDxf, AHangingConverterIsStoppedByTheUserOrTheTimeLimit) {
+    StandInRun run;
+    qputenv("ORVANTA_CONVERTER_DELAY", "30");
+    const std::string input = run.dir.write("a.dwg", "AC1027");
+    const QString out = QString::fromStdString(run.dir.path().string());
+    QElapsedTimer clock;
+    clock.start();
+    int asked = 0;
+    ConverterOptions stopButton{out, false, 0, [&] { return ++asked >= 3; }};
+    EXPECT_EQ(RunConverter(StandIn, QString::fromStdString(input), stopButton, nullptr),
+              ConverterOutcome::Stopped);
+    ConverterOptions limited{out, false, 1, {}};
+    EXPECT_EQ(RunConverter(StandIn, QString::fromStdString(input), limited, nullptr),
+              ConverterOutcome::TimedOut);
+    EXPECT_LT(clock.elapsed(), 20000) << "neither run waited for the converter";
+    EXPECT_FALSE(std::filesystem::exists(run.dir.path() / "a.dxf"));
 }
 
 TEST(DwgToDxf, AConverterThatCannotStartIsReported) {

@@ -3,6 +3,7 @@
 #include "app/FileListPanel.h"
 #include "app/MainWindow.h"
 #include "app/SidePanel.h"
+#include "bridges/ConverterCommand.h"
 
 #include "support/AppTesting.h"
 
@@ -45,8 +46,11 @@ struct DwgRoad : ::testing::Test {
     }
     void TearDown() override { qunsetenv("ORVANTA_CONVERTER_LOG"); }
 
-    QString converted(const char* name) const {
-        return QString::fromStdString((h.dir.path() / "converted" / name).string());
+    // Where the conversion of the folder's drawing `source` lands.
+    QString converted(const char* source) const {
+        const std::string input = (folder.path() / source).string();
+        return QString::fromStdString(ConvertedDxfPath(
+            input, ConversionFolder(input, (h.dir.path() / "converted").string())));
     }
 };
 
@@ -58,10 +62,10 @@ TEST_F(DwgRoad, ADwgIsConvertedOnceAndRead) {
     EXPECT_EQ(w->currentDrawingLabel()->text(), "a.dwg");
     EXPECT_EQ(w->fileList()->cell(0, FileListPanel::VersionColumn), "2013");
     EXPECT_EQ(w->fileList()->cell(0, FileListPanel::KindColumn), "DWG");
-    EXPECT_TRUE(QFileInfo::exists(converted("a.dxf")));
+    EXPECT_TRUE(QFileInfo::exists(converted("a.dwg")));
     EXPECT_EQ(w->sidePanel()->countLabel(1)->text(), "Line : 1");
     EXPECT_EQ(w->sidePanel()->textItems(), QStringList{"a.dwg"});
-    EXPECT_EQ(w->statusText(0), "") << "the conversion text is gone";
+    EXPECT_EQ(w->statusText(StatusPanel::Progress), "") << "the conversion text is gone";
     EXPECT_TRUE(h.dialogs.messages.empty());
     EXPECT_EQ(CountRuns(log), 1);
 
@@ -73,7 +77,7 @@ TEST_F(DwgRoad, ADwgIsConvertedOnceAndRead) {
 
     // The next scan removes the converted files.
     w->showFolder(QString::fromStdString(h.dir.path().string()));
-    EXPECT_FALSE(QFileInfo::exists(converted("a.dxf")));
+    EXPECT_FALSE(QFileInfo::exists(converted("a.dwg")));
 }
 
 TEST_F(DwgRoad, ADwgUnderADxfNameIsConvertedToo) {
@@ -86,6 +90,23 @@ TEST_F(DwgRoad, ADwgUnderADxfNameIsConvertedToo) {
     EXPECT_TRUE(QFileInfo::exists(converted("b.dxf")));
     EXPECT_EQ(w->sidePanel()->textItems(), QStringList{"b.dxf"});
     EXPECT_TRUE(h.dialogs.messages.empty());
+}
+
+TEST_F(DwgRoad, AHangingConverterIsStoppedFromItsWaitBox) {
+    qputenv("ORVANTA_CONVERTER_DELAY", "30");
+    h.dialogs.stopWaitAfter = 2;
+    auto w = h.open();
+    w->showFolder(QString::fromStdString(folder.path().string()));
+    qunsetenv("ORVANTA_CONVERTER_DELAY");
+    EXPECT_EQ(h.dialogs.waits, QStringList{"DWG->DXF変換中 ... a.dwg"});
+    ASSERT_EQ(h.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(h.dialogs.messages[0].text.endsWith(" 読み込みエラーです"));
+    EXPECT_TRUE(w->statusText(StatusPanel::Progress).endsWith("the conversion was stopped"));
+    EXPECT_FALSE(QFileInfo::exists(converted("a.dwg")));
+    // The window goes on: the next drawing loads (and converts) normally.
+    h.dialogs.stopWaitAfter = -1;
+    w->fileList()->table()->setCurrentCell(1, 0);
+    EXPECT_EQ(w->sidePanel()->textItems(), QStringList{"b.dxf"});
 }
 
 TEST_F(DwgRoad, AConverterThatFailsToStartLeavesABlackPicture) {

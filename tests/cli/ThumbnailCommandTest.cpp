@@ -156,5 +156,22 @@ TEST(ThumbnailCommand, EveryBundledSampleGetsAPicture) {
     }
 }
 
+TEST(ThumbnailCommand, DwgShowsItsStoredPreview) {
+    const fs::path dwg = test::SharedSamples() / "DomCR+ACadSharp/samples/sample_AC1032.dwg";
+    if (!fs::exists(dwg)) GTEST_SKIP() << "the shared samples are absent";
+    test::TempDir dir;
+    // Under a DXF name too: the content decides.
+    const fs::path misnamed = dir.path() / "drawing.dxf";
+    fs::copy_file(dwg, misnamed);
+    for (const fs::path& input : {dwg, misnamed}) {
+        const fs::path out = dir.path() / (input.stem().string() + ".png");
+        const test::CliRun run = Cli("thumbnail -s 128 " + Quoted(input) + " " + Quoted(out));
+        ASSERT_EQ(run.status, 0) << run.err;
+        const QImage image(QString::fromStdString(out.string()));
+        EXPECT_EQ(image.width(), 128) << "a larger preview is made smaller to fit";
+        EXPECT_LT(image.height(), 128);
+    }
+}
+
 } // namespace
 } // namespace orvanta

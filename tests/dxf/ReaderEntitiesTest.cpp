@@ -239,5 +239,53 @@ TEST(ReaderEntities, Leaders) {
     EXPECT_EQ(d.LeaderAry[2].p3.x, 0);
 }
 
+// The same common pairs on every kind: each keeps those its record has, the linetype upper-cased.
+TEST(ReaderEntities, EveryKindKeepsItsLinetypeColourSpaceAndExtrusion) {
+    const std::initializer_list<const char*> common = {
+        "8", "L", "6", "dashed", "62", "3", "67", "1", "210", "0", "220", "0", "230", "-1"};
+    std::string body;
+    for (const char* kind : {"CIRCLE", "ARC", "ELLIPSE", "3DFACE", "INSERT", "DIMENSION", "LEADER",
+                             "TEXT", "POLYLINE"})
+        body += Dxf({"0", kind, "1", "T"}) + Dxf(common);
+    Drawing d = ReadText(
+        Dxf({"0", "SECTION", "2", "BLOCKS", "0", "BLOCK", "2", "B", "0", "SOLID"}) + Dxf(common) +
+        Dxf({"0", "ENDBLK", "0", "ENDSEC"}) + Entities(body + Dxf({"0", "SEQEND"})));
+    ASSERT_EQ(d.CircleAry.size(), 1u);
+    ASSERT_EQ(d.ArcAry.size(), 1u);
+    ASSERT_EQ(d.EllipseAry.size(), 1u);
+    ASSERT_EQ(d.FaceAry.size(), 1u);
+    ASSERT_EQ(d.InsertAry.size(), 1u);
+    ASSERT_EQ(d.DimensionAry.size(), 1u);
+    ASSERT_EQ(d.LeaderAry.size(), 1u);
+    ASSERT_EQ(d.TextAry.size(), 1u);
+    ASSERT_EQ(d.LwpAry.size(), 1u);
+    ASSERT_EQ(d.SolidAry.size(), 1u);
+    const auto expect = [](const auto& r, const char* kind) {
+        SCOPED_TRACE(kind);
+        EXPECT_EQ(r.layer, "L");
+        if constexpr (requires { r.ltype; }) EXPECT_EQ(r.ltype, "DASHED");
+        if constexpr (requires { r.code67; }) EXPECT_EQ(r.code67, 1);
+    };
+    expect(d.CircleAry[0], "circle");
+    expect(d.ArcAry[0], "arc");
+    expect(d.EllipseAry[0], "ellipse");
+    expect(d.FaceAry[0], "3dface");
+    expect(d.InsertAry[0], "insert");
+    expect(d.DimensionAry[0], "dimension");
+    expect(d.LeaderAry[0], "leader");
+    expect(d.TextAry[0], "text");
+    expect(d.LwpAry[0], "polyline");
+    expect(d.SolidAry[0], "solid");
+    for (const double z :
+         {d.CircleAry[0].code210.z, d.ArcAry[0].code210.z, d.EllipseAry[0].code210.z,
+          d.DimensionAry[0].code210.z, d.TextAry[0].code210.z, d.LwpAry[0].code210.z})
+        EXPECT_EQ(z, -1);
+    // Every kind but the SOLID and the LEADER reads a colour of its own.
+    for (const std::int16_t colour :
+         {d.CircleAry[0].color, d.ArcAry[0].color, d.EllipseAry[0].color, d.FaceAry[0].color,
+          d.InsertAry[0].color, d.DimensionAry[0].color, d.TextAry[0].color, d.LwpAry[0].color})
+        EXPECT_EQ(colour, 3);
+}
+
 } // namespace
 } // namespace orvanta

@@ -57,6 +57,17 @@ TEST(ReaderFailure, NumbersThatDoNotFitTheirFieldFail) {
         const Outcome out = Read(Head + Dxf({"20", good, "0", "ENDSEC"}));
         EXPECT_EQ(out.error, "") << good;
     }
+    // Blanks around a number are dropped; digits beyond what a double holds are rounded; a
+    // fraction may come with an exponent.
+    const Outcome padded =
+        Read(Head + Dxf({"20", "\t1.5 ", "62", " 3 ", "21", "123456789012345678901234", "31",
+                         "2.5e2", "0", "ENDSEC"}));
+    EXPECT_EQ(padded.error, "");
+    ASSERT_EQ(padded.drawing.LineAry.size(), 1u);
+    EXPECT_EQ(padded.drawing.LineAry[0].st.y, 1.5);
+    EXPECT_EQ(padded.drawing.LineAry[0].color, 3);
+    EXPECT_EQ(padded.drawing.LineAry[0].ed.y, 123456789012345678901234.0);
+    EXPECT_EQ(padded.drawing.LineAry[0].ed.z, 250);
 }
 
 TEST(ReaderFailure, AFailedReadKeepsExactlyTheRecordsRead) {

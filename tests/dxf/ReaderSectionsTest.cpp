@@ -1,4 +1,6 @@
 // The section walk, the layer and view tables and block definitions.
+#include "dxf/LineSource.h"
+#include "support/NormalisedDump.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -109,12 +111,12 @@ TEST(ReaderSections, BlockDefinitionsRouteTheirEntities) {
     Drawing d = ReadText(
         Layers({Dxf({"0", "LAYER", "2", "0", "62", "5"}).c_str(),
                 Dxf({"0", "LAYER", "2", "W", "62", "2"}).c_str()}) +
-        Blocks(Dxf({"0",  "BLOCK",   "8",  "0",      "2",  "Door",  "70", "0",      "10", "1",
-                    "20", "2",       "30", "3",      "0",  "LINE",  "8",  "0",      "62", "1",
-                    "0",  "CIRCLE",  "8",  "W",      "62", "0",     "0",  "INSERT", "2",  "Knob",
-                    "0",  "3DFACE",  "8",  "W",      "0",  "SOLID", "8",  "W",      "62", "1",
-                    "0",  "ELLIPSE", "0",  "ENDBLK", "0",  "BLOCK", "2",  "Empty",  "0",  "ENDBLK",
-                    "8",  "0"})));
+        Blocks(Dxf({"0",  "BLOCK",   "8",  "0",      "2",  "Door",   "70", "0",      "10", "1",
+                    "20", "2",       "30", "3",      "0",  "LINE",   "8",  "0",      "62", "1",
+                    "0",  "CIRCLE",  "8",  "W",      "62", "0",      "0",  "INSERT", "2",  "Knob",
+                    "0",  "3DFACE",  "8",  "W",      "0",  "SOLID",  "8",  "W",      "62", "1",
+                    "0",  "ELLIPSE", "0",  "LEADER", "0",  "ENDBLK", "0",  "BLOCK",  "2",  "Empty",
+                    "0",  "ENDBLK",  "8",  "0"})));
     ASSERT_EQ(d.BlockAry.size(), 2u);
     EXPECT_EQ(d.BlockAry[0].name, "Door");
     EXPECT_EQ(d.BlockAry[0].base.z, 3);
@@ -130,6 +132,7 @@ TEST(ReaderSections, BlockDefinitionsRouteTheirEntities) {
     EXPECT_EQ(d.SolidAry[0].color, 2) << "a SOLID reads no colour of its own";
     EXPECT_TRUE(d.FaceAry.empty());
     EXPECT_TRUE(d.EllipseAry.empty());
+    EXPECT_TRUE(d.LeaderAry.empty());
     EXPECT_TRUE(d.LineAry.empty());
 }
 
@@ -154,6 +157,43 @@ TEST(ReaderSections, LineEndsAndByteOrderMark) {
         Drawing d = ReadText(text, TextEncoding::Utf8);
         ASSERT_EQ(d.LineAry.size(), 1u);
         EXPECT_EQ(d.LineAry[0].st.x, 4);
+    }
+}
+
+// A file larger than one block of the reader, with the boundary between the first two blocks
+// inside a CR LF, inside a group-code line and inside a value line: each reads to the records of
+// the same drawing read in one block.
+TEST(ReaderSections, LinesRunAcrossTheReadersBlockBoundary) {
+    std::string body;
+    for (char c : Dxf({"0",  "LINE",   "8",  "WALLS", "10", "12.5", "20", "-3.25",
+                       "11", "7",      "21", "8",     "0",  "TEXT", "8",  "WALLS",
+                       "10", "1",      "20", "2",     "40", "2.5",  "1",  "across the boundary",
+                       "0",  "ENDSEC", "0",  "EOF"}))
+        body += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const std::string head = "0\r\nSECTION\r\n2\r\nENTITIES\r\n";
+    // A comment pair of `padding` bytes puts the body where the test wants it.
+    const auto file = [&](std::size_t padding) {
+        return head + "999\r\n" + std::string(padding, 'x') + "\r\n" + body;
+    };
+    const auto records = [](const std::string& text) {
+        try {
+            return test::DumpNormalised(ReadText(text));
+        } catch (const DxfReadError& e) {
+            return std::string(e.what());
+        }
+    };
+    const std::string expected = records(file(1));
+    ASSERT_NE(expected.find("across the boundary"), std::string::npos);
+
+    // Where in the body the second block starts: just after a CR, after the first digit of the
+    // code "20", after "12" of the value "12.5" and inside the text.
+    for (const std::size_t split : {body.find("\r\n") + 1, body.find("20\r\n") + 1,
+                                    body.find("12.5") + 2, body.find("the boundary")}) {
+        SCOPED_TRACE("block boundary before body byte " + std::to_string(split));
+        const std::size_t padding = LineSource::BlockSize - split - head.size() - 7;
+        const std::string text = file(padding);
+        ASSERT_EQ(text.substr(LineSource::BlockSize - split, 4), body.substr(0, 4));
+        EXPECT_EQ(records(text), expected);
     }
 }
 

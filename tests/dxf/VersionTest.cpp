@@ -31,8 +31,8 @@ TEST(ProbeFileSignature, ReadsUpToSixBytesBeforeTheFirstZero) {
 TEST(ReadDxfVersion, FindsTheHeaderVariable) {
     test::TempDir dir;
     std::string v;
-    ReadDxfVersion(dir.write("a.dxf", Dxf({"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1",
-                                           "AC1015", "9", "$X"})),
+    ReadDxfVersion(dir.write("a.dxf", Dxf({"0", "SECTION", "2", "HEADER", "9", "$DWGCODEPAGE", "3",
+                                           "ANSI_932", "9", "$ACADVER", "1", "AC1015", "9", "$X"})),
                    v);
     EXPECT_EQ(v, "AC1015");
     ReadDxfVersion(

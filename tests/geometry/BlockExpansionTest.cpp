@@ -117,6 +117,17 @@ TEST(ExpandModelInserts, TextsTurnWithTheInsert) {
     EXPECT_EQ(d.TextAry[3].code50, 10);
 }
 
+TEST(ExpandModelInserts, OfTwoBlocksOfOneNameTheFirstCounts) {
+    Drawing d;
+    d.BlockAry = {test::Block("B", P(0, 0)), test::Block("B", P(5, 0)), test::Block("C", P(1, 0))};
+    d.BlkLineAry = {test::Line(P(0, 0), P(1, 0), "B"), test::Line(P(1, 0), P(2, 0), "C")};
+    d.InsertAry = {test::Insert("B", P(10, 0)), test::Insert("C", P(20, 0))};
+    ExpandModelInserts(d);
+    ASSERT_EQ(d.LineAry.size(), 2u);
+    EXPECT_POINT_NEAR(d.LineAry[0].st, 10, 0, 0);
+    EXPECT_POINT_NEAR(d.LineAry[1].st, 20, 0, 0);
+}
+
 TEST(ExpandModelInserts, MissingBlocksGiveNothingAndEveryInsertGivesACopy) {
     Drawing d = LineBlock();
     d.BlockAry.push_back(test::Block("Unused"));
@@ -136,6 +147,8 @@ TEST(ExpandModelInserts, LayerZeroTakesTheInsertLayerAndItsColour) {
     d.BlkLineAry[0].ltype = "BYBLOCK";
     TAcadLineBlk own = test::Line(P(10, 0), P(12, 0), "K", "A", 3);
     d.BlkLineAry.push_back(own);
+    // Colour 0 (by block) hands the line to the insert whatever its own layer.
+    d.BlkLineAry.push_back(test::Line(P(10, 0), P(13, 0), "K", "A", 0));
     d.LayerAry.push_back({"A", 3});
     d.LayerAry.push_back({"RED", 1});
     TInsertBlk wall = test::Insert("K", P(0, 0));
@@ -147,13 +160,16 @@ TEST(ExpandModelInserts, LayerZeroTakesTheInsertLayerAndItsColour) {
     red.layer = "RED";
     d.InsertAry.push_back(red);
     ExpandModelInserts(d);
-    ASSERT_EQ(d.LineAry.size(), 4u);
+    ASSERT_EQ(d.LineAry.size(), 6u);
     EXPECT_EQ(d.LineAry[0].layer, "WALL");
     EXPECT_EQ(d.LineAry[0].ltype, "DASHED");
     EXPECT_EQ(d.LineAry[0].color, 7); // WALL did not exist: appended with colour 7
     EXPECT_EQ(d.LineAry[1].layer, "A");
     EXPECT_EQ(d.LineAry[1].color, 3);
-    EXPECT_EQ(d.LineAry[2].color, 1);
+    EXPECT_EQ(d.LineAry[2].layer, "WALL");
+    EXPECT_EQ(d.LineAry[2].color, 7);
+    EXPECT_EQ(d.LineAry[3].color, 1);
+    EXPECT_EQ(d.LineAry[5].layer, "RED");
     ASSERT_EQ(d.LayerAry.size(), 4u);
     EXPECT_EQ(d.LayerAry[3].Name, "WALL");
 }
@@ -188,6 +204,28 @@ TEST(ExpandModelInserts, NestedBlocksFollowEveryPlacementOfTheirParent) {
     // Inner transformation first, then the outer one: (100,0) scaled by 2 and turned by 90°.
     EXPECT_POINT_NEAR(d.LineAry[1].st, 500, 200, 1e-9);
     EXPECT_POINT_NEAR(d.LineAry[1].ed, 500, 202, 1e-9);
+}
+
+TEST(ExpandModelInserts, NestedTextsTurnByTheSumOfTheRotations) {
+    Drawing d = NestedBlocks();
+    d.BlkInsertAry[0].rotate = 30;
+    TTextBlk text = test::Text(P(1, 0), 1, "text", "N");
+    text.code50 = 10;
+    text.pt11 = P(1, 0);
+    d.BlkTextAry.push_back(text);
+    TTextBlk mtext = test::Text(P(1, 0), 1, "mtext", "N");
+    mtext.mtflag = true; // no direction: the x axis
+    d.BlkTextAry.push_back(mtext);
+    d.InsertAry.push_back(test::Insert("K", P(0, 0), P(1, 1, 1), 45));
+    ExpandModelInserts(d);
+    ASSERT_EQ(d.TextAry.size(), 2u);
+    EXPECT_DOUBLE_EQ(d.TextAry[0].code50, 10 + 30 + 45);
+    // (1, 0) turned by 30° and moved to N's place (100, 0), then turned by 45° with K.
+    const double x = 100 + std::cos(30 * DegToRad), y = std::sin(30 * DegToRad);
+    const double c = std::cos(45 * DegToRad), s = std::sin(45 * DegToRad);
+    EXPECT_POINT_NEAR(d.TextAry[0].pt10, x * c - y * s, x * s + y * c, 1e-9);
+    EXPECT_POINT_NEAR(d.TextAry[0].pt11, x * c - y * s, x * s + y * c, 1e-9);
+    EXPECT_POINT_NEAR(d.TextAry[1].pt11, std::cos(75 * DegToRad), std::sin(75 * DegToRad), 1e-12);
 }
 
 TEST(ExpandModelInserts, LayerZeroPassesOutwardLevelByLevel) {

@@ -1,6 +1,6 @@
 // Each bundled sample through the whole load: what the detail view is fitted to and draws.
 #include "dxf/DxfVersion.h"
-#include "geometry/LoadSequence.h"
+#include "render/LoadDrawing.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -25,6 +25,15 @@ TEST(ArcBox, QuadrantsTheArcPassesWidenTheBox) {
     ExpectBox(ArcBox(P(0, 0), 1, Pi / 4, 3 * Pi / 4), -g, g, g, 1);
     ExpectBox(ArcBox(P(0, 0), 1, ThreeHalfPi, HalfPi), 0, -1, 1, 1);
     ExpectBox(ArcBox(P(0, 0), 1, 0, TwoPi), -1, -1, 1, 1);
+    const auto deg = [](double a) { return a * DegToRad; };
+    ExpectBox(ArcBox(P(0, 0), 1, deg(150), deg(210)), -1, -0.5, std::cos(deg(150)), 0.5);
+    ExpectBox(ArcBox(P(0, 0), 1, deg(200), deg(300)), std::cos(deg(200)), -1, 0.5,
+              std::sin(deg(200)));
+    // From 100° round through 180°, 270° and 0° to 20°.
+    ExpectBox(ArcBox(P(0, 0), 1, deg(100), deg(20)), -1, -1, 1, std::sin(deg(100)));
+    ExpectBox(ArcBox(P(0, 0), 1, deg(280), deg(350)), std::cos(deg(280)), std::sin(deg(280)),
+              std::cos(deg(350)), std::sin(deg(350)));
+    ExpectBox(ArcBox(P(0, 0), 1, deg(300), deg(200)), -1, std::sin(deg(300)), 1, 1);
 }
 
 TEST(ArcBox, AnglesPastAFullTurnGetTheirTrueBox) {

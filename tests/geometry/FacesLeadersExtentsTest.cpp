@@ -76,6 +76,8 @@ TEST(ComputeExtents, CountsModelSpaceOnly) {
 TEST(ComputeExtents, TextsCountOnlyInADrawingOfTextsAlone) {
     Drawing d;
     d.TextAry.push_back(test::Text(P(1000, 1000), 1, "far"));
+    d.TextAry.push_back(test::Text(P(-5000, -5000), 1, "paper"));
+    d.TextAry[1].code67 = 1;
     d.LineAry.push_back(test::Line(P(0, 0), P(1, 1)));
     ComputeExtents(d);
     EXPECT_POINT_NEAR(d.ExtMax, 1, 1, 0);

@@ -2,8 +2,8 @@
 // load sequence produces (a record, its order, a bit of a coordinate, a layer it adds) shows
 // here. Run with ORVANTA_REFRESH_GOLDENS=1 to record the dumps again after a deliberate change.
 #include "dxf/DxfVersion.h"
-#include "geometry/LoadSequence.h"
 #include "model/Abort.h"
+#include "render/LoadDrawing.h"
 #include "support/NormalisedDump.h"
 #include "support/TestFiles.h"
 

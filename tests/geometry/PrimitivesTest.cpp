@@ -100,7 +100,12 @@ TEST(PointsNear, TheToleranceItselfIsNotNear) {
     EXPECT_FALSE(PointsNear(P(0, 0, 0), P(0, 0, 1e-5), 1e-5));
     EXPECT_TRUE(PointsNear(P(0, 0, 0), P(0, 0, 9e-6), 1e-5));
     EXPECT_TRUE(IsDefaultExtrusion(P(0, 0, 1 + 5e-6)));
+    EXPECT_TRUE(IsDefaultExtrusion(P(5e-6, -5e-6, 1 - 5e-6)));
     EXPECT_FALSE(IsDefaultExtrusion(P(0, 0, -1)));
+    // A tilted plane is no default, whichever way its normal leans.
+    for (const TAcadPoint& n : {P(1e-4, 0, 1), P(-1e-4, 0, 1), P(0, 1e-4, 1), P(0, -1e-4, 1),
+                                P(0.6, 0, 0.8), P(0, 0, 1.001)})
+        EXPECT_FALSE(IsDefaultExtrusion(n)) << n.x << " " << n.y << " " << n.z;
 }
 
 TEST(NormalizeVector, ZeroStaysZero) {

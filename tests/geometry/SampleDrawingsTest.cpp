@@ -2,8 +2,8 @@
 #include "dxf/DxfReader.h"
 #include "dxf/DxfVersion.h"
 #include "geometry/EntityBoxes.h"
-#include "geometry/LoadSequence.h"
 #include "geometry/Primitives.h"
+#include "render/LoadDrawing.h"
 
 #include "support/TestFiles.h"
 

@@ -76,7 +76,7 @@ TEST(ColorRuleTest, ModesOnBlackAndWhite) {
     EXPECT_EQ(DrawnColor(red, ColorBlack, ColorModeMonochrome), ColorWhite);
     EXPECT_EQ(DrawnColor(red, ColorWhite, ColorModeMonochrome), ColorBlack);
     EXPECT_EQ(DrawnColor(red, ColorBlack, ColorModeInverted), RgbColor(0, 255, 255));
-    EXPECT_EQ(DrawnColor(ColorBlack, ColorBlack, 7), ColorWhite);
+    EXPECT_EQ(DrawnColor(ColorBlack, ColorBlack, static_cast<ColorModeValue>(7)), ColorWhite);
 }
 
 TEST(PenStyleTest, LinetypeNamesByTheirBeginning) {

@@ -19,19 +19,11 @@ constexpr TColor Cyan = 0xFFFF00;
 
 // A 100 x 100 pixel view of the world square (-50, -50)-(50, 50): one unit per pixel, the
 // world origin at pixel (50, 50).
-struct View {
-    TAcadPoint center{0, 0, 0};
-    double drawW = 100;
-    double drawH = 100;
-    int pixW = 100;
-    int pixH = 100;
-    double zoom = 1;
-    TColor back = ColorBlack;
-    int colorMode = 0;
-    bool noClip = false;
-    bool rough = false;
-    std::string layer;
-};
+DrawOptions Square() {
+    DrawOptions options;
+    options.view = {{0, 0, 0}, 100, 100, {50, 50}, 100, 100, 1};
+    return options;
+}
 
 struct Drawn {
     int count = 0;
@@ -39,11 +31,9 @@ struct Drawn {
     RecordingCanvas canvas;
 };
 
-Drawn Draw(Drawing& d, const View& v = {}) {
+Drawn Draw(Drawing& d, const DrawOptions& v = Square()) {
     Drawn out;
-    out.count = DrawDxf(d, v.layer, v.center, v.back, v.drawW, v.drawH, 1, out.canvas,
-                        ViewOriginOf(v.pixW, v.pixH), v.pixW, v.pixH, v.zoom, v.colorMode, v.noClip,
-                        v.rough);
+    out.count = DrawDxf(d, v, out.canvas);
     out.log = out.canvas.log();
     return out;
 }
@@ -114,18 +104,16 @@ TEST(DrawDxfTest, ArcsOfAtMostOneDegreeAreChords) {
     EXPECT_EQ(drawn.canvas.callsOf(Kind::Arc).size(), 0u);
 }
 
-TEST(DrawDxfTest, AnArcThroughZeroGetsItsEndAngleRaisedAndRunsCounterclockwise) {
+TEST(DrawDxfTest, AnArcThroughZeroRunsCounterclockwiseAndTheModelIsLeftAsItIs) {
     Drawing d;
     d.ArcAry = {Arc(0, 0, 40, 350, 10)};
     const Drawn drawn = Draw(d);
-    EXPECT_EQ(d.ArcAry[0].ed, 370);
+    EXPECT_EQ(d.ArcAry[0].ed, 10);
     // Start ray at 350° (right, a little below), end ray at 10° (right, a little above).
     EXPECT_EQ(drawn.log, "setPen(#0000FF, 1, 0)\n"
                          "arc(10, 10, 90, 90, 89, 57, 89, 43)\n"
                          "flush()\n");
-    // A second draw leaves the record as it is.
-    Draw(d);
-    EXPECT_EQ(d.ArcAry[0].ed, 370);
+    EXPECT_EQ(Draw(d).log, drawn.log);
 }
 
 TEST(DrawDxfTest, AnArcWhoseEndsShareAPixelIsAWholeCircleWhenLongAndAPixelWhenShort) {
@@ -162,8 +150,8 @@ TEST(DrawDxfTest, RoughDrawsTheEvenRecordsAndNoText) {
         d.ArcAry.push_back(Arc(i * 10, 0, 5, 0, 90));
     }
     d.TextAry = {Text("A", 0, 0), Text("B", 10, 0)};
-    View v;
-    v.rough = true;
+    DrawOptions v = Square();
+    v.detail = Detail::Rough;
     const Drawn drawn = Draw(d, v);
     EXPECT_EQ(drawn.count, 6);
     const auto moves = drawn.canvas.callsOf(Kind::MoveTo);
@@ -179,7 +167,7 @@ TEST(DrawDxfTest, RoughDrawsTheEvenRecordsAndNoText) {
     EXPECT_TRUE(drawn.canvas.callsOf(Kind::TextOut).empty());
     EXPECT_TRUE(drawn.canvas.callsOf(Kind::SetFont).empty());
 
-    v.rough = false;
+    v.detail = Detail::Full;
     EXPECT_EQ(Draw(d, v).count, 11);
 }
 
@@ -232,8 +220,8 @@ TEST(DrawDxfTest, LinesAreCulledUnlessTheyCrossTheWindow) {
     EXPECT_EQ(moves[3].args[0], -950);
     EXPECT_EQ(moves[4].args[0], 0);
 
-    View v;
-    v.noClip = true;
+    DrawOptions v = Square();
+    v.clipping = Clipping::WholeExtent;
     EXPECT_EQ(Draw(d, v).count, 8);
 }
 
@@ -242,8 +230,8 @@ TEST(DrawDxfTest, AHugeCircleIsCulledWhenTheWindowLiesWhollyInsideIt) {
     // The bounding square encloses the window and the centre is outside it.
     d.CircleAry = {Circle(1000, 0, 2000)};
     EXPECT_EQ(Draw(d).count, 0);
-    View v;
-    v.noClip = true;
+    DrawOptions v = Square();
+    v.clipping = Clipping::WholeExtent;
     EXPECT_EQ(Draw(d, v).count, 1);
 }
 
@@ -285,6 +273,17 @@ TEST(DrawDxfTest, CirclesArcsAndTextsNearTheWindow) {
     EXPECT_EQ(texts[1].text, "BIG");
 }
 
+TEST(DrawDxfTest, ATextTooNarrowForAPixelIsCulledByItsNaturalWidth) {
+    // Characters narrower than half a pixel are drawn in the face's own proportions: this text
+    // starts 100 pixels left of the window and reaches into it.
+    Drawing d;
+    d.TextAry = {Text("ABCDEFGHIJKLMNOPQRSTUVWXY", -150, 0)};
+    d.TextAry[0].code41 = 0.01;
+    EXPECT_EQ(Draw(d).count, 1);
+    d.TextAry[0].pt10.x = -1000;
+    EXPECT_EQ(Draw(d).count, 0);
+}
+
 TEST(DrawDxfTest, LayerOnlyModeDrawsThatLayerWhateverItsFlagAndPlace) {
     Drawing d;
     d.LayerAry = {{"A"}, {"B"}};
@@ -296,8 +295,8 @@ TEST(DrawDxfTest, LayerOnlyModeDrawsThatLayerWhateverItsFlagAndPlace) {
     d.TextAry = {Text("on A", 0, 0), Text("on B", 0, 0)};
     d.TextAry[1].layindex = 1;
 
-    View v;
-    v.layer = "A";
+    DrawOptions v = Square();
+    v.onlyLayer = "A";
     Drawn drawn = Draw(d, v);
     EXPECT_EQ(drawn.count, 3);
     auto moves = drawn.canvas.callsOf(Kind::MoveTo);
@@ -308,7 +307,7 @@ TEST(DrawDxfTest, LayerOnlyModeDrawsThatLayerWhateverItsFlagAndPlace) {
     EXPECT_EQ(texts[0].text, "on A");
 
     // A name the table does not have: ordinary drawing, so the hidden layer A stays hidden.
-    v.layer = "a";
+    v.onlyLayer = "a";
     drawn = Draw(d, v);
     EXPECT_EQ(drawn.count, 2);
     moves = drawn.canvas.callsOf(Kind::LineTo);
@@ -320,7 +319,7 @@ TEST(DrawDxfTest, LayerOnlyModeDrawsThatLayerWhateverItsFlagAndPlace) {
 
     // Entities on a layer the table does not list are always shown.
     d.LineAry[1].layindex = 7;
-    v.layer.clear();
+    v.onlyLayer.clear();
     EXPECT_EQ(Draw(d, v).count, 2);
 }
 
@@ -331,9 +330,9 @@ TEST(DrawDxfTest, ColourModesOnBlackAndOnWhite) {
     d.ArcAry = {Arc(0, 0, 5, 0, 90, ColorBlack)};
     d.TextAry = {Text("T", 0, 0, 10, Red)};
     const auto colours = [&](TColor back, int mode) {
-        View v;
-        v.back = back;
-        v.colorMode = mode;
+        DrawOptions v = Square();
+        v.backColor = back;
+        v.colorMode = static_cast<ColorModeValue>(mode);
         const Drawn drawn = Draw(d, v);
         std::vector<TColor> out;
         for (const CanvasCall& call : drawn.canvas.calls()) {
@@ -359,19 +358,19 @@ TEST(DrawDxfTest, AViewWithoutExtentOrZoomDrawsNothing) {
     Drawing d;
     d.LineAry = {Line(0, 0, 10, 10)};
     d.TextAry = {Text("T", 0, 0)};
-    View v;
-    v.drawW = v.drawH = 0;
+    DrawOptions v = Square();
+    v.view.drawW = v.view.drawH = 0;
     Drawn drawn = Draw(d, v);
     EXPECT_EQ(drawn.count, 0);
     EXPECT_EQ(drawn.log, "");
-    v = {};
-    v.zoom = 0;
+    v = Square();
+    v.view.zoom = 0;
     drawn = Draw(d, v);
     EXPECT_EQ(drawn.count, 0);
     EXPECT_EQ(drawn.log, "");
     // An extent in one direction only is drawn at one unit per pixel before the zoom.
-    v = {};
-    v.drawH = 0;
+    v = Square();
+    v.view.drawH = 0;
     EXPECT_EQ(Draw(d, v).count, 2);
 
     Drawing empty;
@@ -383,8 +382,10 @@ TEST(DrawDxfTest, PensCarryWidthAndStyleAndTheViewIsRelativeToItsCentre) {
     d.LineAry = {Line(1000, 2000, 1010, 2000)};
     d.LineAry[0].PenStyle = PenDashDot;
     RecordingCanvas canvas;
-    const int count = DrawDxf(d, "", {1000, 2000, 0}, ColorBlack, 20, 20, 5, canvas, {10, 10}, 20,
-                              20, 1, 0, false, false);
+    DrawOptions options;
+    options.view = {{1000, 2000, 0}, 20, 20, {10, 10}, 20, 20, 1};
+    options.penWidth = 5;
+    const int count = DrawDxf(d, options, canvas);
     EXPECT_EQ(count, 1);
     EXPECT_EQ(canvas.log(), "setPen(#0000FF, 5, 3)\n"
                             "moveTo(10, 10)\n"

@@ -3,9 +3,9 @@
 // tests, which must not change what is seen.
 #include "dxf/DxfReader.h"
 #include "dxf/DxfVersion.h"
-#include "geometry/LoadSequence.h"
 #include "render/Colors.h"
 #include "render/DrawDxf.h"
+#include "render/LoadDrawing.h"
 #include "render/ViewState.h"
 #include "render/qt/QtCanvas.h"
 #include "support/GoldenImage.h"
@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace orvanta {
 namespace {
@@ -41,6 +42,7 @@ struct Picture {
     double drawW = 0;
     double drawH = 0;
     bool noClip = true;
+    int penWidth = 1;
 };
 
 QImage Render(Drawing& d, const Picture& p, int* count = nullptr) {
@@ -48,9 +50,11 @@ QImage Render(Drawing& d, const Picture& p, int* count = nullptr) {
     QPainter painter(&image);
     QtCanvas canvas(painter);
     ClearCanvas(canvas, p.width, p.height, ColorBlack);
-    const int drawn = DrawDxf(d, "", p.center, ColorBlack, p.drawW, p.drawH, 1, canvas,
-                              ViewOriginOf(p.width, p.height), p.width, p.height, DefaultZoomRate,
-                              0, p.noClip, false);
+    DrawOptions options;
+    options.view = {p.center, p.drawW, p.drawH, ViewOriginOf(p.width, p.height), p.width, p.height};
+    options.clipping = p.noClip ? Clipping::WholeExtent : Clipping::ToView;
+    options.penWidth = p.penWidth;
+    const int drawn = DrawDxf(d, options, canvas);
     if (count != nullptr) *count = drawn;
     return image;
 }
@@ -119,6 +123,63 @@ int CheckCulling(Drawing& d, const std::string& name, int grid, double zoomIn) {
         }
     }
     return culledViews;
+}
+
+// A line a few pixels outside the view, drawn with a wide pen, inks the view's edge: the
+// visibility tests must look beyond the view by half the pen's width and by the half pixel that
+// rounding a line's position to a pixel may bring it nearer.
+TEST(WidePenCulling, LinesJustOutsideTheViewInkItsEdges) {
+    Picture p;
+    p.width = 120;
+    p.height = 80;
+    p.drawW = 120;
+    p.drawH = 80;
+    const double u = UnitsPerPixel(p.drawW, p.drawH, p.width, p.height, DefaultZoomRate);
+    // The world point of the centre of pixel (column, row).
+    const auto at = [&](double column, double row) {
+        return TAcadPoint{(column - p.width / 2) * u, (p.height / 2 - row) * u, 0};
+    };
+    const auto line = [](TAcadPoint st, TAcadPoint ed) {
+        TAcadLineBlk l;
+        l.st = st;
+        l.ed = ed;
+        l.PenColor = 0xFFFFFF;
+        return l;
+    };
+    // Lit pixels along the four edges of the picture.
+    const auto edgeInk = [](const QImage& image) {
+        const auto lit = [&](int x, int y) { return (image.pixel(x, y) & 0xFFFFFF) != 0 ? 1 : 0; };
+        int count = 0;
+        for (int x = 0; x < image.width(); ++x)
+            count += lit(x, 0) + lit(x, image.height() - 1);
+        for (int y = 0; y < image.height(); ++y)
+            count += lit(0, y) + lit(image.width() - 1, y);
+        return count;
+    };
+    std::map<int, double> farthestInking; // pen width -> farthest distance that inks an edge
+    for (const int width : {1, 2, 3, 4, 5}) {
+        farthestInking[width] = 0;
+        for (const double k : {0.45, 1.0, 1.45, 2.0, 2.45, 3.0, 3.45, 4.0}) {
+            SCOPED_TRACE("pen " + std::to_string(width) + ", " + std::to_string(k) +
+                         " pixels outside");
+            // One line beside each side of the view, k pixels beyond its outermost pixels.
+            Drawing d;
+            d.LineAry = {line(at(-k, 10), at(-k, p.height - 10)),
+                         line(at(p.width - 1 + k, 10), at(p.width - 1 + k, p.height - 10)),
+                         line(at(10, -k), at(p.width - 10, -k)),
+                         line(at(10, p.height - 1 + k), at(p.width - 10, p.height - 1 + k))};
+            p.penWidth = width;
+            p.noClip = true;
+            const QImage all = Render(d, p);
+            p.noClip = false;
+            int kept = 0;
+            EXPECT_EQ(Render(d, p, &kept), all) << kept << " of 4 lines kept";
+            if (edgeInk(all) > 0) farthestInking[width] = k;
+        }
+        // A pen inks width / 2 pixels (rounded down) to either side of the pixel its line is
+        // rounded to, which may lie almost half a pixel nearer the view than the line itself.
+        EXPECT_EQ(farthestInking[width], width / 2 + 0.45) << "pen " << width;
+    }
 }
 
 class ZoomedSample : public testing::TestWithParam<const char*> {};

@@ -31,11 +31,29 @@ class RecordingDialogs : public Dialogs {
         return nextFile;
     }
     void about() override { ++aboutBoxes; }
+    // Wait boxes ask to stop once `stopWaitAfter` questions have been asked (never when < 0).
+    class CountingWaitBox : public WaitBox {
+      public:
+        explicit CountingWaitBox(RecordingDialogs& owner) : owner_(owner) {}
+        bool stopRequested() const override {
+            return owner_.stopWaitAfter >= 0 && ++owner_.waitQuestions > owner_.stopWaitAfter;
+        }
+
+      private:
+        RecordingDialogs& owner_;
+    };
+    std::unique_ptr<WaitBox> showWait(const QString& text, const QString&) override {
+        waits.push_back(text);
+        return std::make_unique<CountingWaitBox>(*this);
+    }
 
     std::vector<Message> messages;
     QStringList fileDialogs;
     QString nextFile;
     int aboutBoxes = 0;
+    QStringList waits;
+    int stopWaitAfter = -1;
+    mutable int waitQuestions = 0;
 };
 
 // Lets queued calls and posted events run.

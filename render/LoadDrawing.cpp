@@ -1,5 +1,7 @@
-#include "geometry/LoadSequence.h"
+#include "render/LoadDrawing.h"
 
+#include "dxf/DxfReader.h"
+#include "dxf/DxfVersion.h"
 #include "geometry/ArcFlattening.h"
 #include "geometry/BlockExpansion.h"
 #include "geometry/EllipseFlattening.h"
@@ -11,9 +13,13 @@
 #include "geometry/TableGrowth.h"
 #include "geometry/TableWarming.h"
 #include "geometry/WorldCoordinates.h"
+#include "model/Abort.h"
 #include "render/Colors.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 #include <vector>
 
@@ -174,6 +180,128 @@ template <typename Table> std::size_t CountModelSpace(const Table& table) {
 DrawableCounts CountDrawable(const Drawing& d) {
     return {CountModelSpace(d.LineAry), CountModelSpace(d.CircleAry), CountModelSpace(d.ArcAry),
             CountModelSpace(d.TextAry)};
+}
+
+} // namespace orvanta
+
+namespace orvanta {
+
+namespace {
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string UpperExtension(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    std::string extension = path.substr(dot);
+    for (char& c : extension)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return extension;
+}
+
+bool IsDwgSignature(const std::string& signature) {
+    return signature.size() == 6 && signature.compare(0, 3, "AC1") == 0;
+}
+
+// Keeps the reader's message instead of showing it: the caller decides how its user learns it.
+class KeptMessage : public MessageSink {
+  public:
+    void showMessage(const std::string& text, const std::string&) override { text_ = text; }
+    const std::string& text() const { return text_; }
+
+  private:
+    std::string text_;
+};
+
+// The failure of a probe or pass, whose text may already begin with the file's name.
+LoadFailure FailureOf(const std::string& file, const std::string& what) {
+    LoadFailure failure{file, 0, what};
+    const std::string prefix = file + ": ";
+    if (what.compare(0, prefix.size(), prefix) == 0) failure.reason = what.substr(prefix.size());
+    return failure;
+}
+
+// The steps of a load that can fail; each failure throws, LoadDrawingFile turns it into the
+// result.
+void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& result) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) throw SilentAbort(path + ": no such file");
+    if (S_ISDIR(st.st_mode)) throw SilentAbort(path + ": is a folder");
+
+    ProbeFileSignature(path, result.signature);
+    const bool dwgName = UpperExtension(path) == ".DWG";
+    if (dwgName) {
+        result.kind = DrawingFileKind::Dwg;
+        DwgVersionName(result.signature, result.versionName);
+    } else if (IsDwgSignature(result.signature)) {
+        result.kind = DrawingFileKind::BinaryDxf;
+        DxfVersionName(result.signature, result.versionName);
+    } else {
+        result.signature.clear();
+    }
+
+    std::string working = path;
+    if (result.kind != DrawingFileKind::Dxf) {
+        if (!options.converter) {
+            result.outcome = LoadOutcome::NotLoaded;
+            return;
+        }
+        working = options.converter->convert(path);
+        // No conversion was made and the user has been told why (the converter did not start).
+        if (working.empty()) {
+            result.outcome = LoadOutcome::NotLoaded;
+            return;
+        }
+    }
+
+    ReadDxfVersion(working, result.acadver);
+    if (result.kind == DrawingFileKind::Dxf) DxfVersionName(result.acadver, result.versionName);
+    result.encoding = EncodingForFile(working, result.acadver);
+
+    const auto readStart = std::chrono::steady_clock::now();
+    KeptMessage message;
+    std::string status;
+    ReadDxfFile(result.drawing, working, options.progress, &message, status, result.encoding);
+    result.readSeconds = SecondsSince(readStart);
+    if (!status.empty()) {
+        result.failure = {working, 0, message.text(), true};
+        return;
+    }
+    result.readCounts = TableCounts(result.drawing);
+
+    const auto normaliseStart = std::chrono::steady_clock::now();
+    try {
+        NormaliseDrawing(result.drawing);
+    } catch (const SilentAbort& e) {
+        result.failure = FailureOf(working, e.what());
+        return;
+    }
+    result.normaliseSeconds = SecondsSince(normaliseStart);
+    result.outcome = LoadOutcome::Loaded;
+}
+
+} // namespace
+
+std::string LoadFailure::message() const {
+    if (line > 0) return file + ":" + std::to_string(line) + ": " + reason;
+    return file + ": " + reason;
+}
+
+LoadedDrawing LoadDrawingFile(const std::string& path, const LoadOptions& options) {
+    LoadedDrawing result;
+    try {
+        Load(path, options, result);
+    } catch (const DxfReadError& e) {
+        result.failure = {e.file(), e.line(), e.reason()};
+    } catch (const SilentAbort& e) {
+        result.failure = FailureOf(path, e.what());
+    }
+    // A drawing that did not load is never half there.
+    if (result.outcome != LoadOutcome::Loaded) result.drawing = Drawing();
+    return result;
 }
 
 } // namespace orvanta

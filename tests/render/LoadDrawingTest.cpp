@@ -1,4 +1,4 @@
-#include "geometry/LoadSequence.h"
+#include "render/LoadDrawing.h"
 #include "geometry/ArcFlattening.h"
 #include "geometry/BlockExpansion.h"
 #include "geometry/EllipseFlattening.h"
@@ -11,7 +11,7 @@
 #include "geometry/WorldCoordinates.h"
 #include "render/Colors.h"
 
-#include "Builders.h"
+#include "geometry/Builders.h"
 #include "support/NormalisedDump.h"
 #include "support/TestFiles.h"
 
@@ -293,6 +293,79 @@ TEST(NormaliseDrawing, LargeDrawingLoadsAsThePassesOneByOne) {
     const std::string actual = test::DumpNormalised(whole);
     EXPECT_EQ(actual.size(), expected.size());
     EXPECT_TRUE(actual == expected);
+}
+
+} // namespace
+} // namespace orvanta
+
+namespace orvanta {
+namespace {
+
+// A converter that hands back a prepared DXF, or refuses.
+class PreparedConverter : public DrawingConverter {
+  public:
+    explicit PreparedConverter(std::string result) : result_(std::move(result)) {}
+    std::string convert(const std::string& source) override {
+        asked.push_back(source);
+        if (result_ == "refuse") throw SilentAbort(source + ": the conversion was stopped");
+        return result_;
+    }
+    std::vector<std::string> asked;
+
+  private:
+    std::string result_;
+};
+
+TEST(LoadDrawingFile, WhatTheFileIsDecidesTheRoad) {
+    test::TempDir dir;
+    const std::string r2007 = dir.write(
+        "r2007.dxf", Dxf({"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1", "AC1021", "0",
+                          "ENDSEC", "0", "SECTION", "2", "ENTITIES", "0", "LWPOLYLINE", "8", "平面図",
+                          "90", "2", "10", "0", "20", "0", "10", "4", "20", "3", "0", "ENDSEC", "0",
+                          "EOF"}));
+    LoadedDrawing loaded = LoadDrawingFile(r2007);
+    ASSERT_EQ(loaded.outcome, LoadOutcome::Loaded) << loaded.failure.message();
+    EXPECT_EQ(loaded.versionName, "2007");
+    EXPECT_EQ(loaded.encoding, TextEncoding::Utf8) << "release 2007 in UTF-8 by its bytes";
+    EXPECT_EQ(loaded.readCounts[2].count, 1u) << "counted as read";
+    EXPECT_EQ(loaded.drawing.LwpAry.size(), 0u) << "normalised";
+    EXPECT_EQ(loaded.drawing.LineAry.size(), 1u);
+    EXPECT_EQ(loaded.drawing.LayerAry.back().Name, "平面図");
+    EXPECT_DOUBLE_EQ(loaded.drawing.ExtMax.x, 4);
+
+    // DWG content: not loaded without a converter, loaded through one, failed when it fails.
+    const std::string dwg = dir.write("plan.dwg", std::string("AC1027\0\0\0\0", 10));
+    loaded = LoadDrawingFile(dwg);
+    EXPECT_EQ(loaded.outcome, LoadOutcome::NotLoaded);
+    EXPECT_EQ(loaded.kind, DrawingFileKind::Dwg);
+    EXPECT_EQ(loaded.versionName, "2013");
+    PreparedConverter converter(r2007);
+    loaded = LoadDrawingFile(dwg, {nullptr, &converter});
+    EXPECT_EQ(loaded.outcome, LoadOutcome::Loaded);
+    EXPECT_EQ(loaded.versionName, "2013") << "the release of the DWG, not of its conversion";
+    EXPECT_EQ(converter.asked, std::vector<std::string>{dwg});
+    const std::string binary = dir.write("binary.dxf", std::string("AC1015\0\0\0\0", 10));
+    PreparedConverter refusing("refuse");
+    loaded = LoadDrawingFile(binary, {nullptr, &refusing});
+    EXPECT_EQ(loaded.outcome, LoadOutcome::Failed);
+    EXPECT_EQ(loaded.kind, DrawingFileKind::BinaryDxf);
+    EXPECT_EQ(loaded.failure.message(), binary + ": the conversion was stopped");
+    PreparedConverter silent("");
+    EXPECT_EQ(LoadDrawingFile(binary, {nullptr, &silent}).outcome, LoadOutcome::NotLoaded);
+}
+
+TEST(LoadDrawingFile, AFailureNamesFileAndLineAndLeavesNoHalfDrawing) {
+    test::TempDir dir;
+    const std::string bad =
+        dir.write("bad.dxf", Dxf({"0", "SECTION", "2", "ENTITIES", "0", "LINE", "10", "x"}));
+    const LoadedDrawing loaded = LoadDrawingFile(bad);
+    EXPECT_EQ(loaded.outcome, LoadOutcome::Failed);
+    EXPECT_EQ(loaded.failure.file, bad);
+    EXPECT_EQ(loaded.failure.line, 8);
+    EXPECT_TRUE(loaded.drawing.LineAry.empty() && loaded.drawing.LayerAry.empty());
+    EXPECT_EQ(LoadDrawingFile(dir.path().string()).failure.message(),
+              dir.path().string() + ": is a folder");
+    EXPECT_EQ(LoadDrawingFile(bad + ".none").failure.reason, "no such file");
 }
 
 } // namespace

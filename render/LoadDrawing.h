@@ -1,0 +1,105 @@
+// Loading a drawing file: the one routine every caller uses (the detail view, the previews,
+// printing, export and the command-line tool), so that every one of them shows the same picture
+// of the same file. It decides what the file is, chooses its text encoding, reads it and turns
+// it into what the renderer draws: lines, circles, arcs and texts in world coordinates with
+// their pens resolved, and the extents.
+//
+// It sits at the top of the core: it uses the reader, the geometry passes and the colour pass,
+// and nothing below it knows of it. It shows no box and writes no status text; its caller turns
+// the result into whatever its user sees.
+#pragma once
+
+#include "dxf/TextDecoder.h"
+#include "model/AcadDxfUnit.h"
+#include "model/Host.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+namespace orvanta {
+
+// What the file turned out to be.
+enum class DrawingFileKind {
+    Dxf,       // a text DXF
+    Dwg,       // a DWG named .dwg
+    BinaryDxf, // DWG content under a .dxf name
+};
+
+// How a load ended.
+enum class LoadOutcome {
+    Loaded,    // `drawing` holds the normalised model
+    NotLoaded, // DWG content and no converter to turn it into text DXF: only the release is known
+    Failed,    // the file could not be loaded; `failure` says why
+};
+
+// Turns DWG content into a text DXF. The window runs the outside converter; without one, DWG
+// content is not loaded (and that is no failure).
+class DrawingConverter {
+  public:
+    virtual ~DrawingConverter() = default;
+    // The path of a text DXF made from `source`. Throws SilentAbort with a reason a person can
+    // read when the conversion fails, is stopped or leaves no file; returns an empty path when
+    // no conversion could be made and the user has already been told (the drawing is then not
+    // loaded, as without a converter).
+    virtual std::string convert(const std::string& source) = 0;
+};
+
+struct LoadOptions {
+    ProgressSink* progress = nullptr;
+    DrawingConverter* converter = nullptr;
+};
+
+struct LoadFailure {
+    std::string file;   // the file that failed (the converted DXF when the failure lies there)
+    long line = 0;      // the line of a malformed file, 0 when no line is to blame
+    std::string reason; // what went wrong, for a person
+    // The file exists but could not be read: another program holds it, or a disk error.
+    bool inUse = false;
+    // "file:line: reason", or "file: reason" without a line.
+    std::string message() const;
+};
+
+struct LoadedDrawing {
+    LoadOutcome outcome = LoadOutcome::Failed;
+    DrawingFileKind kind = DrawingFileKind::Dxf;
+    // The DWG version code of DWG content ("AC1027"), empty for a text DXF.
+    std::string signature;
+    // $ACADVER of the text DXF that was read, empty when it has none.
+    std::string acadver;
+    // The release as the file list shows it: of the DWG for DWG content, of $ACADVER otherwise.
+    std::string versionName;
+    TextEncoding encoding = TextEncoding::Cp932;
+    // The record counts of the drawing as read, before the passes consumed anything.
+    std::array<TableCount, 13> readCounts{};
+    double readSeconds = 0;
+    double normaliseSeconds = 0;
+    LoadFailure failure;
+    Drawing drawing;
+};
+
+// Loads the file at `path`. Never throws for anything the file holds or lacks: a missing,
+// unreadable, malformed or oversized file gives LoadOutcome::Failed with the reason; only
+// std::bad_alloc passes through.
+LoadedDrawing LoadDrawingFile(const std::string& path, const LoadOptions& options = {});
+
+// The angle step, in degrees, with which curves are replaced by chords.
+constexpr double FlatteningStepDeg = 10;
+
+// Runs the normalisation passes in their fixed order on a drawing just read, emptying each
+// source table (polylines, ellipses, inserts, blocks, block inserts, faces, leaders) once its
+// pass has consumed it, then sets ExtMin and ExtMax and resolves the pens. Throws
+// BlockExpansionTooLarge (a SilentAbort) for a drawing whose blocks expand beyond any memory.
+void NormaliseDrawing(Drawing& drawing);
+
+// Records of the normalised model that are drawn and measured (model space, not replaced by
+// chords), per table.
+struct DrawableCounts {
+    std::size_t lines = 0;
+    std::size_t circles = 0;
+    std::size_t arcs = 0;
+    std::size_t texts = 0;
+};
+DrawableCounts CountDrawable(const Drawing& drawing);
+
+} // namespace orvanta
