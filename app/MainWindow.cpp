@@ -26,6 +26,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -95,8 +96,11 @@ AppEnvironment DefaultEnvironment(const QString& commandLineFile) {
         QCoreApplication::applicationFilePath().toStdString(), configFolder.toStdString()));
     // Converted drawings go to a folder only this program writes, never to a folder of the user's.
     env.convertedFolder = cacheFolder + QStringLiteral("/converted");
-    env.commandLineFile =
-        commandLineFile.isEmpty() ? QString() : QFileInfo(commandLineFile).absoluteFilePath();
+    // File managers hand over a path, or a file:// URI when they open a drawing by its URI.
+    const QString path = commandLineFile.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)
+                             ? QUrl(commandLineFile).toLocalFile()
+                             : commandLineFile;
+    env.commandLineFile = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
     return env;
 }
 

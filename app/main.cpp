@@ -9,6 +9,8 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvanta"));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("orvanta"));
 
     const QStringList arguments = QApplication::arguments();
     const QString drawing = arguments.size() > 1 ? arguments.at(1) : QString();

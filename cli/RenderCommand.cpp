@@ -1,5 +1,6 @@
 // orvanta-cli render: a drawing as a picture, loaded and fitted as the detail view shows it
 // after opening, for scripts, checks and a first look without the window.
+#include "cli/RenderCommand.h"
 #include "cli/Commands.h"
 #include "cli/LoadDrawing.h"
 #include "model/Abort.h"
@@ -19,6 +20,53 @@
 
 namespace orvanta::cli {
 
+void DrawWhole(Drawing& drawing, QPainter& painter, const RenderOptions& options,
+               TextShapeCache& shapes) {
+    QtCanvas canvas(painter, DefaultTextFace, &shapes);
+    ImageRequest request =
+        WholeDrawingRequest(drawing, DefaultZoomRate, options.width, options.height);
+    request.background = options.background;
+    request.penWidth = options.penWidth;
+    request.colorMode = options.colorMode;
+    DrawImage(drawing, request, canvas);
+}
+
+bool ParseInt(const std::string& text, int low, int high, int& value) {
+    if (text.empty() || text.size() > 9) return false;
+    int v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    if (v < low || v > high) return false;
+    value = v;
+    return true;
+}
+
+namespace {
+
+// Qt's own notes (missing runtime folder and the like) would bury the command's one-line
+// errors; only its critical messages are passed on.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+} // namespace
+
+std::unique_ptr<QGuiApplication> StartPainting() {
+    // Fonts and painting need a GUI application, but no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QuietQtMessages);
+    static int argc = 1;
+    static char name[] = "orvanta-cli";
+    static char* argv[] = {name, nullptr};
+    auto app = std::make_unique<QGuiApplication>(argc, argv);
+    if (const std::string problem = TextFaceProblem(); !problem.empty())
+        std::fprintf(stderr, "%s\n", problem.c_str());
+    return app;
+}
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -34,31 +82,11 @@ const char* const RenderUsage =
 // A picture larger than this in either direction is refused rather than allocated.
 constexpr int MaxPictureSide = 32768;
 
-struct RenderOptions {
-    int width = 1600;
-    int height = 900;
-    int colorMode = 0;
-    TColor background = 0x000000;
-    int penWidth = 1;
-};
-
 std::string LowerAscii(std::string s) {
     for (char& c : s) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return s;
-}
-
-bool ParseInt(const std::string& text, int low, int high, int& value) {
-    if (text.empty() || text.size() > 9) return false;
-    int v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
-    }
-    if (v < low || v > high) return false;
-    value = v;
-    return true;
 }
 
 bool ParseSize(const std::string& text, int& width, int& height) {
@@ -138,13 +166,6 @@ std::vector<fs::path> DxfFilesOf(const fs::path& folder) {
     return files;
 }
 
-// Qt's own notes (missing runtime folder and the like) would bury the command's one-line
-// errors; only its critical messages are passed on.
-void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-}
-
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "orvanta-cli render: %s\n%s", message.c_str(), RenderUsage);
     return 2;
@@ -200,15 +221,7 @@ int RenderCommand(const std::vector<std::string>& args) {
         format = *named;
     }
 
-    // Fonts and painting need a GUI application, but no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(QuietQtMessages);
-    static int argc = 1;
-    static char name[] = "orvanta-cli";
-    static char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
-    if (const std::string problem = TextFaceProblem(); !problem.empty())
-        std::fprintf(stderr, "%s\n", problem.c_str());
+    const auto app = StartPainting();
     TextShapeCache shapes;
 
     if (!each) return RenderFile(input, out, format, options, shapes) ? 0 : 1;

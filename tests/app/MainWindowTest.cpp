@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -653,6 +654,19 @@ TEST(MainWindow, ADropOnThePreviewTabRendersAtTheDetailViewsSize) {
     ProcessEvents();
     EXPECT_EQ(presenter.pictureSize, w->detailView().size());
     EXPECT_GT(presenter.pictureSize.width(), 100);
+}
+
+TEST(MainWindow, CommandLineDrawingMayBeAFileUri) {
+    // As a file manager passes it: percent-encoded, Japanese and a space in the name.
+    EXPECT_EQ(DefaultEnvironment(QStringLiteral("file:///tmp/%E5%9B%B3%E9%9D%A2%20A.dxf"))
+                  .commandLineFile,
+              QStringLiteral("/tmp/図面 A.dxf"));
+    EXPECT_EQ(DefaultEnvironment(QStringLiteral("/tmp/plan%20x.dxf")).commandLineFile,
+              QStringLiteral("/tmp/plan%20x.dxf"))
+        << "a path is taken as it stands";
+    EXPECT_EQ(DefaultEnvironment(QStringLiteral("file:plan.dxf")).commandLineFile,
+              QDir::current().absoluteFilePath(QStringLiteral("plan.dxf")));
+    EXPECT_TRUE(DefaultEnvironment(QString()).commandLineFile.isEmpty());
 }
 
 } // namespace

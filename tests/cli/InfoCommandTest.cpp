@@ -1,4 +1,5 @@
 // orvanta-cli info as a script sees it: its output lines, its errors and its exit status.
+#include "support/CliRun.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -11,29 +12,8 @@ namespace {
 
 using test::Dxf;
 
-struct CliRun {
-    std::string out;
-    std::string err;
-    int status = -1;
-};
-
-CliRun Cli(const std::string& args) {
-    test::TempDir dir;
-    const std::string errFile = (dir.path() / "err").string();
-    const std::string command = std::string(ORVANTA_CLI) + " " + args + " 2>" + errFile;
-    CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        run.out.append(buffer, n);
-    const int raw = ::pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    FILE* err = std::fopen(errFile.c_str(), "r");
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, err))
-        run.err.append(buffer, n);
-    std::fclose(err);
-    return run;
-}
+using test::Cli;
+using test::CliRun;
 
 const std::string Drawing2013 =
     Dxf({"0", "SECTION", "2", "HEADER",   "9", "$ACADVER", "1", "AC1027", "0", "ENDSEC",

@@ -1,4 +1,5 @@
 // orvanta-cli render as a script sees it: the pictures it writes, its errors and its exit status.
+#include "support/CliRun.h"
 #include "support/TestFiles.h"
 
 #include <QImage>
@@ -16,29 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::Dxf;
 
-struct CliRun {
-    std::string out;
-    std::string err;
-    int status = -1;
-};
-
-// Runs orvanta-cli with `args` (or, with `prefixCli` false, the whole command line `args`).
-CliRun Cli(const std::string& args, bool prefixCli = true) {
-    test::TempDir dir;
-    const std::string errFile = (dir.path() / "err").string();
-    const std::string command =
-        (prefixCli ? std::string(ORVANTA_CLI) + " " : std::string()) + args + " 2>" + errFile;
-    CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
-        run.out.append(buffer, n);
-    const int raw = ::pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::ifstream err(errFile, std::ios::binary);
-    run.err.assign(std::istreambuf_iterator<char>(err), {});
-    return run;
-}
+using test::Cli;
+using test::CliRun;
 
 std::string Head(const fs::path& file, std::size_t n) {
     std::ifstream in(file, std::ios::binary);
