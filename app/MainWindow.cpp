@@ -4,6 +4,7 @@
 #include "app/FileListPanel.h"
 #include "app/FolderTree.h"
 #include "app/SidePanel.h"
+#include "bridges/CadHost.h"
 #include "model/Abort.h"
 
 #include <QApplication>
@@ -277,8 +278,9 @@ void MainWindow::buildMenus() {
     file->addSeparator();
     connect(item(file, "終了"), &QAction::triggered, this, &QWidget::close);
 
-    // The preview pictures, printing and CAD insertion arrive later; their items are shown
-    // disabled so that the menus already read as they will.
+    // The preview pictures and printing arrive later; their items are shown disabled so that
+    // the menus already read as they will. Exploded insertion and the other CAD program are
+    // not offered and stay disabled for good.
     QMenu* batch = bar->addMenu(QStringLiteral("一括処理"));
     item(batch, "一覧用イメージ作成", false);
     item(batch, "一覧用イメージ削除", false);
@@ -293,7 +295,8 @@ void MainWindow::buildMenus() {
     item(print, "取り消し");
 
     auto addInsertItems = [&](QMenu* menu) {
-        item(menu, "AutoCAD / LT (2014~2017) へブロック挿入", false);
+        connect(item(menu, "AutoCAD / LT (2014~2017) へブロック挿入"), &QAction::triggered, this,
+                &MainWindow::insertIntoCadHost);
         item(menu, "AutoCAD / LT (2014~2017) へ分解挿入", false);
         item(menu, "Bricscad V13 へブロック挿入", false);
     };

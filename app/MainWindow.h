@@ -12,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -22,6 +23,8 @@ class QTabWidget;
 
 namespace orvanta {
 
+class CadHost;
+class CadHostWindows;
 class FileListPanel;
 class FolderTree;
 class SidePanel;
@@ -49,6 +52,8 @@ class MainWindow : public QMainWindow, public DetailHost {
     // Installs the code that renders the drawing and answers gestures on the picture; nullptr
     // puts back the built-in one, which keeps the picture black.
     void setDetailPresenter(DetailPresenter* presenter);
+    // Where CAD hosts are looked for; nullptr puts back the desktop's windows.
+    void setCadHostWindows(CadHostWindows* windows);
 
     // DetailHost
     Drawing& drawing() override { return drawing_; }
@@ -69,6 +74,10 @@ class MainWindow : public QMainWindow, public DetailHost {
     void OpenDrawing(const QString& path);
     // Files dropped on the window.
     void dropFiles(const QStringList& paths);
+    // Inserts the selected drawing as a block into a running CAD host: on the detail tab the
+    // drawing shown, on the preview tab the file chosen in the list. Without a host nothing
+    // happens.
+    void insertIntoCadHost();
     void addCurrentFolderToHistory();
     void removeCurrentFolderFromHistory();
     void openHistoryEntry(int index);
@@ -133,6 +142,8 @@ class MainWindow : public QMainWindow, public DetailHost {
     QString convert(const QString& source);
     // No drawing is loaded: the model, the side panel and the picture are emptied.
     void forgetDrawing();
+    // The full path of the drawing the insertion items mean, or empty when there is none.
+    QString selectedDrawingPath() const;
     // Runs one user action: a silent abort ends it quietly, any other failure with a box.
     void runUserAction(const std::function<void()>& action);
 
@@ -145,6 +156,8 @@ class MainWindow : public QMainWindow, public DetailHost {
     QString currentDrawingPath_;
     DetailPresenter builtInPresenter_;
     DetailPresenter* presenter_ = &builtInPresenter_;
+    std::unique_ptr<CadHostWindows> desktopWindows_;
+    std::unique_ptr<CadHost> cadHost_;
 
     int colorMode_ = 0;
     bool pending_ = false;

@@ -97,16 +97,16 @@ TEST(MainWindow, MenusCarryTheirTextsAndLaterFeaturesAreDisabled) {
           "ツリービューのトップを「デスクトップ」に（次回起動時も）",
           "ツリービューのトップを「現フォルダ」に（次回起動時も）",
           "TeighaFileConverter.exe を登録", "変換中 TeighaFileConverter を表示", "バージョン情報",
-          "トップを「デスクトップ」に戻す", "トップを現フォルダに"}) {
+          "トップを「デスクトップ」に戻す", "トップを現フォルダに",
+          "AutoCAD / LT (2014~2017) へブロック挿入"}) {
         QAction* a = w->action(QString::fromUtf8(text));
         ASSERT_TRUE(a) << text;
         EXPECT_TRUE(a->isEnabled()) << text;
     }
     for (const char* text :
          {"WMF/EMF・BMP作成", "一覧用イメージ作成", "一覧用イメージ削除", "DXFバージョン取得",
-          "一覧を印刷", "詳細を印刷", "AutoCAD / LT (2014~2017) へブロック挿入",
-          "AutoCAD / LT (2014~2017) へ分解挿入", "Bricscad V13 へブロック挿入", "200 x 160",
-          "160 x 130", "100 x  88", " 80 x  76"}) {
+          "一覧を印刷", "詳細を印刷", "AutoCAD / LT (2014~2017) へ分解挿入",
+          "Bricscad V13 へブロック挿入", "200 x 160", "160 x 130", "100 x  88", " 80 x  76"}) {
         QAction* a = w->action(QString::fromUtf8(text));
         ASSERT_TRUE(a) << text;
         EXPECT_FALSE(a->isEnabled()) << text;
