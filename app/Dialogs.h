@@ -31,6 +31,13 @@ class Dialogs {
     // A file-open dialog with name filters in Qt's form ("Programs (*.exe)"), the first one
     // selected. Returns the chosen file, empty when cancelled.
     virtual QString openFile(const QString& caption, const QStringList& filters) = 0;
+    // A modal question with the text, the caption and Yes and No buttons; true for Yes. Boxes
+    // that cannot ask answer No, so that nothing is done without the user's word.
+    virtual bool question(const QString& text, const QString& caption) {
+        (void)text;
+        (void)caption;
+        return false;
+    }
     // The version box.
     virtual void about() = 0;
     // A box that keeps the user from the rest of the window while it is shown, saying `text`,
@@ -44,6 +51,7 @@ class QtDialogs : public Dialogs {
     void setOwner(QWidget* owner) { owner_ = owner; }
     void message(const QString& text, const QString& caption, Icon icon) override;
     QString openFile(const QString& caption, const QStringList& filters) override;
+    bool question(const QString& text, const QString& caption) override;
     void about() override;
     std::unique_ptr<WaitBox> showWait(const QString& text, const QString& caption) override;
 
