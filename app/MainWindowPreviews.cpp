@@ -101,7 +101,13 @@ void MainWindow::previewReady(int index, const QImage& picture, const PreviewFac
         fileList_->setCell(index, FileListPanel::VersionColumn, facts.version);
         fileList_->setCell(index, FileListPanel::KindColumn, facts.kind);
     }
-    if (!facts.failure.isEmpty()) previewFailures_ << facts.failure;
+    if (!facts.failure.isEmpty()) {
+        // The box names the files as the list does: without the folder they all share.
+        QString line = facts.failure;
+        const QString folder = QFileInfo(previewGrid_->entry(index).name).path() + QLatin1Char('/');
+        if (line.startsWith(folder)) line.remove(0, folder.size());
+        previewFailures_ << line;
+    }
     const int count = previewGrid_->count();
     ++previewDone_;
     progressBar_->setValue(
