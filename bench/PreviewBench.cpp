@@ -9,6 +9,7 @@
 #include "app/PreviewGrid.h"
 #include "app/PreviewPool.h"
 #include "bench/BenchDrawing.h"
+#include "bench/PrintedDialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -26,20 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class PrintedDialogs : public Dialogs {
-  public:
-    void message(const QString& text, const QString& caption, Icon) override {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
-    }
-    QString openFile(const QString&, const QStringList&) override { return {}; }
-    void about() override {}
-    std::unique_ptr<WaitBox> showWait(const QString&, const QString&) override {
-        struct Patient : WaitBox {
-            bool stopRequested() const override { return false; }
-        };
-        return std::make_unique<Patient>();
-    }
-};
+using bench::PrintedDialogs;
 
 // A folder of `count` drawings: mostly the small drawings of samples/, one in ten a generated
 // plan of 2,000 records (about 150 KB) and one in fifty one of 20,000 (about 1.5 MB), as folders

@@ -3,6 +3,7 @@
 #include "app/FolderScan.h"
 #include "app/PreviewLayout.h"
 #include "app/PreviewPool.h"
+#include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "render/qt/QtCanvas.h"
 
@@ -32,23 +33,6 @@ int UsageError(const std::string& message) {
     return 2;
 }
 
-bool ParseNumber(const std::string& text, int low, int high, int& value) {
-    if (text.empty() || text.size() > 6) return false;
-    int v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
-    }
-    if (v < low || v > high) return false;
-    value = v;
-    return true;
-}
-
-void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-}
-
 } // namespace
 
 int PreviewsCommand(const std::vector<std::string>& args) {
@@ -71,15 +55,15 @@ int PreviewsCommand(const std::vector<std::string>& args) {
         } else if (arg == "--size") {
             const std::string value = hasValue ? args[++i] : std::string();
             const auto x = value.find_first_of("xX");
-            if (x == std::string::npos || !ParseNumber(value.substr(0, x), 1, 4096, width) ||
-                !ParseNumber(value.substr(x + 1), PreviewTitleHeight + 1, 4096, height))
+            if (x == std::string::npos || !ParseInt(value.substr(0, x), 1, 4096, width) ||
+                !ParseInt(value.substr(x + 1), PreviewTitleHeight + 1, 4096, height))
                 return UsageError("--size takes WxH: a width from 1 to 4096 and a height from " +
                                   std::to_string(PreviewTitleHeight + 1) + " to 4096");
         } else if (arg == "--jobs") {
-            if (!hasValue || !ParseNumber(args[++i], 1, 256, jobs))
+            if (!hasValue || !ParseInt(args[++i], 1, 256, jobs))
                 return UsageError("--jobs takes a number from 1 to 256");
         } else if (arg == "--color-mode") {
-            if (!hasValue || !ParseNumber(args[++i], 0, 2, colorMode))
+            if (!hasValue || !ParseInt(args[++i], 0, 2, colorMode))
                 return UsageError("--color-mode takes 0, 1 or 2");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError("unknown option \"" + arg + "\"");
@@ -102,15 +86,7 @@ int PreviewsCommand(const std::vector<std::string>& args) {
         return 1;
     }
 
-    // Fonts and painting need a GUI application, but no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(QuietQtMessages);
-    static int argc = 1;
-    static char name[] = "orvanta-cli";
-    static char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
-    if (const std::string problem = TextFaceProblem(); !problem.empty())
-        std::fprintf(stderr, "%s\n", problem.c_str());
+    StartGuiApplication();
 
     QElapsedTimer timer;
     timer.start();
