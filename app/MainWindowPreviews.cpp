@@ -94,20 +94,18 @@ void MainWindow::buildThumbnails() {
 }
 
 void MainWindow::previewReady(int index, const QImage& picture, const PreviewFacts& facts) {
-    previewGrid_->setPicture(index, picture, facts.drawn, facts.failure);
+    // Failures name the file as the list does: without the folder they all share.
+    QString failure = facts.failure;
+    const QString folder = QFileInfo(previewGrid_->entry(index).name).path() + QLatin1Char('/');
+    if (failure.startsWith(folder)) failure.remove(0, folder.size());
+    previewGrid_->setPicture(index, picture, facts.drawn, failure);
     if (facts.fromCache) {
         fileList_->setCell(index, FileListPanel::VersionColumn, QString());
     } else {
         fileList_->setCell(index, FileListPanel::VersionColumn, facts.version);
         fileList_->setCell(index, FileListPanel::KindColumn, facts.kind);
     }
-    if (!facts.failure.isEmpty()) {
-        // The box names the files as the list does: without the folder they all share.
-        QString line = facts.failure;
-        const QString folder = QFileInfo(previewGrid_->entry(index).name).path() + QLatin1Char('/');
-        if (line.startsWith(folder)) line.remove(0, folder.size());
-        previewFailures_ << line;
-    }
+    if (!failure.isEmpty()) previewFailures_ << failure;
     const int count = previewGrid_->count();
     ++previewDone_;
     progressBar_->setValue(
