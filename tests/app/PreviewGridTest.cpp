@@ -80,6 +80,12 @@ TEST(PreviewPicture, DrawsLoadsFailsAndCaches) {
     EXPECT_TRUE(facts.failure.isEmpty());
     EXPECT_FALSE(facts.drawn);
 
+    // A damaged cache file is passed over: the drawing is drawn.
+    dir.write("plan_DXF.bmp", "BM\x10garbage");
+    MakePreviewPicture(plan, QSize(200, 136), 0, &facts);
+    EXPECT_FALSE(facts.fromCache);
+    EXPECT_TRUE(facts.drawn);
+
     // A saved cache picture is loaded instead of the drawing, in its own size, and the save
     // leaves nothing else behind.
     QImage saved(50, 40, QImage::Format_RGB32);
