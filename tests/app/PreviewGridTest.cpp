@@ -228,6 +228,21 @@ TEST(PreviewGridWindow, CellSizeItemsRebuildAndTheCommandLineMakesTheSamePicture
     ASSERT_EQ(w.window->previewGrid()->count(), 2);
     EXPECT_EQ(w.window->previewGrid()->entry(0).picture.size(), QSize(100, 64));
 
+    // Monochrome rebuilds the pictures at once: the red line turns white.
+    auto hasColour = [](const QImage& image, QRgb colour) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if ((image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF)) return true;
+        return false;
+    };
+    EXPECT_TRUE(hasColour(w.window->previewGrid()->entry(0).picture, qRgb(255, 0, 0)));
+    w.window->action(QStringLiteral("モノクロ表示"))->trigger();
+    w.window->waitForPreviews();
+    EXPECT_FALSE(hasColour(w.window->previewGrid()->entry(0).picture, qRgb(255, 0, 0)));
+    EXPECT_TRUE(hasColour(w.window->previewGrid()->entry(0).picture, qRgb(255, 255, 255)));
+    w.window->action(QStringLiteral("モノクロ表示"))->trigger();
+    w.window->waitForPreviews();
+
     TempDir out;
     QProcess cli;
     cli.start(QStringLiteral(ORVANTA_CLI), {"previews", Q(w.folder.path()), "-o", Q(out.path()),
