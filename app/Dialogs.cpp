@@ -75,8 +75,10 @@ QString QtDialogs::saveFile(const QString& caption, const QStringList& filters, 
 }
 
 bool QtDialogs::question(const QString& text, const QString& caption) {
-    return QMessageBox::question(owner_, caption, ShownText(text),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, caption, ShownText(text),
+                    QMessageBox::Yes | QMessageBox::No, owner_);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void QtDialogs::about() {

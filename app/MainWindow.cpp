@@ -3,6 +3,8 @@
 #include "app/AboutBox.h"
 #include "app/FileListPanel.h"
 #include "app/FolderTree.h"
+#include "app/PreviewGrid.h"
+#include "app/PreviewPool.h"
 #include "app/SidePanel.h"
 #include "bridges/CadHost.h"
 #include "model/Abort.h"
@@ -44,16 +46,6 @@ const QString RootFolder = QStringLiteral("/");
 constexpr int DesignWidth = 680;
 constexpr int DesignHeight = 443;
 constexpr int StatusPanelWidths[MainWindow::StatusPanels] = {300, 200, 200, 50};
-
-struct CellSize {
-    const char* text;
-    int width;
-    int height;
-};
-constexpr CellSize CellSizes[4] = {{"200 x 160", 200, 160},
-                                   {"160 x 130", 160, 130},
-                                   {"100 x  88", 100, 88},
-                                   {" 80 x  76", 80, 76}};
 
 // A status bar panel: as wide as designed when there is room, narrower when there is not.
 class StatusLabel : public QLabel {
@@ -148,6 +140,7 @@ MainWindow::MainWindow(AppEnvironment environment, Dialogs& dialogs, QWidget* pa
 }
 
 MainWindow::~MainWindow() {
+    stopPreviews();
     qApp->removeEventFilter(this);
     if (!settingsSaved_) saveSettings();
 }
@@ -165,6 +158,13 @@ void MainWindow::buildLayout() {
         previewPage_->setPalette(p);
     }
     previewPage_->setContextMenuPolicy(Qt::CustomContextMenu);
+    previewGrid_ = new PreviewGrid;
+    previewGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
+    {
+        auto* previewLayout = new QVBoxLayout(previewPage_);
+        previewLayout->setContentsMargins(0, 0, 0, 0);
+        previewLayout->addWidget(previewGrid_);
+    }
     auto* detailPage = new QWidget;
     drawingLabel_ = new QLabel;
     drawingLabel_->setTextFormat(Qt::PlainText);
@@ -229,6 +229,14 @@ void MainWindow::buildLayout() {
             [this](const QPoint& at) { treeMenu_->popup(tree_->viewport()->mapToGlobal(at)); });
     connect(previewPage_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { previewMenu_->popup(previewPage_->mapToGlobal(at)); });
+    // The grid's own pop-up is the preview page's.
+    connect(previewGrid_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        emit previewPage_->customContextMenuRequested(
+            previewPage_->mapFromGlobal(previewGrid_->viewport()->mapToGlobal(at)));
+    });
+    connect(previewGrid_, &PreviewGrid::cellClicked, this, &MainWindow::previewCellClicked);
+    connect(previewGrid_, &PreviewGrid::cellDoubleClicked, this,
+            &MainWindow::previewCellDoubleClicked);
     connect(fileList_->pathLabel(), &PathLabel::clicked, this, [this] {
         if (folderChosen_) scanFolder();
     });
@@ -288,9 +296,12 @@ void MainWindow::buildMenus() {
     // the menus already read as they will. Exploded insertion and the other CAD program are
     // not offered and stay disabled for good.
     QMenu* batch = bar->addMenu(QStringLiteral("一括処理"));
-    item(batch, "一覧用イメージ作成", false);
-    item(batch, "一覧用イメージ削除", false);
-    item(batch, "DXFバージョン取得", false);
+    connect(item(batch, "一覧用イメージ作成"), &QAction::triggered, this,
+            &MainWindow::saveCacheFiles);
+    connect(item(batch, "一覧用イメージ削除"), &QAction::triggered, this,
+            &MainWindow::deleteCacheFiles);
+    connect(item(batch, "DXFバージョン取得"), &QAction::triggered, this,
+            [this] { runUserAction([this] { readVersions(); }); });
     batch->addSeparator();
     item(batch, "取り消し");
 
@@ -316,9 +327,10 @@ void MainWindow::buildMenus() {
     monochromeAction_->setCheckable(true);
     connect(monochromeAction_, &QAction::toggled, this, &MainWindow::onColorModeToggled);
     QMenu* sizes = view->addMenu(QStringLiteral("一覧イメージサイズ"));
-    for (int i = 0; i < 4; ++i) {
-        cellSizeActions_[i] = item(sizes, CellSizes[i].text, false);
+    for (int i = 0; i < CellSizeCount; ++i) {
+        cellSizeActions_[i] = item(sizes, CellSizeChoices[i].text);
         cellSizeActions_[i]->setCheckable(true);
+        connect(cellSizeActions_[i], &QAction::triggered, this, [this, i] { chooseCellSize(i); });
     }
     view->addSeparator();
     hideTreeAction_ = item(view, "フォルダツリービュー非表示");
@@ -384,8 +396,9 @@ void MainWindow::applySettings() {
     hideSidePanelAction_->setChecked(settings_.sidePanelWidth == 0);
 
     showConverterAction_->setChecked(settings_.converterShow);
-    for (int i = 0; i < 4; ++i)
-        cellSizeActions_[i]->setChecked(settings_.cellWidth == CellSizes[i].width);
+    for (int i = 0; i < CellSizeCount; ++i)
+        cellSizeActions_[i]->setChecked(settings_.cellWidth == CellSizeChoices[i].width);
+    previewGrid_->setCellSize(cellSize());
 }
 
 void MainWindow::placeWindow() {
@@ -537,6 +550,7 @@ void MainWindow::firstActivation() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     closing_ = true;
+    stopPreviews();
     saveSettings();
     QMainWindow::closeEvent(event);
 }
@@ -634,21 +648,14 @@ void MainWindow::onTabChanged(int index) {
             setStatusText(panel, QString());
         const QString folder = fileList_->pathLabel()->text();
         if (folder != lastPreviewFolder_) {
-            QElapsedTimer timer;
-            timer.start();
+            // The build's time is shown when its last picture is in.
             buildThumbnails();
-            setStatusText(StatusPanel::Elapsed,
-                          QString::asprintf("%.3f", timer.elapsed() / 1000.0));
             lastPreviewFolder_ = folder;
             drawingLabel_->clear();
             currentDrawingPath_.clear();
         }
     }
     updateExportAction();
-}
-
-void MainWindow::buildThumbnails() {
-    // The preview grid plugs in here: it builds one picture per row of the file list.
 }
 
 void MainWindow::onColorModeToggled(bool checked) {

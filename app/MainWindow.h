@@ -8,6 +8,7 @@
 #include "app/Settings.h"
 #include "model/AcadDxfUnit.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <array>
@@ -27,6 +28,9 @@ class CadHost;
 class CadHostWindows;
 class FileListPanel;
 class FolderTree;
+class PreviewGrid;
+class PreviewPool;
+struct PreviewFacts;
 class SidePanel;
 
 // Where the window keeps and finds things; tests point these at temporary folders.
@@ -90,6 +94,22 @@ class MainWindow : public QMainWindow, public DetailHost {
     // Opens the export window "画像保存" on the drawing the detail view shows; nothing happens
     // while it shows none.
     void openImageExport();
+    // Makes the preview grid's pictures of the file list's drawings anew, on worker threads; the
+    // cells fill in as their pictures are ready. A build under way is stopped first.
+    void buildThumbnails();
+    // Whether a build of the preview pictures is under way.
+    bool previewsBuilding() const;
+    // Lets events through until the build under way has reported its last picture.
+    void waitForPreviews();
+    // Worker threads of the next build (0: one per processor).
+    void setPreviewJobs(int jobs) { previewJobs_ = jobs; }
+    // The batch commands of the preview pictures.
+    void saveCacheFiles();
+    void deleteCacheFiles();
+    void readVersions();
+    // The cell size of the menu item `index` (CellSizeChoices); rebuilds the grid.
+    void chooseCellSize(int index);
+    QSize cellSize() const;
     // Writes the settings file now (it is written once, at the latest when the window goes).
     void saveSettings();
 
@@ -98,6 +118,7 @@ class MainWindow : public QMainWindow, public DetailHost {
     FileListPanel* fileList() const { return fileList_; }
     SidePanel* sidePanel() const { return sidePanel_; }
     QTabWidget* tabs() const { return tabs_; }
+    PreviewGrid* previewGrid() const { return previewGrid_; }
     QLabel* currentDrawingLabel() const { return drawingLabel_; }
     QProgressBar* progressBar() const { return progressBar_; }
     QString statusText(StatusPanel panel) const;
@@ -137,7 +158,12 @@ class MainWindow : public QMainWindow, public DetailHost {
     void registerConverter();
     // "WMF/EMF・BMP作成" is available while the detail tab shows a drawing.
     void updateExportAction();
-    void buildThumbnails();
+    void stopPreviews();
+    void previewReady(int index, const QImage& picture, const PreviewFacts& facts);
+    void finishPreviews();
+    void followRowInGrid(int row);
+    void previewCellClicked(int index);
+    void previewCellDoubleClicked(int index);
     void onFolderRenamed(const QString& from, const QString& to);
     // The path label's folder, or empty while no folder has been chosen.
     QString currentFolderText() const;
@@ -182,6 +208,15 @@ class MainWindow : public QMainWindow, public DetailHost {
     FileListPanel* fileList_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QWidget* previewPage_ = nullptr;
+    PreviewGrid* previewGrid_ = nullptr;
+    std::unique_ptr<PreviewPool> previewPool_;
+    // Counts builds, so that pictures of a replaced build are dropped when they arrive.
+    int previewGeneration_ = 0;
+    int previewJobs_ = 0;
+    int previewDone_ = 0;
+    int previewStep_ = 1;
+    QElapsedTimer previewTimer_;
+    QStringList previewFailures_;
     QLabel* drawingLabel_ = nullptr;
     DetailView* detailView_ = nullptr;
     SidePanel* sidePanel_ = nullptr;

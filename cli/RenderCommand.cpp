@@ -1,6 +1,7 @@
 // orvanta-cli render: a drawing as a picture, loaded and fitted as the detail view shows it
 // after opening, for scripts, checks and a first look without the window.
 #include "cli/RenderCommand.h"
+#include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/LoadDrawing.h"
 #include "model/Abort.h"
@@ -31,42 +32,6 @@ void DrawWhole(Drawing& drawing, QPainter& painter, const RenderOptions& options
     DrawImage(drawing, request, canvas);
 }
 
-bool ParseInt(const std::string& text, int low, int high, int& value) {
-    if (text.empty() || text.size() > 9) return false;
-    int v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
-    }
-    if (v < low || v > high) return false;
-    value = v;
-    return true;
-}
-
-namespace {
-
-// Qt's own notes (missing runtime folder and the like) would bury the command's one-line
-// errors; only its critical messages are passed on.
-void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-}
-
-} // namespace
-
-std::unique_ptr<QGuiApplication> StartPainting() {
-    // Fonts and painting need a GUI application, but no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(QuietQtMessages);
-    static int argc = 1;
-    static char name[] = "orvanta-cli";
-    static char* argv[] = {name, nullptr};
-    auto app = std::make_unique<QGuiApplication>(argc, argv);
-    if (const std::string problem = TextFaceProblem(); !problem.empty())
-        std::fprintf(stderr, "%s\n", problem.c_str());
-    return app;
-}
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -90,10 +55,7 @@ std::string LowerAscii(std::string s) {
 }
 
 bool ParseSize(const std::string& text, int& width, int& height) {
-    const auto x = text.find_first_of("xX");
-    if (x == std::string::npos) return false;
-    return ParseInt(text.substr(0, x), 1, MaxPictureSide, width) &&
-           ParseInt(text.substr(x + 1), 1, MaxPictureSide, height);
+    return cli::ParseSize(text, 1, 1, MaxPictureSide, width, height);
 }
 
 // RRGGBB (a leading '#' allowed) to the 0x00BBGGRR of the model.
@@ -221,7 +183,7 @@ int RenderCommand(const std::vector<std::string>& args) {
         format = *named;
     }
 
-    const auto app = StartPainting();
+    StartGuiApplication();
     TextShapeCache shapes;
 
     if (!each) return RenderFile(input, out, format, options, shapes) ? 0 : 1;

@@ -225,7 +225,7 @@ void MakeThumbnail(const ThumbnailOptions& options) {
     ProbeFileSignature(path, signature);
     // DWG content is known by its signature, whatever the file's name.
     const bool dwg = signature.size() == 6 && signature.rfind("AC1", 0) == 0;
-    const auto app = StartPainting();
+    StartGuiApplication();
     WriteAtomically(dwg ? DwgThumbnail(path, options.size) : DrawThumbnail(path, options.size),
                     options.output);
 }

@@ -319,10 +319,10 @@ class PreparedConverter : public DrawingConverter {
 TEST(LoadDrawingFile, WhatTheFileIsDecidesTheRoad) {
     test::TempDir dir;
     const std::string r2007 = dir.write(
-        "r2007.dxf", Dxf({"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "1", "AC1021", "0",
-                          "ENDSEC", "0", "SECTION", "2", "ENTITIES", "0", "LWPOLYLINE", "8", "平面図",
-                          "90", "2", "10", "0", "20", "0", "10", "4", "20", "3", "0", "ENDSEC", "0",
-                          "EOF"}));
+        "r2007.dxf", Dxf({"0",  "SECTION", "2",  "HEADER",  "9",  "$ACADVER", "1",  "AC1021",
+                          "0",  "ENDSEC",  "0",  "SECTION", "2",  "ENTITIES", "0",  "LWPOLYLINE",
+                          "8",  "平面図",  "90", "2",       "10", "0",        "20", "0",
+                          "10", "4",       "20", "3",       "0",  "ENDSEC",   "0",  "EOF"}));
     LoadedDrawing loaded = LoadDrawingFile(r2007);
     ASSERT_EQ(loaded.outcome, LoadOutcome::Loaded) << loaded.failure.message();
     EXPECT_EQ(loaded.versionName, "2007");

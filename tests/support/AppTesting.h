@@ -36,10 +36,10 @@ class RecordingDialogs : public Dialogs {
         filterIndex = nextFilter;
         return nextFile;
     }
-    // Answers with the front of `answers` (Yes when it is empty) and records the question.
+    // Answers with the front of `answers` (`answerYes` when it is empty) and records the question.
     bool question(const QString& text, const QString& caption) override {
         questions.push_back({text, caption, Icon::Information});
-        if (answers.empty()) return true;
+        if (answers.empty()) return answerYes;
         const bool answer = answers.front();
         answers.erase(answers.begin());
         return answer;
@@ -62,6 +62,7 @@ class RecordingDialogs : public Dialogs {
     }
 
     std::vector<Message> messages;
+    bool answerYes = true;
     QStringList fileDialogs;
     QString nextFile;
     // Save dialogs: the filters each offered, and the filter the next one answers with.
