@@ -53,6 +53,7 @@ void FlattenEllipses(Drawing& d, double stepDeg) {
         chord.layer = e.layer;
         chord.ltype = e.ltype;
         chord.color = e.color;
+        chord.code67 = e.code67;
 
         double t = start;
         TAcadPoint p = at(t);

@@ -57,10 +57,23 @@ void ComputeExtents(Drawing& d) {
         if (arc.hankei >= 0 && running.holds(CircleBox(arc.center, arc.hankei))) continue;
         running.add(ArcBox(arc.center, arc.hankei, arc.st * Pi / 180, arc.ed * Pi / 180));
     }
-    // Text boxes are costly; they decide the extents only of a drawing made of texts alone.
-    if (running.empty())
-        for (const TTextBlk& text : d.TextAry)
-            if (text.code67 == 0) running.add(TextBox(text));
+    // Notes beside a plan belong to the picture; a text whose box is not finite is left out.
+    for (const TTextBlk& text : d.TextAry)
+        if (text.code67 == 0) running.add(TextBox(text));
+    const auto addPoints = [&](const std::vector<TAcadPoint>& points) {
+        for (const TAcadPoint& p : points)
+            running.add(SegmentBox(p, p));
+    };
+    for (const TFillBlk& fill : d.FillAry) {
+        if (fill.code67 != 0) continue;
+        for (const auto& ring : fill.rings)
+            addPoints(ring);
+    }
+    for (const TPointBlk& point : d.PointAry)
+        if (point.code67 == 0) running.add(SegmentBox(point.pt10, point.pt10));
+    // A spline lies within the box of its control points.
+    for (const TSplineBlk& spline : d.SplineAry)
+        if (spline.code67 == 0) addPoints(spline.control);
     if (running.empty()) return;
     d.ExtMin = {running.box().Min.x, running.box().Min.y, 0};
     d.ExtMax = {running.box().Max.x, running.box().Max.y, 0};

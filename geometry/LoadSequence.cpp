@@ -6,6 +6,7 @@
 #include "geometry/Extents.h"
 #include "geometry/FaceExplosion.h"
 #include "geometry/LeaderExplosion.h"
+#include "geometry/OtherKinds.h"
 #include "geometry/PolylineExplosion.h"
 #include "geometry/Primitives.h"
 #include "geometry/TableGrowth.h"
@@ -134,6 +135,9 @@ void NormaliseDrawing(Drawing& d) {
     LinesToWcs(d);
     TextsToWcs(d);
 
+    // Solids, hatches and splines take the form blocks place and the renderer draws.
+    PrepareOtherKinds(d);
+
     // Blocks: model references (with everything nested in them), then the dimensions' pictures.
     if (!d.InsertAry.empty()) {
         ExpandModelInserts(d);
@@ -144,6 +148,7 @@ void NormaliseDrawing(Drawing& d) {
         Release(d.BlockAry);
     }
     if (!d.BlkInsertAry.empty()) Release(d.BlkInsertAry);
+    ReleaseOtherBlockKinds(d);
 
     if (!d.FaceAry.empty()) {
         ExplodeFaces(d);

@@ -116,6 +116,11 @@ struct TInsertBlk {
     std::int16_t color = ColorByLayer;
     double rotate = 0; // degrees
     std::int16_t code66 = 0;
+    // MINSERT: columns and rows (codes 70 and 71) and their spacing (codes 44 and 45).
+    std::int16_t code70 = 1;
+    std::int16_t code71 = 1;
+    double code44 = 0;
+    double code45 = 0;
     TColor PenColor = 0;
     TPenStyle PenStyle = 0;
     std::int16_t code67 = 0;
@@ -197,10 +202,13 @@ struct TEllipseBlk {
     double henpei = 0;   // minor to major axis ratio
     double kaisi = 0;    // start parameter, radians
     double owari = 0;    // end parameter, radians
+    std::int16_t code67 = 0;
     TAcadPoint code210{0, 0, 1};
     std::int16_t layindex = 0;
 };
 
+// SOLID and TRACE: a filled triangle or quadrilateral whose corners run p1, p2, p4, p3 (the
+// format stores the third and fourth corners crosswise). p4 defaults to p3: a triangle.
 struct TSolidBlk {
     std::string bname;
     std::string layer = "0";
@@ -210,6 +218,112 @@ struct TSolidBlk {
     TAcadPoint p2;
     TAcadPoint p3;
     TAcadPoint p4;
+    bool hasP4 = false;
+    std::int16_t code67 = 0;
+    TAcadPoint code210{0, 0, 1};
+};
+
+// POINT, in world coordinates.
+struct TPointBlk {
+    std::string bname;
+    std::string layer = "0";
+    std::string ltype = "BYLAYER";
+    std::int16_t color = ColorByLayer;
+    TAcadPoint pt10;
+    TColor PenColor = 0;
+    TPenStyle PenStyle = 0;
+    std::int16_t code67 = 0;
+    std::int16_t layindex = 0;
+};
+
+// SPLINE: a (rational) B-spline in world coordinates, from its control points, knots and
+// weights, or from its fit points when it stores no control points. Normalisation turns a fit
+// spline into control points, so a normalised spline always has them.
+struct TSplineBlk {
+    std::string bname;
+    std::string layer = "0";
+    std::string ltype = "BYLAYER";
+    std::int16_t color = ColorByLayer;
+    std::int16_t code70 = 0;         // 1 closed, 2 periodic, 4 rational, 8 planar
+    std::int16_t degree = 3;         // code 71
+    std::vector<double> knots;       // code 40
+    std::vector<double> weights;     // code 41; empty or one per control point
+    std::vector<TAcadPoint> control; // codes 10/20/30
+    std::vector<TAcadPoint> fit;     // codes 11/21/31
+    TColor PenColor = 0;
+    TPenStyle PenStyle = 0;
+    std::int16_t code67 = 0;
+    std::int16_t layindex = 0;
+};
+
+// One edge of a HATCH boundary path, in the hatch's object coordinates.
+struct THatchEdge {
+    std::int16_t type = 1;   // code 72: 1 line, 2 circular arc, 3 elliptic arc, 4 spline
+    TAcadPoint p10;          // line start, arc or ellipse centre
+    TAcadPoint p11;          // line end, ellipse major axis end relative to the centre
+    double code40 = 0;       // arc radius, ellipse minor to major ratio
+    double code50 = 0;       // start angle, degrees
+    double code51 = 0;       // end angle, degrees
+    std::int16_t code73 = 1; // arcs: counter-clockwise
+    std::int16_t degree = 3;
+    std::vector<double> knots;
+    std::vector<double> weights;
+    std::vector<TAcadPoint> control;
+    std::vector<TAcadPoint> fit;
+};
+
+// One boundary path: a polyline (vertices with bulges) when code 92 has bit 2, else edges.
+struct THatchPath {
+    std::int32_t code92 = 0;
+    std::int16_t closed = 1; // code 73 of a polyline path
+    std::vector<TLwpEle> vertices;
+    std::vector<THatchEdge> edges;
+};
+
+// One line family of a hatch pattern, already in drawing units (the pattern's scale and angle
+// applied by the writer, as the format stores them).
+struct THatchLine {
+    double angle = 0;           // code 53, degrees
+    TAcadPoint base;            // codes 43/44
+    TAcadPoint offset;          // codes 45/46, to the next line of the family
+    std::vector<double> dashes; // code 49: positive dash, negative gap, 0 dot
+};
+
+struct THatchBlk {
+    std::string bname;
+    std::string layer = "0";
+    std::string ltype = "BYLAYER";
+    std::int16_t color = ColorByLayer;
+    std::string pattern;     // code 2
+    std::int16_t code70 = 0; // 1 solid fill
+    bool gradient = false;   // code 450 = 1: drawn as a solid fill of the hatch colour
+    double elevation = 0;    // code 30
+    std::vector<THatchPath> paths;
+    std::vector<THatchLine> lines;
+    std::int16_t code67 = 0;
+    TAcadPoint code210{0, 0, 1};
+};
+
+// A filled area of the normalised model, from a SOLID, a TRACE or a HATCH: rings in world
+// coordinates (each closed implicitly) filled by the even-odd rule, and the pattern lines of a
+// pattern hatch as pairs of points, already clipped to the rings.
+enum class FillKind : std::uint8_t {
+    Solid, // the area is filled
+    Lines, // only the pattern lines are drawn
+    Light, // the pattern had too many lines: the boundary and a light fill
+};
+struct TFillBlk {
+    std::string bname;
+    std::string layer = "0";
+    std::string ltype = "BYLAYER";
+    std::int16_t color = ColorByLayer;
+    FillKind kind = FillKind::Solid;
+    std::vector<std::vector<TAcadPoint>> rings;
+    std::vector<TAcadPoint> segments; // pattern lines, two points each
+    TColor PenColor = 0;
+    TPenStyle PenStyle = 0;
+    std::int16_t code67 = 0;
+    std::int16_t layindex = 0;
 };
 
 struct TLeaderBlk {
@@ -218,6 +332,7 @@ struct TLeaderBlk {
     std::string ltype = "BYLAYER";
     std::int16_t color = ColorByLayer;
     double code41 = 0;
+    std::int16_t code67 = 0;
     std::int16_t code76 = 0; // number of vertices
     TAcadPoint p1;
     TAcadPoint p2;
@@ -272,6 +387,24 @@ struct Drawing {
     std::vector<TDimensionBlk> DimensionAry;
     std::vector<TSolidBlk> SolidAry; // SOLIDs of block definitions
     std::vector<TLeaderBlk> LeaderAry;
+
+    // Kinds beyond lines, curves and texts. The model tables hold world coordinates after
+    // normalisation; the Blk tables hold block definitions and are emptied by it. HATCHes,
+    // SOLIDs and TRACEs become fills.
+    std::vector<TSolidBlk> ModelSolidAry; // SOLIDs and TRACEs of the model
+    std::vector<TPointBlk> PointAry;
+    std::vector<TSplineBlk> SplineAry;
+    std::vector<THatchBlk> HatchAry;
+    std::vector<TFillBlk> FillAry;
+    std::vector<TPointBlk> BlkPointAry;
+    std::vector<TSplineBlk> BlkSplineAry;
+    std::vector<THatchBlk> BlkHatchAry;
+    std::vector<TFillBlk> BlkFillAry;
+    // Entities skipped by normalisation because they describe nothing drawable.
+    std::size_t SkippedEntities = 0;
+    // $PDMODE and $PDSIZE of the header: how points are drawn.
+    std::int16_t PdMode = 0;
+    double PdSize = 0;
 
     std::vector<TAcadLineBlk> BlkLineAry;
     std::vector<TCircleBlk> BlkCircleAry;
