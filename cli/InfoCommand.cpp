@@ -25,6 +25,8 @@ struct FileInfo {
     DrawableCounts drawable;
     double normaliseSeconds = 0;
     std::array<TableCount, 13> counts{};
+    std::array<TableCount, 4> other{};
+    std::size_t skipped = 0;
 };
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
@@ -42,6 +44,7 @@ void ReadInfo(const std::string& path, FileInfo& info) {
 
     // The counts above are of the drawing as read; what follows is what the browser draws.
     const std::array<TableCount, 13> asRead = TableCounts(info.drawing);
+    info.other = OtherCounts(info.drawing);
     const auto normaliseStart = std::chrono::steady_clock::now();
     NormaliseLoaded(path, info.drawing);
     info.normaliseSeconds = SecondsSince(normaliseStart);
@@ -49,6 +52,7 @@ void ReadInfo(const std::string& path, FileInfo& info) {
     info.extMax = info.drawing.ExtMax;
     info.drawable = CountDrawable(info.drawing);
     info.counts = asRead;
+    info.skipped = info.drawing.SkippedEntities;
 }
 
 void PrintText(const std::string& path, const FileInfo& info) {
@@ -63,6 +67,10 @@ void PrintText(const std::string& path, const FileInfo& info) {
     std::printf("Drawable : Line %zu, Circle %zu, Arc %zu, Text %zu\n", info.drawable.lines,
                 info.drawable.circles, info.drawable.arcs, info.drawable.texts);
     std::printf("Normalise : %.3f s\n", info.normaliseSeconds);
+    std::printf("Other :");
+    for (const TableCount& row : info.other)
+        std::printf(" %s %zu,", row.name, row.count);
+    std::printf(" Skipped %zu\n", info.skipped);
 }
 
 void PrintJson(const std::string& path, const FileInfo& info) {
@@ -77,6 +85,10 @@ void PrintJson(const std::string& path, const FileInfo& info) {
         first = false;
         out += JsonString(row.name) + ":" + std::to_string(row.count);
     }
+    out += "},\"other\":{";
+    for (const TableCount& row : info.other)
+        out += JsonString(row.name) + ":" + std::to_string(row.count) + ",";
+    out += "\"Skipped\":" + std::to_string(info.skipped);
     out += "},\"read_seconds\":" + JsonNumber(info.readSeconds);
     out += ",\"extents\":{\"min\":[" + JsonNumber(info.extMin.x) + "," + JsonNumber(info.extMin.y) +
            "],\"max\":[" + JsonNumber(info.extMax.x) + "," + JsonNumber(info.extMax.y) + "]}";

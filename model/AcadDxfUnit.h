@@ -429,6 +429,10 @@ struct TableCount {
 };
 std::array<TableCount, 13> TableCounts(const Drawing& drawing);
 
+// The counts of the kinds read beyond the thirteen (model and block definitions together):
+// "Hatch", "Solid" (SOLID and TRACE), "Spline", "Point".
+std::array<TableCount, 4> OtherCounts(const Drawing& drawing);
+
 void SetAcadPoint(TAcadPoint& p, double x, double y, double z);
 
 // Colour number of the first layer called `name` (exact, case-sensitive comparison), negative
