@@ -25,7 +25,7 @@ struct FileInfo {
     DrawableCounts drawable;
     double normaliseSeconds = 0;
     std::array<TableCount, 13> counts{};
-    std::array<TableCount, 4> other{};
+    std::array<TableCount, 5> other{};
     std::size_t skipped = 0;
 };
 

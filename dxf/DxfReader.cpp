@@ -35,6 +35,7 @@ enum class Kind {
     Point,
     Spline,
     Hatch,
+    Ray,
 };
 
 bool IsBlank(std::string_view s) {
@@ -108,6 +109,7 @@ class Reader {
     bool takeDimension(TDimensionBlk& r);
     bool takeLeader(TLeaderBlk& r);
     bool takePointEntity(TPointBlk& r);
+    bool takeRay(TRayBlk& r);
     bool takeSpline(TSplineBlk& r);
     bool takeHatch(THatchBlk& r);
     bool takeHatchEdge(THatchEdge& e);
@@ -150,9 +152,14 @@ class Reader {
     bool vertexMode_ = false;
     bool polylineInBlock_ = false;
     bool hasVertex_ = false;
+    // The open VERTEX is a face record of a polyface mesh.
+    bool faceRecord_ = false;
     int leaderVertex_ = -1;
     // The undecoded text of the open TEXT, ATTRIB or MTEXT.
     std::string rawText_;
+    // An MTEXT's embedded object (code 101) repeats the text's codes with other meanings: its
+    // pairs are not the text's.
+    bool embeddedObject_ = false;
     // The open HATCH: before its boundary paths, in them, or in its pattern and seed points.
     enum class HatchPart { Head, Paths, Pattern } hatchPart_ = HatchPart::Head;
     // The last header variable name (code 9).
@@ -432,6 +439,8 @@ void Reader::startEntity() {
         kind = Kind::Spline;
     else if (v == "HATCH")
         kind = Kind::Hatch;
+    else if (v == "XLINE" || v == "RAY")
+        kind = Kind::Ray;
     if (kind == Kind::None) return;
 
     kind_ = kind;
@@ -454,6 +463,7 @@ void Reader::startEntity() {
         TTextBlk& t = (block ? d_.BlkTextAry : d_.TextAry).emplace_back();
         t.bname = bname;
         rawText_.clear();
+        embeddedObject_ = false;
         t.mtflag = v == "MTEXT";
         break;
     }
@@ -479,6 +489,12 @@ void Reader::startEntity() {
     case Kind::Point:
         (block ? d_.BlkPointAry : d_.PointAry).emplace_back().bname = bname;
         break;
+    case Kind::Ray: {
+        TRayBlk& r = (block ? d_.BlkRayAry : d_.RayAry).emplace_back();
+        r.bname = bname;
+        r.xline = v == "XLINE";
+        break;
+    }
     case Kind::Spline:
         (block ? d_.BlkSplineAry : d_.SplineAry).emplace_back().bname = bname;
         break;
@@ -530,6 +546,11 @@ void Reader::finishOpenEntity() {
     }
     case Kind::Point: {
         TPointBlk& r = (b ? d_.BlkPointAry : d_.PointAry).back();
+        finishColor(r.color, r.layer, b);
+        break;
+    }
+    case Kind::Ray: {
+        TRayBlk& r = (b ? d_.BlkRayAry : d_.RayAry).back();
         finishColor(r.color, r.layer, b);
         break;
     }
@@ -612,6 +633,8 @@ bool Reader::openEntityTakes() {
         return takeSolid((b ? d_.SolidAry : d_.ModelSolidAry).back());
     case Kind::Point:
         return takePointEntity((b ? d_.BlkPointAry : d_.PointAry).back());
+    case Kind::Ray:
+        return takeRay((b ? d_.BlkRayAry : d_.RayAry).back());
     case Kind::Spline:
         return takeSpline((b ? d_.BlkSplineAry : d_.SplineAry).back());
     case Kind::Hatch:
@@ -773,6 +796,25 @@ bool Reader::takePointEntity(TPointBlk& r) {
         return true;
     default:
         return takePoint(10, r.pt10);
+    }
+}
+
+bool Reader::takeRay(TRayBlk& r) {
+    switch (code_) {
+    case 8:
+        r.layer = layerText();
+        return true;
+    case 6:
+        r.ltype = upperText();
+        return true;
+    case 62:
+        r.color = small();
+        return true;
+    case 67:
+        r.code67 = small();
+        return true;
+    default:
+        return takePoint(10, r.pt10) || takePoint(11, r.pt11);
     }
 }
 
@@ -1063,9 +1105,31 @@ bool Reader::takeLwpolyline(TLwpBlk& r) {
 
 void Reader::vertexRules() {
     auto& vertices = polylineInBlock_ ? d_.BlkLwpEleAry : d_.LwpEleAry;
+    auto& faces = polylineInBlock_ ? d_.BlkPolyfaceAry : d_.PolyfaceAry;
+    const auto& header = (polylineInBlock_ ? d_.BlkLwpAry : d_.LwpAry).back();
     switch (code_) {
     case 0:
         if (value_ == "SEQEND") vertexMode_ = false;
+        faceRecord_ = false;
+        break;
+    case 70: {
+        // In a polyface mesh a vertex flagged 128 but not 64 lists the corners of a face: it
+        // is no position.
+        const std::int16_t flags = small();
+        if ((header.code70 & 64) != 0 && (flags & 128) != 0 && (flags & 64) == 0 && hasVertex_ &&
+            !faceRecord_ && !vertices.empty() && vertices.back().ihand == header.ihand) {
+            vertices.pop_back();
+            hasVertex_ = false;
+            faces.emplace_back().ihand = header.ihand;
+            faceRecord_ = true;
+        }
+        break;
+    }
+    case 71:
+    case 72:
+    case 73:
+    case 74:
+        if (faceRecord_) faces.back().index[code_ - 71] = small();
         break;
     case 10: {
         const auto& headers = polylineInBlock_ ? d_.BlkLwpAry : d_.LwpAry;
@@ -1090,6 +1154,8 @@ void Reader::vertexRules() {
 }
 
 bool Reader::takeText(TTextBlk& r) {
+    if (code_ == 101) embeddedObject_ = true;
+    if (embeddedObject_) return false;
     switch (code_) {
     case 8:
         r.layer = layerText();

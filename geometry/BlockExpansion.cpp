@@ -70,6 +70,7 @@ struct BlockContent {
     std::span<const std::uint32_t> fills;
     std::span<const std::uint32_t> points;
     std::span<const std::uint32_t> splines;
+    std::span<const std::uint32_t> rays;
     // The INSERTs the block holds whose block exists, with that block.
     std::span<const std::pair<std::uint32_t, BlockId>> inserts;
 };
@@ -96,6 +97,7 @@ class BlockIndex {
         fills_ = group(d.BlkFillAry);
         points_ = group(d.BlkPointAry);
         splines_ = group(d.BlkSplineAry);
+        rays_ = group(d.BlkRayAry);
         inserts_ = groupInserts(d.BlkInsertAry);
         for (BlockId id = 0; id < blocks_.size(); ++id) {
             BlockContent& content = blocks_[id];
@@ -107,6 +109,7 @@ class BlockIndex {
             content.fills = fills_.of(id);
             content.points = points_.of(id);
             content.splines = splines_.of(id);
+            content.rays = rays_.of(id);
             content.inserts = inserts_.of(id);
         }
     }
@@ -171,6 +174,7 @@ class BlockIndex {
     ListsByBlock<std::uint32_t> fills_;
     ListsByBlock<std::uint32_t> points_;
     ListsByBlock<std::uint32_t> splines_;
+    ListsByBlock<std::uint32_t> rays_;
     ListsByBlock<std::pair<std::uint32_t, BlockId>> inserts_;
 };
 
@@ -342,7 +346,7 @@ class Expander {
         output_.arcs += c.arcs.size();
         output_.texts += c.texts.size();
         count(c.lines.size() + solidLines + c.circles.size() + c.arcs.size() + c.texts.size() +
-              c.fills.size() + c.points.size() + c.splines.size());
+              c.fills.size() + c.points.size() + c.splines.size() + c.rays.size());
     }
 
     TAcadLineBlk& solidEdge(const TSolidBlk& solid) {
@@ -507,6 +511,14 @@ class Expander {
             p.pt10 = point(p.pt10);
             p.code67 = space_;
             inherit(p);
+        }
+        for (std::uint32_t i : c.rays) {
+            count(1);
+            TRayBlk& ray = out_->RayAry.emplace_back(d_.BlkRayAry[i]);
+            ray.pt11 = direction(ray.pt11);
+            ray.pt10 = point(ray.pt10);
+            ray.code67 = space_;
+            inherit(ray);
         }
         for (std::uint32_t i : c.splines) {
             const TSplineBlk& source = d_.BlkSplineAry[i];

@@ -114,6 +114,7 @@ void NormaliseDrawing(Drawing& d) {
         ExplodeBlockPolylines(d);
         Release(d.BlkLwpAry);
         Release(d.BlkLwpEleAry);
+        Release(d.BlkPolyfaceAry);
     }
     // The room the passes below fill is faulted in on a second thread while they run.
     TableWarmer warmer;
@@ -122,6 +123,7 @@ void NormaliseDrawing(Drawing& d) {
         ExplodeModelPolylines(d);
         Release(d.LwpAry);
         Release(d.LwpEleAry);
+        Release(d.PolyfaceAry);
     }
 
     // Curves outside the world XY plane become chords, then everything in object coordinates

@@ -26,6 +26,7 @@ void ReleaseOtherBlockKinds(Drawing& d) {
     Release(d.BlkFillAry);
     Release(d.BlkPointAry);
     Release(d.BlkSplineAry);
+    Release(d.BlkRayAry);
 }
 
 } // namespace orvanta

@@ -23,6 +23,8 @@ struct TAcadPoint {
     double z = 0;
 };
 
+constexpr std::int16_t ConvChordOfCurve = 1;
+
 // RGB colour laid out 0x00BBGGRR.
 using TColor = std::uint32_t;
 // Pen pattern ordinal 0 to 8, assigned by the colour pass.
@@ -65,6 +67,8 @@ struct TAcadLineBlk {
     TAcadPoint code210{0, 0, 1};
     std::int16_t layindex = 0;
     double atsumi = 0;
+    // ConvChordOfCurve: a chord of a curve that CurveAry holds whole and the renderer draws as
+    // a curve; the chord still counts for the extents, the counts and picking.
     std::int16_t convtype = 0;
     bool lwpflag = false;
     bool checked = false;
@@ -153,6 +157,14 @@ struct TLwpEle {
     std::int32_t ihand = 0;
     TAcadPoint code10;
     double code42 = 0; // bulge of the segment starting here
+};
+
+// A face record of a polyface mesh (a VERTEX with flag 128 and without 64): up to four 1-based
+// indices into its polyline's position vertices (codes 71 to 74); 0 ends the list, a negative
+// index hides the edge that starts at that vertex.
+struct TPolyfaceEle {
+    std::int32_t ihand = 0;
+    std::int16_t index[4] = {0, 0, 0, 0};
 };
 
 // TEXT, ATTRIB and MTEXT.
@@ -304,6 +316,39 @@ struct THatchBlk {
     TAcadPoint code210{0, 0, 1};
 };
 
+// XLINE (endless both ways) and RAY (endless from its point): drawn clipped to the view.
+struct TRayBlk {
+    std::string bname;
+    std::string layer = "0";
+    std::string ltype = "BYLAYER";
+    std::int16_t color = ColorByLayer;
+    TAcadPoint pt10; // a point of the line, where a ray starts
+    TAcadPoint pt11; // its direction
+    bool xline = false;
+    TColor PenColor = 0;
+    TPenStyle PenStyle = 0;
+    std::int16_t code67 = 0;
+    std::int16_t layindex = 0;
+};
+
+// An ellipse, or a circle or arc outside the world XY plane, in world coordinates: the points
+// center + u·cos t + v·sin t for t from `start` through `sweep` (radians), seen from above. Its
+// chords stand in LineAry; the renderer draws the curve itself, as finely as the zoom needs.
+struct TCurveBlk {
+    std::string layer = "0";
+    std::string ltype = "BYLAYER";
+    std::int16_t color = ColorByLayer;
+    TAcadPoint center;
+    TAcadPoint u;
+    TAcadPoint v;
+    double start = 0;
+    double sweep = 0;
+    TColor PenColor = 0;
+    TPenStyle PenStyle = 0;
+    std::int16_t code67 = 0;
+    std::int16_t layindex = 0;
+};
+
 // A filled area of the normalised model, from a SOLID, a TRACE or a HATCH: rings in world
 // coordinates (each closed implicitly) filled by the even-odd rule, and the pattern lines of a
 // pattern hatch as pairs of points, already clipped to the rings.
@@ -396,6 +441,11 @@ struct Drawing {
     std::vector<TSplineBlk> SplineAry;
     std::vector<THatchBlk> HatchAry;
     std::vector<TFillBlk> FillAry;
+    std::vector<TCurveBlk> CurveAry;
+    std::vector<TRayBlk> RayAry;
+    std::vector<TPolyfaceEle> PolyfaceAry;
+    std::vector<TPolyfaceEle> BlkPolyfaceAry;
+    std::vector<TRayBlk> BlkRayAry;
     std::vector<TPointBlk> BlkPointAry;
     std::vector<TSplineBlk> BlkSplineAry;
     std::vector<THatchBlk> BlkHatchAry;
@@ -430,8 +480,8 @@ struct TableCount {
 std::array<TableCount, 13> TableCounts(const Drawing& drawing);
 
 // The counts of the kinds read beyond the thirteen (model and block definitions together):
-// "Hatch", "Solid" (SOLID and TRACE), "Spline", "Point".
-std::array<TableCount, 4> OtherCounts(const Drawing& drawing);
+// "Hatch", "Solid" (SOLID and TRACE), "Spline", "Point", "Ray" (XLINE and RAY).
+std::array<TableCount, 5> OtherCounts(const Drawing& drawing);
 
 void SetAcadPoint(TAcadPoint& p, double x, double y, double z);
 

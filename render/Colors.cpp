@@ -303,6 +303,10 @@ void ResolvePens(Drawing& drawing) {
         resolve(point);
     for (TSplineBlk& spline : drawing.SplineAry)
         resolve(spline);
+    for (TCurveBlk& curve : drawing.CurveAry)
+        resolve(curve);
+    for (TRayBlk& ray : drawing.RayAry)
+        resolve(ray);
 }
 
 TColor DrawnColor(TColor penColor, TColor backColor, int colorMode) {

@@ -356,6 +356,8 @@ int DrawDxf(Drawing& drawing, const std::string& layerName, const TAcadPoint& ce
 
     for (std::size_t i = 0; i < drawing.LineAry.size(); i += step) {
         const TAcadLineBlk& line = drawing.LineAry[i];
+        // Chords of curves that are drawn whole, below.
+        if (line.convtype == ConvChordOfCurve) continue;
         if (!kept(line, LineInView)) continue;
         ++count;
         DrawDxfLine(canvas, origin, PointDiff(line.st, center), u, PointDiff(line.ed, center),

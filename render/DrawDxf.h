@@ -1,7 +1,7 @@
 // Drawing the normalised model onto a canvas: the detail view, a preview, a printed page or an
-// exported picture. By the time it runs the model holds only lines, circles, arcs and texts in
-// world coordinates with their pens resolved; everything about the target comes in as the
-// canvas and the view parameters.
+// exported picture. By the time it runs the model holds lines, circles, arcs, texts, fills,
+// points, curves and splines in world coordinates with their pens resolved; everything about the
+// target comes in as the canvas and the view parameters.
 #pragma once
 
 #include "geometry/EntityBoxes.h"
@@ -13,8 +13,9 @@
 
 namespace orvanta {
 
-// Draws the model's lines, circles, arcs and texts, in that order, and returns how many records
-// passed the filters (drawn, reduced to a pixel, or a text too small to show).
+// Draws the model's fills, lines (but for the chords of curves drawn whole), circles, arcs,
+// points, curves, splines and texts, in that order, and returns how many records passed the
+// filters (drawn, reduced to a pixel, or a text too small to show).
 //  - layerName: empty for ordinary drawing. The name of a layer of the table draws only that
 //    layer's records, whatever its visible flag and without the visibility tests (the blink of
 //    a layer); a name the table does not have behaves as empty.

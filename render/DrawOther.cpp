@@ -1,6 +1,7 @@
 #include "render/DrawOther.h"
 
 #include "geometry/EntityBoxes.h"
+#include "geometry/Primitives.h"
 #include "geometry/Splines.h"
 #include "render/Colors.h"
 #include "render/LayerState.h"
@@ -15,6 +16,8 @@ namespace {
 
 // Splines are cut into at most this many chords per redraw, whatever the zoom.
 constexpr std::size_t MaxSplineChords = 200'000;
+// Ellipses and tilted circles likewise.
+constexpr int MaxCurveChords = 100'000;
 // $PDMODE 0 or 1 draw a dot or nothing; 2 a plus, 3 a cross, 4 a tick; 32 adds a circle, 64 a
 // square. $PDSIZE is drawing units when positive, a percentage of the view height when negative
 // and 5 % of it when 0.
@@ -178,6 +181,76 @@ int DrawPointsAndSplines(const Drawing& d, Canvas& canvas, const OtherKindsView&
         }
     }
 
+    for (std::size_t i = 0; i < d.CurveAry.size(); i += v.step) {
+        const TCurveBlk& curve = d.CurveAry[i];
+        const double reach = std::hypot(curve.u.x, curve.u.y) + std::hypot(curve.v.x, curve.v.y);
+        if (!std::isfinite(reach) || !std::isfinite(curve.start) || !std::isfinite(curve.sweep) ||
+            !std::isfinite(curve.center.x) || !std::isfinite(curve.center.y))
+            continue;
+        const auto inView = [&] {
+            TBox box;
+            box.Min = {curve.center.x - reach, curve.center.y - reach, 0};
+            box.Max = {curve.center.x + reach, curve.center.y + reach, 0};
+            return Overlaps(box, v.window);
+        };
+        if (!Kept(d, curve, v, inView)) continue;
+        ++count;
+        const TColor colour = DrawnColor(curve.PenColor, v.backColor, v.colorMode);
+        // Chords whose middles stray at most half a pixel from the curve: the angle step of a
+        // circle as large as the curve's larger half axis.
+        const double radius =
+            std::max(std::hypot(curve.u.x, curve.u.y), std::hypot(curve.v.x, curve.v.y)) / u;
+        if (radius < 0.5) {
+            const TPoint p = pixel(curve.center);
+            canvas.setPixel(p.x, p.y, colour);
+            continue;
+        }
+        const double step = radius > 0.5 ? 2 * std::acos(1 - 0.5 / radius) : Pi;
+        const int n = static_cast<int>(
+            std::clamp(std::ceil(std::fabs(curve.sweep) / step), 1.0, double(MaxCurveChords)));
+        canvas.setPen(colour, v.penWidth, curve.PenStyle);
+        for (int k = 0; k <= n; ++k) {
+            const double t = curve.start + curve.sweep * k / n;
+            const TPoint p =
+                pixel({curve.center.x + curve.u.x * std::cos(t) + curve.v.x * std::sin(t),
+                       curve.center.y + curve.u.y * std::cos(t) + curve.v.y * std::sin(t), 0});
+            if (k == 0)
+                canvas.moveTo(p.x, p.y);
+            else
+                canvas.lineTo(p.x, p.y);
+        }
+    }
+
+    for (std::size_t i = 0; i < d.RayAry.size(); i += v.step) {
+        const TRayBlk& ray = d.RayAry[i];
+        // The part of the line inside the window (Liang-Barsky): t from `from` to `to`.
+        const double dx = ray.pt11.x, dy = ray.pt11.y;
+        double from = ray.xline ? -INFINITY : 0, to = INFINITY;
+        const auto clip = [&](double p, double q) {
+            if (p == 0) return q >= 0;
+            const double t = q / p;
+            if (p < 0)
+                from = std::max(from, t);
+            else
+                to = std::min(to, t);
+            return from <= to;
+        };
+        const WorldRect& w = v.window;
+        const bool visible =
+            (dx != 0 || dy != 0) && std::isfinite(dx) && std::isfinite(dy) &&
+            clip(-dx, ray.pt10.x - w.lowerLeft.x) && clip(dx, w.upperRight.x - ray.pt10.x) &&
+            clip(-dy, ray.pt10.y - w.lowerLeft.y) && clip(dy, w.upperRight.y - ray.pt10.y) &&
+            std::isfinite(from) && std::isfinite(to);
+        // The view decides even without the visibility tests: the line has no other end.
+        if (!Kept(d, ray, v, [] { return true; }) || !visible) continue;
+        ++count;
+        canvas.setPen(DrawnColor(ray.PenColor, v.backColor, v.colorMode), v.penWidth, ray.PenStyle);
+        const TPoint a = pixel({ray.pt10.x + dx * from, ray.pt10.y + dy * from, 0});
+        const TPoint b = pixel({ray.pt10.x + dx * to, ray.pt10.y + dy * to, 0});
+        canvas.moveTo(a.x, a.y);
+        canvas.lineTo(b.x, b.y);
+    }
+
     std::vector<TAcadPoint> chords;
     for (std::size_t i = 0; i < d.SplineAry.size(); i += v.step) {
         const TSplineBlk& spline = d.SplineAry[i];
@@ -203,6 +276,8 @@ void CopyOtherKinds(const Drawing& from, Drawing& to) {
     to.FillAry = from.FillAry;
     to.PointAry = from.PointAry;
     to.SplineAry = from.SplineAry;
+    to.CurveAry = from.CurveAry;
+    to.RayAry = from.RayAry;
     to.PdMode = from.PdMode;
     to.PdSize = from.PdSize;
 }

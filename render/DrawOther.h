@@ -30,12 +30,13 @@ struct OtherKindsView {
 // many fills passed the filters.
 int DrawFills(const Drawing& drawing, Canvas& canvas, const OtherKindsView& view);
 
-// Points (a dot, or the figure of $PDMODE; none on the layer DEFPOINTS) and splines (chords within
-// half a pixel of the curve). Returns how many passed the filters.
+// Points (a dot, or the figure of $PDMODE; none on the layer DEFPOINTS), ellipses and tilted
+// circles and arcs (CurveAry), and splines, the curves as chords within half a pixel of them.
+// Returns how many passed the filters.
 int DrawPointsAndSplines(const Drawing& drawing, Canvas& canvas, const OtherKindsView& view);
 
-// Copies the fills, points and splines (and how points are drawn) of `from` into `to`, for a
-// drawing that holds a selection of another's lines, curves and texts.
+// Copies the fills, points, curves and splines (and how points are drawn) of `from` into `to`, for
+// a drawing that holds a selection of another's lines, curves and texts.
 void CopyOtherKinds(const Drawing& from, Drawing& to);
 
 } // namespace orvanta

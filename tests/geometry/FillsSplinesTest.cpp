@@ -161,5 +161,92 @@ TEST(Fills, ReadHatchSolidAndSplineEndToEnd) {
     EXPECT_NEAR(d.ExtMax.x, 30, 1e-9);
 }
 
+TEST(OtherKinds, MinsertPlacesEveryCellAndEllipsesKeepTheirCurve) {
+    Drawing d = test::ReadText(Dxf({"0",  "SECTION",
+                                    "2",  "BLOCKS",
+                                    "0",  "BLOCK",
+                                    "2",  "B",
+                                    "10", "0",
+                                    "20", "0",
+                                    "0",  "LINE",
+                                    "8",  "0",
+                                    "10", "0",
+                                    "20", "0",
+                                    "11", "1",
+                                    "21", "0",
+                                    "0",  "POINT",
+                                    "8",  "0",
+                                    "10", "0",
+                                    "20", "1",
+                                    "0",  "ENDBLK",
+                                    "0",  "ENDSEC",
+                                    "0",  "SECTION",
+                                    "2",  "ENTITIES",
+                                    "0",  "MINSERT",
+                                    "2",  "B",
+                                    "10", "100",
+                                    "20", "0",
+                                    "70", "3",
+                                    "71", "2",
+                                    "44", "10",
+                                    "45", "20",
+                                    "0",  "ELLIPSE",
+                                    "8",  "0",
+                                    "10", "0",
+                                    "20", "0",
+                                    "11", "4",
+                                    "21", "0",
+                                    "40", "0.5",
+                                    "41", "0",
+                                    "42", "6.283185307179586",
+                                    "0",  "XLINE",
+                                    "8",  "0",
+                                    "10", "0",
+                                    "20", "0",
+                                    "11", "1",
+                                    "21", "0",
+                                    "0",  "ENDSEC",
+                                    "0",  "EOF"}));
+    NormaliseDrawing(d);
+    std::size_t placed = 0, chords = 0;
+    for (const TAcadLineBlk& line : d.LineAry) {
+        if (line.convtype == ConvChordOfCurve) {
+            ++chords;
+            continue;
+        }
+        ++placed;
+        EXPECT_EQ(line.ed.x - line.st.x, 1);
+    }
+    EXPECT_EQ(placed, 6u);
+    EXPECT_EQ(d.PointAry.size(), 6u);
+    EXPECT_POINT_NEAR(d.PointAry.back().pt10, 120, 21, 1e-12);
+    EXPECT_EQ(chords, 36u);
+    ASSERT_EQ(d.CurveAry.size(), 1u);
+    EXPECT_POINT_NEAR(d.CurveAry[0].v, 0, 2, 1e-12);
+    ASSERT_EQ(d.RayAry.size(), 1u);
+    EXPECT_TRUE(d.RayAry[0].xline);
+}
+
+TEST(OtherKinds, PolyfaceMeshDrawsItsVisibleFaceEdges) {
+    std::initializer_list<const char*> head = {"0",  "SECTION", "2",  "ENTITIES", "0",  "POLYLINE",
+                                               "8",  "0",       "66", "1",        "70", "64",
+                                               "71", "4",       "72", "1"};
+    std::string dxf = Dxf(head);
+    const char* corners[4][2] = {{"0", "0"}, {"10", "0"}, {"10", "10"}, {"0", "10"}};
+    for (const auto& c : corners)
+        dxf += Dxf({"0", "VERTEX", "8", "0", "10", c[0], "20", c[1], "30", "0", "70", "192"});
+    dxf += Dxf({"0",  "VERTEX", "8",   "0",      "10", "0",      "20", "0",  "30",
+                "0",  "70",     "128", "71",     "1",  "72",     "2",  "73", "-3",
+                "74", "4",      "0",   "SEQEND", "0",  "ENDSEC", "0",  "EOF"});
+    Drawing d = test::ReadText(dxf);
+    ASSERT_EQ(d.PolyfaceAry.size(), 1u);
+    ASSERT_EQ(d.LwpEleAry.size(), 4u);
+    NormaliseDrawing(d);
+    // Edges 1-2, 2-3 and 4-1; the edge from vertex 3 is hidden.
+    ASSERT_EQ(d.LineAry.size(), 3u);
+    EXPECT_POINT_NEAR(d.LineAry[2].st, 0, 10, 0);
+    EXPECT_POINT_NEAR(d.LineAry[2].ed, 0, 0, 0);
+}
+
 } // namespace
 } // namespace orvanta

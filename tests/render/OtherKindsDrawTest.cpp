@@ -41,7 +41,7 @@ TEST(DrawOtherKinds, SolidFillsComeFirstAsEvenOddPolygons) {
     const RecordingCanvas canvas = Draw(d);
     const auto fills = canvas.callsOf(Kind::FillPolygon);
     ASSERT_EQ(fills.size(), 1u);
-    EXPECT_EQ(Describe(fills[0]), "fillPolygon([50,50 60,50 60,40 50,40], 0x0000FF)");
+    EXPECT_EQ(Describe(fills[0]), "fillPolygon([50,50 60,50 60,40 50,40], #0000FF)");
     // Under the line.
     EXPECT_LT(canvas.log().find("fillPolygon"), canvas.log().find("lineTo"));
 }
@@ -77,7 +77,7 @@ TEST(DrawOtherKinds, PointsAsDotsOrFiguresButNotOnDefpoints) {
     d.PointAry.push_back(p);
     RecordingCanvas dots = Draw(d);
     ASSERT_EQ(dots.callsOf(Kind::SetPixel).size(), 1u);
-    EXPECT_EQ(Describe(dots.callsOf(Kind::SetPixel)[0]), "setPixel(55, 45, 0x00FF00)");
+    EXPECT_EQ(Describe(dots.callsOf(Kind::SetPixel)[0]), "setPixel(55, 45, #00FF00)");
     d.PdMode = 3;
     d.PdSize = 4;
     const RecordingCanvas crosses = Draw(d);
@@ -129,6 +129,47 @@ TEST(DrawOtherKinds, HugeArcIsDrawnThroughItsVisiblePart) {
     }
     EXPECT_GE(vertices, 2u);
     EXPECT_TRUE(across);
+}
+
+TEST(DrawOtherKinds, RaysAndXlinesAreClippedToTheView) {
+    Drawing d = OneLayer();
+    TRayBlk ray;
+    ray.pt10 = {0, 0, 0};
+    ray.pt11 = {1, 0, 0};
+    d.RayAry.push_back(ray);
+    ray.xline = true;
+    ray.pt11 = {0, 1, 0};
+    d.RayAry.push_back(ray);
+    const RecordingCanvas canvas = Draw(d);
+    const auto starts = canvas.callsOf(Kind::MoveTo);
+    const auto ends = canvas.callsOf(Kind::LineTo);
+    ASSERT_EQ(ends.size(), 2u);
+    // The ray from the origin to the right edge; the xline from the bottom edge to the top.
+    EXPECT_EQ(starts[0].args[0], 50);
+    EXPECT_GE(ends[0].args[0], 100);
+    EXPECT_GE(starts[1].args[1], 100);
+    EXPECT_LE(ends[1].args[1], 0);
+}
+
+TEST(DrawOtherKinds, CurvesReplaceTheirChordsWithFinerOnes) {
+    Drawing d = OneLayer();
+    TAcadLineBlk chord;
+    chord.convtype = ConvChordOfCurve;
+    chord.ed = {40, 0, 0};
+    d.LineAry.push_back(chord);
+    TCurveBlk ellipse;
+    ellipse.u = {40, 0, 0};
+    ellipse.v = {0, 20, 0};
+    ellipse.sweep = TwoPi;
+    d.CurveAry.push_back(ellipse);
+    const RecordingCanvas canvas = Draw(d);
+    const auto ends = canvas.callsOf(Kind::LineTo);
+    // Finer than the 36 chords of ten degrees each, and every vertex on the ellipse.
+    ASSERT_GT(ends.size(), 36u);
+    for (const CanvasCall& c : ends) {
+        const double x = (c.args[0] - 50) / 40.0, y = (50 - c.args[1]) / 20.0;
+        EXPECT_NEAR(x * x + y * y, 1, 0.06);
+    }
 }
 
 } // namespace
