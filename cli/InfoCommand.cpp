@@ -85,10 +85,6 @@ void PrintJson(const std::string& path, const FileInfo& info) {
         first = false;
         out += JsonString(row.name) + ":" + std::to_string(row.count);
     }
-    out += "},\"other\":{";
-    for (const TableCount& row : info.other)
-        out += JsonString(row.name) + ":" + std::to_string(row.count) + ",";
-    out += "\"Skipped\":" + std::to_string(info.skipped);
     out += "},\"read_seconds\":" + JsonNumber(info.readSeconds);
     out += ",\"extents\":{\"min\":[" + JsonNumber(info.extMin.x) + "," + JsonNumber(info.extMin.y) +
            "],\"max\":[" + JsonNumber(info.extMax.x) + "," + JsonNumber(info.extMax.y) + "]}";
@@ -96,7 +92,11 @@ void PrintJson(const std::string& path, const FileInfo& info) {
            ",\"Circle\":" + std::to_string(info.drawable.circles) +
            ",\"Arc\":" + std::to_string(info.drawable.arcs) +
            ",\"Text\":" + std::to_string(info.drawable.texts) + "}";
-    out += ",\"normalise_seconds\":" + JsonNumber(info.normaliseSeconds) + "}";
+    out += ",\"normalise_seconds\":" + JsonNumber(info.normaliseSeconds);
+    out += ",\"other\":{";
+    for (const TableCount& row : info.other)
+        out += JsonString(row.name) + ":" + std::to_string(row.count) + ",";
+    out += "\"Skipped\":" + std::to_string(info.skipped) + "}}";
     std::printf("%s\n", out.c_str());
 }
 

@@ -108,6 +108,7 @@ class Reader {
     bool takeInsert(TInsertBlk& r);
     bool takeDimension(TDimensionBlk& r);
     bool takeLeader(TLeaderBlk& r);
+    template <class Record> bool takeCommon(Record& r);
     bool takePointEntity(TPointBlk& r);
     bool takeRay(TRayBlk& r);
     bool takeSpline(TSplineBlk& r);
@@ -780,7 +781,8 @@ bool Reader::takeSolid(TSolidBlk& r) {
     }
 }
 
-bool Reader::takePointEntity(TPointBlk& r) {
+// Layer, linetype, colour and paper-space flag, which the kinds read by the functions below share.
+template <class Record> bool Reader::takeCommon(Record& r) {
     switch (code_) {
     case 8:
         r.layer = layerText();
@@ -795,43 +797,21 @@ bool Reader::takePointEntity(TPointBlk& r) {
         r.code67 = small();
         return true;
     default:
-        return takePoint(10, r.pt10);
+        return false;
     }
+}
+
+bool Reader::takePointEntity(TPointBlk& r) {
+    return takeCommon(r) || takePoint(10, r.pt10);
 }
 
 bool Reader::takeRay(TRayBlk& r) {
-    switch (code_) {
-    case 8:
-        r.layer = layerText();
-        return true;
-    case 6:
-        r.ltype = upperText();
-        return true;
-    case 62:
-        r.color = small();
-        return true;
-    case 67:
-        r.code67 = small();
-        return true;
-    default:
-        return takePoint(10, r.pt10) || takePoint(11, r.pt11);
-    }
+    return takeCommon(r) || takePoint(10, r.pt10) || takePoint(11, r.pt11);
 }
 
 bool Reader::takeSpline(TSplineBlk& r) {
+    if (takeCommon(r)) return true;
     switch (code_) {
-    case 8:
-        r.layer = layerText();
-        return true;
-    case 6:
-        r.ltype = upperText();
-        return true;
-    case 62:
-        r.color = small();
-        return true;
-    case 67:
-        r.code67 = small();
-        return true;
     case 70:
         r.code70 = small();
         return true;
@@ -868,19 +848,8 @@ bool Reader::takeSpline(TSplineBlk& r) {
 // pairs are read by the part they stand in: the head, the boundary paths from code 91, and the
 // pattern from code 75.
 bool Reader::takeHatch(THatchBlk& r) {
+    if (takeCommon(r)) return true;
     switch (code_) {
-    case 8:
-        r.layer = layerText();
-        return true;
-    case 6:
-        r.ltype = upperText();
-        return true;
-    case 62:
-        r.color = small();
-        return true;
-    case 67:
-        r.code67 = small();
-        return true;
     case 91:
         hatchPart_ = HatchPart::Paths;
         return true;

@@ -151,25 +151,30 @@ TEST(DrawOtherKinds, RaysAndXlinesAreClippedToTheView) {
     EXPECT_LE(ends[1].args[1], 0);
 }
 
-TEST(DrawOtherKinds, CurvesReplaceTheirChordsWithFinerOnes) {
+TEST(DrawOtherKinds, CurvesReplaceTheirChordsWithChordsForTheZoom) {
     Drawing d = OneLayer();
     TAcadLineBlk chord;
     chord.convtype = ConvChordOfCurve;
     chord.ed = {40, 0, 0};
     d.LineAry.push_back(chord);
     TCurveBlk ellipse;
-    ellipse.u = {40, 0, 0};
-    ellipse.v = {0, 20, 0};
+    ellipse.u = {400, 0, 0};
+    ellipse.v = {0, 200, 0};
     ellipse.sweep = TwoPi;
     d.CurveAry.push_back(ellipse);
-    const RecordingCanvas canvas = Draw(d);
-    const auto ends = canvas.callsOf(Kind::LineTo);
-    // Finer than the 36 chords of ten degrees each, and every vertex on the ellipse.
-    ASSERT_GT(ends.size(), 36u);
-    for (const CanvasCall& c : ends) {
-        const double x = (c.args[0] - 50) / 40.0, y = (50 - c.args[1]) / 20.0;
-        EXPECT_NEAR(x * x + y * y, 1, 0.06);
+    const auto drawn = [&](double size) {
+        const RecordingCanvas canvas = Draw(d, {0, 0, 0}, size);
+        return canvas.callsOf(Kind::LineTo);
+    };
+    // Four hundred pixels wide, the ellipse needs finer chords than the ten-degree ones, and
+    // every vertex lies on it; ten times smaller, far fewer.
+    const auto close = drawn(100);
+    ASSERT_GT(close.size(), 36u);
+    for (const CanvasCall& c : close) {
+        const double x = (c.args[0] - 50) / 400.0, y = (50 - c.args[1]) / 200.0;
+        EXPECT_NEAR(x * x + y * y, 1, 0.01);
     }
+    EXPECT_LT(drawn(1000).size(), close.size() / 2);
 }
 
 } // namespace
