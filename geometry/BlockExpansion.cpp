@@ -439,8 +439,14 @@ class Expander {
         for (std::uint32_t i : c.lines) {
             count(1);
             TAcadLineBlk& line = out_->LineAry.emplace_back(d_.BlkLineAry[i]);
-            line.st = point(line.st, line.code210);
-            line.ed = point(line.ed, line.code210);
+            if (IsDefaultExtrusion(line.code210)) {
+                line.st = point(line.st);
+                line.ed = point(line.ed);
+            } else {
+                const OcsFrame frame = OcsFrameOf(line.code210);
+                line.st = point(OcsToWcs(line.st, frame));
+                line.ed = point(OcsToWcs(line.ed, frame));
+            }
             finish(line);
         }
         // SOLIDs are drawn as outlines for anonymous blocks only (dimension arrowheads and the
@@ -488,7 +494,7 @@ class Expander {
         for (std::uint32_t i : c.texts) {
             count(1);
             TTextBlk& text = out_->TextAry.emplace_back(d_.BlkTextAry[i]);
-            placeText(text);
+            placeText(text, flat);
             finish(text);
         }
         // Fills, points and splines are made of points alone, which every placement maps
@@ -592,8 +598,8 @@ class Expander {
 
     static TAcadPoint Scaled(const TAcadPoint& v, double f) { return {v.x * f, v.y * f, v.z * f}; }
 
-    void placeText(TTextBlk& text) const {
-        if (!flat() || !IsDefaultExtrusion(text.code210)) {
+    void placeText(TTextBlk& text, bool flat) const {
+        if (!flat || !IsDefaultExtrusion(text.code210)) {
             placeTiltedText(text);
             return;
         }
