@@ -14,8 +14,10 @@ namespace {
 // the curve; at most this many chords per edge.
 constexpr double RingTolerance = 1e-4;
 constexpr int MaxChordsPerEdge = 2048;
-// Pattern lines times boundary edges of one family: the work of finding where the lines cross.
-constexpr double MaxCrossingTests = 2e7;
+// Pattern lines times boundary edges: the work of finding where the lines cross the boundary,
+// for one hatch and for the whole drawing. Beyond either, hatches get light fills.
+constexpr double MaxCrossingTestsPerHatch = 2e7;
+constexpr double MaxCrossingTestsPerDrawing = 1e9;
 
 bool Finite(const TAcadPoint& p) {
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
@@ -162,7 +164,8 @@ std::vector<TAcadPoint> RingOf(const THatchPath& path, double tolerance) {
 // Works in the family's own frame: t along the lines, s across them. False when the pieces would
 // exceed `budget` (which counts down).
 bool PatternFamily(const THatchLine& line, const std::vector<std::vector<TAcadPoint>>& rings,
-                   std::size_t& lineBudget, std::size_t& budget, std::vector<TAcadPoint>& out) {
+                   std::size_t& lineBudget, double& workBudget, std::size_t& budget,
+                   std::vector<TAcadPoint>& out) {
     const double a = line.angle * DegToRad;
     const TAcadPoint d{std::cos(a), std::sin(a), 0};
     const TAcadPoint nrm{-d.y, d.x, 0};
@@ -194,7 +197,9 @@ bool PatternFamily(const THatchLine& line, const std::vector<std::vector<TAcadPo
     const double k0 = std::ceil(std::min(smin / spacing, smax / spacing));
     const double k1 = std::floor(std::max(smin / spacing, smax / spacing));
     if (!(k1 - k0 < static_cast<double>(lineBudget))) return false;
-    if ((k1 - k0 + 1) * static_cast<double>(edges.size()) > MaxCrossingTests) return false;
+    const double work = (k1 - k0 + 1) * static_cast<double>(edges.size());
+    if (work > workBudget) return false;
+    workBudget -= work;
     if (k1 < k0) return true;
     lineBudget -= static_cast<std::size_t>(k1 - k0 + 1);
     double period = 0;
@@ -273,6 +278,7 @@ void SolidsToFills(Drawing& d) {
 std::size_t HatchesToFills(Drawing& d) {
     std::size_t skipped = 0;
     std::size_t drawingBudget = MaxPatternSegmentsPerDrawing;
+    double drawingWork = MaxCrossingTestsPerDrawing;
     const auto convert = [&](const std::vector<THatchBlk>& hatches, std::vector<TFillBlk>& fills) {
         for (const THatchBlk& hatch : hatches) {
             TFillBlk fill = FillOf(hatch);
@@ -290,14 +296,17 @@ std::size_t HatchesToFills(Drawing& d) {
             fill.kind = solid ? FillKind::Solid : FillKind::Lines;
             if (!solid) {
                 std::size_t lineBudget = MaxPatternLinesPerHatch;
+                double workBudget = std::min(MaxCrossingTestsPerHatch, drawingWork);
                 std::size_t budget = std::min(MaxPatternSegmentsPerHatch, drawingBudget);
                 bool fits = !hatch.lines.empty();
                 for (const THatchLine& line : hatch.lines) {
-                    if (!PatternFamily(line, fill.rings, lineBudget, budget, fill.segments)) {
+                    if (!PatternFamily(line, fill.rings, lineBudget, workBudget, budget,
+                                       fill.segments)) {
                         fits = false;
                         break;
                     }
                 }
+                drawingWork -= std::min(MaxCrossingTestsPerHatch, drawingWork) - workBudget;
                 if (fits) {
                     drawingBudget -= fill.segments.size() / 2;
                 } else {

@@ -116,6 +116,14 @@ int DrawFills(const Drawing& d, Canvas& canvas, const OtherKindsView& v) {
                 if (rings[r].empty() || !(rings[r].back() == q)) rings[r].push_back(q);
             }
         }
+        // In an inverting pen mode (a layer's blink, drawn twice) the outline inverts and comes
+        // back; a fill would not.
+        if (canvas.penMode() != PenMode::Copy) {
+            canvas.setPen(colour, v.penWidth, PenSolid);
+            for (const auto& ring : fill.rings)
+                Polyline(canvas, ring, pixel, true);
+            continue;
+        }
         if (fill.kind == FillKind::Solid) {
             canvas.fillPolygon(rings, colour);
             continue;

@@ -26,8 +26,9 @@ struct OtherKindsView {
 
 // Fills, drawn before everything else so that lines and texts stay on top. A solid fill is
 // filled; a pattern fill draws its pattern lines; a fill whose pattern was too dense draws its
-// boundary over a light fill (its colour a quarter of the way from the background). Returns how
-// many fills passed the filters.
+// boundary over a light fill (its colour a quarter of the way from the background). In a pen
+// mode other than copy, solid and light fills draw their boundaries with the pen instead. Returns
+// how many fills passed the filters.
 int DrawFills(const Drawing& drawing, Canvas& canvas, const OtherKindsView& view);
 
 // Points (a dot, or the figure of $PDMODE; none on the layer DEFPOINTS), ellipses and tilted

@@ -1,6 +1,7 @@
 // Splines, fills from SOLIDs and HATCHes, and the entities that describe nothing drawable.
 #include "geometry/Fills.h"
 #include "geometry/LoadSequence.h"
+#include "geometry/Primitives.h"
 #include "geometry/Splines.h"
 
 #include "Builders.h"
@@ -126,6 +127,23 @@ TEST(Fills, DashesAndTooDensePatterns) {
     EXPECT_EQ(d.FillAry[0].segments[3].x, 3);
     EXPECT_EQ(d.FillAry[1].kind, FillKind::Light);
     EXPECT_TRUE(d.FillAry[1].segments.empty());
+}
+
+TEST(Fills, BoundaryOfManyEdgesTimesManyLinesGivesALightFill) {
+    // 5,000 lines across a boundary of 10,000 edges: too much work to find their crossings.
+    Drawing d;
+    THatchBlk h;
+    THatchPath& path = h.paths.emplace_back();
+    path.code92 = 2;
+    for (int i = 0; i < 10000; ++i) {
+        const double a = TwoPi * i / 10000;
+        path.vertices.push_back({0, P(10 * std::cos(a), 10 * std::sin(a)), 0});
+    }
+    h.lines.push_back({0, P(0, 0), P(0, 0.004), {}});
+    d.HatchAry.push_back(h);
+    HatchesToFills(d);
+    ASSERT_EQ(d.FillAry.size(), 1u);
+    EXPECT_EQ(d.FillAry[0].kind, FillKind::Light);
 }
 
 TEST(Fills, ReadHatchSolidAndSplineEndToEnd) {

@@ -44,6 +44,14 @@ TEST(DrawOtherKinds, SolidFillsComeFirstAsEvenOddPolygons) {
     EXPECT_EQ(Describe(fills[0]), "fillPolygon([50,50 60,50 60,40 50,40], #0000FF)");
     // Under the line.
     EXPECT_LT(canvas.log().find("fillPolygon"), canvas.log().find("lineTo"));
+
+    // Drawn to invert (a layer's blink), the fill's outline inverts instead.
+    RecordingCanvas inverted;
+    inverted.setPenMode(PenMode::Not);
+    DrawDxf(d, "0", {0, 0, 0}, ColorBlack, 100, 100, 1, inverted, {50, 50}, 100, 100, 1, 0, false,
+            false);
+    EXPECT_TRUE(inverted.callsOf(Kind::FillPolygon).empty());
+    EXPECT_EQ(inverted.callsOf(Kind::LineTo).size(), 4u + 1u);
 }
 
 TEST(DrawOtherKinds, PatternAndLightFills) {
