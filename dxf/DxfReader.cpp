@@ -36,6 +36,7 @@ enum class Kind {
     Spline,
     Hatch,
     Ray,
+    Wipeout,
 };
 
 bool IsBlank(std::string_view s) {
@@ -111,6 +112,7 @@ class Reader {
     template <class Record> bool takeCommon(Record& r);
     bool takePointEntity(TPointBlk& r);
     bool takeRay(TRayBlk& r);
+    bool takeWipeout(TWipeoutBlk& r);
     bool takeSpline(TSplineBlk& r);
     bool takeHatch(THatchBlk& r);
     bool takeHatchEdge(THatchEdge& e);
@@ -442,6 +444,8 @@ void Reader::startEntity() {
         kind = Kind::Hatch;
     else if (v == "XLINE" || v == "RAY")
         kind = Kind::Ray;
+    else if (v == "WIPEOUT")
+        kind = Kind::Wipeout;
     if (kind == Kind::None) return;
 
     kind_ = kind;
@@ -489,6 +493,9 @@ void Reader::startEntity() {
         break;
     case Kind::Point:
         (block ? d_.BlkPointAry : d_.PointAry).emplace_back().bname = bname;
+        break;
+    case Kind::Wipeout:
+        (block ? d_.BlkWipeoutAry : d_.WipeoutAry).emplace_back().bname = bname;
         break;
     case Kind::Ray: {
         TRayBlk& r = (block ? d_.BlkRayAry : d_.RayAry).emplace_back();
@@ -552,6 +559,11 @@ void Reader::finishOpenEntity() {
     }
     case Kind::Ray: {
         TRayBlk& r = (b ? d_.BlkRayAry : d_.RayAry).back();
+        finishColor(r.color, r.layer, b);
+        break;
+    }
+    case Kind::Wipeout: {
+        TWipeoutBlk& r = (b ? d_.BlkWipeoutAry : d_.WipeoutAry).back();
         finishColor(r.color, r.layer, b);
         break;
     }
@@ -636,6 +648,8 @@ bool Reader::openEntityTakes() {
         return takePointEntity((b ? d_.BlkPointAry : d_.PointAry).back());
     case Kind::Ray:
         return takeRay((b ? d_.BlkRayAry : d_.RayAry).back());
+    case Kind::Wipeout:
+        return takeWipeout((b ? d_.BlkWipeoutAry : d_.WipeoutAry).back());
     case Kind::Spline:
         return takeSpline((b ? d_.BlkSplineAry : d_.SplineAry).back());
     case Kind::Hatch:
@@ -807,6 +821,23 @@ bool Reader::takePointEntity(TPointBlk& r) {
 
 bool Reader::takeRay(TRayBlk& r) {
     return takeCommon(r) || takePoint(10, r.pt10) || takePoint(11, r.pt11);
+}
+
+bool Reader::takeWipeout(TWipeoutBlk& r) {
+    if (takeCommon(r)) return true;
+    switch (code_) {
+    case 71:
+        r.code71 = small();
+        return true;
+    case 14:
+        r.clip.emplace_back().x = real();
+        return true;
+    case 24:
+        if (!r.clip.empty()) r.clip.back().y = real();
+        return true;
+    default:
+        return takePoint(10, r.pt10) || takePoint(11, r.u) || takePoint(12, r.v);
+    }
 }
 
 bool Reader::takeSpline(TSplineBlk& r) {

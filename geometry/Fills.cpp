@@ -275,6 +275,38 @@ void SolidsToFills(Drawing& d) {
     convert(d.SolidAry, d.BlkFillAry);
 }
 
+void WipeoutsToFills(Drawing& d) {
+    const auto convert = [](const std::vector<TWipeoutBlk>& wipeouts,
+                            std::vector<TFillBlk>& fills) {
+        for (const TWipeoutBlk& w : wipeouts) {
+            std::vector<TAcadPoint> corners = w.clip;
+            if (w.code71 == 1 && corners.size() == 2)
+                corners = {corners[0],
+                           {corners[1].x, corners[0].y, 0},
+                           corners[1],
+                           {corners[0].x, corners[1].y, 0}};
+            if (corners.size() < 2) continue;
+            TFillBlk fill = FillOf(w);
+            fill.kind = FillKind::Lines;
+            std::vector<TAcadPoint>& ring = fill.rings.emplace_back();
+            // Pixel (x, y) of the one-pixel image, y running down from its top edge.
+            for (const TAcadPoint& c : corners) {
+                const double a = c.x + 0.5, b = 0.5 - c.y;
+                ring.push_back({w.pt10.x + w.u.x * a + w.v.x * b, w.pt10.y + w.u.y * a + w.v.y * b,
+                                w.pt10.z + w.u.z * a + w.v.z * b});
+            }
+            if (!std::all_of(ring.begin(), ring.end(), Finite)) continue;
+            for (std::size_t i = 0; i < ring.size(); ++i) {
+                fill.segments.push_back(ring[i]);
+                fill.segments.push_back(ring[(i + 1) % ring.size()]);
+            }
+            fills.push_back(std::move(fill));
+        }
+    };
+    convert(d.WipeoutAry, d.FillAry);
+    convert(d.BlkWipeoutAry, d.BlkFillAry);
+}
+
 std::size_t HatchesToFills(Drawing& d) {
     std::size_t skipped = 0;
     std::size_t drawingBudget = MaxPatternSegmentsPerDrawing;

@@ -21,6 +21,10 @@ constexpr std::size_t MaxPatternSegmentsPerDrawing = 20'000'000;
 // definitions) to BlkFillAry. The corners run p1, p2, p4, p3.
 void SolidsToFills(Drawing& drawing);
 
+// Appends the frame of every WIPEOUT as a fill of its boundary lines: WipeoutAry to FillAry,
+// BlkWipeoutAry to BlkFillAry. A rectangle clip gives its four sides.
+void WipeoutsToFills(Drawing& drawing);
+
 // Appends a fill for every HATCH: HatchAry to FillAry, BlkHatchAry to BlkFillAry. A hatch with
 // no usable boundary is skipped; returns how many were.
 std::size_t HatchesToFills(Drawing& drawing);

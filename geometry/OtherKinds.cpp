@@ -15,11 +15,14 @@ template <class Record> void Release(std::vector<Record>& table) {
 
 void PrepareOtherKinds(Drawing& d) {
     SolidsToFills(d);
+    WipeoutsToFills(d);
     d.SkippedEntities += HatchesToFills(d);
     d.SkippedEntities += PrepareSplines(d);
     Release(d.ModelSolidAry);
     Release(d.HatchAry);
     Release(d.BlkHatchAry);
+    Release(d.WipeoutAry);
+    Release(d.BlkWipeoutAry);
 }
 
 void ReleaseOtherBlockKinds(Drawing& d) {

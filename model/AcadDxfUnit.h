@@ -316,6 +316,22 @@ struct THatchBlk {
     TAcadPoint code210{0, 0, 1};
 };
 
+// WIPEOUT: its frame is drawn. The clip boundary (codes 14/24) is in the pixel coordinates of a
+// one-pixel image: x right, y down, from -0.5 to 0.5; u and v are the world vectors of one pixel
+// along x and up the image.
+struct TWipeoutBlk {
+    std::string bname;
+    std::string layer = "0";
+    std::string ltype = "BYLAYER";
+    std::int16_t color = ColorByLayer;
+    TAcadPoint pt10;         // lower-left corner
+    TAcadPoint u;            // code 11
+    TAcadPoint v;            // code 12
+    std::int16_t code71 = 1; // 1 rectangle (two corners), 2 polygon
+    std::vector<TAcadPoint> clip;
+    std::int16_t code67 = 0;
+};
+
 // XLINE (endless both ways) and RAY (endless from its point): drawn clipped to the view.
 struct TRayBlk {
     std::string bname;
@@ -443,6 +459,8 @@ struct Drawing {
     std::vector<TFillBlk> FillAry;
     std::vector<TCurveBlk> CurveAry;
     std::vector<TRayBlk> RayAry;
+    std::vector<TWipeoutBlk> WipeoutAry;
+    std::vector<TWipeoutBlk> BlkWipeoutAry;
     std::vector<TPolyfaceEle> PolyfaceAry;
     std::vector<TPolyfaceEle> BlkPolyfaceAry;
     std::vector<TRayBlk> BlkRayAry;

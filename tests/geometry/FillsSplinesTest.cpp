@@ -245,6 +245,23 @@ TEST(OtherKinds, MinsertPlacesEveryCellAndEllipsesKeepTheirCurve) {
     EXPECT_TRUE(d.RayAry[0].xline);
 }
 
+TEST(OtherKinds, WipeoutFrameSpansItsPixelVectors) {
+    Drawing d = test::ReadText(
+        Dxf({"0",    "SECTION", "2",   "ENTITIES", "0",   "WIPEOUT", "8",      "0",    "10",
+             "0",    "20",      "0",   "11",       "10",  "21",      "0",      "12",   "0",
+             "22",   "5",       "71",  "1",        "91",  "2",       "14",     "-0.5", "24",
+             "-0.5", "14",      "0.5", "24",       "0.5", "0",       "ENDSEC", "0",    "EOF"}));
+    NormaliseDrawing(d);
+    ASSERT_EQ(d.FillAry.size(), 1u);
+    const TFillBlk& frame = d.FillAry[0];
+    EXPECT_EQ(frame.kind, FillKind::Lines);
+    ASSERT_EQ(frame.segments.size(), 8u);
+    EXPECT_POINT_NEAR(frame.segments[0], 0, 5, 0);
+    EXPECT_POINT_NEAR(frame.segments[1], 10, 5, 0);
+    EXPECT_POINT_NEAR(frame.segments[5], 0, 0, 0);
+    EXPECT_POINT_NEAR(d.ExtMax, 10, 5, 0);
+}
+
 TEST(OtherKinds, PolyfaceMeshDrawsItsVisibleFaceEdges) {
     std::initializer_list<const char*> head = {"0",  "SECTION", "2",  "ENTITIES", "0",  "POLYLINE",
                                                "8",  "0",       "66", "1",        "70", "64",
