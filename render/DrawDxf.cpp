@@ -99,10 +99,11 @@ bool OutlineMeetsWindow(const TAcadPoint& c, double r, const WorldRect& w) {
 
 // Whether the directions from c (outside the window) to the window overlap the sweep of an arc
 // from startRad counterclockwise through sweepRad.
-bool SweepFacesWindow(const TAcadPoint& c, double startRad, double sweepRad, const WorldRect& w) {
-    const double reference = std::atan2((w.lowerLeft.y + w.upperRight.y) / 2 - c.y,
-                                        (w.lowerLeft.x + w.upperRight.x) / 2 - c.x);
-    double low = 0, high = 0;
+// The directions from c (outside the window) to the window's corners, as offsets from the
+// direction `reference` (towards the window): they lie from `low` to `high`.
+void CornerDirections(const TAcadPoint& c, const WorldRect& w, double reference, double& low,
+                      double& high) {
+    low = high = 0;
     for (const TAcadPoint& corner :
          {w.lowerLeft, w.upperRight, TAcadPoint{w.lowerLeft.x, w.upperRight.y, 0},
           TAcadPoint{w.upperRight.x, w.lowerLeft.y, 0}}) {
@@ -111,6 +112,13 @@ bool SweepFacesWindow(const TAcadPoint& c, double startRad, double sweepRad, con
         low = std::min(low, d);
         high = std::max(high, d);
     }
+}
+
+bool SweepFacesWindow(const TAcadPoint& c, double startRad, double sweepRad, const WorldRect& w) {
+    const double reference = std::atan2((w.lowerLeft.y + w.upperRight.y) / 2 - c.y,
+                                        (w.lowerLeft.x + w.upperRight.x) / 2 - c.x);
+    double low, high;
+    CornerDirections(c, w, reference, low, high);
     double from = std::fmod(reference + low - startRad, TwoPi);
     if (from < 0) from += TwoPi;
     return from <= sweepRad || from + (high - low) >= TwoPi;
@@ -248,15 +256,8 @@ void DrawHugeArc(Canvas& canvas, TPoint origin, const TAcadPoint& c, double u, d
     if (!Inside(c, window)) {
         // Only the directions from the centre towards the square can meet it.
         const double towards = std::atan2(-c.y, -c.x);
-        double low = 0, high = 0;
-        for (const TAcadPoint& corner :
-             {TAcadPoint{-reach, -reach, 0}, TAcadPoint{reach, reach, 0},
-              TAcadPoint{-reach, reach, 0}, TAcadPoint{reach, -reach, 0}}) {
-            const double d =
-                std::remainder(std::atan2(corner.y - c.y, corner.x - c.x) - towards, TwoPi);
-            low = std::min(low, d);
-            high = std::max(high, d);
-        }
+        double low, high;
+        CornerDirections(c, window, towards, low, high);
         // The cone [towards + low, towards + high] against the sweep [startRad, + sweepRad].
         double offset = std::fmod(towards + low - startRad, TwoPi);
         if (offset < 0) offset += TwoPi;
