@@ -4,6 +4,7 @@
 #include "geometry/Primitives.h"
 #include "render/Colors.h"
 #include "render/DrawDxf.h"
+#include "render/DrawOther.h"
 #include "render/LayerState.h"
 
 #include <QElapsedTimer>
@@ -67,6 +68,9 @@ class HighlightCanvas : public Canvas {
     }
     void fillRect(int left, int top, int right, int bottom, TColor colour) override {
         target_.fillRect(left, top, right, bottom, colour);
+    }
+    void fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor colour) override {
+        target_.fillPolygon(rings, colour);
     }
     CanvasFont font() const override { return target_.font(); }
     void setFont(const CanvasFont& font) override { target_.setFont(font); }
@@ -198,6 +202,7 @@ int DrawingPresenter::drawModel(Canvas& canvas, QSize size, const TAcadPoint& ce
                 try {
                     if (!grid_.built()) grid_.build(d);
                     nearbyValid_ = grid_.select(d, wide, u, MaxNearbyShare, nearby_);
+                    if (nearbyValid_) CopyOtherKinds(d, nearby_);
                 } catch (const std::bad_alloc&) {
                     forgetIndex();
                 }

@@ -36,6 +36,10 @@ void PrintText(const std::string& path, const FileInfo& info) {
     std::printf("Drawable : Line %zu, Circle %zu, Arc %zu, Text %zu\n", info.drawable.lines,
                 info.drawable.circles, info.drawable.arcs, info.drawable.texts);
     std::printf("Normalise : %.3f s\n", info.loaded.normaliseSeconds);
+    std::printf("Other :");
+    for (const TableCount& row : info.loaded.otherCounts)
+        std::printf(" %s %zu,", row.name, row.count);
+    std::printf(" Skipped %zu\n", info.loaded.drawing.SkippedEntities);
 }
 
 void PrintJson(const std::string& path, const FileInfo& info) {
@@ -59,7 +63,11 @@ void PrintJson(const std::string& path, const FileInfo& info) {
            ",\"Circle\":" + std::to_string(info.drawable.circles) +
            ",\"Arc\":" + std::to_string(info.drawable.arcs) +
            ",\"Text\":" + std::to_string(info.drawable.texts) + "}";
-    out += ",\"normalise_seconds\":" + JsonNumber(info.loaded.normaliseSeconds) + "}";
+    out += ",\"normalise_seconds\":" + JsonNumber(info.loaded.normaliseSeconds);
+    out += ",\"other\":{";
+    for (const TableCount& row : info.loaded.otherCounts)
+        out += JsonString(row.name) + ":" + std::to_string(row.count) + ",";
+    out += "\"Skipped\":" + std::to_string(info.loaded.drawing.SkippedEntities) + "}}";
     std::printf("%s\n", out.c_str());
 }
 

@@ -33,6 +33,11 @@ enum class Kind {
     Insert,
     Dimension,
     Leader,
+    Point,
+    Spline,
+    Hatch,
+    Ray,
+    Wipeout,
 };
 
 bool IsBlank(std::string_view s) {
@@ -105,7 +110,15 @@ class Reader {
     bool takeInsert(TInsertBlk& r);
     bool takeDimension(TDimensionBlk& r);
     bool takeLeader(TLeaderBlk& r);
+    template <class Record> bool takeCommon(Record& r);
+    bool takePointEntity(TPointBlk& r);
+    bool takeRay(TRayBlk& r);
+    bool takeWipeout(TWipeoutBlk& r);
+    bool takeSpline(TSplineBlk& r);
+    bool takeHatch(THatchBlk& r);
+    bool takeHatchEdge(THatchEdge& e);
     bool takePoint(int base, TAcadPoint& p);
+    void headerVariable();
 
     Drawing& d_;
     const std::string& fileName_;
@@ -143,9 +156,18 @@ class Reader {
     bool vertexMode_ = false;
     bool polylineInBlock_ = false;
     bool hasVertex_ = false;
+    // The open VERTEX is a face record of a polyface mesh.
+    bool faceRecord_ = false;
     int leaderVertex_ = -1;
     // The undecoded text of the open TEXT, ATTRIB or MTEXT.
     std::string rawText_;
+    // An MTEXT's embedded object (code 101) repeats the text's codes with other meanings: its
+    // pairs are not the text's.
+    bool embeddedObject_ = false;
+    // The open HATCH: before its boundary paths, in them, or in its pattern and seed points.
+    enum class HatchPart { Head, Paths, Pattern } hatchPart_ = HatchPart::Head;
+    // The last header variable name (code 9).
+    std::string headerVariable_;
 
     // First index of each layer name, so that colour lookups do not walk the layer table.
     std::unordered_map<std::string, std::size_t> layerIndex_;
@@ -220,11 +242,14 @@ void Reader::run(LineSource& source) {
         line_ = source.lineNumber();
         processPair();
     }
+    // A file cut off inside an entity keeps what was read of it.
+    if (kind_ != Kind::None) finishOpenEntity();
 }
 
 void Reader::processPair() {
     const bool zero = code_ == 0;
     if (zero && kind_ != Kind::None) finishOpenEntity();
+    if (!inBlocks_ && !inEntities_ && !inTable_) headerVariable();
 
     if (inLayerTable_) layerTable();
     if (inViewTable_) viewTable();
@@ -274,6 +299,19 @@ void Reader::processPair() {
             inBlocks_ = true;
         else if (value_ == "ENTITIES" && !inEntities_)
             inEntities_ = true;
+    }
+}
+
+// The header variables the picture depends on: how points are drawn.
+void Reader::headerVariable() {
+    if (code_ == 9) {
+        headerVariable_.assign(value_);
+    } else if (code_ == 70 && headerVariable_ == "$PDMODE") {
+        d_.PdMode = small();
+    } else if (code_ == 40 && headerVariable_ == "$PDSIZE") {
+        d_.PdSize = real();
+    } else if (code_ == 0) {
+        headerVariable_.clear();
     }
 }
 
@@ -387,11 +425,11 @@ void Reader::startEntity() {
         kind = Kind::Lwpolyline;
     else if (v == "POLYLINE")
         kind = Kind::PolylineHeader;
-    else if (v == "INSERT" || v == "ACAD_TABLE")
+    else if (v == "INSERT" || v == "ACAD_TABLE" || v == "MINSERT")
         kind = Kind::Insert;
     else if (v == "ELLIPSE" && !block)
         kind = Kind::Ellipse;
-    else if (v == "SOLID" && block)
+    else if (v == "SOLID" || v == "TRACE")
         kind = Kind::Solid;
     else if (v == "3DFACE" && !block)
         kind = Kind::Face;
@@ -399,6 +437,16 @@ void Reader::startEntity() {
         kind = block ? Kind::Insert : Kind::Dimension;
     else if (v == "LEADER" && !block)
         kind = Kind::Leader;
+    else if (v == "POINT")
+        kind = Kind::Point;
+    else if (v == "SPLINE")
+        kind = Kind::Spline;
+    else if (v == "HATCH")
+        kind = Kind::Hatch;
+    else if (v == "XLINE" || v == "RAY")
+        kind = Kind::Ray;
+    else if (v == "WIPEOUT")
+        kind = Kind::Wipeout;
     if (kind == Kind::None) return;
 
     kind_ = kind;
@@ -421,6 +469,7 @@ void Reader::startEntity() {
         TTextBlk& t = (block ? d_.BlkTextAry : d_.TextAry).emplace_back();
         t.bname = bname;
         rawText_.clear();
+        embeddedObject_ = false;
         t.mtflag = v == "MTEXT";
         break;
     }
@@ -441,7 +490,26 @@ void Reader::startEntity() {
         d_.EllipseAry.emplace_back();
         break;
     case Kind::Solid:
-        d_.SolidAry.emplace_back().bname = bname;
+        (block ? d_.SolidAry : d_.ModelSolidAry).emplace_back().bname = bname;
+        break;
+    case Kind::Point:
+        (block ? d_.BlkPointAry : d_.PointAry).emplace_back().bname = bname;
+        break;
+    case Kind::Wipeout:
+        (block ? d_.BlkWipeoutAry : d_.WipeoutAry).emplace_back().bname = bname;
+        break;
+    case Kind::Ray: {
+        TRayBlk& r = (block ? d_.BlkRayAry : d_.RayAry).emplace_back();
+        r.bname = bname;
+        r.xline = v == "XLINE";
+        break;
+    }
+    case Kind::Spline:
+        (block ? d_.BlkSplineAry : d_.SplineAry).emplace_back().bname = bname;
+        break;
+    case Kind::Hatch:
+        (block ? d_.BlkHatchAry : d_.HatchAry).emplace_back().bname = bname;
+        hatchPart_ = HatchPart::Head;
         break;
     case Kind::Face:
         d_.FaceAry.emplace_back();
@@ -479,9 +547,37 @@ void Reader::finishOpenEntity() {
     case Kind::Ellipse:
         finishColor(d_.EllipseAry.back().color, d_.EllipseAry.back().layer, false);
         break;
-    case Kind::Solid:
-        finishColor(d_.SolidAry.back().color, d_.SolidAry.back().layer, true);
+    case Kind::Solid: {
+        TSolidBlk& r = (b ? d_.SolidAry : d_.ModelSolidAry).back();
+        if (!r.hasP4) r.p4 = r.p3;
+        finishColor(r.color, r.layer, b);
         break;
+    }
+    case Kind::Point: {
+        TPointBlk& r = (b ? d_.BlkPointAry : d_.PointAry).back();
+        finishColor(r.color, r.layer, b);
+        break;
+    }
+    case Kind::Ray: {
+        TRayBlk& r = (b ? d_.BlkRayAry : d_.RayAry).back();
+        finishColor(r.color, r.layer, b);
+        break;
+    }
+    case Kind::Wipeout: {
+        TWipeoutBlk& r = (b ? d_.BlkWipeoutAry : d_.WipeoutAry).back();
+        finishColor(r.color, r.layer, b);
+        break;
+    }
+    case Kind::Spline: {
+        TSplineBlk& r = (b ? d_.BlkSplineAry : d_.SplineAry).back();
+        finishColor(r.color, r.layer, b);
+        break;
+    }
+    case Kind::Hatch: {
+        THatchBlk& r = (b ? d_.BlkHatchAry : d_.HatchAry).back();
+        finishColor(r.color, r.layer, b);
+        break;
+    }
     case Kind::Face:
         finishColor(d_.FaceAry.back().color, d_.FaceAry.back().layer, false);
         break;
@@ -548,7 +644,17 @@ bool Reader::openEntityTakes() {
     case Kind::Ellipse:
         return takeEllipse(d_.EllipseAry.back());
     case Kind::Solid:
-        return takeSolid(d_.SolidAry.back());
+        return takeSolid((b ? d_.SolidAry : d_.ModelSolidAry).back());
+    case Kind::Point:
+        return takePointEntity((b ? d_.BlkPointAry : d_.PointAry).back());
+    case Kind::Ray:
+        return takeRay((b ? d_.BlkRayAry : d_.RayAry).back());
+    case Kind::Wipeout:
+        return takeWipeout((b ? d_.BlkWipeoutAry : d_.WipeoutAry).back());
+    case Kind::Spline:
+        return takeSpline((b ? d_.BlkSplineAry : d_.SplineAry).back());
+    case Kind::Hatch:
+        return takeHatch((b ? d_.BlkHatchAry : d_.HatchAry).back());
     case Kind::Face:
         return takeFace(d_.FaceAry.back());
     case Kind::Lwpolyline:
@@ -650,6 +756,9 @@ bool Reader::takeEllipse(TEllipseBlk& r) {
     case 62:
         r.color = small();
         return true;
+    case 67:
+        r.code67 = small();
+        return true;
     case 40:
         r.henpei = real();
         return true;
@@ -672,9 +781,239 @@ bool Reader::takeSolid(TSolidBlk& r) {
     case 6:
         r.ltype = upperText();
         return true;
+    case 62:
+        r.color = small();
+        return true;
+    case 67:
+        r.code67 = small();
+        return true;
+    case 13:
+        r.hasP4 = true;
+        return takePoint(13, r.p4);
     default:
         return takePoint(10, r.p1) || takePoint(11, r.p2) || takePoint(12, r.p3) ||
-               takePoint(13, r.p4);
+               takePoint(13, r.p4) || takePoint(210, r.code210);
+    }
+}
+
+// Layer, linetype, colour and paper-space flag, which the kinds read by the functions below share.
+template <class Record> bool Reader::takeCommon(Record& r) {
+    switch (code_) {
+    case 8:
+        r.layer = layerText();
+        return true;
+    case 6:
+        r.ltype = upperText();
+        return true;
+    case 62:
+        r.color = small();
+        return true;
+    case 67:
+        r.code67 = small();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Reader::takePointEntity(TPointBlk& r) {
+    return takeCommon(r) || takePoint(10, r.pt10);
+}
+
+bool Reader::takeRay(TRayBlk& r) {
+    return takeCommon(r) || takePoint(10, r.pt10) || takePoint(11, r.pt11);
+}
+
+bool Reader::takeWipeout(TWipeoutBlk& r) {
+    if (takeCommon(r)) return true;
+    switch (code_) {
+    case 71:
+        r.code71 = small();
+        return true;
+    case 14:
+        r.clip.emplace_back().x = real();
+        return true;
+    case 24:
+        if (!r.clip.empty()) r.clip.back().y = real();
+        return true;
+    default:
+        return takePoint(10, r.pt10) || takePoint(11, r.u) || takePoint(12, r.v);
+    }
+}
+
+bool Reader::takeSpline(TSplineBlk& r) {
+    if (takeCommon(r)) return true;
+    switch (code_) {
+    case 70:
+        r.code70 = small();
+        return true;
+    case 71:
+        r.degree = small();
+        return true;
+    case 40:
+        r.knots.push_back(real());
+        return true;
+    case 41:
+        r.weights.push_back(real());
+        return true;
+    case 10:
+        r.control.emplace_back().x = real();
+        return true;
+    case 20:
+    case 30:
+        if (!r.control.empty()) (code_ == 20 ? r.control.back().y : r.control.back().z) = real();
+        return true;
+    case 11:
+        r.fit.emplace_back().x = real();
+        return true;
+    case 21:
+    case 31:
+        if (!r.fit.empty()) (code_ == 21 ? r.fit.back().y : r.fit.back().z) = real();
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A HATCH repeats codes in its parts (10/20 are the elevation point, vertices, edge points and
+// seed points; 72 and 73 mean one thing in a polyline path and another in an edge), so its
+// pairs are read by the part they stand in: the head, the boundary paths from code 91, and the
+// pattern from code 75.
+bool Reader::takeHatch(THatchBlk& r) {
+    if (takeCommon(r)) return true;
+    switch (code_) {
+    case 91:
+        hatchPart_ = HatchPart::Paths;
+        return true;
+    case 75:
+        hatchPart_ = HatchPart::Pattern;
+        return true;
+    case 450:
+        r.gradient = small() != 0;
+        return true;
+    default:
+        break;
+    }
+    if (hatchPart_ == HatchPart::Head) {
+        switch (code_) {
+        case 2:
+            r.pattern = text();
+            return true;
+        case 70:
+            r.code70 = small();
+            return true;
+        case 30:
+            r.elevation = real();
+            return true;
+        default:
+            return takePoint(210, r.code210);
+        }
+    }
+    if (hatchPart_ == HatchPart::Pattern) {
+        THatchLine* line = r.lines.empty() ? nullptr : &r.lines.back();
+        switch (code_) {
+        case 53:
+            r.lines.emplace_back().angle = real();
+            return true;
+        case 43:
+        case 44:
+        case 45:
+        case 46:
+        case 49: {
+            const double v = real();
+            if (!line) return true;
+            if (code_ == 43) line->base.x = v;
+            if (code_ == 44) line->base.y = v;
+            if (code_ == 45) line->offset.x = v;
+            if (code_ == 46) line->offset.y = v;
+            if (code_ == 49) line->dashes.push_back(v);
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+    // Boundary paths.
+    if (code_ == 92) {
+        r.paths.emplace_back().code92 = static_cast<std::int32_t>(real());
+        return true;
+    }
+    if (r.paths.empty()) return false;
+    THatchPath& path = r.paths.back();
+    if ((path.code92 & 2) != 0) {
+        switch (code_) {
+        case 73:
+            path.closed = small();
+            return true;
+        case 10:
+            path.vertices.emplace_back().code10.x = real();
+            return true;
+        case 20:
+        case 42:
+            if (!path.vertices.empty())
+                (code_ == 20 ? path.vertices.back().code10.y : path.vertices.back().code42) =
+                    real();
+            return true;
+        default:
+            return false;
+        }
+    }
+    if (code_ == 72) {
+        path.edges.emplace_back().type = small();
+        return true;
+    }
+    return !path.edges.empty() && takeHatchEdge(path.edges.back());
+}
+
+bool Reader::takeHatchEdge(THatchEdge& e) {
+    switch (code_) {
+    case 40:
+        if (e.type == 4)
+            e.knots.push_back(real());
+        else
+            e.code40 = real();
+        return true;
+    case 42:
+        e.weights.push_back(real());
+        return true;
+    case 50:
+        e.code50 = real();
+        return true;
+    case 51:
+        e.code51 = real();
+        return true;
+    case 73:
+        if (e.type != 4) e.code73 = small();
+        return true;
+    case 94:
+        e.degree = small();
+        return true;
+    case 10:
+        if (e.type == 4)
+            e.control.emplace_back().x = real();
+        else
+            e.p10.x = real();
+        return true;
+    case 20:
+        if (e.type != 4)
+            e.p10.y = real();
+        else if (!e.control.empty())
+            e.control.back().y = real();
+        return true;
+    case 11:
+        if (e.type == 4)
+            e.fit.emplace_back().x = real();
+        else
+            e.p11.x = real();
+        return true;
+    case 21:
+        if (e.type != 4)
+            e.p11.y = real();
+        else if (!e.fit.empty())
+            e.fit.back().y = real();
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -767,9 +1106,31 @@ bool Reader::takeLwpolyline(TLwpBlk& r) {
 
 void Reader::vertexRules() {
     auto& vertices = polylineInBlock_ ? d_.BlkLwpEleAry : d_.LwpEleAry;
+    auto& faces = polylineInBlock_ ? d_.BlkPolyfaceAry : d_.PolyfaceAry;
+    const auto& header = (polylineInBlock_ ? d_.BlkLwpAry : d_.LwpAry).back();
     switch (code_) {
     case 0:
         if (value_ == "SEQEND") vertexMode_ = false;
+        faceRecord_ = false;
+        break;
+    case 70: {
+        // In a polyface mesh a vertex flagged 128 but not 64 lists the corners of a face: it
+        // is no position.
+        const std::int16_t flags = small();
+        if ((header.code70 & 64) != 0 && (flags & 128) != 0 && (flags & 64) == 0 && hasVertex_ &&
+            !faceRecord_ && !vertices.empty() && vertices.back().ihand == header.ihand) {
+            vertices.pop_back();
+            hasVertex_ = false;
+            faces.emplace_back().ihand = header.ihand;
+            faceRecord_ = true;
+        }
+        break;
+    }
+    case 71:
+    case 72:
+    case 73:
+    case 74:
+        if (faceRecord_) faces.back().index[code_ - 71] = small();
         break;
     case 10: {
         const auto& headers = polylineInBlock_ ? d_.BlkLwpAry : d_.LwpAry;
@@ -794,6 +1155,8 @@ void Reader::vertexRules() {
 }
 
 bool Reader::takeText(TTextBlk& r) {
+    if (code_ == 101) embeddedObject_ = true;
+    if (embeddedObject_) return false;
     switch (code_) {
     case 8:
         r.layer = layerText();
@@ -875,11 +1238,23 @@ bool Reader::takeInsert(TInsertBlk& r) {
     case 66:
         r.code66 = small();
         return true;
+    case 70:
+        r.code70 = small();
+        return true;
+    case 71:
+        r.code71 = small();
+        return true;
+    case 44:
+        r.code44 = real();
+        return true;
+    case 45:
+        r.code45 = real();
+        return true;
     case 67:
         r.code67 = small();
         return true;
     default:
-        return takePoint(10, r.base);
+        return takePoint(10, r.base) || takePoint(210, r.code210);
     }
 }
 
@@ -929,6 +1304,9 @@ bool Reader::takeLeader(TLeaderBlk& r) {
         return true;
     case 41:
         r.code41 = real();
+        return true;
+    case 67:
+        r.code67 = small();
         return true;
     case 76:
         r.code76 = small();

@@ -53,7 +53,20 @@ void ChordDirections(double st, double sweep, double last, double step,
 // Chords of the curve of `center` and `radius` through vertices in the given directions.
 template <class Source>
 void AppendChords(Drawing& d, const Source& source, std::int16_t space,
-                  const std::vector<Direction>& directions) {
+                  const std::vector<Direction>& directions, double startDeg, double sweepDeg) {
+    // The whole curve, in world coordinates, for the renderer.
+    const OcsFrame frame = OcsFrameOf(source.code210);
+    TCurveBlk& curve = d.CurveAry.emplace_back();
+    curve.layer = source.layer;
+    curve.ltype = source.ltype;
+    curve.color = source.color;
+    curve.code67 = space;
+    curve.center = OcsToWcs(source.center, frame);
+    const double r = source.hankei;
+    curve.u = {frame.ax.x * r, frame.ax.y * r, frame.ax.z * r};
+    curve.v = {frame.ay.x * r, frame.ay.y * r, frame.ay.z * r};
+    curve.start = startDeg * DegToRad;
+    curve.sweep = sweepDeg * DegToRad;
     // Each chord is a copy of one record carrying the curve's fields: copying the strings costs
     // less than building default ones and assigning over them.
     TAcadLineBlk chord;
@@ -63,6 +76,7 @@ void AppendChords(Drawing& d, const Source& source, std::int16_t space,
     // A paper-space curve stays in paper space through its chords.
     chord.code67 = space;
     chord.code210 = source.code210;
+    chord.convtype = ConvChordOfCurve;
     TAcadPoint previous = PolarPoint(source.center, directions[0], source.hankei);
     for (std::size_t k = 1; k < directions.size(); ++k) {
         const TAcadPoint next = PolarPoint(source.center, directions[k], source.hankei);
@@ -109,7 +123,7 @@ void FlattenArcs(Drawing& d, bool all, double stepDeg) {
         double last;
         const double sweep = ArcSweep(arc, last);
         ChordDirections(arc.st, sweep, last, stepDeg, directions);
-        AppendChords(d, arc, space, directions);
+        AppendChords(d, arc, space, directions, arc.st, sweep);
     }
 }
 
@@ -124,7 +138,7 @@ void FlattenCircles(Drawing& d, bool all, double stepDeg) {
         if (!Flattened(circle.code210, all)) continue;
         const std::int16_t space = circle.code67;
         circle.code67 = -1;
-        AppendChords(d, circle, space, directions);
+        AppendChords(d, circle, space, directions, 0, 360);
     }
 }
 

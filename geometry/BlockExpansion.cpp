@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -24,6 +25,9 @@ namespace {
 
 using BlockId = std::uint32_t;
 constexpr BlockId NoBlock = std::numeric_limits<BlockId>::max();
+// A block circle or arc whose placement is not a circle of the world XY plane (a tilted or
+// unevenly scaled one) becomes chords of at most this many degrees.
+constexpr double TiltedChordStepDeg = 5;
 
 // Lists of entries grouped by block, every list of one kind in one array and in table order:
 // built by counting and then filling, so a drawing with thousands of small blocks makes one
@@ -63,6 +67,10 @@ struct BlockContent {
     std::span<const std::uint32_t> arcs;
     std::span<const std::uint32_t> texts;
     std::span<const std::uint32_t> solids;
+    std::span<const std::uint32_t> fills;
+    std::span<const std::uint32_t> points;
+    std::span<const std::uint32_t> splines;
+    std::span<const std::uint32_t> rays;
     // The INSERTs the block holds whose block exists, with that block.
     std::span<const std::pair<std::uint32_t, BlockId>> inserts;
 };
@@ -86,6 +94,10 @@ class BlockIndex {
         arcs_ = group(d.BlkArcAry);
         texts_ = group(d.BlkTextAry);
         solids_ = group(d.SolidAry);
+        fills_ = group(d.BlkFillAry);
+        points_ = group(d.BlkPointAry);
+        splines_ = group(d.BlkSplineAry);
+        rays_ = group(d.BlkRayAry);
         inserts_ = groupInserts(d.BlkInsertAry);
         for (BlockId id = 0; id < blocks_.size(); ++id) {
             BlockContent& content = blocks_[id];
@@ -94,6 +106,10 @@ class BlockIndex {
             content.arcs = arcs_.of(id);
             content.texts = texts_.of(id);
             content.solids = solids_.of(id);
+            content.fills = fills_.of(id);
+            content.points = points_.of(id);
+            content.splines = splines_.of(id);
+            content.rays = rays_.of(id);
             content.inserts = inserts_.of(id);
         }
     }
@@ -155,6 +171,10 @@ class BlockIndex {
     ListsByBlock<std::uint32_t> arcs_;
     ListsByBlock<std::uint32_t> texts_;
     ListsByBlock<std::uint32_t> solids_;
+    ListsByBlock<std::uint32_t> fills_;
+    ListsByBlock<std::uint32_t> points_;
+    ListsByBlock<std::uint32_t> splines_;
+    ListsByBlock<std::uint32_t> rays_;
     ListsByBlock<std::pair<std::uint32_t, BlockId>> inserts_;
 };
 
@@ -197,6 +217,25 @@ bool IsLayerZero(const std::string& layer) {
     return layer.size() == 1 && layer[0] == '0';
 }
 
+// The placements of an INSERT: itself, or for a MINSERT every cell of its rows and columns,
+// spaced along the insert's own rotated axes.
+template <class F> void ForEachCell(const TInsertBlk& insert, F&& place) {
+    if (insert.code70 <= 1 && insert.code71 <= 1) {
+        place(insert);
+        return;
+    }
+    const double a = insert.rotate * DegToRad;
+    TInsertBlk cell = insert;
+    for (int row = 0; row < std::max<int>(insert.code71, 1); ++row) {
+        for (int column = 0; column < std::max<int>(insert.code70, 1); ++column) {
+            const double x = column * insert.code44, y = row * insert.code45;
+            cell.base = {insert.base.x + x * std::cos(a) - y * std::sin(a),
+                         insert.base.y + x * std::sin(a) + y * std::cos(a), insert.base.z};
+            place(cell);
+        }
+    }
+}
+
 class Expander {
   public:
     // Reads the block tables of `d` and appends to the model tables of `out`. Without `out` the
@@ -215,11 +254,12 @@ class Expander {
         const BlockId id = index_.find(insert.name);
         if (id == NoBlock) return;
         space_ = insert.code67;
-        extrusion_ = insert.code210;
-        chain_.clear();
-        open_.clear();
-        chain_.push_back({InsertPlacement(insert, index_[id].base), &insert});
-        place(id);
+        ForEachCell(insert, [&](const TInsertBlk& cell) {
+            chain_.clear();
+            open_.clear();
+            chain_.emplace_back(cell, index_[id].base);
+            place(id);
+        });
     }
 
     // An INSERT inside a dimension's block: placed by its own transformation only, since the
@@ -228,10 +268,9 @@ class Expander {
         const BlockId id = index_.find(insert.name);
         if (id == NoBlock || id == owner) return;
         space_ = space;
-        extrusion_ = insert.code210;
         chain_.clear();
         open_.assign(1, owner);
-        chain_.push_back({InsertPlacement(insert, index_[id].base), &insert});
+        chain_.emplace_back(insert, index_[id].base);
         place(id);
     }
 
@@ -271,12 +310,25 @@ class Expander {
             TTextBlk& text = out_->TextAry.emplace_back(d_.BlkTextAry[i]);
             text.code67 = space;
         }
+        for (std::uint32_t i : c.fills) {
+            count(1);
+            out_->FillAry.emplace_back(d_.BlkFillAry[i]).code67 = space;
+        }
     }
 
   private:
     struct Level {
+        Level(const TInsertBlk& inner, const TAcadPoint& blockBase)
+            : placement(inner, blockBase), insert(&inner),
+              tilted(!IsDefaultExtrusion(inner.code210)) {
+            if (tilted) frame = OcsFrameOf(inner.code210);
+        }
         InsertPlacement placement;
         const TInsertBlk* insert;
+        // An INSERT with its own extrusion places the block in its object coordinates, which
+        // are then mapped to the space around it.
+        bool tilted;
+        OcsFrame frame;
         // The colour of the insert's layer, looked up once per placement when first needed.
         std::int16_t colour = 0;
         bool colourKnown = false;
@@ -293,7 +345,8 @@ class Expander {
         output_.circles += c.circles.size();
         output_.arcs += c.arcs.size();
         output_.texts += c.texts.size();
-        count(c.lines.size() + solidLines + c.circles.size() + c.arcs.size() + c.texts.size());
+        count(c.lines.size() + solidLines + c.circles.size() + c.arcs.size() + c.texts.size() +
+              c.fills.size() + c.points.size() + c.splines.size() + c.rays.size());
     }
 
     TAcadLineBlk& solidEdge(const TSolidBlk& solid) {
@@ -307,9 +360,26 @@ class Expander {
 
     // Through every level, innermost first.
     TAcadPoint point(TAcadPoint p) const {
-        for (auto k = chain_.size(); k-- > 0;)
+        for (auto k = chain_.size(); k-- > 0;) {
             p = chain_[k].placement.point(p);
+            if (chain_[k].tilted) p = OcsToWcs(p, chain_[k].frame);
+        }
         return p;
+    }
+    // A point given in the object coordinates of extrusion n, through every level.
+    TAcadPoint point(const TAcadPoint& p, const TAcadPoint& n) const {
+        return point(IsDefaultExtrusion(n) ? p : OcsToWcs(p, n));
+    }
+    // A direction through every level: the image of its tip less the image of the origin.
+    TAcadPoint direction(const TAcadPoint& v) const {
+        return PointSub(point(v), point(TAcadPoint{}));
+    }
+    // Whether every level maps the XY plane onto itself without extrusion; the copies of
+    // records in the world XY plane then stay circles, arcs and texts of the plane.
+    bool flat() const {
+        for (const Level& level : chain_)
+            if (level.tilted) return false;
+        return true;
     }
     double length(double v) const {
         for (auto k = chain_.size(); k-- > 0;)
@@ -334,9 +404,10 @@ class Expander {
         }
     }
 
+    // The copies are in world coordinates: the passes that map object coordinates have run.
     template <class Record> void finish(Record& r) {
         r.code67 = space_;
-        r.code210 = extrusion_;
+        r.code210 = TAcadPoint{0, 0, 1};
         inherit(r);
     }
 
@@ -354,9 +425,11 @@ class Expander {
             if (chain_.size() >= MaxBlockNesting) continue;
             // A block met again inside itself would place itself without end.
             if (std::find(open_.begin(), open_.end(), innerId) != open_.end()) continue;
-            chain_.push_back({InsertPlacement(inner, index_[innerId].base), &inner});
-            place(innerId);
-            chain_.pop_back();
+            ForEachCell(inner, [&](const TInsertBlk& cell) {
+                chain_.emplace_back(cell, index_[innerId].base);
+                place(innerId);
+                chain_.pop_back();
+            });
         }
         open_.pop_back();
     }
@@ -366,8 +439,14 @@ class Expander {
         for (std::uint32_t i : c.lines) {
             count(1);
             TAcadLineBlk& line = out_->LineAry.emplace_back(d_.BlkLineAry[i]);
-            line.st = point(line.st);
-            line.ed = point(line.ed);
+            if (IsDefaultExtrusion(line.code210)) {
+                line.st = point(line.st);
+                line.ed = point(line.ed);
+            } else {
+                const OcsFrame frame = OcsFrameOf(line.code210);
+                line.st = point(OcsToWcs(line.st, frame));
+                line.ed = point(OcsToWcs(line.ed, frame));
+            }
             finish(line);
         }
         // SOLIDs are drawn as outlines for anonymous blocks only (dimension arrowheads and the
@@ -385,16 +464,27 @@ class Expander {
                 }
             }
         }
+        const bool flat = this->flat();
         for (std::uint32_t i : c.circles) {
+            const TCircleBlk& source = d_.BlkCircleAry[i];
+            if (!flat || !IsDefaultExtrusion(source.code210)) {
+                placeCurve(source, source.center, source.hankei, 0, 360, true);
+                continue;
+            }
             count(1);
-            TCircleBlk& circle = out_->CircleAry.emplace_back(d_.BlkCircleAry[i]);
+            TCircleBlk& circle = out_->CircleAry.emplace_back(source);
             circle.center = point(circle.center);
             circle.hankei = length(circle.hankei);
             finish(circle);
         }
         for (std::uint32_t i : c.arcs) {
+            const TArcBlk& source = d_.BlkArcAry[i];
+            if (!flat || !IsDefaultExtrusion(source.code210)) {
+                placeCurve(source, source.center, source.hankei, source.st, source.ed, false);
+                continue;
+            }
             count(1);
-            TArcBlk& arc = out_->ArcAry.emplace_back(d_.BlkArcAry[i]);
+            TArcBlk& arc = out_->ArcAry.emplace_back(source);
             arc.center = point(arc.center);
             arc.hankei = length(arc.hankei);
             for (auto k = chain_.size(); k-- > 0;)
@@ -404,12 +494,115 @@ class Expander {
         for (std::uint32_t i : c.texts) {
             count(1);
             TTextBlk& text = out_->TextAry.emplace_back(d_.BlkTextAry[i]);
-            placeText(text);
+            placeText(text, flat);
             finish(text);
+        }
+        // Fills, points and splines are made of points alone, which every placement maps
+        // exactly (a B-spline's image is the spline of its control points' images).
+        for (std::uint32_t i : c.fills) {
+            const TFillBlk& source = d_.BlkFillAry[i];
+            count(1 + source.segments.size() / 64);
+            TFillBlk& fill = out_->FillAry.emplace_back(source);
+            for (auto& ring : fill.rings)
+                for (TAcadPoint& p : ring)
+                    p = point(p);
+            for (TAcadPoint& p : fill.segments)
+                p = point(p);
+            fill.code67 = space_;
+            inherit(fill);
+        }
+        for (std::uint32_t i : c.points) {
+            count(1);
+            TPointBlk& p = out_->PointAry.emplace_back(d_.BlkPointAry[i]);
+            p.pt10 = point(p.pt10);
+            p.code67 = space_;
+            inherit(p);
+        }
+        for (std::uint32_t i : c.rays) {
+            count(1);
+            TRayBlk& ray = out_->RayAry.emplace_back(d_.BlkRayAry[i]);
+            ray.pt11 = direction(ray.pt11);
+            ray.pt10 = point(ray.pt10);
+            ray.code67 = space_;
+            inherit(ray);
+        }
+        for (std::uint32_t i : c.splines) {
+            const TSplineBlk& source = d_.BlkSplineAry[i];
+            count(1 + source.control.size() / 64);
+            TSplineBlk& spline = out_->SplineAry.emplace_back(source);
+            for (TAcadPoint& p : spline.control)
+                p = point(p);
+            spline.code67 = space_;
+            inherit(spline);
         }
     }
 
-    void placeText(TTextBlk& text) const {
+    // A circle or arc (startDeg to endDeg counterclockwise about its extrusion) in its object
+    // coordinates, through a chain that may tilt or mirror it. Its image is a circle or arc of
+    // the world XY plane when the object axes map to perpendicular vectors of equal length in
+    // that plane (a mirror reverses the arc); any other image is an ellipse, which becomes
+    // chords.
+    template <class Record>
+    void placeCurve(const Record& source, const TAcadPoint& centre, double radius, double startDeg,
+                    double endDeg, bool whole) {
+        const OcsFrame own = OcsFrameOf(source.code210);
+        const TAcadPoint c = point(centre, source.code210);
+        const TAcadPoint u = direction(own.ax);
+        const TAcadPoint v = direction(own.ay);
+        const double lu = std::hypot(u.x, u.y, u.z);
+        const double lv = std::hypot(v.x, v.y, v.z);
+        const double tol = 1e-9 * std::max(lu, lv);
+        const bool inPlane = std::fabs(u.z) <= tol && std::fabs(v.z) <= tol;
+        const bool round = std::fabs(lu - lv) <= tol && std::fabs(u.x * v.x + u.y * v.y) <= tol;
+        if (inPlane && round && lu > 0) {
+            count(1);
+            Record& copy = [&]() -> Record& {
+                if constexpr (std::is_same_v<Record, TCircleBlk>)
+                    return out_->CircleAry.emplace_back(source);
+                else
+                    return out_->ArcAry.emplace_back(source);
+            }();
+            copy.center = c;
+            copy.hankei = radius * lu;
+            if constexpr (std::is_same_v<Record, TArcBlk>) {
+                const double turn = std::atan2(u.y, u.x) * RadToDeg;
+                const bool mirrored = u.x * v.y - u.y * v.x < 0;
+                copy.st = mirrored ? turn - endDeg : turn + startDeg;
+                copy.ed = mirrored ? turn - startDeg : turn + endDeg;
+            }
+            finish(copy);
+            return;
+        }
+        double sweep = whole ? 360 : endDeg - startDeg;
+        if (sweep <= 0) sweep += 360;
+        const int steps = std::max(1, static_cast<int>(std::ceil(sweep / TiltedChordStepDeg)));
+        TAcadPoint previous;
+        for (int k = 0; k <= steps; ++k) {
+            const double a = (startDeg + sweep * k / steps) * DegToRad;
+            const TAcadPoint p = PointAdd(
+                c, PointAdd(Scaled(u, radius * std::cos(a)), Scaled(v, radius * std::sin(a))));
+            if (k > 0) {
+                count(1);
+                TAcadLineBlk& line = out_->LineAry.emplace_back();
+                line.bname = source.bname;
+                line.layer = source.layer;
+                line.ltype = source.ltype;
+                line.color = source.color;
+                line.st = previous;
+                line.ed = p;
+                finish(line);
+            }
+            previous = p;
+        }
+    }
+
+    static TAcadPoint Scaled(const TAcadPoint& v, double f) { return {v.x * f, v.y * f, v.z * f}; }
+
+    void placeText(TTextBlk& text, bool flat) const {
+        if (!flat || !IsDefaultExtrusion(text.code210)) {
+            placeTiltedText(text);
+            return;
+        }
         text.pt10 = point(text.pt10);
         text.code40 = length(text.code40);
         if (!text.mtflag) {
@@ -434,6 +627,32 @@ class Expander {
         text.pt11 = direction;
     }
 
+    // A text through a chain that tilts or mirrors: its points (TEXT keeps them in its object
+    // coordinates, MTEXT in world coordinates) and its baseline direction are mapped; the text
+    // itself is drawn upright along the mapped direction.
+    void placeTiltedText(TTextBlk& text) const {
+        const TAcadPoint own = text.mtflag ? TAcadPoint{0, 0, 1} : text.code210;
+        const TAcadPoint n = text.code210;
+        text.pt10 = point(text.pt10, own);
+        text.code40 = length(text.code40);
+        TAcadPoint along;
+        if (text.mtflag) {
+            along = text.pt11;
+            // No direction: the x axis of the text's object coordinates.
+            if (along.x == 0 && along.y == 0 && along.z == 0) along = OcsFrameOf(n).ax;
+            text.pt11 = direction(along);
+            return;
+        }
+        text.pt11 = point(text.pt11, own);
+        const double a = text.code50 * DegToRad;
+        along = IsDefaultExtrusion(n)
+                    ? TAcadPoint{std::cos(a), std::sin(a), 0}
+                    : PointSub(OcsToWcs(TAcadPoint{std::cos(a), std::sin(a), 0}, n),
+                               OcsToWcs(TAcadPoint{}, n));
+        const TAcadPoint mapped = direction(along);
+        text.code50 = std::atan2(mapped.y, mapped.x) * RadToDeg;
+    }
+
     const Drawing& d_;
     Drawing* out_;
     const BlockIndex& index_;
@@ -441,7 +660,6 @@ class Expander {
     std::vector<Level> chain_;
     std::vector<BlockId> open_;
     std::int16_t space_ = 0;
-    TAcadPoint extrusion_{0, 0, 1};
     std::size_t maxRecords_;
     bool sizing_;
     Output output_;

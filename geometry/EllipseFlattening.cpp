@@ -47,12 +47,27 @@ void FlattenEllipses(Drawing& d, double stepDeg) {
         // More than one turn draws nothing new; limiting it keeps hostile parameters cheap.
         if (end - start > TwoPi) end = start + TwoPi;
 
+        // The whole curve, for the renderer; the chords below stand in for it elsewhere.
+        TCurveBlk& curve = d.CurveAry.emplace_back();
+        curve.layer = e.layer;
+        curve.ltype = e.ltype;
+        curve.color = e.color;
+        curve.code67 = e.code67;
+        curve.center = e.center;
+        curve.u = {u.x * a, u.y * a, u.z * a};
+        const TAcadPoint minor = CrossProduct(n, u);
+        curve.v = {minor.x * a * e.henpei, minor.y * a * e.henpei, minor.z * a * e.henpei};
+        curve.start = start;
+        curve.sweep = end - start;
+
         // Each chord is a copy of one record carrying the ellipse's fields: copying the strings
         // costs less than building default ones and assigning over them.
         TAcadLineBlk chord;
+        chord.convtype = ConvChordOfCurve;
         chord.layer = e.layer;
         chord.ltype = e.ltype;
         chord.color = e.color;
+        chord.code67 = e.code67;
 
         double t = start;
         TAcadPoint p = at(t);

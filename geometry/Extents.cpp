@@ -3,6 +3,7 @@
 #include "geometry/EntityBoxes.h"
 #include "geometry/Primitives.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace orvanta {
@@ -39,6 +40,13 @@ class RunningBox {
     bool empty_ = true;
 };
 
+TBox SquareAround(const TAcadPoint& p, double r) {
+    TBox box;
+    box.Min = {p.x - r, p.y - r, 0};
+    box.Max = {p.x + r, p.y + r, 0};
+    return box;
+}
+
 } // namespace
 
 void ComputeExtents(Drawing& d) {
@@ -57,10 +65,37 @@ void ComputeExtents(Drawing& d) {
         if (arc.hankei >= 0 && running.holds(CircleBox(arc.center, arc.hankei))) continue;
         running.add(ArcBox(arc.center, arc.hankei, arc.st * Pi / 180, arc.ed * Pi / 180));
     }
-    // Text boxes are costly; they decide the extents only of a drawing made of texts alone.
-    if (running.empty())
-        for (const TTextBlk& text : d.TextAry)
-            if (text.code67 == 0) running.add(TextBox(text));
+    // Notes beside a plan belong to the picture; a text whose box is not finite is left out.
+    // Most texts lie well inside what is there already: a cheap square that holds everything a
+    // TEXT's box can reach (every character a full cell wide, the cell at its largest) spares
+    // them the box itself.
+    for (const TTextBlk& text : d.TextAry) {
+        if (text.code67 != 0) continue;
+        if (!text.mtflag) {
+            // TextBox reaches at most three times the width and height from its base point.
+            const double r =
+                std::fabs(text.code40) * (4 + 2 * std::max(1.0, std::fabs(text.code41)) *
+                                                  static_cast<double>(text.str.size()));
+            if (std::isfinite(r) && running.holds(SquareAround(text.pt10, r)) &&
+                running.holds(SquareAround(text.pt11, r)))
+                continue;
+        }
+        running.add(TextBox(text));
+    }
+    const auto addPoints = [&](const std::vector<TAcadPoint>& points) {
+        for (const TAcadPoint& p : points)
+            running.add(SegmentBox(p, p));
+    };
+    for (const TFillBlk& fill : d.FillAry) {
+        if (fill.code67 != 0) continue;
+        for (const auto& ring : fill.rings)
+            addPoints(ring);
+    }
+    for (const TPointBlk& point : d.PointAry)
+        if (point.code67 == 0) running.add(SegmentBox(point.pt10, point.pt10));
+    // A spline lies within the box of its control points.
+    for (const TSplineBlk& spline : d.SplineAry)
+        if (spline.code67 == 0) addPoints(spline.control);
     if (running.empty()) return;
     d.ExtMin = {running.box().Min.x, running.box().Min.y, 0};
     d.ExtMax = {running.box().Max.x, running.box().Max.y, 0};

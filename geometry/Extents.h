@@ -5,9 +5,9 @@
 
 namespace orvanta {
 
-// Sets ExtMin and ExtMax (z = 0) to the box of every model-space (code67 = 0) line, circle and
-// arc; texts count only when none of those does. A record with a coordinate that is not finite
-// is left out. A drawing with nothing countable gets (0, 0, 0) for both.
+// Sets ExtMin and ExtMax (z = 0) to the box of every model-space (code67 = 0) line, circle, arc,
+// text (its estimated box), fill, point and spline (its control points). A record whose box is not
+// finite is left out. A drawing with nothing countable gets (0, 0, 0) for both.
 void ComputeExtents(Drawing& drawing);
 
 } // namespace orvanta

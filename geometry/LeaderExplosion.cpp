@@ -16,6 +16,7 @@ void ExplodeLeaders(Drawing& d) {
         prototype.layer = leader.layer;
         prototype.ltype = leader.ltype;
         prototype.color = leader.color;
+        prototype.code67 = leader.code67;
         const auto segment = [&](const TAcadPoint& a, const TAcadPoint& b) {
             TAcadLineBlk& line = d.LineAry.emplace_back(prototype);
             line.st = a;

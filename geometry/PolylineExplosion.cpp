@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <tuple>
 
 namespace orvanta {
@@ -172,6 +173,25 @@ class Exploder {
         }
     }
 
+    // The faces of a polyface mesh: each visible edge between the position vertices its face
+    // names. Indices outside the vertices present are left out.
+    void polyface(const TLwpEle* v, std::size_t count, const TPolyfaceEle* faces,
+                  std::size_t faceCount) {
+        for (std::size_t f = 0; f < faceCount; ++f) {
+            const std::int16_t* index = faces[f].index;
+            int n = 0;
+            while (n < 4 && index[n] != 0)
+                ++n;
+            for (int k = 0; k < n && n >= 2; ++k) {
+                const int a = index[k], b = index[(k + 1) % n];
+                if (a < 0) continue;
+                const std::size_t from = static_cast<std::size_t>(a) - 1;
+                const std::size_t to = static_cast<std::size_t>(std::abs(b)) - 1;
+                if (from < count && to < count) segment(v[from].code10, v[to].code10);
+            }
+        }
+    }
+
   private:
     const TLwpBlk* header_ = nullptr;
     bool model_;
@@ -182,8 +202,11 @@ class Exploder {
     bool arcProtoReady_ = false;
 };
 
-void Explode(const std::vector<TLwpBlk>& headers, const std::vector<TLwpEle>& vertices, bool model,
-             std::vector<TAcadLineBlk>& lines, std::vector<TArcBlk>& arcs) {
+void Explode(const std::vector<TLwpBlk>& headers, const std::vector<TLwpEle>& vertices,
+             const std::vector<TPolyfaceEle>& faces, bool model, std::vector<TAcadLineBlk>& lines,
+             std::vector<TArcBlk>& arcs) {
+    // Face records come in the order of their polylines, as the headers do.
+    std::size_t nextFace = 0;
     // Room for about one piece per vertex, so the target tables grow once. In the model a bulge
     // of at most one degree gives a line instead of an arc.
     std::size_t bulged = 0;
@@ -205,6 +228,14 @@ void Explode(const std::vector<TLwpBlk>& headers, const std::vector<TLwpEle>& ve
             if (model) exploder.mesh(v, count);
         } else if (!(header.code70 & FlagPolyfaceMesh)) {
             exploder.polyline(v, count);
+        } else {
+            while (nextFace < faces.size() && faces[nextFace].ihand < header.ihand)
+                ++nextFace;
+            std::size_t end = nextFace;
+            while (end < faces.size() && faces[end].ihand == header.ihand)
+                ++end;
+            exploder.polyface(v, count, faces.data() + nextFace, end - nextFace);
+            nextFace = end;
         }
     }
 }
@@ -212,18 +243,18 @@ void Explode(const std::vector<TLwpBlk>& headers, const std::vector<TLwpEle>& ve
 } // namespace
 
 void ExplodeBlockPolylines(Drawing& d) {
-    Explode(d.BlkLwpAry, d.BlkLwpEleAry, false, d.BlkLineAry, d.BlkArcAry);
+    Explode(d.BlkLwpAry, d.BlkLwpEleAry, d.BlkPolyfaceAry, false, d.BlkLineAry, d.BlkArcAry);
 }
 
 void ExplodeModelPolylines(Drawing& d) {
-    Explode(d.LwpAry, d.LwpEleAry, true, d.LineAry, d.ArcAry);
+    Explode(d.LwpAry, d.LwpEleAry, d.PolyfaceAry, true, d.LineAry, d.ArcAry);
 }
 
 PolylinePieces ModelPolylinePieceBound(const Drawing& d) {
     PolylinePieces pieces;
     for (const TLwpEle& v : d.LwpEleAry)
         pieces.arcs += v.code42 != 0;
-    pieces.lines = d.LwpEleAry.size() + d.LwpAry.size();
+    pieces.lines = d.LwpEleAry.size() + d.LwpAry.size() + 4 * d.PolyfaceAry.size();
     for (const TLwpBlk& header : d.LwpAry) {
         if (header.code70 & FlagPolygonMesh) {
             // Finding each mesh's own vertices is not worth it for a bound.

@@ -44,6 +44,12 @@ void TextsToWcs(Drawing& d) {
     for (TTextBlk& text : d.TextAry) {
         if (IsDefaultExtrusion(text.code210)) continue;
         const OcsFrame& frame = frames.of(text.code210);
+        if (text.mtflag) {
+            // MTEXT stores its insertion point and direction in world coordinates; without a
+            // direction its x axis is that of its object coordinates.
+            if (text.pt11.x == 0 && text.pt11.y == 0 && text.pt11.z == 0) text.pt11 = frame.ax;
+            continue;
+        }
         text.pt10 = OcsToWcs(text.pt10, frame);
         text.pt11 = OcsToWcs(text.pt11, frame);
         const TAcadPoint origin = OcsToWcs(TAcadPoint{0, 0, 0}, frame);

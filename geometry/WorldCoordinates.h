@@ -9,8 +9,9 @@ namespace orvanta {
 // Maps both ends of every line of LineAry whose extrusion is not (0, 0, 1).
 void LinesToWcs(Drawing& drawing);
 
-// Maps pt10 and pt11 of every text of TextAry whose extrusion is not (0, 0, 1), and turns its
-// rotation with the object x axis. Height, width factor and alignment stay.
+// Maps pt10 and pt11 of every TEXT of TextAry whose extrusion is not (0, 0, 1), and turns its
+// rotation with the object x axis. Height, width factor and alignment stay. An MTEXT keeps its
+// world point and direction; one without a direction gets the x axis of its object coordinates.
 void TextsToWcs(Drawing& drawing);
 
 } // namespace orvanta

@@ -23,6 +23,8 @@ struct TAcadPoint {
     double z = 0;
 };
 
+constexpr std::int16_t ConvChordOfCurve = 1;
+
 // RGB colour laid out 0x00BBGGRR.
 using TColor = std::uint32_t;
 // Pen pattern ordinal 0 to 8, assigned by the colour pass.
@@ -65,6 +67,8 @@ struct TAcadLineBlk {
     TAcadPoint code210{0, 0, 1};
     std::int16_t layindex = 0;
     double atsumi = 0;
+    // ConvChordOfCurve: a chord of a curve that CurveAry holds whole and the renderer draws as
+    // a curve; the chord still counts for the extents, the counts and picking.
     std::int16_t convtype = 0;
     bool lwpflag = false;
     bool checked = false;
@@ -116,6 +120,11 @@ struct TInsertBlk {
     std::int16_t color = ColorByLayer;
     double rotate = 0; // degrees
     std::int16_t code66 = 0;
+    // MINSERT: columns and rows (codes 70 and 71) and their spacing (codes 44 and 45).
+    std::int16_t code70 = 1;
+    std::int16_t code71 = 1;
+    double code44 = 0;
+    double code45 = 0;
     TColor PenColor = 0;
     TPenStyle PenStyle = 0;
     std::int16_t code67 = 0;
@@ -148,6 +157,14 @@ struct TLwpEle {
     std::int32_t ihand = 0;
     TAcadPoint code10;
     double code42 = 0; // bulge of the segment starting here
+};
+
+// A face record of a polyface mesh (a VERTEX with flag 128 and without 64): up to four 1-based
+// indices into its polyline's position vertices (codes 71 to 74); 0 ends the list, a negative
+// index hides the edge that starts at that vertex.
+struct TPolyfaceEle {
+    std::int32_t ihand = 0;
+    std::int16_t index[4] = {0, 0, 0, 0};
 };
 
 // TEXT, ATTRIB and MTEXT.
@@ -197,10 +214,13 @@ struct TEllipseBlk {
     double henpei = 0;   // minor to major axis ratio
     double kaisi = 0;    // start parameter, radians
     double owari = 0;    // end parameter, radians
+    std::int16_t code67 = 0;
     TAcadPoint code210{0, 0, 1};
     std::int16_t layindex = 0;
 };
 
+// SOLID and TRACE: a filled triangle or quadrilateral whose corners run p1, p2, p4, p3 (the
+// format stores the third and fourth corners crosswise). p4 defaults to p3: a triangle.
 struct TSolidBlk {
     std::string bname;
     std::string layer = "0";
@@ -210,6 +230,161 @@ struct TSolidBlk {
     TAcadPoint p2;
     TAcadPoint p3;
     TAcadPoint p4;
+    bool hasP4 = false;
+    std::int16_t code67 = 0;
+    TAcadPoint code210{0, 0, 1};
+};
+
+// POINT, in world coordinates.
+struct TPointBlk {
+    std::string bname;
+    std::string layer = "0";
+    std::string ltype = "BYLAYER";
+    std::int16_t color = ColorByLayer;
+    TAcadPoint pt10;
+    TColor PenColor = 0;
+    TPenStyle PenStyle = 0;
+    std::int16_t code67 = 0;
+    std::int16_t layindex = 0;
+};
+
+// SPLINE: a (rational) B-spline in world coordinates, from its control points, knots and
+// weights, or from its fit points when it stores no control points. Normalisation turns a fit
+// spline into control points, so a normalised spline always has them.
+struct TSplineBlk {
+    std::string bname;
+    std::string layer = "0";
+    std::string ltype = "BYLAYER";
+    std::int16_t color = ColorByLayer;
+    std::int16_t code70 = 0;         // 1 closed, 2 periodic, 4 rational, 8 planar
+    std::int16_t degree = 3;         // code 71
+    std::vector<double> knots;       // code 40
+    std::vector<double> weights;     // code 41; empty or one per control point
+    std::vector<TAcadPoint> control; // codes 10/20/30
+    std::vector<TAcadPoint> fit;     // codes 11/21/31
+    TColor PenColor = 0;
+    TPenStyle PenStyle = 0;
+    std::int16_t code67 = 0;
+    std::int16_t layindex = 0;
+};
+
+// One edge of a HATCH boundary path, in the hatch's object coordinates.
+struct THatchEdge {
+    std::int16_t type = 1;   // code 72: 1 line, 2 circular arc, 3 elliptic arc, 4 spline
+    TAcadPoint p10;          // line start, arc or ellipse centre
+    TAcadPoint p11;          // line end, ellipse major axis end relative to the centre
+    double code40 = 0;       // arc radius, ellipse minor to major ratio
+    double code50 = 0;       // start angle, degrees
+    double code51 = 0;       // end angle, degrees
+    std::int16_t code73 = 1; // arcs: counter-clockwise
+    std::int16_t degree = 3;
+    std::vector<double> knots;
+    std::vector<double> weights;
+    std::vector<TAcadPoint> control;
+    std::vector<TAcadPoint> fit;
+};
+
+// One boundary path: a polyline (vertices with bulges) when code 92 has bit 2, else edges.
+struct THatchPath {
+    std::int32_t code92 = 0;
+    std::int16_t closed = 1; // code 73 of a polyline path
+    std::vector<TLwpEle> vertices;
+    std::vector<THatchEdge> edges;
+};
+
+// One line family of a hatch pattern, already in drawing units (the pattern's scale and angle
+// applied by the writer, as the format stores them).
+struct THatchLine {
+    double angle = 0;           // code 53, degrees
+    TAcadPoint base;            // codes 43/44
+    TAcadPoint offset;          // codes 45/46, to the next line of the family
+    std::vector<double> dashes; // code 49: positive dash, negative gap, 0 dot
+};
+
+struct THatchBlk {
+    std::string bname;
+    std::string layer = "0";
+    std::string ltype = "BYLAYER";
+    std::int16_t color = ColorByLayer;
+    std::string pattern;     // code 2
+    std::int16_t code70 = 0; // 1 solid fill
+    bool gradient = false;   // code 450 = 1: drawn as a solid fill of the hatch colour
+    double elevation = 0;    // code 30
+    std::vector<THatchPath> paths;
+    std::vector<THatchLine> lines;
+    std::int16_t code67 = 0;
+    TAcadPoint code210{0, 0, 1};
+};
+
+// WIPEOUT: its frame is drawn. The clip boundary (codes 14/24) is in the pixel coordinates of a
+// one-pixel image: x right, y down, from -0.5 to 0.5; u and v are the world vectors of one pixel
+// along x and up the image.
+struct TWipeoutBlk {
+    std::string bname;
+    std::string layer = "0";
+    std::string ltype = "BYLAYER";
+    std::int16_t color = ColorByLayer;
+    TAcadPoint pt10;         // lower-left corner
+    TAcadPoint u;            // code 11
+    TAcadPoint v;            // code 12
+    std::int16_t code71 = 1; // 1 rectangle (two corners), 2 polygon
+    std::vector<TAcadPoint> clip;
+    std::int16_t code67 = 0;
+};
+
+// XLINE (endless both ways) and RAY (endless from its point): drawn clipped to the view.
+struct TRayBlk {
+    std::string bname;
+    std::string layer = "0";
+    std::string ltype = "BYLAYER";
+    std::int16_t color = ColorByLayer;
+    TAcadPoint pt10; // a point of the line, where a ray starts
+    TAcadPoint pt11; // its direction
+    bool xline = false;
+    TColor PenColor = 0;
+    TPenStyle PenStyle = 0;
+    std::int16_t code67 = 0;
+    std::int16_t layindex = 0;
+};
+
+// An ellipse, or a circle or arc outside the world XY plane, in world coordinates: the points
+// center + u·cos t + v·sin t for t from `start` through `sweep` (radians), seen from above. Its
+// chords stand in LineAry; the renderer draws the curve itself, as finely as the zoom needs.
+struct TCurveBlk {
+    std::string layer = "0";
+    std::string ltype = "BYLAYER";
+    std::int16_t color = ColorByLayer;
+    TAcadPoint center;
+    TAcadPoint u;
+    TAcadPoint v;
+    double start = 0;
+    double sweep = 0;
+    TColor PenColor = 0;
+    TPenStyle PenStyle = 0;
+    std::int16_t code67 = 0;
+    std::int16_t layindex = 0;
+};
+
+// A filled area of the normalised model, from a SOLID, a TRACE or a HATCH: rings in world
+// coordinates (each closed implicitly) filled by the even-odd rule, and the pattern lines of a
+// pattern hatch as pairs of points, already clipped to the rings.
+enum class FillKind : std::uint8_t {
+    Solid, // the area is filled
+    Lines, // only the pattern lines are drawn
+    Light, // the pattern had too many lines: the boundary and a light fill
+};
+struct TFillBlk {
+    std::string bname;
+    std::string layer = "0";
+    std::string ltype = "BYLAYER";
+    std::int16_t color = ColorByLayer;
+    FillKind kind = FillKind::Solid;
+    std::vector<std::vector<TAcadPoint>> rings;
+    std::vector<TAcadPoint> segments; // pattern lines, two points each
+    TColor PenColor = 0;
+    TPenStyle PenStyle = 0;
+    std::int16_t code67 = 0;
+    std::int16_t layindex = 0;
 };
 
 struct TLeaderBlk {
@@ -218,6 +393,7 @@ struct TLeaderBlk {
     std::string ltype = "BYLAYER";
     std::int16_t color = ColorByLayer;
     double code41 = 0;
+    std::int16_t code67 = 0;
     std::int16_t code76 = 0; // number of vertices
     TAcadPoint p1;
     TAcadPoint p2;
@@ -273,6 +449,31 @@ struct Drawing {
     std::vector<TSolidBlk> SolidAry; // SOLIDs of block definitions
     std::vector<TLeaderBlk> LeaderAry;
 
+    // Kinds beyond lines, curves and texts. The model tables hold world coordinates after
+    // normalisation; the Blk tables hold block definitions and are emptied by it. HATCHes,
+    // SOLIDs and TRACEs become fills.
+    std::vector<TSolidBlk> ModelSolidAry; // SOLIDs and TRACEs of the model
+    std::vector<TPointBlk> PointAry;
+    std::vector<TSplineBlk> SplineAry;
+    std::vector<THatchBlk> HatchAry;
+    std::vector<TFillBlk> FillAry;
+    std::vector<TCurveBlk> CurveAry;
+    std::vector<TRayBlk> RayAry;
+    std::vector<TWipeoutBlk> WipeoutAry;
+    std::vector<TWipeoutBlk> BlkWipeoutAry;
+    std::vector<TPolyfaceEle> PolyfaceAry;
+    std::vector<TPolyfaceEle> BlkPolyfaceAry;
+    std::vector<TRayBlk> BlkRayAry;
+    std::vector<TPointBlk> BlkPointAry;
+    std::vector<TSplineBlk> BlkSplineAry;
+    std::vector<THatchBlk> BlkHatchAry;
+    std::vector<TFillBlk> BlkFillAry;
+    // Entities skipped by normalisation because they describe nothing drawable.
+    std::size_t SkippedEntities = 0;
+    // $PDMODE and $PDSIZE of the header: how points are drawn.
+    std::int16_t PdMode = 0;
+    double PdSize = 0;
+
     std::vector<TAcadLineBlk> BlkLineAry;
     std::vector<TCircleBlk> BlkCircleAry;
     std::vector<TArcBlk> BlkArcAry;
@@ -295,6 +496,10 @@ struct TableCount {
     std::size_t count;
 };
 std::array<TableCount, 13> TableCounts(const Drawing& drawing);
+
+// The counts of the kinds read beyond the thirteen (model and block definitions together):
+// "Hatch", "Solid" (SOLID and TRACE), "Spline", "Point", "Ray" (XLINE and RAY).
+std::array<TableCount, 5> OtherCounts(const Drawing& drawing);
 
 void SetAcadPoint(TAcadPoint& p, double x, double y, double z);
 

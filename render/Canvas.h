@@ -1,12 +1,15 @@
 // The narrow raster target the renderer draws on. It knows pens, lines, arcs, pixels, filled
-// rectangles and text in device pixels (y growing downwards) and nothing of the drawing model;
-// the screen, previews, printers, SVG/PDF files, metafiles and the tests each implement it.
+// rectangles and polygons, and text in device pixels (y growing downwards) and nothing of the
+// drawing model; the screen, previews, printers, SVG/PDF files, metafiles and the tests each
+// implement it.
 #pragma once
 
 #include "model/AcadDxfUnit.h"
 #include "render/PenStyle.h"
+#include "render/ViewTransform.h"
 
 #include <string>
+#include <vector>
 
 namespace orvanta {
 
@@ -51,6 +54,11 @@ class Canvas {
     virtual void setPixel(int x, int y, TColor colour) = 0;
     // Pixels left <= x < right, top <= y < bottom, with the colour replacing what is there.
     virtual void fillRect(int left, int top, int right, int bottom, TColor colour) = 0;
+
+    // Fills the area enclosed by the rings (closed polygons in device pixels; each ring is closed
+    // implicitly) by the even-odd rule, so that a ring inside another is a hole, in `colour`.
+    // The pen and its mode do not apply.
+    virtual void fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor colour) = 0;
 
     // The current font, and a new one that replaces it. The face is the canvas's own choice;
     // the renderer copies it from the current font when it asks for another size.

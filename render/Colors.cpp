@@ -297,6 +297,16 @@ void ResolvePens(Drawing& drawing) {
         text.PenColor = colourOf(text.color);
         text.layindex = StoredLayerIndex(layerIndex.find(text.layer));
     }
+    for (TFillBlk& fill : drawing.FillAry)
+        resolve(fill);
+    for (TPointBlk& point : drawing.PointAry)
+        resolve(point);
+    for (TSplineBlk& spline : drawing.SplineAry)
+        resolve(spline);
+    for (TCurveBlk& curve : drawing.CurveAry)
+        resolve(curve);
+    for (TRayBlk& ray : drawing.RayAry)
+        resolve(ray);
 }
 
 TColor DrawnColor(TColor penColor, TColor backColor, ColorModeValue colorMode) {

@@ -4,6 +4,7 @@
 #include "geometry/Primitives.h"
 #include "geometry/TextLines.h"
 #include "render/Colors.h"
+#include "render/DrawOther.h"
 #include "render/LayerState.h"
 #include "render/TextCodes.h"
 #include "render/TextDrawing.h"
@@ -98,10 +99,11 @@ bool OutlineMeetsWindow(const TAcadPoint& c, double r, const WorldRect& w) {
 
 // Whether the directions from c (outside the window) to the window overlap the sweep of an arc
 // from startRad counterclockwise through sweepRad.
-bool SweepFacesWindow(const TAcadPoint& c, double startRad, double sweepRad, const WorldRect& w) {
-    const double reference = std::atan2((w.lowerLeft.y + w.upperRight.y) / 2 - c.y,
-                                        (w.lowerLeft.x + w.upperRight.x) / 2 - c.x);
-    double low = 0, high = 0;
+// The directions from c (outside the window) to the window's corners, as offsets from the
+// direction `reference` (towards the window): they lie from `low` to `high`.
+void CornerDirections(const TAcadPoint& c, const WorldRect& w, double reference, double& low,
+                      double& high) {
+    low = high = 0;
     for (const TAcadPoint& corner :
          {w.lowerLeft, w.upperRight, TAcadPoint{w.lowerLeft.x, w.upperRight.y, 0},
           TAcadPoint{w.upperRight.x, w.lowerLeft.y, 0}}) {
@@ -110,6 +112,13 @@ bool SweepFacesWindow(const TAcadPoint& c, double startRad, double sweepRad, con
         low = std::min(low, d);
         high = std::max(high, d);
     }
+}
+
+bool SweepFacesWindow(const TAcadPoint& c, double startRad, double sweepRad, const WorldRect& w) {
+    const double reference = std::atan2((w.lowerLeft.y + w.upperRight.y) / 2 - c.y,
+                                        (w.lowerLeft.x + w.upperRight.x) / 2 - c.x);
+    double low, high;
+    CornerDirections(c, w, reference, low, high);
     double from = std::fmod(reference + low - startRad, TwoPi);
     if (from < 0) from += TwoPi;
     return from <= sweepRad || from + (high - low) >= TwoPi;
@@ -225,10 +234,71 @@ void DrawDxfLine(Canvas& canvas, TPoint origin, const TAcadPoint& p1, double uni
     canvas.lineTo(e.x, e.y);
 }
 
+namespace {
+
+// A circle of more than this many pixels' radius is drawn as chords through the part of it near
+// the view: the integer box of the whole circle would lose its precision, or saturate.
+constexpr double HugeArcPixels = 1 << 15;
+// The view is taken to lie within this many pixels of its centre in every direction: more than
+// any screen or printed page.
+constexpr double ViewReachPixels = 1 << 15;
+
+// The arc of a huge circle (radius in pixels above HugeArcPixels) through the square of
+// ViewReachPixels around the view centre, as chords no farther than half a pixel from the arc.
+void DrawHugeArc(Canvas& canvas, TPoint origin, const TAcadPoint& c, double u, double radius,
+                 double startRad, double sweepRad) {
+    const double reach = ViewReachPixels * u;
+    const WorldRect window{{-reach, -reach, 0}, {reach, reach, 0}};
+    // Everything within the circle: none of its outline is near the view.
+    if (!OutlineMeetsWindow(c, radius, window)) return;
+    double from = startRad;
+    double sweep = sweepRad;
+    if (!Inside(c, window)) {
+        // Only the directions from the centre towards the square can meet it.
+        const double towards = std::atan2(-c.y, -c.x);
+        double low, high;
+        CornerDirections(c, window, towards, low, high);
+        // The cone [towards + low, towards + high] against the sweep [startRad, + sweepRad].
+        double offset = std::fmod(towards + low - startRad, TwoPi);
+        if (offset < 0) offset += TwoPi;
+        const double cone = high - low;
+        if (offset <= sweepRad) {
+            from = startRad + offset;
+            sweep = std::min(cone, sweepRad - offset);
+        } else if (offset + cone >= TwoPi) {
+            from = startRad;
+            sweep = std::min(offset + cone - TwoPi, sweepRad);
+        } else {
+            return;
+        }
+    }
+    const double rp = radius / u;
+    const double step = 2 * std::acos(1 - 0.5 / rp);
+    const auto steps = static_cast<int>(std::clamp(std::ceil(sweep / step), 1.0, 1e5));
+    for (int k = 0; k <= steps; ++k) {
+        const TPoint p = WorldToScreen(PolarPoint(c, from + sweep * k / steps, radius), origin, u);
+        if (k == 0)
+            canvas.moveTo(p.x, p.y);
+        else
+            canvas.lineTo(p.x, p.y);
+    }
+}
+
+} // namespace
+
 void DrawDxfArc(Canvas& canvas, TPoint origin, const TAcadPoint& c, double unitsPerPixel,
                 double radius, double startRad, double endRad, TColor colour, int width,
                 TPenStyle style) {
     const double u = unitsPerPixel;
+    if (std::fabs(radius / u) > HugeArcPixels && std::isfinite(radius / u)) {
+        double sweep = endRad - startRad;
+        if (std::fabs(sweep) <= NoSweepRad) sweep = TwoPi;
+        sweep = std::fmod(sweep, TwoPi);
+        if (sweep <= 0) sweep += TwoPi;
+        canvas.setPen(colour, width, style);
+        DrawHugeArc(canvas, origin, c, std::fabs(u), std::fabs(radius), startRad, sweep);
+        return;
+    }
     // Less than half a pixel (exactly half rounds to even, to 0): the centre pixel.
     if (RoundHalfEven(radius / u) <= 0) {
         const TPoint p = WorldToScreen(c, origin, u);
@@ -285,8 +355,15 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
         return LayerVisibleAt(drawing, record.layindex) && (noClip || inView(record, window));
     };
 
+    // Fills lie under everything else; points and splines are drawn with the arcs.
+    const OtherKindsView other{center,    origin,   u,     window, backColor,
+                               colorMode, penWidth, layer, noClip, step};
+    count += DrawFills(drawing, canvas, other);
+
     for (std::size_t i = 0; i < drawing.LineAry.size(); i += step) {
         const TAcadLineBlk& line = drawing.LineAry[i];
+        // Chords of curves that are drawn whole, below.
+        if (line.convtype == ConvChordOfCurve) continue;
         if (!kept(line, LineInView)) continue;
         ++count;
         DrawDxfLine(canvas, origin, PointDiff(line.st, center), u, PointDiff(line.ed, center),
@@ -317,6 +394,8 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
                         PolarPoint(c, end * DegToRad, arc.hankei), colour, penWidth, arc.PenStyle);
         }
     }
+
+    count += DrawPointsAndSplines(drawing, canvas, other);
 
     if (!rough) {
         const auto textInView = [u](const TTextBlk& text, const WorldRect& w) {

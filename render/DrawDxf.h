@@ -1,7 +1,7 @@
 // Drawing the normalised model onto a canvas: the detail view, a preview, a printed page or an
-// exported picture. By the time it runs the model holds only lines, circles, arcs and texts in
-// world coordinates with their pens resolved; everything about the target comes in as the
-// canvas and the view parameters.
+// exported picture. By the time it runs the model holds lines, circles, arcs, texts, fills,
+// points, curves and splines in world coordinates with their pens resolved; everything about the
+// target comes in as the canvas and the view parameters.
 #pragma once
 
 #include "geometry/EntityBoxes.h"
@@ -41,9 +41,10 @@ struct DrawOptions {
     std::string onlyLayer;
 };
 
-// Draws the model's lines, circles, arcs and texts, in that order, and returns how many records
-// passed the filters (drawn, reduced to a pixel, or a text too small to show). The canvas is
-// flushed at the end.
+// Draws the model's fills, lines (but for the chords of curves drawn whole), circles, arcs,
+// points, curves, splines and texts, in that order, and returns how many records passed the
+// filters (drawn, reduced to a pixel, or a text too small to show). The canvas is flushed at the
+// end.
 int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas);
 
 // A line from p1 to p2, both relative to the view centre (PointDiff).

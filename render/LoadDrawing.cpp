@@ -8,6 +8,7 @@
 #include "geometry/Extents.h"
 #include "geometry/FaceExplosion.h"
 #include "geometry/LeaderExplosion.h"
+#include "geometry/OtherKinds.h"
 #include "geometry/PolylineExplosion.h"
 #include "geometry/Primitives.h"
 #include "geometry/TableGrowth.h"
@@ -119,6 +120,7 @@ void NormaliseDrawing(Drawing& d) {
         ExplodeBlockPolylines(d);
         Release(d.BlkLwpAry);
         Release(d.BlkLwpEleAry);
+        Release(d.BlkPolyfaceAry);
     }
     // The room the passes below fill is faulted in on a second thread while they run.
     TableWarmer warmer;
@@ -127,6 +129,7 @@ void NormaliseDrawing(Drawing& d) {
         ExplodeModelPolylines(d);
         Release(d.LwpAry);
         Release(d.LwpEleAry);
+        Release(d.PolyfaceAry);
     }
 
     // Curves outside the world XY plane become chords, then everything in object coordinates
@@ -140,6 +143,9 @@ void NormaliseDrawing(Drawing& d) {
     LinesToWcs(d);
     TextsToWcs(d);
 
+    // Solids, hatches and splines take the form blocks place and the renderer draws.
+    PrepareOtherKinds(d);
+
     // Blocks: model references (with everything nested in them), then the dimensions' pictures.
     if (!d.InsertAry.empty()) {
         ExpandModelInserts(d);
@@ -150,6 +156,7 @@ void NormaliseDrawing(Drawing& d) {
         Release(d.BlockAry);
     }
     if (!d.BlkInsertAry.empty()) Release(d.BlkInsertAry);
+    ReleaseOtherBlockKinds(d);
 
     if (!d.FaceAry.empty()) {
         ExplodeFaces(d);
@@ -271,6 +278,7 @@ void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& re
         return;
     }
     result.readCounts = TableCounts(result.drawing);
+    result.otherCounts = OtherCounts(result.drawing);
 
     const auto normaliseStart = std::chrono::steady_clock::now();
     try {

@@ -58,6 +58,17 @@ std::string Describe(const CanvasCall& call) {
         return "setPixel(" + Ints(call.args, 2) + ", " + Hex(call.colour) + ")";
     case Kind::FillRect:
         return "fillRect(" + Ints(call.args, 4) + ", " + Hex(call.colour) + ")";
+    case Kind::FillPolygon: {
+        std::string rings;
+        for (const std::vector<TPoint>& ring : call.rings) {
+            rings += rings.empty() ? "[" : " [";
+            for (std::size_t i = 0; i < ring.size(); ++i)
+                rings +=
+                    (i ? " " : "") + std::to_string(ring[i].x) + "," + std::to_string(ring[i].y);
+            rings += "]";
+        }
+        return "fillPolygon(" + rings + ", " + Hex(call.colour) + ")";
+    }
     case Kind::SetFont:
         return "setFont(" + call.font.face + ", " + std::to_string(call.font.cellHeight) + ", " +
                std::to_string(call.font.averageWidth) + ", " +
@@ -120,6 +131,12 @@ void RecordingCanvas::setPixel(int x, int y, TColor colour) {
 void RecordingCanvas::fillRect(int left, int top, int right, int bottom, TColor colour) {
     CanvasCall& call = record(CanvasCall::Kind::FillRect);
     call.args = {left, top, right, bottom};
+    call.colour = colour;
+}
+
+void RecordingCanvas::fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor colour) {
+    CanvasCall& call = record(CanvasCall::Kind::FillPolygon);
+    call.rings = rings;
     call.colour = colour;
 }
 

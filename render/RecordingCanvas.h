@@ -19,6 +19,7 @@ struct CanvasCall {
         Arc,
         SetPixel,
         FillRect,
+        FillPolygon,
         SetFont,
         SetTextColor,
         SetTransparentText,
@@ -37,6 +38,7 @@ struct CanvasCall {
     bool transparent = false;
     CanvasFont font;  // SetFont: the new font; TextOut and TextWidth: the font in use
     std::string text; // TextOut and TextWidth
+    std::vector<std::vector<TPoint>> rings; // FillPolygon
 };
 
 // One line of text per call, such as `lineTo(10, 20)` or `textOut(5, 6, "Φ25")`, for readable
@@ -56,6 +58,7 @@ class RecordingCanvas : public Canvas {
     void arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) override;
     void setPixel(int x, int y, TColor colour) override;
     void fillRect(int left, int top, int right, int bottom, TColor colour) override;
+    void fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor colour) override;
     CanvasFont font() const override { return font_; }
     void setFont(const CanvasFont& font) override;
     void setTextColor(TColor colour) override;

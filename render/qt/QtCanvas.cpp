@@ -92,6 +92,55 @@ bool ClipSegment(QPointF& a, QPointF& b, const QRectF& box) {
     return true;
 }
 
+// A ring clipped to `bound` (Sutherland-Hodgman, one side at a time): the painter loses
+// precision far beyond any device, and the part of the area inside the bound is unchanged. Each
+// ring is clipped on its own, which keeps the even-odd parity of every point inside the bound.
+QPolygonF ClipRing(const std::vector<TPoint>& ring, const QRectF& bound) {
+    QPolygonF polygon;
+    polygon.reserve(static_cast<qsizetype>(ring.size()));
+    bool inside = true;
+    for (const TPoint& p : ring) {
+        polygon.append(QPointF(p.x, p.y));
+        inside = inside && bound.contains(polygon.back());
+    }
+    if (inside) return polygon;
+    const auto clipSide = [](const QPolygonF& in, auto insideOf, auto cross) {
+        QPolygonF out;
+        for (qsizetype i = 0; i < in.size(); ++i) {
+            const QPointF& a = in[(i + in.size() - 1) % in.size()];
+            const QPointF& b = in[i];
+            const bool ia = insideOf(a), ib = insideOf(b);
+            if (ib) {
+                if (!ia) out.append(cross(a, b));
+                out.append(b);
+            } else if (ia) {
+                out.append(cross(a, b));
+            }
+        }
+        return out;
+    };
+    const auto atX = [](double x) {
+        return [x](const QPointF& a, const QPointF& b) {
+            return QPointF(x, a.y() + (b.y() - a.y()) * (x - a.x()) / (b.x() - a.x()));
+        };
+    };
+    const auto atY = [](double y) {
+        return [y](const QPointF& a, const QPointF& b) {
+            return QPointF(a.x() + (b.x() - a.x()) * (y - a.y()) / (b.y() - a.y()), y);
+        };
+    };
+    const double l = bound.left(), r = bound.right(), t = bound.top(), b = bound.bottom();
+    polygon = clipSide(
+        polygon, [l](const QPointF& p) { return p.x() >= l; }, atX(l));
+    polygon = clipSide(
+        polygon, [r](const QPointF& p) { return p.x() <= r; }, atX(r));
+    polygon = clipSide(
+        polygon, [t](const QPointF& p) { return p.y() >= t; }, atY(t));
+    polygon = clipSide(
+        polygon, [b](const QPointF& p) { return p.y() <= b; }, atY(b));
+    return polygon;
+}
+
 bool BeyondLimit(const QPoint& p) {
     return std::abs(static_cast<double>(p.x())) > CoordinateLimit ||
            std::abs(static_cast<double>(p.y())) > CoordinateLimit;
@@ -385,6 +434,21 @@ void QtCanvas::fillRect(int left, int top, int right, int bottom, TColor colour)
     if (right <= left || bottom <= top) return;
     useComposition(QPainter::CompositionMode_SourceOver);
     painter_.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), ToQColor(colour));
+}
+
+void QtCanvas::fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor colour) {
+    flush();
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    const QRectF bound(-CoordinateLimit, -CoordinateLimit, 2 * CoordinateLimit,
+                       2 * CoordinateLimit);
+    for (const std::vector<TPoint>& ring : rings) {
+        const QPolygonF clipped = ClipRing(ring, bound);
+        if (clipped.size() >= 3) path.addPolygon(clipped);
+    }
+    if (path.isEmpty()) return;
+    useComposition(QPainter::CompositionMode_SourceOver);
+    painter_.fillPath(path, ToQColor(colour));
 }
 
 void QtCanvas::setFont(const CanvasFont& font) {

@@ -71,12 +71,13 @@ Drawing ScatteredDrawing() {
         text.PenColor = colour();
         d.TextAry.push_back(text);
     }
+    // The grid spans the scattered records; a text far outside its frame must still be found.
+    ComputeExtents(d);
     TTextBlk far;
     far.pt10 = {1e7, -1e7, 0};
     far.code40 = 10;
     far.str = "far away";
     d.TextAry.push_back(far);
-    ComputeExtents(d);
     return d;
 }
 

@@ -602,7 +602,7 @@ TEST(BundledSamples, MeshAndFaces) {
         std::size_t vertices;
     };
     const std::vector<Polyline> expected = {
-        {16, 4, 5, 20}, {48, 2, 12, 24}, {64, 10, 9, 19}, {8, 0, 0, 5}, {1, 0, 0, 5}};
+        {16, 4, 5, 20}, {48, 2, 12, 24}, {64, 10, 9, 10}, {8, 0, 0, 5}, {1, 0, 0, 5}};
     ASSERT_EQ(d.LwpAry.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE(i);
@@ -611,7 +611,9 @@ TEST(BundledSamples, MeshAndFaces) {
         EXPECT_EQ(d.LwpAry[i].code72, expected[i].code72);
         EXPECT_EQ(VerticesOf(d.LwpEleAry, d.LwpAry[i].ihand).size(), expected[i].vertices);
     }
-    EXPECT_EQ(d.LwpEleAry.size(), 73u);
+    EXPECT_EQ(d.LwpEleAry.size(), 64u);
+    // The polyface mesh's nine face records are no positions.
+    EXPECT_EQ(d.PolyfaceAry.size(), 9u);
     const auto fence = VerticesOf(d.LwpEleAry, d.LwpAry[3].ihand);
     EXPECT_GT(fence.back()->code10.z, fence.front()->code10.z); // it climbs the slope
     const auto boundary = VerticesOf(d.LwpEleAry, d.LwpAry[4].ihand);

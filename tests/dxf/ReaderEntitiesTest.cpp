@@ -175,7 +175,7 @@ TEST(ReaderEntities, InsertsWithAttributes) {
     EXPECT_EQ(i.code66, 1);
     EXPECT_EQ(i.color, 4);
     EXPECT_EQ(i.base.x, 5);
-    EXPECT_EQ(i.code210.z, 1) << "inserts do not read an extrusion";
+    EXPECT_EQ(i.code210.z, -1);
     EXPECT_TRUE(i.bname.empty());
     EXPECT_EQ(d.InsertAry[1].scale.y, 1);
     EXPECT_EQ(d.InsertAry[1].rotate, 0);

