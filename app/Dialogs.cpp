@@ -4,6 +4,8 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QProgressDialog>
 
 namespace orvanta {
@@ -23,6 +25,15 @@ void QtDialogs::message(const QString& text, const QString& caption, Icon icon) 
 
 QString QtDialogs::openFile(const QString& caption, const QStringList& filters) {
     return QFileDialog::getOpenFileName(owner_, caption, QString(), filters.join(";;"));
+}
+
+QString QtDialogs::saveFile(const QString& caption, const QStringList& filters) {
+    return QFileDialog::getSaveFileName(owner_, caption, QString(), filters.join(";;"));
+}
+
+bool QtDialogs::printerSetup(QPrinter& printer) {
+    QPageSetupDialog dialog(&printer, owner_);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 namespace {

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class QPrinter;
 class QWidget;
 
 namespace orvanta {
@@ -31,6 +32,10 @@ class Dialogs {
     // A file-open dialog with name filters in Qt's form ("Programs (*.exe)"), the first one
     // selected. Returns the chosen file, empty when cancelled.
     virtual QString openFile(const QString& caption, const QStringList& filters) = 0;
+    // A file-save dialog, as openFile. Returns the chosen file, empty when cancelled.
+    virtual QString saveFile(const QString& caption, const QStringList& filters) = 0;
+    // The printer setup dialog (paper, orientation) for `printer`; true when confirmed.
+    virtual bool printerSetup(QPrinter& printer) = 0;
     // The version box.
     virtual void about() = 0;
     // A box that keeps the user from the rest of the window while it is shown, saying `text`,
@@ -44,6 +49,8 @@ class QtDialogs : public Dialogs {
     void setOwner(QWidget* owner) { owner_ = owner; }
     void message(const QString& text, const QString& caption, Icon icon) override;
     QString openFile(const QString& caption, const QStringList& filters) override;
+    QString saveFile(const QString& caption, const QStringList& filters) override;
+    bool printerSetup(QPrinter& printer) override;
     void about() override;
     std::unique_ptr<WaitBox> showWait(const QString& text, const QString& caption) override;
 

@@ -42,6 +42,7 @@ class DrawingPresenter : public DetailPresenter {
 
     // The view shown and the state of the gestures.
     const ViewState& viewState() const { return view_; }
+    const ViewState* currentView() const override { return &view_; }
     // The pause between the pictures of a layer's blink, 100 ms unless a test shortens it.
     void setBlinkPause(int milliseconds) { blinkPauseMs_ = milliseconds; }
 

@@ -7,11 +7,13 @@
 #include "app/FolderHistory.h"
 #include "app/Settings.h"
 #include "model/AcadDxfUnit.h"
+#include "render/LoadDrawing.h"
 
 #include <QMainWindow>
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -78,6 +80,10 @@ class MainWindow : public QMainWindow, public DetailHost {
     // happens when the current folder cannot be resolved.
     void setTreeTopToCurrentFolder(bool persistent);
     void setTreeTopToRoot(bool persistent);
+    // "一覧を印刷": the drawings of the file list tiled over pages; "詳細を印刷": the drawing of
+    // the detail tab. Both open the print window.
+    void printList();
+    void printDetail();
     // Writes the settings file now (it is written once, at the latest when the window goes).
     void saveSettings();
 
@@ -131,6 +137,9 @@ class MainWindow : public QMainWindow, public DetailHost {
     // when it could not be started (the user has been told). Throws SilentAbort when it fails,
     // is stopped or runs out of time.
     QString convert(const QString& source);
+    // The converter the load routine calls, or nullptr when none is registered.
+    class WindowConverter;
+    DrawingConverter* registeredConverter();
     // No drawing is loaded: the model, the side panel and the picture are emptied.
     void forgetDrawing();
     // Runs one user action: a silent abort ends it quietly, any other failure with a box.
@@ -144,6 +153,7 @@ class MainWindow : public QMainWindow, public DetailHost {
     // The full path of the drawing shown on the detail tab; empty when none is.
     QString currentDrawingPath_;
     DetailPresenter builtInPresenter_;
+    std::unique_ptr<DrawingConverter> windowConverter_;
     DetailPresenter* presenter_ = &builtInPresenter_;
 
     int colorMode_ = 0;

@@ -30,6 +30,11 @@ class RecordingDialogs : public Dialogs {
         fileDialogs.push_back(caption);
         return nextFile;
     }
+    QString saveFile(const QString& caption, const QStringList& filters) override {
+        fileDialogs.push_back(caption);
+        return nextFile;
+    }
+    bool printerSetup(QPrinter&) override { return ++printerSetups, confirmSetup; }
     void about() override { ++aboutBoxes; }
     // Wait boxes ask to stop once `stopWaitAfter` questions have been asked (never when < 0).
     class CountingWaitBox : public WaitBox {
@@ -51,6 +56,8 @@ class RecordingDialogs : public Dialogs {
     QStringList fileDialogs;
     QString nextFile;
     int aboutBoxes = 0;
+    int printerSetups = 0;
+    bool confirmSetup = false;
     QStringList waits;
     int stopWaitAfter = -1;
     mutable int waitQuestions = 0;
