@@ -8,5 +8,6 @@ namespace orvanta::cli {
 // Each command takes the arguments after its name and returns the process exit status.
 int InfoCommand(const std::vector<std::string>& args);
 int RenderCommand(const std::vector<std::string>& args);
+int PrintCommand(const std::vector<std::string>& args);
 
 } // namespace orvanta::cli

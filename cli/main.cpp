@@ -10,8 +10,10 @@ namespace {
 
 const char* const Usage = "usage: orvanta-cli info [--json] FILE...\n"
                           "       orvanta-cli render FILE -o OUT [options]\n"
+                          "       orvanta-cli print FOLDER|FILE -o OUT.pdf [options]\n"
                           "  info    print the version and the record counts of each DXF file\n"
-                          "  render  draw a DXF file to PNG, SVG or PDF (render --help)\n";
+                          "  render  draw a DXF file to PNG, SVG or PDF (render --help)\n"
+                          "  print   print a folder's drawings or one drawing to PDF (print --help)\n";
 
 } // namespace
 
@@ -24,6 +26,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "info") return orvanta::cli::InfoCommand(args);
     if (command == "render") return orvanta::cli::RenderCommand(args);
+    if (command == "print") return orvanta::cli::PrintCommand(args);
     std::fprintf(stderr, "orvanta-cli: unknown command \"%s\"\n%s", command.c_str(), Usage);
     return 2;
 }
