@@ -76,10 +76,9 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 int PrintTo(const std::string& input, const std::string& temporary, const PrintOptions& options) {
     QPdfWriter pdf(QString::fromStdString(temporary));
     pdf.setCreator(QStringLiteral("orvanta-cli print"));
-    pdf.setPageLayout(QPageLayout(options.paper,
-                                  options.landscape ? QPageLayout::Landscape
-                                                    : QPageLayout::Portrait,
-                                  QMarginsF(0, 0, 0, 0)));
+    pdf.setPageLayout(QPageLayout(
+        options.paper, options.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+        QMarginsF(0, 0, 0, 0)));
     std::error_code error;
     if (fs::is_directory(input, error)) {
         ListPrintRequest request;
@@ -93,8 +92,7 @@ int PrintTo(const std::string& input, const std::string& temporary, const PrintO
         const PrintReport report = PrintAll(pdf, request, monitor);
         for (const CellFailure& failure : report.failures)
             std::fprintf(stderr, "%s: printed empty: %s\n",
-                         (fs::path(input) / failure.name).string().c_str(),
-                         failure.reason.c_str());
+                         (fs::path(input) / failure.name).string().c_str(), failure.reason.c_str());
         std::printf("%d drawings on %d pages, %zu printed empty\n", report.drawn, report.pages,
                     report.failures.size());
         return 0;
