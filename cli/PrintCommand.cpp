@@ -2,13 +2,12 @@
 // a PDF file through the same print code as the print window.
 #include "app/FolderScan.h"
 #include "cli/Commands.h"
+#include "cli/DrawingApplication.h"
 #include "cli/LoadDrawing.h"
 #include "model/Abort.h"
 #include "output/Printing.h"
-#include "render/qt/QtCanvas.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -65,11 +64,6 @@ bool ParseColumns(const std::string& text, int& columns) {
     if (v < 1 || v > 16) return false;
     columns = v;
     return true;
-}
-
-void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
 // Prints into `temporary`; the caller renames it to the output once it is complete.
@@ -157,15 +151,7 @@ int PrintCommand(const std::vector<std::string>& args) {
         return 1;
     }
 
-    // Printing to a file needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(QuietQtMessages);
-    static int argc = 1;
-    static char name[] = "orvanta-cli";
-    static char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
-    if (const std::string problem = TextFaceProblem(); !problem.empty())
-        std::fprintf(stderr, "%s\n", problem.c_str());
+    const auto app = StartDrawingApplication();
 
     // The pages go to a file beside the output, which replaces the output only when complete:
     // a failed run never leaves a half-written PDF or destroys an older one.

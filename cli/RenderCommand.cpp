@@ -1,6 +1,7 @@
 // orvanta-cli render: a drawing as a picture, loaded and fitted as the detail view shows it
 // after opening, for scripts, checks and a first look without the window.
 #include "cli/Commands.h"
+#include "cli/DrawingApplication.h"
 #include "cli/LoadDrawing.h"
 #include "model/Abort.h"
 
@@ -193,13 +194,6 @@ std::vector<fs::path> DxfFilesOf(const fs::path& folder) {
     return files;
 }
 
-// Qt's own notes (missing runtime folder and the like) would bury the command's one-line
-// errors; only its critical messages are passed on.
-void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-}
-
 int UsageError(const std::string& message) {
     std::fprintf(stderr, "orvanta-cli render: %s\n%s", message.c_str(), RenderUsage);
     return 2;
@@ -251,15 +245,7 @@ int RenderCommand(const std::vector<std::string>& args) {
     if (!each && !FormatOf(out, format))
         return UsageError("the output must end in .png, .svg or .pdf");
 
-    // Fonts and painting need a GUI application, but no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(QuietQtMessages);
-    static int argc = 1;
-    static char name[] = "orvanta-cli";
-    static char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
-    if (const std::string problem = TextFaceProblem(); !problem.empty())
-        std::fprintf(stderr, "%s\n", problem.c_str());
+    const auto app = StartDrawingApplication();
     TextShapeCache shapes;
 
     if (!each) return RenderFile(input, out, format, options, shapes) ? 0 : 1;

@@ -8,12 +8,13 @@
 
 namespace {
 
-const char* const Usage = "usage: orvanta-cli info [--json] FILE...\n"
-                          "       orvanta-cli render FILE -o OUT [options]\n"
-                          "       orvanta-cli print FOLDER|FILE -o OUT.pdf [options]\n"
-                          "  info    print the version and the record counts of each DXF file\n"
-                          "  render  draw a DXF file to PNG, SVG or PDF (render --help)\n"
-                          "  print   print a folder's drawings or one drawing to PDF (print --help)\n";
+const char* const Usage =
+    "usage: orvanta-cli info [--json] FILE...\n"
+    "       orvanta-cli render FILE -o OUT [options]\n"
+    "       orvanta-cli print FOLDER|FILE -o OUT.pdf [options]\n"
+    "  info    print the version and the record counts of each DXF file\n"
+    "  render  draw a DXF file to PNG, SVG or PDF (render --help)\n"
+    "  print   print a folder's drawings or one drawing to PDF (print --help)\n";
 
 } // namespace
 
