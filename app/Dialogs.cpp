@@ -23,6 +23,13 @@ void QtDialogs::message(const QString& text, const QString& caption, Icon icon) 
     box.exec();
 }
 
+bool QtDialogs::question(const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    owner_);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 QString QtDialogs::openFile(const QString& caption, const QStringList& filters) {
     return QFileDialog::getOpenFileName(owner_, caption, QString(), filters.join(";;"));
 }

@@ -36,6 +36,13 @@ class Dialogs {
     virtual QString saveFile(const QString& caption, const QStringList& filters) = 0;
     // The printer setup dialog (paper, orientation) for `printer`; true when confirmed.
     virtual bool printerSetup(QPrinter& printer) = 0;
+    // A modal question with the text, the caption and Yes and No buttons; true for Yes. Boxes
+    // that cannot ask answer No, so that nothing is done without the user's word.
+    virtual bool question(const QString& text, const QString& caption) {
+        (void)text;
+        (void)caption;
+        return false;
+    }
     // The version box.
     virtual void about() = 0;
     // A box that keeps the user from the rest of the window while it is shown, saying `text`,
@@ -51,6 +58,7 @@ class QtDialogs : public Dialogs {
     QString openFile(const QString& caption, const QStringList& filters) override;
     QString saveFile(const QString& caption, const QStringList& filters) override;
     bool printerSetup(QPrinter& printer) override;
+    bool question(const QString& text, const QString& caption) override;
     void about() override;
     std::unique_ptr<WaitBox> showWait(const QString& text, const QString& caption) override;
 

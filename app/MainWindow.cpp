@@ -3,7 +3,10 @@
 #include "app/AboutBox.h"
 #include "app/FileListPanel.h"
 #include "app/FolderTree.h"
+#include "app/PreviewGrid.h"
+#include "app/PreviewPool.h"
 #include "app/SidePanel.h"
+#include "bridges/CadHost.h"
 #include "model/Abort.h"
 
 #include <QApplication>
@@ -41,16 +44,6 @@ const QString RootFolder = QStringLiteral("/");
 constexpr int DesignWidth = 680;
 constexpr int DesignHeight = 443;
 constexpr int StatusPanelWidths[MainWindow::StatusPanels] = {300, 200, 200, 50};
-
-struct CellSize {
-    const char* text;
-    int width;
-    int height;
-};
-constexpr CellSize CellSizes[4] = {{"200 x 160", 200, 160},
-                                   {"160 x 130", 160, 130},
-                                   {"100 x  88", 100, 88},
-                                   {" 80 x  76", 80, 76}};
 
 // A status bar panel: as wide as designed when there is room, narrower when there is not.
 class StatusLabel : public QLabel {
@@ -142,6 +135,7 @@ MainWindow::MainWindow(AppEnvironment environment, Dialogs& dialogs, QWidget* pa
 }
 
 MainWindow::~MainWindow() {
+    stopPreviews();
     qApp->removeEventFilter(this);
     if (!settingsSaved_) saveSettings();
 }
@@ -159,6 +153,13 @@ void MainWindow::buildLayout() {
         previewPage_->setPalette(p);
     }
     previewPage_->setContextMenuPolicy(Qt::CustomContextMenu);
+    previewGrid_ = new PreviewGrid;
+    previewGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
+    {
+        auto* previewLayout = new QVBoxLayout(previewPage_);
+        previewLayout->setContentsMargins(0, 0, 0, 0);
+        previewLayout->addWidget(previewGrid_);
+    }
     auto* detailPage = new QWidget;
     drawingLabel_ = new QLabel;
     drawingLabel_->setTextFormat(Qt::PlainText);
@@ -223,6 +224,14 @@ void MainWindow::buildLayout() {
             [this](const QPoint& at) { treeMenu_->popup(tree_->viewport()->mapToGlobal(at)); });
     connect(previewPage_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { previewMenu_->popup(previewPage_->mapToGlobal(at)); });
+    // The grid's own pop-up is the preview page's.
+    connect(previewGrid_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        emit previewPage_->customContextMenuRequested(
+            previewPage_->mapFromGlobal(previewGrid_->viewport()->mapToGlobal(at)));
+    });
+    connect(previewGrid_, &PreviewGrid::cellClicked, this, &MainWindow::previewCellClicked);
+    connect(previewGrid_, &PreviewGrid::cellDoubleClicked, this,
+            &MainWindow::previewCellDoubleClicked);
     connect(fileList_->pathLabel(), &PathLabel::clicked, this, [this] {
         if (folderChosen_) scanFolder();
     });
@@ -277,12 +286,16 @@ void MainWindow::buildMenus() {
     file->addSeparator();
     connect(item(file, "終了"), &QAction::triggered, this, &QWidget::close);
 
-    // The preview pictures, printing and CAD insertion arrive later; their items are shown
-    // disabled so that the menus already read as they will.
+    // The preview pictures and printing arrive later; their items are shown disabled so that
+    // the menus already read as they will. Exploded insertion and the other CAD program are
+    // not offered and stay disabled for good.
     QMenu* batch = bar->addMenu(QStringLiteral("一括処理"));
-    item(batch, "一覧用イメージ作成", false);
-    item(batch, "一覧用イメージ削除", false);
-    item(batch, "DXFバージョン取得", false);
+    connect(item(batch, "一覧用イメージ作成"), &QAction::triggered, this,
+            &MainWindow::saveCacheFiles);
+    connect(item(batch, "一覧用イメージ削除"), &QAction::triggered, this,
+            &MainWindow::deleteCacheFiles);
+    connect(item(batch, "DXFバージョン取得"), &QAction::triggered, this,
+            [this] { runUserAction([this] { readVersions(); }); });
     batch->addSeparator();
     item(batch, "取り消し");
 
@@ -301,7 +314,8 @@ void MainWindow::buildMenus() {
     item(print, "取り消し");
 
     auto addInsertItems = [&](QMenu* menu) {
-        item(menu, "AutoCAD / LT (2014~2017) へブロック挿入", false);
+        connect(item(menu, "AutoCAD / LT (2014~2017) へブロック挿入"), &QAction::triggered, this,
+                &MainWindow::insertIntoCadHost);
         item(menu, "AutoCAD / LT (2014~2017) へ分解挿入", false);
         item(menu, "Bricscad V13 へブロック挿入", false);
     };
@@ -315,9 +329,10 @@ void MainWindow::buildMenus() {
     monochromeAction_->setCheckable(true);
     connect(monochromeAction_, &QAction::toggled, this, &MainWindow::onColorModeToggled);
     QMenu* sizes = view->addMenu(QStringLiteral("一覧イメージサイズ"));
-    for (int i = 0; i < 4; ++i) {
-        cellSizeActions_[i] = item(sizes, CellSizes[i].text, false);
+    for (int i = 0; i < CellSizeCount; ++i) {
+        cellSizeActions_[i] = item(sizes, CellSizeChoices[i].text);
         cellSizeActions_[i]->setCheckable(true);
+        connect(cellSizeActions_[i], &QAction::triggered, this, [this, i] { chooseCellSize(i); });
     }
     view->addSeparator();
     hideTreeAction_ = item(view, "フォルダツリービュー非表示");
@@ -383,8 +398,9 @@ void MainWindow::applySettings() {
     hideSidePanelAction_->setChecked(settings_.sidePanelWidth == 0);
 
     showConverterAction_->setChecked(settings_.converterShow);
-    for (int i = 0; i < 4; ++i)
-        cellSizeActions_[i]->setChecked(settings_.cellWidth == CellSizes[i].width);
+    for (int i = 0; i < CellSizeCount; ++i)
+        cellSizeActions_[i]->setChecked(settings_.cellWidth == CellSizeChoices[i].width);
+    previewGrid_->setCellSize(cellSize());
 }
 
 void MainWindow::placeWindow() {
@@ -536,6 +552,7 @@ void MainWindow::firstActivation() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     closing_ = true;
+    stopPreviews();
     saveSettings();
     QMainWindow::closeEvent(event);
 }
@@ -620,20 +637,13 @@ void MainWindow::onTabChanged(int index) {
             setStatusText(panel, QString());
         const QString folder = fileList_->pathLabel()->text();
         if (folder != lastPreviewFolder_) {
-            QElapsedTimer timer;
-            timer.start();
+            // The build's time is shown when its last picture is in.
             buildThumbnails();
-            setStatusText(StatusPanel::Elapsed,
-                          QString::asprintf("%.3f", timer.elapsed() / 1000.0));
             lastPreviewFolder_ = folder;
             drawingLabel_->clear();
             currentDrawingPath_.clear();
         }
     }
-}
-
-void MainWindow::buildThumbnails() {
-    // The preview grid plugs in here: it builds one picture per row of the file list.
 }
 
 void MainWindow::onColorModeToggled(bool checked) {

@@ -9,6 +9,7 @@
 #include "model/AcadDxfUnit.h"
 #include "render/LoadDrawing.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <array>
@@ -24,8 +25,13 @@ class QTabWidget;
 
 namespace orvanta {
 
+class CadHost;
+class CadHostWindows;
 class FileListPanel;
 class FolderTree;
+class PreviewGrid;
+class PreviewPool;
+struct PreviewFacts;
 class SidePanel;
 
 // Where the window keeps and finds things; tests point these at temporary folders.
@@ -51,6 +57,8 @@ class MainWindow : public QMainWindow, public DetailHost {
     // Installs the code that renders the drawing and answers gestures on the picture; nullptr
     // puts back the built-in one, which keeps the picture black.
     void setDetailPresenter(DetailPresenter* presenter);
+    // Where CAD hosts are looked for; nullptr puts back the desktop's windows.
+    void setCadHostWindows(CadHostWindows* windows);
 
     // DetailHost
     Drawing& drawing() override { return drawing_; }
@@ -71,6 +79,10 @@ class MainWindow : public QMainWindow, public DetailHost {
     void OpenDrawing(const QString& path);
     // Files dropped on the window.
     void dropFiles(const QStringList& paths);
+    // Inserts the selected drawing as a block into a running CAD host: on the detail tab the
+    // drawing shown, on the preview tab the file chosen in the list. Without a host nothing
+    // happens.
+    void insertIntoCadHost();
     void addCurrentFolderToHistory();
     void removeCurrentFolderFromHistory();
     void openHistoryEntry(int index);
@@ -84,6 +96,22 @@ class MainWindow : public QMainWindow, public DetailHost {
     // the detail tab. Both open the print window.
     void printList();
     void printDetail();
+    // Makes the preview grid's pictures of the file list's drawings anew, on worker threads; the
+    // cells fill in as their pictures are ready. A build under way is stopped first.
+    void buildThumbnails();
+    // Whether a build of the preview pictures is under way.
+    bool previewsBuilding() const;
+    // Lets events through until the build under way has reported its last picture.
+    void waitForPreviews();
+    // Worker threads of the next build (0: one per processor).
+    void setPreviewJobs(int jobs) { previewJobs_ = jobs; }
+    // The batch commands of the preview pictures.
+    void saveCacheFiles();
+    void deleteCacheFiles();
+    void readVersions();
+    // The cell size of the menu item `index` (CellSizeChoices); rebuilds the grid.
+    void chooseCellSize(int index);
+    QSize cellSize() const;
     // Writes the settings file now (it is written once, at the latest when the window goes).
     void saveSettings();
 
@@ -92,6 +120,7 @@ class MainWindow : public QMainWindow, public DetailHost {
     FileListPanel* fileList() const { return fileList_; }
     SidePanel* sidePanel() const { return sidePanel_; }
     QTabWidget* tabs() const { return tabs_; }
+    PreviewGrid* previewGrid() const { return previewGrid_; }
     QLabel* currentDrawingLabel() const { return drawingLabel_; }
     QProgressBar* progressBar() const { return progressBar_; }
     QString statusText(StatusPanel panel) const;
@@ -129,7 +158,12 @@ class MainWindow : public QMainWindow, public DetailHost {
     void setSidePanelWidth(int width);
     void onColorModeToggled(bool checked);
     void registerConverter();
-    void buildThumbnails();
+    void stopPreviews();
+    void previewReady(int index, const QImage& picture, const PreviewFacts& facts);
+    void finishPreviews();
+    void followRowInGrid(int row);
+    void previewCellClicked(int index);
+    void previewCellDoubleClicked(int index);
     void onFolderRenamed(const QString& from, const QString& to);
     // The path label's folder, or empty while no folder has been chosen.
     QString currentFolderText() const;
@@ -142,6 +176,8 @@ class MainWindow : public QMainWindow, public DetailHost {
     DrawingConverter* registeredConverter();
     // No drawing is loaded: the model, the side panel and the picture are emptied.
     void forgetDrawing();
+    // The full path of the drawing the insertion items mean, or empty when there is none.
+    QString selectedDrawingPath() const;
     // Runs one user action: a silent abort ends it quietly, any other failure with a box.
     void runUserAction(const std::function<void()>& action);
 
@@ -155,6 +191,8 @@ class MainWindow : public QMainWindow, public DetailHost {
     DetailPresenter builtInPresenter_;
     std::unique_ptr<DrawingConverter> windowConverter_;
     DetailPresenter* presenter_ = &builtInPresenter_;
+    std::unique_ptr<CadHostWindows> desktopWindows_;
+    std::unique_ptr<CadHost> cadHost_;
 
     int colorMode_ = 0;
     bool pending_ = false;
@@ -174,6 +212,15 @@ class MainWindow : public QMainWindow, public DetailHost {
     FileListPanel* fileList_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     QWidget* previewPage_ = nullptr;
+    PreviewGrid* previewGrid_ = nullptr;
+    std::unique_ptr<PreviewPool> previewPool_;
+    // Counts builds, so that pictures of a replaced build are dropped when they arrive.
+    int previewGeneration_ = 0;
+    int previewJobs_ = 0;
+    int previewDone_ = 0;
+    int previewStep_ = 1;
+    QElapsedTimer previewTimer_;
+    QStringList previewFailures_;
     QLabel* drawingLabel_ = nullptr;
     DetailView* detailView_ = nullptr;
     SidePanel* sidePanel_ = nullptr;

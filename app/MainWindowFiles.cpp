@@ -70,6 +70,8 @@ void MainWindow::showFolder(const QString& folder) {
 }
 
 void MainWindow::scanFolder() {
+    // The pictures of the folder shown before are no longer wanted.
+    stopPreviews();
     DeleteTempDxf(env_.convertedFolder.toStdString());
     const QString folder = fileList_->folder();
     // A scan lets window events through; a scan started by one of them supersedes this one.
@@ -102,11 +104,9 @@ void MainWindow::scanFolder() {
         }
         chooseRow(fileList_->currentRow());
     } else {
-        QElapsedTimer timer;
-        timer.start();
+        // The build's time is shown when its last picture is in.
         buildThumbnails();
         lastPreviewFolder_ = fileList_->pathLabel()->text();
-        setStatusText(StatusPanel::Elapsed, QString::asprintf("%.3f", timer.elapsed() / 1000.0));
     }
 }
 
@@ -115,7 +115,7 @@ void MainWindow::chooseRow(int row) {
     const QString name = fileList_->cell(row, FileListPanel::NameColumn);
     if (name.isEmpty()) return;
     const QString path = QDir(fileList_->folder()).filePath(name);
-    // The preview grid follows the row here once it exists.
+    followRowInGrid(row);
     if (!detailTabShowing()) return;
     tabs_->setFocus();
     // Files of the same name in different folders are different drawings.

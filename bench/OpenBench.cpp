@@ -7,6 +7,7 @@
 // Usage: bench_open [MEGABYTES [ENTITIES]]; the drawings are made in the temporary folder when
 // missing and kept for the next run.
 #include "bench/BenchDrawing.h"
+#include "bench/PrintedDialogs.h"
 
 #include "app/Dialogs.h"
 #include "app/DrawingGrid.h"
@@ -42,22 +43,7 @@ constexpr int WindowWidth = 1280;
 constexpr int WindowHeight = 800;
 
 // Any box the window shows is reported and answered at once.
-class PrintedDialogs : public Dialogs {
-  public:
-    void message(const QString& text, const QString& caption, Icon) override {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
-    }
-    QString openFile(const QString&, const QStringList&) override { return {}; }
-    QString saveFile(const QString&, const QStringList&) override { return {}; }
-    bool printerSetup(QPrinter&) override { return false; }
-    void about() override {}
-    std::unique_ptr<WaitBox> showWait(const QString&, const QString&) override {
-        struct Patient : WaitBox {
-            bool stopRequested() const override { return false; }
-        };
-        return std::make_unique<Patient>();
-    }
-};
+using bench::PrintedDialogs;
 
 double Seconds(const QElapsedTimer& timer) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e9;

@@ -1,8 +1,8 @@
 // orvanta-cli print: a folder's drawings tiled over pages, or one drawing on a page, written to
 // a PDF file through the same print code as the print window.
 #include "app/FolderScan.h"
+#include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "cli/DrawingApplication.h"
 #include "cli/LoadDrawing.h"
 #include "model/Abort.h"
 #include "output/Printing.h"
@@ -54,18 +54,6 @@ bool PaperOf(const std::string& name, QPageSize& paper) {
     return false;
 }
 
-bool ParseColumns(const std::string& text, int& columns) {
-    if (text.empty() || text.size() > 2) return false;
-    int v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
-    }
-    if (v < 1 || v > 16) return false;
-    columns = v;
-    return true;
-}
-
 // Prints into `temporary`; the caller renames it to the output once it is complete.
 int PrintTo(const std::string& input, const std::string& temporary, const PrintOptions& options) {
     QPdfWriter pdf(QString::fromStdString(temporary));
@@ -114,7 +102,7 @@ int PrintCommand(const std::vector<std::string>& args) {
         } else if (a == "-o" && hasValue) {
             out = args[++i];
         } else if (a == "--columns" && hasValue) {
-            if (!ParseColumns(args[++i], options.columns)) {
+            if (!ParseInt(args[++i], 1, 16, options.columns)) {
                 std::fprintf(stderr, "print: --columns takes 1 to 16, not \"%s\"\n",
                              args[i].c_str());
                 return 2;
@@ -151,7 +139,7 @@ int PrintCommand(const std::vector<std::string>& args) {
         return 1;
     }
 
-    const auto app = StartDrawingApplication();
+    StartGuiApplication();
 
     // The pages go to a file beside the output, which replaces the output only when complete:
     // a failed run never leaves a half-written PDF or destroys an older one.

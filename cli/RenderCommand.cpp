@@ -1,7 +1,7 @@
 // orvanta-cli render: a drawing as a picture, loaded and fitted as the detail view shows it
 // after opening, for scripts, checks and a first look without the window.
+#include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-#include "cli/DrawingApplication.h"
 #include "cli/LoadDrawing.h"
 #include "model/Abort.h"
 
@@ -70,23 +70,8 @@ bool FormatOf(const std::string& path, PictureFormat& format) {
     return true;
 }
 
-bool ParseInt(const std::string& text, int low, int high, int& value) {
-    if (text.empty() || text.size() > 9) return false;
-    int v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
-    }
-    if (v < low || v > high) return false;
-    value = v;
-    return true;
-}
-
 bool ParseSize(const std::string& text, int& width, int& height) {
-    const auto x = text.find_first_of("xX");
-    if (x == std::string::npos) return false;
-    return ParseInt(text.substr(0, x), 1, MaxPictureSide, width) &&
-           ParseInt(text.substr(x + 1), 1, MaxPictureSide, height);
+    return cli::ParseSize(text, 1, 1, MaxPictureSide, width, height);
 }
 
 // RRGGBB (a leading '#' allowed) to the 0x00BBGGRR of the model.
@@ -245,7 +230,7 @@ int RenderCommand(const std::vector<std::string>& args) {
     if (!each && !FormatOf(out, format))
         return UsageError("the output must end in .png, .svg or .pdf");
 
-    const auto app = StartDrawingApplication();
+    StartGuiApplication();
     TextShapeCache shapes;
 
     if (!each) return RenderFile(input, out, format, options, shapes) ? 0 : 1;

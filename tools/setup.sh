@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config clang-format libgtest-dev qt6-base-dev qt6-svg-dev libuemf-dev
-          libpng-dev zlib1g-dev fonts-ipafont-gothic xvfb xauth poppler-utils)
+          libpng-dev zlib1g-dev libx11-dev fonts-ipafont-gothic xvfb xauth poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

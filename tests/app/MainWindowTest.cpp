@@ -90,23 +90,38 @@ TEST(MainWindow, MenusCarryTheirTextsAndLaterFeaturesAreDisabled) {
     EXPECT_EQ(titles, (QStringList{"ファイル", "一括処理", "印刷", "挿入", "表示", "ヘルプ"}));
     EXPECT_EQ(w->windowTitle(), "Orvanta Ver.2016.9.30b");
 
-    for (const char* text :
-         {"現フォルダを履歴に追加", "現フォルダを履歴から削除", "終了", "取り消し", "モノクロ表示",
-          "フォルダツリービュー非表示", "ファイルリスト非表示", "画層・文字列非表示",
-          "ツリービューのトップを「デスクトップ」に戻す", "ツリービューのトップを「現フォルダ」に",
-          "ツリービューのトップを「デスクトップ」に（次回起動時も）",
-          "ツリービューのトップを「現フォルダ」に（次回起動時も）",
-          "TeighaFileConverter.exe を登録", "変換中 TeighaFileConverter を表示", "バージョン情報",
-          "トップを「デスクトップ」に戻す", "トップを現フォルダに"}) {
+    for (const char* text : {"現フォルダを履歴に追加",
+                             "現フォルダを履歴から削除",
+                             "終了",
+                             "取り消し",
+                             "モノクロ表示",
+                             "フォルダツリービュー非表示",
+                             "ファイルリスト非表示",
+                             "画層・文字列非表示",
+                             "ツリービューのトップを「デスクトップ」に戻す",
+                             "ツリービューのトップを「現フォルダ」に",
+                             "ツリービューのトップを「デスクトップ」に（次回起動時も）",
+                             "ツリービューのトップを「現フォルダ」に（次回起動時も）",
+                             "TeighaFileConverter.exe を登録",
+                             "変換中 TeighaFileConverter を表示",
+                             "バージョン情報",
+                             "トップを「デスクトップ」に戻す",
+                             "トップを現フォルダに",
+                             "AutoCAD / LT (2014~2017) へブロック挿入",
+                             "一覧用イメージ作成",
+                             "一覧用イメージ削除",
+                             "DXFバージョン取得",
+                             "200 x 160",
+                             "160 x 130",
+                             "100 x  88",
+                             " 80 x  76"}) {
         QAction* a = w->action(QString::fromUtf8(text));
         ASSERT_TRUE(a) << text;
         EXPECT_TRUE(a->isEnabled()) << text;
     }
     for (const char* text :
-         {"WMF/EMF・BMP作成", "一覧用イメージ作成", "一覧用イメージ削除", "DXFバージョン取得",
-          "一覧を印刷", "詳細を印刷", "AutoCAD / LT (2014~2017) へブロック挿入",
-          "AutoCAD / LT (2014~2017) へ分解挿入", "Bricscad V13 へブロック挿入", "200 x 160",
-          "160 x 130", "100 x  88", " 80 x  76"}) {
+         {"WMF/EMF・BMP作成", "一覧を印刷", "詳細を印刷", "AutoCAD / LT (2014~2017) へ分解挿入",
+          "Bricscad V13 へブロック挿入"}) {
         QAction* a = w->action(QString::fromUtf8(text));
         ASSERT_TRUE(a) << text;
         EXPECT_FALSE(a->isEnabled()) << text;
@@ -219,7 +234,9 @@ TEST(MainWindow, AScanListsAndOrdersTheFolder) {
     auto w = h.open();
     w->showFolder(Path(folder));
     EXPECT_EQ(w->windowTitle(), "Orvanta2017 [" + Path(folder) + "]");
-    EXPECT_EQ(w->statusText(StatusPanel::Progress), "DXFファイル取得数 = 2");
+    // On the preview tab the picture build follows the scan and empties the panel at its end.
+    w->waitForPreviews();
+    EXPECT_EQ(w->statusText(StatusPanel::Progress), "");
     FileListPanel* list = w->fileList();
     EXPECT_EQ(Column(list, FileListPanel::NameColumn), (QStringList{"a.dwg", "B.DXF"}));
     EXPECT_EQ(list->cell(0, FileListPanel::SizeColumn), "0KB");

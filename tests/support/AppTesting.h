@@ -35,6 +35,10 @@ class RecordingDialogs : public Dialogs {
         return nextFile;
     }
     bool printerSetup(QPrinter&) override { return ++printerSetups, confirmSetup; }
+    bool question(const QString& text, const QString& caption) override {
+        questions.push_back({text, caption, Icon::Information});
+        return answerYes;
+    }
     void about() override { ++aboutBoxes; }
     // Wait boxes ask to stop once `stopWaitAfter` questions have been asked (never when < 0).
     class CountingWaitBox : public WaitBox {
@@ -53,6 +57,8 @@ class RecordingDialogs : public Dialogs {
     }
 
     std::vector<Message> messages;
+    std::vector<Message> questions;
+    bool answerYes = true;
     QStringList fileDialogs;
     QString nextFile;
     int aboutBoxes = 0;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <iterator>
 #include <unistd.h>
 
 namespace orvanta::test {
@@ -51,6 +52,20 @@ std::filesystem::path SharedSamples() {
     const std::filesystem::path path(ORVANTA_SHARED_SAMPLES);
     std::error_code error;
     return std::filesystem::is_directory(path, error) ? path : std::filesystem::path();
+}
+
+int ReplayFuzzCorpus(const std::string& target,
+                     const std::function<void(const std::uint8_t*, std::size_t)>& harness) {
+    int inputs = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(SourcePath("fuzz/corpus/" + target))) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+        harness(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        ++inputs;
+    }
+    return inputs;
 }
 
 } // namespace orvanta::test

@@ -3,7 +3,10 @@
 
 #include "dxf/DxfReader.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace orvanta::test {
@@ -31,5 +34,10 @@ Drawing ReadText(const std::string& dxf, TextEncoding encoding = TextEncoding::U
 std::filesystem::path SourcePath(const std::string& relative);
 // The folder of public sample drawings; empty when absent.
 std::filesystem::path SharedSamples();
+
+// Feeds the bytes of every input of the fuzzer corpus fuzz/corpus/`target` to `harness`, as the
+// fuzzer would; returns how many there were.
+int ReplayFuzzCorpus(const std::string& target,
+                     const std::function<void(const std::uint8_t*, std::size_t)>& harness);
 
 } // namespace orvanta::test

@@ -1,0 +1,42 @@
+// The window's side of CAD insertion: which drawing the insertion items mean.
+#include "app/FileListPanel.h"
+#include "app/MainWindow.h"
+#include "bridges/CadHost.h"
+#include "bridges/X11CadHost.h"
+
+#include <QDir>
+#include <QLabel>
+
+namespace orvanta {
+
+void MainWindow::setCadHostWindows(CadHostWindows* windows) {
+    if (!windows) {
+        if (!desktopWindows_) desktopWindows_ = std::make_unique<X11CadHostWindows>();
+        windows = desktopWindows_.get();
+    }
+    cadHost_ = std::make_unique<CadHost>(*windows);
+}
+
+QString MainWindow::selectedDrawingPath() const {
+    if (!folderChosen_) return {};
+    // The detail tab means the drawing it shows; the preview tab the file chosen in the list,
+    // which is the cell chosen in the grid.
+    const QString name = detailTabShowing()
+                             ? drawingLabel_->text()
+                             : fileList_->cell(fileList_->currentRow(), FileListPanel::NameColumn);
+    if (name.isEmpty()) return {};
+    return QDir(fileList_->folder()).filePath(name);
+}
+
+void MainWindow::insertIntoCadHost() {
+    const QString path = selectedDrawingPath();
+    if (path.isEmpty()) return;
+    if (!cadHost_) setCadHostWindows(nullptr);
+    // No host running is not worth a word: the user sees that nothing arrived. A path too long
+    // for the host's command buffer is said, since cutting it would insert another file.
+    if (cadHost_->InsertAsBlock(path.toStdString()) == CadHost::Insertion::TooLong)
+        dialogs_.message(path + QStringLiteral("\nパスが長すぎるため挿入できません"),
+                         QStringLiteral("情報"), Dialogs::Icon::Information);
+}
+
+} // namespace orvanta

@@ -1,0 +1,21 @@
+// What the commands of the command-line tool share: reading numbers from arguments and a Qt
+// application without a display whose chatter stays out of the commands' output.
+#pragma once
+
+#include <string>
+
+namespace orvanta::cli {
+
+// A decimal number from `low` to `high` in `text` (digits only) into `value`; false otherwise.
+bool ParseInt(const std::string& text, int low, int high, int& value);
+
+// WxH (or WXH), each part from its low bound to `high`.
+bool ParseSize(const std::string& text, int lowWidth, int lowHeight, int high, int& width,
+               int& height);
+
+// Makes the command's QGuiApplication on the offscreen platform (unless another is chosen),
+// passing on only Qt's critical messages, and says on stderr when the text face is missing.
+// The application lives until the process ends.
+void StartGuiApplication();
+
+} // namespace orvanta::cli
