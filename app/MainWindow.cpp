@@ -300,8 +300,8 @@ void MainWindow::buildMenus() {
     item(batch, "取り消し");
 
     QMenu* print = bar->addMenu(QStringLiteral("印刷"));
-    QAction* printList = item(print, "一覧を印刷");
-    QAction* printDetail = item(print, "詳細を印刷");
+    QAction* printList = item(print, "一覧を印刷", false);
+    QAction* printDetail = item(print, "詳細を印刷", false);
     connect(printList, &QAction::triggered, this, &MainWindow::printList);
     connect(printDetail, &QAction::triggered, this, &MainWindow::printDetail);
     // A detail print needs a drawing shown on the detail tab, a list print a listed drawing.
