@@ -71,7 +71,15 @@ DrawView WholeView(const Drawing& drawing, TPoint origin, int pixW, int pixH) {
 std::string CellReason(const LoadedDrawing& loaded) {
     if (loaded.outcome == LoadOutcome::NotLoaded)
         return "DWG " + loaded.versionName + ": 変換プログラムが未設定";
-    return loaded.failure.reason.empty() ? std::string("読めません") : loaded.failure.reason;
+    std::string reason = loaded.failure.reason;
+    // The cell already names the file: a reason that starts with its path ("path:line: ...")
+    // keeps only what follows.
+    const std::string& file = loaded.failure.file;
+    if (!file.empty() && reason.compare(0, file.size(), file) == 0) {
+        const auto colon = reason.find(": ", file.size());
+        if (colon != std::string::npos) reason.erase(0, colon + 2);
+    }
+    return reason.empty() ? std::string("読めません") : reason;
 }
 
 void BeginDocument(QPainter& painter, QPagedPaintDevice& device) {
