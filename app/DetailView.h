@@ -22,6 +22,8 @@ class QMouseEvent;
 
 namespace orvanta {
 
+struct ViewState;
+
 class DetailPresenter;
 
 // The picture: a bitmap the size of the widget, black until a drawing is rendered, with a cross
@@ -119,6 +121,9 @@ class DetailPresenter {
     // A wheel step over the window, `pixel` in picture coordinates, `steps` positive away from
     // the user. Returns true when the event was used.
     virtual bool wheelTurned(QPoint pixel, int steps) { return false; }
+    // The part of the drawing the picture shows, or nullptr when the presenter keeps none (the
+    // whole drawing is then meant).
+    virtual const ViewState* currentView() const { return nullptr; }
 
     // Whether the picture shows a loaded drawing, and the view it shows; image export draws
     // the same view.

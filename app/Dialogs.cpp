@@ -4,6 +4,8 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QProgressDialog>
 
 #include <algorithm>
@@ -34,6 +36,11 @@ void QtDialogs::message(const QString& text, const QString& caption, Icon icon) 
 
 QString QtDialogs::openFile(const QString& caption, const QStringList& filters) {
     return QFileDialog::getOpenFileName(owner_, caption, QString(), filters.join(";;"));
+}
+
+bool QtDialogs::printerSetup(QPrinter& printer) {
+    QPageSetupDialog dialog(&printer, owner_);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 namespace {

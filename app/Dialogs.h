@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class QPrinter;
 class QWidget;
 
 namespace orvanta {
@@ -38,6 +39,8 @@ class Dialogs {
     virtual QString saveFile(const QString& caption, const QStringList& filters, int& filterIndex) {
         return QString();
     }
+    // The printer setup dialog (paper, orientation) for `printer`; true when confirmed.
+    virtual bool printerSetup(QPrinter& printer) = 0;
     // A modal box with the text, the caption and the buttons Yes and No; true for Yes. Without a
     // box to show, the answer is No, which never writes or replaces anything.
     virtual bool question(const QString& text, const QString& caption) { return false; }
@@ -55,6 +58,7 @@ class QtDialogs : public Dialogs {
     void message(const QString& text, const QString& caption, Icon icon) override;
     QString openFile(const QString& caption, const QStringList& filters) override;
     QString saveFile(const QString& caption, const QStringList& filters, int& filterIndex) override;
+    bool printerSetup(QPrinter& printer) override;
     bool question(const QString& text, const QString& caption) override;
     void about() override;
     std::unique_ptr<WaitBox> showWait(const QString& text, const QString& caption) override;

@@ -43,6 +43,7 @@ class DrawingPresenter : public DetailPresenter {
     // The view shown and the state of the gestures.
     const ViewState& viewState() const override { return view_; }
     bool drawingShown() const override { return drawable_ && hasView(); }
+    const ViewState* currentView() const override { return &view_; }
     // The pause between the pictures of a layer's blink, 100 ms unless a test shortens it.
     void setBlinkPause(int milliseconds) { blinkPauseMs_ = milliseconds; }
 

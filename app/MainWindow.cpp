@@ -306,8 +306,16 @@ void MainWindow::buildMenus() {
     item(batch, "取り消し");
 
     QMenu* print = bar->addMenu(QStringLiteral("印刷"));
-    item(print, "一覧を印刷", false);
-    item(print, "詳細を印刷", false);
+    QAction* printList = item(print, "一覧を印刷", false);
+    QAction* printDetail = item(print, "詳細を印刷", false);
+    connect(printList, &QAction::triggered, this, &MainWindow::printList);
+    connect(printDetail, &QAction::triggered, this, &MainWindow::printDetail);
+    // A detail print needs a drawing shown on the detail tab, a list print a listed drawing.
+    connect(print, &QMenu::aboutToShow, this, [this, printList, printDetail]() {
+        printList->setEnabled(folderChosen_ &&
+                              !fileList_->cell(0, FileListPanel::NameColumn).isEmpty());
+        printDetail->setEnabled(detailTabShowing() && !currentDrawingPath_.isEmpty());
+    });
     print->addSeparator();
     item(print, "取り消し");
 

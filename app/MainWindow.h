@@ -7,6 +7,7 @@
 #include "app/FolderHistory.h"
 #include "app/Settings.h"
 #include "model/AcadDxfUnit.h"
+#include "render/LoadDrawing.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -94,6 +95,10 @@ class MainWindow : public QMainWindow, public DetailHost {
     // Opens the export window "画像保存" on the drawing the detail view shows; nothing happens
     // while it shows none.
     void openImageExport();
+    // "一覧を印刷": the drawings of the file list tiled over pages; "詳細を印刷": the drawing of
+    // the detail tab. Both open the print window.
+    void printList();
+    void printDetail();
     // Makes the preview grid's pictures of the file list's drawings anew, on worker threads; the
     // cells fill in as their pictures are ready. A build under way is stopped first.
     void buildThumbnails();
@@ -173,6 +178,9 @@ class MainWindow : public QMainWindow, public DetailHost {
     // when it could not be started (the user has been told). Throws SilentAbort when it fails,
     // is stopped or runs out of time.
     QString convert(const QString& source);
+    // The converter the load routine calls, or nullptr when none is registered.
+    class WindowConverter;
+    DrawingConverter* registeredConverter();
     // No drawing is loaded: the model, the side panel and the picture are emptied.
     void forgetDrawing();
     // Runs one user action: a silent abort ends it quietly, any other failure with a box.
@@ -186,6 +194,7 @@ class MainWindow : public QMainWindow, public DetailHost {
     // The full path of the drawing shown on the detail tab; empty when none is.
     QString currentDrawingPath_;
     DetailPresenter builtInPresenter_;
+    std::unique_ptr<DrawingConverter> windowConverter_;
     DetailPresenter* presenter_ = &builtInPresenter_;
     std::unique_ptr<CadHostWindows> desktopWindows_;
     std::unique_ptr<CadHost> cadHost_;

@@ -178,6 +178,25 @@ void MainWindow::forgetDrawing() {
     detailView_->clearCanvas();
 }
 
+// The load routine asks the window for a conversion only when a converter is registered.
+class MainWindow::WindowConverter : public DrawingConverter {
+  public:
+    explicit WindowConverter(MainWindow& window) : window_(window) {}
+    std::string convert(const std::string& source) override {
+        return window_.convert(Q(source)).toStdString();
+    }
+
+  private:
+    MainWindow& window_;
+};
+
+DrawingConverter* MainWindow::registeredConverter() {
+    const std::string& converterPath = settings_.converterExePath;
+    if (converterPath.empty() || !QFileInfo(Q(converterPath)).isFile()) return nullptr;
+    if (!windowConverter_) windowConverter_ = std::make_unique<WindowConverter>(*this);
+    return windowConverter_.get();
+}
+
 void MainWindow::OpenDrawing(const QString& path) {
     const int row = fileList_->currentRow();
     auto setCell = [&](int column, const std::string& text) {
@@ -186,26 +205,12 @@ void MainWindow::OpenDrawing(const QString& path) {
     drawingLabel_->setText(QFileInfo(path).fileName());
     currentDrawingPath_ = path;
 
-    // The load routine asks the window for a conversion only when a converter is registered.
-    class WindowConverter : public DrawingConverter {
-      public:
-        explicit WindowConverter(MainWindow& window) : window_(window) {}
-        std::string convert(const std::string& source) override {
-            return window_.convert(Q(source)).toStdString();
-        }
-
-      private:
-        MainWindow& window_;
-    } converter(*this);
-    const std::string converterPath = settings_.converterExePath;
-    const bool haveConverter = !converterPath.empty() && QFileInfo(Q(converterPath)).isFile();
     ProgressBarSink progress(*progressBar_);
 
     presenter_->drawingWillLoad();
     LoadedDrawing loaded;
     try {
-        loaded =
-            LoadDrawingFile(path.toStdString(), {&progress, haveConverter ? &converter : nullptr});
+        loaded = LoadDrawingFile(path.toStdString(), {&progress, registeredConverter()});
     } catch (const std::bad_alloc&) {
         loaded = LoadedDrawing();
         loaded.failure = {path.toStdString(), 0, "not enough memory to load the drawing"};

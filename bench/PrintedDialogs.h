@@ -14,6 +14,7 @@ class PrintedDialogs : public Dialogs {
         std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
     }
     QString openFile(const QString&, const QStringList&) override { return {}; }
+    bool printerSetup(QPrinter&) override { return false; }
     void about() override {}
     std::unique_ptr<WaitBox> showWait(const QString&, const QString&) override {
         struct Patient : WaitBox {

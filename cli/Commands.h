@@ -9,6 +9,7 @@ namespace orvanta::cli {
 int InfoCommand(const std::vector<std::string>& args);
 int RenderCommand(const std::vector<std::string>& args);
 int ThumbnailCommand(const std::vector<std::string>& args);
+int PrintCommand(const std::vector<std::string>& args);
 int PreviewsCommand(const std::vector<std::string>& args);
 
 } // namespace orvanta::cli

@@ -8,14 +8,17 @@
 
 namespace {
 
-const char* const Usage = "usage: orvanta-cli info [--json] FILE...\n"
-                          "       orvanta-cli render FILE -o OUT [options]\n"
-                          "       orvanta-cli thumbnail [-s SIZE] INPUT OUTPUT.png\n"
-                          "       orvanta-cli previews FOLDER -o OUTDIR [options]\n"
-                          "  info    print the version and the record counts of each DXF file\n"
-                          "  render  draw a DXF file to PNG, SVG or PDF (render --help)\n"
-                          "  thumbnail  a file manager's picture of a drawing (thumbnail --help)\n"
-                          "  previews  the preview grid's pictures of a folder (previews --help)\n";
+const char* const Usage =
+    "usage: orvanta-cli info [--json] FILE...\n"
+    "       orvanta-cli render FILE -o OUT [options]\n"
+    "       orvanta-cli thumbnail [-s SIZE] INPUT OUTPUT.png\n"
+    "       orvanta-cli previews FOLDER -o OUTDIR [options]\n"
+    "       orvanta-cli print FOLDER|FILE -o OUT.pdf [options]\n"
+    "  info    print the version and the record counts of each DXF file\n"
+    "  render  draw a DXF file to PNG, SVG, PDF, EMF, WMF or BMP (render --help)\n"
+    "  thumbnail  a file manager's picture of a drawing (thumbnail --help)\n"
+    "  previews  the preview grid's pictures of a folder (previews --help)\n"
+    "  print   print a folder's drawings or one drawing to PDF (print --help)\n";
 
 } // namespace
 
@@ -29,6 +32,7 @@ int main(int argc, char** argv) {
     if (command == "info") return orvanta::cli::InfoCommand(args);
     if (command == "render") return orvanta::cli::RenderCommand(args);
     if (command == "thumbnail") return orvanta::cli::ThumbnailCommand(args);
+    if (command == "print") return orvanta::cli::PrintCommand(args);
     if (command == "previews") return orvanta::cli::PreviewsCommand(args);
     std::fprintf(stderr, "orvanta-cli: unknown command \"%s\"\n%s", command.c_str(), Usage);
     return 2;

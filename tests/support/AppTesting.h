@@ -36,6 +36,7 @@ class RecordingDialogs : public Dialogs {
         filterIndex = nextFilter;
         return nextFile;
     }
+    bool printerSetup(QPrinter&) override { return ++printerSetups, confirmSetup; }
     // Answers with the front of `answers` (`answerYes` when it is empty) and records the question.
     bool question(const QString& text, const QString& caption) override {
         questions.push_back({text, caption, Icon::Information});
@@ -71,6 +72,8 @@ class RecordingDialogs : public Dialogs {
     std::vector<Message> questions;
     std::vector<bool> answers;
     int aboutBoxes = 0;
+    int printerSetups = 0;
+    bool confirmSetup = false;
     QStringList waits;
     int stopWaitAfter = -1;
     mutable int waitQuestions = 0;

@@ -1,0 +1,39 @@
+// The print commands of the window: they gather what the print window needs from the file list
+// and the detail tab and open it.
+#include "app/FileListPanel.h"
+#include "app/MainWindow.h"
+#include "output/PrintWindow.h"
+
+#include <QLabel>
+
+namespace orvanta {
+
+void MainWindow::printList() {
+    PrintSource source;
+    source.folder = fileList_->folder().toStdString();
+    for (int row = 0; row < fileList_->rowCount(); ++row) {
+        const QString name = fileList_->cell(row, FileListPanel::NameColumn);
+        if (!name.isEmpty()) source.names.push_back(name.toStdString());
+    }
+    if (!folderChosen_ || source.names.empty()) return;
+    source.converter = registeredConverter();
+    source.status = [this](const QString& text) { setStatusText(StatusPanel::Progress, text); };
+    PrintWindow window(PrintKind::List, std::move(source), dialogs_, this);
+    window.exec();
+}
+
+void MainWindow::printDetail() {
+    if (currentDrawingPath_.isEmpty()) return;
+    // Without a view of its own the presenter shows the whole drawing.
+    ViewState whole;
+    FitViewToExtents(whole, drawing_);
+    const ViewState* view = presenter_->currentView();
+    PrintSource source;
+    source.drawing = &drawing_;
+    source.view = view ? view : &whole;
+    source.caption = drawingLabel_->text();
+    PrintWindow window(PrintKind::Detail, std::move(source), dialogs_, this);
+    window.exec();
+}
+
+} // namespace orvanta
