@@ -9,8 +9,8 @@
 #include "bench/BenchDrawing.h"
 
 #include "dxf/DxfReader.h"
-#include "render/LoadDrawing.h"
 #include "output/ImageExport.h"
+#include "render/LoadDrawing.h"
 #include "render/ViewState.h"
 
 #include <QElapsedTimer>

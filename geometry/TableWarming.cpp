@@ -1,5 +1,4 @@
 #include "geometry/TableWarming.h"
-#include <cstdlib>
 
 #include <algorithm>
 #include <system_error>
@@ -46,7 +45,6 @@ void TableWarmer::warm(const std::vector<Range>& ranges, const std::stop_token& 
 }
 
 void TableWarmer::start() {
-    if (std::getenv("ORVANTA_NO_WARMING")) return;
 #ifdef MADV_POPULATE_WRITE
     if (bytes_ < MinBytes || thread_.joinable()) return;
     try {

@@ -1,8 +1,8 @@
 // Splines, fills from SOLIDs and HATCHes, and the entities that describe nothing drawable.
 #include "geometry/Fills.h"
-#include "render/LoadDrawing.h"
 #include "geometry/Primitives.h"
 #include "geometry/Splines.h"
+#include "render/LoadDrawing.h"
 
 #include "Builders.h"
 #include "support/TestFiles.h"
