@@ -371,16 +371,8 @@ long PeakRssMb() {
 }
 
 std::size_t Drawable(const Drawing& d) {
-    std::size_t n = 0;
-    for (const auto& r : d.LineAry)
-        n += r.code67 == 0;
-    for (const auto& r : d.CircleAry)
-        n += r.code67 == 0;
-    for (const auto& r : d.ArcAry)
-        n += r.code67 == 0;
-    for (const auto& r : d.TextAry)
-        n += r.code67 == 0;
-    return n;
+    const orvanta::DrawableCounts c = orvanta::CountDrawable(d);
+    return c.lines + c.circles + c.arcs + c.texts;
 }
 
 // Reads and normalises the file `runs` times and prints the best time of each step.

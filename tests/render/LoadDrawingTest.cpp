@@ -23,16 +23,8 @@ using test::P;
 using test::ReadText;
 
 std::size_t Drawable(const Drawing& d) {
-    std::size_t n = 0;
-    for (const auto& r : d.LineAry)
-        n += r.code67 == 0;
-    for (const auto& r : d.CircleAry)
-        n += r.code67 == 0;
-    for (const auto& r : d.ArcAry)
-        n += r.code67 == 0;
-    for (const auto& r : d.TextAry)
-        n += r.code67 == 0;
-    return n;
+    const DrawableCounts c = CountDrawable(d);
+    return c.lines + c.circles + c.arcs + c.texts;
 }
 
 TEST(NormaliseDrawing, EmptiesEverySourceTableAndSetsTheExtents) {
