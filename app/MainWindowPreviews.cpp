@@ -72,6 +72,8 @@ void MainWindow::buildThumbnails() {
     for (int i = 0; i < count; ++i)
         names << QDir(folder).filePath(fileList_->cell(i, FileListPanel::NameColumn));
     previewGrid_->setEntries(names);
+    // The cell of the file chosen in the list is the current one, as a row click makes it.
+    followRowInGrid(fileList_->currentRow());
     const PreviewProgressSteps steps = PreviewProgressStepsFor(count);
     progressBar_->setRange(0, std::max(1, steps.maximum));
     progressBar_->setValue(0);
