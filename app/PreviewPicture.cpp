@@ -83,10 +83,7 @@ QImage DxfPicture(const QString& path, QSize size, int colorMode, PreviewFacts& 
     }
     if (loaded.failure.inUse) facts.kind = QStringLiteral("busy");
     // Some reasons name the file and line already; they are not named twice.
-    const LoadFailure& failure = loaded.failure;
-    facts.failure = QString::fromStdString(
-        failure.reason.compare(0, failure.file.size(), failure.file) == 0 ? failure.reason
-                                                                          : failure.message());
+    facts.failure = QString::fromStdString(loaded.failure.message());
     return BlankPicture(size);
 }
 

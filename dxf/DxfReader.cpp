@@ -528,56 +528,45 @@ void Reader::startEntity() {
 
 void Reader::finishOpenEntity() {
     const bool b = block_;
+    // The record just read, of the model's or the block's table, gets its colour settled.
+    const auto finishLast = [&](auto& modelTable, auto& blockTable) -> auto& {
+        auto& r = (b ? blockTable : modelTable).back();
+        finishColor(r.color, r.layer, b);
+        return r;
+    };
     switch (kind_) {
-    case Kind::Line: {
-        TAcadLineBlk& r = (b ? d_.BlkLineAry : d_.LineAry).back();
-        finishColor(r.color, r.layer, b);
+    case Kind::Line:
+        finishLast(d_.LineAry, d_.BlkLineAry);
         break;
-    }
-    case Kind::Circle: {
-        TCircleBlk& r = (b ? d_.BlkCircleAry : d_.CircleAry).back();
-        finishColor(r.color, r.layer, b);
+    case Kind::Circle:
+        finishLast(d_.CircleAry, d_.BlkCircleAry);
         break;
-    }
-    case Kind::Arc: {
-        TArcBlk& r = (b ? d_.BlkArcAry : d_.ArcAry).back();
-        finishColor(r.color, r.layer, b);
+    case Kind::Arc:
+        finishLast(d_.ArcAry, d_.BlkArcAry);
         break;
-    }
     case Kind::Ellipse:
         finishColor(d_.EllipseAry.back().color, d_.EllipseAry.back().layer, false);
         break;
     case Kind::Solid: {
-        TSolidBlk& r = (b ? d_.SolidAry : d_.ModelSolidAry).back();
+        TSolidBlk& r = finishLast(d_.ModelSolidAry, d_.SolidAry);
         if (!r.hasP4) r.p4 = r.p3;
-        finishColor(r.color, r.layer, b);
         break;
     }
-    case Kind::Point: {
-        TPointBlk& r = (b ? d_.BlkPointAry : d_.PointAry).back();
-        finishColor(r.color, r.layer, b);
+    case Kind::Point:
+        finishLast(d_.PointAry, d_.BlkPointAry);
         break;
-    }
-    case Kind::Ray: {
-        TRayBlk& r = (b ? d_.BlkRayAry : d_.RayAry).back();
-        finishColor(r.color, r.layer, b);
+    case Kind::Ray:
+        finishLast(d_.RayAry, d_.BlkRayAry);
         break;
-    }
-    case Kind::Wipeout: {
-        TWipeoutBlk& r = (b ? d_.BlkWipeoutAry : d_.WipeoutAry).back();
-        finishColor(r.color, r.layer, b);
+    case Kind::Wipeout:
+        finishLast(d_.WipeoutAry, d_.BlkWipeoutAry);
         break;
-    }
-    case Kind::Spline: {
-        TSplineBlk& r = (b ? d_.BlkSplineAry : d_.SplineAry).back();
-        finishColor(r.color, r.layer, b);
+    case Kind::Spline:
+        finishLast(d_.SplineAry, d_.BlkSplineAry);
         break;
-    }
-    case Kind::Hatch: {
-        THatchBlk& r = (b ? d_.BlkHatchAry : d_.HatchAry).back();
-        finishColor(r.color, r.layer, b);
+    case Kind::Hatch:
+        finishLast(d_.HatchAry, d_.BlkHatchAry);
         break;
-    }
     case Kind::Face:
         finishColor(d_.FaceAry.back().color, d_.FaceAry.back().layer, false);
         break;

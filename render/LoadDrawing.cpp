@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <initializer_list>
 #include <iterator>
 #include <vector>
 
@@ -223,17 +224,29 @@ class KeptMessage : public MessageSink {
     std::string text_;
 };
 
-// The failure of a probe or pass, whose text may already begin with the file's name.
-LoadFailure FailureOf(const std::string& file, const std::string& what) {
-    LoadFailure failure{file, 0, what};
-    const std::string prefix = file + ": ";
-    if (what.compare(0, prefix.size(), prefix) == 0) failure.reason = what.substr(prefix.size());
-    return failure;
+// The failure of a probe, pass or conversion. Its text may already name one of `files` (the
+// drawing, or the DXF converted from it), as "FILE: why" or "FILE:LINE: why"; the name and the
+// line are taken out of the reason so that the message names them once.
+LoadFailure FailureOf(std::initializer_list<const std::string*> files, const std::string& what) {
+    for (const std::string* file : files) {
+        const std::size_t at = file->size() + 1;
+        if (file->empty() || what.size() <= at || what.compare(0, file->size(), *file) != 0 ||
+            what[file->size()] != ':')
+            continue;
+        if (what[at] == ' ') return {*file, 0, what.substr(at + 1)};
+        long line = 0;
+        std::size_t end = at;
+        while (end < what.size() && end - at < 10 && what[end] >= '0' && what[end] <= '9')
+            line = line * 10 + (what[end++] - '0');
+        if (end > at && what.compare(end, 2, ": ") == 0) return {*file, line, what.substr(end + 2)};
+    }
+    return {**files.begin(), 0, what};
 }
 
 // The steps of a load that can fail; each failure throws, LoadDrawingFile turns it into the
 // result.
-void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& result) {
+void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& result,
+          std::string& working) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) throw SilentAbort(path + ": no such file");
     if (S_ISDIR(st.st_mode)) throw SilentAbort(path + ": is a folder");
@@ -250,7 +263,7 @@ void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& re
         result.signature.clear();
     }
 
-    std::string working = path;
+    working = path;
     if (result.kind != DrawingFileKind::Dxf) {
         if (!options.converter) {
             result.outcome = LoadOutcome::NotLoaded;
@@ -284,7 +297,7 @@ void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& re
     try {
         NormaliseDrawing(result.drawing);
     } catch (const SilentAbort& e) {
-        result.failure = FailureOf(working, e.what());
+        result.failure = FailureOf({&working}, e.what());
         return;
     }
     result.normaliseSeconds = SecondsSince(normaliseStart);
@@ -300,12 +313,13 @@ std::string LoadFailure::message() const {
 
 LoadedDrawing LoadDrawingFile(const std::string& path, const LoadOptions& options) {
     LoadedDrawing result;
+    std::string working;
     try {
-        Load(path, options, result);
+        Load(path, options, result, working);
     } catch (const DxfReadError& e) {
         result.failure = {e.file(), e.line(), e.reason()};
     } catch (const SilentAbort& e) {
-        result.failure = FailureOf(path, e.what());
+        result.failure = FailureOf({&path, &working}, e.what());
     }
     // A drawing that did not load is never half there.
     if (result.outcome != LoadOutcome::Loaded) result.drawing = Drawing();
