@@ -21,15 +21,24 @@
 
 namespace orvanta::cli {
 
-void DrawWhole(Drawing& drawing, QPainter& painter, const RenderOptions& options,
-               TextShapeCache& shapes) {
-    QtCanvas canvas(painter, DefaultTextFace, &shapes);
+namespace {
+
+// The whole drawing, fitted as after opening, with the command's options.
+ImageRequest WholePicture(const Drawing& drawing, const RenderOptions& options) {
     ImageRequest request =
         WholeDrawingRequest(drawing, DefaultZoomRate, options.width, options.height);
     request.background = options.background;
     request.penWidth = options.penWidth;
     request.colorMode = options.colorMode;
-    DrawImage(drawing, request, canvas);
+    return request;
+}
+
+} // namespace
+
+void DrawWhole(Drawing& drawing, QPainter& painter, const RenderOptions& options,
+               TextShapeCache& shapes) {
+    QtCanvas canvas(painter, DefaultTextFace, &shapes);
+    DrawImage(drawing, WholePicture(drawing, options), canvas);
 }
 
 namespace {
@@ -83,16 +92,9 @@ bool ParseColour(std::string text, TColor& colour) {
 // the output when it cannot be made or written.
 void WritePicture(Drawing& drawing, const std::string& out, ImageFormat format,
                   const RenderOptions& options, TextShapeCache& shapes) {
-    ViewState view;
-    FitViewToExtents(view, drawing);
-    ImageRequest request = ViewRequest(view, options.width, options.height);
-    request.noClip = true;
-    request.background = options.background;
-    request.penWidth = options.penWidth;
-    request.colorMode = options.colorMode;
     QByteArray bytes;
     try {
-        bytes = EncodeImage(drawing, request, format, &shapes);
+        bytes = EncodeImage(drawing, WholePicture(drawing, options), format, &shapes);
     } catch (const std::bad_alloc&) {
         throw SilentAbort(out + ": not enough memory for the picture");
     } catch (const std::runtime_error& e) {
