@@ -256,7 +256,7 @@ void MainWindow::readVersions() {
             std::string signature;
             std::string version;
             ProbeFileSignature(path, signature);
-            if (signature.size() == 6 && signature.compare(0, 3, "AC1") == 0) {
+            if (IsDwgSignature(signature)) {
                 if (IsDxf(name)) {
                     DxfVersionName(signature, version);
                     fileList_->setCell(k, FileListPanel::KindColumn, QStringLiteral("BinaryDXF"));

@@ -224,7 +224,7 @@ void MakeThumbnail(const ThumbnailOptions& options) {
     std::string signature;
     ProbeFileSignature(path, signature);
     // DWG content is known by its signature, whatever the file's name.
-    const bool dwg = signature.size() == 6 && signature.rfind("AC1", 0) == 0;
+    const bool dwg = IsDwgSignature(signature);
     StartGuiApplication();
     WriteAtomically(dwg ? DwgThumbnail(path, options.size) : DrawThumbnail(path, options.size),
                     options.output);

@@ -79,6 +79,10 @@ bool ProbeFileSignature(const std::string& fileName, std::string& signature) {
     return true;
 }
 
+bool IsDwgSignature(const std::string& signature) {
+    return signature.size() == 6 && signature.compare(0, 3, "AC1") == 0;
+}
+
 bool ReadDxfVersion(const std::string& fileName, std::string& version) {
     version.clear();
     if (!FileExists(fileName)) return true;

@@ -12,6 +12,10 @@ namespace orvanta {
 // Throws SilentAbort when the file exists but cannot be read. Always returns true.
 bool ProbeFileSignature(const std::string& fileName, std::string& signature);
 
+// Whether a signature is a DWG version code ("AC1" and three more characters): DWG content,
+// whatever the file is called.
+bool IsDwgSignature(const std::string& signature);
+
 // The value of $ACADVER in the HEADER section of a text DXF; empty when the header lacks it. The
 // scan stops at the BLOCKS or ENTITIES section. Throws SilentAbort on a read failure or a group
 // code that is not an integer. Always returns true.

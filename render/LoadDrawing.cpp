@@ -210,10 +210,6 @@ std::string UpperExtension(const std::string& path) {
     return extension;
 }
 
-bool IsDwgSignature(const std::string& signature) {
-    return signature.size() == 6 && signature.compare(0, 3, "AC1") == 0;
-}
-
 // Keeps the reader's message instead of showing it: the caller decides how its user learns it.
 class KeptMessage : public MessageSink {
   public:
