@@ -72,7 +72,7 @@ Drawing MakeDrawing(long entities) {
     d.LineAry.reserve(static_cast<std::size_t>(lines));
     for (long i = 0; i < lines; ++i) {
         TAcadLineBlk line;
-        line.layer = layerName();
+        line.layer = d.name(layerName());
         line.color = colour();
         const double x = uniform(0, SiteW), y = uniform(0, SiteH);
         const double angle = pick(3) == 0 ? uniform(0, 6.28) : pick(4) * 1.5707963267948966;
@@ -84,7 +84,7 @@ Drawing MakeDrawing(long entities) {
     d.ArcAry.reserve(static_cast<std::size_t>(arcs));
     for (long i = 0; i < arcs; ++i) {
         TArcBlk arc;
-        arc.layer = layerName();
+        arc.layer = d.name(layerName());
         arc.color = colour();
         arc.center = {uniform(0, SiteW), uniform(0, SiteH), 0};
         arc.hankei = uniform(20, 800);
@@ -95,7 +95,7 @@ Drawing MakeDrawing(long entities) {
     d.CircleAry.reserve(static_cast<std::size_t>(circles));
     for (long i = 0; i < circles; ++i) {
         TCircleBlk circle;
-        circle.layer = layerName();
+        circle.layer = d.name(layerName());
         circle.color = colour();
         circle.center = {uniform(0, SiteW), uniform(0, SiteH), 0};
         circle.hankei = uniform(10, 500);
@@ -104,7 +104,7 @@ Drawing MakeDrawing(long entities) {
     d.TextAry.reserve(static_cast<std::size_t>(texts));
     for (long i = 0; i < texts; ++i) {
         TTextBlk text;
-        text.layer = layerName();
+        text.layer = d.name(layerName());
         text.color = colour();
         text.pt10 = {uniform(0, SiteW), uniform(0, SiteH), 0};
         text.code40 = uniform(20, 120);

@@ -2,6 +2,7 @@
 
 #include "dxf/LineSource.h"
 #include "dxf/NumberParsing.h"
+#include "model/TableGrowth.h"
 
 #include <cctype>
 #include <memory>
@@ -85,7 +86,9 @@ class Reader {
     }
     std::string text() { return decoder_.decode(value_); }
     std::string upperText() { return UpperAscii(text()); }
-    const std::string& layerText();
+    // Layer and linetype names, decoded and added to the drawing's names once per distinct value.
+    Name layerName();
+    Name ltypeName();
 
     std::int16_t layerColor(const std::string& name);
     void finishColor(std::int16_t& color, const std::string& layer, bool block);
@@ -97,6 +100,8 @@ class Reader {
     bool openEntityTakes();
     void vertexRules();
     void startEntity();
+    template <class Table> typename Table::reference append(Table& table);
+    std::size_t grownCapacity(std::size_t size) const;
 
     bool takeLine(TAcadLineBlk& r);
     bool takeCircle(TCircleBlk& r);
@@ -122,6 +127,9 @@ class Reader {
 
     Drawing& d_;
     const std::string& fileName_;
+    const LineSource* source_ = nullptr;
+    // Where the section being read began: its records are spread over the file from there.
+    long long sectionStart_ = 0;
     ProgressSink* progress_;
     TextDecoder decoder_;
     bool utf8_;
@@ -172,17 +180,31 @@ class Reader {
     // First index of each layer name, so that colour lookups do not walk the layer table.
     std::unordered_map<std::string, std::size_t> layerIndex_;
     std::size_t layersIndexed_ = 0;
-    // The last layer value decoded, which the next entity usually repeats.
+    // The last layer and linetype values, which the next entity usually repeats.
     std::string lastLayerRaw_;
-    std::string lastLayer_;
+    Name lastLayer_;
+    std::string lastLtypeRaw_;
+    Name lastLtype_;
+    // The name of the open block definition, which its entities carry.
+    Name blockName_;
+    std::string decoded_;
 };
 
-const std::string& Reader::layerText() {
+Name Reader::layerName() {
     if (value_ != lastLayerRaw_) {
         lastLayerRaw_.assign(value_);
-        decoder_.decodeInto(value_, lastLayer_);
+        decoder_.decodeInto(value_, decoded_);
+        lastLayer_ = d_.name(decoded_);
     }
     return lastLayer_;
+}
+
+Name Reader::ltypeName() {
+    if (value_ != lastLtypeRaw_) {
+        lastLtypeRaw_.assign(value_);
+        lastLtype_ = d_.name(upperText());
+    }
+    return lastLtype_;
 }
 
 std::int16_t Reader::layerColor(const std::string& name) {
@@ -200,7 +222,30 @@ void Reader::finishColor(std::int16_t& color, const std::string& layer, bool blo
     if (block && (layer == "0" || color == ColorByBlock)) color = layerColor(layer);
 }
 
+// A new record at the end of `table`. A full table grows to what the part of the section read
+// so far predicts for the rest of the file, so that the tables of a big drawing are copied once
+// or twice while they fill rather than at every doubling. Room that is never filled costs
+// address space only: its pages are never touched.
+template <class Table> typename Table::reference Reader::append(Table& table) {
+    if (table.size() == table.capacity()) ReserveRoom(table, grownCapacity(table.size()));
+    return table.emplace_back();
+}
+
+std::size_t Reader::grownCapacity(std::size_t size) const {
+    // No record of any kind takes fewer bytes of a file than this.
+    constexpr long long SmallestRecordBytes = 24;
+    const long long at = source_->offset();
+    const long long done = at - sectionStart_;
+    const long long left = std::max(0LL, source_->size() - at);
+    if (size < 256 || done <= 0) return std::max<std::size_t>(16, size * 2);
+    const double projected =
+        static_cast<double>(size) * static_cast<double>(left) / static_cast<double>(done) * 1.1;
+    const double bound = static_cast<double>(left / SmallestRecordBytes);
+    return size + std::max(size / 4 + 1, static_cast<std::size_t>(std::min(projected, bound)));
+}
+
 void Reader::run(LineSource& source) {
+    source_ = &source;
     if (utf8_) source.skipUtf8Bom();
     if (progress_) {
         progress_->setPosition(0);
@@ -291,14 +336,18 @@ void Reader::processPair() {
 
     if (inBlocks_ && zero && value_ == "BLOCK") {
         d_.BlockAry.emplace_back();
+        blockName_ = Name();
         inBlockHeader_ = true;
     }
 
     if (code_ == 2) {
-        if (value_ == "BLOCKS" && !inBlocks_)
+        if (value_ == "BLOCKS" && !inBlocks_) {
             inBlocks_ = true;
-        else if (value_ == "ENTITIES" && !inEntities_)
+            sectionStart_ = source_->offset();
+        } else if (value_ == "ENTITIES" && !inEntities_) {
             inEntities_ = true;
+            sectionStart_ = source_->offset();
+        }
     }
 }
 
@@ -326,7 +375,7 @@ void Reader::layerTable() {
             layersIndexed_ = 0;
             break;
         case 6:
-            layer.ltype = upperText();
+            layer.ltype = ltypeName();
             break;
         case 70:
             layer.code70 = small();
@@ -388,12 +437,13 @@ void Reader::blockHeader() {
     switch (code_) {
     case 2:
         block.name = text();
+        blockName_ = d_.name(block.name);
         break;
     case 8:
-        block.layer = layerText();
+        block.layer = layerName();
         break;
     case 6:
-        block.ltype = upperText();
+        block.ltype = ltypeName();
         break;
     case 10:
         block.base.x = real();
@@ -453,20 +503,19 @@ void Reader::startEntity() {
     block_ = block;
     tableData_ = false;
     dimensionPicture_ = kind == Kind::Insert && v == "DIMENSION";
-    static const std::string modelOwner;
-    const std::string& bname = block ? d_.BlockAry.back().name : modelOwner;
+    const Name bname = block ? blockName_ : Name();
     switch (kind) {
     case Kind::Line:
-        (block ? d_.BlkLineAry : d_.LineAry).emplace_back().bname = bname;
+        append(block ? d_.BlkLineAry : d_.LineAry).bname = bname;
         break;
     case Kind::Circle:
-        (block ? d_.BlkCircleAry : d_.CircleAry).emplace_back().bname = bname;
+        append(block ? d_.BlkCircleAry : d_.CircleAry).bname = bname;
         break;
     case Kind::Arc:
-        (block ? d_.BlkArcAry : d_.ArcAry).emplace_back().bname = bname;
+        append(block ? d_.BlkArcAry : d_.ArcAry).bname = bname;
         break;
     case Kind::Text: {
-        TTextBlk& t = (block ? d_.BlkTextAry : d_.TextAry).emplace_back();
+        TTextBlk& t = append(block ? d_.BlkTextAry : d_.TextAry);
         t.bname = bname;
         rawText_.clear();
         embeddedObject_ = false;
@@ -476,7 +525,7 @@ void Reader::startEntity() {
     case Kind::Lwpolyline:
     case Kind::PolylineHeader: {
         auto& headers = block ? d_.BlkLwpAry : d_.LwpAry;
-        TLwpBlk& h = headers.emplace_back();
+        TLwpBlk& h = append(headers);
         h.bname = bname;
         h.ihand = static_cast<std::int32_t>(headers.size() - 1);
         polylineInBlock_ = block;
@@ -484,41 +533,41 @@ void Reader::startEntity() {
         break;
     }
     case Kind::Insert:
-        (block ? d_.BlkInsertAry : d_.InsertAry).emplace_back().bname = bname;
+        append(block ? d_.BlkInsertAry : d_.InsertAry).bname = bname;
         break;
     case Kind::Ellipse:
-        d_.EllipseAry.emplace_back();
+        append(d_.EllipseAry);
         break;
     case Kind::Solid:
-        (block ? d_.SolidAry : d_.ModelSolidAry).emplace_back().bname = bname;
+        append(block ? d_.SolidAry : d_.ModelSolidAry).bname = bname;
         break;
     case Kind::Point:
-        (block ? d_.BlkPointAry : d_.PointAry).emplace_back().bname = bname;
+        append(block ? d_.BlkPointAry : d_.PointAry).bname = bname;
         break;
     case Kind::Wipeout:
-        (block ? d_.BlkWipeoutAry : d_.WipeoutAry).emplace_back().bname = bname;
+        append(block ? d_.BlkWipeoutAry : d_.WipeoutAry).bname = bname;
         break;
     case Kind::Ray: {
-        TRayBlk& r = (block ? d_.BlkRayAry : d_.RayAry).emplace_back();
+        TRayBlk& r = append(block ? d_.BlkRayAry : d_.RayAry);
         r.bname = bname;
         r.xline = v == "XLINE";
         break;
     }
     case Kind::Spline:
-        (block ? d_.BlkSplineAry : d_.SplineAry).emplace_back().bname = bname;
+        append(block ? d_.BlkSplineAry : d_.SplineAry).bname = bname;
         break;
     case Kind::Hatch:
-        (block ? d_.BlkHatchAry : d_.HatchAry).emplace_back().bname = bname;
+        append(block ? d_.BlkHatchAry : d_.HatchAry).bname = bname;
         hatchPart_ = HatchPart::Head;
         break;
     case Kind::Face:
-        d_.FaceAry.emplace_back();
+        append(d_.FaceAry);
         break;
     case Kind::Dimension:
-        d_.DimensionAry.emplace_back();
+        append(d_.DimensionAry);
         break;
     case Kind::Leader:
-        d_.LeaderAry.emplace_back();
+        append(d_.LeaderAry);
         leaderVertex_ = -1;
         break;
     case Kind::None:
@@ -667,10 +716,10 @@ bool Reader::openEntityTakes() {
 bool Reader::takeLine(TAcadLineBlk& r) {
     switch (code_) {
     case 8:
-        r.layer = layerText();
+        r.layer = layerName();
         return true;
     case 6:
-        r.ltype = upperText();
+        r.ltype = ltypeName();
         return true;
     case 62:
         r.color = small();
@@ -687,10 +736,10 @@ bool Reader::takeLine(TAcadLineBlk& r) {
 bool Reader::takeCircle(TCircleBlk& r) {
     switch (code_) {
     case 8:
-        r.layer = layerText();
+        r.layer = layerName();
         return true;
     case 6:
-        r.ltype = upperText();
+        r.ltype = ltypeName();
         return true;
     case 62:
         r.color = small();
@@ -709,10 +758,10 @@ bool Reader::takeCircle(TCircleBlk& r) {
 bool Reader::takeArc(TArcBlk& r) {
     switch (code_) {
     case 8:
-        r.layer = layerText();
+        r.layer = layerName();
         return true;
     case 6:
-        r.ltype = upperText();
+        r.ltype = ltypeName();
         return true;
     case 62:
         r.color = small();
@@ -737,10 +786,10 @@ bool Reader::takeArc(TArcBlk& r) {
 bool Reader::takeEllipse(TEllipseBlk& r) {
     switch (code_) {
     case 8:
-        r.layer = layerText();
+        r.layer = layerName();
         return true;
     case 6:
-        r.ltype = upperText();
+        r.ltype = ltypeName();
         return true;
     case 62:
         r.color = small();
@@ -765,10 +814,10 @@ bool Reader::takeEllipse(TEllipseBlk& r) {
 bool Reader::takeSolid(TSolidBlk& r) {
     switch (code_) {
     case 8:
-        r.layer = layerText();
+        r.layer = layerName();
         return true;
     case 6:
-        r.ltype = upperText();
+        r.ltype = ltypeName();
         return true;
     case 62:
         r.color = small();
@@ -789,10 +838,10 @@ bool Reader::takeSolid(TSolidBlk& r) {
 template <class Record> bool Reader::takeCommon(Record& r) {
     switch (code_) {
     case 8:
-        r.layer = layerText();
+        r.layer = layerName();
         return true;
     case 6:
-        r.ltype = upperText();
+        r.ltype = ltypeName();
         return true;
     case 62:
         r.color = small();
@@ -1009,10 +1058,10 @@ bool Reader::takeHatchEdge(THatchEdge& e) {
 bool Reader::takeFace(TFaceBlk& r) {
     switch (code_) {
     case 8:
-        r.layer = layerText();
+        r.layer = layerName();
         return true;
     case 6:
-        r.ltype = upperText();
+        r.ltype = ltypeName();
         return true;
     case 62:
         r.color = small();
@@ -1035,10 +1084,10 @@ bool Reader::takeFace(TFaceBlk& r) {
 bool Reader::takePolylineHeader(TLwpBlk& r) {
     switch (code_) {
     case 8:
-        r.layer = layerText();
+        r.layer = layerName();
         return true;
     case 6:
-        r.ltype = upperText();
+        r.ltype = ltypeName();
         return true;
     case 38:
         r.code38 = real();
@@ -1074,7 +1123,7 @@ bool Reader::takeLwpolyline(TLwpBlk& r) {
     switch (code_) {
     case 10: {
         finishColor(r.color, r.layer, block_);
-        TLwpEle& v = vertices.emplace_back();
+        TLwpEle& v = append(vertices);
         v.ihand = r.ihand;
         v.code10.x = real();
         v.code10.z = r.code38;
@@ -1123,7 +1172,7 @@ void Reader::vertexRules() {
         break;
     case 10: {
         const auto& headers = polylineInBlock_ ? d_.BlkLwpAry : d_.LwpAry;
-        TLwpEle& v = vertices.emplace_back();
+        TLwpEle& v = append(vertices);
         v.ihand = headers.back().ihand;
         v.code10.x = real();
         hasVertex_ = true;
@@ -1148,7 +1197,7 @@ bool Reader::takeText(TTextBlk& r) {
     if (embeddedObject_) return false;
     switch (code_) {
     case 8:
-        r.layer = layerText();
+        r.layer = layerName();
         return true;
     case 1:
     case 3:
@@ -1201,13 +1250,13 @@ bool Reader::takeInsert(TInsertBlk& r) {
         if (value_ == "AcDbTable") tableData_ = true;
         return false;
     case 8:
-        r.layer = layerText();
+        r.layer = layerName();
         return true;
     case 6:
-        r.ltype = upperText();
+        r.ltype = ltypeName();
         return true;
     case 2:
-        r.name = text();
+        r.name = d_.name(text());
         return true;
     case 41:
         r.scale.x = real();
@@ -1250,13 +1299,13 @@ bool Reader::takeInsert(TInsertBlk& r) {
 bool Reader::takeDimension(TDimensionBlk& r) {
     switch (code_) {
     case 8:
-        r.layer = layerText();
+        r.layer = layerName();
         return true;
     case 6:
-        r.ltype = upperText();
+        r.ltype = ltypeName();
         return true;
     case 2:
-        r.dimblkName = text();
+        r.dimblkName = d_.name(text());
         return true;
     case 40:
         r.code40 = real();
@@ -1286,10 +1335,10 @@ bool Reader::takeDimension(TDimensionBlk& r) {
 bool Reader::takeLeader(TLeaderBlk& r) {
     switch (code_) {
     case 8:
-        r.layer = layerText();
+        r.layer = layerName();
         return true;
     case 6:
-        r.ltype = upperText();
+        r.ltype = ltypeName();
         return true;
     case 41:
         r.code41 = real();

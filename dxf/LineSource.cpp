@@ -86,6 +86,7 @@ bool LineSource::fill() {
         const ssize_t n = ::read(fd_, buffer_.data() + end_, capacity_ - end_);
         if (n > 0) {
             end_ += static_cast<std::size_t>(n);
+            read_ += n;
             return true;
         }
         if (n == 0) {

@@ -42,6 +42,8 @@ class LineSource {
 
     // The file's size in bytes when opened.
     long long size() const { return size_; }
+    // Bytes of the file consumed so far.
+    long long offset() const { return read_ - static_cast<long long>(end_ - begin_); }
     // True when every byte has been consumed.
     bool atEnd();
     // The next line without its terminator (CR, LF or CR LF); an empty line at the end. The view
@@ -62,6 +64,7 @@ class LineSource {
     std::size_t capacity_ = 0; // bytes of buffer_ that reads may fill
     std::size_t begin_ = 0;    // first unread byte
     std::size_t end_ = 0;      // one past the last byte read
+    long long read_ = 0;       // bytes read from the file
     bool eof_ = false;
     long lineNumber_ = 0;
 };

@@ -1,7 +1,7 @@
 #include "geometry/ArcFlattening.h"
 
 #include "geometry/Primitives.h"
-#include "geometry/TableGrowth.h"
+#include "model/TableGrowth.h"
 
 #include <cmath>
 #include <utility>

@@ -1,7 +1,7 @@
 #include "geometry/BlockExpansion.h"
 
 #include "geometry/InsertPlacement.h"
-#include "geometry/TableGrowth.h"
+#include "model/TableGrowth.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "geometry/EllipseFlattening.h"
 
 #include "geometry/Primitives.h"
-#include "geometry/TableGrowth.h"
+#include "model/TableGrowth.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "geometry/FaceExplosion.h"
 
-#include "geometry/TableGrowth.h"
+#include "model/TableGrowth.h"
 
 #include <algorithm>
 #include <utility>

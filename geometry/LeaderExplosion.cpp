@@ -1,7 +1,7 @@
 #include "geometry/LeaderExplosion.h"
 
 #include "geometry/Primitives.h"
-#include "geometry/TableGrowth.h"
+#include "model/TableGrowth.h"
 
 namespace orvanta {
 

@@ -3,7 +3,9 @@
 namespace orvanta {
 
 void Drawing::clear() {
+    std::shared_ptr<NameTable> names = std::move(Names);
     *this = Drawing();
+    Names = std::move(names);
 }
 
 std::array<TableCount, 13> TableCounts(const Drawing& d) {

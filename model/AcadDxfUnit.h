@@ -9,9 +9,12 @@
 // load and each preview gets a Drawing of its own, so nothing here is process-wide.
 #pragma once
 
+#include "model/Names.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -54,56 +57,56 @@ struct TBlockBlk {
 
 // LINE entities, and every segment the normalisation passes produce.
 struct TAcadLineBlk {
-    std::string bname;
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
-    std::int16_t color = ColorByLayer;
+    Name bname;
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     TAcadPoint st;
     TAcadPoint ed;
+    TAcadPoint code210{0, 0, 1};
+    double atsumi = 0;
     TColor PenColor = 0;
-    TPenStyle PenStyle = 0;
+    std::int16_t color = ColorByLayer;
     // 0 model space, 1 paper space, -1 replaced by segments during normalisation.
     std::int16_t code67 = 0;
-    TAcadPoint code210{0, 0, 1};
     std::int16_t layindex = 0;
-    double atsumi = 0;
     // ConvChordOfCurve: a chord of a curve that CurveAry holds whole and the renderer draws as
     // a curve; the chord still counts for the extents, the counts and picking.
     std::int16_t convtype = 0;
+    TPenStyle PenStyle = 0;
     bool lwpflag = false;
     bool checked = false;
 };
 
 struct TCircleBlk {
-    std::string bname;
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
-    std::int16_t color = ColorByLayer;
+    Name bname;
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     TAcadPoint center;
     double hankei = 0; // radius
-    TColor PenColor = 0;
-    TPenStyle PenStyle = 0;
-    std::int16_t code67 = 0;
     TAcadPoint code210{0, 0, 1};
+    TColor PenColor = 0;
+    std::int16_t color = ColorByLayer;
+    std::int16_t code67 = 0;
     std::int16_t layindex = 0;
+    TPenStyle PenStyle = 0;
     bool checked = false;
 };
 
 struct TArcBlk {
-    std::string bname;
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
-    std::int16_t color = ColorByLayer;
+    Name bname;
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     TAcadPoint center;
     double hankei = 0; // radius
     double st = 0;     // start angle, degrees
     double ed = 0;     // end angle, degrees
-    TColor PenColor = 0;
-    TPenStyle PenStyle = 0;
-    std::int16_t code67 = 0;
     TAcadPoint code210{0, 0, 1};
-    std::int16_t layindex = 0;
     double atsumi = 0;
+    TColor PenColor = 0;
+    std::int16_t color = ColorByLayer;
+    std::int16_t code67 = 0;
+    std::int16_t layindex = 0;
+    TPenStyle PenStyle = 0;
     bool lwpflag = false;
     bool checked = false;
 };
@@ -111,10 +114,10 @@ struct TArcBlk {
 struct TInsertBlk {
     // Name of the block definition that contains this insert; empty for inserts of the model.
     // Block expansion follows it to place nested blocks inside each placement of their parent.
-    std::string bname;
-    std::string name; // the inserted block
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
+    Name bname;
+    Name name; // the inserted block
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     TAcadPoint base;
     TAcadPoint scale{1, 1, 1};
     std::int16_t color = ColorByLayer;
@@ -134,9 +137,9 @@ struct TInsertBlk {
 
 // Header of one LWPOLYLINE or POLYLINE. Its vertices carry the same ihand.
 struct TLwpBlk {
-    std::string bname;
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
+    Name bname;
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     std::int32_t ihand = 0; // own index in its table
     std::int16_t color = ColorByLayer;
     double code38 = 0; // elevation
@@ -169,31 +172,31 @@ struct TPolyfaceEle {
 
 // TEXT, ATTRIB and MTEXT.
 struct TTextBlk {
-    std::string bname;
-    std::string layer;
-    std::int16_t color = ColorByLayer;
+    Name bname;
+    Name layer;
     TAcadPoint pt10;
     TAcadPoint pt11; // alignment point (TEXT, ATTRIB) or x-axis direction (MTEXT)
+    TAcadPoint code210{0, 0, 1};
     double code40 = 0;
     double code41 = 1.0;
     double code50 = 0;
+    std::string str;
+    TColor PenColor = 0;
+    std::int16_t color = ColorByLayer;
     std::int16_t code72 = 0;
     std::int16_t code73 = 0;
     std::int16_t code70 = 0;
     std::int16_t code71 = 0;
-    std::string str;
-    bool mtflag = false;
-    TColor PenColor = 0;
     std::int16_t code67 = 0;
-    TAcadPoint code210{0, 0, 1};
     std::int16_t layindex = 0;
+    bool mtflag = false;
     bool checked = false;
 };
 
 struct TFaceBlk {
-    std::string bname;
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
+    Name bname;
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     std::int16_t color = ColorByLayer;
     TAcadPoint pt[4];
     TColor PenColor = 0;
@@ -205,9 +208,9 @@ struct TFaceBlk {
 };
 
 struct TEllipseBlk {
-    std::string bname;
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
+    Name bname;
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     std::int16_t color = ColorByLayer;
     TAcadPoint center;
     TAcadPoint endpoint; // end of the major axis, relative to the centre
@@ -222,9 +225,9 @@ struct TEllipseBlk {
 // SOLID and TRACE: a filled triangle or quadrilateral whose corners run p1, p2, p4, p3 (the
 // format stores the third and fourth corners crosswise). p4 defaults to p3: a triangle.
 struct TSolidBlk {
-    std::string bname;
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
+    Name bname;
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     std::int16_t color = ColorByLayer;
     TAcadPoint p1;
     TAcadPoint p2;
@@ -237,9 +240,9 @@ struct TSolidBlk {
 
 // POINT, in world coordinates.
 struct TPointBlk {
-    std::string bname;
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
+    Name bname;
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     std::int16_t color = ColorByLayer;
     TAcadPoint pt10;
     TColor PenColor = 0;
@@ -252,9 +255,9 @@ struct TPointBlk {
 // weights, or from its fit points when it stores no control points. Normalisation turns a fit
 // spline into control points, so a normalised spline always has them.
 struct TSplineBlk {
-    std::string bname;
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
+    Name bname;
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     std::int16_t color = ColorByLayer;
     std::int16_t code70 = 0;         // 1 closed, 2 periodic, 4 rational, 8 planar
     std::int16_t degree = 3;         // code 71
@@ -302,9 +305,9 @@ struct THatchLine {
 };
 
 struct THatchBlk {
-    std::string bname;
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
+    Name bname;
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     std::int16_t color = ColorByLayer;
     std::string pattern;     // code 2
     std::int16_t code70 = 0; // 1 solid fill
@@ -320,9 +323,9 @@ struct THatchBlk {
 // one-pixel image: x right, y down, from -0.5 to 0.5; u and v are the world vectors of one pixel
 // along x and up the image.
 struct TWipeoutBlk {
-    std::string bname;
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
+    Name bname;
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     std::int16_t color = ColorByLayer;
     TAcadPoint pt10;         // lower-left corner
     TAcadPoint u;            // code 11
@@ -334,9 +337,9 @@ struct TWipeoutBlk {
 
 // XLINE (endless both ways) and RAY (endless from its point): drawn clipped to the view.
 struct TRayBlk {
-    std::string bname;
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
+    Name bname;
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     std::int16_t color = ColorByLayer;
     TAcadPoint pt10; // a point of the line, where a ray starts
     TAcadPoint pt11; // its direction
@@ -351,8 +354,8 @@ struct TRayBlk {
 // center + u·cos t + v·sin t for t from `start` through `sweep` (radians), seen from above. Its
 // chords stand in LineAry; the renderer draws the curve itself, as finely as the zoom needs.
 struct TCurveBlk {
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     std::int16_t color = ColorByLayer;
     TAcadPoint center;
     TAcadPoint u;
@@ -374,9 +377,9 @@ enum class FillKind : std::uint8_t {
     Light, // the pattern had too many lines: the boundary and a light fill
 };
 struct TFillBlk {
-    std::string bname;
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
+    Name bname;
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     std::int16_t color = ColorByLayer;
     FillKind kind = FillKind::Solid;
     std::vector<std::vector<TAcadPoint>> rings;
@@ -388,9 +391,9 @@ struct TFillBlk {
 };
 
 struct TLeaderBlk {
-    std::string bname;
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
+    Name bname;
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     std::int16_t color = ColorByLayer;
     double code41 = 0;
     std::int16_t code67 = 0;
@@ -401,11 +404,11 @@ struct TLeaderBlk {
 };
 
 struct TDimensionBlk {
-    std::string bname;
-    std::string layer = "0";
-    std::string ltype = "BYLAYER";
+    Name bname;
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
     std::int16_t color = ColorByLayer;
-    std::string dimblkName; // the block holding the dimension's picture
+    Name dimblkName; // the block holding the dimension's picture
     TAcadPoint p0;
     TAcadPoint p1;
     TAcadPoint p2;
@@ -486,7 +489,11 @@ struct Drawing {
     TAcadPoint ExtMin;
     TAcadPoint ExtMax;
 
-    // Empties every table and resets the extents.
+    // One copy of each layer, linetype and block name the records hold.
+    std::shared_ptr<NameTable> Names = std::make_shared<NameTable>();
+    Name name(std::string_view text) { return Names->intern(text); }
+
+    // Empties every table and resets the extents; the names handed out stay valid.
     void clear();
 };
 

@@ -453,7 +453,7 @@ TEST(BundledSamples, JapaneseFilesAgreeAcrossEncodings) {
         std::vector<std::string> out;
         for (const auto* table : {&d.TextAry, &d.BlkTextAry})
             for (const TTextBlk& t : *table)
-                out.push_back(t.layer + "|" + t.bname + "|" + t.str);
+                out.push_back(t.layer.str() + "|" + t.bname.str() + "|" + t.str);
         return out;
     };
     EXPECT_EQ(texts(sjis.drawing), texts(utf8.drawing));

@@ -1,5 +1,6 @@
 #include "geometry/BlockExpansion.h"
 #include "geometry/Primitives.h"
+#include "tests/support/TestNames.h"
 
 #include "Builders.h"
 
@@ -144,7 +145,7 @@ TEST(ExpandModelInserts, MissingBlocksGiveNothingAndEveryInsertGivesACopy) {
 
 TEST(ExpandModelInserts, LayerZeroTakesTheInsertLayerAndItsColour) {
     Drawing d = LineBlock();
-    d.BlkLineAry[0].ltype = "BYBLOCK";
+    d.BlkLineAry[0].ltype = test::N("BYBLOCK");
     TAcadLineBlk own = test::Line(P(10, 0), P(12, 0), "K", "A", 3);
     d.BlkLineAry.push_back(own);
     // Colour 0 (by block) hands the line to the insert whatever its own layer.
@@ -152,12 +153,12 @@ TEST(ExpandModelInserts, LayerZeroTakesTheInsertLayerAndItsColour) {
     d.LayerAry.push_back({"A", 3});
     d.LayerAry.push_back({"RED", 1});
     TInsertBlk wall = test::Insert("K", P(0, 0));
-    wall.layer = "WALL";
-    wall.ltype = "DASHED";
+    wall.layer = test::N("WALL");
+    wall.ltype = test::N("DASHED");
     wall.color = 5; // never used
     d.InsertAry.push_back(wall);
     TInsertBlk red = wall;
-    red.layer = "RED";
+    red.layer = test::N("RED");
     d.InsertAry.push_back(red);
     ExpandModelInserts(d);
     ASSERT_EQ(d.LineAry.size(), 6u);
@@ -234,7 +235,7 @@ TEST(ExpandModelInserts, LayerZeroPassesOutwardLevelByLevel) {
     d.LayerAry.push_back({"INNER", 4});
     d.BlkLineAry.push_back(test::Line(P(0, 0), P(0, 1), "N", "OWN", 6));
     d.InsertAry.push_back(test::Insert("K", P(0, 0)));
-    d.InsertAry[0].layer = "OUTER";
+    d.InsertAry[0].layer = test::N("OUTER");
     // The nested insert on layer 0 hands its layer-0 entities on to the outer insert.
     ExpandModelInserts(d);
     EXPECT_EQ(d.LineAry[0].layer, "OUTER");
@@ -243,9 +244,9 @@ TEST(ExpandModelInserts, LayerZeroPassesOutwardLevelByLevel) {
 
     Drawing inner = NestedBlocks();
     inner.LayerAry.push_back({"INNER", 4});
-    inner.BlkInsertAry[0].layer = "INNER";
+    inner.BlkInsertAry[0].layer = test::N("INNER");
     inner.InsertAry.push_back(test::Insert("K", P(0, 0)));
-    inner.InsertAry[0].layer = "OUTER";
+    inner.InsertAry[0].layer = test::N("OUTER");
     ExpandModelInserts(inner);
     EXPECT_EQ(inner.LineAry[0].layer, "INNER");
     EXPECT_EQ(inner.LineAry[0].color, 4);
@@ -256,10 +257,10 @@ TEST(ExpandModelInserts, NestedArcsKeepTheirOwnLayerColourLikeLines) {
     d.LayerAry.push_back({"A", 3});
     d.LayerAry.push_back({"OUTER", 2});
     TArcBlk arc = test::Arc(P(0, 0), 1, 0, 90, "N");
-    arc.layer = "A";
+    arc.layer = test::N("A");
     arc.color = 3;
     d.BlkArcAry.push_back(arc);
-    d.BlkInsertAry[0].layer = "OUTER";
+    d.BlkInsertAry[0].layer = test::N("OUTER");
     d.InsertAry.push_back(test::Insert("K", P(0, 0)));
     ExpandModelInserts(d);
     ASSERT_EQ(d.ArcAry.size(), 1u);
@@ -335,7 +336,7 @@ TEST(ExpandModelInserts, MultiplyingBlocksAreRefusedInsteadOfFillingMemory) {
 
     // Empty blocks multiplying one another are refused as well, instead of hanging.
     for (TAcadLineBlk& line : d.BlkLineAry)
-        line.bname = "elsewhere";
+        line.bname = test::N("elsewhere");
     d.LineAry.clear();
     EXPECT_THROW(ExpandModelInserts(d), BlockExpansionTooLarge);
     EXPECT_TRUE(d.LineAry.empty());
@@ -346,7 +347,7 @@ TEST(ExpandModelInserts, SolidsAreOutlinedForAnonymousBlocksOnly) {
     d.BlockAry = {test::Block("*U1"), test::Block("Named")};
     for (const char* name : {"*U1", "Named"}) {
         TSolidBlk solid;
-        solid.bname = name;
+        solid.bname = test::N(name);
         solid.p1 = P(0, 0);
         solid.p2 = P(1, 0);
         solid.p3 = P(0, 1);
@@ -367,7 +368,7 @@ Drawing DimensionBlock() {
     d.BlkLineAry.push_back(test::Line(P(0, 0), P(10, 0), "*D1"));
     d.BlkLineAry.push_back(test::Line(P(0, 0), P(0, 5), "*D1"));
     TSolidBlk arrow;
-    arrow.bname = "*D1";
+    arrow.bname = test::N("*D1");
     arrow.p1 = P(0, 0);
     arrow.p2 = P(1, 0.2);
     arrow.p3 = P(1, -0.2);
@@ -379,7 +380,7 @@ Drawing DimensionBlock() {
     d.BlkLineAry.push_back(test::Line(P(0, 0), P(1, 1), "*D2"));
     d.BlkLineAry.push_back(test::Line(P(0, 0), P(1, 1), "*U3"));
     TDimensionBlk dim;
-    dim.dimblkName = "*D1";
+    dim.dimblkName = test::N("*D1");
     d.DimensionAry.push_back(dim);
     return d;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "model/AcadDxfUnit.h"
+#include "tests/support/TestNames.h"
 
 #include <gtest/gtest.h>
 
@@ -23,8 +24,8 @@ inline TBlockBlk Block(const std::string& name, TAcadPoint base = {}) {
 inline TAcadLineBlk Line(TAcadPoint st, TAcadPoint ed, const std::string& bname = "",
                          const std::string& layer = "0", std::int16_t color = 7) {
     TAcadLineBlk l;
-    l.bname = bname;
-    l.layer = layer;
+    l.bname = N(bname);
+    l.layer = N(layer);
     l.color = color;
     l.st = st;
     l.ed = ed;
@@ -33,7 +34,7 @@ inline TAcadLineBlk Line(TAcadPoint st, TAcadPoint ed, const std::string& bname 
 
 inline TCircleBlk Circle(TAcadPoint center, double radius, const std::string& bname = "") {
     TCircleBlk c;
-    c.bname = bname;
+    c.bname = N(bname);
     c.color = 7;
     c.center = center;
     c.hankei = radius;
@@ -43,7 +44,7 @@ inline TCircleBlk Circle(TAcadPoint center, double radius, const std::string& bn
 inline TArcBlk Arc(TAcadPoint center, double radius, double st, double ed,
                    const std::string& bname = "") {
     TArcBlk a;
-    a.bname = bname;
+    a.bname = N(bname);
     a.color = 7;
     a.center = center;
     a.hankei = radius;
@@ -55,8 +56,8 @@ inline TArcBlk Arc(TAcadPoint center, double radius, double st, double ed,
 inline TInsertBlk Insert(const std::string& name, TAcadPoint base, TAcadPoint scale = {1, 1, 1},
                          double rotate = 0, const std::string& bname = "") {
     TInsertBlk i;
-    i.bname = bname;
-    i.name = name;
+    i.bname = N(bname);
+    i.name = N(name);
     i.base = base;
     i.scale = scale;
     i.rotate = rotate;
@@ -66,8 +67,8 @@ inline TInsertBlk Insert(const std::string& name, TAcadPoint base, TAcadPoint sc
 inline TTextBlk Text(TAcadPoint pt10, double height, const std::string& str,
                      const std::string& bname = "") {
     TTextBlk t;
-    t.bname = bname;
-    t.layer = "0";
+    t.bname = N(bname);
+    t.layer = N("0");
     t.color = 7;
     t.pt10 = pt10;
     t.code40 = height;

@@ -2,6 +2,7 @@
 #include "geometry/EllipseFlattening.h"
 #include "geometry/Primitives.h"
 #include "geometry/WorldCoordinates.h"
+#include "tests/support/TestNames.h"
 
 #include "Builders.h"
 
@@ -18,7 +19,7 @@ TEST(FlattenCircles, MirroredCircleBecomesChordsOnTheMirroredCircle) {
     Drawing d;
     d.CircleAry.push_back(test::Circle(P(5, 0, 0), 1));
     d.CircleAry[0].code210 = P(0, 0, -1);
-    d.CircleAry[0].layer = "C";
+    d.CircleAry[0].layer = test::N("C");
     FlattenCircles(d, false, 10);
     LinesToWcs(d);
     ASSERT_EQ(d.LineAry.size(), 36u);
@@ -103,7 +104,7 @@ TEST(FlattenArcs, MoreThanAFullTurnIsOneTurn) {
 
 TEllipseBlk Ellipse(double kaisi, double owari) {
     TEllipseBlk e;
-    e.layer = "E";
+    e.layer = test::N("E");
     e.center = P(0, 0);
     e.endpoint = P(2, 0, 0);
     e.henpei = 0.5;

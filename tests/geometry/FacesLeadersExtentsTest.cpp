@@ -3,6 +3,7 @@
 #include "geometry/FaceExplosion.h"
 #include "geometry/LeaderExplosion.h"
 #include "geometry/WorldCoordinates.h"
+#include "tests/support/TestNames.h"
 
 #include "Builders.h"
 
@@ -16,7 +17,7 @@ using test::P;
 TEST(ExplodeFaces, ThreeOrFourEdgesWhateverTheirVisibility) {
     Drawing d;
     TFaceBlk face;
-    face.layer = "F";
+    face.layer = test::N("F");
     face.code67 = 1;
     face.code70 = 15; // every edge flagged invisible
     face.pt[0] = P(0, 0);
@@ -41,7 +42,7 @@ TEST(ExplodeFaces, ThreeOrFourEdgesWhateverTheirVisibility) {
 TEST(ExplodeLeaders, SegmentsAndALandingLine) {
     Drawing d;
     TLeaderBlk leader;
-    leader.layer = "LD";
+    leader.layer = test::N("LD");
     leader.code76 = 3;
     leader.code41 = 5;
     leader.p1 = P(0, 0);

@@ -1,4 +1,5 @@
 #include "geometry/PolylineExplosion.h"
+#include "tests/support/TestNames.h"
 
 #include "Builders.h"
 
@@ -15,8 +16,8 @@ void AddPolyline(Drawing& d, bool block, std::int16_t flags,
     auto& eles = block ? d.BlkLwpEleAry : d.LwpEleAry;
     TLwpBlk& h = headers.emplace_back();
     h.ihand = static_cast<std::int32_t>(headers.size() - 1);
-    h.bname = block ? "B" : "";
-    h.layer = "L";
+    h.bname = test::N(block ? "B" : "");
+    h.layer = test::N("L");
     h.color = 3;
     h.code70 = flags;
     h.code71 = m;

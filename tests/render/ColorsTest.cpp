@@ -1,5 +1,6 @@
 #include "render/Colors.h"
 #include "render/LayerState.h"
+#include "tests/support/TestNames.h"
 
 #include <gtest/gtest.h>
 
@@ -121,20 +122,20 @@ TEST(PenStyleTest, ByLayerTakesTheLinetypeOfTheFirstLayerOfTheName) {
 TEST(ResolvePensTest, FillsPenFieldsOfTheModelTablesOnly) {
     Drawing d = WithLayers();
     TAcadLineBlk line;
-    line.layer = "WALLS";
+    line.layer = test::N("WALLS");
     line.color = -3; // on a switched-off layer: drawn green when shown
     d.LineAry.push_back(line);
     TArcBlk arc;
-    arc.layer = "AXES";
-    arc.ltype = "DASHDOT";
+    arc.layer = test::N("AXES");
+    arc.ltype = test::N("DASHDOT");
     arc.color = 11;
     d.ArcAry.push_back(arc);
     TCircleBlk circle;
-    circle.layer = "NOWHERE";
+    circle.layer = test::N("NOWHERE");
     circle.color = 0;
     d.CircleAry.push_back(circle);
     TTextBlk text;
-    text.layer = "AXES";
+    text.layer = test::N("AXES");
     text.color = 1;
     d.TextAry.push_back(text);
     TAcadLineBlk blockLine;
@@ -196,8 +197,8 @@ TEST(ResolvePensTest, AgreesWithTheOneRecordLookupsOverEveryOrderOfLayersAndLine
         const std::size_t length = 1 + run % 3;
         for (std::size_t j = 0; j < length; ++j) {
             TAcadLineBlk line;
-            line.layer = recordLayers[(k * 7 + run) % recordLayers.size()];
-            line.ltype = recordLtypes[(k * 5 + run / 3) % recordLtypes.size()];
+            line.layer = test::N(recordLayers[(k * 7 + run) % recordLayers.size()]);
+            line.ltype = test::N(recordLtypes[(k * 5 + run / 3) % recordLtypes.size()]);
             line.color = colours[(k * 3 + run / 2) % colours.size()];
             d.LineAry.push_back(line);
             TTextBlk text;
@@ -212,7 +213,7 @@ TEST(ResolvePensTest, AgreesWithTheOneRecordLookupsOverEveryOrderOfLayersAndLine
 
     for (std::size_t i = 0; i < d.LineAry.size(); ++i) {
         const TAcadLineBlk& line = d.LineAry[i];
-        SCOPED_TRACE(std::to_string(i) + " " + line.layer + " " + line.ltype);
+        SCOPED_TRACE(std::to_string(i) + " " + line.layer.str() + " " + line.ltype.str());
         EXPECT_EQ(line.PenColor, AciToColor(std::abs(static_cast<int>(line.color))));
         EXPECT_EQ(line.PenStyle, EntityPenStyle(d, line.ltype, line.layer));
         EXPECT_EQ(line.layindex, LayerIndexOf(d, line.layer));

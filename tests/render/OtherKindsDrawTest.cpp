@@ -1,5 +1,6 @@
 // Fills, points, splines and huge arcs through the recording canvas.
 #include "render/DrawDxf.h"
+#include "tests/support/TestNames.h"
 
 #include "geometry/Primitives.h"
 #include "render/Colors.h"
@@ -86,7 +87,7 @@ TEST(DrawOtherKinds, PointsAsDotsOrFiguresButNotOnDefpoints) {
     p.pt10 = {5, 5, 0};
     p.PenColor = 0x00FF00;
     d.PointAry.push_back(p);
-    p.layer = "DEFPOINTS";
+    p.layer = test::N("DEFPOINTS");
     p.layindex = 1;
     d.PointAry.push_back(p);
     RecordingCanvas dots = Draw(d);
