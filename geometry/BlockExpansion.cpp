@@ -419,9 +419,10 @@ class Expander {
             size(c, c.anonymous ? 3 * c.solids.size() : 0);
         else
             copy(c);
-        for (const auto& [i, innerId] : c.inserts) {
+        for (const auto& nested : c.inserts) {
             count(1);
-            const TInsertBlk& inner = d_.BlkInsertAry[i];
+            const TInsertBlk& inner = d_.BlkInsertAry[nested.first];
+            const auto innerId = nested.second;
             if (chain_.size() >= MaxBlockNesting) continue;
             // A block met again inside itself would place itself without end.
             if (std::find(open_.begin(), open_.end(), innerId) != open_.end()) continue;
