@@ -84,6 +84,13 @@ class Reader {
                  " is not an integer from -32768 to 32767");
         return v;
     }
+    std::int32_t integer() const {
+        const double v = real();
+        if (!(v >= -2147483648.0 && v <= 2147483647.0))
+            fail("value \"" + Shorten(value_) + "\" of group code " + std::to_string(code_) +
+                 " is not an integer from -2147483648 to 2147483647");
+        return static_cast<std::int32_t>(v);
+    }
     std::string text() { return decoder_.decode(value_); }
     std::string upperText() { return UpperAscii(text()); }
     // Layer and linetype names, decoded and added to the drawing's names once per distinct value.
@@ -973,7 +980,7 @@ bool Reader::takeHatch(THatchBlk& r) {
     }
     // Boundary paths.
     if (code_ == 92) {
-        r.paths.emplace_back().code92 = static_cast<std::int32_t>(real());
+        r.paths.emplace_back().code92 = integer();
         return true;
     }
     if (r.paths.empty()) return false;
