@@ -28,6 +28,7 @@ template <class Record> TFillBlk FillOf(const Record& r) {
     fill.bname = r.bname;
     fill.layer = r.layer;
     fill.ltype = r.ltype;
+    fill.code370 = r.code370;
     fill.color = r.color;
     fill.code67 = r.code67;
     return fill;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "dxf/TextDecoder.h"
+#include "geometry/EllipseFlattening.h"
 #include "model/AcadDxfUnit.h"
 #include "model/Host.h"
 
@@ -84,9 +85,6 @@ struct LoadedDrawing {
 // unreadable, malformed or oversized file gives LoadOutcome::Failed with the reason; only
 // std::bad_alloc passes through.
 LoadedDrawing LoadDrawingFile(const std::string& path, const LoadOptions& options = {});
-
-// The angle step, in degrees, with which curves are replaced by chords.
-constexpr double FlatteningStepDeg = 10;
 
 // Runs the normalisation passes in their fixed order on a drawing just read, emptying each
 // source table (polylines, ellipses, inserts, blocks, block inserts, faces, leaders) once its
