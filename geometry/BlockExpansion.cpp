@@ -649,23 +649,12 @@ class Expander {
             const double a = (startDeg + sweep * k / steps) * DegToRad;
             const TAcadPoint p = PointAdd(
                 c, PointAdd(Scaled(u, radius * std::cos(a)), Scaled(v, radius * std::sin(a))));
-            if (k > 0) {
-                count(1);
-                TAcadLineBlk& line = out_->LineAry.emplace_back();
-                line.bname = source.bname;
-                line.layer = source.layer;
-                line.ltype = source.ltype;
-                line.code370 = source.code370;
-                line.color = source.color;
-                line.st = previous;
-                line.ed = p;
-                finish(line);
-            }
+            if (k > 0) piece(source, previous, p);
             previous = p;
         }
     }
 
-    // A segment of a face or leader, already placed.
+    // A segment of a face, a leader or a curve, already placed.
     template <class Record>
     void piece(const Record& source, const TAcadPoint& a, const TAcadPoint& b) {
         count(1);

@@ -1,15 +1,13 @@
 #include "geometry/MLeaders.h"
 
+#include "geometry/Primitives.h"
+
 #include <cmath>
 #include <vector>
 
 namespace orvanta {
 
 namespace {
-
-bool Finite(const TAcadPoint& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
 
 // The record that every piece of a MULTILEADER starts from: its owner, layer, linetype, colour,
 // space and lineweight.
@@ -49,11 +47,11 @@ class Converter {
         bool drawn = false;
         const TAcadLineBlk line = PieceOf<TAcadLineBlk>(m);
         for (const TMLeaderBranch& leader : m.leaders) {
-            const bool lastKnown = Finite(leader.last);
+            const bool lastKnown = IsFinitePoint(leader.last);
             for (const std::vector<TAcadPoint>& vertices : leader.lines) {
                 std::vector<TAcadPoint> path;
                 for (const TAcadPoint& p : vertices)
-                    if (Finite(p)) path.push_back(p);
+                    if (IsFinitePoint(p)) path.push_back(p);
                 if (lastKnown) path.push_back(leader.last);
                 for (std::size_t i = 1; i < path.size(); ++i)
                     segment(line, path[i - 1], path[i]);
@@ -71,17 +69,17 @@ class Converter {
             const TAcadPoint end{leader.last.x + leader.dogleg.x * leader.doglegLength,
                                  leader.last.y + leader.dogleg.y * leader.doglegLength,
                                  leader.last.z + leader.dogleg.z * leader.doglegLength};
-            if (m.doglegShown && lastKnown && !leader.lines.empty() && Finite(end) &&
+            if (m.doglegShown && lastKnown && !leader.lines.empty() && IsFinitePoint(end) &&
                 (end.x != leader.last.x || end.y != leader.last.y))
                 segment(line, leader.last, end);
         }
-        if (m.hasText && !m.text.empty() && Finite(m.textPoint) && std::isfinite(m.textHeight) &&
-            m.textHeight > 0) {
+        if (m.hasText && !m.text.empty() && IsFinitePoint(m.textPoint) &&
+            std::isfinite(m.textHeight) && m.textHeight > 0) {
             TTextBlk& text = texts_.emplace_back(PieceOf<TTextBlk>(m));
             text.mtflag = true;
             text.str = m.text;
             text.pt10 = m.textPoint;
-            text.pt11 = Finite(m.textDirection) ? m.textDirection : TAcadPoint{1, 0, 0};
+            text.pt11 = IsFinitePoint(m.textDirection) ? m.textDirection : TAcadPoint{1, 0, 0};
             text.code40 = m.textHeight;
             text.code41 = std::isfinite(m.textWidth) ? m.textWidth : 0;
             text.code71 = m.attachment >= 1 && m.attachment <= 9 ? m.attachment : 1;

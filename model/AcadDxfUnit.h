@@ -559,8 +559,9 @@ struct TableCount {
 std::array<TableCount, 13> TableCounts(const Drawing& drawing);
 
 // The counts of the kinds read beyond the thirteen (model and block definitions together):
-// "Hatch", "Solid" (SOLID and TRACE), "Spline", "Point", "Ray" (XLINE and RAY).
-std::array<TableCount, 5> OtherCounts(const Drawing& drawing);
+// "Hatch", "Solid" (SOLID and TRACE), "Spline", "Point", "Ray" (XLINE and RAY), "MLeader"
+// (MULTILEADER and MLEADER).
+std::array<TableCount, 6> OtherCounts(const Drawing& drawing);
 
 void SetAcadPoint(TAcadPoint& p, double x, double y, double z);
 

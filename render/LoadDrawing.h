@@ -74,7 +74,7 @@ struct LoadedDrawing {
     // The record counts of the drawing as read, before the passes consumed anything.
     std::array<TableCount, 13> readCounts{};
     // The counts of the kinds beyond those thirteen, as read.
-    std::array<TableCount, 5> otherCounts{};
+    std::array<TableCount, 6> otherCounts{};
     double readSeconds = 0;
     double normaliseSeconds = 0;
     LoadFailure failure;

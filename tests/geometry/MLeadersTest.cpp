@@ -51,6 +51,7 @@ std::string MLeaderDrawing(bool inBlock) {
 
 TEST(MLeaders, LinesArrowheadAndTextInTheModel) {
     Drawing d = ReadText(MLeaderDrawing(false));
+    EXPECT_EQ(OtherCounts(d)[5].count, 1u);
     NormaliseDrawing(d);
     ASSERT_EQ(d.LineAry.size(), 2u);
     EXPECT_POINT_NEAR(d.LineAry[0].st, 40, 10, 0);
