@@ -324,7 +324,7 @@ class Expander {
             const TAcadPoint* corners[] = {&solid.p1, &solid.p2, &solid.p3, &solid.p1};
             for (int k = 0; k < 3; ++k) {
                 count(1);
-                TAcadLineBlk& line = solidEdge(solid);
+                TAcadLineBlk& line = edgeOf(solid);
                 line.st = *corners[k];
                 line.ed = *corners[k + 1];
                 line.code67 = space;
@@ -377,13 +377,15 @@ class Expander {
               c.fills.size() + c.points.size() + c.splines.size() + c.rays.size() + pieces);
     }
 
-    TAcadLineBlk& solidEdge(const TSolidBlk& solid) {
+    // A new line of the model carrying the owner, layer, linetype, lineweight and colour of the
+    // record it is an edge or a piece of.
+    template <class Record> TAcadLineBlk& edgeOf(const Record& source) {
         TAcadLineBlk& line = out_->LineAry.emplace_back();
-        line.bname = solid.bname;
-        line.layer = solid.layer;
-        line.ltype = solid.ltype;
-        line.code370 = solid.code370;
-        line.color = solid.color;
+        line.bname = source.bname;
+        line.layer = source.layer;
+        line.ltype = source.ltype;
+        line.code370 = source.code370;
+        line.color = source.color;
         return line;
     }
 
@@ -495,7 +497,7 @@ class Expander {
                 const TAcadPoint corners[] = {point(solid.p1), point(solid.p2), point(solid.p3)};
                 for (int k = 0; k < 3; ++k) {
                     count(1);
-                    TAcadLineBlk& line = solidEdge(solid);
+                    TAcadLineBlk& line = edgeOf(solid);
                     line.st = corners[k];
                     line.ed = corners[(k + 1) % 3];
                     finish(line);
@@ -658,12 +660,7 @@ class Expander {
     template <class Record>
     void piece(const Record& source, const TAcadPoint& a, const TAcadPoint& b) {
         count(1);
-        TAcadLineBlk& line = out_->LineAry.emplace_back();
-        line.bname = source.bname;
-        line.layer = source.layer;
-        line.ltype = source.ltype;
-        line.code370 = source.code370;
-        line.color = source.color;
+        TAcadLineBlk& line = edgeOf(source);
         line.st = a;
         line.ed = b;
         finish(line);
