@@ -89,6 +89,10 @@ TEST(MLeaders, LinesArrowheadAndTextInTheModel) {
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].text, "VERTICAL");
     EXPECT_EQ(texts[1].text, "MULLION");
+    // Attached by its top right corner without a reference width: the text ends at its point,
+    // (10, 22) at pixel (20, 36), rather than starting there.
+    EXPECT_LT(texts[0].args[0], 20 - 8);
+    EXPECT_EQ(texts[1].args[0], texts[0].args[0]);
 }
 
 TEST(MLeaders, PlacedWithTheirBlock) {
