@@ -124,18 +124,6 @@ bool SweepFacesWindow(const TAcadPoint& c, double startRad, double sweepRad, con
     return from <= sweepRad || from + (high - low) >= TwoPi;
 }
 
-// The longest MTEXT line, in UTF-16 code units of the text as stored (codes included, so never
-// shorter than the line drawn).
-std::size_t LongestMTextLine(std::string_view s) {
-    std::size_t longest = 0;
-    for (;;) {
-        const std::size_t brk = s.find("\\P");
-        longest = std::max(longest, Utf16Length(s.substr(0, brk)));
-        if (brk == std::string_view::npos) return longest;
-        s.remove_prefix(brk + 2);
-    }
-}
-
 } // namespace
 
 TBox TextReach(const TTextBlk& t, double unitsPerPixel) {
