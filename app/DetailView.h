@@ -81,6 +81,8 @@ class DetailHost {
     virtual void setStatusText(StatusPanel panel, const QString& text) = 0;
     // 0 colour, 1 monochrome (the check mark of "モノクロ表示").
     virtual int colorMode() const = 0;
+    // Whether lines are drawn with their lineweights (the check mark of "線の太さを表示").
+    virtual bool lineweightsShown() const { return false; }
     virtual bool detailTabShowing() const = 0;
 };
 
@@ -108,7 +110,7 @@ class DetailPresenter {
     virtual void layerClicked(const LayerChecks& checks, const std::string& layer, bool blink) {}
     // A text of the text list was clicked: centre the view on TextAry[textIndex].
     virtual void textChosen(std::size_t textIndex) {}
-    // "モノクロ表示" was toggled while the detail tab shows.
+    // "モノクロ表示" or "線の太さを表示" was toggled while the detail tab shows.
     virtual void colorModeChanged() {}
     // The picture changed size while the detail tab shows.
     virtual void viewResized();

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <cmath>
+#include <limits>
 #include <new>
 
 namespace orvanta {
@@ -182,13 +183,17 @@ int DrawingPresenter::drawModel(Canvas& canvas, QSize size, const TAcadPoint& ce
     const int h = size.height();
     const double u = UnitsPerPixel(view_.DrawWidth, view_.DrawHeight, w, h, view_.ZoomRate);
     Drawing* model = &d;
+    const LineweightDisplay lineweights{host_->lineweightsShown()};
+    // The widest pen any record of the model can be drawn with.
+    const int widestPen =
+        LineweightPen(std::numeric_limits<std::int16_t>::max(), penWidth, lineweights);
     if (!noClip && std::isfinite(u) && u > 0) {
         const WorldRect window = ViewWindow(center, w, h, u);
         if (Encloses(window, d.ExtMin, d.ExtMax)) {
             noClip = true;
         } else {
             // What the renderer looks at: the window and the reach of its widest pen.
-            const WorldRect needed = Widened(window, (penWidth / 2.0 + 2) * u);
+            const WorldRect needed = Widened(window, (widestPen / 2.0 + 2) * u);
             // The records chosen before serve while the view lies inside their window and is
             // not much smaller than it: zoomed in further, fewer records are worth a new choice.
             if (!(nearbyValid_ && u <= nearbyUnits_ &&
@@ -223,6 +228,7 @@ int DrawingPresenter::drawModel(Canvas& canvas, QSize size, const TAcadPoint& ce
     options.clipping = noClip ? Clipping::WholeExtent : Clipping::ToView;
     options.detail = rough ? Detail::Rough : Detail::Full;
     options.onlyLayer = layer;
+    options.lineweights = lineweights;
     return DrawDxf(*model, options, canvas);
 }
 

@@ -334,6 +334,10 @@ void MainWindow::buildMenus() {
     monochromeAction_ = item(view, "モノクロ表示");
     monochromeAction_->setCheckable(true);
     connect(monochromeAction_, &QAction::toggled, this, &MainWindow::onColorModeToggled);
+    lineweightAction_ = item(view, "線の太さを表示");
+    lineweightAction_->setCheckable(true);
+    // Triggered, not toggled: the check mark set from the settings at start redraws nothing.
+    connect(lineweightAction_, &QAction::triggered, this, &MainWindow::onLineweightsToggled);
     QMenu* sizes = view->addMenu(QStringLiteral("一覧イメージサイズ"));
     for (int i = 0; i < CellSizeCount; ++i) {
         cellSizeActions_[i] = item(sizes, CellSizeChoices[i].text);
@@ -404,6 +408,7 @@ void MainWindow::applySettings() {
     hideSidePanelAction_->setChecked(settings_.sidePanelWidth == 0);
 
     showConverterAction_->setChecked(settings_.converterShow);
+    lineweightAction_->setChecked(settings_.showLineweights);
     for (int i = 0; i < CellSizeCount; ++i)
         cellSizeActions_[i]->setChecked(settings_.cellWidth == CellSizeChoices[i].width);
     previewGrid_->setCellSize(cellSize());
@@ -674,6 +679,11 @@ void MainWindow::onColorModeToggled(bool checked) {
         lastPreviewFolder_.clear();
         onTabChanged(PreviewTab);
     }
+}
+
+void MainWindow::onLineweightsToggled(bool checked) {
+    settings_.showLineweights = checked;
+    if (detailTabShowing()) runUserAction([this] { presenter_->colorModeChanged(); });
 }
 
 void MainWindow::registerConverter() {

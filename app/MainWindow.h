@@ -65,6 +65,7 @@ class MainWindow : public QMainWindow, public DetailHost {
     DetailView& detailView() override { return *detailView_; }
     void setStatusText(StatusPanel panel, const QString& text) override;
     int colorMode() const override { return colorMode_; }
+    bool lineweightsShown() const override { return settings_.showLineweights; }
     bool detailTabShowing() const override;
 
     // What the user does, callable directly.
@@ -160,6 +161,7 @@ class MainWindow : public QMainWindow, public DetailHost {
     void setFileListPanelHeight(int height);
     void setSidePanelWidth(int width);
     void onColorModeToggled(bool checked);
+    void onLineweightsToggled(bool checked);
     void registerConverter();
     // "WMF/EMF・BMP作成" is available while the detail tab shows a drawing.
     void updateExportAction();
@@ -237,6 +239,7 @@ class MainWindow : public QMainWindow, public DetailHost {
     std::array<QAction*, 4> cellSizeActions_{};
     QAction* exportAction_ = nullptr;
     QAction* monochromeAction_ = nullptr;
+    QAction* lineweightAction_ = nullptr;
     QAction* hideTreeAction_ = nullptr;
     QAction* hideFileListAction_ = nullptr;
     QAction* hideSidePanelAction_ = nullptr;

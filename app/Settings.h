@@ -32,6 +32,7 @@ struct AppSettings {
     bool converterShow = false;                   // "Teigha"/"Show"
     int converterTimeoutSeconds = 120;            // "Teigha"/"Timeout"; 0: no limit
     int pageTab = 0;                              // "Page"/"Tab": 0 previews, 1 detail
+    bool showLineweights = false;                 // "Form"/"LineWeight": "線の太さを表示"
     std::array<std::string, HistorySize> history; // "Menu"/"Path0".."Path15"
 };
 

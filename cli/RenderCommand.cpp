@@ -30,6 +30,7 @@ ImageRequest WholePicture(const Drawing& drawing, const RenderOptions& options) 
     request.background = options.background;
     request.penWidth = options.penWidth;
     request.colorMode = options.colorMode;
+    request.lineweights = options.lineweights;
     return request;
 }
 
@@ -51,7 +52,8 @@ const char* const RenderUsage =
     "  --size WxH            picture size in pixels (default 1600x900)\n"
     "  --color-mode 0|1|2    0 colour, 1 monochrome, 2 inverted colours (default 0)\n"
     "  --background RRGGBB   background colour (default 000000)\n"
-    "  --pen-width N         pen width of lines, arcs and circles in pixels (default 1)\n";
+    "  --pen-width N         pen width of lines, arcs and circles in pixels (default 1)\n"
+    "  --lineweights         lines drawn with their lineweights, never thinner than the pen\n";
 
 // A picture larger than this in either direction is refused rather than allocated.
 constexpr int MaxPictureSide = 32768;
@@ -167,6 +169,8 @@ int RenderCommand(const std::vector<std::string>& args) {
         } else if (arg == "--pen-width") {
             if (!hasValue || !ParseInt(args[++i], 1, 100, options.penWidth))
                 return UsageError("--pen-width takes a width from 1 to 100");
+        } else if (arg == "--lineweights") {
+            options.lineweights = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError("unknown option \"" + arg + "\"");
         } else if (input.empty()) {

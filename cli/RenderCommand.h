@@ -19,6 +19,7 @@ struct RenderOptions {
     int colorMode = 0;
     TColor background = 0x000000;
     int penWidth = 1;
+    bool lineweights = false;
 };
 
 // Clears the device and draws the whole drawing on it, fitted as after opening.

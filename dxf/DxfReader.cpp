@@ -39,6 +39,7 @@ enum class Kind {
     Hatch,
     Ray,
     Wipeout,
+    MLeader,
 };
 
 bool IsBlank(std::string_view s) {
@@ -129,7 +130,9 @@ class Reader {
     bool takeSpline(TSplineBlk& r);
     bool takeHatch(THatchBlk& r);
     bool takeHatchEdge(THatchEdge& e);
+    bool takeMLeader(TMLeaderBlk& r);
     bool takePoint(int base, TAcadPoint& p);
+    std::int16_t* openLineweight();
     void headerVariable();
 
     Drawing& d_;
@@ -179,8 +182,14 @@ class Reader {
     // An MTEXT's embedded object (code 101) repeats the text's codes with other meanings: its
     // pairs are not the text's.
     bool embeddedObject_ = false;
+    // The open text is an ATTDEF: code 3 is its prompt, not text, and it is kept only when it
+    // is constant and visible (the ATTRIBs of the inserts carry the other values).
+    bool attributeDefinition_ = false;
     // The open HATCH: before its boundary paths, in them, or in its pattern and seed points.
     enum class HatchPart { Head, Paths, Pattern } hatchPart_ = HatchPart::Head;
+    // The open MULTILEADER: before its context data, in it, in one of its leaders or in a line
+    // of that leader, or after the context.
+    enum class MLeaderPart { Head, Context, Leader, Line, Tail } mleaderPart_ = MLeaderPart::Head;
     // The last header variable name (code 9).
     std::string headerVariable_;
 
@@ -366,6 +375,9 @@ void Reader::headerVariable() {
         d_.PdMode = small();
     } else if (code_ == 40 && headerVariable_ == "$PDSIZE") {
         d_.PdSize = real();
+    } else if (code_ == 370 && headerVariable_ == "$LWDEFAULT") {
+        const std::int16_t weight = small();
+        if (weight >= 0) d_.LwDefault = weight;
     } else if (code_ == 0) {
         headerVariable_.clear();
     }
@@ -390,6 +402,9 @@ void Reader::layerTable() {
         case 62:
             layer.color = small();
             if (layer.color < 0) layer.visible = false;
+            break;
+        case 370:
+            layer.code370 = small();
             break;
         default:
             break;
@@ -476,7 +491,7 @@ void Reader::startEntity() {
         kind = Kind::Circle;
     else if (v == "ARC")
         kind = Kind::Arc;
-    else if (v == "TEXT" || v == "ATTRIB" || v == "MTEXT")
+    else if (v == "TEXT" || v == "ATTRIB" || v == "MTEXT" || (v == "ATTDEF" && block))
         kind = Kind::Text;
     else if (v == "LWPOLYLINE")
         kind = Kind::Lwpolyline;
@@ -484,15 +499,15 @@ void Reader::startEntity() {
         kind = Kind::PolylineHeader;
     else if (v == "INSERT" || v == "ACAD_TABLE" || v == "MINSERT")
         kind = Kind::Insert;
-    else if (v == "ELLIPSE" && !block)
+    else if (v == "ELLIPSE")
         kind = Kind::Ellipse;
     else if (v == "SOLID" || v == "TRACE")
         kind = Kind::Solid;
-    else if (v == "3DFACE" && !block)
+    else if (v == "3DFACE")
         kind = Kind::Face;
     else if (v == "DIMENSION")
         kind = block ? Kind::Insert : Kind::Dimension;
-    else if (v == "LEADER" && !block)
+    else if (v == "LEADER")
         kind = Kind::Leader;
     else if (v == "POINT")
         kind = Kind::Point;
@@ -504,6 +519,8 @@ void Reader::startEntity() {
         kind = Kind::Ray;
     else if (v == "WIPEOUT")
         kind = Kind::Wipeout;
+    else if (v == "MULTILEADER" || v == "MLEADER")
+        kind = Kind::MLeader;
     if (kind == Kind::None) return;
 
     kind_ = kind;
@@ -526,6 +543,7 @@ void Reader::startEntity() {
         t.bname = bname;
         rawText_.clear();
         embeddedObject_ = false;
+        attributeDefinition_ = v == "ATTDEF";
         t.mtflag = v == "MTEXT";
         break;
     }
@@ -543,7 +561,7 @@ void Reader::startEntity() {
         append(block ? d_.BlkInsertAry : d_.InsertAry).bname = bname;
         break;
     case Kind::Ellipse:
-        append(d_.EllipseAry);
+        append(block ? d_.BlkEllipseAry : d_.EllipseAry).bname = bname;
         break;
     case Kind::Solid:
         append(block ? d_.SolidAry : d_.ModelSolidAry).bname = bname;
@@ -568,13 +586,17 @@ void Reader::startEntity() {
         hatchPart_ = HatchPart::Head;
         break;
     case Kind::Face:
-        append(d_.FaceAry);
+        append(block ? d_.BlkFaceAry : d_.FaceAry).bname = bname;
+        break;
+    case Kind::MLeader:
+        append(block ? d_.BlkMLeaderAry : d_.MLeaderAry).bname = bname;
+        mleaderPart_ = MLeaderPart::Head;
         break;
     case Kind::Dimension:
         append(d_.DimensionAry);
         break;
     case Kind::Leader:
-        append(d_.LeaderAry);
+        append(block ? d_.BlkLeaderAry : d_.LeaderAry).bname = bname;
         leaderVertex_ = -1;
         break;
     case Kind::None:
@@ -601,7 +623,7 @@ void Reader::finishOpenEntity() {
         finishLast(d_.ArcAry, d_.BlkArcAry);
         break;
     case Kind::Ellipse:
-        finishColor(d_.EllipseAry.back().color, d_.EllipseAry.back().layer, false);
+        finishLast(d_.EllipseAry, d_.BlkEllipseAry);
         break;
     case Kind::Solid: {
         TSolidBlk& r = finishLast(d_.ModelSolidAry, d_.SolidAry);
@@ -623,8 +645,11 @@ void Reader::finishOpenEntity() {
     case Kind::Hatch:
         finishLast(d_.HatchAry, d_.BlkHatchAry);
         break;
+    case Kind::MLeader:
+        finishLast(d_.MLeaderAry, d_.BlkMLeaderAry);
+        break;
     case Kind::Face:
-        finishColor(d_.FaceAry.back().color, d_.FaceAry.back().layer, false);
+        finishLast(d_.FaceAry, d_.BlkFaceAry);
         break;
     case Kind::Lwpolyline:
         // Its colour was settled at each vertex.
@@ -638,7 +663,10 @@ void Reader::finishOpenEntity() {
     case Kind::Text: {
         // A text that ends empty is dropped.
         auto& texts = b ? d_.BlkTextAry : d_.TextAry;
-        if (rawText_.empty()) {
+        constexpr std::int16_t Invisible = 1, Constant = 2;
+        const std::int16_t flags = texts.back().code70;
+        if (rawText_.empty() ||
+            (attributeDefinition_ && ((flags & Invisible) != 0 || (flags & Constant) == 0))) {
             texts.pop_back();
         } else {
             decoder_.decodeInto(rawText_, texts.back().str);
@@ -655,7 +683,7 @@ void Reader::finishOpenEntity() {
         finishColor(d_.DimensionAry.back().color, d_.DimensionAry.back().layer, false);
         break;
     case Kind::Leader:
-        finishColor(d_.LeaderAry.back().color, d_.LeaderAry.back().layer, false);
+        finishLast(d_.LeaderAry, d_.BlkLeaderAry);
         leaderVertex_ = -1;
         break;
     case Kind::None:
@@ -677,7 +705,58 @@ bool Reader::takePoint(int base, TAcadPoint& p) {
     return true;
 }
 
+// The lineweight of the open entity, for the kinds drawn with a pen; texts and dimensions have
+// none of their own (a dimension's picture is an insert, which has).
+std::int16_t* Reader::openLineweight() {
+    const bool b = block_;
+    switch (kind_) {
+    case Kind::Line:
+        return &(b ? d_.BlkLineAry : d_.LineAry).back().code370;
+    case Kind::Circle:
+        return &(b ? d_.BlkCircleAry : d_.CircleAry).back().code370;
+    case Kind::Arc:
+        return &(b ? d_.BlkArcAry : d_.ArcAry).back().code370;
+    case Kind::Ellipse:
+        return &(b ? d_.BlkEllipseAry : d_.EllipseAry).back().code370;
+    case Kind::Solid:
+        return &(b ? d_.SolidAry : d_.ModelSolidAry).back().code370;
+    case Kind::Point:
+        return &(b ? d_.BlkPointAry : d_.PointAry).back().code370;
+    case Kind::Ray:
+        return &(b ? d_.BlkRayAry : d_.RayAry).back().code370;
+    case Kind::Wipeout:
+        return &(b ? d_.BlkWipeoutAry : d_.WipeoutAry).back().code370;
+    case Kind::Spline:
+        return &(b ? d_.BlkSplineAry : d_.SplineAry).back().code370;
+    case Kind::Hatch:
+        return &(b ? d_.BlkHatchAry : d_.HatchAry).back().code370;
+    case Kind::Face:
+        return &(b ? d_.BlkFaceAry : d_.FaceAry).back().code370;
+    case Kind::Lwpolyline:
+    case Kind::PolylineHeader:
+        return &(b ? d_.BlkLwpAry : d_.LwpAry).back().code370;
+    case Kind::Insert:
+        return tableData_ ? nullptr : &(b ? d_.BlkInsertAry : d_.InsertAry).back().code370;
+    case Kind::Leader:
+        return &(b ? d_.BlkLeaderAry : d_.LeaderAry).back().code370;
+    case Kind::MLeader:
+        // Code 370 of the entity; the context data has none.
+        return &(b ? d_.BlkMLeaderAry : d_.MLeaderAry).back().code370;
+    case Kind::Text:
+    case Kind::Dimension:
+    case Kind::None:
+        return nullptr;
+    }
+    return nullptr;
+}
+
 bool Reader::openEntityTakes() {
+    if (code_ == 370) {
+        if (std::int16_t* weight = openLineweight()) {
+            *weight = small();
+            return true;
+        }
+    }
     const bool b = block_;
     switch (kind_) {
     case Kind::Line:
@@ -687,7 +766,7 @@ bool Reader::openEntityTakes() {
     case Kind::Arc:
         return takeArc((b ? d_.BlkArcAry : d_.ArcAry).back());
     case Kind::Ellipse:
-        return takeEllipse(d_.EllipseAry.back());
+        return takeEllipse((b ? d_.BlkEllipseAry : d_.EllipseAry).back());
     case Kind::Solid:
         return takeSolid((b ? d_.SolidAry : d_.ModelSolidAry).back());
     case Kind::Point:
@@ -700,8 +779,10 @@ bool Reader::openEntityTakes() {
         return takeSpline((b ? d_.BlkSplineAry : d_.SplineAry).back());
     case Kind::Hatch:
         return takeHatch((b ? d_.BlkHatchAry : d_.HatchAry).back());
+    case Kind::MLeader:
+        return takeMLeader((b ? d_.BlkMLeaderAry : d_.MLeaderAry).back());
     case Kind::Face:
-        return takeFace(d_.FaceAry.back());
+        return takeFace((b ? d_.BlkFaceAry : d_.FaceAry).back());
     case Kind::Lwpolyline:
         return takeLwpolyline((b ? d_.BlkLwpAry : d_.LwpAry).back());
     case Kind::PolylineHeader:
@@ -713,7 +794,7 @@ bool Reader::openEntityTakes() {
     case Kind::Dimension:
         return takeDimension(d_.DimensionAry.back());
     case Kind::Leader:
-        return takeLeader(d_.LeaderAry.back());
+        return takeLeader((b ? d_.BlkLeaderAry : d_.LeaderAry).back());
     case Kind::None:
         return false;
     }
@@ -1010,6 +1091,104 @@ bool Reader::takeHatch(THatchBlk& r) {
     return !path.edges.empty() && takeHatchEdge(path.edges.back());
 }
 
+// A MULTILEADER nests its parts between marker pairs: the context data (300 "CONTEXT_DATA{" to
+// 301 "}"), its leaders (302 "LEADER{" to 303) and their lines (304 "LEADER_LINE{" to 305). Codes
+// mean different things in each part (10 is the content base point, a leader's last point or a
+// line vertex; 304 is the text or the start of a line), so pairs are read by the part they
+// stand in. Only what draws the leader lines, the arrowheads and the text content is read.
+bool Reader::takeMLeader(TMLeaderBlk& r) {
+    if (mleaderPart_ == MLeaderPart::Head || mleaderPart_ == MLeaderPart::Tail) {
+        switch (code_) {
+        case 300:
+            mleaderPart_ = MLeaderPart::Context;
+            return true;
+        case 8:
+            r.layer = layerName();
+            return true;
+        case 6:
+            r.ltype = ltypeName();
+            return true;
+        case 62:
+            r.color = small();
+            return true;
+        case 67:
+            r.code67 = small();
+            return true;
+        case 42:
+            if (mleaderPart_ == MLeaderPart::Tail && r.arrowSize == 0) r.arrowSize = real();
+            return true;
+        case 291:
+            if (mleaderPart_ == MLeaderPart::Tail) r.doglegShown = small() != 0;
+            return true;
+        default:
+            return false;
+        }
+    }
+    if (mleaderPart_ == MLeaderPart::Context) {
+        switch (code_) {
+        case 301:
+            mleaderPart_ = MLeaderPart::Tail;
+            return true;
+        case 302:
+            r.leaders.emplace_back();
+            mleaderPart_ = MLeaderPart::Leader;
+            return true;
+        case 140:
+            r.arrowSize = real();
+            return true;
+        case 290:
+            r.hasText = small() != 0;
+            return true;
+        case 304:
+            r.text = text();
+            return true;
+        case 41:
+            r.textHeight = real();
+            return true;
+        case 43:
+            r.textWidth = real();
+            return true;
+        case 171:
+            r.attachment = small();
+            return true;
+        default:
+            return takePoint(12, r.textPoint) || takePoint(13, r.textDirection);
+        }
+    }
+    TMLeaderBranch& leader = r.leaders.back();
+    if (mleaderPart_ == MLeaderPart::Leader) {
+        switch (code_) {
+        case 303:
+            mleaderPart_ = MLeaderPart::Context;
+            return true;
+        case 304:
+            leader.lines.emplace_back();
+            mleaderPart_ = MLeaderPart::Line;
+            return true;
+        case 40:
+            leader.doglegLength = real();
+            return true;
+        default:
+            return takePoint(10, leader.last) || takePoint(11, leader.dogleg);
+        }
+    }
+    std::vector<TAcadPoint>& vertices = leader.lines.back();
+    switch (code_) {
+    case 305:
+        mleaderPart_ = MLeaderPart::Leader;
+        return true;
+    case 10:
+        vertices.emplace_back().x = real();
+        return true;
+    case 20:
+    case 30:
+        if (!vertices.empty()) (code_ == 20 ? vertices.back().y : vertices.back().z) = real();
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool Reader::takeHatchEdge(THatchEdge& e) {
     switch (code_) {
     case 40:
@@ -1206,8 +1385,10 @@ bool Reader::takeText(TTextBlk& r) {
     case 8:
         r.layer = layerName();
         return true;
-    case 1:
     case 3:
+        if (attributeDefinition_) return true;
+        [[fallthrough]];
+    case 1:
         // The chunks are joined before decoding: a writer may cut a long text inside a
         // multi-byte character.
         rawText_.append(value_);

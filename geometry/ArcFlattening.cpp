@@ -59,6 +59,7 @@ void AppendChords(Drawing& d, const Source& source, std::int16_t space,
     TCurveBlk& curve = d.CurveAry.emplace_back();
     curve.layer = source.layer;
     curve.ltype = source.ltype;
+    curve.code370 = source.code370;
     curve.color = source.color;
     curve.code67 = space;
     curve.center = OcsToWcs(source.center, frame);
@@ -72,6 +73,7 @@ void AppendChords(Drawing& d, const Source& source, std::int16_t space,
     TAcadLineBlk chord;
     chord.layer = source.layer;
     chord.ltype = source.ltype;
+    chord.code370 = source.code370;
     chord.color = source.color;
     // A paper-space curve stays in paper space through its chords.
     chord.code67 = space;

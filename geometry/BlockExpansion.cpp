@@ -1,6 +1,9 @@
 #include "geometry/BlockExpansion.h"
 
+#include "geometry/EllipseFlattening.h"
+#include "geometry/FaceExplosion.h"
 #include "geometry/InsertPlacement.h"
+#include "geometry/LeaderExplosion.h"
 #include "model/TableGrowth.h"
 
 #include <algorithm>
@@ -28,6 +31,8 @@ constexpr BlockId NoBlock = std::numeric_limits<BlockId>::max();
 // A block circle or arc whose placement is not a circle of the world XY plane (a tilted or
 // unevenly scaled one) becomes chords of at most this many degrees.
 constexpr double TiltedChordStepDeg = 5;
+// The chords of a whole ellipse: block ellipses are cut as those of the model are.
+constexpr std::size_t EllipseChords = static_cast<std::size_t>(360 / FlatteningStepDeg) + 1;
 
 // Lists of entries grouped by block, every list of one kind in one array and in table order:
 // built by counting and then filling, so a drawing with thousands of small blocks makes one
@@ -71,6 +76,9 @@ struct BlockContent {
     std::span<const std::uint32_t> points;
     std::span<const std::uint32_t> splines;
     std::span<const std::uint32_t> rays;
+    std::span<const std::uint32_t> ellipses;
+    std::span<const std::uint32_t> faces;
+    std::span<const std::uint32_t> leaders;
     // The INSERTs the block holds whose block exists, with that block.
     std::span<const std::pair<std::uint32_t, BlockId>> inserts;
 };
@@ -98,6 +106,9 @@ class BlockIndex {
         points_ = group(d.BlkPointAry);
         splines_ = group(d.BlkSplineAry);
         rays_ = group(d.BlkRayAry);
+        ellipses_ = group(d.BlkEllipseAry);
+        faces_ = group(d.BlkFaceAry);
+        leaders_ = group(d.BlkLeaderAry);
         inserts_ = groupInserts(d.BlkInsertAry);
         for (BlockId id = 0; id < blocks_.size(); ++id) {
             BlockContent& content = blocks_[id];
@@ -110,6 +121,9 @@ class BlockIndex {
             content.points = points_.of(id);
             content.splines = splines_.of(id);
             content.rays = rays_.of(id);
+            content.ellipses = ellipses_.of(id);
+            content.faces = faces_.of(id);
+            content.leaders = leaders_.of(id);
             content.inserts = inserts_.of(id);
         }
     }
@@ -175,6 +189,9 @@ class BlockIndex {
     ListsByBlock<std::uint32_t> points_;
     ListsByBlock<std::uint32_t> splines_;
     ListsByBlock<std::uint32_t> rays_;
+    ListsByBlock<std::uint32_t> ellipses_;
+    ListsByBlock<std::uint32_t> faces_;
+    ListsByBlock<std::uint32_t> leaders_;
     ListsByBlock<std::pair<std::uint32_t, BlockId>> inserts_;
 };
 
@@ -183,8 +200,15 @@ class BlockIndex {
 class LayerColours {
   public:
     explicit LayerColours(Drawing& d) : d_(d) {
-        for (const TLayer& layer : d.LayerAry)
+        for (const TLayer& layer : d.LayerAry) {
             colours_.try_emplace(layer.Name, layer.color);
+            weights_.try_emplace(layer.Name, layer.code370);
+        }
+    }
+    // The lineweight of the layer; a layer the table does not list has the default one.
+    std::int16_t weightOf(const std::string& name) const {
+        const auto it = weights_.find(name);
+        return it == weights_.end() ? LineweightDefault : it->second;
     }
     std::int16_t of(const std::string& name) {
         const auto it = colours_.find(name);
@@ -197,6 +221,7 @@ class LayerColours {
   private:
     Drawing& d_;
     std::unordered_map<std::string, std::int16_t> colours_;
+    std::unordered_map<std::string, std::int16_t> weights_;
 };
 
 // For each block, the code67 of the first dimension naming it as its picture, if any does.
@@ -299,7 +324,7 @@ class Expander {
             const TAcadPoint* corners[] = {&solid.p1, &solid.p2, &solid.p3, &solid.p1};
             for (int k = 0; k < 3; ++k) {
                 count(1);
-                TAcadLineBlk& line = solidEdge(solid);
+                TAcadLineBlk& line = edgeOf(solid);
                 line.st = *corners[k];
                 line.ed = *corners[k + 1];
                 line.code67 = space;
@@ -341,20 +366,26 @@ class Expander {
 
     // What copying the block's content would add, counted without copying.
     void size(const BlockContent& c, std::size_t solidLines) {
-        output_.lines += c.lines.size() + solidLines;
+        // Ellipses are counted as whole ones, faces and leaders at their most edges.
+        const std::size_t pieces =
+            c.ellipses.size() * EllipseChords + 4 * c.faces.size() + 3 * c.leaders.size();
+        output_.lines += c.lines.size() + solidLines + pieces;
         output_.circles += c.circles.size();
         output_.arcs += c.arcs.size();
         output_.texts += c.texts.size();
         count(c.lines.size() + solidLines + c.circles.size() + c.arcs.size() + c.texts.size() +
-              c.fills.size() + c.points.size() + c.splines.size() + c.rays.size());
+              c.fills.size() + c.points.size() + c.splines.size() + c.rays.size() + pieces);
     }
 
-    TAcadLineBlk& solidEdge(const TSolidBlk& solid) {
+    // A new line of the model carrying the owner, layer, linetype, lineweight and colour of the
+    // record it is an edge or a piece of.
+    template <class Record> TAcadLineBlk& edgeOf(const Record& source) {
         TAcadLineBlk& line = out_->LineAry.emplace_back();
-        line.bname = solid.bname;
-        line.layer = solid.layer;
-        line.ltype = solid.ltype;
-        line.color = solid.color;
+        line.bname = source.bname;
+        line.layer = source.layer;
+        line.ltype = source.ltype;
+        line.code370 = source.code370;
+        line.color = source.color;
         return line;
     }
 
@@ -401,6 +432,15 @@ class Expander {
                 level.colourKnown = true;
             }
             r.color = level.colour;
+        }
+        if constexpr (requires { r.code370; }) {
+            // A by-block lineweight is the weight of the INSERT that places the record; an
+            // INSERT that is itself by block passes the question on to the next level out.
+            for (auto k = chain_.size(); k-- > 0 && r.code370 == LineweightByBlock;) {
+                const TInsertBlk& insert = *chain_[k].insert;
+                r.code370 = insert.code370 == LineweightByLayer ? colours_->weightOf(insert.layer)
+                                                                : insert.code370;
+            }
         }
     }
 
@@ -458,7 +498,7 @@ class Expander {
                 const TAcadPoint corners[] = {point(solid.p1), point(solid.p2), point(solid.p3)};
                 for (int k = 0; k < 3; ++k) {
                     count(1);
-                    TAcadLineBlk& line = solidEdge(solid);
+                    TAcadLineBlk& line = edgeOf(solid);
                     line.st = corners[k];
                     line.ed = corners[(k + 1) % 3];
                     finish(line);
@@ -527,6 +567,36 @@ class Expander {
             ray.code67 = space_;
             inherit(ray);
         }
+        // Ellipses, faces and leaders are given in world coordinates of the block: their points
+        // and axes go through the placements, which keeps an ellipse an ellipse whatever the
+        // scale, and they become the chords and segments the model's own become.
+        const auto mapPoint = [&](const TAcadPoint& p) { return point(p); };
+        const auto mapDirection = [&](const TAcadPoint& v) { return direction(v); };
+        for (std::uint32_t i : c.ellipses) {
+            const std::size_t before = out_->LineAry.size();
+            const std::size_t curves = out_->CurveAry.size();
+            AppendEllipse(*out_, d_.BlkEllipseAry[i], FlatteningStepDeg * DegToRad, mapPoint,
+                          mapDirection);
+            count(1 + out_->LineAry.size() - before);
+            for (std::size_t k = before; k < out_->LineAry.size(); ++k)
+                finish(out_->LineAry[k]);
+            for (std::size_t k = curves; k < out_->CurveAry.size(); ++k) {
+                out_->CurveAry[k].code67 = space_;
+                inherit(out_->CurveAry[k]);
+            }
+        }
+        for (std::uint32_t i : c.faces) {
+            const TFaceBlk& face = d_.BlkFaceAry[i];
+            ForEachFaceEdge(face, [&](const TAcadPoint& a, const TAcadPoint& b) {
+                piece(face, point(a), point(b));
+            });
+        }
+        for (std::uint32_t i : c.leaders) {
+            const TLeaderBlk& leader = d_.BlkLeaderAry[i];
+            ForEachLeaderSegment(leader, [&](const TAcadPoint& a, const TAcadPoint& b) {
+                piece(leader, point(a), point(b));
+            });
+        }
         for (std::uint32_t i : c.splines) {
             const TSplineBlk& source = d_.BlkSplineAry[i];
             count(1 + source.control.size() / 64);
@@ -582,19 +652,19 @@ class Expander {
             const double a = (startDeg + sweep * k / steps) * DegToRad;
             const TAcadPoint p = PointAdd(
                 c, PointAdd(Scaled(u, radius * std::cos(a)), Scaled(v, radius * std::sin(a))));
-            if (k > 0) {
-                count(1);
-                TAcadLineBlk& line = out_->LineAry.emplace_back();
-                line.bname = source.bname;
-                line.layer = source.layer;
-                line.ltype = source.ltype;
-                line.color = source.color;
-                line.st = previous;
-                line.ed = p;
-                finish(line);
-            }
+            if (k > 0) piece(source, previous, p);
             previous = p;
         }
+    }
+
+    // A segment of a face, a leader or a curve, already placed.
+    template <class Record>
+    void piece(const Record& source, const TAcadPoint& a, const TAcadPoint& b) {
+        count(1);
+        TAcadLineBlk& line = edgeOf(source);
+        line.st = a;
+        line.ed = b;
+        finish(line);
     }
 
     static TAcadPoint Scaled(const TAcadPoint& v, double f) { return {v.x * f, v.y * f, v.z * f}; }

@@ -59,7 +59,11 @@ TBox ArcBox(const TAcadPoint& c, double r, double startRad, double endRad) {
 
 TBox TextBox(const TTextBlk& t) {
     const double h = t.code40;
-    const double theta = t.code50 * Pi / 180;
+    // An MTEXT runs along its direction vector (pt11) as the renderer draws it; a TEXT along
+    // its angle.
+    const bool directed = t.mtflag && (t.pt11.x != 0 || t.pt11.y != 0);
+    const double theta =
+        t.mtflag ? (directed ? std::atan2(t.pt11.y, t.pt11.x) : 0) : t.code50 * Pi / 180;
     const bool aligned = t.code72 != 0 || t.code73 != 0;
     const TAcadPoint& base = (t.mtflag || !aligned) ? t.pt10 : t.pt11;
     TBox box = PointBox(base);
@@ -109,7 +113,10 @@ TBox TextBox(const TTextBlk& t) {
     }
 
     const double lines = CountMTextLines(t.str);
-    const double w = t.code41;
+    // Without a reference width the text is as wide as its longest line, taken at a full-width
+    // character's 0.8 heights for every code unit, format codes included: on the large side.
+    const double w =
+        t.code41 != 0 ? t.code41 : 0.8 * h * static_cast<double>(LongestMTextLine(t.str));
     const double l = 1.86 * h * lines;
     double xa = 0, xb = w;
     switch (t.code71) {

@@ -19,15 +19,12 @@ constexpr int MaxChordsPerEdge = 2048;
 constexpr double MaxCrossingTestsPerHatch = 2e7;
 constexpr double MaxCrossingTestsPerDrawing = 1e9;
 
-bool Finite(const TAcadPoint& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
-
 template <class Record> TFillBlk FillOf(const Record& r) {
     TFillBlk fill;
     fill.bname = r.bname;
     fill.layer = r.layer;
     fill.ltype = r.ltype;
+    fill.code370 = r.code370;
     fill.color = r.color;
     fill.code67 = r.code67;
     return fill;
@@ -264,7 +261,8 @@ bool PatternFamily(const THatchLine& line, const std::vector<std::vector<TAcadPo
 void SolidsToFills(Drawing& d) {
     const auto convert = [](const std::vector<TSolidBlk>& solids, std::vector<TFillBlk>& fills) {
         for (const TSolidBlk& solid : solids) {
-            if (!Finite(solid.p1) || !Finite(solid.p2) || !Finite(solid.p3) || !Finite(solid.p4))
+            if (!IsFinitePoint(solid.p1) || !IsFinitePoint(solid.p2) || !IsFinitePoint(solid.p3) ||
+                !IsFinitePoint(solid.p4))
                 continue;
             TFillBlk& fill = fills.emplace_back(FillOf(solid));
             fill.rings.push_back({solid.p1, solid.p2, solid.p4, solid.p3});
@@ -295,7 +293,7 @@ void WipeoutsToFills(Drawing& d) {
                 ring.push_back({w.pt10.x + w.u.x * a + w.v.x * b, w.pt10.y + w.u.y * a + w.v.y * b,
                                 w.pt10.z + w.u.z * a + w.v.z * b});
             }
-            if (!std::all_of(ring.begin(), ring.end(), Finite)) continue;
+            if (!std::all_of(ring.begin(), ring.end(), IsFinitePoint)) continue;
             for (std::size_t i = 0; i < ring.size(); ++i) {
                 fill.segments.push_back(ring[i]);
                 fill.segments.push_back(ring[(i + 1) % ring.size()]);
@@ -317,7 +315,7 @@ std::size_t HatchesToFills(Drawing& d) {
             for (const THatchPath& path : hatch.paths) {
                 const double size = PathSize(path);
                 std::vector<TAcadPoint> ring = RingOf(path, std::max(size * RingTolerance, 1e-12));
-                if (ring.size() >= 3 && std::all_of(ring.begin(), ring.end(), Finite))
+                if (ring.size() >= 3 && std::all_of(ring.begin(), ring.end(), IsFinitePoint))
                     fill.rings.push_back(std::move(ring));
             }
             if (fill.rings.empty()) {

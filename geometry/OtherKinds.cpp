@@ -1,6 +1,7 @@
 #include "geometry/OtherKinds.h"
 
 #include "geometry/Fills.h"
+#include "geometry/MLeaders.h"
 #include "geometry/Splines.h"
 
 namespace orvanta {
@@ -18,6 +19,7 @@ void PrepareOtherKinds(Drawing& d) {
     WipeoutsToFills(d);
     d.SkippedEntities += HatchesToFills(d);
     d.SkippedEntities += PrepareSplines(d);
+    d.SkippedEntities += MLeadersToPieces(d);
     Release(d.ModelSolidAry);
     Release(d.HatchAry);
     Release(d.BlkHatchAry);
@@ -30,6 +32,9 @@ void ReleaseOtherBlockKinds(Drawing& d) {
     Release(d.BlkPointAry);
     Release(d.BlkSplineAry);
     Release(d.BlkRayAry);
+    Release(d.BlkEllipseAry);
+    Release(d.BlkFaceAry);
+    Release(d.BlkLeaderAry);
 }
 
 } // namespace orvanta

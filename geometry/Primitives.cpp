@@ -135,4 +135,8 @@ TAcadPoint FramePoint(const TAcadPoint& p, const TAcadPoint& origin, const TAcad
             origin.z + p.x * u.z + p.y * v.z + p.z * w.z};
 }
 
+bool IsFinitePoint(const TAcadPoint& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
 } // namespace orvanta

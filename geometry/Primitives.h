@@ -72,6 +72,9 @@ TAcadPoint RotatePoint(const TAcadPoint& p, double angle);
 // Each coordinate differs by strictly less than `tol`.
 bool PointsNear(const TAcadPoint& a, const TAcadPoint& b, double tol);
 
+// Whether x, y and z are all finite: points read from a file may hold NaN or infinities.
+bool IsFinitePoint(const TAcadPoint& p);
+
 TAcadPoint CrossProduct(const TAcadPoint& a, const TAcadPoint& b);
 
 // v / |v|; the zero vector is returned unchanged.

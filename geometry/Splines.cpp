@@ -1,15 +1,13 @@
 #include "geometry/Splines.h"
 
+#include "geometry/Primitives.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace orvanta {
 
 namespace {
-
-bool Finite(const TAcadPoint& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
 
 // Clamped uniform knots for n control points: the curve starts and ends at its end points.
 std::vector<double> ClampedKnots(std::size_t n, int degree) {
@@ -93,14 +91,14 @@ bool MakeSplineCurve(int degree, std::span<const double> knots, std::span<const 
                      SplineCurve& curve) {
     curve = SplineCurve();
     if (control.empty()) {
-        if (fit.size() < 2 || !std::all_of(fit.begin(), fit.end(), Finite)) return false;
+        if (fit.size() < 2 || !std::all_of(fit.begin(), fit.end(), IsFinitePoint)) return false;
         CubicThrough(fit, curve);
         return true;
     }
     if (degree < 1 || degree > MaxSplineDegree) return false;
     const std::size_t n = control.size();
     const auto p = static_cast<std::size_t>(degree);
-    if (n < p + 1 || !std::all_of(control.begin(), control.end(), Finite)) return false;
+    if (n < p + 1 || !std::all_of(control.begin(), control.end(), IsFinitePoint)) return false;
     if (!weights.empty()) {
         if (weights.size() != n) return false;
         for (double w : weights)

@@ -1,5 +1,7 @@
 #include "geometry/TextLines.h"
 
+#include <algorithm>
+
 namespace orvanta {
 
 std::size_t Utf16Length(std::string_view utf8) {
@@ -31,6 +33,16 @@ int CountMTextLines(std::string_view text) {
          at = text.find("\\P", at + 2))
         ++count;
     return count;
+}
+
+std::size_t LongestMTextLine(std::string_view text) {
+    std::size_t longest = 0;
+    for (;;) {
+        const std::size_t brk = text.find("\\P");
+        longest = std::max(longest, Utf16Length(text.substr(0, brk)));
+        if (brk == std::string_view::npos) return longest;
+        text.remove_prefix(brk + 2);
+    }
 }
 
 } // namespace orvanta

@@ -20,4 +20,8 @@ int SplitMTextLines(std::string_view text, std::vector<std::string>& lines);
 // The number of lines SplitMTextLines would give, without building them.
 int CountMTextLines(std::string_view text);
 
+// The longest MTEXT line, in UTF-16 code units of the text as stored (codes included, so never
+// shorter than the line drawn).
+std::size_t LongestMTextLine(std::string_view text);
+
 } // namespace orvanta

@@ -26,13 +26,14 @@ std::array<TableCount, 13> TableCounts(const Drawing& d) {
     }};
 }
 
-std::array<TableCount, 5> OtherCounts(const Drawing& d) {
+std::array<TableCount, 6> OtherCounts(const Drawing& d) {
     return {{
         {"Hatch", d.HatchAry.size() + d.BlkHatchAry.size()},
         {"Solid", d.ModelSolidAry.size() + d.SolidAry.size()},
         {"Spline", d.SplineAry.size() + d.BlkSplineAry.size()},
         {"Point", d.PointAry.size() + d.BlkPointAry.size()},
         {"Ray", d.RayAry.size() + d.BlkRayAry.size()},
+        {"MLeader", d.MLeaderAry.size() + d.BlkMLeaderAry.size()},
     }};
 }
 

@@ -26,7 +26,7 @@ struct TAcadPoint {
     double z = 0;
 };
 
-constexpr std::int16_t ConvChordOfCurve = 1;
+constexpr std::uint8_t ConvChordOfCurve = 1;
 
 // RGB colour laid out 0x00BBGGRR.
 using TColor = std::uint32_t;
@@ -38,6 +38,14 @@ constexpr std::int16_t ColorByBlock = 0;
 constexpr std::int16_t ColorByLayer = 256;
 constexpr std::int16_t DefaultLayerColor = 7;
 
+// Lineweights (code 370): hundredths of a millimetre from 0 to 211, or one of these. The colour
+// pass replaces them by the width the record is drawn with (never negative after it).
+constexpr std::int16_t LineweightByLayer = -1;
+constexpr std::int16_t LineweightByBlock = -2;
+constexpr std::int16_t LineweightDefault = -3;
+// The weight "default" stands for when the header names none ($LWDEFAULT).
+constexpr std::int16_t DefaultLineweight = 25;
+
 struct TLayer {
     std::string Name;
     std::int16_t color = DefaultLayerColor;
@@ -45,6 +53,7 @@ struct TLayer {
     std::string ltype = "CONTINUOUS";
     bool visible = true;
     std::string Comment;
+    std::int16_t code370 = LineweightDefault; // lineweight; by-layer and by-block mean default
 };
 
 struct TBlockBlk {
@@ -69,9 +78,10 @@ struct TAcadLineBlk {
     // 0 model space, 1 paper space, -1 replaced by segments during normalisation.
     std::int16_t code67 = 0;
     std::int16_t layindex = 0;
+    std::int16_t code370 = LineweightByLayer; // lineweight
     // ConvChordOfCurve: a chord of a curve that CurveAry holds whole and the renderer draws as
     // a curve; the chord still counts for the extents, the counts and picking.
-    std::int16_t convtype = 0;
+    std::uint8_t convtype = 0;
     TPenStyle PenStyle = 0;
     bool lwpflag = false;
     bool checked = false;
@@ -88,6 +98,7 @@ struct TCircleBlk {
     std::int16_t color = ColorByLayer;
     std::int16_t code67 = 0;
     std::int16_t layindex = 0;
+    std::int16_t code370 = LineweightByLayer; // lineweight
     TPenStyle PenStyle = 0;
     bool checked = false;
 };
@@ -106,6 +117,7 @@ struct TArcBlk {
     std::int16_t color = ColorByLayer;
     std::int16_t code67 = 0;
     std::int16_t layindex = 0;
+    std::int16_t code370 = LineweightByLayer; // lineweight
     TPenStyle PenStyle = 0;
     bool lwpflag = false;
     bool checked = false;
@@ -133,6 +145,7 @@ struct TInsertBlk {
     std::int16_t code67 = 0;
     TAcadPoint code210{0, 0, 1};
     std::int16_t layindex = 0;
+    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // Header of one LWPOLYLINE or POLYLINE. Its vertices carry the same ihand.
@@ -154,6 +167,7 @@ struct TLwpBlk {
     TColor PenColor = 0;
     TPenStyle PenStyle = 0;
     std::int16_t layindex = 0;
+    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 struct TLwpEle {
@@ -205,6 +219,7 @@ struct TFaceBlk {
     std::int16_t code70 = 0; // invisible-edge flags
     std::int16_t count = 3;
     std::int16_t layindex = 0;
+    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 struct TEllipseBlk {
@@ -220,6 +235,7 @@ struct TEllipseBlk {
     std::int16_t code67 = 0;
     TAcadPoint code210{0, 0, 1};
     std::int16_t layindex = 0;
+    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // SOLID and TRACE: a filled triangle or quadrilateral whose corners run p1, p2, p4, p3 (the
@@ -236,6 +252,7 @@ struct TSolidBlk {
     bool hasP4 = false;
     std::int16_t code67 = 0;
     TAcadPoint code210{0, 0, 1};
+    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // POINT, in world coordinates.
@@ -249,6 +266,7 @@ struct TPointBlk {
     TPenStyle PenStyle = 0;
     std::int16_t code67 = 0;
     std::int16_t layindex = 0;
+    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // SPLINE: a (rational) B-spline in world coordinates, from its control points, knots and
@@ -269,6 +287,7 @@ struct TSplineBlk {
     TPenStyle PenStyle = 0;
     std::int16_t code67 = 0;
     std::int16_t layindex = 0;
+    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // One edge of a HATCH boundary path, in the hatch's object coordinates.
@@ -317,6 +336,7 @@ struct THatchBlk {
     std::vector<THatchLine> lines;
     std::int16_t code67 = 0;
     TAcadPoint code210{0, 0, 1};
+    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // WIPEOUT: its frame is drawn. The clip boundary (codes 14/24) is in the pixel coordinates of a
@@ -333,6 +353,7 @@ struct TWipeoutBlk {
     std::int16_t code71 = 1; // 1 rectangle (two corners), 2 polygon
     std::vector<TAcadPoint> clip;
     std::int16_t code67 = 0;
+    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // XLINE (endless both ways) and RAY (endless from its point): drawn clipped to the view.
@@ -348,6 +369,7 @@ struct TRayBlk {
     TPenStyle PenStyle = 0;
     std::int16_t code67 = 0;
     std::int16_t layindex = 0;
+    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // An ellipse, or a circle or arc outside the world XY plane, in world coordinates: the points
@@ -366,6 +388,7 @@ struct TCurveBlk {
     TPenStyle PenStyle = 0;
     std::int16_t code67 = 0;
     std::int16_t layindex = 0;
+    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // A filled area of the normalised model, from a SOLID, a TRACE or a HATCH: rings in world
@@ -388,6 +411,7 @@ struct TFillBlk {
     TPenStyle PenStyle = 0;
     std::int16_t code67 = 0;
     std::int16_t layindex = 0;
+    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 struct TLeaderBlk {
@@ -401,6 +425,36 @@ struct TLeaderBlk {
     TAcadPoint p1;
     TAcadPoint p2;
     TAcadPoint p3;
+    std::int16_t code370 = LineweightByLayer; // lineweight
+};
+
+// One leader of a MULTILEADER: its lines run through their vertices (the first is where the
+// arrowhead points) to the leader's last point, from which the dogleg runs along its direction.
+struct TMLeaderBranch {
+    TAcadPoint last;                            // code 10 of the LEADER part
+    TAcadPoint dogleg;                          // code 11: the dogleg's direction
+    double doglegLength = 0;                    // code 40
+    std::vector<std::vector<TAcadPoint>> lines; // codes 10 of each LEADER_LINE part
+};
+
+// MULTILEADER (and MLEADER): leaders with arrowheads and an MTEXT content, in world coordinates.
+struct TMLeaderBlk {
+    Name bname;
+    Name layer = Name::Zero();
+    Name ltype = Name::ByLayer();
+    std::int16_t color = ColorByLayer;
+    std::int16_t code67 = 0;
+    std::vector<TMLeaderBranch> leaders;
+    double arrowSize = 0;              // code 140 of the context, else code 42
+    bool hasText = false;              // code 290 of the context
+    bool doglegShown = true;           // code 291 after the context
+    std::string text;                  // code 304 of the context: the MTEXT string
+    TAcadPoint textPoint;              // code 12
+    TAcadPoint textDirection{1, 0, 0}; // code 13
+    double textHeight = 0;             // code 41 of the context
+    double textWidth = 0;              // code 43 of the context
+    std::int16_t attachment = 1;       // code 171 of the context, as MTEXT code 71
+    std::int16_t code370 = LineweightByLayer;
 };
 
 struct TDimensionBlk {
@@ -469,6 +523,11 @@ struct Drawing {
     std::vector<TRayBlk> BlkRayAry;
     std::vector<TPointBlk> BlkPointAry;
     std::vector<TSplineBlk> BlkSplineAry;
+    std::vector<TMLeaderBlk> MLeaderAry;
+    std::vector<TMLeaderBlk> BlkMLeaderAry;
+    std::vector<TEllipseBlk> BlkEllipseAry;
+    std::vector<TFaceBlk> BlkFaceAry;
+    std::vector<TLeaderBlk> BlkLeaderAry;
     std::vector<THatchBlk> BlkHatchAry;
     std::vector<TFillBlk> BlkFillAry;
     // Entities skipped by normalisation because they describe nothing drawable.
@@ -476,6 +535,8 @@ struct Drawing {
     // $PDMODE and $PDSIZE of the header: how points are drawn.
     std::int16_t PdMode = 0;
     double PdSize = 0;
+    // $LWDEFAULT: the lineweight that "default" stands for.
+    std::int16_t LwDefault = DefaultLineweight;
 
     std::vector<TAcadLineBlk> BlkLineAry;
     std::vector<TCircleBlk> BlkCircleAry;
@@ -505,8 +566,9 @@ struct TableCount {
 std::array<TableCount, 13> TableCounts(const Drawing& drawing);
 
 // The counts of the kinds read beyond the thirteen (model and block definitions together):
-// "Hatch", "Solid" (SOLID and TRACE), "Spline", "Point", "Ray" (XLINE and RAY).
-std::array<TableCount, 5> OtherCounts(const Drawing& drawing);
+// "Hatch", "Solid" (SOLID and TRACE), "Spline", "Point", "Ray" (XLINE and RAY), "MLeader"
+// (MULTILEADER and MLEADER).
+std::array<TableCount, 6> OtherCounts(const Drawing& drawing);
 
 void SetAcadPoint(TAcadPoint& p, double x, double y, double z);
 

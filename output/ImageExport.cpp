@@ -68,6 +68,7 @@ int DrawImage(Drawing& drawing, const ImageRequest& request, Canvas& canvas) {
     options.backColor = request.background;
     options.colorMode = static_cast<ColorModeValue>(request.colorMode);
     options.penWidth = request.penWidth;
+    options.lineweights.shown = request.lineweights;
     options.clipping = request.noClip ? Clipping::WholeExtent : Clipping::ToView;
     const int count = DrawDxf(drawing, options, canvas);
     canvas.flush();

@@ -41,6 +41,8 @@ struct ImageRequest {
     bool noBackground = false;
     int penWidth = 1;
     int colorMode = 0; // 0 colour, 1 monochrome, 2 inverted colours
+    // Lines drawn with their lineweights, as on a screen of 96 dots per inch.
+    bool lineweights = false;
 };
 
 // The current view of the detail view, or the whole drawing (its extents) at the view's zoom.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -281,11 +282,20 @@ void ResolvePens(Drawing& drawing) {
         return index < 256 ? palette[static_cast<std::size_t>(index)] : AciToColor(index);
     };
 
+    // By layer takes the layer's weight; whatever is left undecided (default, a by-block record
+    // that no insert placed, a layer without a weight) is the drawing's default weight.
+    const auto weightOf = [&](std::int16_t weight, int layer) {
+        if (weight == LineweightByLayer && layer >= 0)
+            weight = drawing.LayerAry[static_cast<std::size_t>(layer)].code370;
+        return weight >= 0 ? weight : std::max<std::int16_t>(drawing.LwDefault, 0);
+    };
+
     const auto resolve = [&](auto& record) {
         const int layer = layerIndex.find(record.layer);
         record.PenColor = colourOf(record.color);
         record.PenStyle = styleOf(record.ltype, layer);
         record.layindex = StoredLayerIndex(layer);
+        record.code370 = weightOf(record.code370, layer);
     };
     for (TAcadLineBlk& line : drawing.LineAry)
         resolve(line);
@@ -307,6 +317,17 @@ void ResolvePens(Drawing& drawing) {
         resolve(curve);
     for (TRayBlk& ray : drawing.RayAry)
         resolve(ray);
+}
+
+int LineweightPen(std::int16_t weight, int penWidth, const LineweightDisplay& display) {
+    if (!display.shown) return penWidth;
+    // No lineweight the format knows is wider than 2.11 mm; a larger value is not trusted to
+    // make a wider pen.
+    constexpr double WidestWeight = 211;
+    const double mm = std::clamp<double>(weight, 0, WidestWeight) / 100;
+    const double dpi = display.dotsPerInch > 0 ? std::min(display.dotsPerInch, 4800.0) : 96.0;
+    const double pixels = mm / 25.4 * dpi;
+    return std::max(penWidth, static_cast<int>(std::lround(pixels)));
 }
 
 TColor DrawnColor(TColor penColor, TColor backColor, ColorModeValue colorMode) {

@@ -47,9 +47,22 @@ TPenStyle EntityPenStyle(const Drawing& drawing, const std::string& ltype,
                          const std::string& layerName);
 
 // Gives every line, arc, circle and text of the model its PenColor, PenStyle (texts have none)
-// and layindex. Runs once per load, after the normalisation passes and before the first draw;
-// the block-definition tables are left alone.
+// and layindex, and every record drawn with a pen its lineweight in hundredths of a millimetre
+// (code370, by layer and default resolved). Runs once per load, after the normalisation passes and
+// before the first draw; the block-definition tables are left alone.
 void ResolvePens(Drawing& drawing);
+
+// Whether lines are drawn with their lineweights, and how many device pixels an inch is: 96 on
+// the screen, the printer's resolution on a page.
+struct LineweightDisplay {
+    bool shown = false;
+    double dotsPerInch = 96;
+};
+
+// The pen width in pixels of a record of lineweight `weight` (hundredths of a millimetre, as
+// ResolvePens leaves it): `penWidth` when lineweights are not shown, else the weight at the
+// display's resolution, never thinner than `penWidth`.
+int LineweightPen(std::int16_t weight, int penWidth, const LineweightDisplay& display);
 
 // The colour an entity of colour `penColor` is drawn with on background `backColor` in the
 // given colour mode. In colour mode an entity of the background's colour is drawn in its

@@ -124,18 +124,6 @@ bool SweepFacesWindow(const TAcadPoint& c, double startRad, double sweepRad, con
     return from <= sweepRad || from + (high - low) >= TwoPi;
 }
 
-// The longest MTEXT line, in UTF-16 code units of the text as stored (codes included, so never
-// shorter than the line drawn).
-std::size_t LongestMTextLine(std::string_view s) {
-    std::size_t longest = 0;
-    for (;;) {
-        const std::size_t brk = s.find("\\P");
-        longest = std::max(longest, Utf16Length(s.substr(0, brk)));
-        if (brk == std::string_view::npos) return longest;
-        s.remove_prefix(brk + 2);
-    }
-}
-
 } // namespace
 
 TBox TextReach(const TTextBlk& t, double unitsPerPixel) {
@@ -340,7 +328,11 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
     // The visibility tests look a little beyond the view: a point up to half a pixel left of or
     // above the view still lands on its first column or row, and a wide pen reaches further.
     WorldRect window = ViewWindow(center, view.pixW, view.pixH, u);
-    const double margin = (std::max(penWidth, 1) / 2.0 + 1) * std::fabs(u);
+    const auto pen = [&](std::int16_t weight) {
+        return LineweightPen(weight, penWidth, options.lineweights);
+    };
+    const int widestPen = std::max(pen(std::numeric_limits<std::int16_t>::max()), 1);
+    const double margin = (widestPen / 2.0 + 1) * std::fabs(u);
     window.lowerLeft.x -= margin;
     window.lowerLeft.y -= margin;
     window.upperRight.x += margin;
@@ -356,8 +348,8 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
     };
 
     // Fills lie under everything else; points and splines are drawn with the arcs.
-    const OtherKindsView other{center,    origin,   u,     window, backColor,
-                               colorMode, penWidth, layer, noClip, step};
+    const OtherKindsView other{center,   origin, u,      window, backColor,          colorMode,
+                               penWidth, layer,  noClip, step,   options.lineweights};
     count += DrawFills(drawing, canvas, other);
 
     for (std::size_t i = 0; i < drawing.LineAry.size(); i += step) {
@@ -367,7 +359,8 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
         if (!kept(line, LineInView)) continue;
         ++count;
         DrawDxfLine(canvas, origin, PointDiff(line.st, center), u, PointDiff(line.ed, center),
-                    DrawnColor(line.PenColor, backColor, colorMode), penWidth, line.PenStyle);
+                    DrawnColor(line.PenColor, backColor, colorMode), pen(line.code370),
+                    line.PenStyle);
     }
 
     for (std::size_t i = 0; i < drawing.CircleAry.size(); i += step) {
@@ -375,7 +368,8 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
         if (!kept(circle, CircleInView)) continue;
         ++count;
         DrawDxfArc(canvas, origin, PointDiff(circle.center, center), u, circle.hankei, 0, 0,
-                   DrawnColor(circle.PenColor, backColor, colorMode), penWidth, circle.PenStyle);
+                   DrawnColor(circle.PenColor, backColor, colorMode), pen(circle.code370),
+                   circle.PenStyle);
     }
 
     for (std::size_t i = 0; i < drawing.ArcAry.size(); i += step) {
@@ -387,11 +381,12 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
         const TColor colour = DrawnColor(arc.PenColor, backColor, colorMode);
         if (std::fabs(end - arc.st) > ChordArcDeg) {
             DrawDxfArc(canvas, origin, c, u, arc.hankei, arc.st * DegToRad, end * DegToRad, colour,
-                       penWidth, arc.PenStyle);
+                       pen(arc.code370), arc.PenStyle);
         } else {
             // A sliver of an arc is its chord.
             DrawDxfLine(canvas, origin, PolarPoint(c, arc.st * DegToRad, arc.hankei), u,
-                        PolarPoint(c, end * DegToRad, arc.hankei), colour, penWidth, arc.PenStyle);
+                        PolarPoint(c, end * DegToRad, arc.hankei), colour, pen(arc.code370),
+                        arc.PenStyle);
         }
     }
 

@@ -39,6 +39,8 @@ struct DrawOptions {
     // records, whatever its visible flag and without the visibility tests (the blink of a
     // layer); a name the table does not have behaves as empty.
     std::string onlyLayer;
+    // Off by default: every line, arc and circle is drawn penWidth wide.
+    LineweightDisplay lineweights;
 };
 
 // Draws the model's fills, lines (but for the chords of curves drawn whole), circles, arcs,

@@ -49,6 +49,10 @@ bool Kept(const Drawing& d, const Record& r, const OtherKindsView& v, InView inV
     return LayerVisibleAt(d, r.layindex) && (v.noClip || inView());
 }
 
+template <class Record> int PenOf(const Record& r, const OtherKindsView& v) {
+    return LineweightPen(r.code370, v.penWidth, v.lineweights);
+}
+
 TColor Blend(TColor a, TColor b, int aQuarters) {
     const auto mix = [&](int x, int y) { return (x * aQuarters + y * (4 - aQuarters)) / 4; };
     return RgbColor(mix(RedOf(a), RedOf(b)), mix(GreenOf(a), GreenOf(b)),
@@ -98,7 +102,7 @@ int DrawFills(const Drawing& d, Canvas& canvas, const OtherKindsView& v) {
         ++count;
         const TColor colour = DrawnColor(fill.PenColor, v.backColor, v.colorMode);
         if (fill.kind == FillKind::Lines) {
-            canvas.setPen(colour, v.penWidth, PenSolid);
+            canvas.setPen(colour, PenOf(fill, v), PenSolid);
             for (std::size_t k = 0; k + 1 < fill.segments.size(); k += 2) {
                 const TPoint a = pixel(fill.segments[k]);
                 const TPoint b = pixel(fill.segments[k + 1]);
@@ -119,7 +123,7 @@ int DrawFills(const Drawing& d, Canvas& canvas, const OtherKindsView& v) {
         // In an inverting pen mode (a layer's blink, drawn twice) the outline inverts and comes
         // back; a fill would not.
         if (canvas.penMode() != PenMode::Copy) {
-            canvas.setPen(colour, v.penWidth, PenSolid);
+            canvas.setPen(colour, PenOf(fill, v), PenSolid);
             for (const auto& ring : fill.rings)
                 Polyline(canvas, ring, pixel, true);
             continue;
@@ -129,7 +133,7 @@ int DrawFills(const Drawing& d, Canvas& canvas, const OtherKindsView& v) {
             continue;
         }
         canvas.fillPolygon(rings, Blend(colour, v.backColor, 1));
-        canvas.setPen(colour, v.penWidth, PenSolid);
+        canvas.setPen(colour, PenOf(fill, v), PenSolid);
         for (const auto& ring : fill.rings)
             Polyline(canvas, ring, pixel, true);
     }
@@ -163,7 +167,7 @@ int DrawPointsAndSplines(const Drawing& d, Canvas& canvas, const OtherKindsView&
         if (figure == 0) {
             canvas.setPixel(c.x, c.y, colour);
         } else if (figure != 1 || (d.PdMode & (PdCircle | PdSquare)) != 0) {
-            canvas.setPen(colour, v.penWidth, PenSolid);
+            canvas.setPen(colour, PenOf(point, v), PenSolid);
             const auto line = [&](int x0, int y0, int x1, int y1) {
                 canvas.moveTo(c.x + x0, c.y + y0);
                 canvas.lineTo(c.x + x1, c.y + y1);
@@ -216,7 +220,7 @@ int DrawPointsAndSplines(const Drawing& d, Canvas& canvas, const OtherKindsView&
         const double step = radius > 0.5 ? 2 * std::acos(1 - 0.5 / radius) : Pi;
         const int n = static_cast<int>(
             std::clamp(std::ceil(std::fabs(curve.sweep) / step), 1.0, double(MaxCurveChords)));
-        canvas.setPen(colour, v.penWidth, curve.PenStyle);
+        canvas.setPen(colour, PenOf(curve, v), curve.PenStyle);
         for (int k = 0; k <= n; ++k) {
             const double t = curve.start + curve.sweep * k / n;
             const TPoint p =
@@ -252,7 +256,8 @@ int DrawPointsAndSplines(const Drawing& d, Canvas& canvas, const OtherKindsView&
         // The view decides even without the visibility tests: the line has no other end.
         if (!Kept(d, ray, v, [] { return true; }) || !visible) continue;
         ++count;
-        canvas.setPen(DrawnColor(ray.PenColor, v.backColor, v.colorMode), v.penWidth, ray.PenStyle);
+        canvas.setPen(DrawnColor(ray.PenColor, v.backColor, v.colorMode), PenOf(ray, v),
+                      ray.PenStyle);
         const TPoint a = pixel({ray.pt10.x + dx * from, ray.pt10.y + dy * from, 0});
         const TPoint b = pixel({ray.pt10.x + dx * to, ray.pt10.y + dy * to, 0});
         canvas.moveTo(a.x, a.y);
@@ -273,7 +278,7 @@ int DrawPointsAndSplines(const Drawing& d, Canvas& canvas, const OtherKindsView&
         ++count;
         chords.clear();
         FlattenSpline(ViewOf(spline), 0.5 * u, MaxSplineChords, chords);
-        canvas.setPen(DrawnColor(spline.PenColor, v.backColor, v.colorMode), v.penWidth,
+        canvas.setPen(DrawnColor(spline.PenColor, v.backColor, v.colorMode), PenOf(spline, v),
                       spline.PenStyle);
         Polyline(canvas, chords, pixel, false);
     }

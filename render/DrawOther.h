@@ -23,6 +23,7 @@ struct OtherKindsView {
     int layer = -1; // draw only this layer's records, without the visibility tests
     bool noClip = false;
     std::size_t step = 1; // 2 in rough drawing: every second record
+    LineweightDisplay lineweights;
 };
 
 // Fills, drawn before everything else so that lines and texts stay on top. A solid fill is

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "dxf/TextDecoder.h"
+#include "geometry/EllipseFlattening.h"
 #include "model/AcadDxfUnit.h"
 #include "model/Host.h"
 
@@ -73,7 +74,7 @@ struct LoadedDrawing {
     // The record counts of the drawing as read, before the passes consumed anything.
     std::array<TableCount, 13> readCounts{};
     // The counts of the kinds beyond those thirteen, as read.
-    std::array<TableCount, 5> otherCounts{};
+    std::array<TableCount, 6> otherCounts{};
     double readSeconds = 0;
     double normaliseSeconds = 0;
     LoadFailure failure;
@@ -84,9 +85,6 @@ struct LoadedDrawing {
 // unreadable, malformed or oversized file gives LoadOutcome::Failed with the reason; only
 // std::bad_alloc passes through.
 LoadedDrawing LoadDrawingFile(const std::string& path, const LoadOptions& options = {});
-
-// The angle step, in degrees, with which curves are replaced by chords.
-constexpr double FlatteningStepDeg = 10;
 
 // Runs the normalisation passes in their fixed order on a drawing just read, emptying each
 // source table (polylines, ellipses, inserts, blocks, block inserts, faces, leaders) once its

@@ -4,8 +4,10 @@
 #include "geometry/TextLines.h"
 #include "render/TextCodes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace orvanta {
@@ -120,8 +122,18 @@ void DrawDxfText(Canvas& canvas, TPoint origin, const std::string& s, const TAca
 
     const double h = cellHeight * 100.0;
     TAcadPoint offset;
+    std::vector<std::string> lines;
+    int count = 0;
     if (mtext) {
-        const double wr = RoundHalfEven(code41 / u * CellPerHeight) * 100.0;
+        count = SplitMTextLines(s, lines);
+        double wr = RoundHalfEven(code41 / u * CellPerHeight) * 100.0;
+        // Without a reference width (a multileader's text usually has none) a centred or
+        // right-attached text is placed by its own widest line, so that it ends at its point
+        // instead of starting there.
+        if (code41 == 0 && code71 >= 1 && code71 <= 9 && (code71 - 1) % 3 != 0) {
+            for (const std::string& line : lines)
+                wr = std::max(wr, canvas.textWidth(MTextToPlain(line)) * 100.0);
+        }
         offset = MTextCellOffset(code71, h, wr);
     } else {
         // Only centred and right-aligned texts need their width, and measuring is not free.
@@ -141,8 +153,6 @@ void DrawDxfText(Canvas& canvas, TPoint origin, const std::string& s, const TAca
         return;
     }
 
-    std::vector<std::string> lines;
-    const int count = SplitMTextLines(s, lines);
     const double pitch = MTextLinePitch * code40;
     if (count > 1 && code71 >= 4 && code71 <= 9) {
         // Middle and bottom attachments: the block of lines is raised so that its first line

@@ -34,20 +34,21 @@ using test::ProcessEvents;
 // Three lines (two of them parallel, 20 apart), a circle and an arc on their own layers, a text,
 // a named view and a layer without entities.
 std::string MeasureDrawing() {
-    return Dxf({"0",  "SECTION", "2",  "HEADER",   "9",  "$ACADVER", "1",  "AC1015", "0",  "ENDSEC",
-                "0",  "SECTION", "2",  "TABLES",   "0",  "TABLE",    "2",  "LAYER",  "0",  "LAYER",
-                "2",  "lines",   "62", "1",        "0",  "LAYER",    "2",  "round",  "62", "3",
-                "0",  "LAYER",   "2",  "empty",    "62", "5",        "0",  "ENDTAB", "0",  "TABLE",
-                "2",  "VIEW",    "0",  "VIEW",     "2",  "Detail",   "70", "0",      "10", "150",
-                "20", "50",      "40", "30",       "41", "40",       "0",  "ENDTAB", "0",  "ENDSEC",
-                "0",  "SECTION", "2",  "ENTITIES", "0",  "LINE",     "8",  "lines",  "10", "0",
-                "20", "0",       "11", "100",      "21", "0",        "0",  "LINE",   "8",  "lines",
-                "10", "0",       "20", "20",       "11", "100",      "21", "20",     "0",  "LINE",
-                "8",  "lines",   "10", "50",       "20", "40",       "11", "50",     "21", "100",
-                "0",  "CIRCLE",  "8",  "round",    "10", "150",      "20", "50",     "40", "10",
-                "0",  "ARC",     "8",  "round",    "10", "150",      "20", "120",    "40", "15",
-                "50", "0",       "51", "180",      "0",  "TEXT",     "8",  "lines",  "10", "20",
-                "20", "60",      "40", "5",        "1",  "Mark",     "0",  "ENDSEC", "0",  "EOF"});
+    return Dxf({"0",  "SECTION", "2",  "HEADER",  "9",   "$ACADVER", "1",  "AC1015", "0",  "ENDSEC",
+                "0",  "SECTION", "2",  "TABLES",  "0",   "TABLE",    "2",  "LAYER",  "0",  "LAYER",
+                "2",  "lines",   "62", "1",       "370", "211",      "0",  "LAYER",  "2",  "round",
+                "62", "3",       "0",  "LAYER",   "2",   "empty",    "62", "5",      "0",  "ENDTAB",
+                "0",  "TABLE",   "2",  "VIEW",    "0",   "VIEW",     "2",  "Detail", "70", "0",
+                "10", "150",     "20", "50",      "40",  "30",       "41", "40",     "0",  "ENDTAB",
+                "0",  "ENDSEC",  "0",  "SECTION", "2",   "ENTITIES", "0",  "LINE",   "8",  "lines",
+                "10", "0",       "20", "0",       "11",  "100",      "21", "0",      "0",  "LINE",
+                "8",  "lines",   "10", "0",       "20",  "20",       "11", "100",    "21", "20",
+                "0",  "LINE",    "8",  "lines",   "10",  "50",       "20", "40",     "11", "50",
+                "21", "100",     "0",  "CIRCLE",  "8",   "round",    "10", "150",    "20", "50",
+                "40", "10",      "0",  "ARC",     "8",   "round",    "10", "150",    "20", "120",
+                "40", "15",      "50", "0",       "51",  "180",      "0",  "TEXT",   "8",  "lines",
+                "10", "20",      "20", "60",      "40",  "5",        "1",  "Mark",   "0",  "ENDSEC",
+                "0",  "EOF"});
 }
 
 // The window on the detail tab with the real presenter; its drawings come from `folder`.
@@ -433,6 +434,14 @@ TEST(DetailView, LayersTextsAndColourModeRedrawThePicture) {
     EXPECT_EQ(d.picture().pixel(onLine) & 0xFFFFFF, 0xFFFFFFu);
     d.w().action("モノクロ表示")->trigger();
     EXPECT_EQ(d.picture().pixel(onLine) & 0xFFFFFF, 0xFF0000u);
+
+    // The lines' layer weighs 2.11 mm: eight pixels wide once lineweights are shown.
+    const QPoint beside = onLine + QPoint(0, 3);
+    EXPECT_EQ(d.picture().pixel(beside) & 0xFFFFFF, 0u);
+    d.w().action("線の太さを表示")->trigger();
+    EXPECT_EQ(d.picture().pixel(beside) & 0xFFFFFF, 0xFF0000u);
+    d.w().action("線の太さを表示")->trigger();
+    EXPECT_EQ(d.picture().pixel(beside) & 0xFFFFFF, 0u);
 
     // Switching the layer off takes its lines off the picture.
     QListWidgetItem* lines = layers->findItems("lines", Qt::MatchExactly).value(0);

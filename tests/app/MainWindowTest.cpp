@@ -96,6 +96,7 @@ TEST(MainWindow, MenusCarryTheirTextsAndLaterFeaturesAreDisabled) {
                              "終了",
                              "取り消し",
                              "モノクロ表示",
+                             "線の太さを表示",
                              "フォルダツリービュー非表示",
                              "ファイルリスト非表示",
                              "画層・文字列非表示",

@@ -75,6 +75,7 @@ TEST(Settings, DefaultsWithoutAFile) {
     EXPECT_EQ(s.baseFolder, "");
     EXPECT_EQ(s.converterExePath, "");
     EXPECT_FALSE(s.converterShow);
+    EXPECT_FALSE(s.showLineweights);
     EXPECT_EQ(s.pageTab, 0);
     for (const std::string& entry : s.history)
         EXPECT_EQ(entry, "");
@@ -85,7 +86,7 @@ TEST(Settings, ReadsEveryKey) {
     const std::string exe = dir.write("conv", "#!/bin/sh\n");
     IniFile ini;
     ini.parse("[Form]\nLeft=-20\nTop=40\nPanel1Width=0\nPanel4Height=90\nPanel3Width=150\n"
-              "DrawGridColWidth=150\nDrawGridRowHeight=130\n[TreeView]\nBaseFolade=" +
+              "DrawGridColWidth=150\nDrawGridRowHeight=130\nLineWeight=1\n[TreeView]\nBaseFolade=" +
               dir.path().string() + "\n[Teigha]\nExePath=" + exe +
               "\nShow=1\n[Page]\nTab=1\n[Menu]\nPath0=/a\nPath15=/z\n");
     const AppSettings s = ReadSettings(ini);
@@ -99,6 +100,7 @@ TEST(Settings, ReadsEveryKey) {
     EXPECT_EQ(s.baseFolder, dir.path().string());
     EXPECT_EQ(s.converterExePath, exe);
     EXPECT_TRUE(s.converterShow);
+    EXPECT_TRUE(s.showLineweights);
     EXPECT_EQ(s.pageTab, 1);
     EXPECT_EQ(s.history[0], "/a");
     EXPECT_EQ(s.history[15], "/z");
@@ -144,6 +146,7 @@ TEST(Settings, WritesTheExitKeysAndKeepsTheOthers) {
     s.treeWidth = 200;
     s.fileListHeight = 0; // not written
     s.history[3] = "/h";
+    s.showLineweights = true;
     WriteSettings(ini, s);
     WriteShellPath(ini, "/new");
     IniFile back;
@@ -159,6 +162,7 @@ TEST(Settings, WritesTheExitKeysAndKeepsTheOthers) {
     EXPECT_EQ(r.treeWidth, 200);
     EXPECT_EQ(r.fileListHeight, 90);
     EXPECT_EQ(r.history[3], "/h");
+    EXPECT_TRUE(r.showLineweights);
     EXPECT_EQ(back.value("Teigha", "Show"), "0");
 }
 

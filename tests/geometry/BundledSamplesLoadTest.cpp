@@ -20,13 +20,15 @@ const Expected Samples[] = {
     {"all-entities.dxf", 10, 10, 287, 200, 233, 5, 14, 29},
     // The title text at y = -600 is not part of the extents.
     {"blocks-nested.dxf", 0, -600, 12000, 8000, 64, 7, 12, 8},
-    // The extension lines of the two dimensions reach -2325 on both axes.
-    {"floor-plan.dxf", -2387.5, -2325, 10000, 7000, 187, 6, 5, 10},
+    // The extension lines of the two dimensions reach -2325 on both axes; the vertical label
+    // "6000" centred at x = -2387.5 reaches half its 1.86 heights further left.
+    {"floor-plan.dxf", -2620, -2325, 10000, 7000, 187, 6, 5, 10},
     {"japanese-sjis.dxf", -2500, -4900, 14000, 6400, 96, 7, 3, 24},
     {"japanese-utf8.dxf", -2500, -4900, 14000, 6400, 96, 7, 3, 24},
     {"mesh-and-faces.dxf", 0, 0, 40, 30, 108, 3, 1, 3},
-    // Texts only: the extents are the union of the text boxes.
-    {"texts-only.dxf", 20, 30, 285, 201.97, 0, 0, 0, 26},
+    // Texts only: the extents are the union of the text boxes, the MTEXT turned 45° by its
+    // direction vector reaching down to 19.18.
+    {"texts-only.dxf", 20, 19.183531418879152, 285, 201.97, 0, 0, 0, 26},
 };
 
 TEST(BundledSamplesLoad, ExtentsAndDrawableCounts) {
