@@ -13,7 +13,9 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 namespace orvanta {
 
@@ -286,23 +288,84 @@ void DrawHugeArc(Canvas& canvas, TPoint origin, const TAcadPoint& c, double u, d
 
 } // namespace
 
-void DrawDxfArc(Canvas& canvas, TPoint origin, const TAcadPoint& c, double unitsPerPixel,
-                double radius, double startRad, double endRad, TColor colour, int width,
-                TPenStyle style) {
+namespace {
+
+// A record whose device box falls inside one pixel is drawn as that pixel. At the whole view of a
+// big drawing such records come by the million and pile up on the same pixels, so a pixel is
+// handed to the canvas only once for as long as the colour stays the same: the canvas would
+// write the same value again. Any other figure in another colour may cover pixels set before,
+// so it starts the count afresh. Only for canvases in pen mode copy, where a pixel replaces
+// what is there.
+class PixelSieve {
+  public:
+    // Stamps beyond this many pixels (a printed page) cost more memory than the sieve saves.
+    static constexpr long long MaxPixels = 1 << 22;
+
+    PixelSieve(Canvas& canvas, int width, int height) : canvas_(canvas) {
+        if (width > 0 && height > 0 && static_cast<long long>(width) * height <= MaxPixels) {
+            width_ = width;
+            height_ = height;
+            stamps_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+        }
+    }
+
+    void pixel(TPoint p, TColor colour) {
+        use(colour);
+        if (p.x >= 0 && p.y >= 0 && p.x < width_ && p.y < height_) {
+            std::uint32_t& stamp =
+                stamps_[static_cast<std::size_t>(p.y) * static_cast<std::size_t>(width_) +
+                        static_cast<std::size_t>(p.x)];
+            if (stamp == generation_) return;
+            stamp = generation_;
+        }
+        canvas_.setPixel(p.x, p.y, colour);
+    }
+
+    // A figure other than a pixel was drawn in `colour`.
+    void drew(TColor colour) { use(colour); }
+
+  private:
+    void use(TColor colour) {
+        if (colour == colour_) return;
+        colour_ = colour;
+        if (++generation_ == 0) {
+            std::fill(stamps_.begin(), stamps_.end(), 0);
+            generation_ = 1;
+        }
+    }
+
+    Canvas& canvas_;
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<std::uint32_t> stamps_;
+    std::uint32_t generation_ = 1;
+    TColor colour_ = 0xFFFFFFFF; // no colour of a pen
+};
+
+// DrawDxfArc, with the pixels it reduces a record to going through `sieve` when there is one.
+void DrawArc(Canvas& canvas, PixelSieve* sieve, TPoint origin, const TAcadPoint& c,
+             double unitsPerPixel, double radius, double startRad, double endRad, TColor colour,
+             int width, TPenStyle style) {
+    const auto pixel = [&](TPoint p) {
+        if (sieve != nullptr)
+            sieve->pixel(p, colour);
+        else
+            canvas.setPixel(p.x, p.y, colour);
+    };
     const double u = unitsPerPixel;
     if (std::fabs(radius / u) > HugeArcPixels && std::isfinite(radius / u)) {
         double sweep = endRad - startRad;
         if (std::fabs(sweep) <= NoSweepRad) sweep = TwoPi;
         sweep = std::fmod(sweep, TwoPi);
         if (sweep <= 0) sweep += TwoPi;
+        if (sieve != nullptr) sieve->drew(colour);
         canvas.setPen(colour, width, style);
         DrawHugeArc(canvas, origin, c, std::fabs(u), std::fabs(radius), startRad, sweep);
         return;
     }
     // Less than half a pixel (exactly half rounds to even, to 0): the centre pixel.
     if (RoundHalfEven(radius / u) <= 0) {
-        const TPoint p = WorldToScreen(c, origin, u);
-        canvas.setPixel(p.x, p.y, colour);
+        pixel(WorldToScreen(c, origin, u));
         return;
     }
     const TPoint s = WorldToScreen(PolarPoint(c, startRad, radius), origin, u);
@@ -313,21 +376,46 @@ void DrawDxfArc(Canvas& canvas, TPoint origin, const TAcadPoint& c, double units
         // A short arc whose ends share a pixel is that pixel. A long one is drawn whole, which is
         // what the canvas does for equal end points: some programs write circles as arcs of
         // 359.999°.
-        canvas.setPixel(s.x, s.y, colour);
+        pixel(s);
         return;
     }
     const TPoint topLeft = WorldToScreen({c.x - radius, c.y + radius, c.z}, origin, u);
     const TPoint bottomRight = WorldToScreen({c.x + radius, c.y - radius, c.z}, origin, u);
+    if (sieve != nullptr) sieve->drew(colour);
     canvas.setPen(colour, width, style);
     // y is flipped by WorldToScreen, so counterclockwise in the drawing stays counterclockwise
     // on the screen.
     canvas.arc(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y, s.x, s.y, e.x, e.y);
 }
 
+// Calls `visit` with every `step`th record of `table`, or of the records `indices` names.
+template <class Record, class Visit>
+void ForEachRecord(const std::vector<Record>& table, const std::vector<std::uint32_t>* indices,
+                   std::size_t step, Visit visit) {
+    if (indices == nullptr) {
+        for (std::size_t i = 0; i < table.size(); i += step)
+            visit(table[i]);
+    } else {
+        for (std::size_t i = 0; i < indices->size(); i += step)
+            visit(table[(*indices)[i]]);
+    }
+}
+
+} // namespace
+
+void DrawDxfArc(Canvas& canvas, TPoint origin, const TAcadPoint& c, double unitsPerPixel,
+                double radius, double startRad, double endRad, TColor colour, int width,
+                TPenStyle style) {
+    DrawArc(canvas, nullptr, origin, c, unitsPerPixel, radius, startRad, endRad, colour, width,
+            style);
+}
+
 int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) {
     const DrawView& view = options.view;
     const TAcadPoint& center = view.center;
-    const TPoint origin = view.origin;
+    const PictureBand band = options.band;
+    // A band draws the rows of the picture from its top onwards at its own row 0.
+    const TPoint origin{view.origin.x, view.origin.y - (band.empty() ? 0 : band.top)};
     const TColor backColor = options.backColor;
     const ColorModeValue colorMode = options.colorMode;
     const int penWidth = options.penWidth;
@@ -339,82 +427,136 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
     const double u = UnitsPerPixel(view.drawW, view.drawH, view.pixW, view.pixH, view.zoom);
     // The visibility tests look a little beyond the view: a point up to half a pixel left of or
     // above the view still lands on its first column or row, and a wide pen reaches further.
-    WorldRect window = ViewWindow(center, view.pixW, view.pixH, u);
+    WorldRect viewWindow = ViewWindow(center, view.pixW, view.pixH, u);
     const double margin = (std::max(penWidth, 1) / 2.0 + 1) * std::fabs(u);
-    window.lowerLeft.x -= margin;
-    window.lowerLeft.y -= margin;
-    window.upperRight.x += margin;
-    window.upperRight.y += margin;
+    viewWindow.lowerLeft.x -= margin;
+    viewWindow.lowerLeft.y -= margin;
+    viewWindow.upperRight.x += margin;
+    viewWindow.upperRight.y += margin;
+    // A band looks at its own rows and the same margin above and below them, so that a text or
+    // a wide pen that reaches across the band's edge is drawn in both bands.
+    WorldRect window = viewWindow;
+    const bool banded = !band.empty();
+    if (banded) {
+        window.upperRight.y = center.y - (band.top - view.origin.y - 0.5) * u + margin;
+        window.lowerLeft.y = center.y - (band.bottom - view.origin.y + 0.5) * u - margin;
+    }
     // Rough considers every second record only.
     const std::size_t step = rough ? 2 : 1;
 
-    // The filters shared by the four tables; `inView` is the table's visibility test.
-    const auto kept = [&](const auto& record, const auto& inView) {
+    // Without the visibility tests a band still skips what lies wholly above or below it.
+    const auto inRows = [&](double low, double high) {
+        return low <= window.upperRight.y && high >= window.lowerLeft.y;
+    };
+    // The filters shared by the four tables; `inView` is the table's visibility test and
+    // `rows` the cheap test of a band without them.
+    const auto kept = [&](const auto& record, const auto& inView, const auto& rows) {
         if (record.code67 != 0) return false;
         if (layer >= 0) return record.layindex == layer;
-        return LayerVisibleAt(drawing, record.layindex) && (noClip || inView(record, window));
+        if (!LayerVisibleAt(drawing, record.layindex)) return false;
+        if (!noClip) return inView(record, window);
+        return !banded || rows(record);
+    };
+    const auto circleRows = [&](const auto& c) {
+        return inRows(c.center.y - std::fabs(c.hankei), c.center.y + std::fabs(c.hankei));
     };
 
-    // Fills lie under everything else; points and splines are drawn with the arcs.
-    const OtherKindsView other{center,    origin,   u,     window, backColor,
-                               colorMode, penWidth, layer, noClip, step};
-    count += DrawFills(drawing, canvas, other);
+    const bool figures = options.parts != DrawnParts::Texts;
+    const bool texts = options.parts != DrawnParts::Figures && !rough;
 
-    for (std::size_t i = 0; i < drawing.LineAry.size(); i += step) {
-        const TAcadLineBlk& line = drawing.LineAry[i];
-        // Chords of curves that are drawn whole, below.
-        if (line.convtype == ConvChordOfCurve) continue;
-        if (!kept(line, LineInView)) continue;
-        ++count;
-        DrawDxfLine(canvas, origin, PointDiff(line.st, center), u, PointDiff(line.ed, center),
-                    DrawnColor(line.PenColor, backColor, colorMode), penWidth, line.PenStyle);
+    // Fills lie under everything else; points and splines are drawn after the arcs, texts last.
+    const OtherKindsView other{center,    origin,    u,        window, viewWindow,
+                               backColor, colorMode, penWidth, layer,  noClip && !banded,
+                               step};
+
+    const RecordIndices* records = options.records;
+
+    // Lines, circles and arcs.
+    const auto drawCurves = [&] {
+        // Pixels go through the sieve in pen mode copy; a line of one pixel's width whose ends
+        // share a pixel is that pixel, as the canvas would draw it.
+        std::optional<PixelSieve> sieve;
+        if (canvas.penMode() == PenMode::Copy)
+            sieve.emplace(canvas, view.pixW, banded ? band.bottom - band.top : view.pixH);
+        PixelSieve* pixels = sieve ? &*sieve : nullptr;
+        ForEachRecord(drawing.LineAry, records ? &records->lines : nullptr, step,
+                      [&](const TAcadLineBlk& line) {
+                          // Chords of curves that are drawn whole, below.
+                          if (line.convtype == ConvChordOfCurve) return;
+                          if (!kept(line, LineInView, [&](const TAcadLineBlk& l) {
+                                  return inRows(std::min(l.st.y, l.ed.y), std::max(l.st.y, l.ed.y));
+                              }))
+                              return;
+                          ++count;
+                          const TColor colour = DrawnColor(line.PenColor, backColor, colorMode);
+                          const TPoint s = WorldToScreen(PointDiff(line.st, center), origin, u);
+                          const TPoint e = WorldToScreen(PointDiff(line.ed, center), origin, u);
+                          if (pixels != nullptr && s == e && penWidth <= 1 &&
+                              line.PenStyle != PenClear) {
+                              pixels->pixel(s, colour);
+                              return;
+                          }
+                          if (pixels != nullptr) pixels->drew(colour);
+                          canvas.setPen(colour, penWidth, line.PenStyle);
+                          canvas.moveTo(s.x, s.y);
+                          canvas.lineTo(e.x, e.y);
+                      });
+
+        ForEachRecord(drawing.CircleAry, records ? &records->circles : nullptr, step,
+                      [&](const TCircleBlk& circle) {
+                          if (!kept(circle, CircleInView, circleRows)) return;
+                          ++count;
+                          DrawArc(canvas, pixels, origin, PointDiff(circle.center, center), u,
+                                  circle.hankei, 0, 0,
+                                  DrawnColor(circle.PenColor, backColor, colorMode), penWidth,
+                                  circle.PenStyle);
+                      });
+
+        ForEachRecord(
+            drawing.ArcAry, records ? &records->arcs : nullptr, step, [&](const TArcBlk& arc) {
+                if (!kept(arc, ArcInView, circleRows)) return;
+                ++count;
+                const double end = arc.ed < arc.st ? arc.ed + 360 : arc.ed;
+                const TAcadPoint c = PointDiff(arc.center, center);
+                const TColor colour = DrawnColor(arc.PenColor, backColor, colorMode);
+                if (std::fabs(end - arc.st) > ChordArcDeg) {
+                    DrawArc(canvas, pixels, origin, c, u, arc.hankei, arc.st * DegToRad,
+                            end * DegToRad, colour, penWidth, arc.PenStyle);
+                } else {
+                    // A sliver of an arc is its chord.
+                    if (pixels != nullptr) pixels->drew(colour);
+                    DrawDxfLine(canvas, origin, PolarPoint(c, arc.st * DegToRad, arc.hankei), u,
+                                PolarPoint(c, end * DegToRad, arc.hankei), colour, penWidth,
+                                arc.PenStyle);
+                }
+            });
+    };
+    if (figures) {
+        count += DrawFills(drawing, canvas, other);
+        drawCurves();
+        count += DrawPointsAndSplines(drawing, canvas, other);
     }
 
-    for (std::size_t i = 0; i < drawing.CircleAry.size(); i += step) {
-        const TCircleBlk& circle = drawing.CircleAry[i];
-        if (!kept(circle, CircleInView)) continue;
-        ++count;
-        DrawDxfArc(canvas, origin, PointDiff(circle.center, center), u, circle.hankei, 0, 0,
-                   DrawnColor(circle.PenColor, backColor, colorMode), penWidth, circle.PenStyle);
-    }
-
-    for (std::size_t i = 0; i < drawing.ArcAry.size(); i += step) {
-        const TArcBlk& arc = drawing.ArcAry[i];
-        if (!kept(arc, ArcInView)) continue;
-        ++count;
-        const double end = arc.ed < arc.st ? arc.ed + 360 : arc.ed;
-        const TAcadPoint c = PointDiff(arc.center, center);
-        const TColor colour = DrawnColor(arc.PenColor, backColor, colorMode);
-        if (std::fabs(end - arc.st) > ChordArcDeg) {
-            DrawDxfArc(canvas, origin, c, u, arc.hankei, arc.st * DegToRad, end * DegToRad, colour,
-                       penWidth, arc.PenStyle);
-        } else {
-            // A sliver of an arc is its chord.
-            DrawDxfLine(canvas, origin, PolarPoint(c, arc.st * DegToRad, arc.hankei), u,
-                        PolarPoint(c, end * DegToRad, arc.hankei), colour, penWidth, arc.PenStyle);
-        }
-    }
-
-    count += DrawPointsAndSplines(drawing, canvas, other);
-
-    if (!rough) {
+    if (texts) {
         const auto textInView = [u](const TTextBlk& text, const WorldRect& w) {
             return TextInView(text, w, u);
         };
-        for (const TTextBlk& text : drawing.TextAry) {
-            // Invisible attributes are never drawn.
-            if ((text.code70 & 1) != 0) continue;
-            if (!kept(text, textInView)) continue;
-            ++count;
-            // A cell of a pixel or less shows nothing; most texts of a whole big drawing are
-            // such, and rewriting their codes would be wasted.
-            if (RoundHalfEven(text.code40 / u * CellPerHeight) <= 1) continue;
-            DrawDxfText(canvas, origin, RewriteSpecialCodes(text.str), PointDiff(text.pt10, center),
-                        PointDiff(text.pt11, center), text.pt11, text.code72, text.code73,
-                        text.code40, text.code41, text.code50,
-                        DrawnColor(text.PenColor, backColor, colorMode), text.code71, text.mtflag,
-                        u);
-        }
+        const auto textRows = [&](const TTextBlk& text) { return textInView(text, window); };
+        ForEachRecord(drawing.TextAry, records ? &records->texts : nullptr, 1,
+                      [&](const TTextBlk& text) {
+                          // Invisible attributes are never drawn.
+                          if ((text.code70 & 1) != 0) return;
+                          if (!kept(text, textInView, textRows)) return;
+                          ++count;
+                          // A cell of a pixel or less shows nothing; most texts of a whole big
+                          // drawing are such, and rewriting their codes would be wasted.
+                          if (RoundHalfEven(text.code40 / u * CellPerHeight) <= 1) return;
+                          DrawDxfText(canvas, origin, RewriteSpecialCodes(text.str),
+                                      PointDiff(text.pt10, center), PointDiff(text.pt11, center),
+                                      text.pt11, text.code72, text.code73, text.code40, text.code41,
+                                      text.code50, DrawnColor(text.PenColor, backColor, colorMode),
+                                      text.code71, text.mtflag, u);
+                      });
     }
 
     canvas.flush();

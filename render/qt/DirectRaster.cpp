@@ -78,6 +78,10 @@ void Walk(std::uint32_t* bits, qsizetype stride, int width, int height, long x, 
         if (on && (!Checked || (x >= 0 && y >= 0 && x < width && y < height)))
             Combine<Mode>(bits[y * stride + x], colour);
         if (x == bx && y == by) break;
+        // Rows run one way: past the image's last row in that direction nothing more shows.
+        if constexpr (Checked) {
+            if ((sy > 0 && y >= height) || (sy < 0 && y < 0)) break;
+        }
         if constexpr (Dashed) {
             if (--left == 0) {
                 run = (run + 1) % dashes.size();
@@ -126,10 +130,11 @@ bool DirectRaster::Supports(const QImage& image) {
     }
 }
 
-DirectRaster::DirectRaster(QImage& image)
+DirectRaster::DirectRaster(QImage& image, QRect picture)
     // constBits() does not detach: the pixels written are the ones a painter on the image uses.
     : bits_(reinterpret_cast<std::uint32_t*>(const_cast<uchar*>(image.constBits()))),
-      width_(image.width()), height_(image.height()), stride_(image.bytesPerLine() / 4) {}
+      width_(image.width()), height_(image.height()),
+      picture_(picture.isEmpty() ? image.rect() : picture), stride_(image.bytesPerLine() / 4) {}
 
 void DirectRaster::plot(int x, int y, std::uint32_t colour, PenMode mode) {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
@@ -162,10 +167,17 @@ void DirectRaster::line(int x0, int y0, int x1, int y1, TColor colour, PenMode m
         return x >= 0 && y >= 0 && x < width_ && y < height_;
     };
     const bool inside = onImage(x0, y0) && onImage(x1, y1);
-    // Otherwise only the part that can touch the image is walked, so a line of two billion
+    const auto onPicture = [&](int x, int y) {
+        return x >= picture_.left() && y >= picture_.top() && x <= picture_.right() &&
+               y <= picture_.bottom();
+    };
+    // Otherwise only the part that can touch the picture is walked, so a line of two billion
     // pixels costs what its visible part costs. The pattern keeps its phase from the true start.
     double t0 = 0, t1 = 1;
-    if (!inside && !ClipParameters(x0, y0, x1, y1, -1, -1, width_, height_, t0, t1)) return;
+    if (!inside && !(onPicture(x0, y0) && onPicture(x1, y1)) &&
+        !ClipParameters(x0, y0, x1, y1, picture_.left() - 1, picture_.top() - 1,
+                        picture_.right() + 1, picture_.bottom() + 1, t0, t1))
+        return;
     long phase = 0;
     int ax = x0, ay = y0, bx = x1, by = y1;
     if (t0 > 0 || t1 < 1) {

@@ -55,9 +55,10 @@ class DirectRaster;
 class QtCanvas : public Canvas {
   public:
     // `shapes` may be shared between canvases drawing one after the other; without one the
-    // canvas keeps its own.
+    // canvas keeps its own. When the painter's image is a band of a larger picture, `picture`
+    // is that picture's rectangle in the band's coordinates (see DirectRaster).
     explicit QtCanvas(QPainter& painter, const std::string& face = DefaultTextFace,
-                      TextShapeCache* shapes = nullptr);
+                      TextShapeCache* shapes = nullptr, QRect picture = {});
     ~QtCanvas() override;
     QtCanvas(const QtCanvas&) = delete;
     QtCanvas& operator=(const QtCanvas&) = delete;
