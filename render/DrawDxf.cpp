@@ -301,7 +301,9 @@ class PixelSieve {
     // Stamps beyond this many pixels (a printed page) cost more memory than the sieve saves.
     static constexpr long long MaxPixels = 1 << 22;
 
-    PixelSieve(Canvas& canvas, int width, int height) : canvas_(canvas) {
+    // For the pixels of columns 0 <= x < width and rows top <= y < bottom.
+    PixelSieve(Canvas& canvas, int width, int top, int bottom) : canvas_(canvas), top_(top) {
+        const int height = bottom - top;
         if (width > 0 && height > 0 && static_cast<long long>(width) * height <= MaxPixels) {
             width_ = width;
             height_ = height;
@@ -311,9 +313,10 @@ class PixelSieve {
 
     void pixel(TPoint p, TColor colour) {
         use(colour);
-        if (p.x >= 0 && p.y >= 0 && p.x < width_ && p.y < height_) {
+        const int row = p.y - top_;
+        if (p.x >= 0 && row >= 0 && p.x < width_ && row < height_) {
             std::uint32_t& stamp =
-                stamps_[static_cast<std::size_t>(p.y) * static_cast<std::size_t>(width_) +
+                stamps_[static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) +
                         static_cast<std::size_t>(p.x)];
             if (stamp == generation_) return;
             stamp = generation_;
@@ -335,6 +338,7 @@ class PixelSieve {
     }
 
     Canvas& canvas_;
+    int top_ = 0;
     int width_ = 0;
     int height_ = 0;
     std::vector<std::uint32_t> stamps_;
@@ -414,8 +418,7 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
     const DrawView& view = options.view;
     const TAcadPoint& center = view.center;
     const PictureBand band = options.band;
-    // A band draws the rows of the picture from its top onwards at its own row 0.
-    const TPoint origin{view.origin.x, view.origin.y - (band.empty() ? 0 : band.top)};
+    const TPoint origin = view.origin;
     const TColor backColor = options.backColor;
     const ColorModeValue colorMode = options.colorMode;
     const int penWidth = options.penWidth;
@@ -477,7 +480,8 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
         // share a pixel is that pixel, as the canvas would draw it.
         std::optional<PixelSieve> sieve;
         if (canvas.penMode() == PenMode::Copy)
-            sieve.emplace(canvas, view.pixW, banded ? band.bottom - band.top : view.pixH);
+            sieve.emplace(canvas, view.pixW, banded ? band.top : 0,
+                          banded ? band.bottom : view.pixH);
         PixelSieve* pixels = sieve ? &*sieve : nullptr;
         ForEachRecord(drawing.LineAry, records ? &records->lines : nullptr, step,
                       [&](const TAcadLineBlk& line) {

@@ -39,8 +39,7 @@ struct RecordIndices {
     std::vector<std::uint32_t> texts;
 };
 
-// Rows top <= y < bottom of the picture the view describes. A canvas that holds only a band of
-// the picture has the band's first row as its row 0; empty is the whole picture.
+// Rows top <= y < bottom of the picture the view describes; empty is the whole picture.
 struct PictureBand {
     int top = 0;
     int bottom = 0;
@@ -70,8 +69,8 @@ struct DrawOptions {
     // place of the whole tables (Rough takes every second entry of each list); fills, points,
     // curves and splines are considered as ever. The indices must be valid for the drawing.
     const RecordIndices* records = nullptr;
-    // The part of the picture the canvas holds. Every pixel of the band comes out as it does when
-    // the whole picture is drawn at once, so that bands drawn side by side make the same picture.
+    // The rows of the picture that are drawn, for a canvas that draws only them: what cannot
+    // reach them is skipped. Bands drawn one beside the other make the picture drawn at once.
     PictureBand band;
     DrawnParts parts = DrawnParts::Everything;
 };

@@ -20,11 +20,13 @@ constexpr int BandsPerWorker = 2;
 // `bits` are the picture's pixels, detached beforehand.
 void DrawBand(const Drawing& drawing, DrawOptions options, const QImage& image, uchar* bits,
               PictureBand band, const std::string& face) {
-    // A QImage over the band's rows of the picture, without a copy.
-    QImage rows(bits + static_cast<qsizetype>(band.top) * image.bytesPerLine(), image.width(),
-                band.bottom - band.top, image.bytesPerLine(), image.format());
-    QPainter painter(&rows);
-    QtCanvas canvas(painter, face, nullptr, QRect(0, -band.top, image.width(), image.height()));
+    // A QImage over the picture's pixels, without a copy, of which the canvas draws the band's
+    // rows. It is the whole picture rather than the band's rows alone because QPainter lays out
+    // what it strokes (the chords of huge arcs, dashes) by the device's rectangle.
+    QImage picture(bits, image.width(), image.height(), image.bytesPerLine(), image.format());
+    QPainter painter(&picture);
+    QtCanvas canvas(painter, face, nullptr,
+                    QRect(0, band.top, image.width(), band.bottom - band.top));
     options.band = band;
     options.parts = DrawnParts::Figures;
     DrawDxf(drawing, options, canvas);
@@ -45,7 +47,9 @@ void DrawDxfBanded(const Drawing& drawing, const DrawOptions& options, QImage& i
         whole.parts = parts;
         DrawDxf(drawing, whole, canvas);
     };
-    if (workers <= 1) {
+    // QPainter's stroker lays out the dashes of wide pens by the clip it draws through, so a
+    // band would end some dashes a pixel apart from one pass: wide pens are drawn in one pass.
+    if (workers <= 1 || options.penWidth > 1) {
         draw(DrawnParts::Everything);
         return;
     }

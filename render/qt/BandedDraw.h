@@ -16,7 +16,8 @@ namespace orvanta {
 // figures in bands on up to `workers` threads (0: one per core), then the texts, which lie over
 // everything else, in one pass on the calling thread with `shapes` (Qt's font engines serve one
 // thread at a time). The options' view must have the image's size; their band and parts are
-// the function's to choose. A small picture, or a single core, is drawn in one pass.
+// the function's to choose. A small picture, a single core, or a pen wider than a pixel is drawn
+// in one pass.
 void DrawDxfBanded(const Drawing& drawing, const DrawOptions& options, QImage& image,
                    TextShapeCache& shapes, const std::string& face = DefaultTextFace,
                    unsigned workers = 0);
