@@ -447,18 +447,19 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
     // Rough considers every second record only.
     const std::size_t step = rough ? 2 : 1;
 
-    // Without the visibility tests a band still skips what lies wholly above or below it.
+    // A band first skips what lies wholly above or below it, a cheap test that leaves the
+    // visibility tests a band's share of the records.
     const auto inRows = [&](double low, double high) {
         return low <= window.upperRight.y && high >= window.lowerLeft.y;
     };
-    // The filters shared by the four tables; `inView` is the table's visibility test and
-    // `rows` the cheap test of a band without them.
+    // The filters shared by the four tables; `inView` is the table's visibility test and `rows`
+    // the band's.
     const auto kept = [&](const auto& record, const auto& inView, const auto& rows) {
         if (record.code67 != 0) return false;
         if (layer >= 0) return record.layindex == layer;
         if (!LayerVisibleAt(drawing, record.layindex)) return false;
-        if (!noClip) return inView(record, window);
-        return !banded || rows(record);
+        if (banded && !rows(record)) return false;
+        return noClip || inView(record, viewWindow);
     };
     const auto circleRows = [&](const auto& c) {
         return inRows(c.center.y - std::fabs(c.hankei), c.center.y + std::fabs(c.hankei));
@@ -545,7 +546,10 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
         const auto textInView = [u](const TTextBlk& text, const WorldRect& w) {
             return TextInView(text, w, u);
         };
-        const auto textRows = [&](const TTextBlk& text) { return textInView(text, window); };
+        const auto textRows = [&](const TTextBlk& text) {
+            const TBox reach = TextReach(text, u);
+            return inRows(text.pt10.y, text.pt10.y) || inRows(reach.Min.y, reach.Max.y);
+        };
         ForEachRecord(drawing.TextAry, records ? &records->texts : nullptr, 1,
                       [&](const TTextBlk& text) {
                           // Invisible attributes are never drawn.

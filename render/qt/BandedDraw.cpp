@@ -15,7 +15,7 @@ namespace {
 constexpr int MinBandRows = 64;
 // More bands than workers, taken in turn, so that a worker whose bands are empty helps with the
 // dense ones.
-constexpr int BandsPerWorker = 2;
+constexpr int BandsPerWorker = 1;
 
 // `bits` are the picture's pixels, detached beforehand.
 void DrawBand(const Drawing& drawing, DrawOptions options, const QImage& image, uchar* bits,
