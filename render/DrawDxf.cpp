@@ -474,9 +474,12 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
                                step};
 
     const RecordIndices* records = options.records;
+    const auto chosen = [records](const std::vector<std::uint32_t> RecordIndices::*list) {
+        return records != nullptr ? &(records->*list) : nullptr;
+    };
 
-    // Lines, circles and arcs.
-    const auto drawCurves = [&] {
+    if (figures) {
+        count += DrawFills(drawing, canvas, other);
         // Pixels go through the sieve in pen mode copy; a line of one pixel's width whose ends
         // share a pixel is that pixel, as the canvas would draw it.
         std::optional<PixelSieve> sieve;
@@ -484,61 +487,53 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
             sieve.emplace(canvas, view.pixW, banded ? band.top : 0,
                           banded ? band.bottom : view.pixH);
         PixelSieve* pixels = sieve ? &*sieve : nullptr;
-        ForEachRecord(drawing.LineAry, records ? &records->lines : nullptr, step,
-                      [&](const TAcadLineBlk& line) {
-                          // Chords of curves that are drawn whole, below.
-                          if (line.convtype == ConvChordOfCurve) return;
-                          if (!kept(line, LineInView, [&](const TAcadLineBlk& l) {
-                                  return inRows(std::min(l.st.y, l.ed.y), std::max(l.st.y, l.ed.y));
-                              }))
-                              return;
-                          ++count;
-                          const TColor colour = DrawnColor(line.PenColor, backColor, colorMode);
-                          const TPoint s = WorldToScreen(PointDiff(line.st, center), origin, u);
-                          const TPoint e = WorldToScreen(PointDiff(line.ed, center), origin, u);
-                          if (pixels != nullptr && s == e && penWidth <= 1 &&
-                              line.PenStyle != PenClear) {
-                              pixels->pixel(s, colour);
-                              return;
-                          }
-                          if (pixels != nullptr) pixels->drew(colour);
-                          canvas.setPen(colour, penWidth, line.PenStyle);
-                          canvas.moveTo(s.x, s.y);
-                          canvas.lineTo(e.x, e.y);
-                      });
 
-        ForEachRecord(drawing.CircleAry, records ? &records->circles : nullptr, step,
-                      [&](const TCircleBlk& circle) {
-                          if (!kept(circle, CircleInView, circleRows)) return;
-                          ++count;
-                          DrawArc(canvas, pixels, origin, PointDiff(circle.center, center), u,
-                                  circle.hankei, 0, 0,
-                                  DrawnColor(circle.PenColor, backColor, colorMode), penWidth,
-                                  circle.PenStyle);
-                      });
-
-        ForEachRecord(
-            drawing.ArcAry, records ? &records->arcs : nullptr, step, [&](const TArcBlk& arc) {
-                if (!kept(arc, ArcInView, circleRows)) return;
-                ++count;
-                const double end = arc.ed < arc.st ? arc.ed + 360 : arc.ed;
-                const TAcadPoint c = PointDiff(arc.center, center);
-                const TColor colour = DrawnColor(arc.PenColor, backColor, colorMode);
-                if (std::fabs(end - arc.st) > ChordArcDeg) {
-                    DrawArc(canvas, pixels, origin, c, u, arc.hankei, arc.st * DegToRad,
-                            end * DegToRad, colour, penWidth, arc.PenStyle);
-                } else {
-                    // A sliver of an arc is its chord.
-                    if (pixels != nullptr) pixels->drew(colour);
-                    DrawDxfLine(canvas, origin, PolarPoint(c, arc.st * DegToRad, arc.hankei), u,
-                                PolarPoint(c, end * DegToRad, arc.hankei), colour, penWidth,
-                                arc.PenStyle);
-                }
-            });
-    };
-    if (figures) {
-        count += DrawFills(drawing, canvas, other);
-        drawCurves();
+        const auto drawLine = [&](const TAcadLineBlk& line) {
+            // Chords of curves that are drawn whole, below.
+            if (line.convtype == ConvChordOfCurve) return;
+            const auto rows = [&](const TAcadLineBlk& l) {
+                return inRows(std::min(l.st.y, l.ed.y), std::max(l.st.y, l.ed.y));
+            };
+            if (!kept(line, LineInView, rows)) return;
+            ++count;
+            const TColor colour = DrawnColor(line.PenColor, backColor, colorMode);
+            const TPoint s = WorldToScreen(PointDiff(line.st, center), origin, u);
+            const TPoint e = WorldToScreen(PointDiff(line.ed, center), origin, u);
+            if (pixels != nullptr && s == e && penWidth <= 1 && line.PenStyle != PenClear) {
+                pixels->pixel(s, colour);
+                return;
+            }
+            if (pixels != nullptr) pixels->drew(colour);
+            canvas.setPen(colour, penWidth, line.PenStyle);
+            canvas.moveTo(s.x, s.y);
+            canvas.lineTo(e.x, e.y);
+        };
+        const auto drawCircle = [&](const TCircleBlk& circle) {
+            if (!kept(circle, CircleInView, circleRows)) return;
+            ++count;
+            DrawArc(canvas, pixels, origin, PointDiff(circle.center, center), u, circle.hankei, 0,
+                    0, DrawnColor(circle.PenColor, backColor, colorMode), penWidth,
+                    circle.PenStyle);
+        };
+        const auto drawArc = [&](const TArcBlk& arc) {
+            if (!kept(arc, ArcInView, circleRows)) return;
+            ++count;
+            const double end = arc.ed < arc.st ? arc.ed + 360 : arc.ed;
+            const TAcadPoint c = PointDiff(arc.center, center);
+            const TColor colour = DrawnColor(arc.PenColor, backColor, colorMode);
+            if (std::fabs(end - arc.st) > ChordArcDeg) {
+                DrawArc(canvas, pixels, origin, c, u, arc.hankei, arc.st * DegToRad, end * DegToRad,
+                        colour, penWidth, arc.PenStyle);
+                return;
+            }
+            // A sliver of an arc is its chord.
+            if (pixels != nullptr) pixels->drew(colour);
+            DrawDxfLine(canvas, origin, PolarPoint(c, arc.st * DegToRad, arc.hankei), u,
+                        PolarPoint(c, end * DegToRad, arc.hankei), colour, penWidth, arc.PenStyle);
+        };
+        ForEachRecord(drawing.LineAry, chosen(&RecordIndices::lines), step, drawLine);
+        ForEachRecord(drawing.CircleAry, chosen(&RecordIndices::circles), step, drawCircle);
+        ForEachRecord(drawing.ArcAry, chosen(&RecordIndices::arcs), step, drawArc);
         count += DrawPointsAndSplines(drawing, canvas, other);
     }
 
@@ -550,21 +545,21 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
             const TBox reach = TextReach(text, u);
             return inRows(text.pt10.y, text.pt10.y) || inRows(reach.Min.y, reach.Max.y);
         };
-        ForEachRecord(drawing.TextAry, records ? &records->texts : nullptr, 1,
-                      [&](const TTextBlk& text) {
-                          // Invisible attributes are never drawn.
-                          if ((text.code70 & 1) != 0) return;
-                          if (!kept(text, textInView, textRows)) return;
-                          ++count;
-                          // A cell of a pixel or less shows nothing; most texts of a whole big
-                          // drawing are such, and rewriting their codes would be wasted.
-                          if (RoundHalfEven(text.code40 / u * CellPerHeight) <= 1) return;
-                          DrawDxfText(canvas, origin, RewriteSpecialCodes(text.str),
-                                      PointDiff(text.pt10, center), PointDiff(text.pt11, center),
-                                      text.pt11, text.code72, text.code73, text.code40, text.code41,
-                                      text.code50, DrawnColor(text.PenColor, backColor, colorMode),
-                                      text.code71, text.mtflag, u);
-                      });
+        const auto drawText = [&](const TTextBlk& text) {
+            // Invisible attributes are never drawn.
+            if ((text.code70 & 1) != 0) return;
+            if (!kept(text, textInView, textRows)) return;
+            ++count;
+            // A cell of a pixel or less shows nothing; most texts of a whole big drawing are
+            // such, and rewriting their codes would be wasted.
+            if (RoundHalfEven(text.code40 / u * CellPerHeight) <= 1) return;
+            DrawDxfText(canvas, origin, RewriteSpecialCodes(text.str), PointDiff(text.pt10, center),
+                        PointDiff(text.pt11, center), text.pt11, text.code72, text.code73,
+                        text.code40, text.code41, text.code50,
+                        DrawnColor(text.PenColor, backColor, colorMode), text.code71, text.mtflag,
+                        u);
+        };
+        ForEachRecord(drawing.TextAry, chosen(&RecordIndices::texts), 1, drawText);
     }
 
     canvas.flush();
