@@ -215,19 +215,20 @@ void DrawingGrid::buildTexts(const Drawing& drawing) {
     }
 }
 
-void DrawingGrid::take(const Drawing& drawing, std::uint32_t id, Drawing& subset) const {
+void DrawingGrid::take(std::uint32_t id, RecordIndices& found) const {
+    const auto index = [](std::size_t i) { return static_cast<std::uint32_t>(i); };
     if (id < lines_)
-        subset.LineAry.push_back(drawing.LineAry[id]);
+        found.lines.push_back(id);
     else if (id < lines_ + circles_)
-        subset.CircleAry.push_back(drawing.CircleAry[id - lines_]);
+        found.circles.push_back(index(id - lines_));
     else if (id < lines_ + circles_ + arcs_)
-        subset.ArcAry.push_back(drawing.ArcAry[id - lines_ - circles_]);
+        found.arcs.push_back(index(id - lines_ - circles_));
     else
-        subset.TextAry.push_back(drawing.TextAry[id - lines_ - circles_ - arcs_]);
+        found.texts.push_back(index(id - lines_ - circles_ - arcs_));
 }
 
 bool DrawingGrid::select(const Drawing& drawing, const WorldRect& window, double unitsPerPixel,
-                         double maxShare, Drawing& subset) {
+                         double maxShare, RecordIndices& found) {
     const std::size_t records = lines_ + circles_ + arcs_ + texts_;
     if (columns_ == 0 || drawing.LineAry.size() != lines_ || drawing.CircleAry.size() != circles_ ||
         drawing.ArcAry.size() != arcs_ || drawing.TextAry.size() != texts_)
@@ -265,26 +266,23 @@ bool DrawingGrid::select(const Drawing& drawing, const WorldRect& window, double
     markCells(textCells_, textRange);
     const bool taken = static_cast<double>(found_.size()) <= limit;
     if (taken) {
-        subset.LayerAry = drawing.LayerAry;
-        subset.LineAry.clear();
-        subset.CircleAry.clear();
-        subset.ArcAry.clear();
-        subset.TextAry.clear();
-        subset.ExtMin = drawing.ExtMin;
-        subset.ExtMax = drawing.ExtMax;
+        found.lines.clear();
+        found.circles.clear();
+        found.arcs.clear();
+        found.texts.clear();
         // Ids run in table order, so ids in order keep every table in its order: sorted when
         // they are few, read off the marks when they are many.
         if (found_.size() < records / 32) {
             std::sort(found_.begin(), found_.end());
             for (std::uint32_t id : found_) {
                 marks_[id] = 0;
-                take(drawing, id, subset);
+                take(id, found);
             }
         } else {
             for (std::uint32_t id = 0; id < records; ++id) {
                 if (marks_[id] == 0) continue;
                 marks_[id] = 0;
-                take(drawing, id, subset);
+                take(id, found);
             }
         }
     } else {

@@ -1,10 +1,11 @@
 // A grid over a normalised drawing that finds the records near a view without looking at the
 // others. Zoomed in on a big drawing, most of the time of a render goes into the visibility
-// tests of records far outside the view; the detail view hands the renderer a copy of just the
-// records the grid finds near it instead, which draws the same picture.
+// tests of records far outside the view; the detail view hands the renderer the indices of just
+// the records the grid finds near it instead, which draws the same picture.
 #pragma once
 
 #include "model/AcadDxfUnit.h"
+#include "render/DrawDxf.h"
 #include "render/ViewTransform.h"
 
 #include <cstdint>
@@ -21,13 +22,13 @@ class DrawingGrid {
     void clear();
     bool built() const { return columns_ > 0; }
 
-    // Copies the layer table and every record of `drawing` that can show in `window` at
-    // `unitsPerPixel` or any finer scale into `subset`, each table in its own order. Returns
-    // false, leaving `subset` as it was, when those records would be more than `maxShare` of
-    // the drawing's: drawing the whole model then costs little more than the copy. `drawing`
-    // must be the one indexed, unchanged since.
+    // Lists the indices of every line, circle, arc and text of `drawing` that can show in
+    // `window` at `unitsPerPixel` or any finer scale in `found`, each table in its own order.
+    // Returns false, leaving `found` as it was, when those records would be more than `maxShare`
+    // of the drawing's: testing the whole model then costs little more than the choice.
+    // `drawing` must be the one indexed, unchanged since.
     bool select(const Drawing& drawing, const WorldRect& window, double unitsPerPixel,
-                double maxShare, Drawing& subset);
+                double maxShare, RecordIndices& found);
 
   private:
     struct CellRange {
@@ -52,7 +53,7 @@ class DrawingGrid {
     CellRange geometryCells(const Drawing& drawing, std::uint32_t id) const;
     void buildGeometry(const Drawing& drawing);
     void buildTexts(const Drawing& drawing);
-    void take(const Drawing& drawing, std::uint32_t id, Drawing& subset) const;
+    void take(std::uint32_t id, RecordIndices& found) const;
 
     double left_ = 0, bottom_ = 0, cellWidth_ = 1, cellHeight_ = 1;
     int columns_ = 0, rows_ = 0;

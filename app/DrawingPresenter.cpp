@@ -87,8 +87,8 @@ class HighlightCanvas : public Canvas {
     int width_;
 };
 
-// Zoomed in, the records near the view are copied for the renderer when they are at most this
-// share of the drawing; above it the copy costs more than the tests it saves.
+// Zoomed in, the records near the view are listed for the renderer when they are at most this
+// share of the drawing; above it the choice costs more than the tests it saves.
 constexpr double MaxNearbyShare = 0.25;
 // The grid of a drawing just opened is built this long after its picture shows, while the user
 // looks at it, rather than before the picture or at the first zoom.
@@ -108,6 +108,19 @@ double Area(const WorldRect& window) {
 WorldRect Widened(const WorldRect& window, double by) {
     return {{window.lowerLeft.x - by, window.lowerLeft.y - by, 0},
             {window.upperRight.x + by, window.upperRight.y + by, 0}};
+}
+
+// Whether two views draw the same picture. A return to a view by wheel steps (halving and
+// doubling the extent, exact in binary) can leave the centre a rounding error away from where
+// it was; a millionth of a pixel could move a pixel only at an exact tie of its rounding.
+bool SameView(const DrawView& a, const DrawView& b) {
+    if (a.drawW != b.drawW || a.drawH != b.drawH || a.zoom != b.zoom || !(a.origin == b.origin) ||
+        a.pixW != b.pixW || a.pixH != b.pixH)
+        return false;
+    const double u = std::fabs(UnitsPerPixel(a.drawW, a.drawH, a.pixW, a.pixH, a.zoom));
+    const double tolerance = 1e-6 * u;
+    return std::isfinite(u) && std::fabs(a.center.x - b.center.x) <= tolerance &&
+           std::fabs(a.center.y - b.center.y) <= tolerance;
 }
 
 TPoint ToTPoint(QPoint p) {
@@ -175,18 +188,19 @@ TAcadPoint DrawingPresenter::worldAt(QPoint pixel) {
                          view_.DrawWidth, view_.DrawHeight, view_.ZoomRate);
 }
 
-int DrawingPresenter::drawModel(Canvas& canvas, QSize size, const TAcadPoint& center,
-                                const std::string& layer, int penWidth, bool noClip, bool rough) {
-    if (!drawable_) return 0;
+std::optional<DrawOptions> DrawingPresenter::drawOptions(QSize size, const TAcadPoint& center,
+                                                         const std::string& layer, int penWidth,
+                                                         bool noClip, bool rough) {
+    if (!drawable_) return std::nullopt;
     Drawing& d = drawing();
     const int w = size.width();
     const int h = size.height();
     const double u = UnitsPerPixel(view_.DrawWidth, view_.DrawHeight, w, h, view_.ZoomRate);
-    Drawing* model = &d;
     const LineweightDisplay lineweights{host_->lineweightsShown()};
     // The widest pen any record of the model can be drawn with.
     const int widestPen =
         LineweightPen(std::numeric_limits<std::int16_t>::max(), penWidth, lineweights);
+    const RecordIndices* records = nullptr;
     if (!noClip && std::isfinite(u) && u > 0) {
         const WorldRect window = ViewWindow(center, w, h, u);
         if (Encloses(window, d.ExtMin, d.ExtMax)) {
@@ -203,22 +217,17 @@ int DrawingPresenter::drawModel(Canvas& canvas, QSize size, const TAcadPoint& ce
                 // its records already there.
                 const WorldRect wide = Widened(needed, std::min(w, h) * u / 4);
                 nearbyValid_ = false;
-                // Without the grid or the copy (out of memory), the whole model is drawn.
+                // Without the grid or the list (out of memory), the whole model is drawn.
                 try {
                     if (!grid_.built()) grid_.build(d);
                     nearbyValid_ = grid_.select(d, wide, u, MaxNearbyShare, nearby_);
-                    if (nearbyValid_) CopyOtherKinds(d, nearby_);
                 } catch (const std::bad_alloc&) {
                     forgetIndex();
                 }
                 nearbyWindow_ = wide;
                 nearbyUnits_ = u;
             }
-            if (nearbyValid_) {
-                // Layers may have been switched since the records were chosen.
-                nearby_.LayerAry = d.LayerAry;
-                model = &nearby_;
-            }
+            if (nearbyValid_) records = &nearby_;
         }
     }
     DrawOptions options;
@@ -229,18 +238,44 @@ int DrawingPresenter::drawModel(Canvas& canvas, QSize size, const TAcadPoint& ce
     options.detail = rough ? Detail::Rough : Detail::Full;
     options.onlyLayer = layer;
     options.lineweights = lineweights;
-    return DrawDxf(*model, options, canvas);
+    options.records = records;
+    return options;
+}
+
+int DrawingPresenter::drawModel(Canvas& canvas, QSize size, const TAcadPoint& center,
+                                const std::string& layer, int penWidth, bool noClip, bool rough) {
+    const std::optional<DrawOptions> options =
+        drawOptions(size, center, layer, penWidth, noClip, rough);
+    return options ? DrawDxf(drawing(), *options, canvas) : 0;
+}
+
+void DrawingPresenter::drawPicture(QImage& image, const TAcadPoint& center, bool noClip,
+                                   bool rough) {
+    image.fill(QColor(Qt::black));
+    const std::optional<DrawOptions> options =
+        drawOptions(image.size(), center, std::string(), 1, noClip, rough);
+    if (options) DrawDxfBanded(drawing(), *options, image, shapes_);
 }
 
 QImage DrawingPresenter::render(const TAcadPoint& center, bool noClip, bool rough) {
     const QSize size = host_->detailView().size().expandedTo(QSize(1, 1));
-    QImage image(size, QImage::Format_RGB32);
     view_.ViewColorMode = host_->colorMode();
-    QPainter painter(&image);
-    QtCanvas canvas(painter, DefaultTextFace, &shapes_);
-    ClearCanvas(canvas, size.width(), size.height(), ColorBlack);
-    drawModel(canvas, size, center, std::string(), 1, noClip, rough);
-    canvas.flush();
+    const DrawView requested = DrawViewOf(view_, center, size.width(), size.height());
+    const bool whole =
+        !rough && drawable_ &&
+        SameView(requested, WholeDrawingView(drawing(), size.width(), size.height()));
+    const bool lineweights = host_->lineweightsShown();
+    if (whole && !wholePicture_.isNull() && wholeColorMode_ == view_.ViewColorMode &&
+        wholeLineweights_ == lineweights && SameView(requested, wholeView_))
+        return wholePicture_;
+    QImage image(size, QImage::Format_RGB32);
+    drawPicture(image, center, noClip, rough);
+    if (whole) {
+        wholePicture_ = image;
+        wholeView_ = requested;
+        wholeColorMode_ = view_.ViewColorMode;
+        wholeLineweights_ = lineweights;
+    }
     return image;
 }
 
@@ -263,13 +298,7 @@ void DrawingPresenter::redrawInPlace() {
         return;
     }
     view_.ViewColorMode = host_->colorMode();
-    {
-        QPainter painter(&image);
-        QtCanvas canvas(painter, DefaultTextFace, &shapes_);
-        ClearCanvas(canvas, image.width(), image.height(), ColorBlack);
-        drawModel(canvas, image.size(), view_.ViewCenter, std::string(), 1, false, false);
-        canvas.flush();
-    }
+    drawPicture(image, view_.ViewCenter, false, false);
     view_.CrossHairShown = false;
     rubberBandShown_ = false;
     highlightShown_ = false;
@@ -291,10 +320,15 @@ void DrawingPresenter::overlaysDrawn() {
     overlayKey_ = picture().cacheKey();
 }
 
+void DrawingPresenter::forgetWholePicture() {
+    wholePicture_ = QImage();
+}
+
 void DrawingPresenter::forgetIndex() {
+    forgetWholePicture();
     ++loadGeneration_;
     grid_.clear();
-    nearby_ = Drawing();
+    nearby_ = RecordIndices();
     nearbyValid_ = false;
 }
 
@@ -343,6 +377,7 @@ void DrawingPresenter::viewSelected(int index, const std::string& name) {
 }
 
 void DrawingPresenter::applyLayerChecks(const LayerChecks& checks) {
+    forgetWholePicture();
     for (const auto& [name, checked] : checks)
         SetLayerVisible(drawing(), name, checked);
 }
@@ -399,10 +434,12 @@ void DrawingPresenter::textChosen(std::size_t textIndex) {
 }
 
 void DrawingPresenter::colorModeChanged() {
+    forgetWholePicture();
     rerender();
 }
 
 void DrawingPresenter::viewResized() {
+    forgetWholePicture();
     rerender();
 }
 

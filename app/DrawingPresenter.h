@@ -12,12 +12,14 @@
 #include "app/Dialogs.h"
 #include "app/DrawingGrid.h"
 #include "render/ViewState.h"
+#include "render/qt/BandedDraw.h"
 #include "render/qt/QtCanvas.h"
 
 #include <QImage>
 #include <QObject>
 #include <QPoint>
 
+#include <optional>
 #include <string>
 
 namespace orvanta {
@@ -59,11 +61,18 @@ class DrawingPresenter : public DetailPresenter {
     TAcadPoint worldAt(QPoint pixel);
 
     // Draws the loaded drawing onto a w x h canvas around `center` at the current scale, as
-    // DrawDxf does, and returns what DrawDxf returns. Zoomed in, it draws the copy of the
-    // records near the view that the grid finds; showing all of the drawing, it skips the
+    // DrawDxf does, and returns what DrawDxf returns. Zoomed in, it draws only the records near
+    // the view that the grid finds; showing all of the drawing, it skips the
     // visibility tests, which every record passes.
     int drawModel(Canvas& canvas, QSize size, const TAcadPoint& center, const std::string& layer,
                   int penWidth, bool noClip, bool rough);
+    // The options drawModel draws with (choosing the records near the view), or none while no
+    // drawing can be drawn.
+    std::optional<DrawOptions> drawOptions(QSize size, const TAcadPoint& center,
+                                           const std::string& layer, int penWidth, bool noClip,
+                                           bool rough);
+    // Clears `image` and draws the drawing onto all of it, in bands on every core.
+    void drawPicture(QImage& image, const TAcadPoint& center, bool noClip, bool rough);
     // A new picture of the detail view's size: black, with the drawing on it (when one is
     // loaded) around `center` at the current scale.
     QImage render(const TAcadPoint& center, bool noClip, bool rough);
@@ -77,6 +86,8 @@ class DrawingPresenter : public DetailPresenter {
     void overlaysDrawn();
     // Drops the grid and the records near the view: the model is about to change.
     void forgetIndex();
+    // Drops the kept picture of the whole drawing: what it shows has changed.
+    void forgetWholePicture();
 
     void drawCrossHair(QPoint at);
     void drawRubberBand(QPoint from, QPoint to);
@@ -89,6 +100,13 @@ class DrawingPresenter : public DetailPresenter {
 
     ViewState view_;
     TextShapeCache shapes_;
+    // The picture of the whole drawing (the view fitted to its extents) as last drawn, and the
+    // view, colour mode and lineweight display it was drawn for: a return to that view shows it
+    // again without a redraw. Empty when anything it shows may have changed.
+    QImage wholePicture_;
+    DrawView wholeView_;
+    int wholeColorMode_ = 0;
+    bool wholeLineweights_ = false;
     // Built shortly after a drawing shows, or at the first view that needs it.
     DrawingGrid grid_;
     int loadGeneration_ = 0;
@@ -96,7 +114,7 @@ class DrawingPresenter : public DetailPresenter {
     QObject timers_;
     // The records near the last zoomed-in view, the window they were chosen for and the scale
     // (the same records serve every finer view inside that window).
-    Drawing nearby_;
+    RecordIndices nearby_;
     bool nearbyValid_ = false;
     WorldRect nearbyWindow_;
     double nearbyUnits_ = 0;

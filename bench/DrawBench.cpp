@@ -5,6 +5,8 @@
 //   zoomed    a tenth of the width and height around the centre, with visibility tests
 //   rough     the whole drawing in Rough mode (panning), with visibility tests
 //   rough-tenth the zoomed view in Rough mode
+//   whole-bands, zoomed-bands  whole and zoomed as the detail view draws them: in bands on every
+//               core (cpu is the calling thread's share)
 // The drawing is a site of 200 x 120 m in millimetres: 60 % lines, 12 % arcs, 10 % circles and
 // 18 % texts on 40 layers (every fifth dashed). Text heights (20 to 120) make the texts too small
 // to show in the whole view and 2 to 12 pixels high in the zoomed one, as on a real plan.
@@ -15,6 +17,7 @@
 #include "render/DrawDxf.h"
 #include "render/LoadDrawing.h"
 #include "render/ViewState.h"
+#include "render/qt/BandedDraw.h"
 #include "render/qt/QtCanvas.h"
 
 #include <QElapsedTimer>
@@ -142,6 +145,7 @@ struct Case {
     double zoomIn;
     bool noClip;
     bool rough;
+    bool banded = false; // as the detail view draws: in bands on every core (no count then)
 };
 
 void Measure(Drawing& d, const Case& c, int runs, TextShapeCache& shapes) {
@@ -156,14 +160,17 @@ void Measure(Drawing& d, const Case& c, int runs, TextShapeCache& shapes) {
         QElapsedTimer timer;
         const double cpuStart = ThreadCpuMs();
         timer.start();
-        {
+        DrawOptions options;
+        options.view = DrawViewOf(view, view.ViewCenter, Width, Height);
+        options.clipping = c.noClip ? Clipping::WholeExtent : Clipping::ToView;
+        options.detail = c.rough ? Detail::Rough : Detail::Full;
+        if (c.banded) {
+            image.fill(Qt::black);
+            DrawDxfBanded(d, options, image, shapes);
+        } else {
             QPainter painter(&image);
             QtCanvas canvas(painter, DefaultTextFace, &shapes);
             ClearCanvas(canvas, Width, Height, ColorBlack);
-            DrawOptions options;
-            options.view = DrawViewOf(view, view.ViewCenter, Width, Height);
-            options.clipping = c.noClip ? Clipping::WholeExtent : Clipping::ToView;
-            options.detail = c.rough ? Detail::Rough : Detail::Full;
             count = DrawDxf(d, options, canvas);
         }
         times.push_back(timer.nsecsElapsed() / 1e6);
@@ -218,6 +225,8 @@ int main(int argc, char** argv) {
         {"zoomed", 10, false, false},
         {"rough", 1, false, true},
         {"rough-tenth", 10, false, true},
+        {"whole-bands", 1, true, false, true},
+        {"zoomed-bands", 10, false, false, true},
     };
     for (const Case& c : cases) {
         if (only.empty() || only == c.name) Measure(d, c, runs, shapes);

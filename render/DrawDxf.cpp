@@ -13,7 +13,9 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 namespace orvanta {
 
@@ -274,23 +276,88 @@ void DrawHugeArc(Canvas& canvas, TPoint origin, const TAcadPoint& c, double u, d
 
 } // namespace
 
-void DrawDxfArc(Canvas& canvas, TPoint origin, const TAcadPoint& c, double unitsPerPixel,
-                double radius, double startRad, double endRad, TColor colour, int width,
-                TPenStyle style) {
+namespace {
+
+// A record whose device box falls inside one pixel is drawn as that pixel. At the whole view of a
+// big drawing such records come by the million and pile up on the same pixels, so a pixel is
+// handed to the canvas only once for as long as the colour stays the same: the canvas would
+// write the same value again. Any other figure in another colour may cover pixels set before,
+// so it starts the count afresh. Only for canvases in pen mode copy, where a pixel replaces
+// what is there.
+class PixelSieve {
+  public:
+    // Stamps beyond this many pixels (a printed page) cost more memory than the sieve saves.
+    static constexpr long long MaxPixels = 1 << 22;
+
+    // For the pixels of columns 0 <= x < width and rows top <= y < bottom.
+    PixelSieve(Canvas& canvas, int width, int top, int bottom) : canvas_(canvas), top_(top) {
+        const int height = bottom - top;
+        if (width > 0 && height > 0 && static_cast<long long>(width) * height <= MaxPixels) {
+            width_ = width;
+            height_ = height;
+            stamps_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+        }
+    }
+
+    void pixel(TPoint p, TColor colour) {
+        use(colour);
+        const int row = p.y - top_;
+        if (p.x >= 0 && row >= 0 && p.x < width_ && row < height_) {
+            std::uint32_t& stamp =
+                stamps_[static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) +
+                        static_cast<std::size_t>(p.x)];
+            if (stamp == generation_) return;
+            stamp = generation_;
+        }
+        canvas_.setPixel(p.x, p.y, colour);
+    }
+
+    // A figure other than a pixel was drawn in `colour`.
+    void drew(TColor colour) { use(colour); }
+
+  private:
+    void use(TColor colour) {
+        if (colour == colour_) return;
+        colour_ = colour;
+        if (++generation_ == 0) {
+            std::fill(stamps_.begin(), stamps_.end(), 0);
+            generation_ = 1;
+        }
+    }
+
+    Canvas& canvas_;
+    int top_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<std::uint32_t> stamps_;
+    std::uint32_t generation_ = 1;
+    TColor colour_ = 0xFFFFFFFF; // no colour of a pen
+};
+
+// DrawDxfArc, with the pixels it reduces a record to going through `sieve` when there is one.
+void DrawArc(Canvas& canvas, PixelSieve* sieve, TPoint origin, const TAcadPoint& c,
+             double unitsPerPixel, double radius, double startRad, double endRad, TColor colour,
+             int width, TPenStyle style) {
+    const auto pixel = [&](TPoint p) {
+        if (sieve != nullptr)
+            sieve->pixel(p, colour);
+        else
+            canvas.setPixel(p.x, p.y, colour);
+    };
     const double u = unitsPerPixel;
     if (std::fabs(radius / u) > HugeArcPixels && std::isfinite(radius / u)) {
         double sweep = endRad - startRad;
         if (std::fabs(sweep) <= NoSweepRad) sweep = TwoPi;
         sweep = std::fmod(sweep, TwoPi);
         if (sweep <= 0) sweep += TwoPi;
+        if (sieve != nullptr) sieve->drew(colour);
         canvas.setPen(colour, width, style);
         DrawHugeArc(canvas, origin, c, std::fabs(u), std::fabs(radius), startRad, sweep);
         return;
     }
     // Less than half a pixel (exactly half rounds to even, to 0): the centre pixel.
     if (RoundHalfEven(radius / u) <= 0) {
-        const TPoint p = WorldToScreen(c, origin, u);
-        canvas.setPixel(p.x, p.y, colour);
+        pixel(WorldToScreen(c, origin, u));
         return;
     }
     const TPoint s = WorldToScreen(PolarPoint(c, startRad, radius), origin, u);
@@ -301,20 +368,44 @@ void DrawDxfArc(Canvas& canvas, TPoint origin, const TAcadPoint& c, double units
         // A short arc whose ends share a pixel is that pixel. A long one is drawn whole, which is
         // what the canvas does for equal end points: some programs write circles as arcs of
         // 359.999°.
-        canvas.setPixel(s.x, s.y, colour);
+        pixel(s);
         return;
     }
     const TPoint topLeft = WorldToScreen({c.x - radius, c.y + radius, c.z}, origin, u);
     const TPoint bottomRight = WorldToScreen({c.x + radius, c.y - radius, c.z}, origin, u);
+    if (sieve != nullptr) sieve->drew(colour);
     canvas.setPen(colour, width, style);
     // y is flipped by WorldToScreen, so counterclockwise in the drawing stays counterclockwise
     // on the screen.
     canvas.arc(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y, s.x, s.y, e.x, e.y);
 }
 
+// Calls `visit` with every `step`th record of `table`, or of the records `indices` names.
+template <class Record, class Visit>
+void ForEachRecord(const std::vector<Record>& table, const std::vector<std::uint32_t>* indices,
+                   std::size_t step, Visit visit) {
+    if (indices == nullptr) {
+        for (std::size_t i = 0; i < table.size(); i += step)
+            visit(table[i]);
+    } else {
+        for (std::size_t i = 0; i < indices->size(); i += step)
+            visit(table[(*indices)[i]]);
+    }
+}
+
+} // namespace
+
+void DrawDxfArc(Canvas& canvas, TPoint origin, const TAcadPoint& c, double unitsPerPixel,
+                double radius, double startRad, double endRad, TColor colour, int width,
+                TPenStyle style) {
+    DrawArc(canvas, nullptr, origin, c, unitsPerPixel, radius, startRad, endRad, colour, width,
+            style);
+}
+
 int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) {
     const DrawView& view = options.view;
     const TAcadPoint& center = view.center;
+    const PictureBand band = options.band;
     const TPoint origin = view.origin;
     const TColor backColor = options.backColor;
     const ColorModeValue colorMode = options.colorMode;
@@ -327,89 +418,145 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
     const double u = UnitsPerPixel(view.drawW, view.drawH, view.pixW, view.pixH, view.zoom);
     // The visibility tests look a little beyond the view: a point up to half a pixel left of or
     // above the view still lands on its first column or row, and a wide pen reaches further.
-    WorldRect window = ViewWindow(center, view.pixW, view.pixH, u);
+    WorldRect viewWindow = ViewWindow(center, view.pixW, view.pixH, u);
     const auto pen = [&](std::int16_t weight) {
         return LineweightPen(weight, penWidth, options.lineweights);
     };
     const int widestPen = std::max(pen(std::numeric_limits<std::int16_t>::max()), 1);
     const double margin = (widestPen / 2.0 + 1) * std::fabs(u);
-    window.lowerLeft.x -= margin;
-    window.lowerLeft.y -= margin;
-    window.upperRight.x += margin;
-    window.upperRight.y += margin;
+    viewWindow.lowerLeft.x -= margin;
+    viewWindow.lowerLeft.y -= margin;
+    viewWindow.upperRight.x += margin;
+    viewWindow.upperRight.y += margin;
+    // A band looks at its own rows and the same margin above and below them, so that a text or
+    // a wide pen that reaches across the band's edge is drawn in both bands.
+    WorldRect window = viewWindow;
+    const bool banded = !band.empty();
+    if (banded) {
+        window.upperRight.y = center.y - (band.top - view.origin.y - 0.5) * u + margin;
+        window.lowerLeft.y = center.y - (band.bottom - view.origin.y + 0.5) * u - margin;
+    }
     // Rough considers every second record only.
     const std::size_t step = rough ? 2 : 1;
 
-    // The filters shared by the four tables; `inView` is the table's visibility test.
-    const auto kept = [&](const auto& record, const auto& inView) {
+    // A band first skips what lies wholly above or below it, a cheap test that leaves the
+    // visibility tests a band's share of the records.
+    const auto inRows = [&](double low, double high) {
+        return low <= window.upperRight.y && high >= window.lowerLeft.y;
+    };
+    // The filters shared by the four tables; `inView` is the table's visibility test and `rows`
+    // the band's.
+    const auto kept = [&](const auto& record, const auto& inView, const auto& rows) {
         if (record.code67 != 0) return false;
         if (layer >= 0) return record.layindex == layer;
-        return LayerVisibleAt(drawing, record.layindex) && (noClip || inView(record, window));
+        if (!LayerVisibleAt(drawing, record.layindex)) return false;
+        if (banded && !rows(record)) return false;
+        return noClip || inView(record, viewWindow);
+    };
+    const auto circleRows = [&](const auto& c) {
+        return inRows(c.center.y - std::fabs(c.hankei), c.center.y + std::fabs(c.hankei));
     };
 
-    // Fills lie under everything else; points and splines are drawn with the arcs.
-    const OtherKindsView other{center,   origin, u,      window, backColor,          colorMode,
-                               penWidth, layer,  noClip, step,   options.lineweights};
-    count += DrawFills(drawing, canvas, other);
+    const bool figures = options.parts != DrawnParts::Texts;
+    const bool texts = options.parts != DrawnParts::Figures && !rough;
 
-    for (std::size_t i = 0; i < drawing.LineAry.size(); i += step) {
-        const TAcadLineBlk& line = drawing.LineAry[i];
-        // Chords of curves that are drawn whole, below.
-        if (line.convtype == ConvChordOfCurve) continue;
-        if (!kept(line, LineInView)) continue;
-        ++count;
-        DrawDxfLine(canvas, origin, PointDiff(line.st, center), u, PointDiff(line.ed, center),
-                    DrawnColor(line.PenColor, backColor, colorMode), pen(line.code370),
-                    line.PenStyle);
-    }
+    // Fills lie under everything else; points and splines are drawn after the arcs, texts last.
+    const OtherKindsView other{center,     origin,
+                               u,          window,
+                               viewWindow, backColor,
+                               colorMode,  penWidth,
+                               layer,      noClip && !banded,
+                               step,       options.lineweights};
 
-    for (std::size_t i = 0; i < drawing.CircleAry.size(); i += step) {
-        const TCircleBlk& circle = drawing.CircleAry[i];
-        if (!kept(circle, CircleInView)) continue;
-        ++count;
-        DrawDxfArc(canvas, origin, PointDiff(circle.center, center), u, circle.hankei, 0, 0,
-                   DrawnColor(circle.PenColor, backColor, colorMode), pen(circle.code370),
-                   circle.PenStyle);
-    }
+    const RecordIndices* records = options.records;
+    const auto chosen = [records](const std::vector<std::uint32_t> RecordIndices::*list) {
+        return records != nullptr ? &(records->*list) : nullptr;
+    };
 
-    for (std::size_t i = 0; i < drawing.ArcAry.size(); i += step) {
-        const TArcBlk& arc = drawing.ArcAry[i];
-        if (!kept(arc, ArcInView)) continue;
-        ++count;
-        const double end = arc.ed < arc.st ? arc.ed + 360 : arc.ed;
-        const TAcadPoint c = PointDiff(arc.center, center);
-        const TColor colour = DrawnColor(arc.PenColor, backColor, colorMode);
-        if (std::fabs(end - arc.st) > ChordArcDeg) {
-            DrawDxfArc(canvas, origin, c, u, arc.hankei, arc.st * DegToRad, end * DegToRad, colour,
-                       pen(arc.code370), arc.PenStyle);
-        } else {
+    if (figures) {
+        count += DrawFills(drawing, canvas, other);
+        // Pixels go through the sieve in pen mode copy; a line of one pixel's width whose ends
+        // share a pixel is that pixel, as the canvas would draw it.
+        std::optional<PixelSieve> sieve;
+        if (canvas.penMode() == PenMode::Copy)
+            sieve.emplace(canvas, view.pixW, banded ? band.top : 0,
+                          banded ? band.bottom : view.pixH);
+        PixelSieve* pixels = sieve ? &*sieve : nullptr;
+
+        const auto drawLine = [&](const TAcadLineBlk& line) {
+            // Chords of curves that are drawn whole, below.
+            if (line.convtype == ConvChordOfCurve) return;
+            const auto rows = [&](const TAcadLineBlk& l) {
+                return inRows(std::min(l.st.y, l.ed.y), std::max(l.st.y, l.ed.y));
+            };
+            if (!kept(line, LineInView, rows)) return;
+            ++count;
+            const TColor colour = DrawnColor(line.PenColor, backColor, colorMode);
+            const TPoint s = WorldToScreen(PointDiff(line.st, center), origin, u);
+            const TPoint e = WorldToScreen(PointDiff(line.ed, center), origin, u);
+            const int width = pen(line.code370);
+            if (pixels != nullptr && s == e && width <= 1 && line.PenStyle != PenClear) {
+                pixels->pixel(s, colour);
+                return;
+            }
+            if (pixels != nullptr) pixels->drew(colour);
+            canvas.setPen(colour, width, line.PenStyle);
+            canvas.moveTo(s.x, s.y);
+            canvas.lineTo(e.x, e.y);
+        };
+        const auto drawCircle = [&](const TCircleBlk& circle) {
+            if (!kept(circle, CircleInView, circleRows)) return;
+            ++count;
+            DrawArc(canvas, pixels, origin, PointDiff(circle.center, center), u, circle.hankei, 0,
+                    0, DrawnColor(circle.PenColor, backColor, colorMode), pen(circle.code370),
+                    circle.PenStyle);
+        };
+        const auto drawArc = [&](const TArcBlk& arc) {
+            if (!kept(arc, ArcInView, circleRows)) return;
+            ++count;
+            const double end = arc.ed < arc.st ? arc.ed + 360 : arc.ed;
+            const TAcadPoint c = PointDiff(arc.center, center);
+            const TColor colour = DrawnColor(arc.PenColor, backColor, colorMode);
+            if (std::fabs(end - arc.st) > ChordArcDeg) {
+                DrawArc(canvas, pixels, origin, c, u, arc.hankei, arc.st * DegToRad, end * DegToRad,
+                        colour, pen(arc.code370), arc.PenStyle);
+                return;
+            }
             // A sliver of an arc is its chord.
+            if (pixels != nullptr) pixels->drew(colour);
             DrawDxfLine(canvas, origin, PolarPoint(c, arc.st * DegToRad, arc.hankei), u,
                         PolarPoint(c, end * DegToRad, arc.hankei), colour, pen(arc.code370),
                         arc.PenStyle);
-        }
+        };
+        ForEachRecord(drawing.LineAry, chosen(&RecordIndices::lines), step, drawLine);
+        ForEachRecord(drawing.CircleAry, chosen(&RecordIndices::circles), step, drawCircle);
+        ForEachRecord(drawing.ArcAry, chosen(&RecordIndices::arcs), step, drawArc);
+        count += DrawPointsAndSplines(drawing, canvas, other);
     }
 
-    count += DrawPointsAndSplines(drawing, canvas, other);
-
-    if (!rough) {
+    if (texts) {
         const auto textInView = [u](const TTextBlk& text, const WorldRect& w) {
             return TextInView(text, w, u);
         };
-        for (const TTextBlk& text : drawing.TextAry) {
+        const auto textRows = [&](const TTextBlk& text) {
+            const TBox reach = TextReach(text, u);
+            return inRows(text.pt10.y, text.pt10.y) || inRows(reach.Min.y, reach.Max.y);
+        };
+        const auto drawText = [&](const TTextBlk& text) {
             // Invisible attributes are never drawn.
-            if ((text.code70 & 1) != 0) continue;
-            if (!kept(text, textInView)) continue;
+            if ((text.code70 & 1) != 0) return;
+            if (!kept(text, textInView, textRows)) return;
             ++count;
             // A cell of a pixel or less shows nothing; most texts of a whole big drawing are
             // such, and rewriting their codes would be wasted.
-            if (RoundHalfEven(text.code40 / u * CellPerHeight) <= 1) continue;
+            if (RoundHalfEven(text.code40 / u * CellPerHeight) <= 1) return;
             DrawDxfText(canvas, origin, RewriteSpecialCodes(text.str), PointDiff(text.pt10, center),
                         PointDiff(text.pt11, center), text.pt11, text.code72, text.code73,
                         text.code40, text.code41, text.code50,
                         DrawnColor(text.PenColor, backColor, colorMode), text.code71, text.mtflag,
                         u);
-        }
+        };
+        ForEachRecord(drawing.TextAry, chosen(&RecordIndices::texts), 1, drawText);
     }
 
     canvas.flush();

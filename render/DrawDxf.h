@@ -10,7 +10,9 @@
 #include "render/Colors.h"
 #include "render/ViewTransform.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace orvanta {
 
@@ -28,6 +30,30 @@ enum class Detail {
     Rough,
 };
 
+// Records of the line, circle, arc and text tables by index, each list in table order: the
+// records a spatial index found near a view, so that the renderer need not test the others.
+struct RecordIndices {
+    std::vector<std::uint32_t> lines;
+    std::vector<std::uint32_t> circles;
+    std::vector<std::uint32_t> arcs;
+    std::vector<std::uint32_t> texts;
+};
+
+// Rows top <= y < bottom of the picture the view describes; empty is the whole picture.
+struct PictureBand {
+    int top = 0;
+    int bottom = 0;
+    bool empty() const { return bottom <= top; }
+};
+
+// Which records are drawn. Texts are drawn last, over everything else, so a picture can be drawn
+// as its figures and then its texts.
+enum class DrawnParts {
+    Everything,
+    Figures, // all but the texts
+    Texts,
+};
+
 struct DrawOptions {
     DrawView view;
     TColor backColor = 0x000000;
@@ -41,6 +67,14 @@ struct DrawOptions {
     std::string onlyLayer;
     // Off by default: every line, arc and circle is drawn penWidth wide.
     LineweightDisplay lineweights;
+    // When set, only these records of the line, circle, arc and text tables are considered, in
+    // place of the whole tables (Rough takes every second entry of each list); fills, points,
+    // curves and splines are considered as ever. The indices must be valid for the drawing.
+    const RecordIndices* records = nullptr;
+    // The rows of the picture that are drawn, for a canvas that draws only them: what cannot
+    // reach them is skipped. Bands drawn one beside the other make the picture drawn at once.
+    PictureBand band;
+    DrawnParts parts = DrawnParts::Everything;
 };
 
 // Draws the model's fills, lines (but for the chords of curves drawn whole), circles, arcs,

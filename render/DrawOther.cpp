@@ -144,7 +144,7 @@ int DrawPointsAndSplines(const Drawing& d, Canvas& canvas, const OtherKindsView&
     int count = 0;
     const Pixels pixel(v);
     const double u = v.unitsPerPixel;
-    const double viewHeight = (v.window.upperRight.y - v.window.lowerLeft.y) / u;
+    const double viewHeight = (v.viewWindow.upperRight.y - v.viewWindow.lowerLeft.y) / u;
     double size =
         d.PdSize > 0 ? d.PdSize / u : (d.PdSize < 0 ? -d.PdSize / 100 : 0.05) * viewHeight;
     const int half = std::clamp(static_cast<int>(std::lround(size / 2)), 1, 4096);
@@ -247,7 +247,8 @@ int DrawPointsAndSplines(const Drawing& d, Canvas& canvas, const OtherKindsView&
                 to = std::min(to, t);
             return from <= to;
         };
-        const WorldRect& w = v.window;
+        // Cut to the whole view, so that the line is the same in every band.
+        const WorldRect& w = v.viewWindow;
         const bool visible =
             (dx != 0 || dy != 0) && std::isfinite(dx) && std::isfinite(dy) &&
             clip(-dx, ray.pt10.x - w.lowerLeft.x) && clip(dx, w.upperRight.x - ray.pt10.x) &&
@@ -283,16 +284,6 @@ int DrawPointsAndSplines(const Drawing& d, Canvas& canvas, const OtherKindsView&
         Polyline(canvas, chords, pixel, false);
     }
     return count;
-}
-
-void CopyOtherKinds(const Drawing& from, Drawing& to) {
-    to.FillAry = from.FillAry;
-    to.PointAry = from.PointAry;
-    to.SplineAry = from.SplineAry;
-    to.CurveAry = from.CurveAry;
-    to.RayAry = from.RayAry;
-    to.PdMode = from.PdMode;
-    to.PdSize = from.PdSize;
 }
 
 } // namespace orvanta

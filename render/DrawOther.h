@@ -16,7 +16,8 @@ struct OtherKindsView {
     TAcadPoint center;
     TPoint origin;
     double unitsPerPixel = 1;
-    WorldRect window; // what the visibility tests look at
+    WorldRect window;     // what the visibility tests look at
+    WorldRect viewWindow; // the whole view's, when `window` is a band's
     TColor backColor = 0;
     ColorModeValue colorMode = ColorModeColor;
     int penWidth = 1;
@@ -37,9 +38,5 @@ int DrawFills(const Drawing& drawing, Canvas& canvas, const OtherKindsView& view
 // circles and arcs (CurveAry), and splines, the curves as chords within half a pixel of them.
 // Returns how many passed the filters.
 int DrawPointsAndSplines(const Drawing& drawing, Canvas& canvas, const OtherKindsView& view);
-
-// Copies the fills, points, curves and splines (and how points are drawn) of `from` into `to`, for
-// a drawing that holds a selection of another's lines, curves and texts.
-void CopyOtherKinds(const Drawing& from, Drawing& to);
 
 } // namespace orvanta

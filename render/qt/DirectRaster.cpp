@@ -45,10 +45,15 @@ template <PenMode Mode> inline void Combine(std::uint32_t& p, std::uint32_t colo
         p = (~(p ^ colour) & 0xFFFFFFu) | 0xFF000000u;
 }
 
+// The pixels a walk may write: left <= x < right, top <= y < bottom.
+struct ClipBox {
+    long left, top, right, bottom;
+};
+
 // Bresenham from (x, y) to (bx, by), both included. With `Checked` every pixel is checked
-// against the image; a line with both ends on the image needs no check.
+// against the clip box; a line with both ends inside it needs no check.
 template <PenMode Mode, bool Dashed, bool Checked>
-void Walk(std::uint32_t* bits, qsizetype stride, int width, int height, long x, long y, long bx,
+void Walk(std::uint32_t* bits, qsizetype stride, const ClipBox& clip, long x, long y, long bx,
           long by, std::uint32_t colour, std::span<const int> dashes, long phase) {
     long patternLength = 0;
     if constexpr (Dashed) {
@@ -75,9 +80,14 @@ void Walk(std::uint32_t* bits, qsizetype stride, int width, int height, long x, 
     for (;;) {
         bool on = true;
         if constexpr (Dashed) on = run % 2 == 0;
-        if (on && (!Checked || (x >= 0 && y >= 0 && x < width && y < height)))
+        if (on &&
+            (!Checked || (x >= clip.left && y >= clip.top && x < clip.right && y < clip.bottom)))
             Combine<Mode>(bits[y * stride + x], colour);
         if (x == bx && y == by) break;
+        // Rows run one way: past the box's last row in that direction nothing more shows.
+        if constexpr (Checked) {
+            if ((sy > 0 && y >= clip.bottom) || (sy < 0 && y < clip.top)) break;
+        }
         if constexpr (Dashed) {
             if (--left == 0) {
                 run = (run + 1) % dashes.size();
@@ -97,19 +107,17 @@ void Walk(std::uint32_t* bits, qsizetype stride, int width, int height, long x, 
 }
 
 template <PenMode Mode>
-void WalkLine(std::uint32_t* bits, qsizetype stride, int width, int height, long x, long y, long bx,
-              long by, std::uint32_t colour, std::span<const int> dashes, long phase,
-              bool onImage) {
-    if (onImage) {
+void WalkLine(std::uint32_t* bits, qsizetype stride, const ClipBox& clip, long x, long y, long bx,
+              long by, std::uint32_t colour, std::span<const int> dashes, long phase, bool inside) {
+    if (inside) {
         if (dashes.empty())
-            Walk<Mode, false, false>(bits, stride, width, height, x, y, bx, by, colour, {}, 0);
+            Walk<Mode, false, false>(bits, stride, clip, x, y, bx, by, colour, {}, 0);
         else
-            Walk<Mode, true, false>(bits, stride, width, height, x, y, bx, by, colour, dashes,
-                                    phase);
+            Walk<Mode, true, false>(bits, stride, clip, x, y, bx, by, colour, dashes, phase);
     } else if (dashes.empty()) {
-        Walk<Mode, false, true>(bits, stride, width, height, x, y, bx, by, colour, {}, 0);
+        Walk<Mode, false, true>(bits, stride, clip, x, y, bx, by, colour, {}, 0);
     } else {
-        Walk<Mode, true, true>(bits, stride, width, height, x, y, bx, by, colour, dashes, phase);
+        Walk<Mode, true, true>(bits, stride, clip, x, y, bx, by, colour, dashes, phase);
     }
 }
 
@@ -126,13 +134,19 @@ bool DirectRaster::Supports(const QImage& image) {
     }
 }
 
-DirectRaster::DirectRaster(QImage& image)
+DirectRaster::DirectRaster(QImage& image, QRect clip)
     // constBits() does not detach: the pixels written are the ones a painter on the image uses.
     : bits_(reinterpret_cast<std::uint32_t*>(const_cast<uchar*>(image.constBits()))),
-      width_(image.width()), height_(image.height()), stride_(image.bytesPerLine() / 4) {}
+      width_(image.width()), height_(image.height()), stride_(image.bytesPerLine() / 4) {
+    const QRect box = clip.isEmpty() ? image.rect() : clip.intersected(image.rect());
+    clipLeft_ = box.left();
+    clipTop_ = box.top();
+    clipRight_ = box.left() + box.width();
+    clipBottom_ = box.top() + box.height();
+}
 
 void DirectRaster::plot(int x, int y, std::uint32_t colour, PenMode mode) {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    if (x < clipLeft_ || y < clipTop_ || x >= clipRight_ || y >= clipBottom_) return;
     std::uint32_t& p = bits_[y * stride_ + x];
     switch (mode) {
     case PenMode::Copy:
@@ -161,11 +175,17 @@ void DirectRaster::line(int x0, int y0, int x1, int y1, TColor colour, PenMode m
     const auto onImage = [&](int x, int y) {
         return x >= 0 && y >= 0 && x < width_ && y < height_;
     };
-    const bool inside = onImage(x0, y0) && onImage(x1, y1);
+    const bool onBoth = onImage(x0, y0) && onImage(x1, y1);
+    const ClipBox clip{clipLeft_, clipTop_, clipRight_, clipBottom_};
+    const bool inside = onBoth && x0 >= clipLeft_ && x1 >= clipLeft_ && x0 < clipRight_ &&
+                        x1 < clipRight_ && y0 >= clipTop_ && y1 >= clipTop_ && y0 < clipBottom_ &&
+                        y1 < clipBottom_;
     // Otherwise only the part that can touch the image is walked, so a line of two billion
     // pixels costs what its visible part costs. The pattern keeps its phase from the true start.
+    // The cut is the image's whatever the clip, so that a line sets the same pixels in every
+    // band it crosses.
     double t0 = 0, t1 = 1;
-    if (!inside && !ClipParameters(x0, y0, x1, y1, -1, -1, width_, height_, t0, t1)) return;
+    if (!onBoth && !ClipParameters(x0, y0, x1, y1, -1, -1, width_, height_, t0, t1)) return;
     long phase = 0;
     int ax = x0, ay = y0, bx = x1, by = y1;
     if (t0 > 0 || t1 < 1) {
@@ -181,27 +201,26 @@ void DirectRaster::line(int x0, int y0, int x1, int y1, TColor colour, PenMode m
 
     switch (mode) {
     case PenMode::Copy:
-        WalkLine<PenMode::Copy>(bits_, stride_, width_, height_, ax, ay, bx, by, argb, dashes,
-                                phase, inside);
+        WalkLine<PenMode::Copy>(bits_, stride_, clip, ax, ay, bx, by, argb, dashes, phase, inside);
         break;
     case PenMode::Not:
-        WalkLine<PenMode::Not>(bits_, stride_, width_, height_, ax, ay, bx, by, argb, dashes, phase,
-                               inside);
+        WalkLine<PenMode::Not>(bits_, stride_, clip, ax, ay, bx, by, argb, dashes, phase, inside);
         break;
     case PenMode::Xor:
-        WalkLine<PenMode::Xor>(bits_, stride_, width_, height_, ax, ay, bx, by, argb, dashes, phase,
-                               inside);
+        WalkLine<PenMode::Xor>(bits_, stride_, clip, ax, ay, bx, by, argb, dashes, phase, inside);
         break;
     case PenMode::NotXor:
-        WalkLine<PenMode::NotXor>(bits_, stride_, width_, height_, ax, ay, bx, by, argb, dashes,
-                                  phase, inside);
+        WalkLine<PenMode::NotXor>(bits_, stride_, clip, ax, ay, bx, by, argb, dashes, phase,
+                                  inside);
         break;
     }
 }
 
 void DirectRaster::dashedArc(double cx, double cy, double a, double b, double start, double span,
                              bool whole, TColor colour, PenMode mode, std::span<const int> dashes) {
-    if (cx + a < -1 || cx - a > width_ || cy + b < -1 || cy - b > height_) return;
+    if (cx + a < clipLeft_ - 1 || cx - a > clipRight_ || cy + b < clipTop_ - 1 ||
+        cy - b > clipBottom_)
+        return;
     const std::uint32_t argb = ToArgb(colour);
     // Which positions of the pattern are inked.
     std::array<bool, 64> inked{};
@@ -231,8 +250,8 @@ void DirectRaster::dashedArc(double cx, double cy, double a, double b, double st
         const long length = std::max(std::labs(nx - x), std::labs(ny - y));
         const bool closing = whole && i == chords;
         // Chords wholly off the image only move the pattern on.
-        const bool visible = std::max(x, nx) >= 0 && std::min(x, nx) < width_ &&
-                             std::max(y, ny) >= 0 && std::min(y, ny) < height_;
+        const bool visible = std::max(x, nx) >= clipLeft_ && std::min(x, nx) < clipRight_ &&
+                             std::max(y, ny) >= clipTop_ && std::min(y, ny) < clipBottom_;
         if (visible) {
             // Bresenham from (x, y) to (nx, ny); the first pixel belongs to the previous chord,
             // and the last pixel of a closed chain is its first.
@@ -279,7 +298,8 @@ void DirectRaster::arc(int left, int top, int right, int bottom, double startRay
         return;
     }
 
-    if (cx + a < 0 || cx - a >= width_ || cy + b < 0 || cy - b >= height_) return;
+    if (cx + a < clipLeft_ || cx - a >= clipRight_ || cy + b < clipTop_ || cy - b >= clipBottom_)
+        return;
 
     // Which pixels belong to the arc: those whose direction from the centre lies in the sweep,
     // told by the sides of the start and end rays (y upwards, as the rays are measured).
@@ -317,18 +337,18 @@ void DirectRaster::arc(int left, int top, int right, int bottom, double startRay
         top = RoundToInt(cy - dy);
         bottom = RoundToInt(cy + dy);
     };
-    const int firstColumn = static_cast<int>(std::max(0.0, firstColumnAll));
+    const int firstColumn = static_cast<int>(std::max<double>(clipLeft_, firstColumnAll));
     const int lastColumn =
-        static_cast<int>(std::min(static_cast<double>(width_ - 1), lastColumnAll));
+        static_cast<int>(std::min(static_cast<double>(clipRight_ - 1), lastColumnAll));
     for (int x = firstColumn; x <= lastColumn; ++x) {
         int top, bottom;
         columnRows(x, top, bottom);
         put(x, top);
         if (bottom != top) put(x, bottom);
     }
-    const int firstRow = static_cast<int>(std::max(0.0, Ceil(cy - rowReach)));
+    const int firstRow = static_cast<int>(std::max<double>(clipTop_, Ceil(cy - rowReach)));
     const int lastRow =
-        static_cast<int>(std::min(static_cast<double>(height_ - 1), Floor(cy + rowReach)));
+        static_cast<int>(std::min(static_cast<double>(clipBottom_ - 1), Floor(cy + rowReach)));
     const auto reachedByColumns = [&](int x, int y) {
         if (x < firstColumnAll || x > lastColumnAll) return false;
         int top, bottom;

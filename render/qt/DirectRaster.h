@@ -20,8 +20,10 @@ class DirectRaster {
     static bool Supports(const QImage& image);
 
     // `image` must outlive this object and stay the same size; writes go to its current pixels
-    // without detaching them, so a painter working on the image sees them.
-    explicit DirectRaster(QImage& image);
+    // without detaching them, so a painter working on the image sees them. Only pixels inside
+    // `clip` (the whole image when empty) are written, each as drawing the whole image would
+    // write it: several rasters can draw bands of one image at once.
+    explicit DirectRaster(QImage& image, QRect clip = {});
 
     // A line including both end points. `dashes` holds on/off run lengths in pixels (empty for
     // a solid line); the pattern starts afresh on every line.
@@ -51,6 +53,11 @@ class DirectRaster {
     std::uint32_t* bits_;
     int width_;
     int height_;
+    // The pixels written, left <= x < right, top <= y < bottom.
+    int clipLeft_;
+    int clipTop_;
+    int clipRight_;
+    int clipBottom_;
     qsizetype stride_; // in pixels
 };
 

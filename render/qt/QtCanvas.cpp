@@ -206,7 +206,7 @@ std::string TextFaceProblem(const std::string& face) {
     return message;
 }
 
-QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* shapes)
+QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* shapes, QRect clip)
     : painter_(painter), referenceMetrics_(QFont()), shapes_(shapes) {
     if (shapes_ == nullptr) {
         ownShapes_ = std::make_unique<TextShapeCache>();
@@ -230,7 +230,8 @@ QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* s
     if (device != nullptr && device->devType() == QInternal::Image &&
         DirectRaster::Supports(*static_cast<QImage*>(device)) &&
         painter_.combinedTransform().type() == QTransform::TxNone && !painter_.hasClipping())
-        direct_ = std::make_unique<DirectRaster>(*static_cast<QImage*>(device));
+        direct_ = std::make_unique<DirectRaster>(*static_cast<QImage*>(device), clip);
+    if (!clip.isEmpty()) painter_.setClipRect(clip, Qt::IntersectClip);
 
     // Raster operations give exact inverses only on unblended pixels.
     painter_.setRenderHint(QPainter::Antialiasing, false);

@@ -55,9 +55,11 @@ class DirectRaster;
 class QtCanvas : public Canvas {
   public:
     // `shapes` may be shared between canvases drawing one after the other; without one the
-    // canvas keeps its own.
+    // canvas keeps its own. A non-empty `clip` (device pixels) limits the canvas to that part of
+    // the device, where it sets every pixel as it would without the clip: canvases over one
+    // image with clips that do not overlap may draw at once, one per thread.
     explicit QtCanvas(QPainter& painter, const std::string& face = DefaultTextFace,
-                      TextShapeCache* shapes = nullptr);
+                      TextShapeCache* shapes = nullptr, QRect clip = {});
     ~QtCanvas() override;
     QtCanvas(const QtCanvas&) = delete;
     QtCanvas& operator=(const QtCanvas&) = delete;

@@ -358,6 +358,43 @@ TEST(DetailView, ZoomedInPicturesShowTheWholeModelsPixels) {
     EXPECT_EQ(d.picture(), WholeModelPicture(d));
 }
 
+// A return to the whole drawing shows the picture kept of it, not a redraw; whatever changes
+// what the picture shows drops it.
+TEST(DetailView, TheWholeDrawingsPictureIsKeptUntilWhatItShowsChanges) {
+    MeasureWindow d;
+    const QPoint at(150, 120);
+    const QPoint onLine = d.pixelOf(30, 0);
+    const auto inAndOut = [&] {
+        d.wheel(at, 120);
+        d.wheel(at, -120);
+    };
+    const qint64 whole = d.picture().cacheKey();
+    QTest::mouseMove(&d.view(), QPoint(200, 200)); // a cross-hair on the shown picture
+    inAndOut();
+    EXPECT_EQ(d.picture().cacheKey(), whole) << "the kept picture";
+    EXPECT_EQ(d.picture(), WholeModelPicture(d)) << "without the cross-hair";
+
+    d.w().action("モノクロ表示")->trigger();
+    inAndOut();
+    EXPECT_EQ(d.picture().pixel(onLine) & 0xFFFFFF, 0xFFFFFFu) << "in the new colour mode";
+    d.w().action("モノクロ表示")->trigger();
+
+    QListWidgetItem* lines =
+        d.w().sidePanel()->layerList()->findItems("lines", Qt::MatchExactly)[0];
+    lines->setCheckState(Qt::Unchecked);
+    inAndOut();
+    EXPECT_EQ(d.picture().pixel(onLine) & 0xFFFFFF, 0u) << "the layer stays off";
+    lines->setCheckState(Qt::Checked);
+    inAndOut();
+    EXPECT_EQ(d.picture().pixel(onLine) & 0xFFFFFF, 0xFF0000u);
+
+    d.w().resize(1000, 700);
+    ProcessEvents();
+    inAndOut();
+    EXPECT_EQ(d.picture().size(), d.view().size());
+    EXPECT_EQ(d.picture(), WholeModelPicture(d));
+}
+
 TEST(DetailView, AShiftClickMeasuresLinesCirclesAndArcs) {
     MeasureWindow d;
     const QImage clean = d.picture().copy();

@@ -82,10 +82,12 @@ Drawing ScatteredDrawing() {
 }
 
 // What the renderer draws of `d` around `center` at `drawWidth` on a 400 x 300 canvas.
-std::string Drawn(Drawing& d, const TAcadPoint& center, double drawWidth) {
+std::string Drawn(Drawing& d, const TAcadPoint& center, double drawWidth,
+                  const RecordIndices* records = nullptr) {
     RecordingCanvas canvas;
     DrawOptions options;
     options.view = {center, drawWidth, drawWidth * 0.6, {200, 150}, 400, 300};
+    options.records = records;
     DrawDxf(d, options, canvas);
     return canvas.log();
 }
@@ -108,28 +110,27 @@ TEST(DrawingGrid, TheRecordsItFindsDrawExactlyWhatTheWholeDrawingDraws) {
             window.lowerLeft.y -= 3 * u;
             window.upperRight.x += 3 * u;
             window.upperRight.y += 3 * u;
-            Drawing subset;
+            RecordIndices subset;
             ASSERT_TRUE(grid.select(d, window, u, 1.0, subset));
-            EXPECT_LE(subset.LineAry.size(), d.LineAry.size());
-            EXPECT_EQ(Drawn(subset, center, width), Drawn(d, center, width))
+            EXPECT_LE(subset.lines.size(), d.LineAry.size());
+            EXPECT_EQ(Drawn(d, center, width, &subset), Drawn(d, center, width))
                 << "width " << width << " at " << center.x << ", " << center.y;
             // The same records serve a finer view inside the window.
-            EXPECT_EQ(Drawn(subset, center, width / 3), Drawn(d, center, width / 3));
+            EXPECT_EQ(Drawn(d, center, width / 3, &subset), Drawn(d, center, width / 3));
             ++compared;
         }
     }
     EXPECT_EQ(compared, 60);
 
-    // Zoomed in far, the copy is a small part of the drawing.
+    // Zoomed in far, the choice is a small part of the drawing.
     const double u = UnitsPerPixel(50, 30, 400, 300, 0.98);
-    Drawing subset;
+    RecordIndices subset;
     ASSERT_TRUE(grid.select(d, ViewWindow({5000, 3000, 0}, 400, 300, u), u, 0.25, subset));
-    EXPECT_LT(subset.LineAry.size() + subset.ArcAry.size() + subset.CircleAry.size(), 200u);
-    EXPECT_EQ(subset.LayerAry.size(), 3u);
+    EXPECT_LT(subset.lines.size() + subset.arcs.size() + subset.circles.size(), 200u);
     // Most of the drawing in view: the whole model is drawn instead.
     const double wide = UnitsPerPixel(8000, 4800, 400, 300, 0.98);
     EXPECT_FALSE(grid.select(d, ViewWindow({5000, 3000, 0}, 400, 300, wide), wide, 0.25, subset));
-    EXPECT_LT(subset.LineAry.size(), 200u) << "a refusal leaves the last copy alone";
+    EXPECT_LT(subset.lines.size(), 200u) << "a refusal leaves the last choice alone";
 }
 
 TEST(DrawingGrid, ADrawingThatChangedOrIsEmptyIsNotServed) {
@@ -137,7 +138,7 @@ TEST(DrawingGrid, ADrawingThatChangedOrIsEmptyIsNotServed) {
     DrawingGrid grid;
     grid.build(d);
     d.LineAry.pop_back();
-    Drawing subset;
+    RecordIndices subset;
     const WorldRect window{{0, 0, 0}, {10, 10, 0}};
     EXPECT_FALSE(grid.select(d, window, 1, 1.0, subset));
     grid.clear();

@@ -78,12 +78,38 @@ TEST(DrawDxfTest, CirclesBelowHalfAPixelAreTheirCentrePixel) {
     d.CircleAry = {Circle(10, 10, 0.4), Circle(10, 10, 0.5), Circle(10, 10, 0.6)};
     const Drawn drawn = Draw(d);
     EXPECT_EQ(drawn.count, 3);
-    // 0.5 pixels rounds to even, to 0; 0.6 is a circle of the 2 x 2 box around the centre.
+    // 0.5 pixels rounds to even, to 0; 0.6 is a circle of the 2 x 2 box around the centre. The
+    // second pixel in the same place and colour is not set again.
     EXPECT_EQ(drawn.log, "setPixel(60, 40, #0000FF)\n"
-                         "setPixel(60, 40, #0000FF)\n"
                          "setPen(#0000FF, 1, 0)\n"
                          "arc(59, 39, 61, 41, 61, 40, 61, 40)\n"
                          "flush()\n");
+}
+
+TEST(DrawDxfTest, SubPixelRecordsArePixelsSetOncePerColourUnlessAnotherColourCameBetween) {
+    Drawing d;
+    d.LineAry = {Line(10, 10, 10.2, 10.1), Line(10.1, 9.9, 10, 10), Line(10, 10, 10.2, 10, Cyan),
+                 Line(10, 10, 10.1, 10), Line(-20, 0, -20.1, 0)};
+    d.ArcAry = {Arc(10, 10, 0.3, 0, 90)};
+    Drawn drawn = Draw(d);
+    EXPECT_EQ(drawn.count, 6);
+    EXPECT_EQ(drawn.log, "setPixel(60, 40, #0000FF)\n"
+                         "setPixel(60, 40, #FFFF00)\n"
+                         "setPixel(60, 40, #0000FF)\n"
+                         "setPixel(30, 50, #0000FF)\n"
+                         "flush()\n");
+
+    // A wide pen draws its dot, and a pen mode other than copy draws the figure through the pen.
+    DrawOptions wide = Square();
+    wide.penWidth = 3;
+    d.LineAry.resize(1);
+    d.ArcAry.clear();
+    EXPECT_EQ(Draw(d, wide).log,
+              "setPen(#0000FF, 3, 0)\nmoveTo(60, 40)\nlineTo(60, 40)\nflush()\n");
+    RecordingCanvas inverting;
+    inverting.setPenMode(PenMode::Not);
+    DrawDxf(d, Square(), inverting);
+    EXPECT_NE(inverting.log().find("lineTo(60, 40)"), std::string::npos);
 }
 
 TEST(DrawDxfTest, ArcsOfAtMostOneDegreeAreChords) {

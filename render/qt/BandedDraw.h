@@ -1,0 +1,25 @@
+// A redraw on every core: the picture is cut into horizontal bands, each drawn by DrawDxf on a
+// canvas of its own over the band's rows of the one image, the bands at once on worker threads.
+// Every band draws its pixels as one pass over the whole picture would (DrawOptions::band), so
+// the picture is the same.
+#pragma once
+
+#include "render/DrawDxf.h"
+#include "render/qt/QtCanvas.h"
+
+#include <QImage>
+#include <string>
+
+namespace orvanta {
+
+// Draws `drawing` onto `image` as DrawDxf on a QtCanvas over it draws, in pen mode copy: the
+// figures in bands on up to `workers` threads (0: one per core), then the texts, which lie over
+// everything else, in one pass on the calling thread with `shapes` (Qt's font engines serve one
+// thread at a time). The options' view must have the image's size; their band and parts are
+// the function's to choose. A small picture, a single core, or a pen wider than a pixel is drawn
+// in one pass.
+void DrawDxfBanded(const Drawing& drawing, const DrawOptions& options, QImage& image,
+                   TextShapeCache& shapes, const std::string& face = DefaultTextFace,
+                   unsigned workers = 0);
+
+} // namespace orvanta
