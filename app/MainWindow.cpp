@@ -641,6 +641,7 @@ void MainWindow::openImageExport() {
     presenter_->clearCrossHair();
     ExportWindow window(drawing_, presenter_->viewState(), detailView_->picture().size(), dialogs_,
                         this);
+    window.setLineweights(lineweightsShown());
     window.exec();
 }
 

@@ -17,6 +17,7 @@ void MainWindow::printList() {
     }
     if (!folderChosen_ || source.names.empty()) return;
     source.converter = registeredConverter();
+    source.lineweights = lineweightsShown();
     source.status = [this](const QString& text) { setStatusText(StatusPanel::Progress, text); };
     PrintWindow window(PrintKind::List, std::move(source), dialogs_, this);
     window.exec();
@@ -32,6 +33,7 @@ void MainWindow::printDetail() {
     source.drawing = &drawing_;
     source.view = view ? view : &whole;
     source.caption = drawingLabel_->text();
+    source.lineweights = lineweightsShown();
     PrintWindow window(PrintKind::Detail, std::move(source), dialogs_, this);
     window.exec();
 }

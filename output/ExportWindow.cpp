@@ -231,6 +231,11 @@ QSize ExportWindow::pictureSize() const {
     return {width_->value(), height_->value()};
 }
 
+void ExportWindow::setLineweights(bool shown) {
+    lineweights_ = shown;
+    MakeImage(Sender::Refresh);
+}
+
 ImageRequest ExportWindow::request() const {
     const QSize size = pictureSize();
     ImageRequest request =
@@ -240,6 +245,7 @@ ImageRequest ExportWindow::request() const {
     request.background = static_cast<TColor>(background_->currentData().toUInt());
     request.noBackground = noBackground_->isChecked();
     request.penWidth = penSize_->value();
+    request.lineweights = lineweights_;
     for (int mode = 0; mode < 3; ++mode)
         if (colours_[mode]->isChecked()) request.colorMode = mode;
     return request;

@@ -48,6 +48,10 @@ class ExportWindow : public QDialog {
 
     // The picture's size as the settings give it.
     QSize pictureSize() const;
+
+    // Whether lines are as wide as their lineweights, as the detail view shows them; the preview
+    // follows.
+    void setLineweights(bool shown);
     // The preview as last made.
     const QImage& preview() const { return preview_; }
 
@@ -82,6 +86,7 @@ class ExportWindow : public QDialog {
     Drawing& drawing_;
     ViewState view_;
     QSize detailSize_;
+    bool lineweights_ = false;
     Dialogs& dialogs_;
     TextShapeCache shapes_;
     QImage preview_;

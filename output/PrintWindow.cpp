@@ -196,11 +196,12 @@ void PrintWindow::print() {
             request.gyou = rows();
             request.cosw = colourIndex();
             request.converter = source_.converter;
+            request.lineweights = source_.lineweights;
             report_ = PrintAll(printer_, request, *this);
         } else if (source_.drawing && source_.view) {
             report_ = {};
             PrintZoom(printer_, *source_.drawing, *source_.view, source_.caption, rangeIndex(),
-                      colourIndex());
+                      colourIndex(), source_.lineweights);
             report_.pages = 1;
             report_.drawn = 1;
         }

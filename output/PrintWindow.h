@@ -37,6 +37,8 @@ struct PrintSource {
     const Drawing* drawing = nullptr;
     const ViewState* view = nullptr;
     QString caption;
+    // Whether lines are printed as wide as their lineweights ("線の太さを表示").
+    bool lineweights = false;
     // Status panel 0 of the main window; may be empty.
     std::function<void(const QString&)> status;
 };

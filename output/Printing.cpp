@@ -44,7 +44,7 @@ QPen BlackPen() {
 // Draws the drawing into the `pixW` x `pixH` box centred on `origin`, with nothing outside the
 // box: the painter is clipped to it, so a part of the drawing outside never shows through.
 void DrawInBox(QPainter& painter, const Drawing& drawing, const DrawView& view, int cosw,
-               Clipping clipping, const QRect& box) {
+               Clipping clipping, const QRect& box, const LineweightDisplay& lineweights) {
     painter.save();
     painter.setClipRect(box);
     {
@@ -55,9 +55,15 @@ void DrawInBox(QPainter& painter, const Drawing& drawing, const DrawView& view, 
         options.colorMode = static_cast<ColorModeValue>(std::clamp(cosw, 0, 2));
         options.penWidth = 1;
         options.clipping = clipping;
+        options.lineweights = lineweights;
         DrawDxf(drawing, options, canvas);
     }
     painter.restore();
+}
+
+// Lineweights at the page's resolution, when they are shown.
+LineweightDisplay LineweightsOn(const PageGeometry& g, bool shown) {
+    return {shown, g.metrics.pxPerMmX * 25.4};
 }
 
 // The whole drawing fitted into a box of pixW x pixH around `origin`.
@@ -191,7 +197,8 @@ PrintReport PrintAll(QPagedPaintDevice& device, const ListPrintRequest& request,
                             DrawInBox(painter, loaded.drawing,
                                       WholeView(loaded.drawing, {cx, cy + g.strip / 2}, cellW,
                                                 cellH - g.strip),
-                                      request.cosw, Clipping::WholeExtent, box);
+                                      request.cosw, Clipping::WholeExtent, box,
+                                      LineweightsOn(g, request.lineweights));
                             ++report.drawn;
                         } else {
                             why = CellReason(loaded);
@@ -233,7 +240,7 @@ PrintReport PrintAll(QPagedPaintDevice& device, const ListPrintRequest& request,
 }
 
 void PrintZoom(QPagedPaintDevice& device, const Drawing& drawing, const ViewState& view,
-               const QString& caption, int hanisw, int cosw) {
+               const QString& caption, int hanisw, int cosw, bool lineweights) {
     const PageGeometry g = ComputePageGeometry(MetricsOf(device));
     const int cx = g.areaW / 2 + g.left;
     const int cy = g.areaH / 2 + g.top;
@@ -258,7 +265,7 @@ void PrintZoom(QPagedPaintDevice& device, const Drawing& drawing, const ViewStat
     BeginDocument(painter, device);
     const QRect box(x0 + 1, y0 + g.strip + 1, g.areaW - 1, g.areaH - g.strip - 1);
     try {
-        DrawInBox(painter, drawing, drawView, cosw, clipping, box);
+        DrawInBox(painter, drawing, drawView, cosw, clipping, box, LineweightsOn(g, lineweights));
     } catch (...) {
         painter.end();
         throw;

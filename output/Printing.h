@@ -90,6 +90,7 @@ struct ListPrintRequest {
     int gyou = 4;                          // rows
     int cosw = 1;                          // colour mode: 0 colour, 1 black, 2 inverted colours
     DrawingConverter* converter = nullptr; // for DWG content; none leaves such cells empty
+    bool lineweights = false;              // lines as wide as their lineweights on the page
 };
 
 struct CellFailure {
@@ -113,9 +114,10 @@ PrintReport PrintAll(QPagedPaintDevice& device, const ListPrintRequest& request,
                      PrintMonitor& monitor);
 
 // Prints the drawing on one page with `caption` above it: the whole drawing (hanisw 0) or the
-// part `view` shows (hanisw 1), cut at the frame. Throws PrintError as PrintAll.
+// part `view` shows (hanisw 1), cut at the frame, lines as wide as their lineweights on the page
+// when `lineweights` is set. Throws PrintError as PrintAll.
 void PrintZoom(QPagedPaintDevice& device, const Drawing& drawing, const ViewState& view,
-               const QString& caption, int hanisw, int cosw);
+               const QString& caption, int hanisw, int cosw, bool lineweights = false);
 
 } // namespace orvanta
 

@@ -179,6 +179,33 @@ TEST(PrintZoom, CutsAZoomedViewAtTheFrameAndKeepsTheCaptionStripClear) {
     EXPECT_GT(DarkPixels(page, 205 * mm, 196 * mm, 255 * mm, 199 * mm), 0);
 }
 
+TEST(PrintZoom, PrintsLineweightsAtThePagesResolutionWhenShown) {
+    TempDir dir;
+    // One vertical line of lineweight 2.00 mm down the middle of the drawing.
+    const std::string drawing = Dxf(
+        {"0",  "SECTION", "2",  "ENTITIES", "0",  "LINE", "8", "0",      "370", "200", "10", "50",
+         "20", "0",       "11", "50",       "21", "100",  "0", "LINE",   "8",   "0",   "10", "0",
+         "20", "0",       "11", "100",      "21", "0",    "0", "ENDSEC", "0",   "EOF"});
+    const LoadedDrawing loaded = LoadDrawingFile(dir.write("w.dxf", drawing));
+    ASSERT_EQ(loaded.outcome, LoadOutcome::Loaded);
+    const auto inkAcrossTheLine = [&](bool lineweights) {
+        const std::string out = (dir.path() / (lineweights ? "on.pdf" : "off.pdf")).string();
+        {
+            auto pdf = A4Writer(out, true);
+            PrintZoom(*pdf, loaded.drawing, ViewState(), QStringLiteral("w.dxf"), 0, 1,
+                      lineweights);
+        }
+        const std::vector<QImage> pages = ReadPages(out);
+        const int mm = PxPerMm;
+        // A band across the middle of the page, where only the heavy line runs.
+        return pages.size() == 1 ? DarkPixels(pages[0], 100 * mm, 100 * mm, 197 * mm, 101 * mm)
+                                 : -1;
+    };
+    // The band is a millimetre high: its ink over PxPerMm is the line's width in pixels.
+    EXPECT_NEAR(inkAcrossTheLine(false) / double(PxPerMm), 1, 1);
+    EXPECT_NEAR(inkAcrossTheLine(true) / double(PxPerMm), 2 * PxPerMm, 1.5);
+}
+
 TEST(CutCaption, CutsANameWiderThanTheCellAndEndsItWithTwoDots) {
     const auto tenEach = [](const QString& s) { return 10.0 * s.toUcs4().size(); };
     EXPECT_EQ(CutCaption(QStringLiteral("short.dxf"), 90, tenEach), QStringLiteral("short.dxf"));
