@@ -15,7 +15,6 @@
 #include <QTimer>
 
 #include <cmath>
-#include <limits>
 #include <new>
 
 namespace orvanta {
@@ -197,9 +196,7 @@ std::optional<DrawOptions> DrawingPresenter::drawOptions(QSize size, const TAcad
     const int h = size.height();
     const double u = UnitsPerPixel(view_.DrawWidth, view_.DrawHeight, w, h, view_.ZoomRate);
     const LineweightDisplay lineweights{host_->lineweightsShown()};
-    // The widest pen any record of the model can be drawn with.
-    const int widestPen =
-        LineweightPen(std::numeric_limits<std::int16_t>::max(), penWidth, lineweights);
+    const int widestPen = WidestPen(penWidth, lineweights);
     const RecordIndices* records = nullptr;
     if (!noClip && std::isfinite(u) && u > 0) {
         const WorldRect window = ViewWindow(center, w, h, u);

@@ -109,7 +109,7 @@ class Reader {
     void vertexRules();
     void startEntity();
     template <class Table> typename Table::reference append(Table& table);
-    std::size_t grownCapacity(std::size_t size) const;
+    std::size_t projectedCapacity(std::size_t size) const;
 
     bool takeLine(TAcadLineBlk& r);
     bool takeCircle(TCircleBlk& r);
@@ -243,11 +243,11 @@ void Reader::finishColor(std::int16_t& color, const std::string& layer, bool blo
 // or twice while they fill rather than at every doubling. Room that is never filled costs
 // address space only: its pages are never touched.
 template <class Table> typename Table::reference Reader::append(Table& table) {
-    if (table.size() == table.capacity()) ReserveRoom(table, grownCapacity(table.size()));
+    if (table.size() == table.capacity()) ReserveRoom(table, projectedCapacity(table.size()));
     return table.emplace_back();
 }
 
-std::size_t Reader::grownCapacity(std::size_t size) const {
+std::size_t Reader::projectedCapacity(std::size_t size) const {
     // No record of any kind takes fewer bytes of a file than this.
     constexpr long long SmallestRecordBytes = 24;
     const long long at = source_->offset();

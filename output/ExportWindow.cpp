@@ -233,7 +233,8 @@ QSize ExportWindow::pictureSize() const {
 
 void ExportWindow::setLineweights(bool shown) {
     lineweights_ = shown;
-    MakeImage(Sender::Refresh);
+    // Before the window shows, the preview is built when it does.
+    if (isVisible()) MakeImage(Sender::Refresh);
 }
 
 ImageRequest ExportWindow::request() const {

@@ -5,6 +5,9 @@
 #include "model/AcadDxfUnit.h"
 #include "render/PenStyle.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <string>
 
 namespace orvanta {
@@ -63,6 +66,11 @@ struct LineweightDisplay {
 // ResolvePens leaves it): `penWidth` when lineweights are not shown, else the weight at the
 // display's resolution, never thinner than `penWidth`.
 int LineweightPen(std::int16_t weight, int penWidth, const LineweightDisplay& display);
+
+// The widest pen any record can be drawn with: how far beyond its path a record may reach.
+inline int WidestPen(int penWidth, const LineweightDisplay& display) {
+    return std::max(LineweightPen(std::numeric_limits<std::int16_t>::max(), penWidth, display), 1);
+}
 
 // The colour an entity of colour `penColor` is drawn with on background `backColor` in the
 // given colour mode. In colour mode an entity of the background's colour is drawn in its

@@ -422,7 +422,7 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
     const auto pen = [&](std::int16_t weight) {
         return LineweightPen(weight, penWidth, options.lineweights);
     };
-    const int widestPen = std::max(pen(std::numeric_limits<std::int16_t>::max()), 1);
+    const int widestPen = WidestPen(penWidth, options.lineweights);
     const double margin = (widestPen / 2.0 + 1) * std::fabs(u);
     viewWindow.lowerLeft.x -= margin;
     viewWindow.lowerLeft.y -= margin;
