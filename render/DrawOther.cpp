@@ -6,6 +6,8 @@
 #include "render/Colors.h"
 #include "render/LayerState.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -152,8 +154,9 @@ int DrawPointsAndSplines(const Drawing& d, Canvas& canvas, const OtherKindsView&
     for (std::size_t i = 0; i < d.PointAry.size(); i += v.step) {
         const TPointBlk& point = d.PointAry[i];
         // Points of the layer that CAD programs keep for dimension definition points are
-        // never drawn.
-        if (point.layer == "DEFPOINTS") continue;
+        // never drawn; layer names are compared without regard to case, and writers spell this
+        // one "DEFPOINTS" and "Defpoints" alike.
+        if (::strcasecmp(point.layer.c_str(), "DEFPOINTS") == 0) continue;
         const auto inView = [&] {
             const TAcadPoint& p = point.pt10;
             const double reach = half * u;

@@ -90,6 +90,8 @@ TEST(DrawOtherKinds, PointsAsDotsOrFiguresButNotOnDefpoints) {
     p.layer = test::N("DEFPOINTS");
     p.layindex = 1;
     d.PointAry.push_back(p);
+    p.layer = test::N("Defpoints"); // as many writers spell it
+    d.PointAry.push_back(p);
     RecordingCanvas dots = Draw(d);
     ASSERT_EQ(dots.callsOf(Kind::SetPixel).size(), 1u);
     EXPECT_EQ(Describe(dots.callsOf(Kind::SetPixel)[0]), "setPixel(55, 45, #00FF00)");
