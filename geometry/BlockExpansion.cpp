@@ -339,6 +339,43 @@ class Expander {
             count(1);
             out_->FillAry.emplace_back(d_.BlkFillAry[i]).code67 = space;
         }
+        for (std::uint32_t i : c.points) {
+            count(1);
+            out_->PointAry.emplace_back(d_.BlkPointAry[i]).code67 = space;
+        }
+        for (std::uint32_t i : c.splines) {
+            count(1);
+            out_->SplineAry.emplace_back(d_.BlkSplineAry[i]).code67 = space;
+        }
+        // Ellipses, faces and leaders of the picture become chords and segments where they are.
+        const auto same = [](const TAcadPoint& p) { return p; };
+        for (std::uint32_t i : c.ellipses) {
+            const std::size_t before = out_->LineAry.size();
+            const std::size_t curves = out_->CurveAry.size();
+            AppendEllipse(*out_, d_.BlkEllipseAry[i], FlatteningStepDeg * DegToRad, same, same);
+            count(1 + out_->LineAry.size() - before);
+            for (std::size_t k = before; k < out_->LineAry.size(); ++k)
+                out_->LineAry[k].code67 = space;
+            for (std::size_t k = curves; k < out_->CurveAry.size(); ++k)
+                out_->CurveAry[k].code67 = space;
+        }
+        const auto edge = [&](const auto& source, const TAcadPoint& a, const TAcadPoint& b) {
+            count(1);
+            TAcadLineBlk& line = edgeOf(source);
+            line.st = a;
+            line.ed = b;
+            line.code67 = space;
+        };
+        for (std::uint32_t i : c.faces) {
+            const TFaceBlk& face = d_.BlkFaceAry[i];
+            ForEachFaceEdge(face,
+                            [&](const TAcadPoint& a, const TAcadPoint& b) { edge(face, a, b); });
+        }
+        for (std::uint32_t i : c.leaders) {
+            const TLeaderBlk& leader = d_.BlkLeaderAry[i];
+            ForEachLeaderSegment(
+                leader, [&](const TAcadPoint& a, const TAcadPoint& b) { edge(leader, a, b); });
+        }
     }
 
   private:

@@ -399,6 +399,27 @@ TEST(ExpandBlocks, CopiesTheBlocksThatDimensionsNameUnchanged) {
     EXPECT_POINT_NEAR(d.TextAry[0].pt10, 5, 1, 0);
 }
 
+TEST(ExpandBlocks, DimensionPicturesKeepTheirEllipsesFacesLeadersAndPoints) {
+    Drawing d = DimensionBlock();
+    TEllipseBlk& e = d.BlkEllipseAry.emplace_back();
+    e.bname = test::N("*D1");
+    e.center = P(20, 0);
+    e.endpoint = P(4, 0);
+    e.henpei = 0.5;
+    e.owari = 6.283185307179586;
+    TFaceBlk& face = d.BlkFaceAry.emplace_back();
+    face.bname = test::N("*D1");
+    face.pt[1] = P(1, 0);
+    face.pt[2] = P(1, 1);
+    face.pt[3] = P(1, 1);
+    d.BlkPointAry.emplace_back().bname = test::N("*D1");
+    ExpandBlocks(d);
+    ASSERT_EQ(d.CurveAry.size(), 1u);
+    EXPECT_POINT_NEAR(d.CurveAry[0].center, 20, 0, 0);
+    EXPECT_GT(d.LineAry.size(), 5u + 3u); // the ellipse's chords and the face's edges
+    EXPECT_EQ(d.PointAry.size(), 1u);
+}
+
 TEST(ExpandBlocks, CopiesTakeTheDimensionsPaperSpaceFlag) {
     Drawing d = DimensionBlock();
     d.DimensionAry[0].code67 = 1;
