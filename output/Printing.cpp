@@ -23,7 +23,7 @@ constexpr TColor White = 0xFFFFFF;
 // The caption font: IPAGothic's cell (ascent + descent) is 1.0756 em, so the pixel size is
 // chosen for a cell of `cellHeight` pixels.
 QFont CaptionFont(int cellHeight) {
-    QFont font(QString::fromLatin1(DefaultTextFace));
+    QFont font = TextQFont();
     font.setPixelSize(std::max(1, static_cast<int>(cellHeight / 1.0756)));
     return font;
 }

@@ -14,6 +14,11 @@ namespace orvanta {
 // exactly half an em wide.
 inline constexpr const char* DefaultTextFace = "IPAGothic";
 
+// The face that draws a character the text face lacks (⌀, Cyrillic, many technical symbols).
+// Named rather than left to the system's font substitution, so that a drawing looks the same on
+// every machine: the set-up and the package install it (fonts-dejavu-core).
+inline constexpr const char* FallbackTextFace = "DejaVu Sans";
+
 // The face's character cell (ascent plus descent) per em.
 inline constexpr double TextFaceCellPerEm = 1.0756875;
 

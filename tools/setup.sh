@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build pkg-config clang-format libgtest-dev qt6-base-dev qt6-svg-dev
-          libuemf-dev libpng-dev zlib1g-dev libx11-dev fonts-ipafont-gothic xvfb xauth
+          libuemf-dev libpng-dev zlib1g-dev libx11-dev fonts-ipafont-gothic fonts-dejavu-core xvfb xauth
           poppler-utils emf2svg libwmf-bin fonts-urw-base35 desktop-file-utils xdg-utils
           shared-mime-info libglib2.0-bin libdxflib-dev)
 missing=()

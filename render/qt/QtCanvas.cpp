@@ -206,6 +206,12 @@ std::string TextFaceProblem(const std::string& face) {
     return message;
 }
 
+QFont TextQFont(const std::string& face) {
+    QFont font(QString::fromStdString(face));
+    font.setFamilies({QString::fromStdString(face), QString::fromLatin1(FallbackTextFace)});
+    return font;
+}
+
 QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* shapes, QRect clip)
     : painter_(painter), referenceMetrics_(QFont()), shapes_(shapes) {
     if (shapes_ == nullptr) {
@@ -213,7 +219,7 @@ QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* s
         shapes_ = ownShapes_.get();
     }
     textProblem_ = TextFaceProblem(face);
-    referenceFont_ = QFont(QString::fromStdString(face));
+    referenceFont_ = TextQFont(face);
     referenceFont_.setPixelSize(ReferencePixelSize);
     referenceFont_.setHintingPreference(QFont::PreferNoHinting);
     referenceFont_.setKerning(false);

@@ -24,6 +24,11 @@ namespace orvanta {
 // drawn and what to install. A QGuiApplication must exist.
 std::string TextFaceProblem(const std::string& face = DefaultTextFace);
 
+// The font of `face` with the named fallback face behind it, for every text the program draws
+// (drawing texts, printed captions): a character `face` lacks comes from FallbackTextFace, not
+// from whatever the system would substitute.
+QFont TextQFont(const std::string& face = DefaultTextFace);
+
 // Texts shaped at the canvas's reference font size. Shaping (character to glyph mapping, font
 // fallback and placement) is most of the cost of drawing a text, and drawings repeat their
 // texts, so an owner that redraws often (the detail view) keeps one cache for all its canvases.

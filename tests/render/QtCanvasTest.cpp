@@ -168,6 +168,17 @@ TEST(QtCanvasTest, AMissingFaceIsReportedAndDrawsNoText) {
     EXPECT_TRUE(InkBox(image).isNull());
 }
 
+TEST(QtCanvasTest, ACharacterTheTextFaceLacksComesFromTheNamedFallback) {
+    const QFont font = TextQFont();
+    ASSERT_FALSE(QRawFont::fromFont(font).supportsCharacter(QChar(0x2300)));
+    TextShapeCache shapes;
+    const TextShapeCache::Shaped& shaped = shapes.shape(font, "A\u2300");
+    QStringList faces;
+    for (const QGlyphRun& run : shaped.runs)
+        faces << run.rawFont().familyName();
+    EXPECT_EQ(faces, QStringList({DefaultTextFace, FallbackTextFace}));
+}
+
 TEST(QtCanvasTest, AFontMeasuresTheCellHeightAndAverageWidthAskedFor) {
     struct Size {
         int h, w;

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include "support/TestFonts.h"
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
@@ -18,6 +20,7 @@ int main(int argc, char** argv) {
     // Nothing a test does may touch the user's own settings or cache.
     QStandardPaths::setTestModeEnabled(true);
     QApplication application(argc, argv);
+    orvanta::test::UseTestFonts();
     // Tests close windows without an event loop; none of that may end the application.
     QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);
