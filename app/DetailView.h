@@ -1,9 +1,10 @@
 // The picture of the detail tab, and the seam through which the drawing gets onto it.
 //
-// The window owns the loaded Drawing, the side panels and the status bar; turning the drawing
-// into a picture (normalisation, view fitting, rendering) and answering the user's gestures on
-// the picture belong to a DetailPresenter. The base class DetailPresenter is the presenter used
-// until the rendering code plugs in: it keeps the picture black and ignores the gestures.
+// The window owns the loaded Drawing (read, normalised and with its pens resolved by the load
+// routine), the side panels and the status bar; turning the drawing into a picture (view fitting,
+// rendering) and answering the user's gestures on the picture belong to a DetailPresenter. The
+// base class keeps the picture black and ignores the gestures: tests that watch only the window
+// use it, the program uses DrawingPresenter.
 #pragma once
 
 #include "model/AcadDxfUnit.h"

@@ -67,18 +67,4 @@ class QtDialogs : public Dialogs {
     QWidget* owner_ = nullptr;
 };
 
-// Passes the core's messages (the reader's file-in-use box, the converter's start failure) to
-// Dialogs with a fixed icon.
-class DialogMessageSink : public MessageSink {
-  public:
-    DialogMessageSink(Dialogs& dialogs, Dialogs::Icon icon) : dialogs_(dialogs), icon_(icon) {}
-    void showMessage(const std::string& text, const std::string& caption) override {
-        dialogs_.message(QString::fromStdString(text), QString::fromStdString(caption), icon_);
-    }
-
-  private:
-    Dialogs& dialogs_;
-    Dialogs::Icon icon_;
-};
-
 } // namespace orvanta

@@ -1,6 +1,6 @@
 #include "app/DrawingPresenter.h"
 
-#include "app/DetailGestures.h"
+#include "browse/DetailGestures.h"
 #include "geometry/Primitives.h"
 #include "render/Colors.h"
 #include "render/DrawDxf.h"
@@ -43,46 +43,21 @@ class BusyFlag {
 // The canvas the pick highlight is drawn through. A circle or arc smaller than a pixel comes out
 // as a single pixel, which a canvas sets in its colour whatever the pen mode; the highlight draws
 // it as a dot of its own pen instead, so that it shows and drawing it again removes it.
-class HighlightCanvas : public Canvas {
+class HighlightCanvas : public ForwardingCanvas {
   public:
-    HighlightCanvas(Canvas& target, int width) : target_(target), width_(width) {}
+    HighlightCanvas(Canvas& target, int width) : ForwardingCanvas(target), width_(width) {}
 
-    void setPen(TColor colour, int width, TPenStyle style) override {
-        target_.setPen(colour, width, style);
-    }
-    void setPenMode(PenMode mode) override { target_.setPenMode(mode); }
-    PenMode penMode() const override { return target_.penMode(); }
-    void moveTo(int x, int y) override { target_.moveTo(x, y); }
-    void lineTo(int x, int y) override { target_.lineTo(x, y); }
-    void arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) override {
-        target_.arc(left, top, right, bottom, xs, ys, xe, ye);
-    }
     void setPixel(int x, int y, TColor colour) override {
-        if (target_.penMode() == PenMode::Copy) {
-            target_.setPixel(x, y, colour);
+        if (target().penMode() == PenMode::Copy) {
+            target().setPixel(x, y, colour);
             return;
         }
-        target_.setPen(colour, width_, PenSolid);
-        target_.moveTo(x, y);
-        target_.lineTo(x, y);
+        target().setPen(colour, width_, PenSolid);
+        target().moveTo(x, y);
+        target().lineTo(x, y);
     }
-    void fillRect(int left, int top, int right, int bottom, TColor colour) override {
-        target_.fillRect(left, top, right, bottom, colour);
-    }
-    void fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor colour) override {
-        target_.fillPolygon(rings, colour);
-    }
-    CanvasFont font() const override { return target_.font(); }
-    void setFont(const CanvasFont& font) override { target_.setFont(font); }
-    void setTextColor(TColor colour) override { target_.setTextColor(colour); }
-    void setTransparentText(bool transparent) override { target_.setTransparentText(transparent); }
-    void setTextBackColor(TColor colour) override { target_.setTextBackColor(colour); }
-    void textOut(int x, int y, const std::string& text) override { target_.textOut(x, y, text); }
-    int textWidth(const std::string& text) override { return target_.textWidth(text); }
-    void flush() override { target_.flush(); }
 
   private:
-    Canvas& target_;
     int width_;
 };
 

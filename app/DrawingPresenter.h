@@ -1,5 +1,5 @@
-// The presenter that puts the loaded drawing on the detail picture: it normalises a freshly read
-// drawing, fits the view to it and renders it, and answers everything the user does to the
+// The presenter that puts the loaded drawing on the detail picture: it fits the view to a freshly
+// loaded drawing and renders it, and answers everything the user does to the
 // picture and the right-hand panel: zoom gestures, panning, the wheel, Shift-click measuring,
 // the cross-hair, the layer and text lists, the view selector and the colour mode.
 //
@@ -10,7 +10,7 @@
 
 #include "app/DetailView.h"
 #include "app/Dialogs.h"
-#include "app/DrawingGrid.h"
+#include "browse/DrawingGrid.h"
 #include "render/ViewState.h"
 #include "render/qt/BandedDraw.h"
 #include "render/qt/QtCanvas.h"

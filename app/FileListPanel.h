@@ -2,7 +2,7 @@
 // drawings (name, release, size, time, kind).
 #pragma once
 
-#include "app/FolderScan.h"
+#include "browse/FolderScan.h"
 
 #include <QLabel>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "app/FolderTree.h"
 
-#include "app/Collation.h"
+#include "browse/Collation.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,14 +1,14 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutBox.h"
+#include "app/ExportWindow.h"
 #include "app/FileListPanel.h"
 #include "app/FolderTree.h"
 #include "app/PreviewGrid.h"
-#include "app/PreviewPool.h"
 #include "app/SidePanel.h"
 #include "bridges/CadHost.h"
+#include "browse/PreviewPool.h"
 #include "model/Abort.h"
-#include "output/ExportWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -292,9 +292,8 @@ void MainWindow::buildMenus() {
     file->addSeparator();
     connect(item(file, "終了"), &QAction::triggered, this, &QWidget::close);
 
-    // The preview pictures and printing arrive later; their items are shown disabled so that
-    // the menus already read as they will. Exploded insertion and the other CAD program are
-    // not offered and stay disabled for good.
+    // Exploded insertion and the other CAD program are not offered: their items stay disabled,
+    // so that the menus read as users of the other programs know them.
     QMenu* batch = bar->addMenu(QStringLiteral("一括処理"));
     connect(item(batch, "一覧用イメージ作成"), &QAction::triggered, this,
             &MainWindow::saveCacheFiles);

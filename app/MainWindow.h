@@ -4,10 +4,10 @@
 
 #include "app/DetailView.h"
 #include "app/Dialogs.h"
-#include "app/FolderHistory.h"
-#include "app/Settings.h"
+#include "browse/FolderHistory.h"
+#include "browse/Settings.h"
+#include "load/LoadDrawing.h"
 #include "model/AcadDxfUnit.h"
-#include "render/LoadDrawing.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -119,7 +119,7 @@ class MainWindow : public QMainWindow, public DetailHost {
     // Writes the settings file now (it is written once, at the latest when the window goes).
     void saveSettings();
 
-    // Parts of the window, for tests and for the code that plugs in later.
+    // Parts of the window, for the tests and the window's own helpers.
     FolderTree* folderTree() const { return tree_; }
     FileListPanel* fileList() const { return fileList_; }
     SidePanel* sidePanel() const { return sidePanel_; }

@@ -2,7 +2,7 @@
 #include "app/FileListPanel.h"
 #include "app/MainWindow.h"
 #include "bridges/CadHost.h"
-#include "bridges/X11CadHost.h"
+#include "bridges/x11/X11CadHost.h"
 
 #include <QDir>
 #include <QLabel>

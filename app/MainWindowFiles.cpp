@@ -1,14 +1,14 @@
 // The file side of the main window: showing and scanning a folder, choosing a row, and loading
 // the chosen drawing.
 #include "app/FileListPanel.h"
-#include "app/FolderScan.h"
 #include "app/MainWindow.h"
 #include "app/SidePanel.h"
 #include "bridges/ConverterCommand.h"
-#include "bridges/DwgConverter.h"
+#include "bridges/qt/DwgConverter.h"
+#include "browse/FolderScan.h"
 #include "dxf/DxfReader.h"
+#include "load/LoadDrawing.h"
 #include "model/Abort.h"
-#include "render/LoadDrawing.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "app/FileListPanel.h"
 #include "app/MainWindow.h"
 #include "app/PreviewGrid.h"
-#include "app/PreviewPool.h"
+#include "browse/PreviewPool.h"
 #include "dxf/DxfVersion.h"
 #include "model/Abort.h"
 

@@ -2,7 +2,7 @@
 // and the detail tab and open it.
 #include "app/FileListPanel.h"
 #include "app/MainWindow.h"
-#include "output/PrintWindow.h"
+#include "app/PrintWindow.h"
 
 #include <QLabel>
 

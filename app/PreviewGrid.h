@@ -2,7 +2,7 @@
 // order of the file list, each with a title bar naming the file above its picture.
 #pragma once
 
-#include "app/PreviewLayout.h"
+#include "browse/PreviewLayout.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>

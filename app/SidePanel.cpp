@@ -1,6 +1,6 @@
 #include "app/SidePanel.h"
 
-#include "app/Collation.h"
+#include "browse/Collation.h"
 
 #include <QAbstractListModel>
 #include <QApplication>

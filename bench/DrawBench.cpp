@@ -13,9 +13,9 @@
 //
 // usage: bench_draw [--entities N] [--runs N] [--case NAME]
 //   (best and median of 7 runs by default; every case unless one is named)
+#include "load/LoadDrawing.h"
 #include "render/Colors.h"
 #include "render/DrawDxf.h"
-#include "render/LoadDrawing.h"
 #include "render/ViewState.h"
 #include "render/qt/BandedDraw.h"
 #include "render/qt/QtCanvas.h"

@@ -9,8 +9,8 @@
 #include "bench/BenchDrawing.h"
 
 #include "dxf/DxfReader.h"
+#include "load/LoadDrawing.h"
 #include "output/ImageExport.h"
-#include "render/LoadDrawing.h"
 #include "render/ViewState.h"
 
 #include <QElapsedTimer>
@@ -37,8 +37,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     Drawing drawing;
-    std::string status;
-    ReadDxfFile(drawing, path, nullptr, nullptr, status, TextEncoding::Cp932);
+    ReadDxfFile(drawing, path, nullptr, TextEncoding::Cp932);
     NormaliseDrawing(drawing);
     std::printf("drawing   %s: %zu lines, %zu circles, %zu arcs, %zu texts\n", path.c_str(),
                 drawing.LineAry.size(), drawing.CircleAry.size(), drawing.ArcAry.size(),

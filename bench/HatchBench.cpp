@@ -5,9 +5,9 @@
 //
 // usage: bench_hatch [--hatches N] [--runs N]   (best and median of 7 runs by default)
 #include "dxf/DxfReader.h"
+#include "load/LoadDrawing.h"
 #include "render/Colors.h"
 #include "render/DrawDxf.h"
-#include "render/LoadDrawing.h"
 #include "render/ViewState.h"
 #include "render/qt/QtCanvas.h"
 
@@ -96,8 +96,7 @@ int main(int argc, char** argv) {
         std::fclose(f);
     }
     Drawing d;
-    std::string status;
-    ReadDxfFile(d, path.string(), nullptr, nullptr, status, TextEncoding::Utf8);
+    ReadDxfFile(d, path.string(), nullptr, TextEncoding::Utf8);
     std::filesystem::remove(path);
     QElapsedTimer timer;
     timer.start();

@@ -6,7 +6,7 @@
 //
 // usage: bench_normalise [--mb N] [--runs N] [--keep]   (best of 3 runs by default)
 #include "dxf/DxfReader.h"
-#include "render/LoadDrawing.h"
+#include "load/LoadDrawing.h"
 
 #include <algorithm>
 #include <chrono>
@@ -381,9 +381,8 @@ void Measure(const char* name, const std::string& path, int runs) {
     double read = 1e300, normalise = 1e300;
     for (int run = 0; run < runs; ++run) {
         Drawing d;
-        std::string status;
         auto start = std::chrono::steady_clock::now();
-        orvanta::ReadDxfFile(d, path, nullptr, nullptr, status, orvanta::TextEncoding::Cp932);
+        orvanta::ReadDxfFile(d, path, nullptr, orvanta::TextEncoding::Cp932);
         read = std::min(read, Seconds(start));
         const std::size_t inserts = d.InsertAry.size();
         const std::size_t blockRecords =

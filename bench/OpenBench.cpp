@@ -10,13 +10,13 @@
 #include "bench/PrintedDialogs.h"
 
 #include "app/Dialogs.h"
-#include "app/DrawingGrid.h"
 #include "app/DrawingPresenter.h"
 #include "app/FileListPanel.h"
 #include "app/MainWindow.h"
+#include "browse/DrawingGrid.h"
 #include "dxf/DxfReader.h"
+#include "load/LoadDrawing.h"
 #include "render/DrawDxf.h"
-#include "render/LoadDrawing.h"
 #include "render/qt/BandedDraw.h"
 
 #include <QApplication>
@@ -100,10 +100,9 @@ struct Browser {
 // The steps of an opening one by one, outside the window, at the detail view's size.
 void PrintBreakdown(const std::string& path, QSize picture) {
     Drawing drawing;
-    std::string status;
     QElapsedTimer timer;
     timer.start();
-    ReadDxfFile(drawing, path, nullptr, nullptr, status, TextEncoding::Cp932);
+    ReadDxfFile(drawing, path, nullptr, TextEncoding::Cp932);
     const double read = Seconds(timer);
     timer.restart();
     NormaliseDrawing(drawing);

@@ -7,9 +7,9 @@
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 #include "app/PreviewGrid.h"
-#include "app/PreviewPool.h"
 #include "bench/BenchDrawing.h"
 #include "bench/PrintedDialogs.h"
+#include "browse/PreviewPool.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -82,9 +82,8 @@ int main(int argc, char** argv) {
     std::size_t lines = 0;
     for (int run = 0; run < 3; ++run) {
         Drawing drawing;
-        std::string status;
         const auto start = std::chrono::steady_clock::now();
-        ReadDxfFile(drawing, path, nullptr, nullptr, status, TextEncoding::Cp932);
+        ReadDxfFile(drawing, path, nullptr, TextEncoding::Cp932);
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         best = std::min(best, seconds);

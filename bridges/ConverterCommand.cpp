@@ -48,15 +48,6 @@ std::vector<std::string> ConverterArguments(const std::string& dwgPath,
             input.filename().string()};
 }
 
-std::string ConverterParameterText(const std::vector<std::string>& arguments) {
-    std::string text;
-    for (const std::string& argument : arguments) {
-        if (!text.empty()) text += ' ';
-        text += '"' + argument + '"';
-    }
-    return text;
-}
-
 std::string ConvertedDxfPath(const std::string& dwgPath, const std::string& outputFolder) {
     std::filesystem::path name = std::filesystem::path(dwgPath).filename();
     name.replace_extension(".dxf");

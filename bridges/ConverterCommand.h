@@ -16,10 +16,6 @@ namespace orvanta {
 std::vector<std::string> ConverterArguments(const std::string& dwgPath,
                                             const std::string& outputFolder);
 
-// The arguments as one text, each in double quotes and separated by single blanks, the way the
-// converter's command line reads when it is shown to a person.
-std::string ConverterParameterText(const std::vector<std::string>& arguments);
-
 // The file the converter leaves for `dwgPath`: the input's file name with its extension replaced
 // by ".dxf", inside `outputFolder`.
 std::string ConvertedDxfPath(const std::string& dwgPath, const std::string& outputFolder);

@@ -2,7 +2,7 @@
 // failures turned into the one-line reasons the commands print.
 #pragma once
 
-#include "render/LoadDrawing.h"
+#include "load/LoadDrawing.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 // orvanta-cli previews: the preview pictures of a whole folder, made exactly as the browser's
 // grid makes its cells, for folders too large to look through by hand.
-#include "app/FolderScan.h"
-#include "app/PreviewLayout.h"
-#include "app/PreviewPool.h"
+#include "browse/FolderScan.h"
+#include "browse/PreviewLayout.h"
+#include "browse/PreviewPool.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "render/qt/QtCanvas.h"

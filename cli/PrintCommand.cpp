@@ -1,6 +1,6 @@
 // orvanta-cli print: a folder's drawings tiled over pages, or one drawing on a page, written to
 // a PDF file through the same print code as the print window.
-#include "app/FolderScan.h"
+#include "browse/FolderScan.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/LoadDrawing.h"

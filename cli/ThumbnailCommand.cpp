@@ -6,7 +6,7 @@
 #include "cli/RenderCommand.h"
 
 #include "bridges/DwgPreview.h"
-#include "bridges/PreviewQImage.h"
+#include "bridges/qt/PreviewQImage.h"
 
 #include "dxf/DxfVersion.h"
 #include "model/Abort.h"

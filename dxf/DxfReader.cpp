@@ -11,9 +11,9 @@
 
 namespace orvanta {
 
-DxfReadError::DxfReadError(const std::string& file, long line, const std::string& what)
+DxfReadError::DxfReadError(const std::string& file, long line, const std::string& what, bool inUse)
     : SilentAbort(file + ":" + std::to_string(line) + ": " + what), file_(file), line_(line),
-      reason_(what) {}
+      reason_(what), inUse_(inUse) {}
 
 const char* const FileInUseText = "DXFファイルは使用中です．";
 const char* const FileInUseCaption = "Quelvar";
@@ -1572,8 +1572,7 @@ bool Reader::takeLeader(TLeaderBlk& r) {
 } // namespace
 
 void ReadDxfFile(Drawing& drawing, const std::string& fileName, ProgressSink* progress,
-                 MessageSink* messages, std::string& status, TextEncoding encoding) {
-    status.clear();
+                 TextEncoding encoding) {
     drawing.clear();
     Reader reader(drawing, fileName, progress, encoding);
 
@@ -1584,8 +1583,8 @@ void ReadDxfFile(Drawing& drawing, const std::string& fileName, ProgressSink* pr
             source = std::make_unique<LineSource>(fileName);
             reader.run(*source);
         } catch (const InputFailure&) {
-            if (messages) messages->showMessage(FileInUseText, FileInUseCaption);
-            status = "busy";
+            if (progress) progress->setPosition(0);
+            throw DxfReadError(fileName, 0, FileInUseText, true);
         } catch (const LineTooLong& e) {
             throw DxfReadError(fileName, source->lineNumber(), e.what());
         }

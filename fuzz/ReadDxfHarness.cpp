@@ -3,7 +3,7 @@
 #include "dxf/DxfReader.h"
 #include "dxf/DxfVersion.h"
 #include "fuzz/MemoryFile.h"
-#include "render/LoadDrawing.h"
+#include "load/LoadDrawing.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -20,9 +20,8 @@ void ReadDxfHarness(const std::uint8_t* data, std::size_t size) {
     }
     for (const TextEncoding encoding : {TextEncoding::Cp932, TextEncoding::Utf8}) {
         Drawing drawing;
-        std::string status;
         try {
-            ReadDxfFile(drawing, file.path(), nullptr, nullptr, status, encoding);
+            ReadDxfFile(drawing, file.path(), nullptr, encoding);
             // The passes meet what the reader let through: hatch patterns, spline knots.
             if (encoding == TextEncoding::Utf8) NormaliseDrawing(drawing);
         } catch (const SilentAbort&) {

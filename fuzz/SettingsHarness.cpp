@@ -1,7 +1,7 @@
 #include "fuzz/SettingsHarness.h"
 
-#include "app/IniFile.h"
-#include "app/Settings.h"
+#include "browse/IniFile.h"
+#include "browse/Settings.h"
 
 #include <cstdlib>
 #include <string>

@@ -37,12 +37,6 @@ std::array<TableCount, 6> OtherCounts(const Drawing& d) {
     }};
 }
 
-void SetAcadPoint(TAcadPoint& p, double x, double y, double z) {
-    p.x = x;
-    p.y = y;
-    p.z = z;
-}
-
 std::int16_t GetLayerColor(Drawing& drawing, const std::string& name) {
     for (const TLayer& layer : drawing.LayerAry) {
         if (layer.Name == name) return layer.color;

@@ -570,8 +570,6 @@ std::array<TableCount, 13> TableCounts(const Drawing& drawing);
 // (MULTILEADER and MLEADER).
 std::array<TableCount, 6> OtherCounts(const Drawing& drawing);
 
-void SetAcadPoint(TAcadPoint& p, double x, double y, double z);
-
 // Colour number of the first layer called `name` (exact, case-sensitive comparison), negative
 // values included. A name no layer has is appended as a new visible layer of colour 7.
 std::int16_t GetLayerColor(Drawing& drawing, const std::string& name);

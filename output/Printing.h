@@ -4,8 +4,8 @@
 // placed here in millimetres, so that it comes out exact whatever the driver's own margins.
 #pragma once
 
+#include "load/LoadDrawing.h"
 #include "model/AcadDxfUnit.h"
-#include "render/LoadDrawing.h"
 #include "render/ViewState.h"
 
 #include <QString>

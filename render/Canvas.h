@@ -79,4 +79,43 @@ class Canvas {
     virtual void flush() {}
 };
 
+// A canvas that passes every call on to another: the base of a canvas that changes how one or
+// two things are drawn, so that it overrides just those.
+class ForwardingCanvas : public Canvas {
+  public:
+    explicit ForwardingCanvas(Canvas& target) : target_(target) {}
+
+    void setPen(TColor colour, int width, TPenStyle style) override {
+        target_.setPen(colour, width, style);
+    }
+    void setPenMode(PenMode mode) override { target_.setPenMode(mode); }
+    PenMode penMode() const override { return target_.penMode(); }
+    void moveTo(int x, int y) override { target_.moveTo(x, y); }
+    void lineTo(int x, int y) override { target_.lineTo(x, y); }
+    void arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) override {
+        target_.arc(left, top, right, bottom, xs, ys, xe, ye);
+    }
+    void setPixel(int x, int y, TColor colour) override { target_.setPixel(x, y, colour); }
+    void fillRect(int left, int top, int right, int bottom, TColor colour) override {
+        target_.fillRect(left, top, right, bottom, colour);
+    }
+    void fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor colour) override {
+        target_.fillPolygon(rings, colour);
+    }
+    CanvasFont font() const override { return target_.font(); }
+    void setFont(const CanvasFont& font) override { target_.setFont(font); }
+    void setTextColor(TColor colour) override { target_.setTextColor(colour); }
+    void setTransparentText(bool transparent) override { target_.setTransparentText(transparent); }
+    void setTextBackColor(TColor colour) override { target_.setTextBackColor(colour); }
+    void textOut(int x, int y, const std::string& text) override { target_.textOut(x, y, text); }
+    int textWidth(const std::string& text) override { return target_.textWidth(text); }
+    void flush() override { target_.flush(); }
+
+  protected:
+    Canvas& target() const { return target_; }
+
+  private:
+    Canvas& target_;
+};
+
 } // namespace orvanta

@@ -14,10 +14,6 @@ bool LayerVisibleAt(const Drawing& drawing, int index) {
     return drawing.LayerAry[static_cast<std::size_t>(index)].visible;
 }
 
-bool LayerVisibleByName(const Drawing& drawing, const std::string& name) {
-    return LayerVisibleAt(drawing, LayerIndexOf(drawing, name));
-}
-
 void SetLayerVisible(Drawing& drawing, const std::string& name, bool visible) {
     const int index = LayerIndexOf(drawing, name);
     if (index >= 0) drawing.LayerAry[static_cast<std::size_t>(index)].visible = visible;

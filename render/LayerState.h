@@ -15,9 +15,6 @@ int LayerIndexOf(const Drawing& drawing, const std::string& name);
 // a layer the table does not list) is always shown.
 bool LayerVisibleAt(const Drawing& drawing, int index);
 
-// Whether the layer called `name` is shown; true for a name the table does not list.
-bool LayerVisibleByName(const Drawing& drawing, const std::string& name);
-
 // Shows or hides the first layer called `name`; does nothing when there is none.
 void SetLayerVisible(Drawing& drawing, const std::string& name, bool visible);
 

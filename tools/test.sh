@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 tools/setup.sh
 # Every source file in the one formatting of .clang-format.
 sources=()
-for folder in app bench bridges cli dxf fuzz geometry model output render tests; do
+for folder in app bench bridges browse cli dxf fuzz geometry load model output render tests; do
   [ -d "$folder" ] && sources+=("$folder")
 done
 find "${sources[@]}" \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 -r clang-format --dry-run -Werror

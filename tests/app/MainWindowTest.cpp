@@ -1,8 +1,8 @@
 #include "app/MainWindow.h"
 #include "app/FileListPanel.h"
 #include "app/FolderTree.h"
-#include "app/IniFile.h"
 #include "app/SidePanel.h"
+#include "browse/IniFile.h"
 
 #include "support/AppTesting.h"
 

@@ -1,7 +1,7 @@
 #include "app/PreviewGrid.h"
 #include "app/FileListPanel.h"
 #include "app/MainWindow.h"
-#include "app/PreviewPicture.h"
+#include "browse/PreviewPicture.h"
 
 #include "support/AppTesting.h"
 

@@ -1,5 +1,5 @@
 #include "bridges/ConverterCommand.h"
-#include "bridges/DwgConverter.h"
+#include "bridges/qt/DwgConverter.h"
 
 #include "support/TestFiles.h"
 
@@ -37,8 +37,6 @@ TEST(ConverterCommand, SevenArgumentsAndTheConvertedName) {
     const auto args = ConverterArguments("/data/plans 1/図面 A.dwg", "/opt/orvanta/");
     EXPECT_EQ(args, (std::vector<std::string>{"/data/plans 1", "/opt/orvanta", "ACAD2000", "DXF",
                                               "0", "0", "図面 A.dwg"}));
-    EXPECT_EQ(ConverterParameterText(args),
-              "\"/data/plans 1\" \"/opt/orvanta\" \"ACAD2000\" \"DXF\" \"0\" \"0\" \"図面 A.dwg\"");
     EXPECT_EQ(ConverterArguments("/a.dwg", "/")[0], "/");
     EXPECT_EQ(ConvertedDxfPath("/data/x.y.DWG", "/out"), "/out/x.y.dxf");
     EXPECT_EQ(ConvertedDxfPath("/data/binary.dxf", "/out"), "/out/binary.dxf");
@@ -79,7 +77,7 @@ struct StandInRun {
     }
 };
 
-TEST(DwgToDxf, RunsTheConverterWithTheSevenArguments) {
+TEST(RunConverter, RunsTheConverterWithTheSevenArguments) {
     StandInRun run;
     std::filesystem::create_directories(run.dir.path() / "in; $(rm -rf x)");
     std::filesystem::create_directories(run.dir.path() / "out");
@@ -87,7 +85,8 @@ TEST(DwgToDxf, RunsTheConverterWithTheSevenArguments) {
     std::ofstream(input) << "AC1027";
     CollectedMessages messages;
     const QString output = QString::fromStdString((run.dir.path() / "out").string());
-    EXPECT_TRUE(DwgToDxf(StandIn, QString::fromStdString(input), {output, false}, &messages));
+    EXPECT_EQ(RunConverter(StandIn, QString::fromStdString(input), {output, false}, &messages),
+              ConverterOutcome::Finished);
     EXPECT_TRUE(messages.messages.empty());
     EXPECT_EQ(Lines(run.log),
               (std::vector<std::string>{(run.dir.path() / "in; $(rm -rf x)").string(),
@@ -96,7 +95,7 @@ TEST(DwgToDxf, RunsTheConverterWithTheSevenArguments) {
     EXPECT_TRUE(std::filesystem::exists(run.dir.path() / "out" / "\"quoted\" 図.dxf"));
 }
 
-TEST(DwgToDxf, WaitsWithTheEventLoopRunning) {
+TEST(RunConverter, WaitsWithTheEventLoopRunning) {
     StandInRun run;
     qputenv("ORVANTA_CONVERTER_DELAY", "0.3");
     const std::string input = run.dir.write("a.dwg", "AC1027");
@@ -114,7 +113,7 @@ TEST(DwgToDxf, WaitsWithTheEventLoopRunning) {
     EXPECT_TRUE(std::filesystem::exists(run.dir.path() / "a.dxf"));
 }
 
-TEST(DwgToDxf, AHangingConverterIsStoppedByTheUserOrTheTimeLimit) {
+TEST(RunConverter, AHangingConverterIsStoppedByTheUserOrTheTimeLimit) {
     StandInRun run;
     qputenv("ORVANTA_CONVERTER_DELAY", "30");
     const std::string input = run.dir.write("a.dwg", "AC1027");
@@ -132,14 +131,15 @@ TEST(DwgToDxf, AHangingConverterIsStoppedByTheUserOrTheTimeLimit) {
     EXPECT_FALSE(std::filesystem::exists(run.dir.path() / "a.dxf"));
 }
 
-TEST(DwgToDxf, AConverterThatCannotStartIsReported) {
+TEST(RunConverter, AConverterThatCannotStartIsReported) {
     test::TempDir dir;
     const std::string input = dir.write("a.dwg", "AC1027");
     const std::string notExecutable = dir.write("converter.txt", "not a program");
     for (const std::string& program : {(dir.path() / "missing").string(), notExecutable}) {
         CollectedMessages messages;
-        EXPECT_FALSE(DwgToDxf(QString::fromStdString(program), QString::fromStdString(input),
-                              {QString::fromStdString(dir.path().string()), false}, &messages));
+        EXPECT_EQ(RunConverter(QString::fromStdString(program), QString::fromStdString(input),
+                               {QString::fromStdString(dir.path().string()), false}, &messages),
+                  ConverterOutcome::FailedToStart);
         EXPECT_EQ(messages.messages, (std::vector<std::string>{"エラー: 起動に失敗しました．"}));
     }
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "a.dxf"));

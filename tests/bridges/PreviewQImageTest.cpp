@@ -1,5 +1,5 @@
 // The preview pictures of the public DWG samples as the window receives them.
-#include "bridges/PreviewQImage.h"
+#include "bridges/qt/PreviewQImage.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>

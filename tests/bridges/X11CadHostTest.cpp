@@ -1,6 +1,6 @@
 // The CAD host bridge against a real X server: a private Xvfb, stand-in host windows made by the
 // test, and the record they receive read back byte for byte.
-#include "bridges/X11CadHost.h"
+#include "bridges/x11/X11CadHost.h"
 
 #include <gtest/gtest.h>
 

@@ -21,10 +21,8 @@ struct Outcome {
 Outcome Read(const std::string& text) {
     test::TempDir dir;
     Outcome out;
-    std::string status;
     try {
-        ReadDxfFile(out.drawing, dir.write("bad.dxf", text), nullptr, nullptr, status,
-                    TextEncoding::Cp932);
+        ReadDxfFile(out.drawing, dir.write("bad.dxf", text), nullptr, TextEncoding::Cp932);
     } catch (const DxfReadError& e) {
         out.error = e.what();
         out.line = e.line();
@@ -121,9 +119,8 @@ TEST(ReaderFailure, AnEndlessLineIsRefusedWithoutTakingTheMemory) {
             out << chunk;
     }
     Drawing d;
-    std::string status;
     try {
-        ReadDxfFile(d, file, nullptr, nullptr, status, TextEncoding::Cp932);
+        ReadDxfFile(d, file, nullptr, TextEncoding::Cp932);
         FAIL() << "a 40 MiB line was accepted";
     } catch (const DxfReadError& e) {
         EXPECT_EQ(e.line(), 8);
@@ -131,25 +128,18 @@ TEST(ReaderFailure, AnEndlessLineIsRefusedWithoutTakingTheMemory) {
     }
 }
 
-class RecordingMessages : public MessageSink {
-  public:
-    void showMessage(const std::string& text, const std::string& caption) override {
-        shown.push_back(caption + "|" + text);
-    }
-    std::vector<std::string> shown;
-};
-
-TEST(ReaderFailure, AnUnreadableFileIsReportedAsBusy) {
+TEST(ReaderFailure, AnUnreadableFileIsAnErrorThatSaysSo) {
     test::TempDir dir;
-    RecordingMessages messages;
     Drawing d;
-    std::string status;
     // A folder opens but cannot be read as a file.
-    ReadDxfFile(d, dir.path().string(), nullptr, &messages, status, TextEncoding::Cp932);
-    EXPECT_EQ(status, "busy");
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0], "Quelvar|DXFファイルは使用中です．");
-    EXPECT_EQ(d.LayerAry.size(), 1u);
+    try {
+        ReadDxfFile(d, dir.path().string(), nullptr, TextEncoding::Cp932);
+        FAIL() << "a folder was read";
+    } catch (const DxfReadError& e) {
+        EXPECT_TRUE(e.inUse());
+        EXPECT_EQ(e.line(), 0);
+        EXPECT_EQ(e.reason(), FileInUseText);
+    }
 }
 
 } // namespace

@@ -27,10 +27,7 @@ TEST(ReaderSections, EmptyAndMissingFilesGiveJustLayerZero) {
 
     Drawing missing;
     missing.LineAry.emplace_back();
-    std::string status = "old";
-    ReadDxfFile(missing, "/nonexistent/folder/x.dxf", nullptr, nullptr, status,
-                TextEncoding::Cp932);
-    EXPECT_TRUE(status.empty());
+    ReadDxfFile(missing, "/nonexistent/folder/x.dxf", nullptr, TextEncoding::Cp932);
     EXPECT_TRUE(missing.LineAry.empty());
     EXPECT_EQ(missing.LayerAry.size(), 1u);
 }
@@ -224,9 +221,8 @@ TEST(ReaderSections, ProgressTicksEveryStepPairs) {
     text += "999\n" + std::string(1024 - text.size() - 5, 'x') + "\n";
     ASSERT_EQ(text.size(), 1024u);
     CountingProgress progress;
-    std::string status;
     Drawing d;
-    ReadDxfFile(d, dir.write("p.dxf", text), &progress, nullptr, status, TextEncoding::Cp932);
+    ReadDxfFile(d, dir.write("p.dxf", text), &progress, TextEncoding::Cp932);
     EXPECT_EQ(progress.maximum, 50);
     EXPECT_EQ(progress.highest, 32);
     EXPECT_EQ(progress.current, 0) << "the position goes back to 0 at the end";

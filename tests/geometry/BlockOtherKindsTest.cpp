@@ -1,6 +1,6 @@
 // Ellipses, 3D faces, leaders and attribute definitions inside block definitions, placed by
 // their inserts.
-#include "render/LoadDrawing.h"
+#include "load/LoadDrawing.h"
 
 #include "Builders.h"
 #include "support/TestFiles.h"

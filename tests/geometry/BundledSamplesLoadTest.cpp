@@ -1,6 +1,6 @@
 // Each bundled sample through the whole load: what the detail view is fitted to and draws.
 #include "dxf/DxfVersion.h"
-#include "render/LoadDrawing.h"
+#include "load/LoadDrawing.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -35,10 +35,10 @@ TEST(BundledSamplesLoad, ExtentsAndDrawableCounts) {
     for (const Expected& e : Samples) {
         SCOPED_TRACE(e.file);
         const std::string path = test::SourcePath(std::string("samples/") + e.file).string();
-        std::string version, status;
+        std::string version;
         ReadDxfVersion(path, version);
         Drawing d;
-        ReadDxfFile(d, path, nullptr, nullptr, status, EncodingForFile(path, version));
+        ReadDxfFile(d, path, nullptr, EncodingForFile(path, version));
         NormaliseDrawing(d);
         EXPECT_NEAR(d.ExtMin.x, e.minX, 1e-6);
         EXPECT_NEAR(d.ExtMin.y, e.minY, 1e-6);

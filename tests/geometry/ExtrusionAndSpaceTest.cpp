@@ -1,7 +1,7 @@
 // Loads that once gave wrong pictures: block contents with their own extrusion, inserts with an
 // extrusion, paper-space ellipses and leaders, MTEXT with an extrusion, a file cut off inside a
 // text, and notes beside a plan.
-#include "render/LoadDrawing.h"
+#include "load/LoadDrawing.h"
 
 #include "Builders.h"
 #include "support/TestFiles.h"

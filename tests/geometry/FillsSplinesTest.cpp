@@ -2,7 +2,7 @@
 #include "geometry/Fills.h"
 #include "geometry/Primitives.h"
 #include "geometry/Splines.h"
-#include "render/LoadDrawing.h"
+#include "load/LoadDrawing.h"
 
 #include "Builders.h"
 #include "support/TestFiles.h"

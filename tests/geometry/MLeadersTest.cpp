@@ -1,6 +1,6 @@
 // MULTILEADERs from the file to the canvas: leader lines, the arrowhead and the text content.
+#include "load/LoadDrawing.h"
 #include "render/DrawDxf.h"
-#include "render/LoadDrawing.h"
 #include "render/RecordingCanvas.h"
 
 #include "Builders.h"

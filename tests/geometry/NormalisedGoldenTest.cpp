@@ -2,8 +2,8 @@
 // load sequence produces (a record, its order, a bit of a coordinate, a layer it adds) shows
 // here. Run with ORVANTA_REFRESH_GOLDENS=1 to record the dumps again after a deliberate change.
 #include "dxf/DxfVersion.h"
+#include "load/LoadDrawing.h"
 #include "model/Abort.h"
-#include "render/LoadDrawing.h"
 #include "support/NormalisedDump.h"
 #include "support/TestFiles.h"
 
@@ -56,11 +56,11 @@ std::string WithoutFolder(std::string message, const std::string& path) {
 }
 
 std::string LoadAndDump(const std::string& path) {
-    std::string version, status;
+    std::string version;
     Drawing d;
     try {
         ReadDxfVersion(path, version);
-        ReadDxfFile(d, path, nullptr, nullptr, status, EncodingForFile(path, version));
+        ReadDxfFile(d, path, nullptr, EncodingForFile(path, version));
     } catch (const SilentAbort& e) {
         return "UNREADABLE " + WithoutFolder(e.what(), path) + "\n";
     }

@@ -3,7 +3,7 @@
 #include "dxf/DxfVersion.h"
 #include "geometry/EntityBoxes.h"
 #include "geometry/Primitives.h"
-#include "render/LoadDrawing.h"
+#include "load/LoadDrawing.h"
 
 #include "support/TestFiles.h"
 
@@ -54,8 +54,7 @@ TEST_P(SampleDrawing, NormalisesToFiniteExtentsHoldingEveryDrawableRecord) {
     Drawing d;
     try {
         ReadDxfVersion(path, acadver);
-        std::string status;
-        ReadDxfFile(d, path, nullptr, nullptr, status, EncodingForVersion(acadver));
+        ReadDxfFile(d, path, nullptr, EncodingForVersion(acadver));
     } catch (const SilentAbort& e) {
         GTEST_SKIP() << "not readable: " << e.what();
     }

@@ -2,8 +2,8 @@
 // wide pens, dashes and arcs that cross a band's edge must come out pixel for pixel the same.
 #include "render/qt/BandedDraw.h"
 
+#include "load/LoadDrawing.h"
 #include "render/Colors.h"
-#include "render/LoadDrawing.h"
 #include "render/ViewState.h"
 #include "support/GoldenImage.h"
 #include "support/TestFiles.h"

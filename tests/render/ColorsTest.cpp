@@ -234,15 +234,13 @@ TEST(LayerStateTest, LookupsCompareExactlyAndTakeTheFirstMatch) {
     EXPECT_TRUE(LayerVisibleAt(d, -1));
     EXPECT_TRUE(LayerVisibleAt(d, static_cast<int>(d.LayerAry.size())));
 
-    EXPECT_FALSE(LayerVisibleByName(d, "AXES"));
-    EXPECT_TRUE(LayerVisibleByName(d, "axes"));
-    EXPECT_TRUE(LayerVisibleByName(Drawing{}, "AXES"));
+    EXPECT_FALSE(LayerVisibleAt(d, LayerIndexOf(d, "AXES")));
 
     SetLayerVisible(d, "WALLS", false);
     EXPECT_FALSE(d.LayerAry[1].visible);
     EXPECT_TRUE(d.LayerAry[3].visible);
     SetLayerVisible(d, "AXES", true);
-    EXPECT_TRUE(LayerVisibleByName(d, "AXES"));
+    EXPECT_TRUE(LayerVisibleAt(d, LayerIndexOf(d, "AXES")));
     SetLayerVisible(d, "MISSING", false); // nothing to change, nothing breaks
     EXPECT_EQ(d.LayerAry.size(), 4u);
 }

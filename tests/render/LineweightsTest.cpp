@@ -1,7 +1,7 @@
 // Lineweights from the file to the pen: layers, records, blocks and the mapping to pixels.
+#include "load/LoadDrawing.h"
 #include "render/Colors.h"
 #include "render/DrawDxf.h"
-#include "render/LoadDrawing.h"
 #include "render/RecordingCanvas.h"
 
 #include "support/TestFiles.h"

@@ -1,9 +1,9 @@
 // A sheet of the kinds beyond lines, curves and texts, drawn through the QPainter canvas: solid
 // and pattern hatches with holes, SOLID and TRACE, a rational spline, points with $PDMODE, an
 // ellipse, an XLINE and a MINSERT of a block holding a filled arrowhead.
+#include "load/LoadDrawing.h"
 #include "render/Colors.h"
 #include "render/DrawDxf.h"
-#include "render/LoadDrawing.h"
 #include "render/qt/QtCanvas.h"
 #include "support/GoldenImage.h"
 #include "support/TestFiles.h"

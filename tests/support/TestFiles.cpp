@@ -1,7 +1,7 @@
 #include "support/TestFiles.h"
 
 #include "dxf/DxfVersion.h"
-#include "render/LoadDrawing.h"
+#include "load/LoadDrawing.h"
 
 #include <atomic>
 #include <fstream>
@@ -42,8 +42,7 @@ Drawing ReadText(const std::string& dxf, TextEncoding encoding) {
     TempDir dir;
     const std::string file = dir.write("t.dxf", dxf);
     Drawing drawing;
-    std::string status;
-    ReadDxfFile(drawing, file, nullptr, nullptr, status, encoding);
+    ReadDxfFile(drawing, file, nullptr, encoding);
     return drawing;
 }
 

@@ -1,0 +1,296 @@
+#include "browse/DrawingGrid.h"
+
+#include "geometry/EntityBoxes.h"
+#include "render/DrawDxf.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvanta {
+
+namespace {
+
+// About this many lines, circles and arcs share a cell on average.
+constexpr double RecordsPerCell = 8;
+constexpr double MaxCells = 1 << 20;
+// A record spanning more cells than this (a frame around the drawing, a huge circle) is a
+// candidate everywhere rather than an entry in every cell it crosses.
+constexpr long long MaxCellsPerRecord = 256;
+// A text whose reach is more than this many cells is a candidate everywhere, so that one long
+// text does not widen the search for all the others.
+constexpr double MaxTextReachCells = 16;
+
+constexpr std::uint32_t Everywhere = 0xFFFFFFFF;
+constexpr std::uint32_t Several = 0xFFFFFFFE;
+
+bool Finite(double a, double b, double c, double d) {
+    return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
+}
+
+bool Drawn(const TTextBlk& text) {
+    return text.code67 == 0 && (text.code70 & 1) == 0;
+}
+
+} // namespace
+
+DrawingGrid::CellRange DrawingGrid::cellsOf(double minX, double minY, double maxX,
+                                            double maxY) const {
+    CellRange range;
+    if (!Finite(minX, minY, maxX, maxY) || columns_ == 0) return range;
+    // Clamped in floating point first: a coordinate far outside the grid must not overflow.
+    const auto column = [&](double x) {
+        return static_cast<int>(
+            std::clamp(std::floor((x - left_) / cellWidth_), 0.0, columns_ - 1.0));
+    };
+    const auto row = [&](double y) {
+        return static_cast<int>(
+            std::clamp(std::floor((y - bottom_) / cellHeight_), 0.0, rows_ - 1.0));
+    };
+    range.x0 = column(minX);
+    range.x1 = column(maxX);
+    range.y0 = row(minY);
+    range.y1 = row(maxY);
+    return range;
+}
+
+DrawingGrid::CellRange DrawingGrid::cellOf(const TAcadPoint& p) const {
+    return cellsOf(p.x, p.y, p.x, p.y);
+}
+
+DrawingGrid::CellRange DrawingGrid::geometryCells(const Drawing& drawing, std::uint32_t id) const {
+    const auto round = [&](const TAcadPoint& c, double radius) {
+        const double r = std::fabs(radius);
+        return cellsOf(c.x - r, c.y - r, c.x + r, c.y + r);
+    };
+    if (id < lines_) {
+        const TAcadLineBlk& line = drawing.LineAry[id];
+        return cellsOf(std::min(line.st.x, line.ed.x), std::min(line.st.y, line.ed.y),
+                       std::max(line.st.x, line.ed.x), std::max(line.st.y, line.ed.y));
+    }
+    if (id < lines_ + circles_) {
+        const TCircleBlk& circle = drawing.CircleAry[id - lines_];
+        return round(circle.center, circle.hankei);
+    }
+    // The whole circle of an arc: the renderer counts its centre as inside it.
+    const TArcBlk& arc = drawing.ArcAry[id - lines_ - circles_];
+    return round(arc.center, arc.hankei);
+}
+
+void DrawingGrid::clear() {
+    columns_ = rows_ = 0;
+    lines_ = circles_ = arcs_ = texts_ = 0;
+    textReach_ = 0;
+    geometry_ = {};
+    textCells_ = {};
+    everywhere_ = {};
+    marks_ = {};
+    found_ = {};
+}
+
+void DrawingGrid::build(const Drawing& drawing) {
+    clear();
+    lines_ = drawing.LineAry.size();
+    circles_ = drawing.CircleAry.size();
+    arcs_ = drawing.ArcAry.size();
+    texts_ = drawing.TextAry.size();
+    const std::size_t geometry = lines_ + circles_ + arcs_;
+    if (geometry + texts_ == 0 || geometry + texts_ >= Several) return;
+
+    left_ = drawing.ExtMin.x;
+    bottom_ = drawing.ExtMin.y;
+    const double width = drawing.ExtMax.x - drawing.ExtMin.x;
+    const double height = drawing.ExtMax.y - drawing.ExtMin.y;
+    if (!Finite(left_, bottom_, width, height) || width < 0 || height < 0) return;
+    // Cells about square, as many as the records ask for.
+    const double cells =
+        std::clamp(static_cast<double>(std::max(geometry, texts_)) / RecordsPerCell, 1.0, MaxCells);
+    const double side = width > 0 && height > 0 ? std::sqrt(width * height / cells)
+                                                : std::max(width, height) / cells;
+    columns_ = side > 0 ? static_cast<int>(std::clamp(std::ceil(width / side), 1.0, cells)) : 1;
+    rows_ = side > 0 ? static_cast<int>(std::clamp(std::ceil(height / side), 1.0,
+                                                   std::max(1.0, cells / columns_)))
+                     : 1;
+    cellWidth_ = width > 0 ? width / columns_ : 1;
+    cellHeight_ = height > 0 ? height / rows_ : 1;
+
+    buildGeometry(drawing);
+    buildTexts(drawing);
+    marks_.assign(geometry + texts_, 0);
+}
+
+void DrawingGrid::buildGeometry(const Drawing& drawing) {
+    // One pass over the records notes each one's cell, counting the entries per cell; a second
+    // pass over the notes alone fills them in. Only the few records in several cells are looked
+    // at again.
+    const std::size_t cellCount = static_cast<std::size_t>(columns_) * rows_;
+    const auto records = static_cast<std::uint32_t>(lines_ + circles_ + arcs_);
+    std::vector<std::uint32_t>& start = geometry_.start;
+    start.assign(cellCount + 1, 0);
+    std::vector<std::uint32_t> placed(records);
+    for (std::uint32_t id = 0; id < records; ++id) {
+        const std::int16_t space = id < lines_ ? drawing.LineAry[id].code67
+                                   : id < lines_ + circles_
+                                       ? drawing.CircleAry[id - lines_].code67
+                                       : drawing.ArcAry[id - lines_ - circles_].code67;
+        // Records the renderer never draws are left out.
+        placed[id] = Everywhere;
+        if (space != 0) continue;
+        const CellRange range = geometryCells(drawing, id);
+        // Not finite, or too large for the cells: the renderer's own tests decide.
+        if (range.empty() || range.cells() > MaxCellsPerRecord) {
+            placed[id] = Everywhere;
+            everywhere_.push_back(id);
+        } else if (range.cells() == 1) {
+            placed[id] = static_cast<std::uint32_t>(range.y0) * columns_ + range.x0;
+            ++start[placed[id] + 1];
+        } else {
+            placed[id] = Several;
+            for (int y = range.y0; y <= range.y1; ++y)
+                for (int x = range.x0; x <= range.x1; ++x)
+                    ++start[static_cast<std::size_t>(y) * columns_ + x + 1];
+        }
+    }
+    for (std::size_t i = 1; i <= cellCount; ++i)
+        start[i] += start[i - 1];
+    geometry_.items.resize(start[cellCount]);
+    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
+    for (std::uint32_t id = 0; id < records; ++id) {
+        if (placed[id] == Everywhere) continue;
+        if (placed[id] != Several) {
+            geometry_.items[fill[placed[id]]++] = id;
+            continue;
+        }
+        const CellRange range = geometryCells(drawing, id);
+        for (int y = range.y0; y <= range.y1; ++y)
+            for (int x = range.x0; x <= range.x1; ++x)
+                geometry_.items[fill[static_cast<std::size_t>(y) * columns_ + x]++] = id;
+    }
+}
+
+void DrawingGrid::buildTexts(const Drawing& drawing) {
+    // A text is found by the cell of the point its reach is measured from and by the cell of
+    // its first point (the renderer draws a text whose first point is in view).
+    const std::size_t cellCount = static_cast<std::size_t>(columns_) * rows_;
+    const std::uint32_t first = static_cast<std::uint32_t>(lines_ + circles_ + arcs_);
+    const double cap = MaxTextReachCells * std::max(cellWidth_, cellHeight_);
+    struct Place {
+        std::uint32_t anchor = Everywhere;
+        std::uint32_t start = Everywhere;
+    };
+    std::vector<Place> places(texts_);
+    std::vector<std::uint32_t>& start = textCells_.start;
+    start.assign(cellCount + 1, 0);
+    const auto index = [&](const CellRange& range) {
+        return static_cast<std::uint32_t>(range.y0) * columns_ + range.x0;
+    };
+    for (std::size_t i = 0; i < texts_; ++i) {
+        const TTextBlk& text = drawing.TextAry[i];
+        if (!Drawn(text)) continue;
+        const TBox reach = TextReach(text);
+        const double radius = (reach.Max.x - reach.Min.x) / 2;
+        const TAcadPoint anchor{(reach.Min.x + reach.Max.x) / 2, (reach.Min.y + reach.Max.y) / 2,
+                                0};
+        const CellRange anchorCell = cellOf(anchor);
+        const CellRange startCell = cellOf(text.pt10);
+        if (!std::isfinite(radius) || radius > cap || anchorCell.empty() || startCell.empty()) {
+            everywhere_.push_back(first + static_cast<std::uint32_t>(i));
+            continue;
+        }
+        textReach_ = std::max(textReach_, radius);
+        places[i].anchor = index(anchorCell);
+        ++start[places[i].anchor + 1];
+        if (index(startCell) != places[i].anchor) {
+            places[i].start = index(startCell);
+            ++start[places[i].start + 1];
+        }
+    }
+    for (std::size_t i = 1; i <= cellCount; ++i)
+        start[i] += start[i - 1];
+    textCells_.items.resize(start[cellCount]);
+    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
+    for (std::size_t i = 0; i < texts_; ++i) {
+        const std::uint32_t id = first + static_cast<std::uint32_t>(i);
+        if (places[i].anchor != Everywhere) textCells_.items[fill[places[i].anchor]++] = id;
+        if (places[i].start != Everywhere) textCells_.items[fill[places[i].start]++] = id;
+    }
+}
+
+void DrawingGrid::take(std::uint32_t id, RecordIndices& found) const {
+    const auto index = [](std::size_t i) { return static_cast<std::uint32_t>(i); };
+    if (id < lines_)
+        found.lines.push_back(id);
+    else if (id < lines_ + circles_)
+        found.circles.push_back(index(id - lines_));
+    else if (id < lines_ + circles_ + arcs_)
+        found.arcs.push_back(index(id - lines_ - circles_));
+    else
+        found.texts.push_back(index(id - lines_ - circles_ - arcs_));
+}
+
+bool DrawingGrid::select(const Drawing& drawing, const WorldRect& window, double unitsPerPixel,
+                         double maxShare, RecordIndices& found) {
+    const std::size_t records = lines_ + circles_ + arcs_ + texts_;
+    if (columns_ == 0 || drawing.LineAry.size() != lines_ || drawing.CircleAry.size() != circles_ ||
+        drawing.ArcAry.size() != arcs_ || drawing.TextAry.size() != texts_)
+        return false;
+    const CellRange range =
+        cellsOf(window.lowerLeft.x, window.lowerLeft.y, window.upperRight.x, window.upperRight.y);
+    const CellRange textRange =
+        cellsOf(window.lowerLeft.x - textReach_, window.lowerLeft.y - textReach_,
+                window.upperRight.x + textReach_, window.upperRight.y + textReach_);
+    if (range.empty() || textRange.empty()) return false;
+    if (static_cast<double>(range.cells()) > maxShare * columns_ * rows_) return false;
+    const double limit = maxShare * static_cast<double>(records);
+
+    const std::uint32_t firstText = static_cast<std::uint32_t>(lines_ + circles_ + arcs_);
+    found_.clear();
+    // Texts are taken only when the renderer would draw them in this window at this scale; at a
+    // finer scale their reach only shrinks.
+    const auto mark = [&](std::uint32_t id) {
+        if (marks_[id] != 0) return;
+        if (id >= firstText && !TextInView(drawing.TextAry[id - firstText], window, unitsPerPixel))
+            return;
+        marks_[id] = 1;
+        found_.push_back(id);
+    };
+    const auto markCells = [&](const Cells& cells, const CellRange& r) {
+        for (int y = r.y0; y <= r.y1 && static_cast<double>(found_.size()) <= limit; ++y) {
+            const std::size_t row = static_cast<std::size_t>(y) * columns_;
+            for (std::uint32_t i = cells.start[row + r.x0]; i < cells.start[row + r.x1 + 1]; ++i)
+                mark(cells.items[i]);
+        }
+    };
+    for (std::uint32_t id : everywhere_)
+        mark(id);
+    markCells(geometry_, range);
+    markCells(textCells_, textRange);
+    const bool taken = static_cast<double>(found_.size()) <= limit;
+    if (taken) {
+        found.lines.clear();
+        found.circles.clear();
+        found.arcs.clear();
+        found.texts.clear();
+        // Ids run in table order, so ids in order keep every table in its order: sorted when
+        // they are few, read off the marks when they are many.
+        if (found_.size() < records / 32) {
+            std::sort(found_.begin(), found_.end());
+            for (std::uint32_t id : found_) {
+                marks_[id] = 0;
+                take(id, found);
+            }
+        } else {
+            for (std::uint32_t id = 0; id < records; ++id) {
+                if (marks_[id] == 0) continue;
+                marks_[id] = 0;
+                take(id, found);
+            }
+        }
+    } else {
+        for (std::uint32_t id : found_)
+            marks_[id] = 0;
+    }
+    found_.clear();
+    return taken;
+}
+
+} // namespace orvanta

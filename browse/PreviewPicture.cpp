@@ -1,0 +1,161 @@
+#include "browse/PreviewPicture.h"
+
+#include "bridges/DwgPreview.h"
+#include "bridges/qt/PreviewQImage.h"
+#include "dxf/DxfVersion.h"
+#include "load/LoadDrawing.h"
+#include "model/Abort.h"
+#include "render/DrawDxf.h"
+#include "render/ViewState.h"
+#include "render/qt/QtCanvas.h"
+
+#include <QFileInfo>
+#include <QPainter>
+#include <QSaveFile>
+
+#include <memory>
+#include <new>
+
+namespace orvanta {
+
+namespace {
+
+bool HasDxfExtension(const QString& path) {
+    return QFileInfo(path).suffix().compare(QLatin1String("dxf"), Qt::CaseInsensitive) == 0;
+}
+
+QImage BlankPicture(QSize size) {
+    QImage picture(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    return picture;
+}
+
+// The core's progress calls are where a load that is no longer wanted is given up.
+class StopSink : public ProgressSink {
+  public:
+    explicit StopSink(const std::atomic<bool>* stop) : stop_(stop) {}
+    void setMaximum(int) override { check(); }
+    void setPosition(int position) override {
+        position_ = position;
+        check();
+    }
+    int position() const override { return position_; }
+
+  private:
+    void check() const {
+        if (stop_ && stop_->load(std::memory_order_relaxed)) throw SilentAbort("stopped");
+    }
+    const std::atomic<bool>* stop_;
+    int position_ = 0;
+};
+
+QImage DrawnPicture(const Drawing& drawing, QSize size, int colorMode, TextShapeCache* shapes) {
+    QImage picture(size, QImage::Format_RGB32);
+    if (picture.isNull()) throw std::bad_alloc();
+    QPainter painter(&picture);
+    QtCanvas canvas(painter, DefaultTextFace, shapes);
+    ClearCanvas(canvas, size.width(), size.height(), 0x000000);
+    DrawOptions options;
+    options.view = WholeDrawingView(drawing, size.width(), size.height());
+    options.backColor = 0x000000;
+    options.colorMode = static_cast<ColorModeValue>(colorMode);
+    options.clipping = Clipping::WholeExtent;
+    DrawDxf(drawing, options, canvas);
+    return picture;
+}
+
+QImage DxfPicture(const QString& path, QSize size, int colorMode, PreviewFacts& facts,
+                  TextShapeCache* shapes, const std::atomic<bool>* stop) {
+    StopSink progress(stop);
+    LoadOptions options;
+    options.progress = &progress;
+    const LoadedDrawing loaded = LoadDrawingFile(path.toStdString(), options);
+    facts.version = QString::fromStdString(loaded.versionName);
+    if (loaded.kind != DrawingFileKind::Dxf) facts.kind = QStringLiteral("BinaryDXF");
+    switch (loaded.outcome) {
+    case LoadOutcome::Loaded:
+        facts.drawn = true;
+        return DrawnPicture(loaded.drawing, size, colorMode, shapes);
+    case LoadOutcome::NotLoaded:
+        return BlankPicture(size);
+    case LoadOutcome::Failed:
+        break;
+    }
+    if (loaded.failure.inUse) facts.kind = QStringLiteral("busy");
+    // Some reasons name the file and line already; they are not named twice.
+    facts.failure = QString::fromStdString(loaded.failure.message());
+    return BlankPicture(size);
+}
+
+QImage DwgPicture(const QString& path, QSize size, PreviewFacts& facts) {
+    const std::string file = path.toStdString();
+    std::string signature;
+    ProbeFileSignature(file, signature);
+    std::string name;
+    DwgVersionName(signature, name);
+    facts.version = QString::fromStdString(name);
+    facts.kind = QStringLiteral("DWG");
+    const DwgPreview preview = ReadDwgPreview(file);
+    if (preview.status == DwgPreview::Status::Failed) {
+        facts.failure = path + QStringLiteral(": ") + QString::fromStdString(preview.error);
+        return BlankPicture(size);
+    }
+    const QImage stored = ToQImage(preview.image);
+    if (stored.isNull()) return BlankPicture(size);
+    facts.drawn = true;
+    // Stretched over the whole cell, as the grid has always shown them: the aspect is not kept.
+    return stored.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+QString PreviewCachePath(const QString& drawingPath) {
+    const QFileInfo file(drawingPath);
+    const QString suffix = file.suffix();
+    QString base = drawingPath;
+    if (!suffix.isEmpty() || drawingPath.endsWith(QLatin1Char('.'))) base.chop(suffix.size() + 1);
+    return base +
+           (HasDxfExtension(drawingPath) ? QStringLiteral("_DXF.bmp") : QStringLiteral("_DWG.bmp"));
+}
+
+QImage MakePreviewPicture(const QString& path, QSize size, int colorMode, PreviewFacts* facts,
+                          TextShapeCache* shapes, const std::atomic<bool>* stop) {
+    PreviewFacts local;
+    PreviewFacts& found = facts ? *facts : local;
+    found = PreviewFacts{};
+    size = size.expandedTo(QSize(1, 1));
+    try {
+        const QString cache = PreviewCachePath(path);
+        if (QFileInfo(cache).isFile()) {
+            QImage cached(cache, "BMP");
+            if (!cached.isNull()) {
+                found.fromCache = true;
+                found.drawn = true;
+                return cached.convertToFormat(QImage::Format_RGB32);
+            }
+            // A damaged cache file is passed over: the drawing itself still gives its picture.
+        }
+        if (HasDxfExtension(path)) return DxfPicture(path, size, colorMode, found, shapes, stop);
+        return DwgPicture(path, size, found);
+    } catch (const std::bad_alloc&) {
+        found.failure = path + QStringLiteral(": not enough memory for its picture");
+    } catch (const std::exception& e) {
+        found.failure = path + QStringLiteral(": ") + QString::fromUtf8(e.what());
+    }
+    found.drawn = false;
+    return BlankPicture(size);
+}
+
+QString SavePreviewCache(const QImage& picture, const QString& cachePath) {
+    QSaveFile file(cachePath);
+    if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+    if (!picture.save(&file, "BMP")) {
+        file.cancelWriting();
+        return QStringLiteral("the picture could not be written");
+    }
+    if (!file.commit()) return file.errorString();
+    return {};
+}
+
+} // namespace orvanta

@@ -1,0 +1,242 @@
+#include "load/LoadDrawing.h"
+
+#include "dxf/DxfReader.h"
+#include "dxf/DxfVersion.h"
+#include "geometry/ArcFlattening.h"
+#include "geometry/BlockExpansion.h"
+#include "geometry/EllipseFlattening.h"
+#include "geometry/Extents.h"
+#include "geometry/FaceExplosion.h"
+#include "geometry/LeaderExplosion.h"
+#include "geometry/OtherKinds.h"
+#include "geometry/PolylineExplosion.h"
+#include "geometry/Primitives.h"
+#include "geometry/WorldCoordinates.h"
+#include "model/Abort.h"
+#include "model/TableGrowth.h"
+#include "render/Colors.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <initializer_list>
+#include <vector>
+
+namespace orvanta {
+
+namespace {
+
+// Empties a table and gives its memory back.
+template <class Record> void Release(std::vector<Record>& table) {
+    std::vector<Record>().swap(table);
+}
+
+// Grows the model tables once for everything the passes below append (an upper bound where the
+// exact number is costly), so that tables of millions of records are moved at most once. Block
+// expansion is measured here, which also refuses an oversized drawing before any pass has run.
+void MakeRoom(Drawing& d) {
+    const ExpansionSize blocks = MeasureBlockExpansion(d);
+    const PolylinePieces polylines = ModelPolylinePieceBound(d);
+    const std::size_t chords = EllipseChordBound(d, FlatteningStepDeg) +
+                               ArcChordCount(d, false, FlatteningStepDeg) +
+                               CircleChordCount(d, false, FlatteningStepDeg);
+    const std::size_t edges = 4 * d.FaceAry.size() + 3 * d.LeaderAry.size();
+    ReserveMore(d.LineAry, polylines.lines + chords + blocks.lines + edges);
+    ReserveMore(d.ArcAry, polylines.arcs + blocks.arcs);
+    ReserveMore(d.CircleAry, blocks.circles);
+    ReserveMore(d.TextAry, blocks.texts);
+}
+
+} // namespace
+
+void NormaliseDrawing(Drawing& d) {
+    // Block polylines first, so that block expansion finds their pieces among the block's lines
+    // and arcs.
+    if (!d.BlkLwpAry.empty()) {
+        ExplodeBlockPolylines(d);
+        Release(d.BlkLwpAry);
+        Release(d.BlkLwpEleAry);
+        Release(d.BlkPolyfaceAry);
+    }
+    MakeRoom(d);
+    if (!d.LwpAry.empty()) {
+        ExplodeModelPolylines(d);
+        Release(d.LwpAry);
+        Release(d.LwpEleAry);
+        Release(d.PolyfaceAry);
+    }
+
+    // Curves outside the world XY plane become chords, then everything in object coordinates
+    // is mapped to world coordinates, once.
+    if (!d.EllipseAry.empty()) {
+        FlattenEllipses(d, FlatteningStepDeg);
+        Release(d.EllipseAry);
+    }
+    if (!d.ArcAry.empty()) FlattenArcs(d, false, FlatteningStepDeg);
+    if (!d.CircleAry.empty()) FlattenCircles(d, false, FlatteningStepDeg);
+    LinesToWcs(d);
+    TextsToWcs(d);
+
+    // Solids, hatches and splines take the form blocks place and the renderer draws.
+    PrepareOtherKinds(d);
+
+    // Blocks: model references (with everything nested in them), then the dimensions' pictures.
+    if (!d.InsertAry.empty()) {
+        ExpandModelInserts(d);
+        Release(d.InsertAry);
+    }
+    if (!d.BlockAry.empty()) {
+        ExpandBlocks(d);
+        Release(d.BlockAry);
+    }
+    if (!d.BlkInsertAry.empty()) Release(d.BlkInsertAry);
+    ReleaseOtherBlockKinds(d);
+
+    if (!d.FaceAry.empty()) {
+        ExplodeFaces(d);
+        Release(d.FaceAry);
+    }
+    if (!d.LeaderAry.empty()) {
+        ExplodeLeaders(d);
+        Release(d.LeaderAry);
+    }
+    ComputeExtents(d);
+
+    // The colour pass runs last: it fills PenColor, PenStyle and layindex of what is left.
+    ResolvePens(d);
+}
+
+namespace {
+
+template <typename Table> std::size_t CountModelSpace(const Table& table) {
+    std::size_t n = 0;
+    for (const auto& record : table)
+        n += record.code67 == 0;
+    return n;
+}
+
+} // namespace
+
+DrawableCounts CountDrawable(const Drawing& d) {
+    return {CountModelSpace(d.LineAry), CountModelSpace(d.CircleAry), CountModelSpace(d.ArcAry),
+            CountModelSpace(d.TextAry)};
+}
+
+} // namespace orvanta
+
+namespace orvanta {
+
+namespace {
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string UpperExtension(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    std::string extension = path.substr(dot);
+    for (char& c : extension)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return extension;
+}
+
+// The failure of a probe, pass or conversion. Its text may already name one of `files` (the
+// drawing, or the DXF converted from it), as "FILE: why" or "FILE:LINE: why"; the name and the
+// line are taken out of the reason so that the message names them once.
+LoadFailure FailureOf(std::initializer_list<const std::string*> files, const std::string& what) {
+    for (const std::string* file : files) {
+        const std::size_t at = file->size() + 1;
+        if (file->empty() || what.size() <= at || what.compare(0, file->size(), *file) != 0 ||
+            what[file->size()] != ':')
+            continue;
+        if (what[at] == ' ') return {*file, 0, what.substr(at + 1)};
+        long line = 0;
+        std::size_t end = at;
+        while (end < what.size() && end - at < 10 && what[end] >= '0' && what[end] <= '9')
+            line = line * 10 + (what[end++] - '0');
+        if (end > at && what.compare(end, 2, ": ") == 0) return {*file, line, what.substr(end + 2)};
+    }
+    return {**files.begin(), 0, what};
+}
+
+// The steps of a load that can fail; each failure throws, LoadDrawingFile turns it into the
+// result.
+void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& result,
+          std::string& working) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) throw SilentAbort(path + ": no such file");
+    if (S_ISDIR(st.st_mode)) throw SilentAbort(path + ": is a folder");
+
+    ProbeFileSignature(path, result.signature);
+    const bool dwgName = UpperExtension(path) == ".DWG";
+    if (dwgName) {
+        result.kind = DrawingFileKind::Dwg;
+        DwgVersionName(result.signature, result.versionName);
+    } else if (IsDwgSignature(result.signature)) {
+        result.kind = DrawingFileKind::BinaryDxf;
+        DxfVersionName(result.signature, result.versionName);
+    } else {
+        result.signature.clear();
+    }
+
+    working = path;
+    if (result.kind != DrawingFileKind::Dxf) {
+        if (!options.converter) {
+            result.outcome = LoadOutcome::NotLoaded;
+            return;
+        }
+        working = options.converter->convert(path);
+        // No conversion was made and the user has been told why (the converter did not start).
+        if (working.empty()) {
+            result.outcome = LoadOutcome::NotLoaded;
+            return;
+        }
+    }
+
+    ReadDxfVersion(working, result.acadver);
+    if (result.kind == DrawingFileKind::Dxf) DxfVersionName(result.acadver, result.versionName);
+    result.encoding = EncodingForFile(working, result.acadver);
+
+    const auto readStart = std::chrono::steady_clock::now();
+    ReadDxfFile(result.drawing, working, options.progress, result.encoding);
+    result.readSeconds = SecondsSince(readStart);
+    result.readCounts = TableCounts(result.drawing);
+    result.otherCounts = OtherCounts(result.drawing);
+
+    const auto normaliseStart = std::chrono::steady_clock::now();
+    try {
+        NormaliseDrawing(result.drawing);
+    } catch (const SilentAbort& e) {
+        result.failure = FailureOf({&working}, e.what());
+        return;
+    }
+    result.normaliseSeconds = SecondsSince(normaliseStart);
+    result.outcome = LoadOutcome::Loaded;
+}
+
+} // namespace
+
+std::string LoadFailure::message() const {
+    if (line > 0) return file + ":" + std::to_string(line) + ": " + reason;
+    return file + ": " + reason;
+}
+
+LoadedDrawing LoadDrawingFile(const std::string& path, const LoadOptions& options) {
+    LoadedDrawing result;
+    std::string working;
+    try {
+        Load(path, options, result, working);
+    } catch (const DxfReadError& e) {
+        result.failure = {e.file(), e.line(), e.reason(), e.inUse()};
+    } catch (const SilentAbort& e) {
+        result.failure = FailureOf({&path, &working}, e.what());
+    }
+    // A drawing that did not load is never half there.
+    if (result.outcome != LoadOutcome::Loaded) result.drawing = Drawing();
+    return result;
+}
+
+} // namespace orvanta
