@@ -109,6 +109,18 @@ class Reader {
     void vertexRules();
     void startEntity();
     template <class Table> typename Table::reference append(Table& table);
+    // A new record of the entity that starts, in the table of the block being read or the model's.
+    template <class Record> Record& startRecord() {
+        return append(RecordTable<Record>(d_, block_));
+    }
+    // The record of the open entity: the last of its table.
+    template <class Record> Record& open() { return RecordTable<Record>(d_, block_).back(); }
+    // The record of the open entity, its colour settled now that all of it is read.
+    template <class Record> Record& finishOpen() {
+        Record& r = open<Record>();
+        finishColor(r.color, r.layer, block_);
+        return r;
+    }
     std::size_t projectedCapacity(std::size_t size) const;
 
     bool takeLine(TAcadLineBlk& r);
@@ -530,16 +542,16 @@ void Reader::startEntity() {
     const Name bname = block ? blockName_ : Name();
     switch (kind) {
     case Kind::Line:
-        append(block ? d_.BlkLineAry : d_.LineAry).bname = bname;
+        startRecord<TAcadLineBlk>().bname = bname;
         break;
     case Kind::Circle:
-        append(block ? d_.BlkCircleAry : d_.CircleAry).bname = bname;
+        startRecord<TCircleBlk>().bname = bname;
         break;
     case Kind::Arc:
-        append(block ? d_.BlkArcAry : d_.ArcAry).bname = bname;
+        startRecord<TArcBlk>().bname = bname;
         break;
     case Kind::Text: {
-        TTextBlk& t = append(block ? d_.BlkTextAry : d_.TextAry);
+        TTextBlk& t = startRecord<TTextBlk>();
         t.bname = bname;
         rawText_.clear();
         embeddedObject_ = false;
@@ -549,7 +561,7 @@ void Reader::startEntity() {
     }
     case Kind::Lwpolyline:
     case Kind::PolylineHeader: {
-        auto& headers = block ? d_.BlkLwpAry : d_.LwpAry;
+        auto& headers = RecordTable<TLwpBlk>(d_, block);
         TLwpBlk& h = append(headers);
         h.bname = bname;
         h.ihand = static_cast<std::int32_t>(headers.size() - 1);
@@ -558,45 +570,45 @@ void Reader::startEntity() {
         break;
     }
     case Kind::Insert:
-        append(block ? d_.BlkInsertAry : d_.InsertAry).bname = bname;
+        startRecord<TInsertBlk>().bname = bname;
         break;
     case Kind::Ellipse:
-        append(block ? d_.BlkEllipseAry : d_.EllipseAry).bname = bname;
+        startRecord<TEllipseBlk>().bname = bname;
         break;
     case Kind::Solid:
-        append(block ? d_.SolidAry : d_.ModelSolidAry).bname = bname;
+        startRecord<TSolidBlk>().bname = bname;
         break;
     case Kind::Point:
-        append(block ? d_.BlkPointAry : d_.PointAry).bname = bname;
+        startRecord<TPointBlk>().bname = bname;
         break;
     case Kind::Wipeout:
-        append(block ? d_.BlkWipeoutAry : d_.WipeoutAry).bname = bname;
+        startRecord<TWipeoutBlk>().bname = bname;
         break;
     case Kind::Ray: {
-        TRayBlk& r = append(block ? d_.BlkRayAry : d_.RayAry);
+        TRayBlk& r = startRecord<TRayBlk>();
         r.bname = bname;
         r.xline = v == "XLINE";
         break;
     }
     case Kind::Spline:
-        append(block ? d_.BlkSplineAry : d_.SplineAry).bname = bname;
+        startRecord<TSplineBlk>().bname = bname;
         break;
     case Kind::Hatch:
-        append(block ? d_.BlkHatchAry : d_.HatchAry).bname = bname;
+        startRecord<THatchBlk>().bname = bname;
         hatchPart_ = HatchPart::Head;
         break;
     case Kind::Face:
-        append(block ? d_.BlkFaceAry : d_.FaceAry).bname = bname;
+        startRecord<TFaceBlk>().bname = bname;
         break;
     case Kind::MLeader:
-        append(block ? d_.BlkMLeaderAry : d_.MLeaderAry).bname = bname;
+        startRecord<TMLeaderBlk>().bname = bname;
         mleaderPart_ = MLeaderPart::Head;
         break;
     case Kind::Dimension:
         append(d_.DimensionAry);
         break;
     case Kind::Leader:
-        append(block ? d_.BlkLeaderAry : d_.LeaderAry).bname = bname;
+        startRecord<TLeaderBlk>().bname = bname;
         leaderVertex_ = -1;
         break;
     case Kind::None:
@@ -606,63 +618,56 @@ void Reader::startEntity() {
 
 void Reader::finishOpenEntity() {
     const bool b = block_;
-    // The record just read, of the model's or the block's table, gets its colour settled.
-    const auto finishLast = [&](auto& modelTable, auto& blockTable) -> auto& {
-        auto& r = (b ? blockTable : modelTable).back();
-        finishColor(r.color, r.layer, b);
-        return r;
-    };
     switch (kind_) {
     case Kind::Line:
-        finishLast(d_.LineAry, d_.BlkLineAry);
+        finishOpen<TAcadLineBlk>();
         break;
     case Kind::Circle:
-        finishLast(d_.CircleAry, d_.BlkCircleAry);
+        finishOpen<TCircleBlk>();
         break;
     case Kind::Arc:
-        finishLast(d_.ArcAry, d_.BlkArcAry);
+        finishOpen<TArcBlk>();
         break;
     case Kind::Ellipse:
-        finishLast(d_.EllipseAry, d_.BlkEllipseAry);
+        finishOpen<TEllipseBlk>();
         break;
     case Kind::Solid: {
-        TSolidBlk& r = finishLast(d_.ModelSolidAry, d_.SolidAry);
+        TSolidBlk& r = finishOpen<TSolidBlk>();
         if (!r.hasP4) r.p4 = r.p3;
         break;
     }
     case Kind::Point:
-        finishLast(d_.PointAry, d_.BlkPointAry);
+        finishOpen<TPointBlk>();
         break;
     case Kind::Ray:
-        finishLast(d_.RayAry, d_.BlkRayAry);
+        finishOpen<TRayBlk>();
         break;
     case Kind::Wipeout:
-        finishLast(d_.WipeoutAry, d_.BlkWipeoutAry);
+        finishOpen<TWipeoutBlk>();
         break;
     case Kind::Spline:
-        finishLast(d_.SplineAry, d_.BlkSplineAry);
+        finishOpen<TSplineBlk>();
         break;
     case Kind::Hatch:
-        finishLast(d_.HatchAry, d_.BlkHatchAry);
+        finishOpen<THatchBlk>();
         break;
     case Kind::MLeader:
-        finishLast(d_.MLeaderAry, d_.BlkMLeaderAry);
+        finishOpen<TMLeaderBlk>();
         break;
     case Kind::Face:
-        finishLast(d_.FaceAry, d_.BlkFaceAry);
+        finishOpen<TFaceBlk>();
         break;
     case Kind::Lwpolyline:
         // Its colour was settled at each vertex.
         break;
     case Kind::PolylineHeader: {
-        TLwpBlk& h = (b ? d_.BlkLwpAry : d_.LwpAry).back();
-        finishColor(h.color, h.layer, b);
+        finishOpen<TLwpBlk>();
         if (value_ == "VERTEX") vertexMode_ = true;
         break;
     }
     case Kind::Text: {
         // A text that ends empty is dropped.
-        auto& texts = b ? d_.BlkTextAry : d_.TextAry;
+        auto& texts = RecordTable<TTextBlk>(d_, b);
         constexpr std::int16_t Invisible = 1, Constant = 2;
         const std::int16_t flags = texts.back().code70;
         if (rawText_.empty() ||
@@ -674,16 +679,14 @@ void Reader::finishOpenEntity() {
         }
         break;
     }
-    case Kind::Insert: {
-        TInsertBlk& r = (b ? d_.BlkInsertAry : d_.InsertAry).back();
-        finishColor(r.color, r.layer, b);
+    case Kind::Insert:
+        finishOpen<TInsertBlk>();
         break;
-    }
     case Kind::Dimension:
         finishColor(d_.DimensionAry.back().color, d_.DimensionAry.back().layer, false);
         break;
     case Kind::Leader:
-        finishLast(d_.LeaderAry, d_.BlkLeaderAry);
+        finishOpen<TLeaderBlk>();
         leaderVertex_ = -1;
         break;
     case Kind::None:
@@ -708,40 +711,39 @@ bool Reader::takePoint(int base, TAcadPoint& p) {
 // The lineweight of the open entity, for the kinds drawn with a pen; texts and dimensions have
 // none of their own (a dimension's picture is an insert, which has).
 std::int16_t* Reader::openLineweight() {
-    const bool b = block_;
     switch (kind_) {
     case Kind::Line:
-        return &(b ? d_.BlkLineAry : d_.LineAry).back().code370;
+        return &open<TAcadLineBlk>().code370;
     case Kind::Circle:
-        return &(b ? d_.BlkCircleAry : d_.CircleAry).back().code370;
+        return &open<TCircleBlk>().code370;
     case Kind::Arc:
-        return &(b ? d_.BlkArcAry : d_.ArcAry).back().code370;
+        return &open<TArcBlk>().code370;
     case Kind::Ellipse:
-        return &(b ? d_.BlkEllipseAry : d_.EllipseAry).back().code370;
+        return &open<TEllipseBlk>().code370;
     case Kind::Solid:
-        return &(b ? d_.SolidAry : d_.ModelSolidAry).back().code370;
+        return &open<TSolidBlk>().code370;
     case Kind::Point:
-        return &(b ? d_.BlkPointAry : d_.PointAry).back().code370;
+        return &open<TPointBlk>().code370;
     case Kind::Ray:
-        return &(b ? d_.BlkRayAry : d_.RayAry).back().code370;
+        return &open<TRayBlk>().code370;
     case Kind::Wipeout:
-        return &(b ? d_.BlkWipeoutAry : d_.WipeoutAry).back().code370;
+        return &open<TWipeoutBlk>().code370;
     case Kind::Spline:
-        return &(b ? d_.BlkSplineAry : d_.SplineAry).back().code370;
+        return &open<TSplineBlk>().code370;
     case Kind::Hatch:
-        return &(b ? d_.BlkHatchAry : d_.HatchAry).back().code370;
+        return &open<THatchBlk>().code370;
     case Kind::Face:
-        return &(b ? d_.BlkFaceAry : d_.FaceAry).back().code370;
+        return &open<TFaceBlk>().code370;
     case Kind::Lwpolyline:
     case Kind::PolylineHeader:
-        return &(b ? d_.BlkLwpAry : d_.LwpAry).back().code370;
+        return &open<TLwpBlk>().code370;
     case Kind::Insert:
-        return tableData_ ? nullptr : &(b ? d_.BlkInsertAry : d_.InsertAry).back().code370;
+        return tableData_ ? nullptr : &open<TInsertBlk>().code370;
     case Kind::Leader:
-        return &(b ? d_.BlkLeaderAry : d_.LeaderAry).back().code370;
+        return &open<TLeaderBlk>().code370;
     case Kind::MLeader:
         // Code 370 of the entity; the context data has none.
-        return &(b ? d_.BlkMLeaderAry : d_.MLeaderAry).back().code370;
+        return &open<TMLeaderBlk>().code370;
     case Kind::Text:
     case Kind::Dimension:
     case Kind::None:
@@ -757,44 +759,43 @@ bool Reader::openEntityTakes() {
             return true;
         }
     }
-    const bool b = block_;
     switch (kind_) {
     case Kind::Line:
-        return takeLine((b ? d_.BlkLineAry : d_.LineAry).back());
+        return takeLine(open<TAcadLineBlk>());
     case Kind::Circle:
-        return takeCircle((b ? d_.BlkCircleAry : d_.CircleAry).back());
+        return takeCircle(open<TCircleBlk>());
     case Kind::Arc:
-        return takeArc((b ? d_.BlkArcAry : d_.ArcAry).back());
+        return takeArc(open<TArcBlk>());
     case Kind::Ellipse:
-        return takeEllipse((b ? d_.BlkEllipseAry : d_.EllipseAry).back());
+        return takeEllipse(open<TEllipseBlk>());
     case Kind::Solid:
-        return takeSolid((b ? d_.SolidAry : d_.ModelSolidAry).back());
+        return takeSolid(open<TSolidBlk>());
     case Kind::Point:
-        return takePointEntity((b ? d_.BlkPointAry : d_.PointAry).back());
+        return takePointEntity(open<TPointBlk>());
     case Kind::Ray:
-        return takeRay((b ? d_.BlkRayAry : d_.RayAry).back());
+        return takeRay(open<TRayBlk>());
     case Kind::Wipeout:
-        return takeWipeout((b ? d_.BlkWipeoutAry : d_.WipeoutAry).back());
+        return takeWipeout(open<TWipeoutBlk>());
     case Kind::Spline:
-        return takeSpline((b ? d_.BlkSplineAry : d_.SplineAry).back());
+        return takeSpline(open<TSplineBlk>());
     case Kind::Hatch:
-        return takeHatch((b ? d_.BlkHatchAry : d_.HatchAry).back());
+        return takeHatch(open<THatchBlk>());
     case Kind::MLeader:
-        return takeMLeader((b ? d_.BlkMLeaderAry : d_.MLeaderAry).back());
+        return takeMLeader(open<TMLeaderBlk>());
     case Kind::Face:
-        return takeFace((b ? d_.BlkFaceAry : d_.FaceAry).back());
+        return takeFace(open<TFaceBlk>());
     case Kind::Lwpolyline:
-        return takeLwpolyline((b ? d_.BlkLwpAry : d_.LwpAry).back());
+        return takeLwpolyline(open<TLwpBlk>());
     case Kind::PolylineHeader:
-        return takePolylineHeader((b ? d_.BlkLwpAry : d_.LwpAry).back());
+        return takePolylineHeader(open<TLwpBlk>());
     case Kind::Text:
-        return takeText((b ? d_.BlkTextAry : d_.TextAry).back());
+        return takeText(open<TTextBlk>());
     case Kind::Insert:
-        return takeInsert((b ? d_.BlkInsertAry : d_.InsertAry).back());
+        return takeInsert(open<TInsertBlk>());
     case Kind::Dimension:
         return takeDimension(d_.DimensionAry.back());
     case Kind::Leader:
-        return takeLeader((b ? d_.BlkLeaderAry : d_.LeaderAry).back());
+        return takeLeader(open<TLeaderBlk>());
     case Kind::None:
         return false;
     }
@@ -1305,7 +1306,7 @@ bool Reader::takePolylineHeader(TLwpBlk& r) {
 }
 
 bool Reader::takeLwpolyline(TLwpBlk& r) {
-    auto& vertices = block_ ? d_.BlkLwpEleAry : d_.LwpEleAry;
+    auto& vertices = RecordTable<TLwpEle>(d_, block_);
     switch (code_) {
     case 10: {
         finishColor(r.color, r.layer, block_);
@@ -1329,9 +1330,9 @@ bool Reader::takeLwpolyline(TLwpBlk& r) {
 }
 
 void Reader::vertexRules() {
-    auto& vertices = polylineInBlock_ ? d_.BlkLwpEleAry : d_.LwpEleAry;
-    auto& faces = polylineInBlock_ ? d_.BlkPolyfaceAry : d_.PolyfaceAry;
-    const auto& header = (polylineInBlock_ ? d_.BlkLwpAry : d_.LwpAry).back();
+    auto& vertices = RecordTable<TLwpEle>(d_, polylineInBlock_);
+    auto& faces = RecordTable<TPolyfaceEle>(d_, polylineInBlock_);
+    const auto& header = RecordTable<TLwpBlk>(d_, polylineInBlock_).back();
     switch (code_) {
     case 0:
         if (value_ == "SEQEND") vertexMode_ = false;
@@ -1357,7 +1358,7 @@ void Reader::vertexRules() {
         if (faceRecord_) faces.back().index[code_ - 71] = small();
         break;
     case 10: {
-        const auto& headers = polylineInBlock_ ? d_.BlkLwpAry : d_.LwpAry;
+        const auto& headers = RecordTable<TLwpBlk>(d_, polylineInBlock_);
         TLwpEle& v = append(vertices);
         v.ihand = headers.back().ihand;
         v.code10.x = real();

@@ -57,10 +57,7 @@ void AppendChords(Drawing& d, const Source& source, std::int16_t space,
     // The whole curve, in world coordinates, for the renderer.
     const OcsFrame frame = OcsFrameOf(source.code210);
     TCurveBlk& curve = d.CurveAry.emplace_back();
-    curve.layer = source.layer;
-    curve.ltype = source.ltype;
-    curve.code370 = source.code370;
-    curve.color = source.color;
+    static_cast<EntityCommon&>(curve) = source;
     curve.code67 = space;
     curve.center = OcsToWcs(source.center, frame);
     const double r = source.hankei;
@@ -71,10 +68,7 @@ void AppendChords(Drawing& d, const Source& source, std::int16_t space,
     // Each chord is a copy of one record carrying the curve's fields: copying the strings costs
     // less than building default ones and assigning over them.
     TAcadLineBlk chord;
-    chord.layer = source.layer;
-    chord.ltype = source.ltype;
-    chord.code370 = source.code370;
-    chord.color = source.color;
+    static_cast<EntityCommon&>(chord) = source;
     // A paper-space curve stays in paper space through its chords.
     chord.code67 = space;
     chord.code210 = source.code210;

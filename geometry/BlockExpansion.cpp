@@ -414,15 +414,11 @@ class Expander {
               c.fills.size() + c.points.size() + c.splines.size() + c.rays.size() + pieces);
     }
 
-    // A new line of the model carrying the owner, layer, linetype, lineweight and colour of the
-    // record it is an edge or a piece of.
-    template <class Record> TAcadLineBlk& edgeOf(const Record& source) {
+    // A new line of the model carrying the common fields of the record it is an edge or a piece
+    // of; the caller settles its space.
+    TAcadLineBlk& edgeOf(const EntityCommon& source) {
         TAcadLineBlk& line = out_->LineAry.emplace_back();
-        line.bname = source.bname;
-        line.layer = source.layer;
-        line.ltype = source.ltype;
-        line.code370 = source.code370;
-        line.color = source.color;
+        static_cast<EntityCommon&>(line) = source;
         return line;
     }
 

@@ -50,11 +50,7 @@ void AppendEllipse(Drawing& out, const TEllipseBlk& e, double step, Point point,
 
     // The whole curve, for the renderer; the chords below stand in for it elsewhere.
     TCurveBlk& curve = out.CurveAry.emplace_back();
-    curve.layer = e.layer;
-    curve.ltype = e.ltype;
-    curve.code370 = e.code370;
-    curve.color = e.color;
-    curve.code67 = e.code67;
+    static_cast<EntityCommon&>(curve) = e;
     curve.center = point(e.center);
     curve.u = direction(TAcadPoint{u.x * a, u.y * a, u.z * a});
     const TAcadPoint minor = CrossProduct(n, u);
@@ -63,16 +59,11 @@ void AppendEllipse(Drawing& out, const TEllipseBlk& e, double step, Point point,
     curve.start = start;
     curve.sweep = end - start;
 
-    // Each chord is a copy of one record carrying the ellipse's fields: copying the strings
-    // costs less than building default ones and assigning over them.
+    // Each chord is a copy of one record carrying the ellipse's common fields: copying them
+    // costs less than building default names and assigning over them.
     TAcadLineBlk chord;
+    static_cast<EntityCommon&>(chord) = e;
     chord.convtype = ConvChordOfCurve;
-    chord.bname = e.bname;
-    chord.layer = e.layer;
-    chord.ltype = e.ltype;
-    chord.code370 = e.code370;
-    chord.color = e.color;
-    chord.code67 = e.code67;
 
     double t = start;
     TAcadPoint p = at(t);

@@ -2,6 +2,7 @@
 
 #include "geometry/Primitives.h"
 #include "geometry/TextLines.h"
+#include "geometry/TextMetrics.h"
 
 #include <algorithm>
 #include <cmath>
@@ -69,7 +70,7 @@ TBox TextBox(const TTextBlk& t) {
     TBox box = PointBox(base);
 
     if (!t.mtflag) {
-        const double w = h * t.code41 * 0.51 * static_cast<double>(Utf16Length(t.str));
+        const double w = h * t.code41 * BoxCharWidth * static_cast<double>(Utf16Length(t.str));
         double dx = 0;
         switch (t.code72) {
         case 1:
@@ -87,16 +88,16 @@ TBox TextBox(const TTextBlk& t) {
         double dy;
         switch (t.code73) {
         case 0:
-            dy = t.code72 == 4 ? h / 2 - 0.03 * h : 0.855 * h;
+            dy = t.code72 == 4 ? MiddleToTop(h) : BaselineToTop * h;
             break;
         case 1:
-            dy = 0.994 * h;
+            dy = BottomToTop * h;
             break;
         case 2:
-            dy = h / 2 - 0.03 * h;
+            dy = MiddleToTop(h);
             break;
         case 3:
-            dy = 0.086 * h;
+            dy = TopToTop * h;
             break;
         default:
             dy = h;
@@ -117,7 +118,7 @@ TBox TextBox(const TTextBlk& t) {
     // character's 0.8 heights for every code unit, format codes included: on the large side.
     const double w =
         t.code41 != 0 ? t.code41 : 0.8 * h * static_cast<double>(LongestMTextLine(t.str));
-    const double l = 1.86 * h * lines;
+    const double l = BoxMTextLineHeight * h * lines;
     double xa = 0, xb = w;
     switch (t.code71) {
     case 2:

@@ -19,14 +19,9 @@ constexpr int MaxChordsPerEdge = 2048;
 constexpr double MaxCrossingTestsPerHatch = 2e7;
 constexpr double MaxCrossingTestsPerDrawing = 1e9;
 
-template <class Record> TFillBlk FillOf(const Record& r) {
+TFillBlk FillOf(const EntityCommon& r) {
     TFillBlk fill;
-    fill.bname = r.bname;
-    fill.layer = r.layer;
-    fill.ltype = r.ltype;
-    fill.code370 = r.code370;
-    fill.color = r.color;
-    fill.code67 = r.code67;
+    static_cast<EntityCommon&>(fill) = r;
     return fill;
 }
 

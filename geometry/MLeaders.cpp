@@ -3,6 +3,7 @@
 #include "geometry/Primitives.h"
 
 #include <cmath>
+#include <type_traits>
 #include <vector>
 
 namespace orvanta {
@@ -11,14 +12,17 @@ namespace {
 
 // The record that every piece of a MULTILEADER starts from: its owner, layer, linetype, colour,
 // space and lineweight.
+// A text has no linetype or lineweight and takes the rest one by one.
 template <class Piece> Piece PieceOf(const TMLeaderBlk& m) {
     Piece piece;
-    piece.bname = m.bname;
-    piece.layer = m.layer;
-    if constexpr (requires { piece.ltype; }) piece.ltype = m.ltype;
-    if constexpr (requires { piece.code370; }) piece.code370 = m.code370;
-    piece.color = m.color;
-    piece.code67 = m.code67;
+    if constexpr (std::is_base_of_v<EntityCommon, Piece>) {
+        static_cast<EntityCommon&>(piece) = m;
+    } else {
+        piece.bname = m.bname;
+        piece.layer = m.layer;
+        piece.color = m.color;
+        piece.code67 = m.code67;
+    }
     return piece;
 }
 

@@ -70,12 +70,7 @@ class VertexRuns {
 
 template <class Record>
 void CopyHeaderFields(const TLwpBlk& header, Record& r, bool withExtrusion) {
-    r.bname = header.bname;
-    r.layer = header.layer;
-    r.ltype = header.ltype;
-    r.code370 = header.code370;
-    r.color = header.color;
-    r.code67 = header.code67;
+    static_cast<EntityCommon&>(r) = header;
     if (withExtrusion) r.code210 = header.code210;
 }
 

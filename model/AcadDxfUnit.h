@@ -3,7 +3,8 @@
 // Every record kind of a DXF file that the browser uses has a record type here. Entities of
 // block definitions and entities of the drawing itself (the "model") share record types but live
 // in separate tables: the model tables carry plain names (LineAry), the block-definition tables
-// the prefix Blk (BlkLineAry). Fields are named after the DXF group code that fills them.
+// the prefix Blk (BlkLineAry), except the SOLID tables (see Drawing). Fields are named after the
+// DXF group code that fills them.
 //
 // Coordinates are doubles, strings are UTF-8. A Drawing owns all tables of one drawing; each
 // load and each preview gets a Drawing of its own, so nothing here is process-wide.
@@ -16,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace orvanta {
@@ -64,75 +66,66 @@ struct TBlockBlk {
     std::int16_t layindex = 0;
 };
 
-// LINE entities, and every segment the normalisation passes produce.
-struct TAcadLineBlk {
+// What every entity record carries besides its geometry: where it belongs, how it is drawn, and
+// the pen the colour pass resolves for it. A record made from another (the edges of a face, the
+// pieces of a polyline, a block's entities placed in the model) takes all of it in one
+// assignment, `static_cast<EntityCommon&>(piece) = source`, and changes what differs.
+//
+// The fields are ordered so that the struct holds 37 bytes of data in 40: the records that derive
+// from it put their one-byte fields in the last three bytes (compilers reuse the tail padding of
+// a base that is not plain old data, as Name makes this one), which keeps a line at 120 bytes.
+struct EntityCommon {
+    // Name of the block definition that holds the record; empty for the model's records.
     Name bname;
     Name layer = Name::Zero();
     Name ltype = Name::ByLayer();
+    TColor PenColor = 0;
+    std::int16_t color = ColorByLayer;
+    // 0 model space, 1 paper space; -1 on a line, arc or circle replaced by segments during
+    // normalisation.
+    std::int16_t code67 = 0;
+    std::int16_t layindex = 0;
+    std::int16_t code370 = LineweightByLayer; // lineweight
+    TPenStyle PenStyle = 0;
+};
+
+// LINE entities, and every segment the normalisation passes produce.
+struct TAcadLineBlk : EntityCommon {
+    // ConvChordOfCurve: a chord of a curve that CurveAry holds whole and the renderer draws as
+    // a curve; the chord still counts for the extents, the counts and picking.
+    std::uint8_t convtype = 0;
+    bool lwpflag = false;
+    bool checked = false;
     TAcadPoint st;
     TAcadPoint ed;
     TAcadPoint code210{0, 0, 1};
     double atsumi = 0;
-    TColor PenColor = 0;
-    std::int16_t color = ColorByLayer;
-    // 0 model space, 1 paper space, -1 replaced by segments during normalisation.
-    std::int16_t code67 = 0;
-    std::int16_t layindex = 0;
-    std::int16_t code370 = LineweightByLayer; // lineweight
-    // ConvChordOfCurve: a chord of a curve that CurveAry holds whole and the renderer draws as
-    // a curve; the chord still counts for the extents, the counts and picking.
-    std::uint8_t convtype = 0;
-    TPenStyle PenStyle = 0;
-    bool lwpflag = false;
-    bool checked = false;
 };
 
-struct TCircleBlk {
-    Name bname;
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
+struct TCircleBlk : EntityCommon {
+    bool checked = false;
     TAcadPoint center;
     double hankei = 0; // radius
     TAcadPoint code210{0, 0, 1};
-    TColor PenColor = 0;
-    std::int16_t color = ColorByLayer;
-    std::int16_t code67 = 0;
-    std::int16_t layindex = 0;
-    std::int16_t code370 = LineweightByLayer; // lineweight
-    TPenStyle PenStyle = 0;
-    bool checked = false;
 };
 
-struct TArcBlk {
-    Name bname;
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
+struct TArcBlk : EntityCommon {
+    bool lwpflag = false;
+    bool checked = false;
     TAcadPoint center;
     double hankei = 0; // radius
     double st = 0;     // start angle, degrees
     double ed = 0;     // end angle, degrees
     TAcadPoint code210{0, 0, 1};
     double atsumi = 0;
-    TColor PenColor = 0;
-    std::int16_t color = ColorByLayer;
-    std::int16_t code67 = 0;
-    std::int16_t layindex = 0;
-    std::int16_t code370 = LineweightByLayer; // lineweight
-    TPenStyle PenStyle = 0;
-    bool lwpflag = false;
-    bool checked = false;
 };
 
-struct TInsertBlk {
-    // Name of the block definition that contains this insert; empty for inserts of the model.
-    // Block expansion follows it to place nested blocks inside each placement of their parent.
-    Name bname;
+// Block expansion follows the bname of an insert to place nested blocks inside each placement of
+// their parent.
+struct TInsertBlk : EntityCommon {
     Name name; // the inserted block
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
     TAcadPoint base;
     TAcadPoint scale{1, 1, 1};
-    std::int16_t color = ColorByLayer;
     double rotate = 0; // degrees
     std::int16_t code66 = 0;
     // MINSERT: columns and rows (codes 70 and 71) and their spacing (codes 44 and 45).
@@ -140,23 +133,13 @@ struct TInsertBlk {
     std::int16_t code71 = 1;
     double code44 = 0;
     double code45 = 0;
-    TColor PenColor = 0;
-    TPenStyle PenStyle = 0;
-    std::int16_t code67 = 0;
     TAcadPoint code210{0, 0, 1};
-    std::int16_t layindex = 0;
-    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // Header of one LWPOLYLINE or POLYLINE. Its vertices carry the same ihand.
-struct TLwpBlk {
-    Name bname;
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
+struct TLwpBlk : EntityCommon {
     std::int32_t ihand = 0; // own index in its table
-    std::int16_t color = ColorByLayer;
-    double code38 = 0; // elevation
-    std::int16_t code67 = 0;
+    double code38 = 0;      // elevation
     // 1 closed, 16 polygon mesh, 32 mesh closed in N, 64 polyface mesh.
     std::int16_t code70 = 0;
     std::int16_t code71 = 0;
@@ -164,10 +147,6 @@ struct TLwpBlk {
     std::int16_t code73 = 0;
     std::int16_t code74 = 0;
     TAcadPoint code210{0, 0, 1};
-    TColor PenColor = 0;
-    TPenStyle PenStyle = 0;
-    std::int16_t layindex = 0;
-    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 struct TLwpEle {
@@ -184,7 +163,9 @@ struct TPolyfaceEle {
     std::int16_t index[4] = {0, 0, 0, 0};
 };
 
-// TEXT, ATTRIB and MTEXT.
+// TEXT, ATTRIB and MTEXT. A text has no linetype or lineweight of its own, so it keeps its own
+// copy of the other common fields: taking EntityCommon would cost it eight bytes. Its layer
+// starts empty, not "0".
 struct TTextBlk {
     Name bname;
     Name layer;
@@ -207,87 +188,47 @@ struct TTextBlk {
     bool checked = false;
 };
 
-struct TFaceBlk {
-    Name bname;
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
-    std::int16_t color = ColorByLayer;
+struct TFaceBlk : EntityCommon {
     TAcadPoint pt[4];
-    TColor PenColor = 0;
-    TPenStyle PenStyle = 0;
-    std::int16_t code67 = 0;
     std::int16_t code70 = 0; // invisible-edge flags
     std::int16_t count = 3;
-    std::int16_t layindex = 0;
-    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
-struct TEllipseBlk {
-    Name bname;
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
-    std::int16_t color = ColorByLayer;
+struct TEllipseBlk : EntityCommon {
     TAcadPoint center;
     TAcadPoint endpoint; // end of the major axis, relative to the centre
     double henpei = 0;   // minor to major axis ratio
     double kaisi = 0;    // start parameter, radians
     double owari = 0;    // end parameter, radians
-    std::int16_t code67 = 0;
     TAcadPoint code210{0, 0, 1};
-    std::int16_t layindex = 0;
-    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // SOLID and TRACE: a filled triangle or quadrilateral whose corners run p1, p2, p4, p3 (the
 // format stores the third and fourth corners crosswise). p4 defaults to p3: a triangle.
-struct TSolidBlk {
-    Name bname;
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
-    std::int16_t color = ColorByLayer;
+struct TSolidBlk : EntityCommon {
+    bool hasP4 = false;
     TAcadPoint p1;
     TAcadPoint p2;
     TAcadPoint p3;
     TAcadPoint p4;
-    bool hasP4 = false;
-    std::int16_t code67 = 0;
     TAcadPoint code210{0, 0, 1};
-    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // POINT, in world coordinates.
-struct TPointBlk {
-    Name bname;
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
-    std::int16_t color = ColorByLayer;
+struct TPointBlk : EntityCommon {
     TAcadPoint pt10;
-    TColor PenColor = 0;
-    TPenStyle PenStyle = 0;
-    std::int16_t code67 = 0;
-    std::int16_t layindex = 0;
-    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // SPLINE: a (rational) B-spline in world coordinates, from its control points, knots and
 // weights, or from its fit points when it stores no control points. Normalisation turns a fit
 // spline into control points, so a normalised spline always has them.
-struct TSplineBlk {
-    Name bname;
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
-    std::int16_t color = ColorByLayer;
+struct TSplineBlk : EntityCommon {
     std::int16_t code70 = 0;         // 1 closed, 2 periodic, 4 rational, 8 planar
     std::int16_t degree = 3;         // code 71
     std::vector<double> knots;       // code 40
     std::vector<double> weights;     // code 41; empty or one per control point
     std::vector<TAcadPoint> control; // codes 10/20/30
     std::vector<TAcadPoint> fit;     // codes 11/21/31
-    TColor PenColor = 0;
-    TPenStyle PenStyle = 0;
-    std::int16_t code67 = 0;
-    std::int16_t layindex = 0;
-    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // One edge of a HATCH boundary path, in the hatch's object coordinates.
@@ -323,72 +264,43 @@ struct THatchLine {
     std::vector<double> dashes; // code 49: positive dash, negative gap, 0 dot
 };
 
-struct THatchBlk {
-    Name bname;
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
-    std::int16_t color = ColorByLayer;
+struct THatchBlk : EntityCommon {
     std::string pattern;     // code 2
     std::int16_t code70 = 0; // 1 solid fill
     bool gradient = false;   // code 450 = 1: drawn as a solid fill of the hatch colour
     double elevation = 0;    // code 30
     std::vector<THatchPath> paths;
     std::vector<THatchLine> lines;
-    std::int16_t code67 = 0;
     TAcadPoint code210{0, 0, 1};
-    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // WIPEOUT: its frame is drawn. The clip boundary (codes 14/24) is in the pixel coordinates of a
 // one-pixel image: x right, y down, from -0.5 to 0.5; u and v are the world vectors of one pixel
 // along x and up the image.
-struct TWipeoutBlk {
-    Name bname;
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
-    std::int16_t color = ColorByLayer;
+struct TWipeoutBlk : EntityCommon {
     TAcadPoint pt10;         // lower-left corner
     TAcadPoint u;            // code 11
     TAcadPoint v;            // code 12
     std::int16_t code71 = 1; // 1 rectangle (two corners), 2 polygon
     std::vector<TAcadPoint> clip;
-    std::int16_t code67 = 0;
-    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // XLINE (endless both ways) and RAY (endless from its point): drawn clipped to the view.
-struct TRayBlk {
-    Name bname;
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
-    std::int16_t color = ColorByLayer;
+struct TRayBlk : EntityCommon {
     TAcadPoint pt10; // a point of the line, where a ray starts
     TAcadPoint pt11; // its direction
     bool xline = false;
-    TColor PenColor = 0;
-    TPenStyle PenStyle = 0;
-    std::int16_t code67 = 0;
-    std::int16_t layindex = 0;
-    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // An ellipse, or a circle or arc outside the world XY plane, in world coordinates: the points
 // center + u·cos t + v·sin t for t from `start` through `sweep` (radians), seen from above. Its
 // chords stand in LineAry; the renderer draws the curve itself, as finely as the zoom needs.
-struct TCurveBlk {
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
-    std::int16_t color = ColorByLayer;
+struct TCurveBlk : EntityCommon {
     TAcadPoint center;
     TAcadPoint u;
     TAcadPoint v;
     double start = 0;
     double sweep = 0;
-    TColor PenColor = 0;
-    TPenStyle PenStyle = 0;
-    std::int16_t code67 = 0;
-    std::int16_t layindex = 0;
-    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // A filled area of the normalised model, from a SOLID, a TRACE or a HATCH: rings in world
@@ -399,33 +311,18 @@ enum class FillKind : std::uint8_t {
     Lines, // only the pattern lines are drawn
     Light, // the pattern had too many lines: the boundary and a light fill
 };
-struct TFillBlk {
-    Name bname;
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
-    std::int16_t color = ColorByLayer;
+struct TFillBlk : EntityCommon {
     FillKind kind = FillKind::Solid;
     std::vector<std::vector<TAcadPoint>> rings;
     std::vector<TAcadPoint> segments; // pattern lines, two points each
-    TColor PenColor = 0;
-    TPenStyle PenStyle = 0;
-    std::int16_t code67 = 0;
-    std::int16_t layindex = 0;
-    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
-struct TLeaderBlk {
-    Name bname;
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
-    std::int16_t color = ColorByLayer;
+struct TLeaderBlk : EntityCommon {
     double code41 = 0;
-    std::int16_t code67 = 0;
     std::int16_t code76 = 0; // number of vertices
     TAcadPoint p1;
     TAcadPoint p2;
     TAcadPoint p3;
-    std::int16_t code370 = LineweightByLayer; // lineweight
 };
 
 // One leader of a MULTILEADER: its lines run through their vertices (the first is where the
@@ -438,30 +335,21 @@ struct TMLeaderBranch {
 };
 
 // MULTILEADER (and MLEADER): leaders with arrowheads and an MTEXT content, in world coordinates.
-struct TMLeaderBlk {
-    Name bname;
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
-    std::int16_t color = ColorByLayer;
-    std::int16_t code67 = 0;
+struct TMLeaderBlk : EntityCommon {
+    bool hasText = false;    // code 290 of the context
+    bool doglegShown = true; // code 291 after the context
     std::vector<TMLeaderBranch> leaders;
     double arrowSize = 0;              // code 140 of the context, else code 42
-    bool hasText = false;              // code 290 of the context
-    bool doglegShown = true;           // code 291 after the context
     std::string text;                  // code 304 of the context: the MTEXT string
     TAcadPoint textPoint;              // code 12
     TAcadPoint textDirection{1, 0, 0}; // code 13
     double textHeight = 0;             // code 41 of the context
     double textWidth = 0;              // code 43 of the context
     std::int16_t attachment = 1;       // code 171 of the context, as MTEXT code 71
-    std::int16_t code370 = LineweightByLayer;
 };
 
-struct TDimensionBlk {
-    Name bname;
-    Name layer = Name::Zero();
-    Name ltype = Name::ByLayer();
-    std::int16_t color = ColorByLayer;
+// The expanded picture of a dimension inherits its paper space flag.
+struct TDimensionBlk : EntityCommon {
     Name dimblkName; // the block holding the dimension's picture
     TAcadPoint p0;
     TAcadPoint p1;
@@ -474,10 +362,15 @@ struct TDimensionBlk {
     double code40 = 0;
     double code50 = 0;
     double code51 = 0;
-    // Paper space flag; the expanded picture of the dimension inherits it.
-    std::int16_t code67 = 0;
     TAcadPoint code210{0, 0, 1};
 };
+
+// The records a drawing holds by the million are laid out to these sizes; a field added or moved
+// carelessly grows every table.
+static_assert(sizeof(TAcadLineBlk) == 120);
+static_assert(sizeof(TArcBlk) == 120);
+static_assert(sizeof(TCircleBlk) == 96);
+static_assert(sizeof(TTextBlk) == 168);
 
 struct TViewTbl {
     std::string name;
@@ -503,7 +396,10 @@ struct Drawing {
     std::vector<TFaceBlk> FaceAry;
     std::vector<TEllipseBlk> EllipseAry;
     std::vector<TDimensionBlk> DimensionAry;
-    std::vector<TSolidBlk> SolidAry; // SOLIDs of block definitions
+    // Mind the names of the SOLID tables, which break the naming rule of the others: SolidAry
+    // holds the SOLIDs and TRACEs of block definitions, ModelSolidAry (below) those of the model.
+    // RecordTable picks the right one.
+    std::vector<TSolidBlk> SolidAry;
     std::vector<TLeaderBlk> LeaderAry;
 
     // Kinds beyond lines, curves and texts. The model tables hold world coordinates after
@@ -557,6 +453,51 @@ struct Drawing {
     // Empties every table and resets the extents; the names handed out stay valid.
     void clear();
 };
+
+// The table that holds records of this kind: the block definitions' when `inBlock`, else the
+// model's. One place knows which table pairs with which, SOLIDs included.
+template <class Record> std::vector<Record>& RecordTable(Drawing& d, bool inBlock) {
+    if constexpr (std::is_same_v<Record, TAcadLineBlk>)
+        return inBlock ? d.BlkLineAry : d.LineAry;
+    else if constexpr (std::is_same_v<Record, TCircleBlk>)
+        return inBlock ? d.BlkCircleAry : d.CircleAry;
+    else if constexpr (std::is_same_v<Record, TArcBlk>)
+        return inBlock ? d.BlkArcAry : d.ArcAry;
+    else if constexpr (std::is_same_v<Record, TInsertBlk>)
+        return inBlock ? d.BlkInsertAry : d.InsertAry;
+    else if constexpr (std::is_same_v<Record, TLwpBlk>)
+        return inBlock ? d.BlkLwpAry : d.LwpAry;
+    else if constexpr (std::is_same_v<Record, TLwpEle>)
+        return inBlock ? d.BlkLwpEleAry : d.LwpEleAry;
+    else if constexpr (std::is_same_v<Record, TPolyfaceEle>)
+        return inBlock ? d.BlkPolyfaceAry : d.PolyfaceAry;
+    else if constexpr (std::is_same_v<Record, TTextBlk>)
+        return inBlock ? d.BlkTextAry : d.TextAry;
+    else if constexpr (std::is_same_v<Record, TFaceBlk>)
+        return inBlock ? d.BlkFaceAry : d.FaceAry;
+    else if constexpr (std::is_same_v<Record, TEllipseBlk>)
+        return inBlock ? d.BlkEllipseAry : d.EllipseAry;
+    else if constexpr (std::is_same_v<Record, TSolidBlk>)
+        return inBlock ? d.SolidAry : d.ModelSolidAry;
+    else if constexpr (std::is_same_v<Record, TLeaderBlk>)
+        return inBlock ? d.BlkLeaderAry : d.LeaderAry;
+    else if constexpr (std::is_same_v<Record, TPointBlk>)
+        return inBlock ? d.BlkPointAry : d.PointAry;
+    else if constexpr (std::is_same_v<Record, TSplineBlk>)
+        return inBlock ? d.BlkSplineAry : d.SplineAry;
+    else if constexpr (std::is_same_v<Record, THatchBlk>)
+        return inBlock ? d.BlkHatchAry : d.HatchAry;
+    else if constexpr (std::is_same_v<Record, TFillBlk>)
+        return inBlock ? d.BlkFillAry : d.FillAry;
+    else if constexpr (std::is_same_v<Record, TRayBlk>)
+        return inBlock ? d.BlkRayAry : d.RayAry;
+    else if constexpr (std::is_same_v<Record, TWipeoutBlk>)
+        return inBlock ? d.BlkWipeoutAry : d.WipeoutAry;
+    else if constexpr (std::is_same_v<Record, TMLeaderBlk>)
+        return inBlock ? d.BlkMLeaderAry : d.MLeaderAry;
+    else
+        static_assert(sizeof(Record) == 0, "no block-definition table for this kind");
+}
 
 // The thirteen record counts the browser shows for a drawing, in the order it shows them.
 struct TableCount {

@@ -3,6 +3,7 @@
 #include "geometry/EntityBoxes.h"
 #include "geometry/Primitives.h"
 #include "geometry/TextLines.h"
+#include "geometry/TextMetrics.h"
 #include "render/Colors.h"
 #include "render/DrawOther.h"
 #include "render/LayerState.h"
@@ -25,11 +26,6 @@ namespace {
 constexpr double ChordArcDeg = 1.0;
 // Angles closer than this (radians, 0.01°) are taken as equal: the whole circle.
 constexpr double NoSweepRad = Pi / 18000;
-// The text cell is this many text heights; MTEXT lines are this many heights apart (as in
-// DrawDxfText).
-constexpr double CellPerHeight = 1.3;
-constexpr double MTextLinePitch = 1.737;
-
 bool Inside(double x, double y, const WorldRect& w) {
     return x >= w.lowerLeft.x && x <= w.upperRight.x && y >= w.lowerLeft.y && y <= w.upperRight.y;
 }
@@ -142,7 +138,7 @@ TBox TextReach(const TTextBlk& t, double unitsPerPixel) {
     // An average width that rounds to no pixel draws the face's natural proportions.
     const auto orNatural = [&](double average) { return average <= u / 2 ? 0.6 * cell : average; };
     if (t.mtflag) {
-        const double average = orNatural(0.51 * 0.8 * 0.75 * cell);
+        const double average = orNatural(MTextAverageCharWidth(cell));
         const double line = 2 * static_cast<double>(LongestMTextLine(t.str)) * (average + u / 2);
         const double lines = CountMTextLines(t.str);
         const double reference = CellPerHeight * std::fabs(t.code41) + u;
@@ -153,8 +149,9 @@ TBox TextReach(const TTextBlk& t, double unitsPerPixel) {
         if (!atFirstPoint) a = t.pt11;
         const double n = static_cast<double>(Utf16Length(t.str));
         double width = 0;
-        double average = 0.51 * 0.75 * std::fabs(t.code41) * cell;
-        if (t.code72 == 5 && n > 0) average = 0.8 * CellPerHeight * Distance2D(t.pt10, t.pt11) / n;
+        double average = AverageCharWidth(cell, std::fabs(t.code41));
+        if (t.code72 == 5 && n > 0)
+            average = FitCharShare * CellPerHeight * Distance2D(t.pt10, t.pt11) / n;
         width = 2 * n * (orNatural(average) + u / 2);
         // Along the baseline the cell starts up to its width before the alignment point, across
         // it up to a cell above or below.

@@ -2,6 +2,7 @@
 
 #include "geometry/Primitives.h"
 #include "geometry/TextLines.h"
+#include "geometry/TextMetrics.h"
 #include "render/TextCodes.h"
 
 #include <algorithm>
@@ -16,21 +17,6 @@ namespace {
 
 constexpr double DegreesPerRadian = 57.29577951308232;
 constexpr double RadiansPerDegree = 0.017453292519943295;
-
-// A font cell is 1.3 times the text height of the drawing; the average character of a text of
-// width factor 1 is 0.51 * 0.75 of that cell.
-constexpr double CellPerHeight = 1.3;
-// Distance between the baselines of two MTEXT lines, in text heights.
-constexpr double MTextLinePitch = 1.737;
-
-// Vertical offsets from the alignment point to the top of the cell, as shares of the cell
-// height (upwards positive).
-constexpr double BaselineToTop = 0.855;
-constexpr double BottomToTop = 0.994;
-constexpr double TopToTop = 0.086;
-double MiddleToTop(double h) {
-    return h / 2 - 0.03 * h;
-}
 
 // Offset of the cell's top-left corner from the alignment point of a TEXT, in hundredths of a
 // pixel, x along the baseline and y upwards.
@@ -104,15 +90,15 @@ void DrawDxfText(Canvas& canvas, TPoint origin, const std::string& s, const TAca
 
     int averageWidth = 0;
     if (mtext) {
-        averageWidth = RoundHalfEven(code40 / u * CellPerHeight * 0.51 * 0.8 * 0.75);
+        averageWidth = RoundHalfEven(MTextAverageCharWidth(code40 / u * CellPerHeight));
     } else if (code72 == 5) {
         // A fit text spreads its characters between its two points.
         const double n = static_cast<double>(Utf16Length(s));
         if (n == 0) return;
         const double length = std::hypot(p11.x - p10.x, p11.y - p10.y);
-        averageWidth = RoundHalfEven(length / u * CellPerHeight * 0.8 / n);
+        averageWidth = RoundHalfEven(length / u * CellPerHeight * FitCharShare / n);
     } else {
-        averageWidth = RoundHalfEven(code40 / u * CellPerHeight * 0.51 * code41 * 0.75);
+        averageWidth = RoundHalfEven(AverageCharWidth(code40 / u * CellPerHeight, code41));
     }
     // A negative width factor mirrors nothing on a device font; its size is what counts.
     averageWidth = std::abs(averageWidth);

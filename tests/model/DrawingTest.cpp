@@ -43,5 +43,33 @@ TEST(Drawing, ClearEmptiesEveryTableAndTheExtents) {
     EXPECT_EQ(d.ExtMax.x, 0);
 }
 
+// The one-byte fields of a line sit in the tail padding of its common part: taking another
+// record's common fields must leave them alone.
+TEST(EntityCommon, TakingAnotherRecordsFieldsKeepsTheRecordsOwn) {
+    Drawing d;
+    TFaceBlk face;
+    face.bname = d.name("Door");
+    face.layer = d.name("Walls");
+    face.code370 = 50;
+    TAcadLineBlk line;
+    line.convtype = ConvChordOfCurve;
+    line.lwpflag = true;
+    line.checked = true;
+    static_cast<EntityCommon&>(line) = face;
+    EXPECT_EQ(line.bname, "Door");
+    EXPECT_EQ(line.layer, "Walls");
+    EXPECT_EQ(line.code370, 50);
+    EXPECT_EQ(line.convtype, ConvChordOfCurve);
+    EXPECT_TRUE(line.lwpflag);
+    EXPECT_TRUE(line.checked);
+}
+
+TEST(RecordTable, SolidsOfBlocksGoToSolidAry) {
+    Drawing d;
+    EXPECT_EQ(&RecordTable<TSolidBlk>(d, true), &d.SolidAry);
+    EXPECT_EQ(&RecordTable<TSolidBlk>(d, false), &d.ModelSolidAry);
+    EXPECT_EQ(&RecordTable<TAcadLineBlk>(d, true), &d.BlkLineAry);
+}
+
 } // namespace
 } // namespace orvanta
