@@ -80,8 +80,8 @@ class DetailHost {
     virtual Drawing& drawing() = 0;
     virtual DetailView& detailView() = 0;
     virtual void setStatusText(StatusPanel panel, const QString& text) = 0;
-    // 0 colour, 1 monochrome (the check mark of "モノクロ表示").
-    virtual int colorMode() const = 0;
+    // Colour or monochrome (the check mark of "モノクロ表示").
+    virtual ColorModeValue colorMode() const = 0;
     // Whether lines are drawn with their lineweights (the check mark of "線の太さを表示").
     virtual bool lineweightsShown() const { return false; }
     virtual bool detailTabShowing() const = 0;

@@ -164,19 +164,20 @@ TAcadPoint DrawingPresenter::worldAt(QPoint pixel) {
 
 std::optional<DrawOptions> DrawingPresenter::drawOptions(QSize size, const TAcadPoint& center,
                                                          const std::string& layer, int penWidth,
-                                                         bool noClip, bool rough) {
+                                                         Clipping clipping, Detail detail) {
     if (!drawable_) return std::nullopt;
     Drawing& d = drawing();
     const int w = size.width();
     const int h = size.height();
     const double u = UnitsPerPixel(view_.DrawWidth, view_.DrawHeight, w, h, view_.ZoomRate);
-    const LineweightDisplay lineweights{host_->lineweightsShown()};
-    const int widestPen = WidestPen(penWidth, lineweights);
+    DrawOptions options =
+        ViewDrawOptions(view_, center, w, h, {host_->lineweightsShown()}, penWidth);
+    const int widestPen = WidestPen(penWidth, options.lineweights);
     const RecordIndices* records = nullptr;
-    if (!noClip && std::isfinite(u) && u > 0) {
+    if (clipping == Clipping::ToView && std::isfinite(u) && u > 0) {
         const WorldRect window = ViewWindow(center, w, h, u);
         if (Encloses(window, d.ExtMin, d.ExtMax)) {
-            noClip = true;
+            clipping = Clipping::WholeExtent;
         } else {
             // What the renderer looks at: the window and the reach of its widest pen.
             const WorldRect needed = Widened(window, (widestPen / 2.0 + 2) * u);
@@ -202,46 +203,42 @@ std::optional<DrawOptions> DrawingPresenter::drawOptions(QSize size, const TAcad
             if (nearbyValid_) records = &nearby_;
         }
     }
-    DrawOptions options;
-    options.view = DrawViewOf(view_, center, w, h);
-    options.colorMode = static_cast<ColorModeValue>(view_.ViewColorMode);
-    options.penWidth = penWidth;
-    options.clipping = noClip ? Clipping::WholeExtent : Clipping::ToView;
-    options.detail = rough ? Detail::Rough : Detail::Full;
+    options.clipping = clipping;
+    options.detail = detail;
     options.onlyLayer = layer;
-    options.lineweights = lineweights;
     options.records = records;
     return options;
 }
 
 int DrawingPresenter::drawModel(Canvas& canvas, QSize size, const TAcadPoint& center,
-                                const std::string& layer, int penWidth, bool noClip, bool rough) {
+                                const std::string& layer, int penWidth, Clipping clipping,
+                                Detail detail) {
     const std::optional<DrawOptions> options =
-        drawOptions(size, center, layer, penWidth, noClip, rough);
+        drawOptions(size, center, layer, penWidth, clipping, detail);
     return options ? DrawDxf(drawing(), *options, canvas) : 0;
 }
 
-void DrawingPresenter::drawPicture(QImage& image, const TAcadPoint& center, bool noClip,
-                                   bool rough) {
+void DrawingPresenter::drawPicture(QImage& image, const TAcadPoint& center, Clipping clipping,
+                                   Detail detail) {
     image.fill(QColor(Qt::black));
     const std::optional<DrawOptions> options =
-        drawOptions(image.size(), center, std::string(), 1, noClip, rough);
+        drawOptions(image.size(), center, std::string(), 1, clipping, detail);
     if (options) DrawDxfBanded(drawing(), *options, image, shapes_);
 }
 
-QImage DrawingPresenter::render(const TAcadPoint& center, bool noClip, bool rough) {
+QImage DrawingPresenter::render(const TAcadPoint& center, Clipping clipping, Detail detail) {
     const QSize size = host_->detailView().size().expandedTo(QSize(1, 1));
     view_.ViewColorMode = host_->colorMode();
     const DrawView requested = DrawViewOf(view_, center, size.width(), size.height());
     const bool whole =
-        !rough && drawable_ &&
+        detail == Detail::Full && drawable_ &&
         SameView(requested, WholeDrawingView(drawing(), size.width(), size.height()));
     const bool lineweights = host_->lineweightsShown();
     if (whole && !wholePicture_.isNull() && wholeColorMode_ == view_.ViewColorMode &&
         wholeLineweights_ == lineweights && SameView(requested, wholeView_))
         return wholePicture_;
     QImage image(size, QImage::Format_RGB32);
-    drawPicture(image, center, noClip, rough);
+    drawPicture(image, center, clipping, detail);
     if (whole) {
         wholePicture_ = image;
         wholeView_ = requested;
@@ -259,8 +256,8 @@ void DrawingPresenter::show(QImage image) {
     overlaysDrawn();
 }
 
-void DrawingPresenter::rerender(bool noClip) {
-    show(render(view_.ViewCenter, noClip, false));
+void DrawingPresenter::rerender(Clipping clipping) {
+    show(render(view_.ViewCenter, clipping, Detail::Full));
 }
 
 void DrawingPresenter::redrawInPlace() {
@@ -270,7 +267,7 @@ void DrawingPresenter::redrawInPlace() {
         return;
     }
     view_.ViewColorMode = host_->colorMode();
-    drawPicture(image, view_.ViewCenter, false, false);
+    drawPicture(image, view_.ViewCenter, Clipping::ToView, Detail::Full);
     view_.CrossHairShown = false;
     rubberBandShown_ = false;
     highlightShown_ = false;
@@ -320,7 +317,7 @@ void DrawingPresenter::drawingLoaded() {
     view_.PanDragging = false;
     press_ = Press::None;
     FitViewToExtents(view_, drawing());
-    rerender(true);
+    rerender(Clipping::WholeExtent);
     const int generation = ++loadGeneration_;
     // Neither the presenter (the timer's context) nor the window may have gone meanwhile.
     QTimer::singleShot(GridDelayMs, &timers_,
@@ -345,7 +342,7 @@ void DrawingPresenter::viewSelected(int index, const std::string& name) {
         named = ShowNamedView(view_, drawing(), name);
     else
         FitViewToExtents(view_, drawing());
-    rerender(!named);
+    rerender(named ? Clipping::ToView : Clipping::WholeExtent);
 }
 
 void DrawingPresenter::applyLayerChecks(const LayerChecks& checks) {
@@ -378,8 +375,8 @@ bool DrawingPresenter::blink(const std::string& layer) {
         QtCanvas canvas(painter, DefaultTextFace, &shapes_);
         canvas.setPenMode(PenMode::Not);
         // Only the layer's records near the view: the others cannot show.
-        const int drawn =
-            drawModel(canvas, image.size(), view_.ViewCenter, layer, BlinkWidth, false, false);
+        const int drawn = drawModel(canvas, image.size(), view_.ViewCenter, layer, BlinkWidth,
+                                    Clipping::ToView, Detail::Full);
         canvas.setPenMode(PenMode::Copy);
         canvas.flush();
         return drawn;
@@ -400,7 +397,7 @@ void DrawingPresenter::textChosen(std::size_t textIndex) {
     const Drawing& d = drawing();
     if (textIndex >= d.TextAry.size()) return;
     view_.ViewCenter = TextViewCenter(d.TextAry[textIndex]);
-    QImage image = render(view_.ViewCenter, false, false);
+    QImage image = render(view_.ViewCenter, Clipping::ToView, Detail::Full);
     InvertTextMarker(image);
     show(std::move(image));
 }
@@ -562,7 +559,7 @@ void DrawingPresenter::mouseMoved(QMouseEvent& event) {
         TAcadPoint center = view_.ViewCenter;
         center.x += from.x - under.x;
         center.y += from.y - under.y;
-        show(render(center, false, true));
+        show(render(center, Clipping::ToView, Detail::Rough));
     }
 }
 
@@ -588,13 +585,13 @@ void DrawingPresenter::finishGesture(QPoint pixel) {
     const TPoint start = view_.DragStartPoint;
     const TAcadPoint a = worldAt(ToQPoint(start));
     const TAcadPoint b = worldAt(pixel);
-    bool noClip = false;
+    Clipping clipping = Clipping::ToView;
     if (pressButton_ == Qt::MiddleButton)
         ApplyPan(view_, a, b);
-    else
-        noClip = ApplyDragGesture(view_, drawing(),
-                                  ClassifyDrag(pixel.x() - start.x, pixel.y() - start.y), a, b);
-    rerender(noClip);
+    else if (ApplyDragGesture(view_, drawing(),
+                              ClassifyDrag(pixel.x() - start.x, pixel.y() - start.y), a, b))
+        clipping = Clipping::WholeExtent;
+    rerender(clipping);
     host_->setStatusText(StatusPanel::Elapsed, QString::asprintf("%.2f", timer.elapsed() / 1000.0));
 }
 

@@ -65,20 +65,20 @@ class DrawingPresenter : public DetailPresenter {
     // the view that the grid finds; showing all of the drawing, it skips the
     // visibility tests, which every record passes.
     int drawModel(Canvas& canvas, QSize size, const TAcadPoint& center, const std::string& layer,
-                  int penWidth, bool noClip, bool rough);
+                  int penWidth, Clipping clipping, Detail detail);
     // The options drawModel draws with (choosing the records near the view), or none while no
     // drawing can be drawn.
     std::optional<DrawOptions> drawOptions(QSize size, const TAcadPoint& center,
-                                           const std::string& layer, int penWidth, bool noClip,
-                                           bool rough);
+                                           const std::string& layer, int penWidth,
+                                           Clipping clipping, Detail detail);
     // Clears `image` and draws the drawing onto all of it, in bands on every core.
-    void drawPicture(QImage& image, const TAcadPoint& center, bool noClip, bool rough);
+    void drawPicture(QImage& image, const TAcadPoint& center, Clipping clipping, Detail detail);
     // A new picture of the detail view's size: black, with the drawing on it (when one is
     // loaded) around `center` at the current scale.
-    QImage render(const TAcadPoint& center, bool noClip, bool rough);
+    QImage render(const TAcadPoint& center, Clipping clipping, Detail detail);
     // Replaces the picture; nothing drawn on the old one is on it.
     void show(QImage image);
-    void rerender(bool noClip = false);
+    void rerender(Clipping clipping = Clipping::ToView);
     // Clears the shown picture and draws the drawing onto it again, without a new image.
     void redrawInPlace();
     // Forgets the overlays when the picture is no longer the one they were drawn on.
@@ -105,7 +105,7 @@ class DrawingPresenter : public DetailPresenter {
     // again without a redraw. Empty when anything it shows may have changed.
     QImage wholePicture_;
     DrawView wholeView_;
-    int wholeColorMode_ = 0;
+    ColorModeValue wholeColorMode_ = ColorModeColor;
     bool wholeLineweights_ = false;
     // Built shortly after a drawing shows, or at the first view that needs it.
     DrawingGrid grid_;

@@ -67,6 +67,9 @@ constexpr PickerColour PickerColours[] = {
     {"水色", RgbColor(0, 255, 255)},   {"白", RgbColor(255, 255, 255)},
 };
 
+// The colour modes of the colour choices, in their order.
+constexpr ColorModeValue ColourChoices[] = {ColorModeColor, ColorModeMonochrome, ColorModeInverted};
+
 constexpr int MinSide = 16;
 constexpr int MaxSide = 1024;
 constexpr int PreviewWidth = 360;
@@ -102,9 +105,9 @@ void StepSpinBox::stepBy(int steps) {
     emit stepped();
 }
 
-ExportWindow::ExportWindow(Drawing& drawing, const ViewState& view, QSize detailSize,
-                           Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), drawing_(drawing), view_(view), detailSize_(detailSize), dialogs_(dialogs) {
+ExportWindow::ExportWindow(Drawing& drawing, const DrawOptions& shown, Dialogs& dialogs,
+                           QWidget* parent)
+    : QDialog(parent), drawing_(drawing), shown_(shown), dialogs_(dialogs) {
     setWindowTitle(U(WindowTitle));
     setModal(true);
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -221,34 +224,29 @@ void ExportWindow::showEvent(QShowEvent* event) {
         move(available.center() - rect().center());
     }
     // The fields take the detail picture's size as far as they can hold it.
-    width_->setValue(detailSize_.width());
-    height_->setValue(detailSize_.height());
+    width_->setValue(shown_.view.pixW);
+    height_->setValue(shown_.view.pixH);
     MakeImage(Sender::Refresh);
 }
 
 QSize ExportWindow::pictureSize() const {
-    if (currentSize_->isChecked()) return detailSize_.expandedTo(QSize(1, 1));
+    if (currentSize_->isChecked())
+        return QSize(shown_.view.pixW, shown_.view.pixH).expandedTo(QSize(1, 1));
     return {width_->value(), height_->value()};
-}
-
-void ExportWindow::setLineweights(bool shown) {
-    lineweights_ = shown;
-    // Before the window shows, the preview is built when it does.
-    if (isVisible()) MakeImage(Sender::Refresh);
 }
 
 ImageRequest ExportWindow::request() const {
     const QSize size = pictureSize();
     ImageRequest request =
         wholeDrawing_->isChecked()
-            ? WholeDrawingRequest(drawing_, view_.ZoomRate, size.width(), size.height())
-            : ViewRequest(view_, size.width(), size.height());
-    request.background = static_cast<TColor>(background_->currentData().toUInt());
+            ? WholeDrawingRequest(drawing_, shown_.view.zoom, size.width(), size.height())
+            : ViewRequest(shown_.view, size.width(), size.height());
+    request.options.backColor = static_cast<TColor>(background_->currentData().toUInt());
     request.noBackground = noBackground_->isChecked();
-    request.penWidth = penSize_->value();
-    request.lineweights = lineweights_;
-    for (int mode = 0; mode < 3; ++mode)
-        if (colours_[mode]->isChecked()) request.colorMode = mode;
+    request.options.penWidth = penSize_->value();
+    request.options.lineweights = shown_.lineweights;
+    for (int choice = 0; choice < 3; ++choice)
+        if (colours_[choice]->isChecked()) request.options.colorMode = ColourChoices[choice];
     return request;
 }
 

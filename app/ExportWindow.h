@@ -6,7 +6,6 @@
 #include "app/Dialogs.h"
 #include "model/AcadDxfUnit.h"
 #include "output/ImageExport.h"
-#include "render/ViewState.h"
 #include "render/qt/QtCanvas.h"
 
 #include <QDialog>
@@ -37,8 +36,9 @@ class ExportWindow : public QDialog {
     // What asked for the picture: a change of a setting only refreshes the preview.
     enum class Sender { Refresh, Clipboard, Save };
 
-    // `detailSize` is the size of the detail picture; `view` the view it shows.
-    ExportWindow(Drawing& drawing, const ViewState& view, QSize detailSize, Dialogs& dialogs,
+    // `shown` are the options the detail picture is drawn with: the picture's size, the view it
+    // shows and whether lines are as wide as their lineweights, which the preview follows.
+    ExportWindow(Drawing& drawing, const DrawOptions& shown, Dialogs& dialogs,
                  QWidget* parent = nullptr);
 
     // Builds the picture from the current settings and shows it in the preview; then puts it on
@@ -49,9 +49,6 @@ class ExportWindow : public QDialog {
     // The picture's size as the settings give it.
     QSize pictureSize() const;
 
-    // Whether lines are as wide as their lineweights, as the detail view shows them; the preview
-    // follows.
-    void setLineweights(bool shown);
     // The preview as last made.
     const QImage& preview() const { return preview_; }
 
@@ -84,9 +81,7 @@ class ExportWindow : public QDialog {
     void reportFailure(const QString& path, const QString& reason);
 
     Drawing& drawing_;
-    ViewState view_;
-    QSize detailSize_;
-    bool lineweights_ = false;
+    DrawOptions shown_;
     Dialogs& dialogs_;
     TextShapeCache shapes_;
     QImage preview_;

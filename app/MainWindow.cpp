@@ -638,9 +638,12 @@ void MainWindow::openImageExport() {
     updateExportAction();
     if (!exportAction_->isEnabled()) return;
     presenter_->clearCrossHair();
-    ExportWindow window(drawing_, presenter_->viewState(), detailView_->picture().size(), dialogs_,
-                        this);
-    window.setLineweights(lineweightsShown());
+    const ViewState& view = presenter_->viewState();
+    const QSize size = detailView_->picture().size();
+    ExportWindow window(
+        drawing_,
+        ViewDrawOptions(view, view.ViewCenter, size.width(), size.height(), {lineweightsShown()}),
+        dialogs_, this);
     window.exec();
 }
 
@@ -672,7 +675,7 @@ void MainWindow::onTabChanged(int index) {
 }
 
 void MainWindow::onColorModeToggled(bool checked) {
-    colorMode_ = checked ? 1 : 0;
+    colorMode_ = checked ? ColorModeMonochrome : ColorModeColor;
     if (detailTabShowing()) {
         runUserAction([this] { presenter_->colorModeChanged(); });
     } else {

@@ -64,7 +64,7 @@ class MainWindow : public QMainWindow, public DetailHost {
     Drawing& drawing() override { return drawing_; }
     DetailView& detailView() override { return *detailView_; }
     void setStatusText(StatusPanel panel, const QString& text) override;
-    int colorMode() const override { return colorMode_; }
+    ColorModeValue colorMode() const override { return colorMode_; }
     bool lineweightsShown() const override { return settings_.showLineweights; }
     bool detailTabShowing() const override;
 
@@ -201,7 +201,7 @@ class MainWindow : public QMainWindow, public DetailHost {
     std::unique_ptr<CadHostWindows> desktopWindows_;
     std::unique_ptr<CadHost> cadHost_;
 
-    int colorMode_ = 0;
+    ColorModeValue colorMode_ = ColorModeColor;
     bool pending_ = false;
     QString pendingName_;
     QString lastPreviewFolder_;

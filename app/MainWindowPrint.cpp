@@ -28,12 +28,15 @@ void MainWindow::printDetail() {
     // Without a view of its own the presenter shows the whole drawing.
     ViewState whole;
     FitViewToExtents(whole, drawing_);
-    const ViewState* view = presenter_->currentView();
+    const ViewState& view = presenter_->currentView() ? *presenter_->currentView() : whole;
+    const QSize size = detailView_->picture().size();
+    const DrawOptions shown =
+        ViewDrawOptions(view, view.ViewCenter, size.width(), size.height(), {lineweightsShown()});
     PrintSource source;
     source.drawing = &drawing_;
-    source.view = view ? view : &whole;
+    source.view = shown.view;
     source.caption = drawingLabel_->text();
-    source.lineweights = lineweightsShown();
+    source.lineweights = shown.lineweights.shown;
     PrintWindow window(PrintKind::Detail, std::move(source), dialogs_, this);
     window.exec();
 }

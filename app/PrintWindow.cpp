@@ -142,8 +142,16 @@ int PrintWindow::colourIndex() const {
 void PrintWindow::setColourIndex(int index) {
     if (QAbstractButton* b = colourChoice_->button(index)) b->setChecked(true);
 }
+ColorModeValue PrintWindow::colourMode() const {
+    const int index = colourIndex();
+    if (index <= 0) return ColorModeColor;
+    return index == 1 ? ColorModeMonochrome : ColorModeInverted;
+}
 int PrintWindow::rangeIndex() const {
     return rangeChoice_->checkedId();
+}
+PrintRange PrintWindow::range() const {
+    return rangeIndex() != 0 ? PrintRange::View : PrintRange::Whole;
 }
 void PrintWindow::setRangeIndex(int index) {
     if (QAbstractButton* b = rangeChoice_->button(index)) b->setChecked(true);
@@ -194,14 +202,14 @@ void PrintWindow::print() {
             request.names = source_.names;
             request.retu = columns();
             request.gyou = rows();
-            request.cosw = colourIndex();
+            request.cosw = colourMode();
             request.converter = source_.converter;
             request.lineweights = source_.lineweights;
             report_ = PrintAll(printer_, request, *this);
-        } else if (source_.drawing && source_.view) {
+        } else if (source_.drawing) {
             report_ = {};
-            PrintZoom(printer_, *source_.drawing, *source_.view, source_.caption, rangeIndex(),
-                      colourIndex(), source_.lineweights);
+            PrintZoom(printer_, *source_.drawing, source_.view, source_.caption, range(),
+                      colourMode(), source_.lineweights);
             report_.pages = 1;
             report_.drawn = 1;
         }

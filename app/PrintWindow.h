@@ -29,13 +29,13 @@ enum class PrintKind {
 };
 
 // What the window prints. A list print needs the folder and its file names; a detail print the
-// drawing, the view that shows it and the caption (the file name label).
+// drawing, the view of it the window shows and the caption (the file name label).
 struct PrintSource {
     std::string folder;
     std::vector<std::string> names;
     DrawingConverter* converter = nullptr;
     const Drawing* drawing = nullptr;
-    const ViewState* view = nullptr;
+    DrawView view;
     QString caption;
     // Whether lines are printed as wide as their lineweights ("線の太さを表示").
     bool lineweights = false;
@@ -58,9 +58,11 @@ class PrintWindow : public QDialog, private PrintMonitor {
     void setColumns(int columns);
     // 0 "カラー", 1 "黒", 2 "カラー反転".
     int colourIndex() const;
+    ColorModeValue colourMode() const;
     void setColourIndex(int index);
     // 0 "全体", 1 "現画面".
     int rangeIndex() const;
+    PrintRange range() const;
     void setRangeIndex(int index);
     // What the last run printed.
     const PrintReport& report() const { return report_; }

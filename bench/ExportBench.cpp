@@ -45,9 +45,9 @@ int main(int argc, char** argv) {
 
     ViewState view;
     FitViewToExtents(view, drawing);
-    ImageRequest request = ViewRequest(view, 1600, 900);
-    request.noClip = true;
-    request.background = 0xFFFFFF;
+    ImageRequest request = ViewRequest(DrawViewOf(view, view.ViewCenter, 1600, 900), 1600, 900);
+    request.options.clipping = Clipping::WholeExtent;
+    request.options.backColor = 0xFFFFFF;
     const std::string out =
         (std::filesystem::temp_directory_path() / "orvanta-bench-export").string();
     const struct {

@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
         QElapsedTimer timer;
         timer.start();
         std::atomic<int> made{0};
-        PreviewPool pool(paths, PreviewPictureSize({200, 160}), 0, jobs,
+        PreviewPool pool(paths, PreviewPictureSize({200, 160}), ColorModeColor, jobs,
                          [&](int, const QImage&, const PreviewFacts& facts) {
                              if (facts.failure.isEmpty()) ++made;
                          });

@@ -49,7 +49,8 @@ class StopSink : public ProgressSink {
     int position_ = 0;
 };
 
-QImage DrawnPicture(const Drawing& drawing, QSize size, int colorMode, TextShapeCache* shapes) {
+QImage DrawnPicture(const Drawing& drawing, QSize size, ColorModeValue colorMode,
+                    TextShapeCache* shapes) {
     QImage picture(size, QImage::Format_RGB32);
     if (picture.isNull()) throw std::bad_alloc();
     QPainter painter(&picture);
@@ -58,13 +59,13 @@ QImage DrawnPicture(const Drawing& drawing, QSize size, int colorMode, TextShape
     DrawOptions options;
     options.view = WholeDrawingView(drawing, size.width(), size.height());
     options.backColor = 0x000000;
-    options.colorMode = static_cast<ColorModeValue>(colorMode);
+    options.colorMode = colorMode;
     options.clipping = Clipping::WholeExtent;
     DrawDxf(drawing, options, canvas);
     return picture;
 }
 
-QImage DxfPicture(const QString& path, QSize size, int colorMode, PreviewFacts& facts,
+QImage DxfPicture(const QString& path, QSize size, ColorModeValue colorMode, PreviewFacts& facts,
                   TextShapeCache* shapes, const std::atomic<bool>* stop) {
     StopSink progress(stop);
     LoadOptions options;
@@ -119,8 +120,9 @@ QString PreviewCachePath(const QString& drawingPath) {
            (HasDxfExtension(drawingPath) ? QStringLiteral("_DXF.bmp") : QStringLiteral("_DWG.bmp"));
 }
 
-QImage MakePreviewPicture(const QString& path, QSize size, int colorMode, PreviewFacts* facts,
-                          TextShapeCache* shapes, const std::atomic<bool>* stop) {
+QImage MakePreviewPicture(const QString& path, QSize size, ColorModeValue colorMode,
+                          PreviewFacts* facts, TextShapeCache* shapes,
+                          const std::atomic<bool>* stop) {
     PreviewFacts local;
     PreviewFacts& found = facts ? *facts : local;
     found = PreviewFacts{};

@@ -2,6 +2,8 @@
 // that the grid's workers, the command-line tool and list printing all make the same picture.
 #pragma once
 
+#include "render/Colors.h"
+
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -42,15 +44,14 @@ QString PreviewCachePath(const QString& drawingPath);
 
 // The picture of the drawing at `path` for a cell whose picture area is `size`:
 // - the cache file beside the drawing when there is one (in its own size, as it was saved);
-// - a text DXF loaded through the one load routine and drawn whole on black in `colorMode`
-//   (0 colour, 1 monochrome, 2 inverted colours);
+// - a text DXF loaded through the one load routine and drawn whole on black in `colorMode`;
 // - the picture stored in a DWG, stretched to the whole of `size`;
 // - a blank white picture for DWG content under a .dxf name, a DWG without a stored picture,
 //   and any file that fails (`facts->failure` then says why).
 // Never throws for anything the file holds; safe to call on any thread. `shapes` is the text
 // shaping cache of the calling thread (one is made for the call when it is null); it must not
 // be shared between threads. `stop`, when given and set, abandons a long load early.
-QImage MakePreviewPicture(const QString& path, QSize size, int colorMode,
+QImage MakePreviewPicture(const QString& path, QSize size, ColorModeValue colorMode,
                           PreviewFacts* facts = nullptr, TextShapeCache* shapes = nullptr,
                           const std::atomic<bool>* stop = nullptr);
 

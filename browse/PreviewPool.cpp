@@ -6,7 +6,8 @@
 
 namespace orvanta {
 
-PreviewPool::PreviewPool(QStringList paths, QSize size, int colorMode, int jobs, Ready ready)
+PreviewPool::PreviewPool(QStringList paths, QSize size, ColorModeValue colorMode, int jobs,
+                         Ready ready)
     : paths_(std::move(paths)), size_(size), colorMode_(colorMode), ready_(std::move(ready)) {
     if (jobs <= 0) jobs = DefaultJobs();
     jobs = std::max(1, std::min<int>(jobs, std::max<qsizetype>(1, paths_.size())));

@@ -31,6 +31,14 @@ bool ParseInt(const std::string& text, int low, int high, int& value) {
     return true;
 }
 
+bool ParseColorMode(const std::string& text, ColorModeValue& mode) {
+    int number = 0;
+    if (!ParseInt(text, 0, 2, number)) return false;
+    constexpr ColorModeValue Modes[] = {ColorModeColor, ColorModeMonochrome, ColorModeInverted};
+    mode = Modes[number];
+    return true;
+}
+
 bool ParseSize(const std::string& text, int lowWidth, int lowHeight, int high, int& width,
                int& height) {
     const auto x = text.find_first_of("xX");

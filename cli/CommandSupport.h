@@ -2,12 +2,17 @@
 // application without a display whose chatter stays out of the commands' output.
 #pragma once
 
+#include "render/Colors.h"
+
 #include <string>
 
 namespace orvanta::cli {
 
 // A decimal number from `low` to `high` in `text` (digits only) into `value`; false otherwise.
 bool ParseInt(const std::string& text, int low, int high, int& value);
+
+// The colour mode of a --color-mode argument: 0 colour, 1 monochrome, 2 inverted colours.
+bool ParseColorMode(const std::string& text, ColorModeValue& mode);
 
 // WxH (or WXH), each part from its low bound to `high`.
 bool ParseSize(const std::string& text, int lowWidth, int lowHeight, int high, int& width,

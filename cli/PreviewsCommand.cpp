@@ -41,7 +41,7 @@ int PreviewsCommand(const std::vector<std::string>& args) {
     int width = 200;
     int height = 160;
     int jobs = 0;
-    int colorMode = 0;
+    ColorModeValue colorMode = ColorModeColor;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -63,7 +63,7 @@ int PreviewsCommand(const std::vector<std::string>& args) {
             if (!hasValue || !ParseInt(args[++i], 1, 256, jobs))
                 return UsageError("--jobs takes a number from 1 to 256");
         } else if (arg == "--color-mode") {
-            if (!hasValue || !ParseInt(args[++i], 0, 2, colorMode))
+            if (!hasValue || !ParseColorMode(args[++i], colorMode))
                 return UsageError("--color-mode takes 0, 1 or 2");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError("unknown option \"" + arg + "\"");

@@ -36,7 +36,7 @@ struct PrintOptions {
     int columns = 2;
     bool landscape = false;
     QPageSize paper{QPageSize::A4};
-    int colorMode = 1;
+    ColorModeValue colorMode = ColorModeMonochrome;
 };
 
 // The paper called `name` (case ignored). B4 and B5 are the JIS sizes, as Japanese offices mean
@@ -80,10 +80,8 @@ int PrintTo(const std::string& input, const std::string& temporary, const PrintO
         return 0;
     }
     LoadedDrawing loaded = LoadForCommand(input, "printed");
-    ViewState whole;
-    FitViewToExtents(whole, loaded.drawing);
-    PrintZoom(pdf, loaded.drawing, whole, QFileInfo(QString::fromStdString(input)).fileName(), 0,
-              options.colorMode);
+    PrintZoom(pdf, loaded.drawing, DrawView{}, QFileInfo(QString::fromStdString(input)).fileName(),
+              PrintRange::Whole, options.colorMode);
     return 0;
 }
 
@@ -116,12 +114,11 @@ int PrintCommand(const std::vector<std::string>& args) {
             }
         } else if (a == "--color-mode" && hasValue) {
             const std::string& v = args[++i];
-            if (v != "0" && v != "1" && v != "2") {
+            if (!ParseColorMode(v, options.colorMode)) {
                 std::fprintf(stderr, "print: --color-mode takes 0, 1 or 2, not \"%s\"\n",
                              v.c_str());
                 return 2;
             }
-            options.colorMode = v[0] - '0';
         } else if (!a.empty() && a[0] != '-' && input.empty()) {
             input = a;
         } else {

@@ -23,23 +23,21 @@ namespace orvanta::cli {
 
 namespace {
 
-// The whole drawing, fitted as after opening, with the command's options.
-ImageRequest WholePicture(const Drawing& drawing, const RenderOptions& options) {
-    ImageRequest request =
-        WholeDrawingRequest(drawing, DefaultZoomRate, options.width, options.height);
-    request.background = options.background;
-    request.penWidth = options.penWidth;
-    request.colorMode = options.colorMode;
-    request.lineweights = options.lineweights;
+// The whole drawing, fitted as after opening, with the rest of the command's request.
+ImageRequest WholePicture(const Drawing& drawing, ImageRequest request) {
+    const ImageRequest whole =
+        WholeDrawingRequest(drawing, DefaultZoomRate, request.width, request.height);
+    request.options.view = whole.options.view;
+    request.options.clipping = whole.options.clipping;
     return request;
 }
 
 } // namespace
 
-void DrawWhole(Drawing& drawing, QPainter& painter, const RenderOptions& options,
+void DrawWhole(Drawing& drawing, QPainter& painter, const ImageRequest& request,
                TextShapeCache& shapes) {
     QtCanvas canvas(painter, DefaultTextFace, &shapes);
-    DrawImage(drawing, WholePicture(drawing, options), canvas);
+    DrawImage(drawing, WholePicture(drawing, request), canvas);
 }
 
 namespace {
@@ -93,10 +91,10 @@ bool ParseColour(std::string text, TColor& colour) {
 // Writes the whole drawing, fitted as after opening, in the format; throws SilentAbort naming
 // the output when it cannot be made or written.
 void WritePicture(Drawing& drawing, const std::string& out, ImageFormat format,
-                  const RenderOptions& options, TextShapeCache& shapes) {
+                  const ImageRequest& request, TextShapeCache& shapes) {
     QByteArray bytes;
     try {
-        bytes = EncodeImage(drawing, WholePicture(drawing, options), format, &shapes);
+        bytes = EncodeImage(drawing, WholePicture(drawing, request), format, &shapes);
     } catch (const std::bad_alloc&) {
         throw SilentAbort(out + ": not enough memory for the picture");
     } catch (const std::runtime_error& e) {
@@ -108,10 +106,10 @@ void WritePicture(Drawing& drawing, const std::string& out, ImageFormat format,
 
 // Renders one file; prints its failure as one line and returns false when it fails.
 bool RenderFile(const std::string& path, const std::string& out, ImageFormat format,
-                const RenderOptions& options, TextShapeCache& shapes) {
+                const ImageRequest& request, TextShapeCache& shapes) {
     try {
         LoadedDrawing loaded = LoadForCommand(path, "drawn");
-        WritePicture(loaded.drawing, out, format, options, shapes);
+        WritePicture(loaded.drawing, out, format, request, shapes);
         return true;
     } catch (const SilentAbort& e) {
         std::fprintf(stderr, "%s\n", e.what());
@@ -140,7 +138,10 @@ int UsageError(const std::string& message) {
 } // namespace
 
 int RenderCommand(const std::vector<std::string>& args) {
-    RenderOptions options;
+    // The picture of every drawing; its view is fitted to each drawing in turn.
+    ImageRequest request;
+    request.width = 1600;
+    request.height = 900;
     std::string input;
     std::string out;
     bool each = false;
@@ -157,20 +158,20 @@ int RenderCommand(const std::vector<std::string>& args) {
             if (!hasValue) return UsageError("-o needs a file name");
             out = args[++i];
         } else if (arg == "--size") {
-            if (!hasValue || !ParseSize(args[++i], options.width, options.height))
+            if (!hasValue || !ParseSize(args[++i], request.width, request.height))
                 return UsageError("--size takes WxH, each from 1 to " +
                                   std::to_string(MaxPictureSide));
         } else if (arg == "--color-mode") {
-            if (!hasValue || !ParseInt(args[++i], 0, 2, options.colorMode))
+            if (!hasValue || !ParseColorMode(args[++i], request.options.colorMode))
                 return UsageError("--color-mode takes 0, 1 or 2");
         } else if (arg == "--background") {
-            if (!hasValue || !ParseColour(args[++i], options.background))
+            if (!hasValue || !ParseColour(args[++i], request.options.backColor))
                 return UsageError("--background takes a colour RRGGBB in hexadecimal");
         } else if (arg == "--pen-width") {
-            if (!hasValue || !ParseInt(args[++i], 1, 100, options.penWidth))
+            if (!hasValue || !ParseInt(args[++i], 1, 100, request.options.penWidth))
                 return UsageError("--pen-width takes a width from 1 to 100");
         } else if (arg == "--lineweights") {
-            options.lineweights = true;
+            request.options.lineweights.shown = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError("unknown option \"" + arg + "\"");
         } else if (input.empty()) {
@@ -192,7 +193,7 @@ int RenderCommand(const std::vector<std::string>& args) {
     StartGuiApplication();
     TextShapeCache shapes;
 
-    if (!each) return RenderFile(input, out, format, options, shapes) ? 0 : 1;
+    if (!each) return RenderFile(input, out, format, request, shapes) ? 0 : 1;
 
     std::vector<fs::path> files;
     std::error_code error;
@@ -210,7 +211,7 @@ int RenderCommand(const std::vector<std::string>& args) {
     int status = 0;
     for (const fs::path& file : files) {
         const fs::path picture = fs::path(out) / (file.stem().string() + ".png");
-        if (RenderFile(file.string(), picture.string(), ImageFormat::Png, options, shapes))
+        if (RenderFile(file.string(), picture.string(), ImageFormat::Png, request, shapes))
             std::printf("%s\n", picture.c_str());
         else
             status = 1;

@@ -3,6 +3,7 @@
 
 #include "cli/CommandSupport.h"
 #include "model/AcadDxfUnit.h"
+#include "output/ImageExport.h"
 #include "render/qt/QtCanvas.h"
 
 #include <QGuiApplication>
@@ -13,17 +14,9 @@
 
 namespace orvanta::cli {
 
-struct RenderOptions {
-    int width = 1600;
-    int height = 900;
-    int colorMode = 0;
-    TColor background = 0x000000;
-    int penWidth = 1;
-    bool lineweights = false;
-};
-
-// Clears the device and draws the whole drawing on it, fitted as after opening.
-void DrawWhole(Drawing& drawing, QPainter& painter, const RenderOptions& options,
+// Clears the device and draws the whole drawing on it, fitted as after opening, at the request's
+// size, in its colours and with its pen; the request's own view is not used.
+void DrawWhole(Drawing& drawing, QPainter& painter, const ImageRequest& request,
                TextShapeCache& shapes);
 
 } // namespace orvanta::cli

@@ -152,16 +152,16 @@ QImage DrawThumbnail(const std::string& path, int size) {
         drawing.TextAry.empty())
         throw SilentAbort(path + ": nothing in it is drawn; no thumbnail");
     const QSize pictureSize = PictureSize(drawing, size);
-    RenderOptions options;
-    options.width = pictureSize.width();
-    options.height = pictureSize.height();
-    options.colorMode = ColorModeMonochrome;
-    options.background = ColorWhite;
+    ImageRequest request;
+    request.width = pictureSize.width();
+    request.height = pictureSize.height();
+    request.options.colorMode = ColorModeMonochrome;
+    request.options.backColor = ColorWhite;
     QImage image(pictureSize, QImage::Format_RGB32);
     if (image.isNull()) throw SilentAbort(path + ": not enough memory for the thumbnail");
     TextShapeCache shapes;
     QPainter painter(&image);
-    DrawWhole(drawing, painter, options, shapes);
+    DrawWhole(drawing, painter, request, shapes);
     return image;
 }
 

@@ -31,45 +31,33 @@ std::optional<ImageFormat> ImageFormatOf(const QString& path) {
     return std::nullopt;
 }
 
-ImageRequest ViewRequest(const ViewState& view, int width, int height) {
+ImageRequest ViewRequest(const DrawView& view, int width, int height) {
     ImageRequest request;
     request.width = width;
     request.height = height;
-    request.center = view.ViewCenter;
-    request.drawWidth = view.DrawWidth;
-    request.drawHeight = view.DrawHeight;
-    request.zoom = view.ZoomRate;
-    request.noClip = false;
+    request.options.view = view;
+    request.options.clipping = Clipping::ToView;
     return request;
 }
 
 ImageRequest WholeDrawingRequest(const Drawing& drawing, double zoom, int width, int height) {
-    const DrawView whole = WholeDrawingView(drawing, width, height);
     ImageRequest request;
     request.width = width;
     request.height = height;
-    request.center = whole.center;
-    request.drawWidth = whole.drawW;
-    request.drawHeight = whole.drawH;
-    request.zoom = zoom;
-    request.noClip = true;
+    request.options.view = WholeDrawingView(drawing, width, height);
+    request.options.view.zoom = zoom;
+    request.options.clipping = Clipping::WholeExtent;
     return request;
 }
 
 int DrawImage(Drawing& drawing, const ImageRequest& request, Canvas& canvas) {
     canvas.setPen(ColorBlack, 1, PenSolid);
     if (!request.noBackground)
-        ClearCanvas(canvas, request.width, request.height, request.background);
-    DrawOptions options;
-    options.view = {request.center,     request.drawWidth,
-                    request.drawHeight, ViewOriginOf(request.width, request.height),
-                    request.width,      request.height,
-                    request.zoom};
-    options.backColor = request.background;
-    options.colorMode = static_cast<ColorModeValue>(request.colorMode);
-    options.penWidth = request.penWidth;
-    options.lineweights.shown = request.lineweights;
-    options.clipping = request.noClip ? Clipping::WholeExtent : Clipping::ToView;
+        ClearCanvas(canvas, request.width, request.height, request.options.backColor);
+    DrawOptions options = request.options;
+    options.view.origin = ViewOriginOf(request.width, request.height);
+    options.view.pixW = request.width;
+    options.view.pixH = request.height;
     const int count = DrawDxf(drawing, options, canvas);
     canvas.flush();
     return count;

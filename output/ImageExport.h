@@ -5,6 +5,7 @@
 
 #include "model/AcadDxfUnit.h"
 #include "render/Canvas.h"
+#include "render/DrawDxf.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -15,38 +16,27 @@
 namespace orvanta {
 
 class TextShapeCache;
-struct ViewState;
 
 enum class ImageFormat { Bmp, Png, Emf, Wmf, Svg, Pdf };
 
 // The format a file name's extension (any case) calls for; none for any other.
 std::optional<ImageFormat> ImageFormatOf(const QString& path);
 
-// What a picture shows and how.
+// What a picture shows and how: the renderer's options for a picture of width x height pixels.
+// The view is placed in the picture when it is drawn, so its own pixel size and origin need not
+// be set; its centre, extent and zoom say what shows.
 struct ImageRequest {
     int width = 1;  // pixels
     int height = 1; // pixels
-    // The view: this world point at the picture's centre, this world extent fitted into it with
-    // the zoom's margin.
-    TAcadPoint center;
-    double drawWidth = 0;
-    double drawHeight = 0;
-    double zoom = 0.98;
-    // False for the current view, whose records outside the picture are skipped; true for the
-    // whole drawing.
-    bool noClip = true;
-    TColor background = 0x000000;
+    DrawOptions options;
     // No background: the picture keeps what it starts with (transparent where it can be).
-    // The colour rule still uses `background`.
+    // The colour rule still uses the options' background colour.
     bool noBackground = false;
-    int penWidth = 1;
-    int colorMode = 0; // 0 colour, 1 monochrome, 2 inverted colours
-    // Lines drawn with their lineweights, as on a screen of 96 dots per inch.
-    bool lineweights = false;
 };
 
-// The current view of the detail view, or the whole drawing (its extents) at the view's zoom.
-ImageRequest ViewRequest(const ViewState& view, int width, int height);
+// The part of the drawing `view` shows, at its scale, records outside the picture skipped; or
+// the whole drawing (its extents) at `zoom`, without the clipping tests.
+ImageRequest ViewRequest(const DrawView& view, int width, int height);
 ImageRequest WholeDrawingRequest(const Drawing& drawing, double zoom, int width, int height);
 
 // Clears the canvas (unless there is no background) and draws the drawing as requested;

@@ -2,6 +2,7 @@
 
 #include "model/Abort.h"
 #include "render/DrawDxf.h"
+#include "render/ViewState.h"
 #include "render/qt/QtCanvas.h"
 
 #include <QFileInfo>
@@ -43,7 +44,7 @@ QPen BlackPen() {
 
 // Draws the drawing into the `pixW` x `pixH` box centred on `origin`, with nothing outside the
 // box: the painter is clipped to it, so a part of the drawing outside never shows through.
-void DrawInBox(QPainter& painter, const Drawing& drawing, const DrawView& view, int cosw,
+void DrawInBox(QPainter& painter, const Drawing& drawing, const DrawView& view, ColorModeValue cosw,
                Clipping clipping, const QRect& box, const LineweightDisplay& lineweights) {
     painter.save();
     painter.setClipRect(box);
@@ -52,7 +53,7 @@ void DrawInBox(QPainter& painter, const Drawing& drawing, const DrawView& view, 
         DrawOptions options;
         options.view = view;
         options.backColor = White;
-        options.colorMode = static_cast<ColorModeValue>(std::clamp(cosw, 0, 2));
+        options.colorMode = cosw;
         options.penWidth = 1;
         options.clipping = clipping;
         options.lineweights = lineweights;
@@ -239,8 +240,8 @@ PrintReport PrintAll(QPagedPaintDevice& device, const ListPrintRequest& request,
     return report;
 }
 
-void PrintZoom(QPagedPaintDevice& device, const Drawing& drawing, const ViewState& view,
-               const QString& caption, int hanisw, int cosw, bool lineweights) {
+void PrintZoom(QPagedPaintDevice& device, const Drawing& drawing, const DrawView& view,
+               const QString& caption, PrintRange hanisw, ColorModeValue cosw, bool lineweights) {
     const PageGeometry g = ComputePageGeometry(MetricsOf(device));
     const int cx = g.areaW / 2 + g.left;
     const int cy = g.areaH / 2 + g.top;
@@ -252,10 +253,8 @@ void PrintZoom(QPagedPaintDevice& device, const Drawing& drawing, const ViewStat
 
     DrawView drawView;
     Clipping clipping = Clipping::WholeExtent;
-    if (hanisw != 0) {
-        drawView = DrawViewOf(view, view.ViewCenter, pixW, pixH);
-        drawView.origin = origin;
-        drawView.zoom = DefaultZoomRate;
+    if (hanisw == PrintRange::View) {
+        drawView = {view.center, view.drawW, view.drawH, origin, pixW, pixH, DefaultZoomRate};
         clipping = Clipping::ToView;
     } else {
         drawView = WholeView(drawing, origin, pixW, pixH);

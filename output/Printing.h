@@ -6,7 +6,8 @@
 
 #include "load/LoadDrawing.h"
 #include "model/AcadDxfUnit.h"
-#include "render/ViewState.h"
+#include "render/Colors.h"
+#include "render/ViewTransform.h"
 
 #include <QString>
 
@@ -84,13 +85,13 @@ class PrintError : public std::runtime_error {
 };
 
 struct ListPrintRequest {
-    std::string folder;                    // the folder of the files
-    std::vector<std::string> names;        // the file names in list order
-    int retu = 2;                          // columns
-    int gyou = 4;                          // rows
-    int cosw = 1;                          // colour mode: 0 colour, 1 black, 2 inverted colours
-    DrawingConverter* converter = nullptr; // for DWG content; none leaves such cells empty
-    bool lineweights = false;              // lines as wide as their lineweights on the page
+    std::string folder;                        // the folder of the files
+    std::vector<std::string> names;            // the file names in list order
+    int retu = 2;                              // columns
+    int gyou = 4;                              // rows
+    ColorModeValue cosw = ColorModeMonochrome; // colour mode: colour, black, inverted colours
+    DrawingConverter* converter = nullptr;     // for DWG content; none leaves such cells empty
+    bool lineweights = false;                  // lines as wide as their lineweights on the page
 };
 
 struct CellFailure {
@@ -113,11 +114,19 @@ struct PrintReport {
 PrintReport PrintAll(QPagedPaintDevice& device, const ListPrintRequest& request,
                      PrintMonitor& monitor);
 
-// Prints the drawing on one page with `caption` above it: the whole drawing (hanisw 0) or the
-// part `view` shows (hanisw 1), cut at the frame, lines as wide as their lineweights on the page
-// when `lineweights` is set. Throws PrintError as PrintAll.
-void PrintZoom(QPagedPaintDevice& device, const Drawing& drawing, const ViewState& view,
-               const QString& caption, int hanisw, int cosw, bool lineweights = false);
+// What a one-page print shows.
+enum class PrintRange {
+    Whole, // the whole drawing
+    View,  // the part the view shows, at the view's centre and extent
+};
+
+// Prints the drawing on one page with `caption` above it: the whole drawing or the part `view`
+// shows, as `hanisw` says, cut at the frame, lines as wide as their lineweights on the page when
+// `lineweights` is set. Only the view's centre and extent count: the page gives the rest. Throws
+// PrintError as PrintAll.
+void PrintZoom(QPagedPaintDevice& device, const Drawing& drawing, const DrawView& view,
+               const QString& caption, PrintRange hanisw, ColorModeValue cosw,
+               bool lineweights = false);
 
 } // namespace orvanta
 

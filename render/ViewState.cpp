@@ -45,6 +45,17 @@ DrawView DrawViewOf(const ViewState& view, const TAcadPoint& center, int pixW, i
             pixW,   pixH,           view.ZoomRate};
 }
 
+DrawOptions ViewDrawOptions(const ViewState& view, const TAcadPoint& center, int pixW, int pixH,
+                            const LineweightDisplay& lineweights, int penWidth) {
+    DrawOptions options;
+    options.view = DrawViewOf(view, center, pixW, pixH);
+    options.backColor = ColorBlack;
+    options.colorMode = view.ViewColorMode;
+    options.penWidth = penWidth;
+    options.lineweights = lineweights;
+    return options;
+}
+
 DrawView WholeDrawingView(const Drawing& drawing, int pixW, int pixH) {
     ViewState view;
     FitViewToExtents(view, drawing);

@@ -5,6 +5,8 @@
 #pragma once
 
 #include "model/AcadDxfUnit.h"
+#include "render/Colors.h"
+#include "render/DrawDxf.h"
 #include "render/ViewTransform.h"
 
 #include <string>
@@ -27,8 +29,8 @@ struct ViewState {
     double PrevDrawWidth = 0;
     double PrevDrawHeight = 0;
 
-    // Colour mode of the detail view and the previews: 0 colour, 1 monochrome.
-    int ViewColorMode = 0;
+    // Colour mode of the detail view and the previews: colour or monochrome.
+    ColorModeValue ViewColorMode = ColorModeColor;
 
     // Indexes of the entities picked by the last Shift+click, -1 when none.
     int PickedLineIndex = -1;
@@ -66,6 +68,12 @@ bool ShowNamedView(ViewState& view, const Drawing& drawing, const std::string& n
 // The view as the renderer takes it, for a picture of pixW x pixH pixels around `center` at the
 // view's scale.
 DrawView DrawViewOf(const ViewState& view, const TAcadPoint& center, int pixW, int pixH);
+// The options of a picture of the detail view, pixW x pixH pixels around `center` at the view's
+// scale: drawn on black in the view's colour mode, lines `penWidth` pixels wide or as wide as
+// their lineweights when the display shows them, everything else at the defaults. The detail
+// view, and every copy of it (an exported picture, a printed page), start from these.
+DrawOptions ViewDrawOptions(const ViewState& view, const TAcadPoint& center, int pixW, int pixH,
+                            const LineweightDisplay& lineweights, int penWidth = 1);
 // The whole drawing fitted into a picture of pixW x pixH pixels, as a drawing shows when opened.
 DrawView WholeDrawingView(const Drawing& drawing, int pixW, int pixH);
 

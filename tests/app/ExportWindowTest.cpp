@@ -2,6 +2,7 @@
 // overwrite questions, the formats chosen by name and filter, the clipboard, and a save that
 // cannot be written.
 #include "app/ExportWindow.h"
+#include "render/ViewState.h"
 #include "support/AppTesting.h"
 
 #include <QApplication>
@@ -22,7 +23,8 @@ class ExportWindowTest : public ::testing::Test {
     void SetUp() override {
         drawing = test::LoadBundledSample("floor-plan");
         FitViewToExtents(view, drawing);
-        window = std::make_unique<ExportWindow>(drawing, view, QSize(1600, 900), dialogs);
+        window = std::make_unique<ExportWindow>(
+            drawing, ViewDrawOptions(view, view.ViewCenter, 1600, 900, {}), dialogs);
     }
 
     QString file(const char* name) const {

@@ -58,7 +58,7 @@ TEST(PreviewPicture, DrawsLoadsFailsAndCaches) {
     TempDir dir;
     const QString plan = Q(dir.write("plan.dxf", LineDrawing("10")));
     PreviewFacts facts;
-    QImage picture = MakePreviewPicture(plan, QSize(200, 136), 0, &facts);
+    QImage picture = MakePreviewPicture(plan, QSize(200, 136), ColorModeColor, &facts);
     EXPECT_EQ(picture.size(), QSize(200, 136));
     EXPECT_TRUE(facts.drawn);
     EXPECT_TRUE(facts.failure.isEmpty());
@@ -67,7 +67,7 @@ TEST(PreviewPicture, DrawsLoadsFailsAndCaches) {
 
     // A damaged file fails with its name; the picture is blank.
     const QString bad = Q(dir.write("bad.dxf", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nxyz\n"));
-    picture = MakePreviewPicture(bad, QSize(80, 52), 0, &facts);
+    picture = MakePreviewPicture(bad, QSize(80, 52), ColorModeColor, &facts);
     EXPECT_FALSE(facts.drawn);
     EXPECT_TRUE(facts.failure.contains("bad.dxf")) << facts.failure.toStdString();
     EXPECT_FALSE(AnyPixelOtherThan(picture, 0xFFFFFF));
@@ -75,14 +75,14 @@ TEST(PreviewPicture, DrawsLoadsFailsAndCaches) {
     // DWG content under a .dxf name gives no picture and no failure.
     const QString binary =
         Q(dir.write("binary.dxf", std::string("AC1015") + std::string(200, '\0')));
-    MakePreviewPicture(binary, QSize(80, 52), 0, &facts);
+    MakePreviewPicture(binary, QSize(80, 52), ColorModeColor, &facts);
     EXPECT_EQ(facts.kind, "BinaryDXF");
     EXPECT_TRUE(facts.failure.isEmpty());
     EXPECT_FALSE(facts.drawn);
 
     // A damaged cache file is passed over: the drawing is drawn.
     dir.write("plan_DXF.bmp", "BM\x10garbage");
-    MakePreviewPicture(plan, QSize(200, 136), 0, &facts);
+    MakePreviewPicture(plan, QSize(200, 136), ColorModeColor, &facts);
     EXPECT_FALSE(facts.fromCache);
     EXPECT_TRUE(facts.drawn);
 
@@ -92,7 +92,7 @@ TEST(PreviewPicture, DrawsLoadsFailsAndCaches) {
     saved.fill(QColor(10, 200, 30));
     ASSERT_EQ(SavePreviewCache(saved, PreviewCachePath(plan)), QString());
     EXPECT_EQ(QDir(Q(dir.path())).entryList(QDir::Files).size(), 4);
-    picture = MakePreviewPicture(plan, QSize(200, 136), 0, &facts);
+    picture = MakePreviewPicture(plan, QSize(200, 136), ColorModeColor, &facts);
     EXPECT_TRUE(facts.fromCache);
     EXPECT_EQ(picture.size(), QSize(50, 40));
     EXPECT_EQ(picture.pixel(3, 3), saved.pixel(3, 3));

@@ -1,5 +1,6 @@
 #include "app/PrintWindow.h"
 #include "output/PrintTesting.h"
+#include "render/ViewState.h"
 #include "support/AppTesting.h"
 
 #include <gtest/gtest.h>
@@ -48,7 +49,7 @@ TEST(PrintWindow, DetailPrintGoesToTheChosenPdfAndClosesWithOk) {
     FitViewToExtents(view, loaded.drawing);
     PrintSource source;
     source.drawing = &loaded.drawing;
-    source.view = &view;
+    source.view = DrawViewOf(view, view.ViewCenter, 0, 0);
     source.caption = QStringLiteral("l.dxf");
     PrintWindow window(PrintKind::Detail, source, dialogs);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("詳細印刷"));

@@ -166,39 +166,5 @@ TEST(RenderCommand, RejectsBadOptions) {
     EXPECT_FALSE(fs::exists(png));
 }
 
-// orvanta-cli print shares the command runner above.
-TEST(PrintCommand, PrintsAFolderAndOneDrawingToPdfAndRefusesBadOptions) {
-    test::TempDir dir;
-    const std::string line =
-        Dxf({"0",  "SECTION", "2",  "ENTITIES", "0",  "LINE", "8", "0",      "10", "0",
-             "20", "0",       "11", "10",       "21", "10",   "0", "ENDSEC", "0",  "EOF"});
-    fs::create_directory(dir.path() / "f");
-    for (const char* name : {"a.dxf", "b.dxf", "c.dxf"})
-        std::ofstream(dir.path() / "f" / name) << line;
-    std::ofstream(dir.path() / "f" / "broken.dxf") << "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nx\n";
-    const fs::path list = dir.path() / "list.pdf";
-    CliRun run = Cli("print " + (dir.path() / "f").string() + " -o " + list.string() +
-                     " --columns 1 --landscape --paper A3");
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("3 drawings on 4 pages, 1 printed empty"), std::string::npos) << run.out;
-    EXPECT_NE(run.err.find("broken.dxf: printed empty"), std::string::npos) << run.err;
-    EXPECT_EQ(Head(list, 5), "%PDF-");
-    EXPECT_FALSE(fs::exists(list.string() + ".part"));
-
-    const fs::path one = dir.path() / "one.pdf";
-    run = Cli("print " + (dir.path() / "f" / "a.dxf").string() + " -o " + one.string());
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(Head(one, 5), "%PDF-");
-
-    // A drawing that cannot be read leaves neither an output nor a part of one.
-    const fs::path none = dir.path() / "none.pdf";
-    run = Cli("print " + (dir.path() / "f" / "broken.dxf").string() + " -o " + none.string());
-    EXPECT_EQ(run.status, 1);
-    EXPECT_FALSE(fs::exists(none));
-    EXPECT_FALSE(fs::exists(none.string() + ".part"));
-    EXPECT_EQ(Cli("print " + dir.path().string() + " -o x.pdf --paper Z9").status, 2);
-    EXPECT_EQ(Cli("print " + dir.path().string() + " -o x.pdf --columns 17").status, 2);
-}
-
 } // namespace
 } // namespace orvanta

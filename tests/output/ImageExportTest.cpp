@@ -24,9 +24,9 @@ namespace {
 ImageRequest WholeOn(const Drawing& d, TColor background, int w = 400, int h = 300) {
     ViewState view;
     FitViewToExtents(view, d);
-    ImageRequest request = ViewRequest(view, w, h);
-    request.noClip = true;
-    request.background = background;
+    ImageRequest request = ViewRequest(DrawViewOf(view, view.ViewCenter, w, h), w, h);
+    request.options.clipping = Clipping::WholeExtent;
+    request.options.backColor = background;
     return request;
 }
 

@@ -1,5 +1,6 @@
 #include "output/Printing.h"
 #include "output/PrintTesting.h"
+#include "render/ViewState.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -157,7 +158,8 @@ TEST(PrintZoom, CutsAZoomedViewAtTheFrameAndKeepsTheCaptionStripClear) {
     const std::string out = (dir.path() / "zoom.pdf").string();
     {
         auto pdf = A4Writer(out, true);
-        PrintZoom(*pdf, loaded.drawing, view, QStringLiteral("x.dxf"), 1, 1);
+        PrintZoom(*pdf, loaded.drawing, DrawViewOf(view, view.ViewCenter, 0, 0),
+                  QStringLiteral("x.dxf"), PrintRange::View, ColorModeMonochrome);
     }
     const std::vector<QImage> pages = ReadPages(out);
     ASSERT_EQ(pages.size(), 1u);
@@ -192,8 +194,8 @@ TEST(PrintZoom, PrintsLineweightsAtThePagesResolutionWhenShown) {
         const std::string out = (dir.path() / (lineweights ? "on.pdf" : "off.pdf")).string();
         {
             auto pdf = A4Writer(out, true);
-            PrintZoom(*pdf, loaded.drawing, ViewState(), QStringLiteral("w.dxf"), 0, 1,
-                      lineweights);
+            PrintZoom(*pdf, loaded.drawing, DrawView(), QStringLiteral("w.dxf"), PrintRange::Whole,
+                      ColorModeMonochrome, lineweights);
         }
         const std::vector<QImage> pages = ReadPages(out);
         const int mm = PxPerMm;
