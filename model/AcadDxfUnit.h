@@ -380,7 +380,8 @@ struct TViewTbl {
     std::int16_t code70 = 0;
 };
 
-// One drawing: the 22 tables and the extents. After a read each table holds exactly its records.
+// One drawing: its tables (the layers, blocks and views, the model's records and those of the
+// block definitions) and the extents. After a read each table holds exactly its records.
 struct Drawing {
     std::vector<TLayer> LayerAry;
     std::vector<TBlockBlk> BlockAry;
