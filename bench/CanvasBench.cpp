@@ -118,22 +118,31 @@ int main(int argc, char** argv) {
     Time("TEXT of 8 characters, 10 px cell", texts, [&](QtCanvas& canvas) {
         for (long i = 0; i < texts; ++i) {
             const Figure& f = figures[static_cast<std::size_t>(i)];
-            DrawDxfText(canvas, {Width / 2, Height / 2}, "No.12 部品", {f.wx, f.wy, 0}, {}, {}, 0,
-                        0, 8, 1, 0, AciToColor(2), 0, false, 1);
+            DrawDxfText(
+                canvas, {Width / 2, Height / 2}, 1,
+                {.s = "No.12 部品", .p10 = {f.wx, f.wy, 0}, .code40 = 8, .colour = AciToColor(2)});
         }
     });
     Time("TEXT of 8 characters, 10 px cell, rotated", texts, [&](QtCanvas& canvas) {
         for (long i = 0; i < texts; ++i) {
             const Figure& f = figures[static_cast<std::size_t>(i)];
-            DrawDxfText(canvas, {Width / 2, Height / 2}, "No.12 部品", {f.wx, f.wy, 0}, {}, {}, 0,
-                        0, 8, 1, 30, AciToColor(2), 0, false, 1);
+            DrawDxfText(canvas, {Width / 2, Height / 2}, 1,
+                        {.s = "No.12 部品",
+                         .p10 = {f.wx, f.wy, 0},
+                         .code40 = 8,
+                         .code50 = 30,
+                         .colour = AciToColor(2)});
         }
     });
     Time("centred TEXT, 1000 distinct strings", texts, [&](QtCanvas& canvas) {
         for (long i = 0; i < texts; ++i) {
             const Figure& f = figures[static_cast<std::size_t>(i)];
-            DrawDxfText(canvas, {Width / 2, Height / 2}, "W" + std::to_string(i % 1000), {},
-                        {f.wx, f.wy, 0}, {}, 1, 0, 8, 1, 0, AciToColor(2), 0, false, 1);
+            DrawDxfText(canvas, {Width / 2, Height / 2}, 1,
+                        {.s = "W" + std::to_string(i % 1000),
+                         .p11 = {f.wx, f.wy, 0},
+                         .code72 = 1,
+                         .code40 = 8,
+                         .colour = AciToColor(2)});
         }
     });
     return 0;

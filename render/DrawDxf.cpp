@@ -547,11 +547,19 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
             // A cell of a pixel or less shows nothing; most texts of a whole big drawing are
             // such, and rewriting their codes would be wasted.
             if (RoundHalfEven(text.code40 / u * CellPerHeight) <= 1) return;
-            DrawDxfText(canvas, origin, RewriteSpecialCodes(text.str), PointDiff(text.pt10, center),
-                        PointDiff(text.pt11, center), text.pt11, text.code72, text.code73,
-                        text.code40, text.code41, text.code50,
-                        DrawnColor(text.PenColor, backColor, colorMode), text.code71, text.mtflag,
-                        u);
+            DrawDxfText(canvas, origin, u,
+                        {.s = RewriteSpecialCodes(text.str),
+                         .p10 = PointDiff(text.pt10, center),
+                         .p11 = PointDiff(text.pt11, center),
+                         .pt11Abs = text.pt11,
+                         .code72 = text.code72,
+                         .code73 = text.code73,
+                         .code71 = text.code71,
+                         .code40 = text.code40,
+                         .code41 = text.code41,
+                         .code50 = text.code50,
+                         .mtext = text.mtflag,
+                         .colour = DrawnColor(text.PenColor, backColor, colorMode)});
         };
         ForEachRecord(drawing.TextAry, chosen(&RecordIndices::texts), 1, drawText);
     }

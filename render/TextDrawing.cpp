@@ -65,11 +65,16 @@ TAcadPoint CellCorner(const TAcadPoint& a, const TAcadPoint& offset, double thet
 
 } // namespace
 
-void DrawDxfText(Canvas& canvas, TPoint origin, const std::string& s, const TAcadPoint& p10,
-                 const TAcadPoint& p11, const TAcadPoint& pt11Abs, int code72, int code73,
-                 double code40, double code41, double code50, TColor colour, int code71, bool mtext,
-                 double unitsPerPixel) {
+void DrawDxfText(Canvas& canvas, TPoint origin, double unitsPerPixel, const TextRequest& text) {
     const double u = unitsPerPixel;
+    const std::string& s = text.s;
+    const TAcadPoint& p10 = text.p10;
+    const TAcadPoint& p11 = text.p11;
+    const TAcadPoint& pt11Abs = text.pt11Abs;
+    const int code72 = text.code72, code73 = text.code73, code71 = text.code71;
+    const double code40 = text.code40, code41 = text.code41, code50 = text.code50;
+    const bool mtext = text.mtext;
+    const TColor colour = text.colour;
 
     // Alignment point and direction of the baseline.
     TAcadPoint a;

@@ -12,17 +12,25 @@
 
 namespace orvanta {
 
-// Draws the text `s` (special codes already rewritten) of one text record.
-//  - p10, p11: the record's pt10 and pt11 relative to the view centre (PointDiff);
-//    pt11Abs: pt11 as stored (for MTEXT the direction of its x axis);
-//  - code72/code73: TEXT justification; code71: MTEXT attachment point;
-//  - code40 height, code41 width factor (TEXT) or reference width (MTEXT), code50 rotation;
-//  - mtext: the record is an MTEXT; unitsPerPixel: the view's scale.
-// Texts whose cell would be at most one pixel high are not drawn, nor is a fit text without
-// characters. The canvas's font is restored afterwards; its face is the one used.
-void DrawDxfText(Canvas& canvas, TPoint origin, const std::string& s, const TAcadPoint& p10,
-                 const TAcadPoint& p11, const TAcadPoint& pt11Abs, int code72, int code73,
-                 double code40, double code41, double code50, TColor colour, int code71, bool mtext,
-                 double unitsPerPixel);
+// One text record as it is drawn: its string and the fields of the record that place it.
+struct TextRequest {
+    std::string s;      // the string, special codes already rewritten
+    TAcadPoint p10;     // the record's pt10 relative to the view centre (PointDiff)
+    TAcadPoint p11;     // the record's pt11 relative to the view centre
+    TAcadPoint pt11Abs; // pt11 as stored: for MTEXT the direction of its x axis
+    int code72 = 0;     // TEXT horizontal justification
+    int code73 = 0;     // TEXT vertical justification
+    int code71 = 0;     // MTEXT attachment point
+    double code40 = 0;  // height
+    double code41 = 1;  // width factor (TEXT) or reference width (MTEXT)
+    double code50 = 0;  // rotation, degrees
+    bool mtext = false; // the record is an MTEXT
+    TColor colour = 0;
+};
+
+// Draws one text record at the view's scale `unitsPerPixel` around `origin`, the view centre's
+// pixel. Texts whose cell would be at most one pixel high are not drawn, nor is a fit text
+// without characters. The canvas's font is restored afterwards; its face is the one used.
+void DrawDxfText(Canvas& canvas, TPoint origin, double unitsPerPixel, const TextRequest& text);
 
 } // namespace orvanta

@@ -118,8 +118,19 @@ TEST(TextCodesRobustnessTest, ArbitraryCodeSoupStaysValidText) {
         EXPECT_EQ(SanitizeUtf8(plain), plain) << text;
         EXPECT_LE(plain.size(), rewritten.size());
         RecordingCanvas canvas;
-        DrawDxfText(canvas, {50, 50}, rewritten, {}, {10, 0, 0}, {1, 1, 0}, round % 6, round % 4,
-                    10, 1, 0, 0, round % 10, round % 2 == 0, 1);
+        DrawDxfText(canvas, {50, 50}, 1,
+                    {rewritten,
+                     {},
+                     {10, 0, 0},
+                     {1, 1, 0},
+                     round % 6,
+                     round % 4,
+                     round % 10,
+                     10,
+                     1,
+                     0,
+                     round % 2 == 0,
+                     0});
     }
 }
 

@@ -27,8 +27,9 @@ struct TextArgs {
 // Draws on a fresh recording canvas (font "TestFace", cell 16) and returns its log.
 std::string Draw(const TextArgs& t) {
     RecordingCanvas canvas;
-    DrawDxfText(canvas, Origin, t.s, t.p10, t.p11, t.pt11Abs, t.code72, t.code73, t.code40,
-                t.code41, t.code50, Red, t.code71, t.mtext, t.u);
+    DrawDxfText(canvas, Origin, t.u,
+                {t.s, t.p10, t.p11, t.pt11Abs, t.code72, t.code73, t.code71, t.code40, t.code41,
+                 t.code50, t.mtext, Red});
     return canvas.log();
 }
 
@@ -110,7 +111,7 @@ TEST(DrawDxfTextTest, FitTextSpreadsItsCharactersBetweenItsPoints) {
 
 TEST(DrawDxfTextTest, TheCanvasFaceIsKept) {
     RecordingCanvas canvas({"IPAGothic", 20, 0, 0});
-    DrawDxfText(canvas, Origin, "日本", {}, {}, {}, 0, 0, 10, 1, 0, Red, 0, false, 1);
+    DrawDxfText(canvas, Origin, 1, {.s = "日本", .code40 = 10, .colour = Red});
     const auto fonts = canvas.callsOf(CanvasCall::Kind::SetFont);
     ASSERT_EQ(fonts.size(), 2u);
     EXPECT_EQ(fonts[0].font.face, "IPAGothic");

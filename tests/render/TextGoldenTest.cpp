@@ -72,9 +72,19 @@ TEST(TextGoldenTest, JustifiedRotatedAndMultilineTexts) {
             const bool atFirst =
                 t.mtext || ((t.code72 == 0 || t.code72 == 3 || t.code72 == 5) && t.code73 == 0);
             Mark(canvas, WorldToScreen(atFirst ? t.pt10 : t.pt11, origin, u));
-            DrawDxfText(canvas, origin, RewriteSpecialCodes(t.str), t.pt10, t.pt11, {}, t.code72,
-                        t.code73, t.code40, t.code41, t.code50, AciToColor(t.color), t.code71,
-                        t.mtext, u);
+            DrawDxfText(canvas, origin, u,
+                        {RewriteSpecialCodes(t.str),
+                         t.pt10,
+                         t.pt11,
+                         {},
+                         t.code72,
+                         t.code73,
+                         t.code71,
+                         t.code40,
+                         t.code41,
+                         t.code50,
+                         t.mtext,
+                         AciToColor(t.color)});
         }
     }
     // Antialiased glyph edges may shift a little with the font rasteriser's version.
