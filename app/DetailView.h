@@ -7,8 +7,8 @@
 // use it, the program uses DrawingPresenter.
 #pragma once
 
+#include "browse/DetailGestures.h"
 #include "model/AcadDxfUnit.h"
-#include "render/ViewState.h"
 
 #include <QImage>
 #include <QString>
@@ -131,8 +131,8 @@ class DetailPresenter {
     // Whether the picture shows a loaded drawing, and the view it shows; image export draws
     // the same view.
     virtual bool drawingShown() const { return false; }
-    virtual const ViewState& viewState() const {
-        static const ViewState none;
+    virtual const DetailViewState& viewState() const {
+        static const DetailViewState none;
         return none;
     }
 

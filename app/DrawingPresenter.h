@@ -43,7 +43,7 @@ class DrawingPresenter : public DetailPresenter {
     bool wheelTurned(QPoint pixel, int steps) override;
 
     // The view shown and the state of the gestures.
-    const ViewState& viewState() const override { return view_; }
+    const DetailViewState& viewState() const override { return view_; }
     bool drawingShown() const override { return drawable_ && hasView(); }
     const ViewState* currentView() const override { return &view_; }
     // The pause between the pictures of a layer's blink, 100 ms unless a test shortens it.
@@ -98,7 +98,7 @@ class DrawingPresenter : public DetailPresenter {
     void applyLayerChecks(const LayerChecks& checks);
     bool blink(const std::string& layer);
 
-    ViewState view_;
+    DetailViewState view_;
     TextShapeCache shapes_;
     // The picture of the whole drawing (the view fitted to its extents) as last drawn, and the
     // view, colour mode and lineweight display it was drawn for: a return to that view shows it

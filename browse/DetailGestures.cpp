@@ -108,7 +108,13 @@ PickResult PickNearest(const Drawing& drawing, const TAcadPoint& p) {
     return best;
 }
 
-void StorePick(ViewState& view, const PickResult& pick) {
+void ClearPicks(DetailViewState& view) {
+    view.PickedLineIndex = -1;
+    view.PickedCircleIndex = -1;
+    view.PickedArcIndex = -1;
+}
+
+void StorePick(DetailViewState& view, const PickResult& pick) {
     ClearPicks(view);
     switch (pick.kind) {
     case PickResult::Kind::Line:

@@ -9,6 +9,31 @@
 
 namespace orvanta {
 
+// The detail view's state: the view it shows, and the picks and gestures in progress on it.
+struct DetailViewState : ViewState {
+    // Indexes of the entities picked by the last Shift+click, -1 when none.
+    int PickedLineIndex = -1;
+    int PickedCircleIndex = -1;
+    int PickedArcIndex = -1;
+    // The line picked by the previous Shift+click; two picked lines are measured against it.
+    TAcadLineBlk PrevPickedLine;
+
+    TPoint DragStartPoint;
+    TPoint DragLastPoint;
+    bool ZoomBoxDragging = false;
+    bool PanDragging = false;
+    // A redraw caused by panning or by the wheel is running; guards against re-entry.
+    bool PanRedrawBusy = false;
+    bool WheelRedrawBusy = false;
+
+    // The cross-hair is drawn inverting and must be erased before the image is replaced.
+    TPoint CrossHairPos;
+    bool CrossHairShown = false;
+};
+
+// The three pick indexes are reset at the start of every mouse press on the detail image.
+void ClearPicks(DetailViewState& view);
+
 // A drag must exceed this many pixels in both directions to be more than a click.
 constexpr int DragThreshold = 10;
 
@@ -51,7 +76,7 @@ struct PickResult {
 PickResult PickNearest(const Drawing& drawing, const TAcadPoint& p);
 
 // Applies a pick to the view state's pick indexes (all -1 but the winner's).
-void StorePick(ViewState& view, const PickResult& pick);
+void StorePick(DetailViewState& view, const PickResult& pick);
 
 // The distance from `line`'s start point, along the perpendicular to `line`, to the infinite
 // line through `previous`; false when they do not meet (parallel directions) or the distance is

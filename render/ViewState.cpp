@@ -34,12 +34,6 @@ bool ShowNamedView(ViewState& view, const Drawing& drawing, const std::string& n
     return true;
 }
 
-void ClearPicks(ViewState& view) {
-    view.PickedLineIndex = -1;
-    view.PickedCircleIndex = -1;
-    view.PickedArcIndex = -1;
-}
-
 DrawView DrawViewOf(const ViewState& view, const TAcadPoint& center, int pixW, int pixH) {
     return {center, view.DrawWidth, view.DrawHeight, ViewOriginOf(pixW, pixH),
             pixW,   pixH,           view.ZoomRate};

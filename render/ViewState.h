@@ -1,7 +1,7 @@
-// The state of the detail view that the main window owns and its handlers share: which part of
-// the drawing is shown, the view before the last change, the picked entities and the mouse
-// gestures in progress. Plain data; the functions below are the view changes that more than one
-// handler makes.
+// The view of a drawing that the detail view shows, and that printing and export draw again:
+// which part of the drawing is shown, the view before the last change and the colour mode.
+// Plain data; the functions below are the view changes that more than one handler makes. The
+// picks and gestures in progress on the detail view belong to the window (DetailViewState).
 #pragma once
 
 #include "model/AcadDxfUnit.h"
@@ -31,25 +31,6 @@ struct ViewState {
 
     // Colour mode of the detail view and the previews: colour or monochrome.
     ColorModeValue ViewColorMode = ColorModeColor;
-
-    // Indexes of the entities picked by the last Shift+click, -1 when none.
-    int PickedLineIndex = -1;
-    int PickedCircleIndex = -1;
-    int PickedArcIndex = -1;
-    // The line picked by the previous Shift+click; two picked lines are measured against it.
-    TAcadLineBlk PrevPickedLine;
-
-    TPoint DragStartPoint;
-    TPoint DragLastPoint;
-    bool ZoomBoxDragging = false;
-    bool PanDragging = false;
-    // A redraw caused by panning or by the wheel is running; guards against re-entry.
-    bool PanRedrawBusy = false;
-    bool WheelRedrawBusy = false;
-
-    // The cross-hair is drawn inverting and must be erased before the image is replaced.
-    TPoint CrossHairPos;
-    bool CrossHairShown = false;
 };
 
 // Copies the current view into the previous one; called before every view change.
@@ -76,8 +57,5 @@ DrawOptions ViewDrawOptions(const ViewState& view, const TAcadPoint& center, int
                             const LineweightDisplay& lineweights, int penWidth = 1);
 // The whole drawing fitted into a picture of pixW x pixH pixels, as a drawing shows when opened.
 DrawView WholeDrawingView(const Drawing& drawing, int pixW, int pixH);
-
-// The three pick indexes are reset at the start of every mouse press on the detail image.
-void ClearPicks(ViewState& view);
 
 } // namespace orvanta

@@ -69,7 +69,7 @@ struct DetailWindow {
 
     MainWindow& w() { return *window; }
     DetailView& view() { return window->detailView(); }
-    const ViewState& state() const { return presenter.viewState(); }
+    const DetailViewState& state() const { return presenter.viewState(); }
     const QImage& picture() { return view().picture(); }
 
     double unitsPerPixel() {

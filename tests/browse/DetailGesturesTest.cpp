@@ -136,7 +136,7 @@ TEST(DetailGestures, APickFindsTheNearestLineCircleOrArcEarlierKindsWinningTies)
     d.LineAry[0].code67 = 1;
     EXPECT_EQ(PickNearest(d, {50, 2, 0}).index, 1);
 
-    ViewState v;
+    DetailViewState v;
     v.PickedLineIndex = 4;
     StorePick(v, {PickResult::Kind::Arc, 0, 1});
     EXPECT_EQ(v.PickedLineIndex, -1);

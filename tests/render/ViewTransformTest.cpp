@@ -131,14 +131,10 @@ TEST(ViewIndexOfTest, ComparesNamesExactly) {
     EXPECT_EQ(ViewIndexOf(d, "Front "), -1);
 }
 
-TEST(ViewStateTest, StartsAtTheDefaultZoomWithNothingPicked) {
+TEST(ViewStateTest, StartsAtTheDefaultZoom) {
     const ViewState view;
     EXPECT_DOUBLE_EQ(view.ZoomRate, 0.98);
     EXPECT_EQ(view.ViewColorMode, 0);
-    EXPECT_EQ(view.PickedLineIndex, -1);
-    EXPECT_EQ(view.PickedCircleIndex, -1);
-    EXPECT_EQ(view.PickedArcIndex, -1);
-    EXPECT_FALSE(view.CrossHairShown);
 }
 
 TEST(ViewStateTest, FitsExtentsNamedViewsAndRestoresThePreviousView) {
