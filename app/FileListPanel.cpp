@@ -1,11 +1,32 @@
 #include "app/FileListPanel.h"
 
+#include "app/DrawingDrag.h"
+
+#include <QDir>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace orvanta {
+
+namespace {
+
+// The table of drawings; rows dragged out of it carry their files.
+class FileTable : public QTableWidget {
+  public:
+    FileTable(int rows, int columns, const FileListPanel& panel)
+        : QTableWidget(rows, columns), panel_(panel) {}
+
+  protected:
+    void startDrag(Qt::DropActions) override { DragDrawingFiles(this, panel_.selectedPaths()); }
+
+  private:
+    const FileListPanel& panel_;
+};
+
+} // namespace
 
 PathLabel::PathLabel(QWidget* parent) : QLabel(QStringLiteral("Path:"), parent) {
     setAutoFillBackground(true);
@@ -26,7 +47,7 @@ void PathLabel::mouseReleaseEvent(QMouseEvent* event) {
 
 FileListPanel::FileListPanel(QWidget* parent) : QWidget(parent) {
     pathLabel_ = new PathLabel;
-    table_ = new QTableWidget(1, ColumnCount);
+    table_ = new FileTable(1, ColumnCount, *this);
     table_->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Version"),
                                        QStringLiteral("Size"), QStringLiteral("Time"),
                                        QStringLiteral("...")});
@@ -38,7 +59,10 @@ FileListPanel::FileListPanel(QWidget* parent) : QWidget(parent) {
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several rows can be chosen to be dragged out together.
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table_->setDragEnabled(true);
+    table_->setDragDropMode(QAbstractItemView::DragOnly);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setWordWrap(false);
     table_->setShowGrid(true);
@@ -120,6 +144,21 @@ int FileListPanel::findRow(const QString& name) const {
     for (int row = 0; row < table_->rowCount(); ++row)
         if (cell(row, NameColumn) == name) return row;
     return -1;
+}
+
+QStringList FileListPanel::selectedPaths() const {
+    QStringList paths;
+    const QDir folder(this->folder());
+    for (int row = 0; row < table_->rowCount(); ++row) {
+        const QTableWidgetItem* item = table_->item(row, NameColumn);
+        if (item && item->isSelected() && !item->text().isEmpty())
+            paths << folder.filePath(item->text());
+    }
+    return paths;
+}
+
+std::unique_ptr<QMimeData> FileListPanel::dragData() const {
+    return DrawingFilesMimeData(selectedPaths());
 }
 
 } // namespace orvanta

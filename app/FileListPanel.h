@@ -5,8 +5,11 @@
 #include "browse/FolderScan.h"
 
 #include <QLabel>
+#include <QMimeData>
+#include <QStringList>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 class QTableWidget;
@@ -51,6 +54,11 @@ class FileListPanel : public QWidget {
     void setCell(int row, int column, const QString& text);
     // The first row whose name equals `name` exactly, or -1.
     int findRow(const QString& name) const;
+    // The full paths of the drawings in the selected rows, top to bottom.
+    QStringList selectedPaths() const;
+    // What a drag of the selected rows out of the window carries; null when no drawing is
+    // selected.
+    std::unique_ptr<QMimeData> dragData() const;
 
   signals:
     // The user made another row current (click or keyboard).

@@ -697,6 +697,8 @@ void MainWindow::registerConverter() {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    // Drawings dragged out of the window itself are on their way to another program.
+    if (event->source()) return;
     if (event->mimeData()->hasUrls()) {
         for (const QUrl& url : event->mimeData()->urls()) {
             if (url.isLocalFile()) {

@@ -1,5 +1,8 @@
 #include "app/PreviewGrid.h"
 
+#include "app/DrawingDrag.h"
+
+#include <QApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -153,13 +156,30 @@ void PreviewGrid::paintCell(QPainter& painter, int index, const QRect& rect) con
     painter.drawRect(rect.adjusted(0, 0, -1, -1));
 }
 
+std::unique_ptr<QMimeData> PreviewGrid::dragData(int index) const {
+    if (index < 0 || index >= count()) return nullptr;
+    return DrawingFilesMimeData({entries_[index].name});
+}
+
 void PreviewGrid::mousePressEvent(QMouseEvent* event) {
     const int index = indexAt(event->position().toPoint());
+    pressIndex_ = event->button() == Qt::LeftButton ? index : -1;
+    pressPoint_ = event->position().toPoint();
     if (index < 0) return;
     currentRow_ = index / columns_;
     currentColumn_ = index % columns_;
     viewport()->update();
     emit cellClicked(index);
+}
+
+void PreviewGrid::mouseMoveEvent(QMouseEvent* event) {
+    if (pressIndex_ < 0 || !(event->buttons() & Qt::LeftButton)) return;
+    if ((event->position().toPoint() - pressPoint_).manhattanLength() <
+        QApplication::startDragDistance())
+        return;
+    const int index = pressIndex_;
+    pressIndex_ = -1;
+    if (index < count()) DragDrawingFiles(this, {entries_[index].name});
 }
 
 void PreviewGrid::mouseDoubleClickEvent(QMouseEvent* event) {

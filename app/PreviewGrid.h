@@ -6,8 +6,10 @@
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QMimeData>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 namespace orvanta {
@@ -47,6 +49,8 @@ class PreviewGrid : public QAbstractScrollArea {
     int indexAt(QPoint point) const;
     // The rectangle of cell `index` in viewport coordinates.
     QRect cellRect(int index) const;
+    // What a drag of cell `index` out of the window carries; null for a cell without a drawing.
+    std::unique_ptr<QMimeData> dragData(int index) const;
 
   signals:
     // The user chose a cell (click or keyboard); `index` may lie past the last entry.
@@ -57,6 +61,7 @@ class PreviewGrid : public QAbstractScrollArea {
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -69,6 +74,9 @@ class PreviewGrid : public QAbstractScrollArea {
     int columns_ = 1;
     int currentRow_ = 0;
     int currentColumn_ = 0;
+    // Where the left button went down on a cell, and which cell; -1 when no drag can start.
+    QPoint pressPoint_;
+    int pressIndex_ = -1;
 };
 
 } // namespace orvanta

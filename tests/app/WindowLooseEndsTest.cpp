@@ -1,0 +1,74 @@
+// The window's smaller rules: drags out of the list and the grid, which tab offers a list print,
+// what a list print writes into the list, the tree following the folder, the list's widths.
+#include "app/FileListPanel.h"
+#include "app/FolderTree.h"
+#include "app/MainWindow.h"
+#include "app/PreviewGrid.h"
+#include "app/PrintWindow.h"
+
+#include "support/AppTesting.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace orvanta {
+namespace {
+
+using test::WindowHarness;
+
+std::string LineDrawing() {
+    return test::Dxf({"0",  "SECTION", "2",  "ENTITIES", "0",  "LINE", "8", "0",      "10", "0",
+                      "20", "0",       "11", "1",        "21", "1",    "0", "ENDSEC", "0",  "EOF"});
+}
+
+QString Path(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+QStringList LocalFiles(const QMimeData* data) {
+    QStringList files;
+    for (const QUrl& url : data->urls())
+        files << url.toLocalFile();
+    return files;
+}
+
+TEST(WindowLooseEnds, DraggedRowsAndCellsCarryTheirFilesAsUris) {
+    WindowHarness h;
+    test::TempDir folder;
+    for (const char* name : {"a.dxf", "b 図.dxf", "c.dxf"})
+        folder.write(name, LineDrawing());
+    auto w = h.open();
+    w->showFolder(Path(folder.path()));
+    w->waitForPreviews();
+
+    QTableWidget* table = w->fileList()->table();
+    table->selectionModel()->select(table->model()->index(0, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    table->selectionModel()->select(table->model()->index(2, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    const std::unique_ptr<QMimeData> rows = w->fileList()->dragData();
+    ASSERT_TRUE(rows);
+    EXPECT_TRUE(rows->hasFormat("text/uri-list"));
+    EXPECT_EQ(LocalFiles(rows.get()),
+              (QStringList{Path(folder.path() / "a.dxf"), Path(folder.path() / "c.dxf")}));
+
+    const std::unique_ptr<QMimeData> cell = w->previewGrid()->dragData(1);
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(LocalFiles(cell.get()), QStringList{Path(folder.path() / "b 図.dxf")});
+    EXPECT_FALSE(w->previewGrid()->dragData(3)) << "an empty cell carries nothing";
+}
+
+} // namespace
+} // namespace orvanta
