@@ -309,9 +309,10 @@ void MainWindow::buildMenus() {
     QAction* printDetail = item(print, "詳細を印刷", false);
     connect(printList, &QAction::triggered, this, &MainWindow::printList);
     connect(printDetail, &QAction::triggered, this, &MainWindow::printDetail);
-    // A detail print needs a drawing shown on the detail tab, a list print a listed drawing.
+    // A detail print needs a drawing shown on the detail tab, a list print a listed drawing on
+    // the preview tab.
     connect(print, &QMenu::aboutToShow, this, [this, printList, printDetail]() {
-        printList->setEnabled(folderChosen_ &&
+        printList->setEnabled(!detailTabShowing() && folderChosen_ &&
                               !fileList_->cell(0, FileListPanel::NameColumn).isEmpty());
         printDetail->setEnabled(detailTabShowing() && !currentDrawingPath_.isEmpty());
     });

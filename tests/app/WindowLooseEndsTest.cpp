@@ -70,5 +70,22 @@ TEST(WindowLooseEnds, DraggedRowsAndCellsCarryTheirFilesAsUris) {
     EXPECT_FALSE(w->previewGrid()->dragData(3)) << "an empty cell carries nothing";
 }
 
+TEST(WindowLooseEnds, ListPrintIsOfferedOnlyOnThePreviewTab) {
+    WindowHarness h;
+    test::TempDir folder;
+    folder.write("a.dxf", LineDrawing());
+    auto w = h.open();
+    w->showFolder(Path(folder.path()));
+    QMenu* print = nullptr;
+    for (QMenu* menu : w->menuBar()->findChildren<QMenu*>())
+        if (menu->title() == "印刷") print = menu;
+    ASSERT_TRUE(print);
+    emit print->aboutToShow();
+    EXPECT_TRUE(w->action("一覧を印刷")->isEnabled());
+    w->tabs()->setCurrentIndex(MainWindow::DetailTab);
+    emit print->aboutToShow();
+    EXPECT_FALSE(w->action("一覧を印刷")->isEnabled());
+}
+
 } // namespace
 } // namespace orvanta
