@@ -81,8 +81,8 @@ class MainWindow : public QMainWindow, public DetailHost {
     // Files dropped on the window.
     void dropFiles(const QStringList& paths);
     // Inserts the selected drawing as a block into a running CAD host: on the detail tab the
-    // drawing shown, on the preview tab the file chosen in the list. Without a host nothing
-    // happens.
+    // drawing shown, on the preview tab the drawing of the grid's current cell. Without a host,
+    // or on an empty cell, nothing happens.
     void insertIntoCadHost();
     void addCurrentFolderToHistory();
     void removeCurrentFolderFromHistory();

@@ -1,6 +1,7 @@
 // The window's side of CAD insertion: which drawing the insertion items mean.
 #include "app/FileListPanel.h"
 #include "app/MainWindow.h"
+#include "app/PreviewGrid.h"
 #include "bridges/CadHost.h"
 #include "bridges/x11/X11CadHost.h"
 
@@ -19,11 +20,13 @@ void MainWindow::setCadHostWindows(CadHostWindows* windows) {
 
 QString MainWindow::selectedDrawingPath() const {
     if (!folderChosen_) return {};
-    // The detail tab means the drawing it shows; the preview tab the file chosen in the list,
-    // which is the cell chosen in the grid.
-    const QString name = detailTabShowing()
-                             ? drawingLabel_->text()
-                             : fileList_->cell(fileList_->currentRow(), FileListPanel::NameColumn);
+    if (!detailTabShowing()) {
+        // The preview tab means the drawing of the grid's current cell. The list may hold more
+        // files than the grid shows, and an empty cell means no drawing at all.
+        const int index = previewGrid_->currentIndex();
+        return index < previewGrid_->count() ? previewGrid_->entry(index).name : QString();
+    }
+    const QString name = drawingLabel_->text();
     if (name.isEmpty()) return {};
     return QDir(fileList_->folder()).filePath(name);
 }

@@ -1,6 +1,7 @@
 // The insertion items of the window: which drawing they hand to the CAD host.
 #include "app/FileListPanel.h"
 #include "app/MainWindow.h"
+#include "app/PreviewGrid.h"
 
 #include "support/AppTesting.h"
 #include "support/FakeCadHostWindows.h"
@@ -83,6 +84,20 @@ TEST_F(CadInsertion, ThePreviewTabInsertsTheChosenFile) {
     insert(*w);
     EXPECT_EQ(desktop.delivered.size(), 1u);
     EXPECT_TRUE(h.dialogs.messages.empty());
+}
+
+TEST_F(CadInsertion, ThePreviewTabInsertsTheGridsCellAndNothingForAnEmptyCell) {
+    auto w = open(MainWindow::PreviewTab);
+    w->chooseCellSize(3); // small cells: the grid's first row has empty cells
+    w->showFolder(QString::fromStdString(folder.path().string()));
+    ASSERT_GT(w->previewGrid()->columns(), 2);
+    w->previewGrid()->setCurrentIndex(1);
+    insert(*w);
+    EXPECT_EQ(received(), command("b 図.dxf")) << "the list's row is still the first";
+
+    w->previewGrid()->setCurrentIndex(2);
+    insert(*w);
+    EXPECT_EQ(desktop.delivered.size(), 1u);
 }
 
 TEST_F(CadInsertion, ItemsAndRefusals) {
