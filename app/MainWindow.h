@@ -183,6 +183,9 @@ class MainWindow : public QMainWindow, public DetailHost {
     // The converter the load routine calls, or nullptr when none is registered.
     class WindowConverter;
     DrawingConverter* registeredConverter();
+    // Writes what the reader made of a file into its row: the release, and in the kind column
+    // the content ("DWG", "BinaryDXF"), "busy" for a file another program holds, or `failure`.
+    void showReaderStatus(int row, const LoadedDrawing& loaded, const QString& failure = {});
     // No drawing is loaded: the model, the side panel and the picture are emptied.
     void forgetDrawing();
     // Runs one user action: a silent abort ends it quietly, any other failure with a box.

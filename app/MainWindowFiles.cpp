@@ -197,11 +197,21 @@ DrawingConverter* MainWindow::registeredConverter() {
     return windowConverter_.get();
 }
 
+void MainWindow::showReaderStatus(int row, const LoadedDrawing& loaded, const QString& failure) {
+    if (!loaded.versionName.empty())
+        fileList_->setCell(row, FileListPanel::VersionColumn, Q(loaded.versionName));
+    QString kind = failure;
+    if (loaded.failure.inUse)
+        kind = QStringLiteral("busy");
+    else if (loaded.kind == DrawingFileKind::Dwg && failure.isEmpty())
+        kind = QStringLiteral("DWG");
+    else if (loaded.kind == DrawingFileKind::BinaryDxf && failure.isEmpty())
+        kind = QStringLiteral("BinaryDXF");
+    if (!kind.isEmpty()) fileList_->setCell(row, FileListPanel::KindColumn, kind);
+}
+
 void MainWindow::OpenDrawing(const QString& path) {
     const int row = fileList_->currentRow();
-    auto setCell = [&](int column, const std::string& text) {
-        fileList_->setCell(row, column, Q(text));
-    };
     drawingLabel_->setText(QFileInfo(path).fileName());
     currentDrawingPath_ = path;
 
@@ -217,9 +227,7 @@ void MainWindow::OpenDrawing(const QString& path) {
     }
     if (closing_) throw SilentAbort("closing");
 
-    if (!loaded.versionName.empty()) setCell(FileListPanel::VersionColumn, loaded.versionName);
-    if (loaded.kind == DrawingFileKind::Dwg) setCell(FileListPanel::KindColumn, "DWG");
-    if (loaded.kind == DrawingFileKind::BinaryDxf) setCell(FileListPanel::KindColumn, "BinaryDXF");
+    showReaderStatus(row, loaded);
 
     if (loaded.outcome == LoadOutcome::Loaded) {
         drawing_ = std::move(loaded.drawing);
@@ -253,7 +261,6 @@ void MainWindow::OpenDrawing(const QString& path) {
     }
     setStatusText(StatusPanel::Progress, Q(loaded.failure.message()));
     if (loaded.failure.inUse) {
-        setCell(FileListPanel::KindColumn, "busy");
         dialogs_.message(QString::fromUtf8(FileInUseText), QString::fromUtf8(FileInUseCaption),
                          Dialogs::Icon::Information);
     } else {

@@ -6,16 +6,26 @@
 
 #include <QLabel>
 
+#include <vector>
+
 namespace orvanta {
 
 void MainWindow::printList() {
     PrintSource source;
     source.folder = fileList_->folder().toStdString();
+    std::vector<int> rows;
     for (int row = 0; row < fileList_->rowCount(); ++row) {
         const QString name = fileList_->cell(row, FileListPanel::NameColumn);
-        if (!name.isEmpty()) source.names.push_back(name.toStdString());
+        if (name.isEmpty()) continue;
+        source.names.push_back(name.toStdString());
+        rows.push_back(row);
     }
     if (!folderChosen_ || source.names.empty()) return;
+    // Each file's row learns what the reader made of it, as when the window opens it.
+    source.fileRead = [this, rows](int index, const LoadedDrawing& loaded,
+                                   const std::string& failure) {
+        showReaderStatus(rows.at(index), loaded, QString::fromStdString(failure));
+    };
     source.converter = registeredConverter();
     source.lineweights = lineweightsShown();
     source.status = [this](const QString& text) { setStatusText(StatusPanel::Progress, text); };

@@ -264,6 +264,10 @@ void PrintWindow::setStatus(const QString& text) {
     if (source_.status) source_.status(text);
 }
 
+void PrintWindow::fileRead(int index, const LoadedDrawing& loaded, const std::string& failure) {
+    if (source_.fileRead) source_.fileRead(index, loaded, failure);
+}
+
 bool PrintWindow::keepPrinting() {
     QCoreApplication::processEvents();
     return PrintActive;

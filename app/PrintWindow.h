@@ -41,6 +41,9 @@ struct PrintSource {
     bool lineweights = false;
     // Status panel 0 of the main window; may be empty.
     std::function<void(const QString&)> status;
+    // Told what the reader made of each file of a list print; may be empty.
+    std::function<void(int index, const LoadedDrawing& loaded, const std::string& failure)>
+        fileRead;
 };
 
 class PrintWindow : public QDialog, private PrintMonitor {
@@ -83,6 +86,7 @@ class PrintWindow : public QDialog, private PrintMonitor {
     void setProgress(int value) override;
     void setStatus(const QString& text) override;
     bool keepPrinting() override;
+    void fileRead(int index, const LoadedDrawing& loaded, const std::string& failure) override;
 
     PrintKind kind_;
     PrintSource source_;

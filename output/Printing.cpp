@@ -186,11 +186,12 @@ PrintReport PrintAll(QPagedPaintDevice& device, const ListPrintRequest& request,
                     const std::string& name = request.names[n - 1];
                     const std::string path = (folder / name).string();
                     std::string why;
+                    LoadedDrawing loaded;
                     try {
                         LoadOptions options;
                         options.converter = request.converter;
                         monitor.setStatus(QString::fromStdString(name));
-                        LoadedDrawing loaded = LoadDrawingFile(path, options);
+                        loaded = LoadDrawingFile(path, options);
                         monitor.setStatus(QString());
                         if (loaded.outcome == LoadOutcome::Loaded) {
                             const QRect box(x0 + 1, y0 + g.strip + 1, cellW - 1,
@@ -210,6 +211,8 @@ PrintReport PrintAll(QPagedPaintDevice& device, const ListPrintRequest& request,
                         why = e.what();
                     }
                     monitor.setStatus(QString());
+                    monitor.fileRead(n - 1, loaded, why);
+                    loaded = LoadedDrawing();
                     if (!why.empty()) {
                         report.failures.push_back({name, why});
                         reason = QString::fromStdString(why);

@@ -66,6 +66,9 @@ class PrintMonitor {
     // Called after each cell: lets the window process pending input and says whether to go on
     // (false once the stop button was pressed).
     virtual bool keepPrinting() = 0;
+    // A list print has read the file `index` of its request: `loaded` is what the reader made of
+    // it and `failure` why its cell stays empty (empty when it was drawn).
+    virtual void fileRead(int index, const LoadedDrawing& loaded, const std::string& failure) {}
 };
 
 // A monitor that shows nothing and never stops.

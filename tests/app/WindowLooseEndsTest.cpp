@@ -87,5 +87,40 @@ TEST(WindowLooseEnds, ListPrintIsOfferedOnlyOnThePreviewTab) {
     EXPECT_FALSE(w->action("一覧を印刷")->isEnabled());
 }
 
+TEST(WindowLooseEnds, AListPrintWritesEachFilesReaderStatusIntoItsRow) {
+    WindowHarness h;
+    test::TempDir folder;
+    folder.write("a.dwg", std::string("AC1027\0\0\0\0", 10));
+    folder.write("b.dxf", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nnot a number\n");
+    folder.write("c.dxf", LineDrawing());
+    h.dialogs.nextFile = Path(h.dir.path() / "list.pdf");
+    auto w = h.open();
+    w->showFolder(Path(folder.path()));
+    w->waitForPreviews();
+    for (int row = 0; row < 3; ++row)
+        w->fileList()->setCell(row, FileListPanel::KindColumn, QString());
+
+    // The print window is modal: it is answered from the event loop it runs.
+    bool printed = false;
+    std::function<void()> printWhenShown = [&] {
+        auto* window = qobject_cast<PrintWindow*>(QApplication::activeModalWidget());
+        if (!window) return void(QTimer::singleShot(10, printWhenShown));
+        printed = window->printer().outputFormat() == QPrinter::PdfFormat;
+        if (printed)
+            window->print();
+        else
+            window->stop();
+    };
+    QTimer::singleShot(0, printWhenShown);
+    w->printList();
+    if (!printed) GTEST_SKIP() << "a printer is configured on this machine";
+
+    const FileListPanel* list = w->fileList();
+    EXPECT_TRUE(list->cell(0, FileListPanel::KindColumn).startsWith("DWG"));
+    EXPECT_FALSE(list->cell(0, FileListPanel::VersionColumn).isEmpty());
+    EXPECT_FALSE(list->cell(1, FileListPanel::KindColumn).isEmpty()) << "the reason it failed";
+    EXPECT_EQ(list->cell(2, FileListPanel::KindColumn), "");
+}
+
 } // namespace
 } // namespace orvanta
