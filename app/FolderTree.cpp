@@ -105,6 +105,32 @@ bool FolderTree::setTop(const QString& folder) {
     return true;
 }
 
+bool FolderTree::reveal(const QString& folder) {
+    if (folder.isEmpty()) return false;
+    const QString target = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    auto leadsTo = [&](const QString& path) {
+        const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+        return target == path || target.startsWith(prefix);
+    };
+    QTreeWidgetItem* node = topLevelItem(0);
+    if (!node || !leadsTo(pathOf(node))) return false;
+    while (pathOf(node) != target) {
+        node->setExpanded(true);
+        QTreeWidgetItem* next = nullptr;
+        for (int i = 0; i < node->childCount() && !next; ++i)
+            if (leadsTo(pathOf(node->child(i)))) next = node->child(i);
+        // A hidden folder, or one made since the node was listed, has no node.
+        if (!next) return false;
+        node = next;
+    }
+    node->setExpanded(true);
+    building_ = true;
+    setCurrentItem(node);
+    building_ = false;
+    scrollToItem(node);
+    return true;
+}
+
 void FolderTree::listChildren(QTreeWidgetItem* item) {
     const QString path = pathOf(item);
     QDir dir(path);

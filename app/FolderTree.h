@@ -21,6 +21,9 @@ class FolderTree : public QTreeWidget {
     // as it was, when `folder` is no folder.
     bool setTop(const QString& folder);
     QString topFolder() const;
+    // Opens the nodes down to `folder`, expands and selects its node (without reporting it as
+    // chosen) and scrolls it into view. False when the tree does not show `folder`.
+    bool reveal(const QString& folder);
 
     // The folder of a node.
     static QString pathOf(const QTreeWidgetItem* item);

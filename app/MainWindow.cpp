@@ -605,6 +605,7 @@ void MainWindow::openHistoryEntry(int index) {
 void MainWindow::setTreeTop(const QString& folder) {
     sidePanel_->clearFilter();
     tree_->setTop(folder);
+    if (folderChosen_) tree_->reveal(fileList_->folder());
 }
 
 void MainWindow::setTreeTopToRoot(bool persistent) {

@@ -1,6 +1,7 @@
 // The file side of the main window: showing and scanning a folder, choosing a row, and loading
 // the chosen drawing.
 #include "app/FileListPanel.h"
+#include "app/FolderTree.h"
 #include "app/MainWindow.h"
 #include "app/SidePanel.h"
 #include "bridges/ConverterCommand.h"
@@ -63,6 +64,8 @@ QString Q(const std::string& text) {
 } // namespace
 
 void MainWindow::showFolder(const QString& folder) {
+    // The tree follows the folder shown, however it was chosen.
+    tree_->reveal(folder);
     folderChosen_ = true;
     fileList_->pathLabel()->setText(folder);
     setWindowTitle(QStringLiteral("Orvanta2017 [") + folder + QLatin1Char(']'));

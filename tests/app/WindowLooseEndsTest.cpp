@@ -122,5 +122,22 @@ TEST(WindowLooseEnds, AListPrintWritesEachFilesReaderStatusIntoItsRow) {
     EXPECT_EQ(list->cell(2, FileListPanel::KindColumn), "");
 }
 
+TEST(WindowLooseEnds, TheTreeOpensAndShowsTheCurrentFolder) {
+    WindowHarness h;
+    test::TempDir folder;
+    std::filesystem::create_directories(folder.path() / "plans" / "old");
+    auto w = h.open();
+    w->showFolder(Path(folder.path() / "plans"));
+    test::ProcessEvents();
+
+    FolderTree* tree = w->folderTree();
+    QTreeWidgetItem* current = tree->currentItem();
+    ASSERT_TRUE(current);
+    EXPECT_EQ(FolderTree::pathOf(current), Path(folder.path() / "plans"));
+    EXPECT_TRUE(current->isExpanded());
+    EXPECT_TRUE(tree->visualItemRect(current).intersects(tree->viewport()->rect()));
+    EXPECT_EQ(w->fileList()->folder(), Path(folder.path() / "plans")) << "nothing else chosen";
+}
+
 } // namespace
 } // namespace orvanta
