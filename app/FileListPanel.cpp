@@ -9,9 +9,13 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace orvanta {
 
 namespace {
+
+constexpr int NameColumnWidth = 150;
 
 // The table of drawings; rows dragged out of it carry their files.
 class FileTable : public QTableWidget {
@@ -19,8 +23,21 @@ class FileTable : public QTableWidget {
     FileTable(int rows, int columns, const FileListPanel& panel)
         : QTableWidget(rows, columns), panel_(panel) {}
 
+    // The name column takes the width the other columns leave, and never less than its own.
+    void fitNameColumn() {
+        int others = 0;
+        for (int c = 0; c < columnCount(); ++c)
+            if (c != FileListPanel::NameColumn) others += columnWidth(c);
+        const int spare = viewport()->width() - others;
+        setColumnWidth(FileListPanel::NameColumn, std::max(NameColumnWidth, spare));
+    }
+
   protected:
     void startDrag(Qt::DropActions) override { DragDrawingFiles(this, panel_.selectedPaths()); }
+    void resizeEvent(QResizeEvent* event) override {
+        QTableWidget::resizeEvent(event);
+        fitNameColumn();
+    }
 
   private:
     const FileListPanel& panel_;
@@ -51,10 +68,13 @@ FileListPanel::FileListPanel(QWidget* parent) : QWidget(parent) {
     table_->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Version"),
                                        QStringLiteral("Size"), QStringLiteral("Time"),
                                        QStringLiteral("...")});
-    const int widths[ColumnCount] = {150, 70, 70, 100, 100};
+    const int widths[ColumnCount] = {NameColumnWidth, 70, 70, 100, 100};
     for (int c = 0; c < ColumnCount; ++c)
         table_->setColumnWidth(c, widths[c]);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    connect(table_->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (column != NameColumn) static_cast<FileTable*>(table_)->fitNameColumn();
+    });
     table_->horizontalHeader()->setHighlightSections(false);
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);

@@ -139,5 +139,18 @@ TEST(WindowLooseEnds, TheTreeOpensAndShowsTheCurrentFolder) {
     EXPECT_EQ(w->fileList()->folder(), Path(folder.path() / "plans")) << "nothing else chosen";
 }
 
+TEST(WindowLooseEnds, TheNameColumnTakesTheSpareWidth) {
+    WindowHarness h;
+    auto w = h.open();
+    w->resize(1400, 600);
+    test::ProcessEvents();
+    const QTableWidget* table = w->fileList()->table();
+    int widths = 0;
+    for (int c = 0; c < FileListPanel::ColumnCount; ++c)
+        widths += table->columnWidth(c);
+    EXPECT_GT(table->columnWidth(FileListPanel::NameColumn), 150);
+    EXPECT_EQ(widths, table->viewport()->width());
+}
+
 } // namespace
 } // namespace orvanta
