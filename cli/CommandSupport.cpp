@@ -2,9 +2,16 @@
 
 #include "render/qt/QtCanvas.h"
 
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace orvanta::cli {
 
@@ -47,9 +54,39 @@ bool ParseSize(const std::string& text, int lowWidth, int lowHeight, int high, i
            ParseInt(text.substr(x + 1), lowHeight, high, height);
 }
 
+namespace {
+
+// The runtime folder made for this process; empty when the environment named one.
+char RuntimeFolder[4200];
+
+// Without XDG_RUNTIME_DIR, Qt makes "runtime-<user>" in the temporary folder and leaves it there.
+// A file manager runs thumbnailers with a temporary folder of its own that it removes afterwards,
+// and a folder left in it makes that fail, once per drawing. A private folder is made instead
+// and removed when the process ends.
+void MakePrivateRuntimeFolder() {
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return;
+    const QByteArray pattern = QFile::encodeName(QDir::tempPath()) + "/orvanta-runtime-XXXXXX";
+    if (static_cast<std::size_t>(pattern.size()) >= sizeof RuntimeFolder) return;
+    std::memcpy(RuntimeFolder, pattern.constData(), pattern.size() + 1);
+    if (!::mkdtemp(RuntimeFolder)) {
+        RuntimeFolder[0] = '\0';
+        return;
+    }
+    qputenv("XDG_RUNTIME_DIR", RuntimeFolder);
+    std::atexit(RemovePrivateRuntimeFolder);
+}
+
+} // namespace
+
+void RemovePrivateRuntimeFolder() {
+    // Qt keeps nothing in it that outlives the process; rmdir is safe in a signal handler.
+    if (RuntimeFolder[0] != '\0') ::rmdir(RuntimeFolder);
+}
+
 void StartGuiApplication() {
     // Fonts and painting need a GUI application, but no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    MakePrivateRuntimeFolder();
     qInstallMessageHandler(QuietQtMessages);
     static int argc = 1;
     static char name[] = "orvanta-cli";

@@ -23,4 +23,8 @@ bool ParseSize(const std::string& text, int lowWidth, int lowHeight, int high, i
 // The application lives until the process ends.
 void StartGuiApplication();
 
+// Removes the runtime folder StartGuiApplication made when the environment named none. Safe in
+// a signal handler; the folder also goes when the process exits normally.
+void RemovePrivateRuntimeFolder();
+
 } // namespace orvanta::cli

@@ -64,6 +64,7 @@ char StopMessage[4200];
 
 extern "C" void GiveUp(int signal) {
     if (TemporaryPath[0] != '\0') ::unlink(TemporaryPath);
+    RemovePrivateRuntimeFolder();
     const char* message = signal == SIGALRM || signal == SIGXCPU ? TimeMessage : StopMessage;
     const ssize_t written = ::write(STDERR_FILENO, message, std::strlen(message));
     (void)written;

@@ -75,6 +75,23 @@ TEST(ThumbnailCommand, DrawsDarkLinesOnWhiteInTheDrawingsProportions) {
     EXPECT_EQ(FilesIn(dir.path()), 6u) << "nothing but the outputs is written";
 }
 
+TEST(ThumbnailCommand, LeavesNothingButItsOutputInTheTemporaryFolder) {
+    // A file manager gives the thumbnailer a temporary folder of its own, often without
+    // XDG_RUNTIME_DIR, and removes the folder afterwards.
+    test::TempDir dir;
+    const std::string input = dir.write("plan.dxf", Rectangle);
+    const fs::path temporary = dir.path() / "tmp";
+    fs::create_directory(temporary);
+    const fs::path output = temporary / "thumb.png";
+    const test::CliRun run =
+        Cli("env -u XDG_RUNTIME_DIR TMPDIR=" + Quoted(temporary) +
+                " '" ORVANTA_CLI "' thumbnail -s 64 " + Quoted(input) + " " + Quoted(output),
+            false);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(FilesIn(temporary), 1u);
+    EXPECT_TRUE(fs::exists(output));
+}
+
 TEST(ThumbnailCommand, FailuresExitNonZeroAndLeaveNoFile) {
     test::TempDir dir;
     const fs::path in = dir.path() / "in";
