@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -45,19 +46,49 @@ bool QtDialogs::printerSetup(QPrinter& printer) {
 
 namespace {
 
-class ProgressWaitBox : public WaitBox {
+// The box is not modal: a modal box would make Qt drop the window manager's close of the main
+// window, and a user who closes the window during a long wait expects it to close (the wait then
+// ends, as with the stop button). Instead it swallows the user's input to every other window.
+class ProgressWaitBox : public QObject, public WaitBox {
   public:
     ProgressWaitBox(const QString& text, const QString& caption, QWidget* owner)
         : dialog_(text, QStringLiteral("中止"), 0, 0, owner) {
         dialog_.setWindowTitle(caption);
-        dialog_.setWindowModality(Qt::ApplicationModal);
+        dialog_.setWindowModality(Qt::NonModal);
         dialog_.setMinimumDuration(0);
         dialog_.setAutoClose(false);
         dialog_.setAutoReset(false);
         dialog_.show();
+        qApp->installEventFilter(this);
     }
+    ~ProgressWaitBox() override { qApp->removeEventFilter(this); }
     // Closing the box stops the wait as its button does.
     bool stopRequested() const override { return dialog_.wasCanceled(); }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut: {
+            // Menu shortcuts reach their actions, which are no widgets.
+            const auto* widget = qobject_cast<QWidget*>(watched);
+            return !widget || widget->window() != &dialog_;
+        }
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::Drop: {
+            const auto* widget = qobject_cast<QWidget*>(watched);
+            return widget && widget->window() != &dialog_;
+        }
+        default:
+            return false;
+        }
+    }
 
   private:
     QProgressDialog dialog_;
