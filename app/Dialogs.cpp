@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -24,46 +25,13 @@ QString ShownText(const QString& text) {
     return shown;
 }
 
-} // namespace
-
-void QtDialogs::message(const QString& text, const QString& caption, Icon icon) {
-    const QString shown = ShownText(text);
-    QMessageBox box(icon == Icon::Error     ? QMessageBox::Critical
-                    : icon == Icon::Warning ? QMessageBox::Warning
-                                            : QMessageBox::Information,
-                    caption, shown, QMessageBox::Ok, owner_);
-    box.exec();
-}
-
-QString QtDialogs::openFile(const QString& caption, const QStringList& filters) {
-    return QFileDialog::getOpenFileName(owner_, caption, QString(), filters.join(";;"));
-}
-
-bool QtDialogs::printerSetup(QPrinter& printer) {
-    QPageSetupDialog dialog(&printer, owner_);
-    return dialog.exec() == QDialog::Accepted;
-}
-
-namespace {
-
-// The box is not modal: a modal box would make Qt drop the window manager's close of the main
-// window, and a user who closes the window during a long wait expects it to close (the wait then
-// ends, as with the stop button). Instead it swallows the user's input to every other window.
-class ProgressWaitBox : public QObject, public WaitBox {
+// While a box is up it keeps the user from the rest of the program by swallowing their input to
+// every other window. The boxes are not modal: Qt drops the window manager's close of a window
+// that a modal box blocks, and a user who closes the main window expects it to close.
+class InputGuard : public QObject {
   public:
-    ProgressWaitBox(const QString& text, const QString& caption, QWidget* owner)
-        : dialog_(text, QStringLiteral("中止"), 0, 0, owner) {
-        dialog_.setWindowTitle(caption);
-        dialog_.setWindowModality(Qt::NonModal);
-        dialog_.setMinimumDuration(0);
-        dialog_.setAutoClose(false);
-        dialog_.setAutoReset(false);
-        dialog_.show();
-        qApp->installEventFilter(this);
-    }
-    ~ProgressWaitBox() override { qApp->removeEventFilter(this); }
-    // Closing the box stops the wait as its button does.
-    bool stopRequested() const override { return dialog_.wasCanceled(); }
+    explicit InputGuard(const QWidget& box) : box_(box) { qApp->installEventFilter(this); }
+    ~InputGuard() override { qApp->removeEventFilter(this); }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -74,27 +42,90 @@ class ProgressWaitBox : public QObject, public WaitBox {
         case QEvent::Wheel:
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
-        case QEvent::Shortcut: {
-            // Menu shortcuts reach their actions, which are no widgets.
-            const auto* widget = qobject_cast<QWidget*>(watched);
-            return !widget || widget->window() != &dialog_;
-        }
         case QEvent::ShortcutOverride:
         case QEvent::ContextMenu:
-        case QEvent::Drop: {
-            const auto* widget = qobject_cast<QWidget*>(watched);
-            return widget && widget->window() != &dialog_;
-        }
+        case QEvent::Drop:
+            // Input reaches a widget through its window; it is judged at the widget.
+            if (const auto* widget = qobject_cast<QWidget*>(watched))
+                return widget->window() != &box_;
+            return false;
+        case QEvent::Shortcut:
+            // Menu shortcuts go to their actions, which are no widgets.
+            if (const auto* widget = qobject_cast<QWidget*>(watched))
+                return widget->window() != &box_;
+            return true;
         default:
             return false;
         }
     }
 
   private:
+    const QWidget& box_;
+};
+
+// Runs `box` until it is answered, or until `owner` closes, which answers it as a cancel.
+int RunBox(QDialog& box, QWidget* owner) {
+    if (!owner || !owner->isVisible()) return box.exec();
+    InputGuard guard(box);
+    QEventLoop loop;
+    QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
+    class OwnerWatch : public QObject {
+      public:
+        explicit OwnerWatch(QDialog& box) : box_(box) {}
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Hide) box_.reject();
+            return false;
+        }
+
+      private:
+        QDialog& box_;
+    } watch(box);
+    owner->installEventFilter(&watch);
+    box.setWindowModality(Qt::NonModal);
+    box.show();
+    loop.exec();
+    owner->removeEventFilter(&watch);
+    return box.result();
+}
+
+class ProgressWaitBox : public WaitBox {
+  public:
+    ProgressWaitBox(const QString& text, const QString& caption, QWidget* owner)
+        : dialog_(text, QStringLiteral("中止"), 0, 0, owner) {
+        dialog_.setWindowTitle(caption);
+        dialog_.setWindowModality(Qt::NonModal);
+        dialog_.setMinimumDuration(0);
+        dialog_.setAutoClose(false);
+        dialog_.setAutoReset(false);
+        dialog_.show();
+    }
+    // Closing the box stops the wait as its button does; closing the main window stops it too.
+    bool stopRequested() const override { return dialog_.wasCanceled(); }
+
+  private:
     QProgressDialog dialog_;
+    InputGuard guard_{dialog_};
 };
 
 } // namespace
+
+void QtDialogs::message(const QString& text, const QString& caption, Icon icon) {
+    const QString shown = ShownText(text);
+    QMessageBox box(icon == Icon::Error     ? QMessageBox::Critical
+                    : icon == Icon::Warning ? QMessageBox::Warning
+                                            : QMessageBox::Information,
+                    caption, shown, QMessageBox::Ok, owner_);
+    RunBox(box, owner_);
+}
+
+QString QtDialogs::openFile(const QString& caption, const QStringList& filters) {
+    return QFileDialog::getOpenFileName(owner_, caption, QString(), filters.join(";;"));
+}
+
+bool QtDialogs::printerSetup(QPrinter& printer) {
+    QPageSetupDialog dialog(&printer, owner_);
+    return dialog.exec() == QDialog::Accepted;
+}
 
 std::unique_ptr<WaitBox> QtDialogs::showWait(const QString& text, const QString& caption) {
     return std::make_unique<ProgressWaitBox>(text, caption, owner_);
@@ -116,7 +147,7 @@ bool QtDialogs::question(const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::Question, caption, ShownText(text),
                     QMessageBox::Yes | QMessageBox::No, owner_);
     box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return RunBox(box, owner_) == QMessageBox::Yes;
 }
 
 void QtDialogs::about() {

@@ -1,5 +1,5 @@
 // Closing the main window as a window manager does, with WM_DELETE_WINDOW on a real X server,
-// while the window waits for the converter: the window closes and the converter is stopped.
+// while the window waits for the converter or shows a box: the window closes all the same.
 #include "app/Dialogs.h"
 #include "app/MainWindow.h"
 
@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -73,6 +74,25 @@ TEST(WindowManagerClose, ClosingDuringAConversionStopsTheConverterAndClosesTheWi
     QTest::qWait(4500);
     EXPECT_FALSE(AnyDxfUnder(h.dir.path())) << "the converter was stopped, no partial output";
     qunsetenv("ORVANTA_CONVERTER_DELAY");
+}
+
+TEST(WindowManagerClose, ClosingWhileABoxIsUpClosesTheBoxAndTheWindow) {
+    if (DisplayName.empty()) GTEST_SKIP() << "Xvfb is not installed";
+    test::WindowHarness h;
+    QtDialogs dialogs;
+    MainWindow window(h.environment(), dialogs);
+    dialogs.setOwner(&window);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    QTimer::singleShot(500, &window, [&] { SendDeleteWindow(window.winId()); });
+    // Should the close not come through, the box is answered so that the test ends.
+    QTimer::singleShot(5000, &window, [] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget)) box->reject();
+    });
+    EXPECT_FALSE(dialogs.question(QStringLiteral("上書きしますか?"), QStringLiteral("情報")));
+    EXPECT_FALSE(window.isVisible());
 }
 
 } // namespace
