@@ -82,7 +82,7 @@ QImage DxfPicture(const QString& path, QSize size, ColorModeValue colorMode, Pre
     case LoadOutcome::Failed:
         break;
     }
-    if (loaded.failure.inUse) facts.kind = QStringLiteral("busy");
+    if (loaded.failure.inUse()) facts.kind = QStringLiteral("busy");
     // Some reasons name the file and line already; they are not named twice.
     facts.failure = QString::fromStdString(loaded.failure.message());
     return BlankPicture(size);
@@ -142,6 +142,8 @@ QImage MakePreviewPicture(const QString& path, QSize size, ColorModeValue colorM
         return DwgPicture(path, size, found);
     } catch (const std::bad_alloc&) {
         found.failure = path + QStringLiteral(": not enough memory for its picture");
+    } catch (const DxfReadError& e) {
+        found.failure = QString::fromStdString(FailureOf(e).message());
     } catch (const std::exception& e) {
         found.failure = path + QStringLiteral(": ") + QString::fromUtf8(e.what());
     }
