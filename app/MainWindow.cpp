@@ -42,6 +42,12 @@ const char* const ApplicationTitle = "Orvanta2017";
 const char* const InitialPathText = "Path:";
 const QString RootFolder = QStringLiteral("/");
 
+// A text of the menus and tabs in the window's language: the Japanese source text, or its
+// translation (app/translations) when the window speaks another language.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("MainWindow", text);
+}
+
 // Design size of the window's client area.
 constexpr int DesignWidth = 680;
 constexpr int DesignHeight = 443;
@@ -178,8 +184,8 @@ void MainWindow::buildLayout() {
     detailLayout->setSpacing(0);
     detailLayout->addWidget(drawingLabel_);
     detailLayout->addWidget(detailView_, 1);
-    tabs_->addTab(previewPage_, QStringLiteral(" 一覧"));
-    tabs_->addTab(detailPage, QStringLiteral(" 詳細"));
+    tabs_->addTab(previewPage_, Tr(" 一覧"));
+    tabs_->addTab(detailPage, Tr(" 詳細"));
 
     centreSplitter_ = new QSplitter(Qt::Vertical);
     centreSplitter_->addWidget(fileList_);
@@ -269,13 +275,13 @@ void MainWindow::buildLayout() {
 
 void MainWindow::buildMenus() {
     auto item = [this](QMenu* menu, const char* text, bool enabled = true) {
-        QAction* action = menu->addAction(QString::fromUtf8(text));
+        QAction* action = menu->addAction(Tr(text));
         action->setEnabled(enabled);
         return action;
     };
     QMenuBar* bar = menuBar();
 
-    QMenu* file = bar->addMenu(QStringLiteral("ファイル"));
+    QMenu* file = bar->addMenu(Tr("ファイル"));
     connect(item(file, "現フォルダを履歴に追加"), &QAction::triggered, this,
             &MainWindow::addCurrentFolderToHistory);
     for (int i = 0; i < HistorySize; ++i) {
@@ -294,7 +300,7 @@ void MainWindow::buildMenus() {
 
     // Exploded insertion and the other CAD program are not offered: their items stay disabled,
     // so that the menus read as users of the other programs know them.
-    QMenu* batch = bar->addMenu(QStringLiteral("一括処理"));
+    QMenu* batch = bar->addMenu(Tr("一括処理"));
     connect(item(batch, "一覧用イメージ作成"), &QAction::triggered, this,
             &MainWindow::saveCacheFiles);
     connect(item(batch, "一覧用イメージ削除"), &QAction::triggered, this,
@@ -304,7 +310,7 @@ void MainWindow::buildMenus() {
     batch->addSeparator();
     item(batch, "取り消し");
 
-    QMenu* print = bar->addMenu(QStringLiteral("印刷"));
+    QMenu* print = bar->addMenu(Tr("印刷"));
     QAction* printList = item(print, "一覧を印刷", false);
     QAction* printDetail = item(print, "詳細を印刷", false);
     connect(printList, &QAction::triggered, this, &MainWindow::printList);
@@ -325,12 +331,12 @@ void MainWindow::buildMenus() {
         item(menu, "AutoCAD / LT (2014~2017) へ分解挿入", false);
         item(menu, "Bricscad V13 へブロック挿入", false);
     };
-    QMenu* insert = bar->addMenu(QStringLiteral("挿入"));
+    QMenu* insert = bar->addMenu(Tr("挿入"));
     addInsertItems(insert);
     insert->addSeparator();
     item(insert, "取り消し");
 
-    QMenu* view = bar->addMenu(QStringLiteral("表示"));
+    QMenu* view = bar->addMenu(Tr("表示"));
     monochromeAction_ = item(view, "モノクロ表示");
     monochromeAction_->setCheckable(true);
     connect(monochromeAction_, &QAction::toggled, this, &MainWindow::onColorModeToggled);
@@ -338,7 +344,7 @@ void MainWindow::buildMenus() {
     lineweightAction_->setCheckable(true);
     // Triggered, not toggled: the check mark set from the settings at start redraws nothing.
     connect(lineweightAction_, &QAction::triggered, this, &MainWindow::onLineweightsToggled);
-    QMenu* sizes = view->addMenu(QStringLiteral("一覧イメージサイズ"));
+    QMenu* sizes = view->addMenu(Tr("一覧イメージサイズ"));
     for (int i = 0; i < CellSizeCount; ++i) {
         cellSizeActions_[i] = item(sizes, CellSizeChoices[i].text);
         cellSizeActions_[i]->setCheckable(true);
@@ -379,7 +385,7 @@ void MainWindow::buildMenus() {
     connect(showConverterAction_, &QAction::toggled, this,
             [this](bool checked) { settings_.converterShow = checked; });
 
-    QMenu* help = bar->addMenu(QStringLiteral("ヘルプ"));
+    QMenu* help = bar->addMenu(Tr("ヘルプ"));
     connect(item(help, "バージョン情報"), &QAction::triggered, this, [this] { dialogs_.about(); });
 
     treeMenu_ = new QMenu(this);

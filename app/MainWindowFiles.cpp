@@ -157,19 +157,21 @@ QString MainWindow::convert(const QString& source) {
     switch (outcome) {
     case ConverterOutcome::Finished:
         if (!QFileInfo(target).isFile())
-            throw SilentAbort(name + ": the converter ended without writing a DXF file");
+            throw LoadFailed({name, 0, LoadProblem::ConverterWroteNothing});
         return target;
     case ConverterOutcome::FailedToStart:
         // The user has been told; the drawing stays unloaded, as without a converter.
         return {};
     case ConverterOutcome::Stopped:
-        if (!closing_) throw SilentAbort(name + ": the conversion was stopped");
+        if (!closing_) throw LoadFailed({name, 0, LoadProblem::ConversionStopped});
         [[fallthrough]];
     case ConverterOutcome::Interrupted:
         throw SilentAbort("closing");
-    case ConverterOutcome::TimedOut:
-        throw SilentAbort(name + ": the converter took longer than " +
-                          std::to_string(settings_.converterTimeoutSeconds) + " s and was stopped");
+    case ConverterOutcome::TimedOut: {
+        LoadFailure failure{name, 0, LoadProblem::ConverterTimedOut};
+        failure.limit = static_cast<std::size_t>(std::max(0, settings_.converterTimeoutSeconds));
+        throw LoadFailed(failure);
+    }
     }
     return {};
 }
@@ -204,7 +206,7 @@ void MainWindow::showReaderStatus(int row, const LoadedDrawing& loaded, const QS
     if (!loaded.versionName.empty())
         fileList_->setCell(row, FileListPanel::VersionColumn, Q(loaded.versionName));
     QString kind = failure;
-    if (loaded.failure.inUse)
+    if (loaded.failure.inUse())
         kind = QStringLiteral("busy");
     else if (loaded.kind == DrawingFileKind::Dwg && failure.isEmpty())
         kind = QStringLiteral("DWG");
@@ -226,7 +228,7 @@ void MainWindow::OpenDrawing(const QString& path) {
         loaded = LoadDrawingFile(path.toStdString(), {&progress, registeredConverter()});
     } catch (const std::bad_alloc&) {
         loaded = LoadedDrawing();
-        loaded.failure = {path.toStdString(), 0, "not enough memory to load the drawing"};
+        loaded.failure = {path.toStdString(), 0, LoadProblem::NotEnoughMemory};
     }
     if (closing_) throw SilentAbort("closing");
 
@@ -244,10 +246,9 @@ void MainWindow::OpenDrawing(const QString& path) {
                 loaded.readSeconds + loaded.normaliseSeconds + shown.nsecsElapsed() / 1e9;
             setStatusText(StatusPanel::Elapsed, QString::asprintf("%.2f", seconds));
             return;
-        } catch (const SilentAbort& e) {
-            loaded.failure = {path.toStdString(), 0, e.what()};
         } catch (const std::exception& e) {
-            loaded.failure = {path.toStdString(), 0, e.what()};
+            loaded.failure = {path.toStdString(), 0, LoadProblem::Other};
+            loaded.failure.detail = e.what();
         }
         loaded.outcome = LoadOutcome::Failed;
     }
@@ -259,11 +260,10 @@ void MainWindow::OpenDrawing(const QString& path) {
         // A DWG without a converter shows its release and nothing else. DWG content under a DXF
         // name was asked for as a drawing: that it cannot be read is an error.
         if (loaded.kind != DrawingFileKind::BinaryDxf) return;
-        loaded.failure = {path.toStdString(), 0,
-                          "a DWG file under a DXF name; it is read only after conversion"};
+        loaded.failure = {path.toStdString(), 0, LoadProblem::DwgUnderDxfName};
     }
     setStatusText(StatusPanel::Progress, Q(loaded.failure.message()));
-    if (loaded.failure.inUse) {
+    if (loaded.failure.inUse()) {
         dialogs_.message(QString::fromUtf8(FileInUseText), QString::fromUtf8(FileInUseCaption),
                          Dialogs::Icon::Information);
     } else {

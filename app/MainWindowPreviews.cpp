@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/PreviewGrid.h"
 #include "browse/PreviewPool.h"
+#include "dxf/DxfReader.h"
 #include "dxf/DxfVersion.h"
 #include "model/Abort.h"
 
@@ -270,11 +271,11 @@ void MainWindow::readVersions() {
                 DxfVersionName(acadver, version);
             }
             fileList_->setCell(k, FileListPanel::VersionColumn, QString::fromStdString(version));
-        } catch (const SilentAbort& e) {
-            // A file that cannot be read ends the command, and says which file it was.
+        } catch (const DxfReadError& e) {
+            // A file that cannot be read ends the command, and says which file it was and why.
             setStatusText(StatusPanel::Progress, QString());
             dialogs_.message(QString::fromStdString(path) + QStringLiteral("\r") +
-                                 QString::fromUtf8(e.what()),
+                                 QString::fromStdString(e.reason()),
                              QStringLiteral("情報"), Dialogs::Icon::Information);
             return;
         }

@@ -1,6 +1,7 @@
 // orvanta: the drawing browser. The only argument is an optional drawing to open.
 #include "app/Dialogs.h"
 #include "app/DrawingPresenter.h"
+#include "app/InterfaceLanguage.h"
 #include "app/MainWindow.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("orvanta"));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("orvanta"));
+    orvanta::UseInterfaceLanguage(orvanta::WindowLanguage(orvanta::MessagesLocale()));
 
     const QStringList arguments = QApplication::arguments();
     const QString drawing = arguments.size() > 1 ? arguments.at(1) : QString();

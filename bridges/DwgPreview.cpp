@@ -265,6 +265,11 @@ PreviewImage DecodePng(const std::vector<std::uint8_t>& bytes) {
 
 } // namespace
 
+std::string DwgPreview::reason(Language language) const {
+    if (language == Language::Japanese) return "DWG のプレビュー画像を読めません（" + error + "）";
+    return error;
+}
+
 DwgPreview ReadDwgPreview(const std::string& path) {
     DwgPreview result;
     try {

@@ -5,6 +5,8 @@
 // anything else of the DWG, so that DWG files can be shown without the external converter.
 #pragma once
 
+#include "model/Language.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,7 +31,11 @@ struct DwgPreview {
     Status status = Status::NoPicture;
     PreviewImage image;
     // What went wrong, as one sentence without the file's name (the caller names the file).
+    // Its details (addresses, sizes, header fields) are in English.
     std::string error;
+    // The failure for a person reading `language`: the error itself in English; in Japanese,
+    // that the picture could not be read, with the error as its detail.
+    std::string reason(Language language = TextLanguage()) const;
 };
 
 // Reads the preview picture of the file at `path`. Only the header fields that lead to the

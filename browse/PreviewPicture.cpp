@@ -82,7 +82,7 @@ QImage DxfPicture(const QString& path, QSize size, ColorModeValue colorMode, Pre
     case LoadOutcome::Failed:
         break;
     }
-    if (loaded.failure.inUse) facts.kind = QStringLiteral("busy");
+    if (loaded.failure.inUse()) facts.kind = QStringLiteral("busy");
     // Some reasons name the file and line already; they are not named twice.
     facts.failure = QString::fromStdString(loaded.failure.message());
     return BlankPicture(size);
@@ -98,7 +98,7 @@ QImage DwgPicture(const QString& path, QSize size, PreviewFacts& facts) {
     facts.kind = QStringLiteral("DWG");
     const DwgPreview preview = ReadDwgPreview(file);
     if (preview.status == DwgPreview::Status::Failed) {
-        facts.failure = path + QStringLiteral(": ") + QString::fromStdString(preview.error);
+        facts.failure = path + QStringLiteral(": ") + QString::fromStdString(preview.reason());
         return BlankPicture(size);
     }
     const QImage stored = ToQImage(preview.image);
@@ -141,7 +141,10 @@ QImage MakePreviewPicture(const QString& path, QSize size, ColorModeValue colorM
         if (HasDxfExtension(path)) return DxfPicture(path, size, colorMode, found, shapes, stop);
         return DwgPicture(path, size, found);
     } catch (const std::bad_alloc&) {
-        found.failure = path + QStringLiteral(": not enough memory for its picture");
+        found.failure = QString::fromStdString(
+            LoadFailure{path.toStdString(), 0, LoadProblem::NotEnoughMemory}.message());
+    } catch (const DxfReadError& e) {
+        found.failure = QString::fromStdString(FailureOf(e).message());
     } catch (const std::exception& e) {
         found.failure = path + QStringLiteral(": ") + QString::fromUtf8(e.what());
     }

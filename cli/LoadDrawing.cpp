@@ -16,7 +16,7 @@ LoadedDrawing LoadForCommand(const std::string& path, const char* verb) {
         break;
     }
     std::string message = loaded.failure.message();
-    if (loaded.failure.inUse) message += " (busy)";
+    if (loaded.failure.inUse()) message += " (busy)";
     throw SilentAbort(message);
 }
 

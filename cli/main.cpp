@@ -1,5 +1,6 @@
 // orvanta-cli: the drawing reader and renderer without the window, for scripts and checks.
 #include "cli/Commands.h"
+#include "model/Language.h"
 
 #include <cstdio>
 #include <cstring>
@@ -27,6 +28,8 @@ int main(int argc, char** argv) {
         std::fputs(Usage, argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
     }
+    // Failures are worded for scripts in English, for a Japanese session in Japanese.
+    orvanta::SetTextLanguage(orvanta::CommandLineLanguage(orvanta::MessagesLocale()));
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "info") return orvanta::cli::InfoCommand(args);

@@ -11,9 +11,56 @@
 
 namespace orvanta {
 
-DxfReadError::DxfReadError(const std::string& file, long line, const std::string& what, bool inUse)
-    : SilentAbort(file + ":" + std::to_string(line) + ": " + what), file_(file), line_(line),
-      reason_(what), inUse_(inUse) {}
+std::string DescribeDxfProblem(DxfProblem problem, int groupCode, const std::string& value,
+                               const std::string& detail, Language language) {
+    const bool ja = language == Language::Japanese;
+    const std::string quoted = "\"" + value + "\"";
+    const std::string code = std::to_string(groupCode);
+    switch (problem) {
+    case DxfProblem::Unreadable:
+        if (ja)
+            return detail.empty() ? "ファイルを読めません（他のプログラムが使用中です）"
+                                  : "ファイルを読めません（" + detail + "）";
+        return detail.empty() ? "the file cannot be read; another program holds it"
+                              : "the file cannot be read: " + detail;
+    case DxfProblem::BinaryDxf:
+        return ja ? "バイナリDXFファイルです．テキストDXFに変換してから読み込みます"
+                  : BinaryDxfMessage;
+    case DxfProblem::NotGroupCode:
+        return ja ? "グループコード（整数）の行に " + quoted + " があります"
+                  : "expected a group code (an integer), found " + quoted;
+    case DxfProblem::NotReal:
+        return ja ? "グループコード " + code + " の値 " + quoted + " は実数ではありません"
+                  : "value " + quoted + " of group code " + code + " is not a real number";
+    case DxfProblem::NotSmallInteger:
+        return ja ? "グループコード " + code + " の値 " + quoted +
+                        " は -32768 から 32767 までの整数ではありません"
+                  : "value " + quoted + " of group code " + code +
+                        " is not an integer from -32768 to 32767";
+    case DxfProblem::NotInteger:
+        return ja ? "グループコード " + code + " の値 " + quoted +
+                        " は -2147483648 から 2147483647 までの整数ではありません"
+                  : "value " + quoted + " of group code " + code +
+                        " is not an integer from -2147483648 to 2147483647";
+    case DxfProblem::LineTooLong: {
+        const std::string mib = std::to_string(LineSource::MaxLineLength >> 20);
+        return ja ? mib + " MiB を超える長さの行があります"
+                  : "a line is longer than " + mib + " MiB";
+    }
+    }
+    return {};
+}
+
+DxfReadError::DxfReadError(const std::string& file, long line, DxfProblem problem, int groupCode,
+                           const std::string& value, const std::string& detail)
+    : SilentAbort(file + ":" + std::to_string(line) + ": " +
+                  DescribeDxfProblem(problem, groupCode, value, detail, Language::English)),
+      file_(file), line_(line), problem_(problem), groupCode_(groupCode), value_(value),
+      detail_(detail) {}
+
+std::string DxfReadError::reason(Language language) const {
+    return DescribeDxfProblem(problem_, groupCode_, value_, detail_, language);
+}
 
 const char* const FileInUseText = "DXFファイルは使用中です．";
 const char* const FileInUseCaption = "Quelvar";
@@ -66,30 +113,25 @@ class Reader {
     void run(LineSource& source);
 
   private:
-    [[noreturn]] void fail(const std::string& what) const {
-        throw DxfReadError(fileName_, line_, what);
+    [[noreturn]] void fail(DxfProblem problem, const std::string& value = {}) const {
+        throw DxfReadError(fileName_, line_, problem, code_, value);
     }
 
     // Value conversions; each failure names the group code and the offending text.
     double real() const {
         double v;
-        if (!ParseReal(value_, v))
-            fail("value \"" + Shorten(value_) + "\" of group code " + std::to_string(code_) +
-                 " is not a real number");
+        if (!ParseReal(value_, v)) fail(DxfProblem::NotReal, Shorten(value_));
         return v;
     }
     std::int16_t small() const {
         std::int16_t v;
-        if (!ParseSmallInt(value_, v))
-            fail("value \"" + Shorten(value_) + "\" of group code " + std::to_string(code_) +
-                 " is not an integer from -32768 to 32767");
+        if (!ParseSmallInt(value_, v)) fail(DxfProblem::NotSmallInteger, Shorten(value_));
         return v;
     }
     std::int32_t integer() const {
         const double v = real();
         if (!(v >= -2147483648.0 && v <= 2147483647.0))
-            fail("value \"" + Shorten(value_) + "\" of group code " + std::to_string(code_) +
-                 " is not an integer from -2147483648 to 2147483647");
+            fail(DxfProblem::NotInteger, Shorten(value_));
         return static_cast<std::int32_t>(v);
     }
     std::string text() { return decoder_.decode(value_); }
@@ -308,8 +350,8 @@ void Reader::run(LineSource& source) {
             }
             line_ = codeLineNumber;
             if (codeLineNumber == 1 && codeCopy.rfind(BinaryDxfSentinel, 0) == 0)
-                fail(BinaryDxfMessage);
-            fail("expected a group code (an integer), found \"" + Shorten(codeCopy) + "\"");
+                fail(DxfProblem::BinaryDxf);
+            fail(DxfProblem::NotGroupCode, Shorten(codeCopy));
         }
         code_ = code;
         line_ = source.lineNumber();
@@ -1585,9 +1627,9 @@ void ReadDxfFile(Drawing& drawing, const std::string& fileName, ProgressSink* pr
             reader.run(*source);
         } catch (const InputFailure&) {
             if (progress) progress->setPosition(0);
-            throw DxfReadError(fileName, 0, FileInUseText, true);
-        } catch (const LineTooLong& e) {
-            throw DxfReadError(fileName, source->lineNumber(), e.what());
+            throw DxfReadError(fileName, 0, DxfProblem::Unreadable);
+        } catch (const LineTooLong&) {
+            throw DxfReadError(fileName, source->lineNumber(), DxfProblem::LineTooLong);
         }
     }
 

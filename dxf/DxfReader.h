@@ -5,28 +5,56 @@
 #include "model/Abort.h"
 #include "model/AcadDxfUnit.h"
 #include "model/Host.h"
+#include "model/Language.h"
 
 #include <string>
 
 namespace orvanta {
 
-// A read that stopped: names the file and the line that failed (0 when no line was reached).
+// What was wrong with a DXF file that could not be read.
+enum class DxfProblem {
+    Unreadable,      // the file exists but cannot be opened or read (held by another program,
+                     // a disk error); the detail is the system's reason when it gave one
+    BinaryDxf,       // a binary DXF, read only after conversion to text DXF
+    NotGroupCode,    // a group code line that is not an integer; the value is that line
+    NotReal,         // the value of the group code is not a real number
+    NotSmallInteger, // the value of the group code is not an integer from -32768 to 32767
+    NotInteger,      // the value of the group code is not a 32-bit integer
+    LineTooLong,     // a line longer than any DXF writer makes
+};
+
+// The reason of a DXF problem in `language`, without the file and the line. `groupCode` and
+// `value` are those of the failing pair (the value shortened), `detail` the system's reason of
+// an unreadable file; each is used only by the problems that name it.
+std::string DescribeDxfProblem(DxfProblem problem, int groupCode, const std::string& value,
+                               const std::string& detail, Language language);
+
+// A read that stopped: names the file and the line that failed (0 when no line was reached) and
+// what was wrong, as data, so that each program words it in its own language. what() is the
+// English "file:line: reason".
 class DxfReadError : public SilentAbort {
   public:
-    DxfReadError(const std::string& file, long line, const std::string& what, bool inUse = false);
+    DxfReadError(const std::string& file, long line, DxfProblem problem, int groupCode = 0,
+                 const std::string& value = {}, const std::string& detail = {});
     const std::string& file() const { return file_; }
     long line() const { return line_; }
-    // What was wrong, without the file and the line.
-    const std::string& reason() const { return reason_; }
+    DxfProblem problem() const { return problem_; }
+    int groupCode() const { return groupCode_; }
+    const std::string& value() const { return value_; }
+    const std::string& detail() const { return detail_; }
+    // What was wrong, without the file and the line, in `language`.
+    std::string reason(Language language = TextLanguage()) const;
     // The file exists but could not be opened or read (another program holds it, a disk error),
     // as opposed to content that is malformed.
-    bool inUse() const { return inUse_; }
+    bool inUse() const { return problem_ == DxfProblem::Unreadable; }
 
   private:
     std::string file_;
     long line_;
-    std::string reason_;
-    bool inUse_;
+    DxfProblem problem_;
+    int groupCode_;
+    std::string value_;
+    std::string detail_;
 };
 
 // The box a user is shown when a file exists but cannot be read; the reason of such a

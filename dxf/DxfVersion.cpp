@@ -1,5 +1,6 @@
 #include "dxf/DxfVersion.h"
 
+#include "dxf/DxfReader.h"
 #include "dxf/LineSource.h"
 #include "dxf/NumberParsing.h"
 #include "dxf/TextDecoder.h"
@@ -26,7 +27,8 @@ class RawFile {
   public:
     explicit RawFile(const std::string& fileName) : name_(fileName) {
         fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) throw SilentAbort(fileName + ": " + std::strerror(errno));
+        if (fd_ < 0)
+            throw DxfReadError(fileName, 0, DxfProblem::Unreadable, 0, {}, std::strerror(errno));
     }
     ~RawFile() { ::close(fd_); }
     RawFile(const RawFile&) = delete;
@@ -37,7 +39,8 @@ class RawFile {
         for (;;) {
             const ssize_t n = ::read(fd_, buffer, size);
             if (n >= 0) return static_cast<std::size_t>(n);
-            if (errno != EINTR) throw SilentAbort(name_ + ": " + std::strerror(errno));
+            if (errno != EINTR)
+                throw DxfReadError(name_, 0, DxfProblem::Unreadable, 0, {}, std::strerror(errno));
         }
     }
 
@@ -99,11 +102,9 @@ bool ReadDxfVersion(const std::string& fileName, std::string& version) {
                 // Blank lines at the very end of the file are no group code but end the scan.
                 if (codeLine.find_first_not_of(" \t") == std::string::npos && value.empty()) break;
                 const long line = source.lineNumber() - 1;
-                const bool binary = line == 1 && codeLine.rfind(BinaryDxfSentinel, 0) == 0;
-                throw SilentAbort(fileName + ":" + std::to_string(line) + ": " +
-                                  (binary ? std::string(BinaryDxfMessage)
-                                          : "expected a group code (an integer), found \"" +
-                                                Shorten(codeLine) + "\""));
+                if (line == 1 && codeLine.rfind(BinaryDxfSentinel, 0) == 0)
+                    throw DxfReadError(fileName, line, DxfProblem::BinaryDxf);
+                throw DxfReadError(fileName, line, DxfProblem::NotGroupCode, 0, Shorten(codeLine));
             }
             if (inHeader && value == "$ACADVER") {
                 const std::string nextCode(source.next());
@@ -121,9 +122,9 @@ bool ReadDxfVersion(const std::string& fileName, std::string& version) {
             }
         }
     } catch (const InputFailure& e) {
-        throw SilentAbort(fileName + ": " + e.what());
-    } catch (const LineTooLong& e) {
-        throw SilentAbort(fileName + ": " + e.what());
+        throw DxfReadError(fileName, 0, DxfProblem::Unreadable, 0, {}, e.what());
+    } catch (const LineTooLong&) {
+        throw DxfReadError(fileName, 0, DxfProblem::LineTooLong);
     }
     return true;
 }

@@ -9,7 +9,7 @@ namespace orvanta {
 
 // The first bytes of a file up to the first zero byte, at most six, as text: a DWG file gives its
 // version code ("AC1015"). Empty when the file does not exist or holds fewer than six bytes.
-// Throws SilentAbort when the file exists but cannot be read. Always returns true.
+// Throws DxfReadError (a SilentAbort) when the file exists but cannot be read. Always returns true.
 bool ProbeFileSignature(const std::string& fileName, std::string& signature);
 
 // Whether a signature is a DWG version code ("AC1" and three more characters): DWG content,
@@ -17,7 +17,7 @@ bool ProbeFileSignature(const std::string& fileName, std::string& signature);
 bool IsDwgSignature(const std::string& signature);
 
 // The value of $ACADVER in the HEADER section of a text DXF; empty when the header lacks it. The
-// scan stops at the BLOCKS or ENTITIES section. Throws SilentAbort on a read failure or a group
+// scan stops at the BLOCKS or ENTITIES section. Throws DxfReadError on a read failure or a group
 // code that is not an integer. Always returns true.
 bool ReadDxfVersion(const std::string& fileName, std::string& version);
 
@@ -25,7 +25,7 @@ bool ReadDxfVersion(const std::string& fileName, std::string& version);
 // Release 2007 ("AC1021") files are written in UTF-8 by the program that made the format but in
 // the ANSI code page by many others, so for that release alone the file's bytes decide: UTF-8
 // when they hold multi-byte UTF-8 and nothing that is not UTF-8, CP932 otherwise.
-// Throws SilentAbort when an "AC1021" file cannot be read.
+// Throws DxfReadError when an "AC1021" file cannot be read.
 TextEncoding EncodingForFile(const std::string& fileName, const std::string& acadver);
 
 // Release names of version codes, as the file list shows them.

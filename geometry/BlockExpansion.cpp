@@ -22,7 +22,8 @@ namespace orvanta {
 
 BlockExpansionTooLarge::BlockExpansionTooLarge(std::size_t limit)
     : SilentAbort("the block references of this drawing expand to more than " +
-                  std::to_string(limit) + " entities") {}
+                  std::to_string(limit) + " entities"),
+      limit_(limit) {}
 
 namespace {
 

@@ -34,6 +34,11 @@ constexpr std::size_t MaxExpandedRecords = 10'000'000;
 class BlockExpansionTooLarge : public SilentAbort {
   public:
     explicit BlockExpansionTooLarge(std::size_t limit);
+    // The most entities the expansion may produce.
+    std::size_t limit() const { return limit_; }
+
+  private:
+    std::size_t limit_;
 };
 
 // Places every INSERT of InsertAry. An INSERT that names no block, and any nested INSERT that

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <chrono>
 #include <initializer_list>
+#include <utility>
 #include <vector>
 
 namespace orvanta {
@@ -152,14 +153,16 @@ LoadFailure FailureOf(std::initializer_list<const std::string*> files, const std
         if (file->empty() || what.size() <= at || what.compare(0, file->size(), *file) != 0 ||
             what[file->size()] != ':')
             continue;
-        if (what[at] == ' ') return {*file, 0, what.substr(at + 1)};
+        if (what[at] == ' ')
+            return {*file, 0, LoadProblem::Other, {}, 0, {}, 0, what.substr(at + 1)};
         long line = 0;
         std::size_t end = at;
         while (end < what.size() && end - at < 10 && what[end] >= '0' && what[end] <= '9')
             line = line * 10 + (what[end++] - '0');
-        if (end > at && what.compare(end, 2, ": ") == 0) return {*file, line, what.substr(end + 2)};
+        if (end > at && what.compare(end, 2, ": ") == 0)
+            return {*file, line, LoadProblem::Other, {}, 0, {}, 0, what.substr(end + 2)};
     }
-    return {**files.begin(), 0, what};
+    return {**files.begin(), 0, LoadProblem::Other, {}, 0, {}, 0, what};
 }
 
 // The steps of a load that can fail; each failure throws, LoadDrawingFile turns it into the
@@ -167,8 +170,8 @@ LoadFailure FailureOf(std::initializer_list<const std::string*> files, const std
 void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& result,
           std::string& working) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) throw SilentAbort(path + ": no such file");
-    if (S_ISDIR(st.st_mode)) throw SilentAbort(path + ": is a folder");
+    if (::stat(path.c_str(), &st) != 0) throw LoadFailed({path, 0, LoadProblem::NoSuchFile});
+    if (S_ISDIR(st.st_mode)) throw LoadFailed({path, 0, LoadProblem::Folder});
 
     ProbeFileSignature(path, result.signature);
     const bool dwgName = UpperExtension(path) == ".DWG";
@@ -209,6 +212,10 @@ void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& re
     const auto normaliseStart = std::chrono::steady_clock::now();
     try {
         NormaliseDrawing(result.drawing);
+    } catch (const BlockExpansionTooLarge& e) {
+        result.failure = {working, 0, LoadProblem::TooManyEntities};
+        result.failure.limit = e.limit();
+        return;
     } catch (const SilentAbort& e) {
         result.failure = FailureOf({&working}, e.what());
         return;
@@ -219,10 +226,56 @@ void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& re
 
 } // namespace
 
-std::string LoadFailure::message() const {
-    if (line > 0) return file + ":" + std::to_string(line) + ": " + reason;
-    return file + ": " + reason;
+std::string LoadFailure::reason(Language language) const {
+    const bool ja = language == Language::Japanese;
+    const std::string count = std::to_string(limit);
+    switch (problem) {
+    case LoadProblem::Other:
+        return detail;
+    case LoadProblem::NoSuchFile:
+        return ja ? "ファイルがありません" : "no such file";
+    case LoadProblem::Folder:
+        return ja ? "フォルダです" : "is a folder";
+    case LoadProblem::Dxf:
+        return DescribeDxfProblem(dxfProblem, groupCode, value, detail, language);
+    case LoadProblem::TooManyEntities:
+        return ja ? "ブロック参照を展開すると " + count + " 個を超える図形になります"
+                  : "the block references of this drawing expand to more than " + count +
+                        " entities";
+    case LoadProblem::NotEnoughMemory:
+        return ja ? "図面を読み込むメモリが足りません" : "not enough memory to load the drawing";
+    case LoadProblem::DwgUnderDxfName:
+        return ja ? "DXFの名前を持つDWGファイルです．変換してから読み込みます"
+                  : "a DWG file under a DXF name; it is read only after conversion";
+    case LoadProblem::ConverterWroteNothing:
+        return ja ? "変換プログラムがDXFファイルを書かずに終了しました"
+                  : "the converter ended without writing a DXF file";
+    case LoadProblem::ConversionStopped:
+        return ja ? "変換を中止しました" : "the conversion was stopped";
+    case LoadProblem::ConverterTimedOut:
+        return ja ? "変換が " + count + " 秒を超えたので中止しました"
+                  : "the converter took longer than " + count + " s and was stopped";
+    }
+    return detail;
 }
+
+std::string LoadFailure::message(Language language) const {
+    if (line <= 0) return file + ": " + reason(language);
+    if (language == Language::Japanese)
+        return file + "（" + std::to_string(line) + " 行目）: " + reason(language);
+    return file + ":" + std::to_string(line) + ": " + reason(language);
+}
+
+LoadFailure FailureOf(const DxfReadError& error) {
+    LoadFailure failure{error.file(), error.line(), LoadProblem::Dxf, error.problem()};
+    failure.groupCode = error.groupCode();
+    failure.value = error.value();
+    failure.detail = error.detail();
+    return failure;
+}
+
+LoadFailed::LoadFailed(LoadFailure failure)
+    : SilentAbort(failure.message(Language::English)), failure_(std::move(failure)) {}
 
 LoadedDrawing LoadDrawingFile(const std::string& path, const LoadOptions& options) {
     LoadedDrawing result;
@@ -230,7 +283,9 @@ LoadedDrawing LoadDrawingFile(const std::string& path, const LoadOptions& option
     try {
         Load(path, options, result, working);
     } catch (const DxfReadError& e) {
-        result.failure = {e.file(), e.line(), e.reason(), e.inUse()};
+        result.failure = FailureOf(e);
+    } catch (const LoadFailed& e) {
+        result.failure = e.failure();
     } catch (const SilentAbort& e) {
         result.failure = FailureOf({&path, &working}, e.what());
     }

@@ -9,10 +9,12 @@
 // the result into whatever its user sees.
 #pragma once
 
+#include "dxf/DxfReader.h"
 #include "dxf/TextDecoder.h"
 #include "geometry/EllipseFlattening.h"
 #include "model/AcadDxfUnit.h"
 #include "model/Host.h"
+#include "model/Language.h"
 
 #include <array>
 #include <cstddef>
@@ -39,10 +41,9 @@ enum class LoadOutcome {
 class DrawingConverter {
   public:
     virtual ~DrawingConverter() = default;
-    // The path of a text DXF made from `source`. Throws SilentAbort with a reason a person can
-    // read when the conversion fails, is stopped or leaves no file; returns an empty path when
-    // no conversion could be made and the user has already been told (the drawing is then not
-    // loaded, as without a converter).
+    // The path of a text DXF made from `source`. Throws LoadFailed when the conversion fails, is
+    // stopped or leaves no file; returns an empty path when no conversion could be made and the
+    // user has already been told (the drawing is then not loaded, as without a converter).
     virtual std::string convert(const std::string& source) = 0;
 };
 
@@ -51,14 +52,53 @@ struct LoadOptions {
     DrawingConverter* converter = nullptr;
 };
 
+// Why a load failed.
+enum class LoadProblem {
+    Other,                 // `detail` says why, as it was given
+    NoSuchFile,            // the file does not exist
+    Folder,                // the path names a folder
+    Dxf,                   // the DXF could not be read; `dxfProblem` says how
+    TooManyEntities,       // the blocks expand to more than `limit` entities
+    NotEnoughMemory,       // the memory ran out while loading
+    DwgUnderDxfName,       // DWG content under a .dxf name and no converter
+    ConverterWroteNothing, // the converter ended without writing a DXF
+    ConversionStopped,     // the user stopped the conversion
+    ConverterTimedOut,     // the converter ran longer than `limit` seconds and was stopped
+};
+
+// A failed load as data: what went wrong and where, so that every program words it in the
+// language its user reads.
 struct LoadFailure {
-    std::string file;   // the file that failed (the converted DXF when the failure lies there)
-    long line = 0;      // the line of a malformed file, 0 when no line is to blame
-    std::string reason; // what went wrong, for a person
+    std::string file; // the file that failed (the converted DXF when the failure lies there)
+    long line = 0;    // the line of a malformed file, 0 when no line is to blame
+    LoadProblem problem = LoadProblem::Other;
+    DxfProblem dxfProblem = DxfProblem::Unreadable; // of LoadProblem::Dxf
+    int groupCode = 0;                              // of the DXF pair that failed
+    std::string value;                              // the offending value or line, shortened
+    std::size_t limit = 0;                          // entities or seconds, as the problem says
+    std::string detail; // the reason as given, of LoadProblem::Other and unreadable files
+
     // The file exists but could not be read: another program holds it, or a disk error.
-    bool inUse = false;
+    bool inUse() const {
+        return problem == LoadProblem::Dxf && dxfProblem == DxfProblem::Unreadable;
+    }
+    // What went wrong, without the file and the line.
+    std::string reason(Language language = TextLanguage()) const;
     // "file:line: reason", or "file: reason" without a line.
-    std::string message() const;
+    std::string message(Language language = TextLanguage()) const;
+};
+
+// The failure of a DXF read as a load failure.
+LoadFailure FailureOf(const DxfReadError& error);
+
+// Thrown by a converter (or any step) whose failure is already known as data.
+class LoadFailed : public SilentAbort {
+  public:
+    explicit LoadFailed(LoadFailure failure);
+    const LoadFailure& failure() const { return failure_; }
+
+  private:
+    LoadFailure failure_;
 };
 
 struct LoadedDrawing {

@@ -78,7 +78,7 @@ DrawView WholeView(const Drawing& drawing, TPoint origin, int pixW, int pixH) {
 std::string CellReason(const LoadedDrawing& loaded) {
     if (loaded.outcome == LoadOutcome::NotLoaded)
         return "DWG " + loaded.versionName + ": 変換プログラムが未設定";
-    std::string reason = loaded.failure.reason;
+    std::string reason = loaded.failure.reason();
     // The cell already names the file: a reason that starts with its path ("path:line: ...")
     // keeps only what follows.
     const std::string& file = loaded.failure.file;

@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # The slower checks of the Debian package and the thumbnailer, outside the ordinary test run:
 #   1. cpack -G DEB in build/, the package unpacked with dpkg -x into a temporary root, and every
-#      file the menu entry and the thumbnailer entry point to found there;
+#      file the menu entry and the thumbnailer entry point to found there, and the software
+#      centre's metadata validated by appstreamcli;
 #   2. its dependencies resolved by apt (a simulated install, as root);
 #   3. lintian --pedantic, whose errors and warnings fail the check;
 #   4. the unpacked thumbnailer's Exec line, expanded as a file manager expands it, over every
 #      bundled sample and every DXF and DWG of ../shared/samples (when present): each gives a
 #      picture or a clean failure, and a cut-off and a hostile file give no picture.
-# Installs lintian and dpkg-dev when they are missing. Run from anywhere: tools/check-desktop.sh
+# Installs lintian, dpkg-dev and appstream when they are missing. Run from anywhere:
+# tools/check-desktop.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root_dir=$(pwd)
 
 need=()
-for p in lintian dpkg-dev; do
+for p in lintian dpkg-dev appstream; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -56,6 +58,9 @@ for size in 16 22 24 32 48 64 128 256; do
   [ -f "$r/usr/share/icons/hicolor/${size}x${size}/apps/$icon.png" ] || fail "no ${size}px icon"
 done
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
+metainfo="$r/usr/share/metainfo/org.orvanta.Orvanta.metainfo.xml"
+[ -f "$metainfo" ] || fail "missing ${metainfo#$r}"
+appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate"
 
 # 2. Its dependencies resolve on this system (fonts-ipafont-gothic among them).
 if [ "$(id -u)" -eq 0 ]; then

@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 packages=(g++ cmake ninja-build pkg-config clang-format libgtest-dev qt6-base-dev qt6-svg-dev
           libuemf-dev libpng-dev zlib1g-dev libx11-dev fonts-ipafont-gothic fonts-dejavu-core xvfb xauth
           poppler-utils emf2svg libwmf-bin fonts-urw-base35 desktop-file-utils xdg-utils
-          shared-mime-info libglib2.0-bin libdxflib-dev)
+          shared-mime-info libglib2.0-bin libdxflib-dev qt6-tools-dev qt6-l10n-tools
+          qt6-translations-l10n appstream)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -199,7 +199,9 @@ const TextShapeCache::Shaped& TextShapeCache::shape(const QFont& font, const std
 
 std::string TextFaceProblem(const std::string& face) {
     const QString family = QString::fromStdString(face);
-    if (QFontDatabase::families().contains(family, Qt::CaseInsensitive)) return {};
+    // hasFamily also knows a face by its other names: in a Japanese session fontconfig lists
+    // "IPAGothic" as "IPAゴシック", and the face is there all the same.
+    if (QFontDatabase::hasFamily(family)) return {};
     std::string message = "文字の表示に使うフォント \"" + face +
                           "\" が見つからないため、図面の文字を表示できません。";
     if (face == DefaultTextFace) message += " (fonts-ipafont-gothic をインストールしてください)";

@@ -342,7 +342,8 @@ TEST(MainWindow, AFailedLoadClearsThePreviousDrawingAndSaysWhy) {
     EXPECT_TRUE(ListTexts(w->sidePanel()->layerList()).isEmpty());
     EXPECT_EQ(w->sidePanel()->countLabel(1)->text(), "");
     EXPECT_TRUE(w->drawing().LineAry.empty());
-    EXPECT_TRUE(w->statusText(StatusPanel::Progress).startsWith(Path(folder, "b_bad.dxf") + ":8:"));
+    EXPECT_TRUE(w->statusText(StatusPanel::Progress)
+                    .startsWith(Path(folder, "b_bad.dxf") + "（8 行目）: "));
     // The same row again tries again; another row loads normally.
     w->fileList()->table()->setCurrentCell(0, 0);
     w->fileList()->table()->setCurrentCell(1, 0);

@@ -132,6 +132,10 @@ TEST(PreviewGridWindow, BuildsEveryCellAndSummarisesFailuresOnce) {
     ASSERT_EQ(w.harness.dialogs.messages.size(), 1u);
     EXPECT_EQ(w.harness.dialogs.messages[0].caption, "情報");
     EXPECT_TRUE(w.harness.dialogs.messages[0].text.contains("b.dxf"));
+    // The failure is worded in the window's language, in the cell and in the summary.
+    const QString reason = "グループコード 10 の値 \"xyz\" は実数ではありません";
+    EXPECT_TRUE(grid.entry(1).failure.contains(reason)) << grid.entry(1).failure.toStdString();
+    EXPECT_TRUE(w.harness.dialogs.messages[0].text.contains(reason));
     EXPECT_FALSE(w.window->statusText(StatusPanel::Elapsed).isEmpty());
     EXPECT_TRUE(w.window->statusText(StatusPanel::Progress).isEmpty());
 

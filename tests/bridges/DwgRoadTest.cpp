@@ -101,7 +101,7 @@ TEST_F(DwgRoad, AHangingConverterIsStoppedFromItsWaitBox) {
     EXPECT_EQ(h.dialogs.waits, QStringList{"DWG->DXF変換中 ... a.dwg"});
     ASSERT_EQ(h.dialogs.messages.size(), 1u);
     EXPECT_TRUE(h.dialogs.messages[0].text.endsWith(" 読み込みエラーです"));
-    EXPECT_TRUE(w->statusText(StatusPanel::Progress).endsWith("the conversion was stopped"));
+    EXPECT_TRUE(w->statusText(StatusPanel::Progress).endsWith("変換を中止しました"));
     EXPECT_FALSE(QFileInfo::exists(converted("a.dwg")));
     // The window goes on: the next drawing loads (and converts) normally.
     h.dialogs.stopWaitAfter = -1;

@@ -80,5 +80,13 @@ TEST(InfoCommand, AFileThatFailsNamesItsLineAndTheOthersStillPrint) {
     EXPECT_EQ(run.out.find("bad.dxf"), std::string::npos);
 }
 
+TEST(InfoCommand, AJapaneseLocaleGetsTheFailureInJapanese) {
+    test::TempDir dir;
+    const std::string bad = dir.write("bad.dxf", Dxf({"0", "SECTION", "2", "ENTITIES", "x10"}));
+    const CliRun run = Cli(
+        std::string("env LC_ALL= LC_MESSAGES=ja_JP.UTF-8 ") + ORVANTA_CLI + " info " + bad, false);
+    EXPECT_EQ(run.err, bad + "（5 行目）: グループコード（整数）の行に \"x10\" があります\n");
+}
+
 } // namespace
 } // namespace orvanta

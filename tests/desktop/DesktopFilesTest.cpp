@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 
@@ -102,6 +103,18 @@ TEST_F(Installed, MenuEntryAndThumbnailerValidate) {
                              Quoted((root() / "share/applications/orvanta.desktop").string()));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out + run.err, "");
+}
+
+TEST_F(Installed, SoftwareCentreMetadataValidates) {
+    if (!HaveTool("appstreamcli")) GTEST_SKIP() << "appstream is not installed";
+    const fs::path metainfo = root() / "share/metainfo/org.orvanta.Orvanta.metainfo.xml";
+    const CliRun run = Shell("appstreamcli validate --no-net " + Quoted(metainfo.string()));
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    // It names the menu entry that is installed beside it.
+    std::ifstream in(metainfo);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("<launchable type=\"desktop-id\">orvanta.desktop</launchable>"),
+              std::string::npos);
 }
 
 TEST_F(Installed, FileTypesAreRecognisedByNameAndByContent) {

@@ -138,7 +138,7 @@ TEST(ReaderFailure, AnUnreadableFileIsAnErrorThatSaysSo) {
     } catch (const DxfReadError& e) {
         EXPECT_TRUE(e.inUse());
         EXPECT_EQ(e.line(), 0);
-        EXPECT_EQ(e.reason(), FileInUseText);
+        EXPECT_EQ(e.problem(), DxfProblem::Unreadable);
     }
 }
 

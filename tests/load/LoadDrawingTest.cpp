@@ -355,7 +355,20 @@ TEST(LoadDrawingFile, AFailureNamesFileAndLineAndLeavesNoHalfDrawing) {
     EXPECT_TRUE(loaded.drawing.LineAry.empty() && loaded.drawing.LayerAry.empty());
     EXPECT_EQ(LoadDrawingFile(dir.path().string()).failure.message(),
               dir.path().string() + ": is a folder");
-    EXPECT_EQ(LoadDrawingFile(bad + ".none").failure.reason, "no such file");
+    EXPECT_EQ(LoadDrawingFile(bad + ".none").failure.reason(), "no such file");
+}
+
+TEST(LoadDrawingFile, AFailureIsWordedInTheLanguageAskedFor) {
+    test::TempDir dir;
+    const std::string bad =
+        dir.write("bad.dxf", Dxf({"0", "SECTION", "2", "ENTITIES", "0", "LINE", "10", "x"}));
+    const LoadFailure failure = LoadDrawingFile(bad).failure;
+    EXPECT_EQ(failure.problem, LoadProblem::Dxf);
+    EXPECT_EQ(failure.dxfProblem, DxfProblem::NotReal);
+    EXPECT_EQ(failure.message(Language::English),
+              bad + ":8: value \"x\" of group code 10 is not a real number");
+    EXPECT_EQ(failure.message(Language::Japanese),
+              bad + "（8 行目）: グループコード 10 の値 \"x\" は実数ではありません");
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include "app/InterfaceLanguage.h"
 #include "support/TestFonts.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,9 @@ int main(int argc, char** argv) {
     QStandardPaths::setTestModeEnabled(true);
     QApplication application(argc, argv);
     orvanta::test::UseTestFonts();
+    // The window tests compare the window's Japanese texts, whatever the locale of the run; the
+    // tests of other languages switch for themselves.
+    orvanta::UseInterfaceLanguage(orvanta::Language::Japanese);
     // Tests close windows without an event loop; none of that may end the application.
     QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);
