@@ -1,11 +1,22 @@
 #include "app/AboutBox.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
 namespace orvanta {
+
+namespace {
+
+// A text the window shows, in the window's language: the Japanese source text, or its
+// translation (app/translations) when the window speaks another language.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("AboutBox", text);
+}
+
+} // namespace
 
 QIcon ProgramIcon() {
     QIcon icon;
@@ -15,7 +26,7 @@ QIcon ProgramIcon() {
 }
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("バージョン情報"));
+    setWindowTitle(Tr("バージョン情報"));
     auto* iconLabel = new QLabel;
     iconLabel->setPixmap(ProgramIcon().pixmap(48, 48));
     auto* lines = new QLabel(QStringLiteral("Orvanta2017.exe (for AutoCAD 2014-2017)\n"

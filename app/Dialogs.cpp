@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -15,6 +16,12 @@
 namespace orvanta {
 
 namespace {
+
+// A text the window shows, in the window's language: the Japanese source text, or its
+// translation (app/translations) when the window speaks another language.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("Dialogs", text);
+}
 
 // Messages break lines with a carriage return, as the boxes of the platform the texts were
 // written for do; a label here breaks only at a line feed.
@@ -91,7 +98,7 @@ int RunBox(QDialog& box, QWidget* owner) {
 class ProgressWaitBox : public WaitBox {
   public:
     ProgressWaitBox(const QString& text, const QString& caption, QWidget* owner)
-        : dialog_(text, QStringLiteral("中止"), 0, 0, owner) {
+        : dialog_(text, Tr("中止"), 0, 0, owner) {
         dialog_.setWindowTitle(caption);
         dialog_.setWindowModality(Qt::NonModal);
         dialog_.setMinimumDuration(0);

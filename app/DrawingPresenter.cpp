@@ -7,6 +7,7 @@
 #include "render/DrawOther.h"
 #include "render/LayerState.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,6 +21,12 @@
 namespace orvanta {
 
 namespace {
+
+// A text the window shows, in the window's language: the Japanese source text, or its
+// translation (app/translations) when the window speaks another language.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("DrawingPresenter", text);
+}
 
 constexpr int HighlightWidth = 7;
 constexpr int BlinkWidth = 5;
@@ -485,13 +492,13 @@ void DrawingPresenter::pick(QPoint pixel) {
     if (found.kind == PickResult::Kind::Circle)
         host_->setStatusText(
             StatusPanel::Progress,
-            QStringLiteral("円半径 = ") +
+            Tr("円半径 = ") +
                 QString::asprintf(
                     "%.3f", drawing().CircleAry[static_cast<std::size_t>(found.index)].hankei));
     else if (found.kind == PickResult::Kind::Arc)
         host_->setStatusText(
             StatusPanel::Progress,
-            QStringLiteral("円弧半径 = ") +
+            Tr("円弧半径 = ") +
                 QString::asprintf("%.3f",
                                   drawing().ArcAry[static_cast<std::size_t>(found.index)].hankei));
 }
@@ -609,12 +616,11 @@ void DrawingPresenter::finishPick() {
     if (view_.PickedLineIndex >= 0 && view_.PickedCircleIndex < 0 && view_.PickedArcIndex < 0 &&
         static_cast<std::size_t>(view_.PickedLineIndex) < d.LineAry.size()) {
         const TAcadLineBlk line = d.LineAry[static_cast<std::size_t>(view_.PickedLineIndex)];
-        QString text =
-            QStringLiteral("長さ = ") + QString::asprintf("%.3f", Distance2D(line.st, line.ed));
+        QString text = Tr("長さ = ") + QString::asprintf("%.3f", Distance2D(line.st, line.ed));
         removeHighlight();
         double distance = 0;
         if (MutualDistance(line, view_.PrevPickedLine, distance))
-            text += QStringLiteral(" 相互距離 = ") + QString::asprintf("%.3f", distance);
+            text += Tr(" 相互距離 = ") + QString::asprintf("%.3f", distance);
         view_.PrevPickedLine = line;
         host_->setStatusText(StatusPanel::Progress, text);
     } else if (view_.PickedCircleIndex >= 0 || view_.PickedArcIndex >= 0) {

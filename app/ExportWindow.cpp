@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -79,6 +80,11 @@ QString U(const char* text) {
     return QString::fromUtf8(text);
 }
 
+// A text the window shows, in the window's language.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("ExportWindow", text);
+}
+
 // ".BMP" for "a/b.bmp", empty for a name without one.
 QString UpperExtension(const QString& path) {
     const QString suffix = QFileInfo(path).suffix();
@@ -92,7 +98,7 @@ QString WithExtension(const QString& path, const QString& extension) {
 }
 
 QRadioButton* Radio(const char* text, QButtonGroup* group, QLayout* layout) {
-    auto* button = new QRadioButton(U(text));
+    auto* button = new QRadioButton(Tr(text));
     group->addButton(button);
     layout->addWidget(button);
     return button;
@@ -108,12 +114,12 @@ void StepSpinBox::stepBy(int steps) {
 ExportWindow::ExportWindow(Drawing& drawing, const DrawOptions& shown, Dialogs& dialogs,
                            QWidget* parent)
     : QDialog(parent), drawing_(drawing), shown_(shown), dialogs_(dialogs) {
-    setWindowTitle(U(WindowTitle));
+    setWindowTitle(Tr(WindowTitle));
     setModal(true);
     setAttribute(Qt::WA_DeleteOnClose, false);
 
     auto group = [](const char* title) {
-        auto* box = new QGroupBox(U(title));
+        auto* box = new QGroupBox(Tr(title));
         return box;
     };
 
@@ -127,8 +133,8 @@ ExportWindow::ExportWindow(Drawing& drawing, const DrawOptions& shown, Dialogs& 
     auto* sizeBox = group("サイズ");
     auto* sizeLayout = new QGridLayout(sizeBox);
     auto* sizes = new QButtonGroup(this);
-    currentSize_ = new QRadioButton(U("現サイズ"));
-    givenSize_ = new QRadioButton(U("指定サイズ"));
+    currentSize_ = new QRadioButton(Tr("現サイズ"));
+    givenSize_ = new QRadioButton(Tr("指定サイズ"));
     sizes->addButton(currentSize_);
     sizes->addButton(givenSize_);
     currentSize_->setChecked(true);
@@ -157,9 +163,9 @@ ExportWindow::ExportWindow(Drawing& drawing, const DrawOptions& shown, Dialogs& 
     for (const PickerColour& c : PickerColours) {
         QPixmap swatch(16, 16);
         swatch.fill(QColor(RedOf(c.colour), GreenOf(c.colour), BlueOf(c.colour)));
-        background_->addItem(QIcon(swatch), U(c.name), static_cast<uint>(c.colour));
+        background_->addItem(QIcon(swatch), Tr(c.name), static_cast<uint>(c.colour));
     }
-    noBackground_ = new QCheckBox(U("なし"));
+    noBackground_ = new QCheckBox(Tr("なし"));
     backLayout->addWidget(background_);
     backLayout->addWidget(noBackground_);
 
@@ -177,8 +183,8 @@ ExportWindow::ExportWindow(Drawing& drawing, const DrawOptions& shown, Dialogs& 
     penSize_->setValue(0);
     penLayout->addWidget(penSize_);
 
-    clipboardButton_ = new QPushButton(U("クリップボードにコピー"));
-    saveButton_ = new QPushButton(U("ファイルに保存"));
+    clipboardButton_ = new QPushButton(Tr("クリップボードにコピー"));
+    saveButton_ = new QPushButton(Tr("ファイルに保存"));
     clipboardButton_->setAutoDefault(false);
     saveButton_->setAutoDefault(false);
 
@@ -292,8 +298,8 @@ bool ExportWindow::copyToClipboard(const ImageRequest& request, const QImage& bi
     try {
         emf = EncodeImage(drawing_, request, ImageFormat::Emf, &shapes_);
     } catch (const std::exception& e) {
-        dialogs_.message(U(CopyFailedText) + QLatin1Char('\r') + QString::fromUtf8(e.what()),
-                         U(WindowTitle), Dialogs::Icon::Error);
+        dialogs_.message(Tr(CopyFailedText) + QLatin1Char('\r') + QString::fromUtf8(e.what()),
+                         Tr(WindowTitle), Dialogs::Icon::Error);
         return false;
     }
     auto* data = new QMimeData;
@@ -313,7 +319,7 @@ QString ExportWindow::chooseFileName() {
         filters << U(BitmapFilter);
     }
     int filterIndex = 0;
-    QString name = dialogs_.saveFile(U(WindowTitle), filters, filterIndex);
+    QString name = dialogs_.saveFile(Tr(WindowTitle), filters, filterIndex);
     if (name.isEmpty()) return QString();
     filterIndex = std::clamp(filterIndex, 0, static_cast<int>(filters.size()) - 1);
 
@@ -326,7 +332,7 @@ QString ExportWindow::chooseFileName() {
         if (extension.isEmpty()) {
             name += chosen;
         } else if (!known) {
-            if (!dialogs_.question(U(MetafileExtensionQuestion), U(ExtensionCaption)))
+            if (!dialogs_.question(Tr(MetafileExtensionQuestion), U(ExtensionCaption)))
                 return QString();
             name = WithExtension(name, chosen);
         }
@@ -334,12 +340,12 @@ QString ExportWindow::chooseFileName() {
         if (extension.isEmpty()) {
             name += QStringLiteral(".bmp");
         } else if (extension != QLatin1String(".BMP")) {
-            if (!dialogs_.question(U(BitmapExtensionQuestion), U(ExtensionCaption)))
+            if (!dialogs_.question(Tr(BitmapExtensionQuestion), U(ExtensionCaption)))
                 return QString();
             name = WithExtension(name, QStringLiteral(".bmp"));
         }
     }
-    if (QFileInfo::exists(name) && !dialogs_.question(U(OverwriteQuestion), U(OverwriteCaption)))
+    if (QFileInfo::exists(name) && !dialogs_.question(Tr(OverwriteQuestion), U(OverwriteCaption)))
         return QString();
     return name;
 }
@@ -374,10 +380,10 @@ bool ExportWindow::save(const ImageRequest& request, const QImage& bitmap) {
 }
 
 void ExportWindow::reportFailure(const QString& path, const QString& reason) {
-    QString text = U(SaveFailedText);
+    QString text = Tr(SaveFailedText);
     if (!path.isEmpty()) text += QLatin1Char('\r') + path;
     text += QLatin1Char('\r') + reason;
-    dialogs_.message(text, U(WindowTitle), Dialogs::Icon::Error);
+    dialogs_.message(text, Tr(WindowTitle), Dialogs::Icon::Error);
 }
 
 } // namespace orvanta

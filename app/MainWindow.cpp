@@ -698,9 +698,9 @@ void MainWindow::onLineweightsToggled(bool checked) {
 }
 
 void MainWindow::registerConverter() {
-    const QString chosen = dialogs_.openFile(
-        QStringLiteral("TeighaFileConverter.exe を登録"),
-        {QStringLiteral("すべてのファイル (*)"), QStringLiteral("*.exe (*.exe)")});
+    const QString chosen =
+        dialogs_.openFile(Tr("TeighaFileConverter.exe を登録"),
+                          {Tr("すべてのファイル (*)"), QStringLiteral("*.exe (*.exe)")});
     if (!chosen.isEmpty()) settings_.converterExePath = chosen.toStdString();
 }
 
@@ -731,8 +731,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
 void MainWindow::dropFiles(const QStringList& paths) {
     if (paths.isEmpty()) return;
     if (paths.size() > 1)
-        dialogs_.message(QStringLiteral("ファイルは1つずつドラッグしてください。"),
-                         QStringLiteral("警告"), Dialogs::Icon::Warning);
+        dialogs_.message(Tr("ファイルは1つずつドラッグしてください。"), Tr("警告"),
+                         Dialogs::Icon::Warning);
     const QFileInfo file(paths.first());
     selectTabQuietly(DetailTab);
     applySidePanelForTab();

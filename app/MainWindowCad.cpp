@@ -5,10 +5,21 @@
 #include "bridges/CadHost.h"
 #include "bridges/x11/X11CadHost.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 
 namespace orvanta {
+
+namespace {
+
+// A text the window shows, in the window's language: the Japanese source text, or its
+// translation (app/translations) when the window speaks another language.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("MainWindow", text);
+}
+
+} // namespace
 
 void MainWindow::setCadHostWindows(CadHostWindows* windows) {
     if (!windows) {
@@ -38,8 +49,8 @@ void MainWindow::insertIntoCadHost() {
     // No host running is not worth a word: the user sees that nothing arrived. A path too long
     // for the host's command buffer is said, since cutting it would insert another file.
     if (cadHost_->InsertAsBlock(path.toStdString()) == CadHost::Insertion::TooLong)
-        dialogs_.message(path + QStringLiteral("\nパスが長すぎるため挿入できません"),
-                         QStringLiteral("情報"), Dialogs::Icon::Information);
+        dialogs_.message(path + Tr("\nパスが長すぎるため挿入できません"), Tr("情報"),
+                         Dialogs::Icon::Information);
 }
 
 } // namespace orvanta

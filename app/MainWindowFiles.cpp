@@ -12,6 +12,7 @@
 #include "model/Abort.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -22,6 +23,12 @@
 namespace orvanta {
 
 namespace {
+
+// A text the window shows, in the window's language: the Japanese source text, or its
+// translation (app/translations) when the window speaks another language.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("MainWindow", text);
+}
 
 const char* const LoadErrorText = " 読み込みエラーです";
 const char* const LoadErrorCaption = "情報";
@@ -84,7 +91,7 @@ void MainWindow::scanFolder() {
     const FolderScanResult result = ScanDrawingFolder(folder.toStdString(), [&](int count) {
         if (sinceEvents.elapsed() >= 40) {
             setStatusText(StatusPanel::Progress,
-                          QStringLiteral("DXFファイル検索中 ... ") + QString::number(count));
+                          Tr("DXFファイル検索中 ... ") + QString::number(count));
             QCoreApplication::processEvents();
             sinceEvents.restart();
         }
@@ -92,10 +99,10 @@ void MainWindow::scanFolder() {
     });
     if (result.stopped || generation != scanGeneration_) return;
 
-    setStatusText(StatusPanel::Progress, result.anyCandidate
-                                             ? QStringLiteral("DXFファイル取得数 = ") +
-                                                   QString::number(result.files.size())
-                                             : QString());
+    setStatusText(StatusPanel::Progress,
+                  result.anyCandidate
+                      ? Tr("DXFファイル取得数 = ") + QString::number(result.files.size())
+                      : QString());
     fileList_->setFiles(result.files);
 
     if (detailTabShowing()) {
@@ -137,7 +144,7 @@ QString MainWindow::convert(const QString& source) {
 
     const bool dwg =
         QFileInfo(source).suffix().compare(QLatin1String("dwg"), Qt::CaseInsensitive) == 0;
-    const QString doing = QString::fromUtf8(dwg ? "DWG->DXF変換中 ... " : "DXF->DXF 変換中 ... ");
+    const QString doing = Tr(dwg ? "DWG->DXF変換中 ... " : "DXF->DXF 変換中 ... ");
     setStatusText(StatusPanel::Progress, doing);
     ConverterOutcome outcome;
     {
@@ -264,11 +271,11 @@ void MainWindow::OpenDrawing(const QString& path) {
     }
     setStatusText(StatusPanel::Progress, Q(loaded.failure.message()));
     if (loaded.failure.inUse()) {
-        dialogs_.message(QString::fromUtf8(FileInUseText), QString::fromUtf8(FileInUseCaption),
+        dialogs_.message(Tr(FileInUseText), QString::fromUtf8(FileInUseCaption),
                          Dialogs::Icon::Information);
     } else {
-        dialogs_.message(path + QLatin1Char('\r') + QString::fromUtf8(LoadErrorText),
-                         QString::fromUtf8(LoadErrorCaption), Dialogs::Icon::Information);
+        dialogs_.message(path + QLatin1Char('\r') + Tr(LoadErrorText), Tr(LoadErrorCaption),
+                         Dialogs::Icon::Information);
     }
     throw SilentAbort(loaded.failure.message());
 }

@@ -20,6 +20,12 @@ namespace orvanta {
 
 namespace {
 
+// A text the window shows, in the window's language: the Japanese source text, or its
+// translation (app/translations) when the window speaks another language.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("MainWindow", text);
+}
+
 const char* const Caption = "Orvanta2017";
 // Failures named one by one in the summary after a build; the rest are counted.
 constexpr int SummaryLines = 20;
@@ -79,7 +85,7 @@ void MainWindow::buildThumbnails() {
     progressBar_->setRange(0, std::max(1, steps.maximum));
     progressBar_->setValue(0);
     previewStep_ = steps.step;
-    setStatusText(StatusPanel::Progress, QStringLiteral("イメージ作成中 ... 0 / %1").arg(count));
+    setStatusText(StatusPanel::Progress, Tr("イメージ作成中 ... 0 / %1").arg(count));
 
     const int generation = previewGeneration_;
     // Pictures are made on the workers and handed to the interface thread as they are ready;
@@ -114,7 +120,7 @@ void MainWindow::previewReady(int index, const QImage& picture, const PreviewFac
     progressBar_->setValue(
         std::min(progressBar_->maximum(), (previewDone_ - 1) / previewStep_ + 1));
     setStatusText(StatusPanel::Progress,
-                  QStringLiteral("イメージ作成中 ... %1 / %2").arg(previewDone_).arg(count));
+                  Tr("イメージ作成中 ... %1 / %2").arg(previewDone_).arg(count));
     if (previewDone_ >= count) finishPreviews();
 }
 
@@ -128,14 +134,13 @@ void MainWindow::finishPreviews() {
     previewGrid_->viewport()->update();
     if (previewFailures_.isEmpty()) return;
     // One box for the whole build, instead of one per file that would stop it each time.
-    QString text =
-        QStringLiteral("%1 個のファイルが読み込みエラーです").arg(previewFailures_.size());
+    QString text = Tr("%1 個のファイルが読み込みエラーです").arg(previewFailures_.size());
     for (int i = 0; i < previewFailures_.size() && i < SummaryLines; ++i)
         text += QLatin1Char('\r') + previewFailures_[i];
     if (previewFailures_.size() > SummaryLines)
-        text += QStringLiteral("\rほか %1 件").arg(previewFailures_.size() - SummaryLines);
+        text += Tr("\rほか %1 件").arg(previewFailures_.size() - SummaryLines);
     previewFailures_.clear();
-    dialogs_.message(text, QStringLiteral("情報"), Dialogs::Icon::Information);
+    dialogs_.message(text, Tr("情報"), Dialogs::Icon::Information);
 }
 
 void MainWindow::followRowInGrid(int row) {
@@ -182,14 +187,13 @@ void MainWindow::chooseCellSize(int index) {
 void MainWindow::saveCacheFiles() {
     const QString caption = QString::fromUtf8(Caption);
     if (previewGrid_->count() == 0) {
-        dialogs_.message(QStringLiteral("一覧イメージが作成されていません．"), caption,
+        dialogs_.message(Tr("一覧イメージが作成されていません．"), caption,
                          Dialogs::Icon::Information);
         return;
     }
-    if (!dialogs_.question(
-            QStringLiteral("DXFファイルと同じフォルダ内に、すべてのBMPファイルを作成します．"
-                           "よろしいですか？"),
-            caption))
+    if (!dialogs_.question(Tr("DXFファイルと同じフォルダ内に、すべてのBMPファイルを作成します．"
+                              "よろしいですか？"),
+                           caption))
         return;
     // Pictures still being made would otherwise be saved blank and shown blank for good.
     waitForPreviews();
@@ -197,7 +201,7 @@ void MainWindow::saveCacheFiles() {
     QString failure;
     for (int i = 0; i < count && failure.isEmpty(); ++i) {
         setStatusText(StatusPanel::Progress,
-                      QStringLiteral("BMPファイル保存中 ... %1 / %2").arg(i + 1).arg(count));
+                      Tr("BMPファイル保存中 ... %1 / %2").arg(i + 1).arg(count));
         statusPanels_[0]->repaint();
         const PreviewGrid::Entry& e = previewGrid_->entry(i);
         // A file that failed keeps no cache picture: a blank one would hide its real picture
@@ -206,19 +210,17 @@ void MainWindow::saveCacheFiles() {
         failure = SavePreviewCache(e.picture, PreviewCachePath(e.name));
     }
     if (failure.isEmpty())
-        dialogs_.message(QStringLiteral("BMPファイルを作成しました．"), caption,
-                         Dialogs::Icon::Information);
+        dialogs_.message(Tr("BMPファイルを作成しました．"), caption, Dialogs::Icon::Information);
     else
-        dialogs_.message(QStringLiteral("中止しました．"), caption, Dialogs::Icon::Information);
+        dialogs_.message(Tr("中止しました．"), caption, Dialogs::Icon::Information);
     setStatusText(StatusPanel::Progress, QString());
 }
 
 void MainWindow::deleteCacheFiles() {
     const QString caption = QString::fromUtf8(Caption);
-    if (!dialogs_.question(
-            QStringLiteral("DXFファイルと同じフォルダ内のすべてのBMPファイルを削除します．"
-                           "よろしいですか？"),
-            caption))
+    if (!dialogs_.question(Tr("DXFファイルと同じフォルダ内のすべてのBMPファイルを削除します．"
+                              "よろしいですか？"),
+                           caption))
         return;
     int deleted = 0;
     if (folderChosen_) {
@@ -229,12 +231,11 @@ void MainWindow::deleteCacheFiles() {
         for (const QString& name : names) {
             if (!IsCacheFileName(name)) continue;
             if (QFile::remove(folder.filePath(name))) ++deleted;
-            setStatusText(StatusPanel::Progress,
-                          QStringLiteral("BMPファイル削除中 ... %1").arg(deleted));
+            setStatusText(StatusPanel::Progress, Tr("BMPファイル削除中 ... %1").arg(deleted));
         }
     }
-    dialogs_.message(deleted > 0 ? QStringLiteral("BMPファイルを削除しました．")
-                                 : QStringLiteral("削除するBMPファイルはありません．"),
+    dialogs_.message(deleted > 0 ? Tr("BMPファイルを削除しました．")
+                                 : Tr("削除するBMPファイルはありません．"),
                      caption, Dialogs::Icon::Information);
     setStatusText(StatusPanel::Progress, QString());
 }
@@ -249,7 +250,7 @@ void MainWindow::readVersions() {
     for (int k = 0; k < rows; ++k) {
         if (k % steps.step == 0) progressBar_->setValue(progressBar_->value() + 1);
         setStatusText(StatusPanel::Progress,
-                      QStringLiteral("バージョン取得中 ... %1 / %2").arg(k + 1).arg(rows));
+                      Tr("バージョン取得中 ... %1 / %2").arg(k + 1).arg(rows));
         statusPanels_[0]->repaint();
         const QString name = fileList_->cell(k, FileListPanel::NameColumn);
         const std::string path = folder.filePath(name).toStdString();
@@ -276,7 +277,7 @@ void MainWindow::readVersions() {
             setStatusText(StatusPanel::Progress, QString());
             dialogs_.message(QString::fromStdString(path) + QStringLiteral("\r") +
                                  QString::fromStdString(e.reason()),
-                             QStringLiteral("情報"), Dialogs::Icon::Information);
+                             Tr("情報"), Dialogs::Icon::Information);
             return;
         }
     }

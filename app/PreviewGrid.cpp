@@ -3,6 +3,7 @@
 #include "app/DrawingDrag.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -12,6 +13,12 @@
 namespace orvanta {
 
 namespace {
+
+// A text the window shows, in the window's language: the Japanese source text, or its
+// translation (app/translations) when the window speaks another language.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("PreviewGrid", text);
+}
 
 // Title bar colours: a DXF and any other file, in the current cell and in the others.
 const QColor CurrentDxfTitle(0, 0, 255);
@@ -149,7 +156,7 @@ void PreviewGrid::paintCell(QPainter& painter, int index, const QRect& rect) con
         // A cell that could not be made says why, in the picture's area.
         painter.setPen(FailureColour);
         painter.drawText(rect.adjusted(4, 24, -4, -4), Qt::AlignLeft | Qt::TextWordWrap,
-                         QStringLiteral("読み込みエラー: ") + e.failure);
+                         Tr("読み込みエラー: ") + e.failure);
     }
     painter.setPen(FrameColour);
     painter.setBrush(Qt::NoBrush);

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -24,6 +25,12 @@ namespace orvanta {
 
 namespace {
 
+// A text the window shows, in the window's language: the Japanese source text, or its
+// translation (app/translations) when the window speaks another language.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("PrintWindow", text);
+}
+
 QButtonGroup* AddChoices(QGroupBox* group, const QStringList& captions, int checked) {
     auto* choice = new QButtonGroup(group);
     auto* layout = new QHBoxLayout(group);
@@ -41,8 +48,7 @@ QButtonGroup* AddChoices(QGroupBox* group, const QStringList& captions, int chec
 PrintWindow::PrintWindow(PrintKind kind, PrintSource source, Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint), kind_(kind),
       source_(std::move(source)), dialogs_(dialogs), printer_(QPrinter::HighResolution) {
-    setWindowTitle(kind == PrintKind::List ? QStringLiteral("一覧印刷")
-                                           : QStringLiteral("詳細印刷"));
+    setWindowTitle(kind == PrintKind::List ? Tr("一覧印刷") : Tr("詳細印刷"));
     setModal(true);
     // Margins are placed by the print code from the paper's edges.
     printer_.setFullPage(true);
@@ -52,12 +58,12 @@ PrintWindow::PrintWindow(PrintKind kind, PrintSource source, Dialogs& dialogs, Q
 
     auto* layout = new QVBoxLayout(this);
 
-    auto* printerGroup = new QGroupBox(QStringLiteral("プリンター"), this);
+    auto* printerGroup = new QGroupBox(Tr("プリンター"), this);
     auto* printerLayout = new QGridLayout(printerGroup);
     printerName_ = new QLabel(printerGroup);
     paperName_ = new QLabel(printerGroup);
     orientation_ = new QLabel(printerGroup);
-    auto* setup = new QPushButton(QStringLiteral("セットアップ"), printerGroup);
+    auto* setup = new QPushButton(Tr("セットアップ"), printerGroup);
     printerLayout->addWidget(printerName_, 0, 0, 1, 2);
     printerLayout->addWidget(paperName_, 1, 0);
     printerLayout->addWidget(orientation_, 1, 1);
@@ -67,7 +73,7 @@ PrintWindow::PrintWindow(PrintKind kind, PrintSource source, Dialogs& dialogs, Q
         if (dialogs_.printerSetup(printer_)) showPrinter();
     });
 
-    division_ = new QGroupBox(QStringLiteral("分割"), this);
+    division_ = new QGroupBox(Tr("分割"), this);
     auto* divisionLayout = new QHBoxLayout(division_);
     columns_ = new QSpinBox(division_);
     columns_->setRange(1, 16);
@@ -78,31 +84,29 @@ PrintWindow::PrintWindow(PrintKind kind, PrintSource source, Dialogs& dialogs, Q
     pages_->setReadOnly(true);
     for (QLineEdit* edit : {rows_, pages_})
         edit->setMaximumWidth(48);
-    divisionLayout->addWidget(new QLabel(QStringLiteral("横"), division_));
+    divisionLayout->addWidget(new QLabel(Tr("横"), division_));
     divisionLayout->addWidget(columns_);
-    divisionLayout->addWidget(new QLabel(QStringLiteral("縦"), division_));
+    divisionLayout->addWidget(new QLabel(Tr("縦"), division_));
     divisionLayout->addWidget(rows_);
-    divisionLayout->addWidget(new QLabel(QStringLiteral("全"), division_));
+    divisionLayout->addWidget(new QLabel(Tr("全"), division_));
     divisionLayout->addWidget(pages_);
     divisionLayout->addWidget(new QLabel(QStringLiteral("ﾍﾟｰｼﾞ"), division_));
     layout->addWidget(division_);
     connect(columns_, &QSpinBox::valueChanged, this, [this]() { updateDivision(); });
 
-    range_ = new QGroupBox(QStringLiteral("出力範囲"), this);
-    rangeChoice_ = AddChoices(range_, {QStringLiteral("全体"), QStringLiteral("現画面")}, 0);
+    range_ = new QGroupBox(Tr("出力範囲"), this);
+    rangeChoice_ = AddChoices(range_, {Tr("全体"), Tr("現画面")}, 0);
     layout->addWidget(range_);
     division_->setVisible(kind == PrintKind::List);
     range_->setVisible(kind == PrintKind::Detail);
 
-    auto* colourGroup = new QGroupBox(QStringLiteral("色"), this);
-    colourChoice_ = AddChoices(
-        colourGroup, {QStringLiteral("カラー"), QStringLiteral("黒"), QStringLiteral("カラー反転")},
-        1);
+    auto* colourGroup = new QGroupBox(Tr("色"), this);
+    colourChoice_ = AddChoices(colourGroup, {Tr("カラー"), Tr("黒"), Tr("カラー反転")}, 1);
     layout->addWidget(colourGroup);
 
     auto* buttons = new QHBoxLayout;
-    printButton_ = new QPushButton(QStringLiteral("印刷"), this);
-    stopButton_ = new QPushButton(QStringLiteral("中止"), this);
+    printButton_ = new QPushButton(Tr("印刷"), this);
+    stopButton_ = new QPushButton(Tr("中止"), this);
     printButton_->setDefault(true);
     buttons->addStretch();
     buttons->addWidget(printButton_);
@@ -158,11 +162,13 @@ void PrintWindow::setRangeIndex(int index) {
 }
 
 void PrintWindow::showPrinter() {
-    printerName_->setText(toPdf_ ? QStringLiteral("PDF ファイル") : printer_.printerName());
+    printerName_->setText(toPdf_ ? Tr("PDF ファイル") : printer_.printerName());
     const QPageLayout page = printer_.pageLayout();
     paperName_->setText(page.pageSize().name());
-    orientation_->setText(page.orientation() == QPageLayout::Landscape ? QStringLiteral("横")
-                                                                       : QStringLiteral("縦"));
+    // The same words as the division's across and down, read here as the paper's orientation.
+    orientation_->setText(page.orientation() == QPageLayout::Landscape
+                              ? QCoreApplication::translate("PrintWindow", "横", "orientation")
+                              : QCoreApplication::translate("PrintWindow", "縦", "orientation"));
     updateDivision();
 }
 
@@ -176,14 +182,13 @@ void PrintWindow::updateDivision() {
 
 bool PrintWindow::choosePdfFile() {
     int pdfFilter = 0;
-    QString file = dialogs_.saveFile(QStringLiteral("PDF ファイルに印刷"),
-                                     {QStringLiteral("PDF (*.pdf)")}, pdfFilter);
+    QString file =
+        dialogs_.saveFile(Tr("PDF ファイルに印刷"), {QStringLiteral("PDF (*.pdf)")}, pdfFilter);
     if (file.isEmpty()) return false;
     if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".pdf");
     // The save dialog leaves the question of an existing file to its callers.
     if (QFileInfo::exists(file) &&
-        !dialogs_.question(file + QStringLiteral("\rは既に存在します．上書きしますか？"),
-                           QStringLiteral("確認")))
+        !dialogs_.question(file + Tr("\rは既に存在します．上書きしますか？"), Tr("確認")))
         return false;
     printer_.setOutputFileName(file);
     return true;
@@ -217,24 +222,23 @@ void PrintWindow::print() {
     } catch (const PrintError& e) {
         dialogs_.message(QString::fromUtf8(e.what()) + QStringLiteral("\n") +
                              printer_.outputFileName(),
-                         QStringLiteral("印刷"), Dialogs::Icon::Error);
+                         Tr("印刷"), Dialogs::Icon::Error);
     } catch (const std::bad_alloc&) {
-        dialogs_.message(QStringLiteral("メモリが足りません"), QStringLiteral("印刷"),
-                         Dialogs::Icon::Error);
+        dialogs_.message(Tr("メモリが足りません"), Tr("印刷"), Dialogs::Icon::Error);
     }
     const bool stopped = !PrintActive;
     PrintActive = false;
     printButton_->setEnabled(true);
     if (finished && !stopped) {
         if (!report_.failures.empty()) {
-            QString text = QStringLiteral("%1 件の図面は印刷できませんでした (空の枠で印刷):")
+            QString text = Tr("%1 件の図面は印刷できませんでした (空の枠で印刷):")
                                .arg(report_.failures.size());
             for (std::size_t i = 0; i < report_.failures.size() && i < 10; ++i)
                 text +=
                     QStringLiteral("\n") + QString::fromStdString(report_.failures[i].name + ": " +
                                                                   report_.failures[i].reason);
             if (report_.failures.size() > 10) text += QStringLiteral("\n...");
-            dialogs_.message(text, QStringLiteral("印刷"), Dialogs::Icon::Warning);
+            dialogs_.message(text, Tr("印刷"), Dialogs::Icon::Warning);
         }
         accept();
     }

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,12 @@
 namespace orvanta {
 
 namespace {
+
+// A text the window shows, in the window's language: the Japanese source text, or its
+// translation (app/translations) when the window speaks another language.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("SidePanel", text);
+}
 
 const char* const AllViews = "*AllView*";
 const char* const NoView = "NoView";
@@ -69,14 +76,14 @@ bool LayerShownByName(const Drawing& drawing, const std::string& name) {
 SidePanel::SidePanel(QWidget* parent) : QWidget(parent) {
     pages_ = new QTabWidget;
     auto* layerPage = new QWidget;
-    blinkBox_ = new QCheckBox(QStringLiteral("点滅表示"));
+    blinkBox_ = new QCheckBox(Tr("点滅表示"));
     layerList_ = new QListWidget;
     auto* layerLayout = new QVBoxLayout(layerPage);
     layerLayout->setContentsMargins(2, 2, 2, 2);
     layerLayout->setSpacing(2);
     layerLayout->addWidget(blinkBox_);
     layerLayout->addWidget(layerList_, 1);
-    pages_->addTab(layerPage, QStringLiteral("画層"));
+    pages_->addTab(layerPage, Tr("画層"));
 
     auto* textPage = new QWidget;
     textFilter_ = new QLineEdit;
@@ -91,7 +98,7 @@ SidePanel::SidePanel(QWidget* parent) : QWidget(parent) {
     textLayout->setSpacing(2);
     textLayout->addWidget(textFilter_);
     textLayout->addWidget(textList_, 1);
-    pages_->addTab(textPage, QStringLiteral("文字列"));
+    pages_->addTab(textPage, Tr("文字列"));
 
     auto* counts = new QFrame;
     counts->setFrameShape(QFrame::StyledPanel);
