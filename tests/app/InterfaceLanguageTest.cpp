@@ -1,5 +1,6 @@
 #include "app/InterfaceLanguage.h"
 #include "app/MainWindow.h"
+#include "app/SidePanel.h"
 
 #include "support/AppTesting.h"
 
@@ -35,7 +36,24 @@ TEST(InterfaceLanguage, AnEnglishLocaleGivesAnEnglishWindow) {
         titles << menu->text();
     EXPECT_EQ(titles, (QStringList{"File", "Batch", "Print", "Insert", "View", "Help"}));
     EXPECT_EQ(w->tabs()->tabText(MainWindow::PreviewTab), " Previews");
+    EXPECT_EQ(w->sidePanel()->pages()->tabText(0), "Layers");
     EXPECT_EQ(TextLanguage(), Language::English);
+}
+
+TEST(InterfaceLanguage, MessageBoxesOfTheEnglishWindowAreEnglish) {
+    struct Restore {
+        ~Restore() { UseInterfaceLanguage(Language::Japanese); }
+    } restore;
+    UseInterfaceLanguage(Language::English);
+    test::WindowHarness h;
+    test::TempDir folder;
+    folder.write("bad.dxf", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nnot a number\n");
+    auto w = h.open();
+    w->tabs()->setCurrentIndex(MainWindow::DetailTab);
+    w->showFolder(QString::fromStdString(folder.path().string()));
+    ASSERT_EQ(h.dialogs.messages.size(), 1u);
+    EXPECT_EQ(h.dialogs.messages[0].caption, "Information");
+    EXPECT_TRUE(h.dialogs.messages[0].text.endsWith("\r could not be read"));
 }
 
 } // namespace
