@@ -5,6 +5,7 @@
 
 #include "support/AppTesting.h"
 #include "support/PrivateXServer.h"
+#include "support/WidgetTestRun.h"
 
 #include <QApplication>
 #include <QDir>
@@ -104,15 +105,5 @@ int main(int argc, char** argv) {
     orvanta::DisplayName = server.name();
     qputenv("QT_QPA_PLATFORM", orvanta::DisplayName.empty() ? "offscreen" : "xcb");
     if (!orvanta::DisplayName.empty()) qputenv("DISPLAY", QByteArray::fromStdString(server.name()));
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        const QString runtime = QDir::tempPath() + QStringLiteral("/orvanta-test-runtime");
-        QDir().mkpath(runtime);
-        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
-    }
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication application(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return orvanta::test::RunWidgetTests(argc, argv);
 }
