@@ -1,6 +1,7 @@
 #include "cli/LoadDrawing.h"
 
 #include "model/Abort.h"
+#include "model/Language.h"
 
 namespace orvanta::cli {
 
@@ -10,6 +11,10 @@ LoadedDrawing LoadForCommand(const std::string& path, const char* verb) {
     case LoadOutcome::Loaded:
         return loaded;
     case LoadOutcome::NotLoaded:
+        if (TextLanguage() == Language::Japanese)
+            throw SilentAbort(
+                path + ": DWG ファイル (" + loaded.signature +
+                ") です。変換プログラムなしで扱えるのはテキスト DXF ファイルだけです");
         throw SilentAbort(path + ": a DWG file (" + loaded.signature +
                           "); only text DXF files are " + verb + " without the converter");
     case LoadOutcome::Failed:

@@ -1,6 +1,7 @@
 #include "output/Printing.h"
 
 #include "model/Abort.h"
+#include "model/Language.h"
 #include "render/DrawDxf.h"
 #include "render/ViewState.h"
 #include "render/qt/QtCanvas.h"
@@ -76,8 +77,10 @@ DrawView WholeView(const Drawing& drawing, TPoint origin, int pixW, int pixH) {
 
 // A short reason for a cell left empty.
 std::string CellReason(const LoadedDrawing& loaded) {
+    const bool japanese = TextLanguage() == Language::Japanese;
     if (loaded.outcome == LoadOutcome::NotLoaded)
-        return "DWG " + loaded.versionName + ": 変換プログラムが未設定";
+        return "DWG " + loaded.versionName +
+               (japanese ? ": 変換プログラムが未設定" : ": no converter is registered");
     std::string reason = loaded.failure.reason();
     // The cell already names the file: a reason that starts with its path ("path:line: ...")
     // keeps only what follows.
@@ -86,7 +89,8 @@ std::string CellReason(const LoadedDrawing& loaded) {
         const auto colon = reason.find(": ", file.size());
         if (colon != std::string::npos) reason.erase(0, colon + 2);
     }
-    return reason.empty() ? std::string("読めません") : reason;
+    if (!reason.empty()) return reason;
+    return japanese ? "読めません" : "cannot be read";
 }
 
 void BeginDocument(QPainter& painter, QPagedPaintDevice& device) {
@@ -206,7 +210,8 @@ PrintReport PrintAll(QPagedPaintDevice& device, const ListPrintRequest& request,
                             why = CellReason(loaded);
                         }
                     } catch (const std::bad_alloc&) {
-                        why = "メモリが足りません";
+                        why = TextLanguage() == Language::Japanese ? "メモリが足りません"
+                                                                   : "not enough memory";
                     } catch (const std::exception& e) {
                         why = e.what();
                     }

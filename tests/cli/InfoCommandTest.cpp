@@ -83,9 +83,14 @@ TEST(InfoCommand, AFileThatFailsNamesItsLineAndTheOthersStillPrint) {
 TEST(InfoCommand, AJapaneseLocaleGetsTheFailureInJapanese) {
     test::TempDir dir;
     const std::string bad = dir.write("bad.dxf", Dxf({"0", "SECTION", "2", "ENTITIES", "x10"}));
-    const CliRun run = Cli(
-        std::string("env LC_ALL= LC_MESSAGES=ja_JP.UTF-8 ") + ORVANTA_CLI + " info " + bad, false);
-    EXPECT_EQ(run.err, bad + "（5 行目）: グループコード（整数）の行に \"x10\" があります\n");
+    const std::string dwg = dir.write("plan.dwg", "AC1027" + std::string(200, '\0'));
+    const CliRun run = Cli(std::string("env LC_ALL= LC_MESSAGES=ja_JP.UTF-8 ") + ORVANTA_CLI +
+                               " info " + bad + " " + dwg,
+                           false);
+    EXPECT_EQ(run.err,
+              bad + "（5 行目）: グループコード（整数）の行に \"x10\" があります\n" + dwg +
+                  ": DWG ファイル (AC1027) です。変換プログラムなしで扱えるのはテキスト DXF "
+                  "ファイルだけです\n");
 }
 
 } // namespace

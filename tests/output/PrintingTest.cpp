@@ -105,6 +105,7 @@ TEST(PrintAll, PrintsADrawingThatFailsAsAnEmptyCellWithItsReasonAndGoesOn) {
     ASSERT_EQ(report.failures.size(), 3u);
     EXPECT_EQ(report.failures[0].name, "b.dxf");
     EXPECT_EQ(report.failures[1].name, "c.dwg");
+    EXPECT_EQ(report.failures[1].reason, "DWG 2013: 変換プログラムが未設定");
     EXPECT_EQ(report.failures[2].name, "missing.dxf");
     for (const CellFailure& failure : report.failures)
         EXPECT_FALSE(failure.reason.empty());
