@@ -1,10 +1,10 @@
 #include "app/DrawingDrag.h"
 
 #include <QDrag>
-#include <QWidget>
 #include <QList>
 #include <QMimeData>
 #include <QUrl>
+#include <QWidget>
 
 namespace orvanta {
 
