@@ -11,7 +11,11 @@
 // 18 % texts on 40 layers (every fifth dashed). Text heights (20 to 120) make the texts too small
 // to show in the whole view and 2 to 12 pixels high in the zoomed one, as on a real plan.
 //
-// usage: bench_draw [--entities N] [--runs N] [--case NAME]
+// With --texts the drawing holds texts only, as many as entities: two thirds one-line TEXTs,
+// a third MTEXT notes of several sentences wrapped at their reference width, which measures what
+// laying out and drawing texts costs on its own.
+//
+// usage: bench_draw [--entities N] [--runs N] [--case NAME] [--texts]
 //   (best and median of 7 runs by default; every case unless one is named)
 #include "load/LoadDrawing.h"
 #include "render/Colors.h"
@@ -44,7 +48,7 @@ constexpr int Height = 900;
 constexpr double SiteW = 200000;
 constexpr double SiteH = 120000;
 
-Drawing MakeDrawing(long entities) {
+Drawing MakeDrawing(long entities, bool textsOnly) {
     Drawing d;
     std::mt19937_64 random(20240611);
     const auto uniform = [&](double lo, double hi) {
@@ -64,9 +68,9 @@ Drawing MakeDrawing(long entities) {
     for (int i = 0; i < 500; ++i)
         strings.push_back(std::string(words[i % 8]) + std::to_string(i * 37 % 1000));
 
-    const long lines = entities * 60 / 100;
-    const long arcs = entities * 12 / 100;
-    const long circles = entities * 10 / 100;
+    const long lines = textsOnly ? 0 : entities * 60 / 100;
+    const long arcs = textsOnly ? 0 : entities * 12 / 100;
+    const long circles = textsOnly ? 0 : entities * 10 / 100;
     const long texts = entities - lines - arcs - circles;
     const auto layerName = [&]() { return "LAYER" + std::to_string(pick(40)); };
     const auto colour = [&]() -> std::int16_t {
@@ -117,6 +121,20 @@ Drawing MakeDrawing(long entities) {
             text.pt11 = text.pt10;
         }
         if (pick(5) == 0) text.code50 = pick(2) == 0 ? 90 : uniform(0, 360);
+        if (textsOnly && pick(3) == 0) {
+            // A note: sentences of the repeated words, wrapped at eight to twenty heights.
+            text.mtflag = true;
+            text.code72 = 0;
+            text.code50 = 0;
+            text.code71 = static_cast<std::int16_t>(1 + pick(9));
+            text.code41 = text.code40 * uniform(8, 20);
+            text.str.clear();
+            const int words = 6 + pick(30);
+            for (int w = 0; w < words; ++w) {
+                text.str += strings[static_cast<std::size_t>(pick(500))];
+                text.str += pick(10) == 0 ? "\\P" : " ";
+            }
+        }
         d.TextAry.push_back(text);
     }
     // Colours of the records are looked up by the reader; by-layer is resolved here the same way.
@@ -192,6 +210,7 @@ int main(int argc, char** argv) {
     long entities = 1000000;
     int runs = 7;
     std::string only;
+    bool textsOnly = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--entities") == 0 && i + 1 < argc)
             entities = std::max(1L, std::atol(argv[++i]));
@@ -199,8 +218,11 @@ int main(int argc, char** argv) {
             runs = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--case") == 0 && i + 1 < argc)
             only = argv[++i];
+        else if (std::strcmp(argv[i], "--texts") == 0)
+            textsOnly = true;
         else {
-            std::fprintf(stderr, "usage: bench_draw [--entities N] [--runs N] [--case NAME]\n");
+            std::fprintf(stderr,
+                         "usage: bench_draw [--entities N] [--runs N] [--case NAME] [--texts]\n");
             return 2;
         }
     }
@@ -210,7 +232,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", problem.c_str());
 
     const auto start = std::chrono::steady_clock::now();
-    Drawing d = MakeDrawing(entities);
+    Drawing d = MakeDrawing(entities, textsOnly);
     std::printf("drawing of %ld entities (lines %zu, arcs %zu, circles %zu, texts %zu) made and "
                 "normalised in %.1f s\n",
                 entities, d.LineAry.size(), d.ArcAry.size(), d.CircleAry.size(), d.TextAry.size(),
