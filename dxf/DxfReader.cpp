@@ -174,6 +174,9 @@ class Reader {
     bool takePolylineHeader(TLwpBlk& r);
     bool takeLwpolyline(TLwpBlk& r);
     bool takeText(TTextBlk& r);
+    bool takeEmbeddedColumns(TTextBlk& r);
+    void applyTextStyle(TTextBlk& r) const;
+    void styleTable();
     bool takeInsert(TInsertBlk& r);
     bool takeDimension(TDimensionBlk& r);
     bool takeLeader(TLeaderBlk& r);
@@ -213,6 +216,7 @@ class Reader {
     bool inLayerRecord_ = false;
     bool inViewTable_ = false;
     bool inViewRecord_ = false;
+    bool inStyleTable_ = false;
 
     // The open entity.
     Kind kind_ = Kind::None;
@@ -236,6 +240,20 @@ class Reader {
     // An MTEXT's embedded object (code 101) repeats the text's codes with other meanings: its
     // pairs are not the text's.
     bool embeddedObject_ = false;
+    // The open text's style, and which of the values a style gives it the text sets itself.
+    std::string textStyle_;
+    bool ownWidth_ = false;
+    bool ownOblique_ = false;
+    bool ownFlags_ = false;
+    // What the text styles give the texts that do not set it themselves, by upper-case name.
+    struct StyleDefaults {
+        double width = 1.0;
+        double oblique = 0;
+        std::int16_t flags = 0;
+    };
+    std::unordered_map<std::string, StyleDefaults> styles_;
+    std::string styleName_;
+    StyleDefaults style_;
     // The open text is an ATTDEF: code 3 is its prompt, not text, and it is kept only when it
     // is constant and visible (the ATTRIBs of the inserts carry the other values).
     bool attributeDefinition_ = false;
@@ -368,12 +386,15 @@ void Reader::processPair() {
 
     if (inLayerTable_) layerTable();
     if (inViewTable_) viewTable();
+    if (inStyleTable_) styleTable();
 
     if (inTable_ && code_ == 2) {
         if (value_ == "LAYER")
             inLayerTable_ = true;
         else if (value_ == "VIEW")
             inViewTable_ = true;
+        else if (value_ == "STYLE")
+            inStyleTable_ = true;
     }
 
     bool endBlk = false;
@@ -508,6 +529,32 @@ void Reader::viewTable() {
     }
 }
 
+// Text styles: the width factor, oblique angle and generation flags of the texts that use them.
+void Reader::styleTable() {
+    switch (code_) {
+    case 2:
+        styleName_ = upperText();
+        return;
+    case 41:
+        style_.width = real();
+        return;
+    case 50:
+        style_.oblique = real();
+        return;
+    case 71:
+        style_.flags = small();
+        return;
+    case 0:
+        break;
+    default:
+        return;
+    }
+    if (!styleName_.empty()) styles_[styleName_] = style_;
+    styleName_.clear();
+    style_ = StyleDefaults{};
+    if (value_ == "ENDTAB") inStyleTable_ = false;
+}
+
 void Reader::blockHeader() {
     TBlockBlk& block = d_.BlockAry.back();
     switch (code_) {
@@ -597,6 +644,8 @@ void Reader::startEntity() {
         t.bname = bname;
         rawText_.clear();
         embeddedObject_ = false;
+        textStyle_ = "STANDARD";
+        ownWidth_ = ownOblique_ = ownFlags_ = false;
         attributeDefinition_ = v == "ATTDEF";
         t.mtflag = v == "MTEXT";
         break;
@@ -718,6 +767,7 @@ void Reader::finishOpenEntity() {
         } else {
             decoder_.decodeInto(rawText_, texts.back().str);
             finishColor(texts.back().color, texts.back().layer, b);
+            applyTextStyle(texts.back());
         }
         break;
     }
@@ -1421,10 +1471,81 @@ void Reader::vertexRules() {
     }
 }
 
+void Reader::applyTextStyle(TTextBlk& r) const {
+    const auto found = styles_.find(textStyle_);
+    if (found == styles_.end()) return;
+    const StyleDefaults& style = found->second;
+    if (r.mtflag) {
+        r.styleWidth = style.width;
+        r.code51 = style.oblique;
+        return;
+    }
+    if (!ownWidth_) r.code41 = style.width;
+    if (!ownOblique_) r.code51 = style.oblique;
+    if (!ownFlags_) r.code71 = style.flags;
+}
+
+// The column data of an MTEXT's embedded object.
+bool Reader::takeEmbeddedColumns(TTextBlk& r) {
+    switch (code_) {
+    case 71:
+        r.columnType = small();
+        return true;
+    case 72:
+        r.columnCount = small();
+        return true;
+    case 44:
+        r.columnWidth = real();
+        return true;
+    case 45:
+        r.columnGutter = real();
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool Reader::takeText(TTextBlk& r) {
     if (code_ == 101) embeddedObject_ = true;
-    if (embeddedObject_) return false;
+    if (embeddedObject_) return r.mtflag && takeEmbeddedColumns(r);
     switch (code_) {
+    case 7:
+        textStyle_ = upperText();
+        return true;
+    case 44:
+        r.code44 = real();
+        return true;
+    case 45:
+        r.code45 = real();
+        return true;
+    case 46:
+        r.code46 = real();
+        return true;
+    case 48:
+        r.columnWidth = real();
+        return true;
+    case 49:
+        r.columnGutter = real();
+        return true;
+    case 51:
+        r.code51 = real();
+        ownOblique_ = true;
+        return true;
+    case 63:
+        r.code63 = small();
+        return true;
+    case 75:
+        r.columnType = small();
+        return true;
+    case 76:
+        r.columnCount = small();
+        return true;
+    case 90:
+        r.code90 = static_cast<std::int16_t>(integer());
+        return true;
+    case 421:
+        r.code421 = integer() & 0xFFFFFF;
+        return true;
     case 8:
         r.layer = layerName();
         return true;
@@ -1441,6 +1562,7 @@ bool Reader::takeText(TTextBlk& r) {
         return true;
     case 41:
         r.code41 = real();
+        ownWidth_ = true;
         return true;
     case 50:
         r.code50 = real();
@@ -1456,6 +1578,7 @@ bool Reader::takeText(TTextBlk& r) {
         return true;
     case 71:
         r.code71 = small();
+        ownFlags_ = true;
         return true;
     case 72:
         r.code72 = small();

@@ -710,6 +710,7 @@ class Expander {
         }
         text.pt10 = point(text.pt10);
         text.code40 = length(text.code40);
+        scaleParagraph(text);
         if (!text.mtflag) {
             // TEXT: the second alignment point is a position; the text turns with the block.
             text.pt11 = point(text.pt11);
@@ -732,6 +733,16 @@ class Expander {
         text.pt11 = direction;
     }
 
+    // An MTEXT wraps at its reference width and flows into columns of its own height: they
+    // scale with the text.
+    void scaleParagraph(TTextBlk& text) const {
+        if (!text.mtflag) return;
+        text.code41 = length(text.code41);
+        text.code46 = length(text.code46);
+        text.columnWidth = length(text.columnWidth);
+        text.columnGutter = length(text.columnGutter);
+    }
+
     // A text through a chain that tilts or mirrors: its points (TEXT keeps them in its object
     // coordinates, MTEXT in world coordinates) and its baseline direction are mapped; the text
     // itself is drawn upright along the mapped direction.
@@ -740,6 +751,7 @@ class Expander {
         const TAcadPoint n = text.code210;
         text.pt10 = point(text.pt10, own);
         text.code40 = length(text.code40);
+        scaleParagraph(text);
         TAcadPoint along;
         if (text.mtflag) {
             along = text.pt11;

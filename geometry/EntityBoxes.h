@@ -34,8 +34,8 @@ inline TBox CircleBox(const TAcadPoint& center, double radius) {
 // Equal angles after reduction count as a full circle.
 TBox ArcBox(const TAcadPoint& center, double radius, double startRad, double endRad);
 
-// An estimate of the area a TEXT or MTEXT covers, from its height, rotation, alignment and the
-// number of its characters (TEXT) or lines (MTEXT). It errs on the large side.
+// The area a TEXT or MTEXT covers as it is laid out (wrapped, aligned, turned and mirrored), with
+// a margin for ideographs above the capitals and slanted characters.
 TBox TextBox(const TTextBlk& text);
 
 } // namespace orvanta

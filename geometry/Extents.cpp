@@ -71,8 +71,10 @@ void ComputeExtents(Drawing& d) {
     // them the box itself.
     for (const TTextBlk& text : d.TextAry) {
         if (text.code67 != 0) continue;
-        if (!text.mtflag) {
-            // TextBox reaches at most three times the width and height from its base point.
+        if (!text.mtflag && text.code72 != 3 && text.code51 == 0) {
+            // TextBox reaches at most this far from its points: every character less than two
+            // heights wide, the cell less than two heights high (an aligned text sizes itself
+            // by its span, a slanted one leans further).
             const double r =
                 std::fabs(text.code40) * (4 + 2 * std::max(1.0, std::fabs(text.code41)) *
                                                   static_cast<double>(text.str.size()));

@@ -1,47 +1,47 @@
-// How large texts are drawn, in text heights (code 40): the renderer sizes its fonts and places
-// its lines with these, the culling reach bounds a text with them, and the extents estimate a
-// text's box from them.
+// How large texts are drawn, in one place. Texts are drawn in IPAGothic, and a text's height
+// (code 40) is the height of its capital letters, as CAD programs take it: the face's own
+// proportions below turn that height into the em, the font cell, the baseline and the advance of
+// every character. The renderer sizes its fonts with them, the text layout measures lines and
+// wraps paragraphs with them, and the extents and the culling reach bound texts with them.
 #pragma once
+
+#include <string>
+#include <string_view>
 
 namespace orvanta {
 
-// A font cell, the full character cell with its internal leading, is this many text heights.
-constexpr double CellPerHeight = 1.3;
+// IPAGothic (ipag.ttf 003.03), in ems: ascent and descent of its character cell (the Windows
+// metrics, which are what the font engine reports) and the height of its capitals.
+constexpr double FaceAscentPerEm = 1802.0 / 2048;
+constexpr double FaceDescentPerEm = 401.0 / 2048;
+constexpr double FaceCellPerEm = FaceAscentPerEm + FaceDescentPerEm;
+constexpr double FaceCapPerEm = 1538.0 / 2048;
 
-// The average character width the font is asked for, for a cell `cell` high (in any unit): the
-// character of a TEXT of width factor 1 is 0.51 * 0.75 of the cell. The factors are applied in
-// this order on purpose, so that the rounding to whole pixels is the same wherever it is done.
+// Ems, font cells, ascents and descents per text height.
+constexpr double EmPerHeight = 1 / FaceCapPerEm;
+constexpr double CellPerHeight = FaceCellPerEm * EmPerHeight;
+constexpr double AscentPerHeight = FaceAscentPerEm * EmPerHeight;
+constexpr double DescentPerHeight = FaceDescentPerEm * EmPerHeight;
+
+// The average character width a font is asked for, for a cell `cell` high (in any unit): the
+// advance of a half-width character, half an em, times the width factor.
 inline double AverageCharWidth(double cell, double widthFactor) {
-    return cell * 0.51 * widthFactor * 0.75;
-}
-// MTEXT has no width factor of its own; its characters are drawn at 0.8 of a TEXT's.
-inline double MTextAverageCharWidth(double cell) {
-    return cell * 0.51 * 0.8 * 0.75;
-}
-// A fit TEXT (code 72 = 5) spreads its characters between its two points: each takes this share
-// of the cell-scaled distance divided by the number of characters.
-constexpr double FitCharShare = 0.8;
-
-// Distance between the baselines of two MTEXT lines.
-constexpr double MTextLinePitch = 1.737;
-
-// Vertical offsets from an alignment point to the top of the cell, as shares of the cell height
-// (upwards positive), by where the text is aligned.
-constexpr double BaselineToTop = 0.855;
-constexpr double BottomToTop = 0.994;
-constexpr double TopToTop = 0.086;
-inline double MiddleToTop(double h) {
-    return h / 2 - 0.03 * h;
+    return cell / FaceCellPerEm / 2 * widthFactor;
 }
 
-// The extents do not measure texts; they estimate a box on the large side, since the view that
-// shows the whole drawing must not cut a text off. A TEXT character counts this many text heights
-// times the width factor, a little more than the drawn average (1.3 * 0.51 * 0.75 = 0.497).
-constexpr double BoxCharWidth = 0.51;
-// An MTEXT line counts this many text heights. It is deliberately more than MTextLinePitch: k
-// lines are drawn k - 1 pitches apart plus a cell and an offset from the attachment point, and
-// the middle and bottom attachments raise the block by whole pitches, so a box of k pitches falls
-// short of the drawn text where this allowance still covers most of it.
-constexpr double BoxMTextLineHeight = 1.86;
+// Distance between the baselines of two MTEXT lines at line spacing factor 1, in text heights.
+constexpr double MTextLinePitch = 5.0 / 3;
+
+// The code points of UTF-8 text; an invalid or truncated sequence becomes U+FFFD.
+std::u32string DecodeUtf8(std::string_view utf8);
+
+// Whether the face draws the character half an em wide; every other character, including those
+// the face does not have, takes a whole em.
+bool IsHalfWidth(char32_t c);
+
+// The advance of a character in ems.
+inline double AdvanceEms(char32_t c) {
+    return IsHalfWidth(c) ? 0.5 : 1.0;
+}
 
 } // namespace orvanta

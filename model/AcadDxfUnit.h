@@ -186,6 +186,25 @@ struct TTextBlk {
     std::int16_t layindex = 0;
     bool mtflag = false;
     bool checked = false;
+    // The rest shapes a text as its author set it. A TEXT's width factor (code41), oblique angle
+    // (code51) and generation flags (code71: 2 mirrored in X, 4 upside down) are its own where
+    // it gives them and its style's where it does not; an MTEXT takes its style's width factor
+    // and oblique angle.
+    double code51 = 0;       // oblique angle, degrees: the verticals lean this far clockwise
+    double styleWidth = 1.0; // MTEXT: the width factor of its style
+    double code44 = 1.0;     // MTEXT: line spacing factor (code73 holds the spacing style)
+    double code46 = 0;       // MTEXT: defined height, the height of its columns
+    // MTEXT columns: type (0 none, 1 static, 2 dynamic), count, width and gutter.
+    double columnWidth = 0;
+    double columnGutter = 0;
+    std::int16_t columnType = 0;
+    std::int16_t columnCount = 0;
+    // MTEXT background (code 90: 1 fill with code63/code421, 2 fill with the window's colour,
+    // 16 frame the text), its colour, and the fill box's scale of the text height (code 45).
+    std::int16_t code90 = 0;
+    std::int16_t code63 = 0;
+    std::int32_t code421 = -1; // 0x00RRGGBB as written, -1 when absent
+    double code45 = 1.5;
 };
 
 struct TFaceBlk : EntityCommon {
@@ -370,7 +389,7 @@ struct TDimensionBlk : EntityCommon {
 static_assert(sizeof(TAcadLineBlk) == 120);
 static_assert(sizeof(TArcBlk) == 120);
 static_assert(sizeof(TCircleBlk) == 96);
-static_assert(sizeof(TTextBlk) == 168);
+static_assert(sizeof(TTextBlk) == 240);
 
 struct TViewTbl {
     std::string name;

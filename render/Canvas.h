@@ -21,16 +21,24 @@ enum class PenMode {
     NotXor, // not (pen colour xor destination): the same, with the colours complemented
 };
 
-// A font as the renderer asks for it: the size of the character cell, not of the em.
+// A font as the renderer asks for it: the size of the character cell, not of the em. Sizes are
+// fractional, so that a text grows smoothly with the zoom and ends where the drawing says.
 struct CanvasFont {
     std::string face;
     // Height of the full character cell (ascent + descent, internal leading included), pixels.
-    int cellHeight = 0;
+    double cellHeight = 0;
     // Average character width in pixels; 0 keeps the face's own proportions. For a Japanese
     // face the average is the advance of a half-width character.
-    int averageWidth = 0;
+    double averageWidth = 0;
     // Direction of the baseline, tenths of a degree counterclockwise from the x axis.
-    int escapement = 0;
+    double escapement = 0;
+    // Slant of the characters, degrees: their verticals lean this far clockwise, about the
+    // baseline.
+    double oblique = 0;
+    // Mirrored in X: the text runs from its point against the escapement, each character
+    // mirrored. Upside down: the cell lies above its point, each character upside down.
+    bool mirrorX = false;
+    bool mirrorY = false;
     friend bool operator==(const CanvasFont&, const CanvasFont&) = default;
 };
 

@@ -2,12 +2,12 @@
 
 #include "geometry/EntityBoxes.h"
 #include "geometry/Primitives.h"
+#include "geometry/TextLayout.h"
 #include "geometry/TextLines.h"
 #include "geometry/TextMetrics.h"
 #include "render/Colors.h"
 #include "render/DrawOther.h"
 #include "render/LayerState.h"
-#include "render/TextCodes.h"
 #include "render/TextDrawing.h"
 
 #include <algorithm>
@@ -126,40 +126,56 @@ bool SweepFacesWindow(const TAcadPoint& c, double startRad, double sweepRad, con
 
 TBox TextReach(const TTextBlk& t, double unitsPerPixel) {
     // A text is drawn only when its cell is at least 1.5 pixels high, so the pixel is never
-    // larger than this; rounding to whole pixels is bounded with it.
+    // larger than this; a character's place is rounded to the pixel, a stroke is a pixel wide.
     const double h = std::fabs(t.code40);
     const double cell = CellPerHeight * h;
     double u = cell / 1.5;
     if (unitsPerPixel > 0 && unitsPerPixel < u) u = unitsPerPixel;
-    // Every character is at most two average widths (a full-width one), each rounded up by at
-    // most half a pixel.
+    const double pixels = 4 * u;
+    TBox box;
+    // Texts whose size the string or both points decide are laid out: aligned and fit texts,
+    // MTEXT with height codes or columns. They are few.
+    const bool laidOut = t.mtflag ? t.columnType > 0 || t.str.find("\\H") != std::string::npos ||
+                                        t.str.find("\\h") != std::string::npos
+                                  : t.code72 == 3 || t.code72 == 5;
+    if (laidOut) {
+        TextLayoutBounds(LayoutText(t), box.Min, box.Max);
+        box.Min = {box.Min.x - pixels, box.Min.y - pixels, 0};
+        box.Max = {box.Max.x + pixels, box.Max.y + pixels, 0};
+        if (!std::isfinite(box.Min.x + box.Min.y + box.Max.x + box.Max.y)) {
+            constexpr double inf = std::numeric_limits<double>::infinity();
+            box.Min = {-inf, -inf, 0};
+            box.Max = {inf, inf, 0};
+        }
+        return box;
+    }
+    // Otherwise a square around the alignment point: every character a full em wide, the frame
+    // turned any way, a slant at its widest.
+    const double em = EmPerHeight * h;
+    const double slant =
+        AscentPerHeight * h * std::fabs(std::tan(std::clamp(t.code51, -85.0, 85.0) * DegToRad));
     double reach = 0;
     TAcadPoint a = t.pt10;
-    // An average width that rounds to no pixel draws the face's natural proportions.
-    const auto orNatural = [&](double average) { return average <= u / 2 ? 0.6 * cell : average; };
     if (t.mtflag) {
-        const double average = orNatural(MTextAverageCharWidth(cell));
-        const double line = 2 * static_cast<double>(LongestMTextLine(t.str)) * (average + u / 2);
-        const double lines = CountMTextLines(t.str);
-        const double reference = CellPerHeight * std::fabs(t.code41) + u;
-        reach = reference + line + lines * MTextLinePitch * h + 2 * cell;
+        const double wf = std::max(1.0, std::fabs(t.styleWidth));
+        const double longest = static_cast<double>(LongestMTextLine(t.str)) * em * wf;
+        const double width = std::max(std::fabs(t.code41), longest);
+        double lines = CountMTextLines(t.str);
+        // A wrapped line, but the last of its paragraph, and the word after it are wider than
+        // the reference width: the lines are at most the paragraphs and twice the text's
+        // width over the reference width.
+        if (t.code41 > 0) lines += 2 * static_cast<double>(Utf16Length(t.str)) * em * wf / t.code41;
+        const double pitch = MTextLinePitch * std::max(1.0, std::fabs(t.code44)) * h;
+        const double margin = (std::clamp(std::fabs(t.code45), 1.0, 5.0) - 1) * h;
+        reach = width + lines * pitch + cell + margin + slant;
     } else {
-        const bool atFirstPoint =
-            (t.code72 == 0 || t.code72 == 3 || t.code72 == 5) && t.code73 == 0;
+        const bool atFirstPoint = t.code72 == 0 && t.code73 == 0;
         if (!atFirstPoint) a = t.pt11;
-        const double n = static_cast<double>(Utf16Length(t.str));
-        double width = 0;
-        double average = AverageCharWidth(cell, std::fabs(t.code41));
-        if (t.code72 == 5 && n > 0)
-            average = FitCharShare * CellPerHeight * Distance2D(t.pt10, t.pt11) / n;
-        width = 2 * n * (orNatural(average) + u / 2);
-        // Along the baseline the cell starts up to its width before the alignment point, across
-        // it up to a cell above or below.
-        reach = width + cell;
+        const double wf = std::max(1.0, std::fabs(t.code41));
+        reach = static_cast<double>(Utf16Length(t.str)) * em * wf + cell + slant;
     }
-    reach += 4 * u;
+    reach += pixels;
     if (!std::isfinite(reach)) reach = std::numeric_limits<double>::infinity();
-    TBox box;
     box.Min = {a.x - reach, a.y - reach, 0};
     box.Max = {a.x + reach, a.y + reach, 0};
     return box;
@@ -545,21 +561,14 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
             if (!kept(text, textInView, textRows)) return;
             ++count;
             // A cell of a pixel or less shows nothing; most texts of a whole big drawing are
-            // such, and rewriting their codes would be wasted.
-            if (RoundHalfEven(text.code40 / u * CellPerHeight) <= 1) return;
-            DrawDxfText(canvas, origin, u,
-                        {.s = RewriteSpecialCodes(text.str),
-                         .p10 = PointDiff(text.pt10, center),
-                         .p11 = PointDiff(text.pt11, center),
-                         .pt11Abs = text.pt11,
-                         .code72 = text.code72,
-                         .code73 = text.code73,
-                         .code71 = text.code71,
-                         .code40 = text.code40,
-                         .code41 = text.code41,
-                         .code50 = text.code50,
-                         .mtext = text.mtflag,
-                         .colour = DrawnColor(text.PenColor, backColor, colorMode)});
+            // such, and laying them out would be wasted. An aligned text takes its height from
+            // its span, and an MTEXT may raise the height of its characters.
+            if (!TextLargeEnough(text.code40, u) &&
+                !(text.mtflag ? text.str.find("\\H") != std::string::npos : text.code72 == 3))
+                return;
+            const TextLayout layout = LayoutText(text);
+            DrawDxfText(canvas, origin, center, u, layout,
+                        {DrawnColor(text.PenColor, backColor, colorMode), backColor, colorMode});
         };
         ForEachRecord(drawing.TextAry, chosen(&RecordIndices::texts), 1, drawText);
     }

@@ -1,8 +1,9 @@
 #include "render/RecordingCanvas.h"
 
+#include "geometry/TextCodes.h"
 #include "geometry/TextLines.h"
-#include "render/TextCodes.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace orvanta {
@@ -12,6 +13,13 @@ namespace {
 std::string Hex(TColor colour) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "#%06X", static_cast<unsigned>(colour & 0xFFFFFF));
+    return buffer;
+}
+
+// A size or angle as a short decimal: "16", "7.25".
+std::string Number(double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.6g", value);
     return buffer;
 }
 
@@ -70,9 +78,11 @@ std::string Describe(const CanvasCall& call) {
         return "fillPolygon(" + rings + ", " + Hex(call.colour) + ")";
     }
     case Kind::SetFont:
-        return "setFont(" + call.font.face + ", " + std::to_string(call.font.cellHeight) + ", " +
-               std::to_string(call.font.averageWidth) + ", " +
-               std::to_string(call.font.escapement) + ")";
+        return "setFont(" + call.font.face + ", " + Number(call.font.cellHeight) + ", " +
+               Number(call.font.averageWidth) + ", " + Number(call.font.escapement) +
+               (call.font.oblique != 0 ? ", oblique " + Number(call.font.oblique) : "") +
+               (call.font.mirrorX ? ", mirrored" : "") +
+               (call.font.mirrorY ? ", upside down" : "") + ")";
     case Kind::SetTextColor:
         return "setTextColor(" + Hex(call.colour) + ")";
     case Kind::SetTransparentText:
@@ -168,8 +178,8 @@ int RecordingCanvas::textWidth(const std::string& text) {
     CanvasCall& call = record(CanvasCall::Kind::TextWidth);
     call.text = text;
     call.font = font_;
-    const int advance = font_.averageWidth > 0 ? font_.averageWidth : font_.cellHeight / 2;
-    return static_cast<int>(Utf16Length(text)) * advance;
+    const double advance = font_.averageWidth > 0 ? font_.averageWidth : font_.cellHeight / 2;
+    return static_cast<int>(std::lround(static_cast<double>(Utf16Length(text)) * advance));
 }
 
 void RecordingCanvas::flush() {

@@ -3,6 +3,7 @@
 // either exactly half an em or exactly a whole em wide.
 #pragma once
 
+#include "geometry/TextMetrics.h"
 #include "render/Canvas.h"
 
 #include <string>
@@ -18,16 +19,6 @@ inline constexpr const char* DefaultTextFace = "IPAGothic";
 // Named rather than left to the system's font substitution, so that a drawing looks the same on
 // every machine: the set-up and the package install it (fonts-dejavu-core).
 inline constexpr const char* FallbackTextFace = "DejaVu Sans";
-
-// The face's character cell (ascent plus descent) per em.
-inline constexpr double TextFaceCellPerEm = 1.0756875;
-
-// The code points of UTF-8 text; an invalid or truncated sequence becomes U+FFFD.
-std::u32string DecodeUtf8(std::string_view utf8);
-
-// Whether the face draws the character half an em wide; every other character, including those
-// the face does not have, takes a whole em.
-bool IsHalfWidth(char32_t c);
 
 // The advance of one character in `font`, pixels. A non-zero average width is the advance of a
 // half-width character, as a Windows font of a Japanese face takes it.

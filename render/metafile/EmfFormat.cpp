@@ -5,6 +5,8 @@
 #include <uemf.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -124,10 +126,13 @@ class EmfFormat : public MetafileCanvas::Format {
             faceName[i] = static_cast<unsigned char>(face_[i]);
         // A positive height asks for the cell height; the orientation follows the escapement so
         // that readers turn the characters with the line.
-        U_LOGFONT logfont = logfont_set(font.cellHeight, font.averageWidth, font.escapement,
-                                        font.escapement, U_FW_NORMAL, 0, 0, 0, U_SHIFTJIS_CHARSET,
-                                        U_OUT_DEFAULT_PRECIS, U_CLIP_DEFAULT_PRECIS,
-                                        U_DEFAULT_QUALITY, U_FIXED_PITCH | U_FF_MODERN, faceName);
+        // A metafile font cannot slant by a given angle: a slanted text is written italic.
+        const auto whole = [](double v) { return static_cast<std::int32_t>(std::lround(v)); };
+        U_LOGFONT logfont =
+            logfont_set(whole(font.cellHeight), whole(font.averageWidth), whole(font.escapement),
+                        whole(font.escapement), U_FW_NORMAL, font.oblique != 0 ? 1 : 0, 0, 0,
+                        U_SHIFTJIS_CHARSET, U_OUT_DEFAULT_PRECIS, U_CLIP_DEFAULT_PRECIS,
+                        U_DEFAULT_QUALITY, U_FIXED_PITCH | U_FF_MODERN, faceName);
         std::uint32_t created = 0;
         append(extcreatefontindirectw_set(&created, handles_, reinterpret_cast<char*>(&logfont),
                                           nullptr));

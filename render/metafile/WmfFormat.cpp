@@ -9,6 +9,8 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -21,6 +23,10 @@ namespace {
 // Record functions written without libuemf (the hot path of every line).
 constexpr std::uint16_t MetaMoveTo = 0x0214;
 constexpr std::uint16_t MetaLineTo = 0x0213;
+
+int Whole(double v) {
+    return static_cast<int>(std::lround(std::clamp(v, -1e9, 1e9)));
+}
 
 std::int16_t Short(int v) {
     return static_cast<std::int16_t>(std::clamp(v, -32768, 32767));
@@ -142,8 +148,9 @@ class WmfFormat : public MetafileCanvas::Format {
     void font(const CanvasFont& font) override {
         std::string faceName = face_.substr(0, 31);
         U_FONT* record = U_FONT_set(
-            Short(font.cellHeight), Short(font.averageWidth), Short(font.escapement),
-            Short(font.escapement), U_FW_NORMAL, 0, 0, 0, U_SHIFTJIS_CHARSET, U_OUT_DEFAULT_PRECIS,
+            Short(Whole(font.cellHeight)), Short(Whole(font.averageWidth)),
+            Short(Whole(font.escapement)), Short(Whole(font.escapement)), U_FW_NORMAL,
+            font.oblique != 0 ? 1 : 0, 0, 0, U_SHIFTJIS_CHARSET, U_OUT_DEFAULT_PRECIS,
             U_CLIP_DEFAULT_PRECIS, U_DEFAULT_QUALITY, U_FIXED_PITCH | U_FF_MODERN, faceName.data());
         if (record == nullptr) throw std::bad_alloc();
         std::uint32_t created = 0;

@@ -482,7 +482,15 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
     transform.translate(x, y);
     // Escapement is counterclockwise on the screen, Qt's rotation clockwise.
     transform.rotate(-font_.escapement / 10.0);
-    transform.scale(scaleX(), scaleY());
+    transform.scale(font_.mirrorX ? -scaleX() : scaleX(), font_.mirrorY ? -scaleY() : scaleY());
+    if (font_.oblique != 0) {
+        // Slanted about the baseline: the tops of the characters move along it, the baseline
+        // stays where it is.
+        const double baseline = referenceMetrics_.ascent();
+        transform.translate(0, baseline);
+        transform.shear(-std::tan(font_.oblique * std::numbers::pi / 180), 0);
+        transform.translate(0, -baseline);
+    }
     painter_.setWorldTransform(transform);
     if (!transparentText_) {
         painter_.fillRect(QRectF(0, 0, shaped.advance, referenceCell_), ToQColor(textBackColour_));

@@ -14,21 +14,23 @@ struct Expected {
     std::size_t lines, circles, arcs, texts;
 };
 
-// The extents come from the model-space lines, circles and arcs only (texts count only in a
-// drawing without them), so titles below a plan and paper-space frames lie outside them.
+// The extents hold the model's figures and the boxes of its texts (laid out, with a margin of a
+// quarter of their height); paper-space frames lie outside them.
 const Expected Samples[] = {
     {"all-entities.dxf", 10, 10, 287, 200, 233, 5, 14, 29},
-    // The title text at y = -600 is not part of the extents.
-    {"blocks-nested.dxf", 0, -600, 12000, 8000, 64, 7, 12, 8},
+    // The title's baseline lies at y = -600; its descent and margin reach 0.51 heights further.
+    {"blocks-nested.dxf", 0, -727.6820546163849, 12000, 8000, 64, 7, 12, 8},
     // The extension lines of the two dimensions reach -2325 on both axes; the vertical label
-    // "6000" centred at x = -2387.5 reaches half its 1.86 heights further left.
-    {"floor-plan.dxf", -2620, -2325, 10000, 7000, 187, 6, 5, 10},
-    {"japanese-sjis.dxf", -2500, -4900, 14000, 6400, 96, 7, 3, 24},
-    {"japanese-utf8.dxf", -2500, -4900, 14000, 6400, 96, 7, 3, 24},
+    // "6000" reaches to x = -2575.
+    {"floor-plan.dxf", -2575, -2325, 10000, 7000, 187, 6, 5, 10},
+    // The notes wrap at their reference width, which ends at x = 14000; the margin of a quarter
+    // of their height reaches 37.5 beyond.
+    {"japanese-sjis.dxf", -2500, -4900, 14037.5, 6400, 96, 7, 3, 24},
+    {"japanese-utf8.dxf", -2500, -4900, 14037.5, 6400, 96, 7, 3, 24},
     {"mesh-and-faces.dxf", 0, 0, 40, 30, 108, 3, 1, 3},
     // Texts only: the extents are the union of the text boxes, the MTEXT turned 45° by its
-    // direction vector reaching down to 19.18.
-    {"texts-only.dxf", 20, 19.183531418879152, 285, 201.97, 0, 0, 0, 26},
+    // direction vector reaching down to 18.6.
+    {"texts-only.dxf", 18.25, 18.60425863215705, 286.7875487646294, 198.75, 0, 0, 0, 26},
 };
 
 TEST(BundledSamplesLoad, ExtentsAndDrawableCounts) {

@@ -1,6 +1,7 @@
 #include "geometry/EntityBoxes.h"
 #include "geometry/Primitives.h"
 #include "geometry/TextLines.h"
+#include "geometry/TextMetrics.h"
 
 #include "Builders.h"
 
@@ -54,32 +55,25 @@ TEST(SegmentAndCircleBox, OrderTheirCorners) {
     ExpectBox(CircleBox(P(1, 2), 3), -2, -1, 4, 5);
 }
 
-TEST(TextBox, LeftBaselineTextReachesTwiceTheCellOffsetUp) {
-    TTextBlk t = test::Text(P(0, 0), 1, "ABCD");
-    const double g = std::sqrt(0.5);
-    ExpectBox(TextBox(t), 0, 0, 2.04 + g, 1.71);
-    // Characters are counted in UTF-16 units: four kana are four characters.
-    t.str = "あいうえ";
-    ExpectBox(TextBox(t), 0, 0, 2.04 + g, 1.71);
-}
-
-TEST(TextBox, AlignedTextUsesTheSecondAlignmentPoint) {
-    TTextBlk t = test::Text(P(100, 100), 1, "AB");
-    t.pt11 = P(0, 0);
-    t.code72 = 2; // right: the text lies left of pt11
-    const TBox box = TextBox(t);
-    EXPECT_LT(box.Max.x, 50);
-    EXPECT_NEAR(box.Min.x, -2 * 1.02, 1e-12);
-}
-
-TEST(TextBox, MTextMiddleCentreSpansItsLines) {
-    TTextBlk t = test::Text(P(10, 10), 2.5, "first\\Psecond");
-    t.mtflag = true;
-    t.code41 = 40;
-    t.code71 = 5;
-    ExpectBox(TextBox(t), -10, 5.35, 30, 14.65);
-    t.code71 = 7; // bottom left: above and right of the insertion point
-    ExpectBox(TextBox(t), 10, 10, 50, 19.3);
+TEST(TextBox, HoldsTheLaidOutTextWithAQuarterHeightMargin) {
+    // An aligned text spans its points: "AB" from (0, 0) to (0, 4), straight up, 3 high.
+    TTextBlk aligned;
+    aligned.str = "AB";
+    aligned.code40 = 1;
+    aligned.code72 = 3;
+    aligned.pt11 = P(0, 4);
+    const double h = 4 / EmPerHeight; // its height, taken from its span
+    ExpectBox(TextBox(aligned), -(1 + 0.25) * h, -0.25 * h, DescentPerHeight * h + 0.25 * h,
+              4 + 0.25 * h);
+    // A centred MTEXT of one line spans its reference width around its point.
+    TTextBlk note;
+    note.mtflag = true;
+    note.str = "x";
+    note.code40 = 2;
+    note.code41 = 40;
+    note.code71 = 2;
+    note.pt10 = P(30, 10);
+    ExpectBox(TextBox(note), 10 - 0.5, 10 - 2 - 2 * DescentPerHeight - 0.5, 50 + 0.5, 10 + 0.5);
 }
 
 TEST(TextLines, SplitsAtUpperCaseParagraphCodesOnly) {

@@ -139,7 +139,7 @@ TEST(MetafileCanvasTest, EmfRecordsCarryPenModeArcAndUtf16Text) {
     EXPECT_EQ(U16(bytes, string + 4), u'A');
     EXPECT_EQ(U16(bytes, string + 6), 0x2460);
     const std::size_t dx = texts[0].offset + U32(bytes, emrtext + 36);
-    const int em = static_cast<int>(std::lround(20 / TextFaceCellPerEm));
+    const int em = static_cast<int>(std::lround(20 / FaceCellPerEm));
     EXPECT_NEAR(static_cast<int>(U32(bytes, dx)), em, 1);
     EXPECT_NEAR(static_cast<int>(U32(bytes, dx + 8)), em / 2, 1);
 

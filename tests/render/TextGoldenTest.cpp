@@ -2,7 +2,6 @@
 // the font scaling, the glyph placement and the justification offsets that the structural tests
 // on the recording canvas cannot see.
 #include "render/Colors.h"
-#include "render/TextCodes.h"
 #include "render/TextDrawing.h"
 #include "render/qt/QtCanvas.h"
 #include "support/GoldenImage.h"
@@ -26,6 +25,8 @@ struct SceneText {
     int color = 7;
     bool mtext = false;
     int code71 = 0;
+    double code51 = 0;
+    int code90 = 0;
 };
 
 // A small cross at every alignment point shows where each text was asked to sit.
@@ -40,25 +41,31 @@ void Mark(Canvas& canvas, TPoint p) {
 TEST(TextGoldenTest, JustifiedRotatedAndMultilineTexts) {
     ASSERT_EQ(TextFaceProblem(), "");
     const SceneText texts[] = {
-        {"%%c25 45%%d %%p0.1", {-220, 120, 0}, {}, 0, 0, 14},
-        {"中心 Center", {}, {0, 80, 0}, 1, 0, 12, 1, 0, 2},
-        {"右寄せ Right", {}, {220, 80, 0}, 2, 0, 12, 1, 0, 3},
-        {"Middle 中央", {}, {0, 40, 0}, 4, 0, 12, 1, 0, 4},
-        {"Top-left 30°", {}, {-220, 20, 0}, 0, 3, 10, 1, 30, 6},
-        {"\\M+193FA\\M+1967B \\U+00B1", {}, {120, 10, 0}, 0, 2, 12, 0.6, 0, 30},
-        {"FIT", {-220, -40, 0}, {-100, -40, 0}, 5, 0, 12, 1, 0, 11},
-        {"Rotated 90 右", {}, {40, -20, 0}, 2, 1, 10, 1, 90, 5},
-        {"{\\fArial|b1;注記}\\P二行目 line two\\P\\C1;3rd %%c10",
-         {80, -120, 0},
+        {"%%c25 45%%d %%p0.1", {-220, 130, 0}, {}, 0, 0, 12},
+        {"中心 Center", {}, {0, 100, 0}, 1, 0, 10, 1, 0, 2},
+        {"右寄せ Right", {}, {220, 100, 0}, 2, 0, 10, 1, 0, 3},
+        {"Middle 中央", {}, {0, 70, 0}, 4, 0, 10, 1, 0, 4},
+        {"Top-left 30°", {}, {-220, 40, 0}, 0, 3, 8, 1, 30, 6},
+        {"\\M+193FA\\M+1967B \\U+00B1", {}, {120, 30, 0}, 0, 2, 10, 0.6, 0, 30},
+        {"FIT", {-220, -110, 0}, {-100, -110, 0}, 5, 0, 10, 1, 0, 11},
+        {"ALIGNED", {-220, -40, 0}, {-120, -10, 0}, 3, 0, 10, 1, 0, 11},
+        {"Slanted", {-220, -70, 0}, {}, 0, 0, 10, 1, 0, 6, false, 0, 20},
+        {"Mirrored", {-80, -70, 0}, {}, 0, 0, 10, 1, 0, 6, false, 2},
+        {"Rotated 90 右", {}, {40, 0, 0}, 2, 1, 8, 1, 90, 5},
+        {"{\\fArial|b1;\\L注記\\l} wraps at its width, 二行目も折り返す \\S1/2; "
+         "{\\H1.5x;\\C1;%%c10}",
+         {70, -40, 0},
          {},
          0,
          0,
-         10,
-         140,
+         8,
+         150,
          0,
          7,
          true,
-         7},
+         1,
+         0,
+         16 | 1},
     };
     const int w = 480, h = 320;
     QImage image(w, h, QImage::Format_RGB32);
@@ -69,22 +76,24 @@ TEST(TextGoldenTest, JustifiedRotatedAndMultilineTexts) {
         const TPoint origin{w / 2, h / 2};
         const double u = 1.0;
         for (const SceneText& t : texts) {
-            const bool atFirst =
-                t.mtext || ((t.code72 == 0 || t.code72 == 3 || t.code72 == 5) && t.code73 == 0);
-            Mark(canvas, WorldToScreen(atFirst ? t.pt10 : t.pt11, origin, u));
-            DrawDxfText(canvas, origin, u,
-                        {RewriteSpecialCodes(t.str),
-                         t.pt10,
-                         t.pt11,
-                         {},
-                         t.code72,
-                         t.code73,
-                         t.code71,
-                         t.code40,
-                         t.code41,
-                         t.code50,
-                         t.mtext,
-                         AciToColor(t.color)});
+            TTextBlk record;
+            record.str = t.str;
+            record.pt10 = t.pt10;
+            record.pt11 = t.pt11;
+            record.code72 = static_cast<std::int16_t>(t.code72);
+            record.code73 = static_cast<std::int16_t>(t.code73);
+            record.code40 = t.code40;
+            record.code41 = t.code41;
+            record.code50 = t.code50;
+            record.mtflag = t.mtext;
+            record.code71 = static_cast<std::int16_t>(t.code71);
+            record.code51 = t.code51;
+            record.code90 = static_cast<std::int16_t>(t.code90);
+            record.code63 = 250;
+            const TextLayout layout = LayoutText(record);
+            Mark(canvas, WorldToScreen(layout.anchor, origin, u));
+            DrawDxfText(canvas, origin, {}, u, layout,
+                        {AciToColor(t.color), ColorBlack, ColorModeColor});
         }
     }
     // Antialiased glyph edges may shift a little with the font rasteriser's version.

@@ -1,4 +1,4 @@
-#include "render/TextCodes.h"
+#include "geometry/TextCodes.h"
 #include "dxf/TextDecoder.h"
 #include "geometry/TextLines.h"
 #include "render/RecordingCanvas.h"
@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 namespace orvanta {
@@ -117,20 +118,22 @@ TEST(TextCodesRobustnessTest, ArbitraryCodeSoupStaysValidText) {
         const std::string plain = MTextToPlain(rewritten);
         EXPECT_EQ(SanitizeUtf8(plain), plain) << text;
         EXPECT_LE(plain.size(), rewritten.size());
+        TTextBlk record;
+        record.str = text;
+        record.mtflag = round % 2 == 0;
+        record.code72 = static_cast<std::int16_t>(round % 6);
+        record.code73 = static_cast<std::int16_t>(round % 4);
+        record.code71 = static_cast<std::int16_t>(round % 10);
+        record.code40 = 10;
+        record.code41 = record.mtflag ? 30 : 1;
+        record.pt11 = {10, 0, 0};
+        const TextLayout layout = LayoutText(record);
+        for (const TextRun& run : layout.runs) {
+            EXPECT_EQ(SanitizeUtf8(run.text), run.text) << text;
+            EXPECT_TRUE(std::isfinite(run.x) && std::isfinite(run.y)) << text;
+        }
         RecordingCanvas canvas;
-        DrawDxfText(canvas, {50, 50}, 1,
-                    {rewritten,
-                     {},
-                     {10, 0, 0},
-                     {1, 1, 0},
-                     round % 6,
-                     round % 4,
-                     round % 10,
-                     10,
-                     1,
-                     0,
-                     round % 2 == 0,
-                     0});
+        DrawDxfText(canvas, {50, 50}, {}, 1, layout, {});
     }
 }
 

@@ -1,4 +1,4 @@
-#include "render/TextCodes.h"
+#include "geometry/TextCodes.h"
 
 #include <array>
 #include <iconv.h>
