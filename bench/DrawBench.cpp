@@ -17,6 +17,7 @@
 //
 // usage: bench_draw [--entities N] [--runs N] [--case NAME] [--texts]
 //   (best and median of 7 runs by default; every case unless one is named)
+#include "geometry/TextLayout.h"
 #include "load/LoadDrawing.h"
 #include "render/Colors.h"
 #include "render/DrawDxf.h"
@@ -239,6 +240,19 @@ int main(int argc, char** argv) {
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     std::printf("%d x %d image, painter + canvas + ClearCanvas + DrawDxf, %d runs\n", Width, Height,
                 runs);
+
+    if (textsOnly) {
+        // Laying every text out, on its own: what a redraw spends on wrapping and placing.
+        const auto layoutStart = std::chrono::steady_clock::now();
+        std::size_t runs = 0;
+        for (const TTextBlk& text : d.TextAry)
+            runs += LayoutText(text).runs.size();
+        std::printf("layout of all %zu texts: %.1f ms (%zu runs)\n", d.TextAry.size(),
+                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
+                                                              layoutStart)
+                        .count(),
+                    runs);
+    }
 
     // The detail view keeps one shape cache for all its redraws.
     TextShapeCache shapes;

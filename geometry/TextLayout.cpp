@@ -57,13 +57,19 @@ bool NoBreakAfter(char32_t c) {
     return set.find(c) != std::u32string_view::npos;
 }
 
-// One unit of a laid-out line: a character, or a stacked fraction with its two parts.
+// A stacked fraction or tolerance: its two parts and what stands between them ('/' a bar, '#' a
+// slash beside them, '^' nothing, the parts over each other).
+struct Stack {
+    std::u32string upper, lower;
+    char32_t kind = 0;
+};
+
+// One unit of a laid-out line: a character, or a stacked fraction.
 struct Item {
     char32_t c = 0; // 0 for a stack
     int style = 0;
     double width = 0;
-    std::u32string upper, lower;
-    char32_t kind = 0; // of a stack: '/' over a bar, '#' beside a slash, '^' over each other
+    int stack = -1; // index of the stack
 };
 
 struct Paragraph {
@@ -97,10 +103,12 @@ class MTextParser {
         paragraphs_.emplace_back();
     }
 
-    std::vector<Paragraph> parse(std::vector<TextRunStyle>& styles) {
+    std::vector<Paragraph> parse(std::vector<TextRunStyle>& styles, std::vector<Stack>& stacks) {
+        paragraphs_.back().items.reserve(s_.size());
         while (i_ < s_.size())
             step();
         styles = std::move(styles_);
+        stacks = std::move(stacks_);
         return std::move(paragraphs_);
     }
 
@@ -301,34 +309,37 @@ class MTextParser {
     // "\S1/2;", "\S1#2;", "\S+0.1^-0.2;": the two parts of a stack and what stands between them.
     void stack() {
         const std::u32string value = untilSemicolon();
-        Item item;
-        std::u32string* part = &item.upper;
+        Stack stack;
+        std::u32string* part = &stack.upper;
         for (std::size_t k = 0; k < value.size(); ++k) {
             const char32_t c = value[k];
             if (c == '\\' && k + 1 < value.size()) {
                 part->push_back(value[++k]);
-            } else if (item.kind == 0 && (c == '/' || c == '#' || c == '^')) {
-                item.kind = c;
-                part = &item.lower;
+            } else if (stack.kind == 0 && (c == '/' || c == '#' || c == '^')) {
+                stack.kind = c;
+                part = &stack.lower;
                 if (c == '^' && k + 1 < value.size() && value[k + 1] == ' ') ++k;
             } else {
                 part->push_back(c);
             }
         }
-        if (item.kind == 0) {
+        if (stack.kind == 0) {
             // Nothing to stack: the characters stand on the line.
-            for (char32_t c : item.upper)
+            for (char32_t c : stack.upper)
                 character(c);
             return;
         }
+        Item item;
         item.style = styleIndex();
         const TextRunStyle& style = styles_[static_cast<std::size_t>(item.style)];
         const double h = style.height * StackScale;
-        const double upper = AdvanceOf(item.upper, h, style.widthFactor);
-        const double lower = AdvanceOf(item.lower, h, style.widthFactor);
-        item.width = item.kind == '#' ? upper + lower + EmPerHeight * h * 0.5
-                                      : std::max(upper, lower) + 0.1 * style.height;
-        paragraphs_.back().items.push_back(std::move(item));
+        const double upper = AdvanceOf(stack.upper, h, style.widthFactor);
+        const double lower = AdvanceOf(stack.lower, h, style.widthFactor);
+        item.width = stack.kind == '#' ? upper + lower + EmPerHeight * h * 0.5
+                                       : std::max(upper, lower) + 0.1 * style.height;
+        item.stack = static_cast<int>(stacks_.size());
+        stacks_.push_back(std::move(stack));
+        paragraphs_.back().items.push_back(item);
     }
 
     void tab() {
@@ -350,7 +361,7 @@ class MTextParser {
         const TextRunStyle& style = styles_[static_cast<std::size_t>(item.style)];
         item.width =
             AdvanceEms(c) * EmPerHeight * style.height * style.widthFactor * style.tracking;
-        paragraphs_.back().items.push_back(std::move(item));
+        paragraphs_.back().items.push_back(item);
     }
 
     void newParagraph(bool columnBreak) {
@@ -368,6 +379,7 @@ class MTextParser {
     TextRunStyle current_;
     std::vector<TextRunStyle> saved_;
     std::vector<TextRunStyle> styles_;
+    std::vector<Stack> stacks_;
     std::vector<Paragraph> paragraphs_;
 };
 
@@ -379,7 +391,7 @@ bool IsSpace(const Item& item) {
 bool MayBreakBetween(const Item& a, const Item& b) {
     if (IsSpace(b)) return false;
     if (IsSpace(a)) return true;
-    if (a.c == 0 || b.c == 0 || a.c == NoBreakSpace || b.c == NoBreakSpace) return false;
+    if (a.stack >= 0 || b.stack >= 0 || a.c == NoBreakSpace || b.c == NoBreakSpace) return false;
     if (!IsCjk(a.c) && !IsCjk(b.c)) return false;
     return !NoBreakBefore(b.c) && !NoBreakAfter(a.c);
 }
@@ -439,7 +451,8 @@ void BreakParagraph(const Paragraph& p, double limit, const std::vector<TextRunS
 
 // Turns the items of each line into runs (and strokes), placed at the line's position.
 void PlaceLines(const std::vector<Line>& lines, const std::vector<double>& lineX,
-                const std::vector<TextRunStyle>& styles, TextLayout& out) {
+                const std::vector<TextRunStyle>& styles, const std::vector<Stack>& stacks,
+                TextLayout& out) {
     for (std::size_t n = 0; n < lines.size(); ++n) {
         const Line& line = lines[n];
         const std::vector<Item>& items = line.paragraph->items;
@@ -449,28 +462,29 @@ void PlaceLines(const std::vector<Line>& lines, const std::vector<double>& lineX
         while (k < line.end) {
             const Item& first = items[k];
             const TextRunStyle& style = styles[static_cast<std::size_t>(first.style)];
-            if (first.c == 0) {
+            if (first.stack >= 0) {
                 // A stack: its parts at a reduced height, above and below or beside each other.
+                const Stack& stack = stacks[static_cast<std::size_t>(first.stack)];
                 const double h = style.height;
                 TextRunStyle part = style;
                 part.height = h * StackScale;
                 part.underline = part.overline = part.strike = false;
-                const double wu = AdvanceOf(first.upper, part.height, part.widthFactor);
-                const double wl = AdvanceOf(first.lower, part.height, part.widthFactor);
-                if (first.kind == '#') {
+                const double wu = AdvanceOf(stack.upper, part.height, part.widthFactor);
+                const double wl = AdvanceOf(stack.lower, part.height, part.widthFactor);
+                if (stack.kind == '#') {
                     const double slash = EmPerHeight * part.height * 0.5;
-                    out.runs.push_back({Utf8Of(first.upper), x, y + 0.4 * h, wu, part});
+                    out.runs.push_back({Utf8Of(stack.upper), x, y + 0.4 * h, wu, part});
                     out.strokes.push_back({x + wu + 0.1 * slash, y - 0.05 * h, x + wu + 0.9 * slash,
                                            y + 1.1 * h, style.colour});
-                    out.runs.push_back({Utf8Of(first.lower), x + wu + slash, y, wl, part});
+                    out.runs.push_back({Utf8Of(stack.lower), x + wu + slash, y, wl, part});
                 } else {
-                    const bool bar = first.kind == '/';
+                    const bool bar = stack.kind == '/';
                     const double inset = 0.05 * h;
                     const double wide = first.width - 2 * inset;
                     const double ux = bar ? x + inset + (wide - wu) / 2 : x + inset;
                     const double lx = bar ? x + inset + (wide - wl) / 2 : x + inset;
-                    out.runs.push_back({Utf8Of(first.upper), ux, y + 0.65 * h, wu, part});
-                    out.runs.push_back({Utf8Of(first.lower), lx, y - 0.35 * h, wl, part});
+                    out.runs.push_back({Utf8Of(stack.upper), ux, y + 0.65 * h, wu, part});
+                    out.runs.push_back({Utf8Of(stack.lower), lx, y - 0.35 * h, wl, part});
                     if (bar)
                         out.strokes.push_back(
                             {x + inset, y + 0.5 * h, x + inset + wide, y + 0.5 * h, style.colour});
@@ -481,7 +495,7 @@ void PlaceLines(const std::vector<Line>& lines, const std::vector<double>& lineX
             }
             std::u32string text;
             double width = 0;
-            for (; k < line.end && items[k].c != 0 && items[k].style == first.style; ++k) {
+            for (; k < line.end && items[k].stack < 0 && items[k].style == first.style; ++k) {
                 text.push_back(items[k].c);
                 width += items[k].width;
             }
@@ -518,7 +532,8 @@ void LayoutMText(const TTextBlk& t, const std::u32string& s, TextLayout& out) {
     base.widthFactor = PositiveOr(std::fabs(t.styleWidth), 1);
     base.oblique = Usable(t.code51) ? std::clamp(t.code51, -85.0, 85.0) : 0;
     std::vector<TextRunStyle> styles;
-    const std::vector<Paragraph> paragraphs = MTextParser(s, base).parse(styles);
+    std::vector<Stack> stacks;
+    const std::vector<Paragraph> paragraphs = MTextParser(s, base).parse(styles, stacks);
 
     const bool columns = t.columnType > 0 && PositiveOr(t.columnWidth, 0) > 0;
     const double limit = columns ? t.columnWidth : PositiveOr(t.code41, 0);
@@ -580,7 +595,7 @@ void LayoutMText(const TTextBlk& t, const std::u32string& s, TextLayout& out) {
         lineX.push_back(dx + line.column * (columnWidth + gutter) + x);
         line.baseline += dy;
     }
-    PlaceLines(lines, lineX, styles, out);
+    PlaceLines(lines, lineX, styles, stacks, out);
     AddRunStrokes(out);
 
     const double lastDescent = lines.empty() ? 0 : DescentPerHeight * lines.back().height;

@@ -567,6 +567,13 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
                 !(text.mtflag ? text.str.find("\\H") != std::string::npos : text.code72 == 3))
                 return;
             const TextLayout layout = LayoutText(text);
+            // The square the culling tried is generous for a paragraph; its laid-out box says
+            // whether any of it shows.
+            if (!noClip && text.mtflag) {
+                TBox box;
+                TextLayoutBounds(layout, box.Min, box.Max);
+                if (!Overlap(box, window)) return;
+            }
             DrawDxfText(canvas, origin, center, u, layout,
                         {DrawnColor(text.PenColor, backColor, colorMode), backColor, colorMode});
         };

@@ -163,12 +163,47 @@ const TextShapeCache::Shaped& TextShapeCache::shape(const QFont& font, const std
     if (font != font_) {
         shapes_.clear();
         font_ = font;
+        raw_ = QRawFont::fromFont(font);
+        rawAscent_ = QFontMetricsF(font).ascent();
     }
     if (const auto found = shapes_.find(text); found != shapes_.end()) return found->second;
     // A plain bound: drawings rarely have more distinct texts than this, and starting over is
     // cheaper than tracking use.
     if (shapes_.size() >= capacity_) shapes_.clear();
     const QString qtext = QString::fromStdString(text);
+    // The usual text has every character in the text face, whose characters stand side by side
+    // at their own advances: its glyphs are looked up and placed directly, without the full
+    // shaping that a fallback face or a combining character needs.
+    if (raw_.isValid()) {
+        bool simple = true;
+        for (const QChar c : qtext) {
+            if (c.isSurrogate() || c.isMark() || c.isNonCharacter() ||
+                c.direction() == QChar::DirR || c.direction() == QChar::DirAL) {
+                simple = false;
+                break;
+            }
+        }
+        QList<quint32> glyphs = simple ? raw_.glyphIndexesForString(qtext) : QList<quint32>();
+        if (simple && !glyphs.contains(0u) && glyphs.size() == qtext.size()) {
+            const QList<QPointF> advances =
+                raw_.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+            QList<QPointF> positions;
+            positions.reserve(glyphs.size());
+            double x = 0;
+            for (const QPointF& advance : advances) {
+                positions.append(QPointF(x, rawAscent_));
+                x += advance.x();
+            }
+            QGlyphRun run;
+            run.setRawFont(raw_);
+            run.setGlyphIndexes(glyphs);
+            run.setPositions(positions);
+            Shaped shaped;
+            shaped.runs.append(run);
+            shaped.advance = x;
+            return shapes_.emplace(text, std::move(shaped)).first->second;
+        }
+    }
     QTextLayout layout(qtext, font);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
@@ -477,28 +512,51 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
     if (!textProblem_.empty() || text.empty() || font_.cellHeight <= 0) return;
     useComposition(QPainter::CompositionMode_SourceOver);
     const TextShapeCache::Shaped& shaped = shapes_->shape(referenceFont_, text);
+    // The glyphs are drawn at whole-pixel sizes, placed where the exact size puts them: the
+    // painter keeps rasterised glyphs for each scale it meets, and a text of a fractional size
+    // of its own would rasterise its glyphs afresh, while a line of text still ends where its
+    // exact size says.
+    const double exactX = scaleX(), exactY = scaleY();
+    const double glyphY = std::max(1.0, std::round(font_.cellHeight)) / referenceCell_;
+    const double glyphX = font_.averageWidth > 0
+                              ? std::max(1.0, std::round(font_.averageWidth)) / referenceAverage_
+                              : glyphY;
+    const double stretchX = exactX / glyphX, stretchY = exactY / glyphY;
     const QTransform previous = painter_.worldTransform();
     QTransform transform = previous;
     transform.translate(x, y);
     // Escapement is counterclockwise on the screen, Qt's rotation clockwise.
     transform.rotate(-font_.escapement / 10.0);
-    transform.scale(font_.mirrorX ? -scaleX() : scaleX(), font_.mirrorY ? -scaleY() : scaleY());
+    transform.scale(font_.mirrorX ? -glyphX : glyphX, font_.mirrorY ? -glyphY : glyphY);
     if (font_.oblique != 0) {
         // Slanted about the baseline: the tops of the characters move along it, the baseline
         // stays where it is.
-        const double baseline = referenceMetrics_.ascent();
+        const double baseline = referenceMetrics_.ascent() * stretchY;
         transform.translate(0, baseline);
         transform.shear(-std::tan(font_.oblique * std::numbers::pi / 180), 0);
         transform.translate(0, -baseline);
     }
     painter_.setWorldTransform(transform);
     if (!transparentText_) {
-        painter_.fillRect(QRectF(0, 0, shaped.advance, referenceCell_), ToQColor(textBackColour_));
+        painter_.fillRect(QRectF(0, 0, shaped.advance * stretchX, referenceCell_ * stretchY),
+                          ToQColor(textBackColour_));
     }
     painter_.setPen(ToQColor(textColour_));
     appliedPen_.reset();
-    for (const QGlyphRun& run : shaped.runs)
-        painter_.drawGlyphRun(QPointF(0, 0), run);
+    for (const QGlyphRun& run : shaped.runs) {
+        if (stretchX == 1 && stretchY == 1) {
+            painter_.drawGlyphRun(QPointF(0, 0), run);
+            continue;
+        }
+        QGlyphRun placed = run;
+        QList<QPointF> positions = run.positions();
+        // Each glyph on a whole pixel, as glyphs at their own sizes land: the painter then
+        // reuses one rasterised glyph instead of one for every fraction of a pixel.
+        for (QPointF& p : positions)
+            p = QPointF(std::round(p.x() * exactX) / glyphX, std::round(p.y() * exactY) / glyphY);
+        placed.setPositions(positions);
+        painter_.drawGlyphRun(QPointF(0, 0), placed);
+    }
     painter_.setWorldTransform(previous);
 }
 

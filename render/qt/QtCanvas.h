@@ -11,6 +11,7 @@
 #include <QLine>
 #include <QList>
 #include <QPainter>
+#include <QRawFont>
 #include <memory>
 #include <optional>
 #include <span>
@@ -40,13 +41,15 @@ class TextShapeCache {
         double advance = 0;    // along the baseline
     };
 
-    explicit TextShapeCache(std::size_t capacity = 16384) : capacity_(capacity) {}
+    explicit TextShapeCache(std::size_t capacity = 65536) : capacity_(capacity) {}
     // The shape of `text` in `font`; a different font than the last one empties the cache.
     const Shaped& shape(const QFont& font, const std::string& text);
 
   private:
     std::size_t capacity_;
     QFont font_;
+    QRawFont raw_;
+    double rawAscent_ = 0;
     std::unordered_map<std::string, Shaped> shapes_;
 };
 

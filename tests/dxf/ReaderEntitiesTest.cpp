@@ -147,6 +147,43 @@ TEST(ReaderEntities, Texts) {
     EXPECT_TRUE(empty.TextAry.empty());
 }
 
+TEST(ReaderEntities, TextsTakeWhatTheirStyleSetsUnlessTheySetItThemselves) {
+    const std::string styles =
+        Dxf({"0", "SECTION", "2",  "TABLES", "0",  "TABLE", "2",  "STYLE", "0", "STYLE", //
+             "2", "narrow",  "41", "0.7",    "50", "15",    "71", "2",     "0", "ENDTAB",
+             "0", "ENDSEC"});
+    Drawing d = ReadText(
+        styles + Entities(Dxf({"0",  "TEXT",  "1",  "a", "7",  "NARROW",               //
+                               "0",  "TEXT",  "1",  "b", "7",  "NARROW", "41",  "1",   //
+                               "51", "0",     "71", "0",                               //
+                               "0",  "MTEXT", "1",  "c", "7",  "NARROW", "44",  "1.5", //
+                               "90", "17",    "63", "4", "45", "1.2",    "101", "Embedded Object",
+                               "71", "2",     "72", "3", "44", "20",     "45",  "1"})));
+    ASSERT_EQ(d.TextAry.size(), 3u);
+    const TTextBlk& a = d.TextAry[0];
+    EXPECT_EQ(a.code41, 0.7);
+    EXPECT_EQ(a.code51, 15);
+    EXPECT_EQ(a.code71, 2);
+    const TTextBlk& b = d.TextAry[1];
+    EXPECT_EQ(b.code41, 1);
+    EXPECT_EQ(b.code51, 0);
+    EXPECT_EQ(b.code71, 0);
+    // An MTEXT takes its style's width and slant, keeps its reference width, and reads its
+    // columns from its embedded object.
+    const TTextBlk& c = d.TextAry[2];
+    EXPECT_EQ(c.styleWidth, 0.7);
+    EXPECT_EQ(c.code51, 15);
+    EXPECT_EQ(c.code41, 1.0);
+    EXPECT_EQ(c.code44, 1.5);
+    EXPECT_EQ(c.code90, 17);
+    EXPECT_EQ(c.code63, 4);
+    EXPECT_EQ(c.code45, 1.2);
+    EXPECT_EQ(c.columnType, 2);
+    EXPECT_EQ(c.columnCount, 3);
+    EXPECT_EQ(c.columnWidth, 20);
+    EXPECT_EQ(c.columnGutter, 1);
+}
+
 TEST(ReaderEntities, TextsFromBothEncodings) {
     // "壁" in CP932 is 95 C7; "寸法" is 90 A1 96 40.
     Drawing sjis =

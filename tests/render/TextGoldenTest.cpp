@@ -38,6 +38,33 @@ void Mark(Canvas& canvas, TPoint p) {
     canvas.lineTo(p.x, p.y + 5);
 }
 
+TEST(TextGoldenTest, CapitalsMeasureTheTextHeightAndStandOnTheBaseline) {
+    for (const double height : {10.0, 23.0, 40.0}) {
+        QImage image(200, 160, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            QtCanvas canvas(painter);
+            TTextBlk text;
+            text.str = "HE";
+            text.code40 = height;
+            // At height / 20 units per pixel the capitals should be 20 pixels high.
+            DrawDxfText(canvas, {20, 120}, {}, height / 20, LayoutText(text),
+                        {ColorBlack, ColorWhite, ColorModeColor});
+        }
+        int top = image.height(), bottom = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        // The last row of ink lies just above the baseline, row 120.
+        EXPECT_NEAR(bottom - top + 1, 20, 1) << height;
+        EXPECT_NEAR(bottom, 119, 1) << height;
+    }
+}
+
 TEST(TextGoldenTest, JustifiedRotatedAndMultilineTexts) {
     ASSERT_EQ(TextFaceProblem(), "");
     const SceneText texts[] = {
