@@ -245,6 +245,8 @@ class Reader {
     bool ownWidth_ = false;
     bool ownOblique_ = false;
     bool ownFlags_ = false;
+    // The open MTEXT's embedded object has listed a column height.
+    bool columnHeightRead_ = false;
     // What the text styles give the texts that do not set it themselves, by upper-case name.
     struct StyleDefaults {
         double width = 1.0;
@@ -645,7 +647,7 @@ void Reader::startEntity() {
         rawText_.clear();
         embeddedObject_ = false;
         textStyle_ = "STANDARD";
-        ownWidth_ = ownOblique_ = ownFlags_ = false;
+        ownWidth_ = ownOblique_ = ownFlags_ = columnHeightRead_ = false;
         attributeDefinition_ = v == "ATTDEF";
         t.mtflag = v == "MTEXT";
         break;
@@ -1499,6 +1501,15 @@ bool Reader::takeEmbeddedColumns(TTextBlk& r) {
         return true;
     case 45:
         r.columnGutter = real();
+        return true;
+    case 41:
+        // The defined height, where the text itself gives none.
+        if (r.code46 == 0) r.code46 = real();
+        return true;
+    case 46:
+        // Columns of manual height list theirs; all take the first one's.
+        if (!columnHeightRead_) r.code46 = real();
+        columnHeightRead_ = true;
         return true;
     default:
         return false;

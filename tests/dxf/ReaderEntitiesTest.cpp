@@ -153,12 +153,13 @@ TEST(ReaderEntities, TextsTakeWhatTheirStyleSetsUnlessTheySetItThemselves) {
              "2", "narrow",  "41", "0.7",    "50", "15",    "71", "2",     "0", "ENDTAB",
              "0", "ENDSEC"});
     Drawing d = ReadText(
-        styles + Entities(Dxf({"0",  "TEXT",  "1",  "a", "7",  "NARROW",               //
-                               "0",  "TEXT",  "1",  "b", "7",  "NARROW", "41",  "1",   //
-                               "51", "0",     "71", "0",                               //
-                               "0",  "MTEXT", "1",  "c", "7",  "NARROW", "44",  "1.5", //
-                               "90", "17",    "63", "4", "45", "1.2",    "101", "Embedded Object",
-                               "71", "2",     "72", "3", "44", "20",     "45",  "1"})));
+        styles + Entities(Dxf({"0",  "TEXT",  "1",  "a",  "7",  "NARROW",               //
+                               "0",  "TEXT",  "1",  "b",  "7",  "NARROW", "41",  "1",   //
+                               "51", "0",     "71", "0",                                //
+                               "0",  "MTEXT", "1",  "c",  "7",  "NARROW", "44",  "1.5", //
+                               "90", "17",    "63", "4",  "45", "1.2",    "101", "Embedded Object",
+                               "71", "2",     "72", "3",  "44", "20",     "45",  "1",
+                               "41", "30",    "46", "12", "46", "9"})));
     ASSERT_EQ(d.TextAry.size(), 3u);
     const TTextBlk& a = d.TextAry[0];
     EXPECT_EQ(a.code41, 0.7);
@@ -182,6 +183,7 @@ TEST(ReaderEntities, TextsTakeWhatTheirStyleSetsUnlessTheySetItThemselves) {
     EXPECT_EQ(c.columnCount, 3);
     EXPECT_EQ(c.columnWidth, 20);
     EXPECT_EQ(c.columnGutter, 1);
+    EXPECT_EQ(c.code46, 12) << "the first column's height, over the defined height";
 }
 
 TEST(ReaderEntities, TextsFromBothEncodings) {
