@@ -636,12 +636,56 @@ void LayoutMText(const TTextBlk& t, const std::u32string& s, TextLayout& out) {
     }
 }
 
-void LayoutSingleLine(const TTextBlk& t, const std::u32string& s, TextLayout& out) {
+// A TEXT's string cut where "%%u" and "%%o" switch its underline and overline, each piece with
+// its special codes rewritten. "%%%" is a percent sign and switches nothing.
+struct TextPiece {
+    std::u32string s;
+    bool underline = false;
+    bool overline = false;
+};
+
+std::vector<TextPiece> SplitAtLineSwitches(const std::string& text) {
+    std::vector<TextPiece> pieces;
+    std::string piece;
+    bool underline = false, overline = false;
+    const auto finish = [&] {
+        if (!piece.empty())
+            pieces.push_back({DecodeUtf8(RewriteSpecialCodes(piece)), underline, overline});
+        piece.clear();
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        if (text.compare(i, 3, "%%%") == 0) {
+            piece.append("%%%");
+            i += 3;
+            continue;
+        }
+        if (text.compare(i, 2, "%%") == 0 && i + 2 < text.size()) {
+            const char c = text[i + 2];
+            if (c == 'u' || c == 'U' || c == 'o' || c == 'O') {
+                finish();
+                if (c == 'u' || c == 'U')
+                    underline = !underline;
+                else
+                    overline = !overline;
+                i += 3;
+                continue;
+            }
+        }
+        piece.push_back(text[i++]);
+    }
+    finish();
+    return pieces;
+}
+
+void LayoutSingleLine(const TTextBlk& t, TextLayout& out) {
+    const std::vector<TextPiece> pieces = SplitAtLineSwitches(t.str);
     TextRunStyle style;
     style.height = std::fabs(t.code40);
     style.widthFactor = PositiveOr(std::fabs(t.code41), 1);
     style.oblique = Usable(t.code51) ? std::clamp(t.code51, -85.0, 85.0) : 0;
-    double width = AdvanceOf(s, style.height, style.widthFactor);
+    double width = 0;
+    for (const TextPiece& piece : pieces)
+        width += AdvanceOf(piece.s, style.height, style.widthFactor);
 
     const int h72 = t.code72, v73 = t.code73;
     double x = 0, y = 0;
@@ -679,19 +723,27 @@ void LayoutSingleLine(const TTextBlk& t, const std::u32string& s, TextLayout& ou
             break;
         }
     }
-    out.runs.push_back({Utf8Of(s), x, y, width, style});
     out.left = x;
     out.right = x + width;
     out.top = y + style.height;
     out.bottom = y - DescentPerHeight * style.height;
+    for (const TextPiece& piece : pieces) {
+        TextRunStyle own = style;
+        own.underline = piece.underline;
+        own.overline = piece.overline;
+        const double advance = AdvanceOf(piece.s, own.height, own.widthFactor);
+        out.runs.push_back({Utf8Of(piece.s), x, y, advance, own});
+        x += advance;
+    }
+    AddRunStrokes(out);
 }
 
 } // namespace
 
 TextLayout LayoutText(const TTextBlk& text) {
     TextLayout out;
-    const std::u32string s = DecodeUtf8(RewriteSpecialCodes(text.str));
     if (text.mtflag) {
+        const std::u32string s = DecodeUtf8(RewriteSpecialCodes(text.str));
         out.anchor = text.pt10;
         const bool directed = text.pt11.x != 0 || text.pt11.y != 0;
         out.angle = directed ? std::atan2(text.pt11.y, text.pt11.x)
@@ -701,7 +753,7 @@ TextLayout LayoutText(const TTextBlk& text) {
         out.angle = Usable(text.code50) ? text.code50 * RadiansPerDegree : 0;
         out.mirrorX = (text.code71 & 2) != 0;
         out.mirrorY = (text.code71 & 4) != 0;
-        LayoutSingleLine(text, s, out);
+        LayoutSingleLine(text, out);
     }
     return out;
 }

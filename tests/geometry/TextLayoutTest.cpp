@@ -104,6 +104,18 @@ TEST(TextLayoutTest, AlignedAndFitTextsSpanTheirPoints) {
     EXPECT_DOUBLE_EQ(middle.anchor.x, 5);
 }
 
+TEST(TextLayoutTest, PercentSwitchesUnderlineAndOverlineTextRuns) {
+    const TextLayout layout = LayoutText(Text("%%uAB%%u 100%%%%%oC", 0, {}, {}));
+    ASSERT_EQ(layout.runs.size(), 3u);
+    EXPECT_EQ(layout.runs[0].text, "AB");
+    EXPECT_TRUE(layout.runs[0].style.underline);
+    EXPECT_EQ(layout.runs[1].text, " 100%");
+    EXPECT_FALSE(layout.runs[1].style.underline);
+    EXPECT_TRUE(layout.runs[2].style.overline);
+    ASSERT_EQ(layout.strokes.size(), 2u);
+    EXPECT_DOUBLE_EQ(layout.strokes[0].x1 - layout.strokes[0].x0, 2 * Half);
+}
+
 TEST(TextLayoutTest, FormattingCodesMakeRunsOfTheirOwn) {
     const TextLayout layout = LayoutText(MText("a{\\H2x;\\W0.5;\\Q20;\\T2;\\C1;b}c\\S1/2;"));
     ASSERT_EQ(layout.runs.size(), 5u);
