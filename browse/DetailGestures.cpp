@@ -142,7 +142,7 @@ bool MutualDistance(const TAcadLineBlk& line, const TAcadLineBlk& previous, doub
 
 TAcadPoint TextViewCenter(const TTextBlk& text) {
     const bool atFirstPoint =
-        text.code71 > 0 ||
+        text.mtflag ||
         ((text.code72 == 0 || text.code72 == 3 || text.code72 == 5) && text.code73 == 0);
     return atFirstPoint ? text.pt10 : text.pt11;
 }

@@ -15,18 +15,6 @@ std::size_t Utf16Length(std::string_view utf8) {
     return units;
 }
 
-int SplitMTextLines(std::string_view text, std::vector<std::string>& lines) {
-    lines.clear();
-    for (;;) {
-        const std::size_t at = text.find("\\P");
-        if (at == std::string_view::npos) break;
-        lines.emplace_back(text.substr(0, at));
-        text.remove_prefix(at + 2);
-    }
-    lines.emplace_back(text);
-    return static_cast<int>(lines.size());
-}
-
 int CountMTextLines(std::string_view text) {
     int count = 1;
     for (std::size_t at = text.find("\\P"); at != std::string_view::npos;

@@ -164,8 +164,12 @@ TEST(DetailGestures, ATextIsShownAtItsFirstOrItsAlignmentPoint) {
     EXPECT_EQ(TextViewCenter(text).x, 1) << "left aligned";
     text.code72 = 1;
     EXPECT_EQ(TextViewCenter(text).x, 7) << "centred";
+    text.code71 = 2;
+    EXPECT_EQ(TextViewCenter(text).x, 7) << "centred, mirrored";
+    text.mtflag = true;
     text.code71 = 5;
     EXPECT_EQ(TextViewCenter(text).z, 3) << "MTEXT: its insertion point, all three coordinates";
+    text.mtflag = false;
     text.code71 = 0;
     text.code72 = 5;
     EXPECT_EQ(TextViewCenter(text).x, 1) << "fitted";

@@ -76,14 +76,7 @@ TEST(TextBox, HoldsTheLaidOutTextWithAQuarterHeightMargin) {
     ExpectBox(TextBox(note), 10 - 0.5, 10 - 2 - 2 * DescentPerHeight - 0.5, 50 + 0.5, 10 + 0.5);
 }
 
-TEST(TextLines, SplitsAtUpperCaseParagraphCodesOnly) {
-    std::vector<std::string> lines{"stale"};
-    EXPECT_EQ(SplitMTextLines("a\\Pb\\pc\\P", lines), 3);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "a");
-    EXPECT_EQ(lines[1], "b\\pc");
-    EXPECT_EQ(lines[2], "");
-    EXPECT_EQ(SplitMTextLines("", lines), 1);
+TEST(TextLines, CountsUpperCaseParagraphCodesOnly) {
     EXPECT_EQ(CountMTextLines("a\\Pb\\pc\\P"), 3);
     EXPECT_EQ(CountMTextLines("\\P\\P"), 3);
     EXPECT_EQ(CountMTextLines(""), 1);
