@@ -2,9 +2,13 @@
 
 #include "geometry/Primitives.h"
 #include "geometry/TextLayout.h"
+#include "geometry/TextLines.h"
+#include "geometry/TextMetrics.h"
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <string>
 
 namespace orvanta {
 
@@ -46,6 +50,63 @@ TBox ArcBox(const TAcadPoint& c, double r, double startRad, double endRad) {
 TBox TextBox(const TTextBlk& t) {
     TBox box;
     TextLayoutBounds(LayoutText(t), box.Min, box.Max);
+    return box;
+}
+
+TBox TextReach(const TTextBlk& t, double unitsPerPixel) {
+    // A text is drawn only when its cell is at least 1.5 pixels high, so the pixel is never
+    // larger than this; a character's place is rounded to the pixel, a stroke is a pixel wide.
+    const double h = std::fabs(t.code40);
+    const double cell = CellPerHeight * h;
+    double u = cell / 1.5;
+    if (unitsPerPixel > 0 && unitsPerPixel < u) u = unitsPerPixel;
+    const double pixels = 4 * u;
+    TBox box;
+    // Texts whose size the string or both points decide are laid out: aligned and fit texts,
+    // MTEXT with height codes or columns. They are few.
+    const bool laidOut = t.mtflag ? t.columnType > 0 || t.str.find("\\H") != std::string::npos ||
+                                        t.str.find("\\h") != std::string::npos
+                                  : t.code72 == 3 || t.code72 == 5;
+    if (laidOut) {
+        TextLayoutBounds(LayoutText(t), box.Min, box.Max);
+        box.Min = {box.Min.x - pixels, box.Min.y - pixels, 0};
+        box.Max = {box.Max.x + pixels, box.Max.y + pixels, 0};
+        if (!std::isfinite(box.Min.x + box.Min.y + box.Max.x + box.Max.y)) {
+            constexpr double inf = std::numeric_limits<double>::infinity();
+            box.Min = {-inf, -inf, 0};
+            box.Max = {inf, inf, 0};
+        }
+        return box;
+    }
+    // Otherwise a square around the alignment point: every character a full em wide, the frame
+    // turned any way, a slant at its widest.
+    const double em = EmPerHeight * h;
+    const double slant =
+        AscentPerHeight * h * std::fabs(std::tan(std::clamp(t.code51, -85.0, 85.0) * Pi / 180));
+    double reach = 0;
+    TAcadPoint a = t.pt10;
+    if (t.mtflag) {
+        const double wf = std::max(1.0, std::fabs(t.styleWidth));
+        const double longest = static_cast<double>(LongestMTextLine(t.str)) * em * wf;
+        const double width = std::max(std::fabs(t.code41), longest);
+        double lines = CountMTextLines(t.str);
+        // A wrapped line, but the last of its paragraph, and the word after it are wider than
+        // the reference width: the lines are at most the paragraphs and twice the text's
+        // width over the reference width.
+        if (t.code41 > 0) lines += 2 * static_cast<double>(Utf16Length(t.str)) * em * wf / t.code41;
+        const double pitch = MTextLinePitch * std::max(1.0, std::fabs(t.code44)) * h;
+        const double margin = (std::clamp(std::fabs(t.code45), 1.0, 5.0) - 1) * h;
+        reach = width + lines * pitch + cell + margin + slant;
+    } else {
+        const bool atFirstPoint = t.code72 == 0 && t.code73 == 0;
+        if (!atFirstPoint) a = t.pt11;
+        const double wf = std::max(1.0, std::fabs(t.code41));
+        reach = static_cast<double>(Utf16Length(t.str)) * em * wf + cell + slant;
+    }
+    reach += pixels;
+    if (!std::isfinite(reach)) reach = std::numeric_limits<double>::infinity();
+    box.Min = {a.x - reach, a.y - reach, 0};
+    box.Max = {a.x + reach, a.y + reach, 0};
     return box;
 }
 

@@ -38,4 +38,10 @@ TBox ArcBox(const TAcadPoint& center, double radius, double startRad, double end
 // a margin for ideographs above the capitals and slanted characters.
 TBox TextBox(const TTextBlk& text);
 
+// A square around a text's alignment point that holds everything the renderer can draw of it at
+// any scale at which it is drawn at all (or at `unitsPerPixel`, when that is given): the cell
+// and its justification offset along and across the baseline in any direction, every character
+// taken as full-width, every pixel rounding taken at its largest.
+TBox TextReach(const TTextBlk& text, double unitsPerPixel = 0);
+
 } // namespace orvanta

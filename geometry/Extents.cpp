@@ -67,8 +67,8 @@ void ComputeExtents(Drawing& d) {
     }
     // Notes beside a plan belong to the picture; a text whose box is not finite is left out.
     // Most texts lie well inside what is there already: a cheap square that holds everything a
-    // TEXT's box can reach (every character a full cell wide, the cell at its largest) spares
-    // them the box itself.
+    // text's box can reach (every character a full em wide, the cell at its largest) spares them
+    // the box itself.
     for (const TTextBlk& text : d.TextAry) {
         if (text.code67 != 0) continue;
         if (!text.mtflag && text.code72 != 3 && text.code51 == 0) {
@@ -81,6 +81,9 @@ void ComputeExtents(Drawing& d) {
             if (std::isfinite(r) && running.holds(SquareAround(text.pt10, r)) &&
                 running.holds(SquareAround(text.pt11, r)))
                 continue;
+        } else if (text.mtflag && running.holds(TextReach(text))) {
+            // A note within what is there already need not be laid out.
+            continue;
         }
         running.add(TextBox(text));
     }

@@ -86,6 +86,7 @@ std::u32string DecodeUtf8(std::string_view utf8) {
 }
 
 bool IsHalfWidth(char32_t c) {
+    if (c >= 0x20 && c <= 0x7E) return true; // most characters of most drawings
     const auto after = std::upper_bound(std::begin(HalfWidthRanges), std::end(HalfWidthRanges), c,
                                         [](char32_t v, const Range& r) { return v < r.first; });
     return after != std::begin(HalfWidthRanges) && c <= std::prev(after)->last;

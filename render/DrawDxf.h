@@ -105,12 +105,6 @@ bool ArcInView(const TArcBlk& arc, const WorldRect& window);
 // (TextReach) meets it. `unitsPerPixel`, when known, tightens the square.
 bool TextInView(const TTextBlk& text, const WorldRect& window, double unitsPerPixel = 0);
 
-// A square around a text's alignment point that holds everything DrawDxfText can draw of it at
-// any scale at which it is drawn at all (or at `unitsPerPixel`, when that is given): the cell
-// and its justification offset along and across the baseline in any direction, every character
-// taken as full-width, every pixel rounding taken at its largest.
-TBox TextReach(const TTextBlk& text, double unitsPerPixel = 0);
-
 // Fills the canvas's w x h pixels with the colour, in pen mode copy.
 void ClearCanvas(Canvas& canvas, int w, int h, TColor colour);
 
