@@ -49,16 +49,14 @@ TBox SquareAround(const TAcadPoint& p, double r) {
 
 } // namespace
 
-void ComputeExtents(Drawing& d) {
-    d.ExtMin = {0, 0, 0};
-    d.ExtMax = {0, 0, 0};
+bool SpaceExtents(const Drawing& d, std::int16_t space, TAcadPoint& min, TAcadPoint& max) {
     RunningBox running;
     for (const TAcadLineBlk& line : d.LineAry)
-        if (line.code67 == 0) running.add(SegmentBox(line.st, line.ed));
+        if (line.code67 == space) running.add(SegmentBox(line.st, line.ed));
     for (const TCircleBlk& circle : d.CircleAry)
-        if (circle.code67 == 0) running.add(CircleBox(circle.center, circle.hankei));
+        if (circle.code67 == space) running.add(CircleBox(circle.center, circle.hankei));
     for (const TArcBlk& arc : d.ArcAry) {
-        if (arc.code67 != 0) continue;
+        if (arc.code67 != space) continue;
         // An arc's box lies within its circle's box, to the bit (its points are the centre plus
         // the radius times a cosine or sine, and rounding keeps order), so once the circle's box
         // adds nothing the arc's own box, with its trigonometry, is not needed.
@@ -70,7 +68,7 @@ void ComputeExtents(Drawing& d) {
     // text's box can reach (every character a full em wide, the cell at its largest) spares them
     // the box itself.
     for (const TTextBlk& text : d.TextAry) {
-        if (text.code67 != 0) continue;
+        if (text.code67 != space) continue;
         if (!text.mtflag && text.code72 != 3 && text.code51 == 0) {
             // TextBox reaches at most this far from its points: every character less than two
             // heights wide, the cell less than two heights high (an aligned text sizes itself
@@ -92,18 +90,25 @@ void ComputeExtents(Drawing& d) {
             running.add(SegmentBox(p, p));
     };
     for (const TFillBlk& fill : d.FillAry) {
-        if (fill.code67 != 0) continue;
+        if (fill.code67 != space) continue;
         for (const auto& ring : fill.rings)
             addPoints(ring);
     }
     for (const TPointBlk& point : d.PointAry)
-        if (point.code67 == 0) running.add(SegmentBox(point.pt10, point.pt10));
+        if (point.code67 == space) running.add(SegmentBox(point.pt10, point.pt10));
     // A spline lies within the box of its control points.
     for (const TSplineBlk& spline : d.SplineAry)
-        if (spline.code67 == 0) addPoints(spline.control);
-    if (running.empty()) return;
-    d.ExtMin = {running.box().Min.x, running.box().Min.y, 0};
-    d.ExtMax = {running.box().Max.x, running.box().Max.y, 0};
+        if (spline.code67 == space) addPoints(spline.control);
+    if (running.empty()) return false;
+    min = {running.box().Min.x, running.box().Min.y, 0};
+    max = {running.box().Max.x, running.box().Max.y, 0};
+    return true;
+}
+
+void ComputeExtents(Drawing& d) {
+    d.ExtMin = {0, 0, 0};
+    d.ExtMax = {0, 0, 0};
+    SpaceExtents(d, 0, d.ExtMin, d.ExtMax);
 }
 
 } // namespace orvanta

@@ -403,8 +403,9 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
     // The filters shared by the four tables; `inView` is the table's visibility test and `rows`
     // the band's.
     const auto kept = [&](const auto& record, const auto& inView, const auto& rows) {
-        if (record.code67 != 0) return false;
+        if (record.code67 != options.space) return false;
         if (layer >= 0) return record.layindex == layer;
+        if (LayerHidden(options.hiddenLayers, record.layindex)) return false;
         if (!LayerVisibleAt(drawing, record.layindex)) return false;
         if (banded && !rows(record)) return false;
         return noClip || inView(record, viewWindow);
@@ -417,12 +418,20 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
     const bool texts = options.parts != DrawnParts::Figures && !rough;
 
     // Fills lie under everything else; points and splines are drawn after the arcs, texts last.
-    const OtherKindsView other{center,     origin,
-                               u,          window,
-                               viewWindow, backColor,
-                               colorMode,  penWidth,
-                               layer,      noClip && !banded,
-                               step,       options.lineweights};
+    const OtherKindsView other{center,
+                               origin,
+                               u,
+                               window,
+                               viewWindow,
+                               backColor,
+                               colorMode,
+                               penWidth,
+                               layer,
+                               noClip && !banded,
+                               step,
+                               options.lineweights,
+                               options.space,
+                               options.hiddenLayers};
 
     const RecordIndices* records = options.records;
     const auto chosen = [records](const std::vector<std::uint32_t> RecordIndices::*list) {

@@ -46,8 +46,9 @@ void Grow(TBox& box, const TAcadPoint& p, bool& first) {
 
 template <class Record, class InView>
 bool Kept(const Drawing& d, const Record& r, const OtherKindsView& v, InView inView) {
-    if (r.code67 != 0) return false;
+    if (r.code67 != v.space) return false;
     if (v.layer >= 0) return r.layindex == v.layer;
+    if (LayerHidden(v.hiddenLayers, r.layindex)) return false;
     return LayerVisibleAt(d, r.layindex) && (v.noClip || inView());
 }
 

@@ -25,6 +25,8 @@ struct OtherKindsView {
     bool noClip = false;
     std::size_t step = 1; // 2 in rough drawing: every second record
     LineweightDisplay lineweights;
+    std::int16_t space = 0;                          // the space drawn, as DrawOptions::space
+    const std::vector<bool>* hiddenLayers = nullptr; // as DrawOptions::hiddenLayers
 };
 
 // Fills, drawn before everything else so that lines and texts stay on top. A solid fill is

@@ -4,7 +4,9 @@
 
 #include "model/AcadDxfUnit.h"
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace orvanta {
 
@@ -14,6 +16,12 @@ int LayerIndexOf(const Drawing& drawing, const std::string& name);
 // Whether entities of the layer at `index` are shown. An index outside the table (an entity on
 // a layer the table does not list) is always shown.
 bool LayerVisibleAt(const Drawing& drawing, int index);
+
+// Whether `hidden` (true at a layer's index hides it; null hides nothing) hides layer `index`.
+inline bool LayerHidden(const std::vector<bool>* hidden, int index) {
+    return hidden != nullptr && index >= 0 && static_cast<std::size_t>(index) < hidden->size() &&
+           (*hidden)[static_cast<std::size_t>(index)];
+}
 
 // Shows or hides the first layer called `name`; does nothing when there is none.
 void SetLayerVisible(Drawing& drawing, const std::string& name, bool visible);
