@@ -141,6 +141,40 @@ QPolygonF ClipRing(const std::vector<TPoint>& ring, const QRectF& bound) {
     return polygon;
 }
 
+// The rings as one even-odd path, each cut to the range the painter computes in.
+QPainterPath RingsPath(const std::vector<std::vector<TPoint>>& rings) {
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    const QRectF bound(-CoordinateLimit, -CoordinateLimit, 2 * CoordinateLimit,
+                       2 * CoordinateLimit);
+    for (const std::vector<TPoint>& ring : rings) {
+        const QPolygonF clipped = ClipRing(ring, bound);
+        if (clipped.size() >= 3) path.addPolygon(clipped);
+    }
+    return path;
+}
+
+// The pixels inside rings that are a single axis-aligned rectangle (its first point repeated at
+// the end or not), which the painter and the direct raster clip to far more cheaply than to a
+// path; nothing for any other shape. The rectangle may be empty.
+std::optional<QRect> SingleRectangle(const std::vector<std::vector<TPoint>>& rings) {
+    if (rings.size() != 1) return std::nullopt;
+    const std::vector<TPoint>& ring = rings.front();
+    if (ring.size() != 4 && !(ring.size() == 5 && ring[4] == ring[0])) return std::nullopt;
+    const TPoint &a = ring[0], &b = ring[1], &c = ring[2], &d = ring[3];
+    const bool acrossFirst = a.y == b.y && b.x == c.x && c.y == d.y && d.x == a.x;
+    const bool downFirst = a.x == b.x && b.y == c.y && c.x == d.x && d.y == a.y;
+    if (!acrossFirst && !downFirst) return std::nullopt;
+    // Within the coordinate range, so that the size cannot overflow.
+    const auto cut = [](int v) {
+        const int limit = static_cast<int>(CoordinateLimit);
+        return std::clamp(v, -limit, limit);
+    };
+    const int left = cut(std::min(a.x, c.x)), right = cut(std::max(a.x, c.x));
+    const int top = cut(std::min(a.y, c.y)), bottom = cut(std::max(a.y, c.y));
+    return QRect(left, top, right - left, bottom - top);
+}
+
 bool BeyondLimit(const QPoint& p) {
     return std::abs(static_cast<double>(p.x())) > CoordinateLimit ||
            std::abs(static_cast<double>(p.y())) > CoordinateLimit;
@@ -270,10 +304,13 @@ QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* s
 
     // An untransformed, unclipped 32-bit image gets its thin figures written directly.
     QPaintDevice* device = painter_.device();
+    band_ = clip;
     if (device != nullptr && device->devType() == QInternal::Image &&
         DirectRaster::Supports(*static_cast<QImage*>(device)) &&
-        painter_.combinedTransform().type() == QTransform::TxNone && !painter_.hasClipping())
-        direct_ = std::make_unique<DirectRaster>(*static_cast<QImage*>(device), clip);
+        painter_.combinedTransform().type() == QTransform::TxNone && !painter_.hasClipping()) {
+        directImage_ = static_cast<QImage*>(device);
+        direct_ = std::make_unique<DirectRaster>(*directImage_, band_);
+    }
     if (!clip.isEmpty()) painter_.setClipRect(clip, Qt::IntersectClip);
 
     // Raster operations give exact inverses only on unblended pixels.
@@ -284,6 +321,46 @@ QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* s
 
 QtCanvas::~QtCanvas() {
     flush();
+    if (clipped_) painter_.restore();
+}
+
+void QtCanvas::setClip(const std::vector<std::vector<TPoint>>& rings) {
+    flush();
+    // Every clip starts from the painter as it was before the first, band clip included, so that
+    // a second clip replaces the first instead of narrowing it.
+    if (clipped_) {
+        painter_.restore();
+        appliedPen_.reset();
+        appliedComposition_.reset();
+    }
+    painter_.save();
+    clipped_ = true;
+    direct_.reset();
+    if (const std::optional<QRect> rectangle = SingleRectangle(rings)) {
+        QRect box = band_.isEmpty() ? *rectangle : rectangle->intersected(band_);
+        if (directImage_ != nullptr) box = box.intersected(directImage_->rect());
+        clippedAway_ = box.isEmpty();
+        if (clippedAway_) return;
+        painter_.setClipRect(*rectangle, Qt::IntersectClip);
+        if (directImage_ != nullptr) direct_ = std::make_unique<DirectRaster>(*directImage_, box);
+        return;
+    }
+    // The direct raster knows only rectangles: the painter draws everything under any other clip.
+    const QPainterPath path = RingsPath(rings);
+    clippedAway_ = path.isEmpty();
+    if (!clippedAway_) painter_.setClipPath(path, Qt::IntersectClip);
+}
+
+void QtCanvas::clearClip() {
+    if (!clipped_) return;
+    flush();
+    painter_.restore();
+    clipped_ = false;
+    clippedAway_ = false;
+    // The restored painter holds the pen and composition of the time of setClip().
+    appliedPen_.reset();
+    appliedComposition_.reset();
+    if (directImage_ != nullptr) direct_ = std::make_unique<DirectRaster>(*directImage_, band_);
 }
 
 void QtCanvas::useComposition(QPainter::CompositionMode mode) {
@@ -335,6 +412,10 @@ bool QtCanvas::thinPen() const {
 
 void QtCanvas::lineTo(int x, int y) {
     const QPoint to(x, y);
+    if (clippedAway_) {
+        current_ = to;
+        return;
+    }
     if (thinPen()) {
         direct_->line(current_.x(), current_.y(), x, y, pen_.colour, mode_, DashRuns(pen_.style));
         current_ = to;
@@ -361,6 +442,7 @@ void QtCanvas::flush() {
 
 void QtCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) {
     flush();
+    if (clippedAway_) return;
     const QRectF box(QPointF(left, top), QPointF(right, bottom));
     const QRectF normal = box.normalized();
     const QPointF c = normal.center();
@@ -465,6 +547,7 @@ void QtCanvas::strokeArcAsPolyline(const QRectF& box, double startRad, double sp
 
 void QtCanvas::setPixel(int x, int y, TColor colour) {
     flush();
+    if (clippedAway_) return;
     if (direct_ != nullptr) {
         direct_->pixel(x, y, colour, PenMode::Copy);
         return;
@@ -475,21 +558,15 @@ void QtCanvas::setPixel(int x, int y, TColor colour) {
 
 void QtCanvas::fillRect(int left, int top, int right, int bottom, TColor colour) {
     flush();
-    if (right <= left || bottom <= top) return;
+    if (clippedAway_ || right <= left || bottom <= top) return;
     useComposition(QPainter::CompositionMode_SourceOver);
     painter_.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), ToQColor(colour));
 }
 
 void QtCanvas::fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor colour) {
     flush();
-    QPainterPath path;
-    path.setFillRule(Qt::OddEvenFill);
-    const QRectF bound(-CoordinateLimit, -CoordinateLimit, 2 * CoordinateLimit,
-                       2 * CoordinateLimit);
-    for (const std::vector<TPoint>& ring : rings) {
-        const QPolygonF clipped = ClipRing(ring, bound);
-        if (clipped.size() >= 3) path.addPolygon(clipped);
-    }
+    if (clippedAway_) return;
+    const QPainterPath path = RingsPath(rings);
     if (path.isEmpty()) return;
     useComposition(QPainter::CompositionMode_SourceOver);
     painter_.fillPath(path, ToQColor(colour));
@@ -509,7 +586,7 @@ double QtCanvas::scaleX() const {
 
 void QtCanvas::textOut(int x, int y, const std::string& text) {
     flush();
-    if (!textProblem_.empty() || text.empty() || font_.cellHeight <= 0) return;
+    if (clippedAway_ || !textProblem_.empty() || text.empty() || font_.cellHeight <= 0) return;
     useComposition(QPainter::CompositionMode_SourceOver);
     const TextShapeCache::Shaped& shaped = shapes_->shape(referenceFont_, text);
     // The glyphs are drawn at whole-pixel sizes, placed where the exact size puts them: the

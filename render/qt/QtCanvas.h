@@ -57,7 +57,8 @@ class TextShapeCache {
 // composition mode and font as it needs them and leaves its transformation as it found it.
 // Lines are collected and handed to the painter in batches; the device is complete after
 // flush() or the canvas's destruction. On an untransformed, unclipped 32-bit QImage, one-pixel
-// lines, solid one-pixel arcs and pixels are written straight into the image.
+// lines, solid one-pixel arcs and pixels are written straight into the image, also under a clip
+// of one axis-aligned rectangle; under any other clip they go through the painter.
 class DirectRaster;
 
 class QtCanvas : public Canvas {
@@ -90,6 +91,10 @@ class QtCanvas : public Canvas {
     // Japanese as empty boxes.
     void textOut(int x, int y, const std::string& text) override;
     int textWidth(const std::string& text) override;
+    // A clip on the painter within the band the canvas was made for; the painter's state is
+    // saved before and restored by clearClip() or the canvas's destruction.
+    void setClip(const std::vector<std::vector<TPoint>>& rings) override;
+    void clearClip() override;
     void flush() override;
 
     // Empty when texts can be drawn, otherwise why not, for the caller to show.
@@ -125,7 +130,14 @@ class QtCanvas : public Canvas {
     std::optional<PenKey> appliedPen_;
     std::optional<QPainter::CompositionMode> appliedComposition_;
 
+    // The image written directly, when the painter allows it, and the band the canvas draws.
+    QImage* directImage_ = nullptr;
+    QRect band_;
+    // The direct writer for the current clip; none while the clip is not a rectangle.
     std::unique_ptr<DirectRaster> direct_;
+    // Whether setClip() saved the painter's state, and whether its clip holds nothing at all.
+    bool clipped_ = false;
+    bool clippedAway_ = false;
     QPoint current_;
     std::vector<QLine> pendingLines_;
 
