@@ -11,6 +11,8 @@
 #include <QLine>
 #include <QList>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
 #include <QRawFont>
 #include <memory>
 #include <optional>
@@ -119,6 +121,10 @@ class QtCanvas : public Canvas {
     void applyLinePen();
     void useComposition(QPainter::CompositionMode mode);
     void strokeArcAsPolyline(const QRectF& box, double startRad, double spanRad);
+    // Under a clip the painter's engine ignores: an open figure stroked with the painter's pen,
+    // and an area filled, as far as they lie inside the clip.
+    void strokeInside(const QPainterPath& figure);
+    void fillInside(const QPainterPath& area, const QColor& colour);
     // The horizontal and vertical scale of the reference font for the current font.
     double scaleX() const;
     double scaleY() const;
@@ -138,6 +144,12 @@ class QtCanvas : public Canvas {
     // Whether setClip() saved the painter's state, and whether its clip holds nothing at all.
     bool clipped_ = false;
     bool clippedAway_ = false;
+    // Whether the painter's engine applies a clip. Where it does not, the canvas cuts figures to
+    // the clip's path and rings itself (`cutting_`).
+    bool engineClips_ = true;
+    bool cutting_ = false;
+    QPainterPath cutPath_;
+    QList<QPolygonF> cutRings_;
     QPoint current_;
     std::vector<QLine> pendingLines_;
 
