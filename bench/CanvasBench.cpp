@@ -65,6 +65,30 @@ int main(int argc, char** argv) {
             canvas.lineTo(f.x + f.dx, f.y + f.dy);
         }
     });
+    // A layout viewport: the direct raster keeps a rectangular clip, the painter takes any other.
+    Time("short lines, rectangular clip", lines, [&](QtCanvas& canvas) {
+        canvas.setClip({{{200, 100}, {1400, 100}, {1400, 800}, {200, 800}}});
+        for (const Figure& f : figures) {
+            canvas.setPen(AciToColor(7), 1, PenSolid);
+            canvas.moveTo(f.x, f.y);
+            canvas.lineTo(f.x + f.dx, f.y + f.dy);
+        }
+    });
+    Time("short lines, octagon clip (QPainter)", lines, [&](QtCanvas& canvas) {
+        canvas.setClip({{{500, 100},
+                         {1100, 100},
+                         {1400, 300},
+                         {1400, 600},
+                         {1100, 800},
+                         {500, 800},
+                         {200, 600},
+                         {200, 300}}});
+        for (const Figure& f : figures) {
+            canvas.setPen(AciToColor(7), 1, PenSolid);
+            canvas.moveTo(f.x, f.y);
+            canvas.lineTo(f.x + f.dx, f.y + f.dy);
+        }
+    });
     Time("short lines, colour changes every 4", lines, [&](QtCanvas& canvas) {
         for (long i = 0; i < lines; ++i) {
             const Figure& f = figures[static_cast<std::size_t>(i)];

@@ -83,6 +83,15 @@ class Canvas {
     // The advance of the text along its baseline in the current font, pixels.
     virtual int textWidth(const std::string& text) = 0;
 
+    // Limits everything drawn from now on (lines, arcs, pixels, fills, text) to the inside of the
+    // rings, device pixels, even-odd like fillPolygon; a rectangle is a ring of four points. A
+    // second call replaces the first. An empty list of rings clips everything away.
+    // A pixel is inside where fillPolygon of the same rings would set it: the ring
+    // (0, 0) (10, 0) (10, 10) (0, 10) keeps the pixels 0 <= x < 10, 0 <= y < 10.
+    virtual void setClip(const std::vector<std::vector<TPoint>>& rings) = 0;
+    // Drawing reaches the whole target again.
+    virtual void clearClip() = 0;
+
     // Completes any drawing the canvas has held back; the target is up to date afterwards.
     virtual void flush() {}
 };
@@ -117,6 +126,8 @@ class ForwardingCanvas : public Canvas {
     void setTextBackColor(TColor colour) override { target_.setTextBackColor(colour); }
     void textOut(int x, int y, const std::string& text) override { target_.textOut(x, y, text); }
     int textWidth(const std::string& text) override { return target_.textWidth(text); }
+    void setClip(const std::vector<std::vector<TPoint>>& rings) override { target_.setClip(rings); }
+    void clearClip() override { target_.clearClip(); }
     void flush() override { target_.flush(); }
 
   protected:

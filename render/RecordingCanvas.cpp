@@ -46,6 +46,20 @@ std::string Ints(const std::array<int, 8>& args, int count) {
     return s;
 }
 
+// Rings as "[x,y x,y ...] [...]".
+std::string Rings(const std::vector<std::vector<TPoint>>& rings) {
+    std::string text;
+    for (const std::vector<TPoint>& ring : rings) {
+        text += text.empty() ? "[" : " [";
+        for (std::size_t i = 0; i < ring.size(); ++i) {
+            if (i > 0) text += ' ';
+            text += std::to_string(ring[i].x) + "," + std::to_string(ring[i].y);
+        }
+        text += "]";
+    }
+    return text;
+}
+
 } // namespace
 
 std::string Describe(const CanvasCall& call) {
@@ -66,17 +80,8 @@ std::string Describe(const CanvasCall& call) {
         return "setPixel(" + Ints(call.args, 2) + ", " + Hex(call.colour) + ")";
     case Kind::FillRect:
         return "fillRect(" + Ints(call.args, 4) + ", " + Hex(call.colour) + ")";
-    case Kind::FillPolygon: {
-        std::string rings;
-        for (const std::vector<TPoint>& ring : call.rings) {
-            rings += rings.empty() ? "[" : " [";
-            for (std::size_t i = 0; i < ring.size(); ++i)
-                rings +=
-                    (i ? " " : "") + std::to_string(ring[i].x) + "," + std::to_string(ring[i].y);
-            rings += "]";
-        }
-        return "fillPolygon(" + rings + ", " + Hex(call.colour) + ")";
-    }
+    case Kind::FillPolygon:
+        return "fillPolygon(" + Rings(call.rings) + ", " + Hex(call.colour) + ")";
     case Kind::SetFont:
         return "setFont(" + call.font.face + ", " + Number(call.font.cellHeight) + ", " +
                Number(call.font.averageWidth) + ", " + Number(call.font.escapement) +
@@ -93,6 +98,10 @@ std::string Describe(const CanvasCall& call) {
         return "textOut(" + Ints(call.args, 2) + ", \"" + call.text + "\")";
     case Kind::TextWidth:
         return "textWidth(\"" + call.text + "\")";
+    case Kind::SetClip:
+        return "setClip(" + Rings(call.rings) + ")";
+    case Kind::ClearClip:
+        return "clearClip()";
     case Kind::Flush:
         return "flush()";
     }
@@ -180,6 +189,14 @@ int RecordingCanvas::textWidth(const std::string& text) {
     call.font = font_;
     const double advance = font_.averageWidth > 0 ? font_.averageWidth : font_.cellHeight / 2;
     return static_cast<int>(std::lround(static_cast<double>(Utf16Length(text)) * advance));
+}
+
+void RecordingCanvas::setClip(const std::vector<std::vector<TPoint>>& rings) {
+    record(CanvasCall::Kind::SetClip).rings = rings;
+}
+
+void RecordingCanvas::clearClip() {
+    record(CanvasCall::Kind::ClearClip);
 }
 
 void RecordingCanvas::flush() {

@@ -26,6 +26,8 @@ struct CanvasCall {
         SetTextBackColor,
         TextOut,
         TextWidth,
+        SetClip,
+        ClearClip,
         Flush,
     };
     Kind kind = Kind::Flush;
@@ -38,7 +40,7 @@ struct CanvasCall {
     bool transparent = false;
     CanvasFont font;  // SetFont: the new font; TextOut and TextWidth: the font in use
     std::string text; // TextOut and TextWidth
-    std::vector<std::vector<TPoint>> rings; // FillPolygon
+    std::vector<std::vector<TPoint>> rings; // FillPolygon and SetClip
 };
 
 // One line of text per call, such as `lineTo(10, 20)` or `textOut(5, 6, "Φ25")`, for readable
@@ -68,6 +70,8 @@ class RecordingCanvas : public Canvas {
     // A fixed model: every UTF-16 code unit advances by the font's average width, or by half
     // its cell height when the average width is 0.
     int textWidth(const std::string& text) override;
+    void setClip(const std::vector<std::vector<TPoint>>& rings) override;
+    void clearClip() override;
     void flush() override;
 
     const std::vector<CanvasCall>& calls() const { return calls_; }

@@ -96,28 +96,10 @@ class EmfFormat : public MetafileCanvas::Format {
     }
 
     void fillRings(const std::vector<std::vector<TPoint>>& rings, TColor colour) override {
-        std::vector<std::uint32_t> counts;
-        std::vector<U_POINTL> points;
-        int left = 0, top = 0, right = -1, bottom = -1;
-        for (const std::vector<TPoint>& ring : rings) {
-            if (ring.size() < 3) continue;
-            counts.push_back(static_cast<std::uint32_t>(ring.size()));
-            for (const TPoint& p : ring) {
-                if (right < left) {
-                    left = right = p.x;
-                    top = bottom = p.y;
-                }
-                left = std::min(left, p.x), right = std::max(right, p.x);
-                top = std::min(top, p.y), bottom = std::max(bottom, p.y);
-                points.push_back(point32_set(p.x, p.y));
-            }
-        }
-        if (counts.empty()) return;
-        withFillBrush(colour, [&] {
-            append(U_EMRPOLYPOLYGON_set(Rect(left, top, right, bottom),
-                                        static_cast<std::uint32_t>(counts.size()), counts.data(),
-                                        static_cast<std::uint32_t>(points.size()), points.data()));
-        });
+        if (std::none_of(rings.begin(), rings.end(),
+                         [](const std::vector<TPoint>& ring) { return ring.size() >= 3; }))
+            return;
+        withFillBrush(colour, [&] { polyPolygon(rings); });
     }
 
     void font(const CanvasFont& font) override {
@@ -176,6 +158,26 @@ class EmfFormat : public MetafileCanvas::Format {
         append(record);
     }
 
+    // The rings become a path (under the even-odd fill mode set at the start) that replaces
+    // the clip.
+    void clip(const std::vector<std::vector<TPoint>>& rings) override {
+        append(U_EMRBEGINPATH_set());
+        polyPolygon(rings);
+        append(U_EMRENDPATH_set());
+        append(U_EMRSELECTCLIPPATH_set(U_RGN_COPY));
+    }
+
+    // A copied region without region data is the default clip, the whole picture ([MS-EMF]
+    // 2.3.2.2); libuemf insists on data, so the record is written by hand.
+    void unclip() override {
+        struct {
+            U_EMR emr;
+            U_CBRGNDATA cbRgnData;
+            std::uint32_t iMode;
+        } record{{U_EMR_EXTSELECTCLIPRGN, sizeof record}, 0, U_RGN_COPY};
+        appendBytes(&record, sizeof record);
+    }
+
     std::vector<char> finish() override {
         EMFTRACK track{};
         append(U_EMREOF_set(0, nullptr, &track));
@@ -193,6 +195,30 @@ class EmfFormat : public MetafileCanvas::Format {
     }
 
   private:
+    // The rings of three points or more as one polypolygon record.
+    void polyPolygon(const std::vector<std::vector<TPoint>>& rings) {
+        std::vector<std::uint32_t> counts;
+        std::vector<U_POINTL> points;
+        int left = 0, top = 0, right = -1, bottom = -1;
+        for (const std::vector<TPoint>& ring : rings) {
+            if (ring.size() < 3) continue;
+            counts.push_back(static_cast<std::uint32_t>(ring.size()));
+            for (const TPoint& p : ring) {
+                if (right < left) {
+                    left = right = p.x;
+                    top = bottom = p.y;
+                }
+                left = std::min(left, p.x), right = std::max(right, p.x);
+                top = std::min(top, p.y), bottom = std::max(bottom, p.y);
+                points.push_back(point32_set(p.x, p.y));
+            }
+        }
+        if (counts.empty()) return;
+        append(U_EMRPOLYPOLYGON_set(Rect(left, top, right, bottom),
+                                    static_cast<std::uint32_t>(counts.size()), counts.data(),
+                                    static_cast<std::uint32_t>(points.size()), points.data()));
+    }
+
     void appendBytes(const void* data, std::size_t size) {
         const char* p = static_cast<const char*>(data);
         bytes_.insert(bytes_.end(), p, p + size);

@@ -89,6 +89,10 @@ void MetafileCanvas::moveTo(int x, int y) {
 }
 
 void MetafileCanvas::lineTo(int x, int y) {
+    if (clippedAway_) {
+        current_ = {x, y};
+        return;
+    }
     preparePen();
     segment(logical(current_.x), logical(current_.y), logical(x), logical(y));
     current_ = {x, y};
@@ -116,7 +120,7 @@ void MetafileCanvas::segment(double x0, double y0, double x1, double y1) {
 }
 
 void MetafileCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) {
-    if (pen_.style == PenClear) return;
+    if (clippedAway_ || pen_.style == PenClear) return;
     preparePen();
     const bool whole = xs == xe && ys == ye;
     const double l = logical(left), t = logical(top), r = logical(right), b = logical(bottom);
@@ -172,19 +176,55 @@ void MetafileCanvas::arcAsPolyline(double cx, double cy, double a, double b, dou
 }
 
 void MetafileCanvas::setPixel(int x, int y, TColor colour) {
+    if (clippedAway_) return;
     const double lx = logical(x), ly = logical(y);
     if (std::max(std::abs(lx), std::abs(ly)) > limit_) return;
     format_->pixel(Round(lx), Round(ly), colour & 0xFFFFFF);
 }
 
 void MetafileCanvas::fillRect(int left, int top, int right, int bottom, TColor colour) {
-    if (right <= left || bottom <= top) return;
+    if (clippedAway_ || right <= left || bottom <= top) return;
     const auto cut = [&](int v) { return Round(std::clamp(logical(v), -limit_, limit_)); };
     prepareFill();
     format_->fillRect(cut(left), cut(top), cut(right) - 1, cut(bottom) - 1, colour & 0xFFFFFF);
 }
 
 void MetafileCanvas::fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor colour) {
+    if (clippedAway_) return;
+    const std::vector<std::vector<TPoint>> cut = logicalRings(rings);
+    if (cut.empty()) return;
+    prepareFill();
+    format_->fillRings(cut, colour & 0xFFFFFF);
+}
+
+void MetafileCanvas::setClip(const std::vector<std::vector<TPoint>>& rings) {
+    const std::vector<std::vector<TPoint>> cut = logicalRings(rings);
+    // Nothing inside: the figures are left out rather than clipped away by the reader.
+    clippedAway_ = cut.empty();
+    if (clippedAway_) return;
+    format_->clip(cut);
+    clipped_ = true;
+    forgetRecordedState();
+}
+
+void MetafileCanvas::clearClip() {
+    clippedAway_ = false;
+    if (!clipped_) return;
+    format_->unclip();
+    clipped_ = false;
+    forgetRecordedState();
+}
+
+void MetafileCanvas::forgetRecordedState() {
+    recordedMode_.reset();
+    recordedPosition_.reset();
+    recordedTextColour_.reset();
+    recordedTextBack_.reset();
+    recordedTransparent_.reset();
+}
+
+std::vector<std::vector<TPoint>>
+MetafileCanvas::logicalRings(const std::vector<std::vector<TPoint>>& rings) const {
     std::vector<std::vector<TPoint>> cut;
     const int limit = static_cast<int>(limit_);
     for (const std::vector<TPoint>& ring : rings) {
@@ -203,9 +243,7 @@ void MetafileCanvas::fillPolygon(const std::vector<std::vector<TPoint>>& rings, 
             inside ? std::move(scaled) : ClipRing(scaled, -limit, -limit, limit, limit);
         if (kept.size() >= 3) cut.push_back(std::move(kept));
     }
-    if (cut.empty()) return;
-    prepareFill();
-    format_->fillRings(cut, colour & 0xFFFFFF);
+    return cut;
 }
 
 int MetafileCanvas::textWidth(const std::string& text) {
@@ -217,7 +255,7 @@ int MetafileCanvas::textWidth(const std::string& text) {
 }
 
 void MetafileCanvas::textOut(int x, int y, const std::string& text) {
-    if (text.empty() || font_.cellHeight <= 0) return;
+    if (clippedAway_ || text.empty() || font_.cellHeight <= 0) return;
     const double lx = logical(x), ly = logical(y);
     if (std::max(std::abs(lx), std::abs(ly)) > limit_) return;
     const std::u32string characters = DecodeUtf8(text);

@@ -48,6 +48,10 @@ class MetafileCanvas : public Canvas {
     // closed implicitly) by the even-odd rule, so that a ring inside another is a hole, in
     // `colour`. The pen and its mode do not apply.
     virtual void fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor colour);
+    // An enhanced metafile clips to the rings exactly, a Windows metafile to their bounding
+    // rectangle. Under a clip that holds nothing, nothing is recorded.
+    void setClip(const std::vector<std::vector<TPoint>>& rings) override;
+    void clearClip() override;
 
     // Ends the picture and gives the bytes of the file. Nothing can be drawn afterwards. Throws
     // std::runtime_error for a picture larger than the file type can count.
@@ -80,6 +84,12 @@ class MetafileCanvas : public Canvas {
     void preparePen();
     // Raster operation copy for fills, whatever the pen mode.
     void prepareFill();
+    // The rings of three points or more in logical units, each cut to the coordinate range.
+    std::vector<std::vector<TPoint>>
+    logicalRings(const std::vector<std::vector<TPoint>>& rings) const;
+    // Forgets what the picture's raster operation, text settings and position are, after a
+    // change of clip that may have reset them.
+    void forgetRecordedState();
     // A segment in logical units, cut to the coordinate range.
     void segment(double x0, double y0, double x1, double y1);
     // An arc too large for the coordinate range, as a polyline of its part in range.
@@ -109,6 +119,9 @@ class MetafileCanvas : public Canvas {
     std::optional<TColor> recordedTextColour_;
     std::optional<TColor> recordedTextBack_;
     std::optional<bool> recordedTransparent_;
+    // Whether the picture holds a clip, and whether the canvas's clip holds nothing at all.
+    bool clipped_ = false;
+    bool clippedAway_ = false;
     bool finished_ = false;
 };
 

@@ -36,6 +36,12 @@ struct MetafileCanvas::Format {
     // its entry of `advances` (logical units).
     virtual void text(int x, int y, const std::u32string& characters,
                       const std::vector<int>& advances) = 0;
+    // Limits what follows to the even-odd area of the rings (logical units, at least one ring of
+    // three points), replacing an earlier limit. A format may reset the raster operation, text
+    // colour, background mode and current position; it keeps its own pen and font selected.
+    virtual void clip(const std::vector<std::vector<TPoint>>& rings) = 0;
+    // Drawing reaches the whole picture again, with the same resets as clip().
+    virtual void unclip() = 0;
     // The end-of-file record, the header completed, and the bytes of the file.
     virtual std::vector<char> finish() = 0;
 };

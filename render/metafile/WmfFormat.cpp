@@ -95,7 +95,7 @@ class WmfFormat : public MetafileCanvas::Format {
                                                 static_cast<uint16_t>(std::clamp(width, 0, 32767)),
                                                 ColorRef(colour))));
         append(wselectobject_set(created, handles_));
-        if (pen_ != 0) append(wdeleteobject_set(&pen_, handles_));
+        if (pen_ != 0 && pen_ != savedPen_) append(wdeleteobject_set(&pen_, handles_));
         pen_ = created;
     }
 
@@ -158,7 +158,7 @@ class WmfFormat : public MetafileCanvas::Format {
         std::free(record);
         append(create);
         append(wselectobject_set(created, handles_));
-        if (font_ != 0) append(wdeleteobject_set(&font_, handles_));
+        if (font_ != 0 && font_ != savedFont_) append(wdeleteobject_set(&font_, handles_));
         font_ = created;
     }
 
@@ -185,6 +185,46 @@ class WmfFormat : public MetafileCanvas::Format {
         if (bytes.empty()) return;
         append(U_WMREXTTEXTOUT_set(Point(x, y), static_cast<std::int16_t>(bytes.size()), 0,
                                    bytes.data(), dx.data(), Rect(0, 0, 0, 0)));
+    }
+
+    // A Windows metafile clips to rectangles: a ring that is not an axis-aligned rectangle is
+    // approximated by the bounding rectangle of all the rings, which is exact for a rectangle.
+    // Regions could hold other shapes, but readers handle the region records of a Windows
+    // metafile poorly. The clip is bracketed by SaveDC and RestoreDC, since nothing else widens a
+    // clip again.
+    void clip(const std::vector<std::vector<TPoint>>& rings) override {
+        unclip();
+        int left = 0, top = 0, right = -1, bottom = -1;
+        for (const std::vector<TPoint>& ring : rings) {
+            for (const TPoint& p : ring) {
+                if (right < left) {
+                    left = right = p.x;
+                    top = bottom = p.y;
+                }
+                left = std::min(left, p.x), right = std::max(right, p.x);
+                top = std::min(top, p.y), bottom = std::max(bottom, p.y);
+            }
+        }
+        append(U_WMRSAVEDC_set());
+        savedPen_ = pen_;
+        savedFont_ = font_;
+        saved_ = true;
+        // The rectangle leaves out its right and bottom edges, as a fill of the ring does.
+        append(U_WMRINTERSECTCLIPRECT_set(Rect(left, top, right, bottom)));
+    }
+
+    void unclip() override {
+        if (!saved_) return;
+        append(U_WMRRESTOREDC_set(-1));
+        saved_ = false;
+        // The restored state selects the pen and font of the time of SaveDC, which were kept
+        // alive for it: the current ones are selected again and the others deleted now.
+        if (pen_ != 0) append(wselectobject_set(pen_, handles_));
+        if (font_ != 0) append(wselectobject_set(font_, handles_));
+        if (savedPen_ != 0 && savedPen_ != pen_) append(wdeleteobject_set(&savedPen_, handles_));
+        if (savedFont_ != 0 && savedFont_ != font_)
+            append(wdeleteobject_set(&savedFont_, handles_));
+        savedPen_ = savedFont_ = 0;
     }
 
     std::vector<char> finish() override {
@@ -278,6 +318,11 @@ class WmfFormat : public MetafileCanvas::Format {
     std::uint32_t largestWords_ = 9;
     std::uint32_t pen_ = 0;
     std::uint32_t font_ = 0;
+    // While a clip is set: the pen and font selected when the state was saved, which RestoreDC
+    // selects again and which therefore live until then.
+    bool saved_ = false;
+    std::uint32_t savedPen_ = 0;
+    std::uint32_t savedFont_ = 0;
     std::uint32_t nullPen_ = 0;
     std::uint32_t hollowBrush_ = 0;
 };

@@ -5,7 +5,9 @@
 #include <QColor>
 #include <QFontDatabase>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainterPath>
+#include <QPainterPathStroker>
 #include <QPen>
 #include <QTextLayout>
 #include <QTextOption>
@@ -141,6 +143,86 @@ QPolygonF ClipRing(const std::vector<TPoint>& ring, const QRectF& bound) {
     return polygon;
 }
 
+// The rings as one even-odd path, each cut to the range the painter computes in.
+QPainterPath RingsPath(const std::vector<std::vector<TPoint>>& rings) {
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    const QRectF bound(-CoordinateLimit, -CoordinateLimit, 2 * CoordinateLimit,
+                       2 * CoordinateLimit);
+    for (const std::vector<TPoint>& ring : rings) {
+        const QPolygonF clipped = ClipRing(ring, bound);
+        if (clipped.size() >= 3) path.addPolygon(clipped);
+    }
+    return path;
+}
+
+// The pixels inside rings that are a single axis-aligned rectangle (its first point repeated at
+// the end or not), which the painter and the direct raster clip to far more cheaply than to a
+// path; nothing for any other shape. The rectangle may be empty.
+std::optional<QRect> SingleRectangle(const std::vector<std::vector<TPoint>>& rings) {
+    if (rings.size() != 1) return std::nullopt;
+    const std::vector<TPoint>& ring = rings.front();
+    if (ring.size() != 4 && !(ring.size() == 5 && ring[4] == ring[0])) return std::nullopt;
+    const TPoint &a = ring[0], &b = ring[1], &c = ring[2], &d = ring[3];
+    const bool acrossFirst = a.y == b.y && b.x == c.x && c.y == d.y && d.x == a.x;
+    const bool downFirst = a.x == b.x && b.y == c.y && c.x == d.x && d.y == a.y;
+    if (!acrossFirst && !downFirst) return std::nullopt;
+    // Within the coordinate range, so that the size cannot overflow.
+    const auto cut = [](int v) {
+        const int limit = static_cast<int>(CoordinateLimit);
+        return std::clamp(v, -limit, limit);
+    };
+    const int left = cut(std::min(a.x, c.x)), right = cut(std::max(a.x, c.x));
+    const int top = cut(std::min(a.y, c.y)), bottom = cut(std::max(a.y, c.y));
+    return QRect(left, top, right - left, bottom - top);
+}
+
+// Whether p lies inside the rings by the even-odd rule.
+bool InsideRings(const QList<QPolygonF>& rings, const QPointF& p) {
+    bool inside = false;
+    for (const QPolygonF& ring : rings) {
+        for (qsizetype i = 0, j = ring.size() - 1; i < ring.size(); j = i++) {
+            const QPointF &u = ring[i], &v = ring[j];
+            if ((u.y() > p.y()) != (v.y() > p.y()) &&
+                p.x() < u.x() + (v.x() - u.x()) * (p.y() - u.y()) / (v.y() - u.y()))
+                inside = !inside;
+        }
+    }
+    return inside;
+}
+
+// The parts of the segment a-b inside the rings (even-odd), as intervals of its parameter from
+// 0 to 1, in order and with touching intervals joined. The segment is cut where it crosses an
+// edge, and each piece is inside or outside as its midpoint is.
+std::vector<std::pair<double, double>> InsideParts(const QPointF& a, const QPointF& b,
+                                                   const QList<QPolygonF>& rings) {
+    std::vector<double> cuts{0, 1};
+    const QPointF d = b - a;
+    for (const QPolygonF& ring : rings) {
+        for (qsizetype i = 0, j = ring.size() - 1; i < ring.size(); j = i++) {
+            const QPointF e = ring[i] - ring[j];
+            const QPointF w = ring[j] - a;
+            const double denominator = d.x() * e.y() - d.y() * e.x();
+            // A parallel edge changes nothing the midpoints do not see.
+            if (denominator == 0) continue;
+            const double t = (w.x() * e.y() - w.y() * e.x()) / denominator;
+            const double u = (w.x() * d.y() - w.y() * d.x()) / denominator;
+            if (t > 0 && t < 1 && u >= 0 && u <= 1) cuts.push_back(t);
+        }
+    }
+    std::sort(cuts.begin(), cuts.end());
+    std::vector<std::pair<double, double>> parts;
+    for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
+        if (cuts[k + 1] <= cuts[k] || !InsideRings(rings, a + d * ((cuts[k] + cuts[k + 1]) / 2)))
+            continue;
+        if (!parts.empty() && parts.back().second == cuts[k])
+            parts.back().second = cuts[k + 1];
+        else
+            parts.emplace_back(cuts[k], cuts[k + 1]);
+    }
+    return parts;
+}
+
 bool BeyondLimit(const QPoint& p) {
     return std::abs(static_cast<double>(p.x())) > CoordinateLimit ||
            std::abs(static_cast<double>(p.y())) > CoordinateLimit;
@@ -270,11 +352,17 @@ QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* s
 
     // An untransformed, unclipped 32-bit image gets its thin figures written directly.
     QPaintDevice* device = painter_.device();
+    band_ = clip;
     if (device != nullptr && device->devType() == QInternal::Image &&
         DirectRaster::Supports(*static_cast<QImage*>(device)) &&
-        painter_.combinedTransform().type() == QTransform::TxNone && !painter_.hasClipping())
-        direct_ = std::make_unique<DirectRaster>(*static_cast<QImage*>(device), clip);
+        painter_.combinedTransform().type() == QTransform::TxNone && !painter_.hasClipping()) {
+        directImage_ = static_cast<QImage*>(device);
+        direct_ = std::make_unique<DirectRaster>(*directImage_, band_);
+    }
     if (!clip.isEmpty()) painter_.setClipRect(clip, Qt::IntersectClip);
+    // Qt's SVG generator writes no clip at all: figures are cut to a clip before they reach it.
+    engineClips_ =
+        painter_.paintEngine() == nullptr || painter_.paintEngine()->type() != QPaintEngine::SVG;
 
     // Raster operations give exact inverses only on unblended pixels.
     painter_.setRenderHint(QPainter::Antialiasing, false);
@@ -284,6 +372,124 @@ QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* s
 
 QtCanvas::~QtCanvas() {
     flush();
+    if (clipped_) painter_.restore();
+}
+
+void QtCanvas::setClip(const std::vector<std::vector<TPoint>>& rings) {
+    flush();
+    // Every clip starts from the painter as it was before the first, band clip included, so that
+    // a second clip replaces the first instead of narrowing it.
+    if (clipped_) {
+        painter_.restore();
+        appliedPen_.reset();
+        appliedComposition_.reset();
+    }
+    painter_.save();
+    clipped_ = true;
+    direct_.reset();
+    cutting_ = false;
+    const std::optional<QRect> rectangle = SingleRectangle(rings);
+    QPainterPath path;
+    if (rectangle) {
+        QRect box = band_.isEmpty() ? *rectangle : rectangle->intersected(band_);
+        if (directImage_ != nullptr) box = box.intersected(directImage_->rect());
+        clippedAway_ = box.isEmpty();
+        if (!clippedAway_ && directImage_ != nullptr)
+            direct_ = std::make_unique<DirectRaster>(*directImage_, box);
+        path.addRect(*rectangle);
+    } else {
+        // The direct raster knows only rectangles: the painter draws everything under any other
+        // clip.
+        path = RingsPath(rings);
+        clippedAway_ = path.isEmpty();
+    }
+    if (clippedAway_) return;
+    if (!engineClips_) {
+        cutting_ = true;
+        cutPath_ = path;
+        cutRings_ = path.toSubpathPolygons();
+    } else if (rectangle) {
+        painter_.setClipRect(*rectangle, Qt::IntersectClip);
+    } else {
+        painter_.setClipPath(path, Qt::IntersectClip);
+    }
+}
+
+void QtCanvas::clearClip() {
+    if (!clipped_) return;
+    flush();
+    painter_.restore();
+    clipped_ = false;
+    clippedAway_ = false;
+    cutting_ = false;
+    // The restored painter holds the pen and composition of the time of setClip().
+    appliedPen_.reset();
+    appliedComposition_.reset();
+    if (directImage_ != nullptr) direct_ = std::make_unique<DirectRaster>(*directImage_, band_);
+}
+
+void QtCanvas::strokeInside(const QPainterPath& figure) {
+    const QPen pen = painter_.pen();
+    if (pen.style() == Qt::NoPen) return;
+    const double reach = std::max(1, pen_.width);
+    const QRectF bounds = figure.boundingRect().adjusted(-reach, -reach, reach, reach);
+    if (!cutPath_.intersects(bounds)) return;
+    if (cutPath_.contains(bounds)) {
+        painter_.drawPath(figure);
+        return;
+    }
+    if (pen_.width > 1) {
+        // The outline of the stroke cut by the clip, so that caps, joins and dashes end exactly
+        // at its edge. The stroke is laid out in the canvas's pixels, which are the device's
+        // wherever the engine needs this.
+        QPainterPathStroker stroker(pen);
+        const QPainterPath inside = stroker.createStroke(figure).intersected(cutPath_);
+        if (!inside.isEmpty()) painter_.fillPath(inside, pen.color());
+        return;
+    }
+    // A thin pen draws the runs of the outline inside the clip, each with the dash pattern
+    // going on where the whole outline has it.
+    QPolygonF run;
+    double runStart = 0;
+    const auto drawRun = [&] {
+        if (run.size() >= 2) {
+            if (pen.style() == Qt::CustomDashLine && runStart > 0) {
+                QPen offset = pen;
+                offset.setDashOffset(runStart / std::max(1.0, pen.widthF()));
+                painter_.setPen(offset);
+                painter_.drawPolyline(run);
+                painter_.setPen(pen);
+            } else {
+                painter_.drawPolyline(run);
+            }
+        }
+        run.clear();
+    };
+    for (const QPolygonF& polyline : figure.toSubpathPolygons()) {
+        double travelled = 0;
+        for (qsizetype i = 0; i + 1 < polyline.size(); ++i) {
+            const QPointF a = polyline[i], b = polyline[i + 1];
+            const double length = QLineF(a, b).length();
+            for (const auto& [t0, t1] : InsideParts(a, b, cutRings_)) {
+                if (t0 > 0 || run.isEmpty()) {
+                    drawRun();
+                    run << a + (b - a) * t0;
+                    runStart = travelled + t0 * length;
+                }
+                run << a + (b - a) * t1;
+                if (t1 < 1) drawRun();
+            }
+            travelled += length;
+        }
+        drawRun();
+    }
+}
+
+void QtCanvas::fillInside(const QPainterPath& area, const QColor& colour) {
+    const QRectF bounds = area.boundingRect();
+    if (!cutPath_.intersects(bounds)) return;
+    const QPainterPath inside = cutPath_.contains(bounds) ? area : area.intersected(cutPath_);
+    if (!inside.isEmpty()) painter_.fillPath(inside, colour);
 }
 
 void QtCanvas::useComposition(QPainter::CompositionMode mode) {
@@ -335,6 +541,10 @@ bool QtCanvas::thinPen() const {
 
 void QtCanvas::lineTo(int x, int y) {
     const QPoint to(x, y);
+    if (clippedAway_) {
+        current_ = to;
+        return;
+    }
     if (thinPen()) {
         direct_->line(current_.x(), current_.y(), x, y, pen_.colour, mode_, DashRuns(pen_.style));
         current_ = to;
@@ -355,12 +565,21 @@ void QtCanvas::lineTo(int x, int y) {
 void QtCanvas::flush() {
     if (pendingLines_.empty()) return;
     applyLinePen();
-    painter_.drawLines(pendingLines_.data(), static_cast<int>(pendingLines_.size()));
+    if (cutting_) {
+        for (const QLine& line : pendingLines_) {
+            QPainterPath segment(line.p1());
+            segment.lineTo(line.p2());
+            strokeInside(segment);
+        }
+    } else {
+        painter_.drawLines(pendingLines_.data(), static_cast<int>(pendingLines_.size()));
+    }
     pendingLines_.clear();
 }
 
 void QtCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) {
     flush();
+    if (clippedAway_) return;
     const QRectF box(QPointF(left, top), QPointF(right, bottom));
     const QRectF normal = box.normalized();
     const QPointF c = normal.center();
@@ -401,7 +620,10 @@ void QtCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, int
     QPainterPath path;
     path.arcMoveTo(normal, startRad * degrees);
     path.arcTo(normal, startRad * degrees, spanRad * degrees);
-    painter_.drawPath(path);
+    if (cutting_)
+        strokeInside(path);
+    else
+        painter_.drawPath(path);
 }
 
 void QtCanvas::strokeArcAsPolyline(const QRectF& box, double startRad, double spanRad) {
@@ -460,39 +682,52 @@ void QtCanvas::strokeArcAsPolyline(const QRectF& box, double startRad, double sp
             previous = next;
         }
     }
-    if (!segments.empty()) painter_.drawLines(segments.data(), static_cast<int>(segments.size()));
+    if (cutting_) {
+        for (const QLineF& line : segments) {
+            QPainterPath segment(line.p1());
+            segment.lineTo(line.p2());
+            strokeInside(segment);
+        }
+    } else if (!segments.empty()) {
+        painter_.drawLines(segments.data(), static_cast<int>(segments.size()));
+    }
 }
 
 void QtCanvas::setPixel(int x, int y, TColor colour) {
     flush();
+    if (clippedAway_) return;
     if (direct_ != nullptr) {
         direct_->pixel(x, y, colour, PenMode::Copy);
         return;
     }
+    if (cutting_ && !InsideRings(cutRings_, QPointF(x + 0.5, y + 0.5))) return;
     useComposition(QPainter::CompositionMode_SourceOver);
     painter_.fillRect(QRect(x, y, 1, 1), ToQColor(colour));
 }
 
 void QtCanvas::fillRect(int left, int top, int right, int bottom, TColor colour) {
     flush();
-    if (right <= left || bottom <= top) return;
+    if (clippedAway_ || right <= left || bottom <= top) return;
     useComposition(QPainter::CompositionMode_SourceOver);
+    if (cutting_) {
+        QPainterPath area;
+        area.addRect(QRectF(left, top, right - left, bottom - top));
+        fillInside(area, ToQColor(colour));
+        return;
+    }
     painter_.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), ToQColor(colour));
 }
 
 void QtCanvas::fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor colour) {
     flush();
-    QPainterPath path;
-    path.setFillRule(Qt::OddEvenFill);
-    const QRectF bound(-CoordinateLimit, -CoordinateLimit, 2 * CoordinateLimit,
-                       2 * CoordinateLimit);
-    for (const std::vector<TPoint>& ring : rings) {
-        const QPolygonF clipped = ClipRing(ring, bound);
-        if (clipped.size() >= 3) path.addPolygon(clipped);
-    }
+    if (clippedAway_) return;
+    const QPainterPath path = RingsPath(rings);
     if (path.isEmpty()) return;
     useComposition(QPainter::CompositionMode_SourceOver);
-    painter_.fillPath(path, ToQColor(colour));
+    if (cutting_)
+        fillInside(path, ToQColor(colour));
+    else
+        painter_.fillPath(path, ToQColor(colour));
 }
 
 void QtCanvas::setFont(const CanvasFont& font) {
@@ -509,7 +744,7 @@ double QtCanvas::scaleX() const {
 
 void QtCanvas::textOut(int x, int y, const std::string& text) {
     flush();
-    if (!textProblem_.empty() || text.empty() || font_.cellHeight <= 0) return;
+    if (clippedAway_ || !textProblem_.empty() || text.empty() || font_.cellHeight <= 0) return;
     useComposition(QPainter::CompositionMode_SourceOver);
     const TextShapeCache::Shaped& shaped = shapes_->shape(referenceFont_, text);
     // The glyphs are drawn at whole-pixel sizes, placed where the exact size puts them: the
@@ -522,32 +757,23 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
                               ? std::max(1.0, std::round(font_.averageWidth)) / referenceAverage_
                               : glyphY;
     const double stretchX = exactX / glyphX, stretchY = exactY / glyphY;
-    const QTransform previous = painter_.worldTransform();
-    QTransform transform = previous;
-    transform.translate(x, y);
+    // From the glyphs' coordinates to the canvas's.
+    QTransform local;
+    local.translate(x, y);
     // Escapement is counterclockwise on the screen, Qt's rotation clockwise.
-    transform.rotate(-font_.escapement / 10.0);
-    transform.scale(font_.mirrorX ? -glyphX : glyphX, font_.mirrorY ? -glyphY : glyphY);
+    local.rotate(-font_.escapement / 10.0);
+    local.scale(font_.mirrorX ? -glyphX : glyphX, font_.mirrorY ? -glyphY : glyphY);
     if (font_.oblique != 0) {
         // Slanted about the baseline: the tops of the characters move along it, the baseline
         // stays where it is.
         const double baseline = referenceMetrics_.ascent() * stretchY;
-        transform.translate(0, baseline);
-        transform.shear(-std::tan(font_.oblique * std::numbers::pi / 180), 0);
-        transform.translate(0, -baseline);
+        local.translate(0, baseline);
+        local.shear(-std::tan(font_.oblique * std::numbers::pi / 180), 0);
+        local.translate(0, -baseline);
     }
-    painter_.setWorldTransform(transform);
-    if (!transparentText_) {
-        painter_.fillRect(QRectF(0, 0, shaped.advance * stretchX, referenceCell_ * stretchY),
-                          ToQColor(textBackColour_));
-    }
-    painter_.setPen(ToQColor(textColour_));
-    appliedPen_.reset();
-    for (const QGlyphRun& run : shaped.runs) {
-        if (stretchX == 1 && stretchY == 1) {
-            painter_.drawGlyphRun(QPointF(0, 0), run);
-            continue;
-        }
+    const QRectF cell(0, 0, shaped.advance * stretchX, referenceCell_ * stretchY);
+    const auto place = [&](const QGlyphRun& run) {
+        if (stretchX == 1 && stretchY == 1) return run;
         QGlyphRun placed = run;
         QList<QPointF> positions = run.positions();
         // Each glyph on a whole pixel, as glyphs at their own sizes land: the painter then
@@ -555,8 +781,41 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
         for (QPointF& p : positions)
             p = QPointF(std::round(p.x() * exactX) / glyphX, std::round(p.y() * exactY) / glyphY);
         placed.setPositions(positions);
-        painter_.drawGlyphRun(QPointF(0, 0), placed);
+        return placed;
+    };
+    if (cutting_) {
+        // A fifth of the cell around it for the parts of glyphs that reach beyond it.
+        const double margin = cell.height() / 5;
+        const QRectF reach = local.mapRect(cell.adjusted(-margin, -margin, margin, margin));
+        if (!cutPath_.intersects(reach)) return;
+        if (!cutPath_.contains(reach)) {
+            // Partly inside: the outlines of the glyphs, cut.
+            if (!transparentText_) {
+                QPainterPath back;
+                back.addRect(cell);
+                fillInside(local.map(back), ToQColor(textBackColour_));
+            }
+            QPainterPath outlines;
+            outlines.setFillRule(Qt::WindingFill);
+            for (const QGlyphRun& run : shaped.runs) {
+                const QGlyphRun placed = place(run);
+                const QList<quint32> glyphs = placed.glyphIndexes();
+                const QList<QPointF> positions = placed.positions();
+                for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i)
+                    outlines.addPath(
+                        placed.rawFont().pathForGlyph(glyphs[i]).translated(positions[i]));
+            }
+            fillInside(local.map(outlines), ToQColor(textColour_));
+            return;
+        }
     }
+    const QTransform previous = painter_.worldTransform();
+    painter_.setWorldTransform(local * previous);
+    if (!transparentText_) painter_.fillRect(cell, ToQColor(textBackColour_));
+    painter_.setPen(ToQColor(textColour_));
+    appliedPen_.reset();
+    for (const QGlyphRun& run : shaped.runs)
+        painter_.drawGlyphRun(QPointF(0, 0), place(run));
     painter_.setWorldTransform(previous);
 }
 

@@ -11,6 +11,8 @@
 #include <QLine>
 #include <QList>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
 #include <QRawFont>
 #include <memory>
 #include <optional>
@@ -57,7 +59,8 @@ class TextShapeCache {
 // composition mode and font as it needs them and leaves its transformation as it found it.
 // Lines are collected and handed to the painter in batches; the device is complete after
 // flush() or the canvas's destruction. On an untransformed, unclipped 32-bit QImage, one-pixel
-// lines, solid one-pixel arcs and pixels are written straight into the image.
+// lines, solid one-pixel arcs and pixels are written straight into the image, also under a clip
+// of one axis-aligned rectangle; under any other clip they go through the painter.
 class DirectRaster;
 
 class QtCanvas : public Canvas {
@@ -90,6 +93,10 @@ class QtCanvas : public Canvas {
     // Japanese as empty boxes.
     void textOut(int x, int y, const std::string& text) override;
     int textWidth(const std::string& text) override;
+    // A clip on the painter within the band the canvas was made for; the painter's state is
+    // saved before and restored by clearClip() or the canvas's destruction.
+    void setClip(const std::vector<std::vector<TPoint>>& rings) override;
+    void clearClip() override;
     void flush() override;
 
     // Empty when texts can be drawn, otherwise why not, for the caller to show.
@@ -114,6 +121,10 @@ class QtCanvas : public Canvas {
     void applyLinePen();
     void useComposition(QPainter::CompositionMode mode);
     void strokeArcAsPolyline(const QRectF& box, double startRad, double spanRad);
+    // Under a clip the painter's engine ignores: an open figure stroked with the painter's pen,
+    // and an area filled, as far as they lie inside the clip.
+    void strokeInside(const QPainterPath& figure);
+    void fillInside(const QPainterPath& area, const QColor& colour);
     // The horizontal and vertical scale of the reference font for the current font.
     double scaleX() const;
     double scaleY() const;
@@ -125,7 +136,20 @@ class QtCanvas : public Canvas {
     std::optional<PenKey> appliedPen_;
     std::optional<QPainter::CompositionMode> appliedComposition_;
 
+    // The image written directly, when the painter allows it, and the band the canvas draws.
+    QImage* directImage_ = nullptr;
+    QRect band_;
+    // The direct writer for the current clip; none while the clip is not a rectangle.
     std::unique_ptr<DirectRaster> direct_;
+    // Whether setClip() saved the painter's state, and whether its clip holds nothing at all.
+    bool clipped_ = false;
+    bool clippedAway_ = false;
+    // Whether the painter's engine applies a clip. Where it does not, the canvas cuts figures to
+    // the clip's path and rings itself (`cutting_`).
+    bool engineClips_ = true;
+    bool cutting_ = false;
+    QPainterPath cutPath_;
+    QList<QPolygonF> cutRings_;
     QPoint current_;
     std::vector<QLine> pendingLines_;
 

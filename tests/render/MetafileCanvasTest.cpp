@@ -1,10 +1,12 @@
 // The EMF and WMF canvases: the records they write (pens, raster operations, texts in UTF-16 and
-// CP932, fills), the 16-bit range of a Windows metafile, and text widths that match the screen.
+// CP932, fills, clips), the 16-bit range of a Windows metafile, and text widths that match the
+// screen.
 #include "render/metafile/MetafileCanvas.h"
 #include "render/qt/QtCanvas.h"
 
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
@@ -218,6 +220,92 @@ TEST(MetafileCanvasTest, WmfScalesALargePictureIntoSixteenBits) {
     // The line ends at the scaled right edge, not wrapped around.
     const auto lines = Of(records, MetaLineTo);
     EXPECT_NEAR(S16(bytes, lines[0].offset + 8), 59999 * canvas->scale(), 1);
+}
+
+TEST(MetafileCanvasTest, EmfClipsToAPathAndClearsToTheWholePicture) {
+    constexpr std::uint32_t EmrBeginPath = 59, EmrEndPath = 60, EmrSelectClipPath = 67,
+                            EmrExtSelectClipRgn = 75, RgnCopy = 5;
+    auto canvas = MetafileCanvas::Create(MetafileKind::Emf, 200, 100);
+    canvas->setClip({{{10, 90}, {100, 5}, {190, 90}}});
+    DrawSample(*canvas);
+    canvas->clearClip();
+    canvas->lineTo(0, 0);
+    const std::vector<char> bytes = canvas->finish();
+    const std::vector<Record> records = EmfRecords(bytes);
+    std::vector<std::uint32_t> types;
+    for (const Record& r : records)
+        types.push_back(r.type);
+    const auto at = [&](std::uint32_t type) {
+        return std::find(types.begin(), types.end(), type) - types.begin();
+    };
+    // The triangle as a path that replaces the clip; the sample's line inside the bracket of
+    // the clip, the last line after a region without data, which is the whole picture.
+    ASSERT_LT(at(EmrExtSelectClipRgn), static_cast<long>(types.size()));
+    EXPECT_EQ(types[static_cast<std::size_t>(at(EmrBeginPath)) + 1], EmrPolyPolygon);
+    EXPECT_LT(at(EmrBeginPath), at(EmrEndPath));
+    EXPECT_LT(at(EmrEndPath), at(EmrSelectClipPath));
+    EXPECT_LT(at(EmrSelectClipPath), at(EmrLineTo));
+    EXPECT_LT(at(EmrLineTo), at(EmrExtSelectClipRgn));
+    EXPECT_EQ(types[types.size() - 2], EmrLineTo);
+    const Record& path = records[static_cast<std::size_t>(at(EmrBeginPath)) + 1];
+    EXPECT_EQ(U32(bytes, path.offset + 28), 3u) << "points";
+    EXPECT_EQ(U32(bytes, path.offset + 44), 100u) << "x of the apex";
+    EXPECT_EQ(U32(bytes, records[static_cast<std::size_t>(at(EmrSelectClipPath))].offset + 8),
+              RgnCopy);
+    const Record& region = records[static_cast<std::size_t>(at(EmrExtSelectClipRgn))];
+    EXPECT_EQ(region.size, 16u);
+    EXPECT_EQ(U32(bytes, region.offset + 8), 0u) << "no region data";
+    EXPECT_EQ(U32(bytes, region.offset + 12), RgnCopy);
+}
+
+TEST(MetafileCanvasTest, WmfClipsToTheBoundingRectangleBetweenSaveAndRestore) {
+    constexpr std::uint32_t MetaSaveDc = 0x001e, MetaRestoreDc = 0x0127,
+                            MetaIntersectClipRect = 0x0416, MetaDeleteObject = 0x01f0,
+                            MetaSelectObject = 0x012d;
+    auto canvas = MetafileCanvas::Create(MetafileKind::Wmf, 200, 100);
+    canvas->setPen(0x0000FF, 1, PenSolid);
+    canvas->lineTo(5, 5);
+    canvas->setClip({{{10, 90}, {100, 5}, {190, 90}}});
+    // A new pen while the state is saved: the one it replaces is selected again by RestoreDC.
+    canvas->setPen(0x00FF00, 1, PenSolid);
+    canvas->lineTo(50, 50);
+    canvas->clearClip();
+    canvas->lineTo(0, 0);
+    const std::vector<char> bytes = canvas->finish();
+    const std::vector<Record> records = WmfRecords(bytes);
+    std::size_t save = 0, clip = 0, restore = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (records[i].type == MetaSaveDc) save = i;
+        if (records[i].type == MetaIntersectClipRect) clip = i;
+        if (records[i].type == MetaRestoreDc) restore = i;
+    }
+    ASSERT_TRUE(save > 0 && save < clip && clip < restore);
+    // Bottom, right, top, left: the triangle's bounding box.
+    const std::size_t p = records[clip].offset + 6;
+    EXPECT_EQ(S16(bytes, p), 90);
+    EXPECT_EQ(S16(bytes, p + 2), 190);
+    EXPECT_EQ(S16(bytes, p + 4), 5);
+    EXPECT_EQ(S16(bytes, p + 6), 10);
+    EXPECT_EQ(S16(bytes, records[restore].offset + 6), -1);
+    for (std::size_t i = save; i < restore; ++i)
+        EXPECT_NE(records[i].type, MetaDeleteObject) << "record " << i;
+    EXPECT_EQ(records[restore + 1].type, MetaSelectObject) << "the current pen again";
+    EXPECT_EQ(records[restore + 2].type, MetaDeleteObject) << "the first pen, now unused";
+    EXPECT_EQ(records[records.size() - 2].type, MetaLineTo);
+}
+
+TEST(MetafileCanvasTest, AnEmptyClipRecordsNothing) {
+    for (const MetafileKind kind : {MetafileKind::Emf, MetafileKind::Wmf}) {
+        auto canvas = MetafileCanvas::Create(kind, 200, 100);
+        canvas->setClip({});
+        DrawSample(*canvas);
+        canvas->fillRect(0, 0, 200, 100, 0);
+        canvas->fillPolygon({{{0, 0}, {50, 0}, {50, 50}}}, 0);
+        canvas->setPixel(5, 5, 0);
+        canvas->clearClip();
+        EXPECT_EQ(canvas->finish(), MetafileCanvas::Create(kind, 200, 100)->finish())
+            << (kind == MetafileKind::Emf ? "EMF" : "WMF");
+    }
 }
 
 TEST(MetafileCanvasTest, TextWidthsMatchTheScreenCanvas) {

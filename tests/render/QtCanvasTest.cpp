@@ -1,6 +1,7 @@
 #include "render/qt/QtCanvas.h"
 #include "render/Colors.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
 #include <QFont>
 #include <QImage>
@@ -9,6 +10,8 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QRawFont>
+#include <QSvgGenerator>
+#include <QSvgRenderer>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -573,6 +576,153 @@ TEST(QtCanvasTest, DashedPensLeaveGaps) {
         EXPECT_GT(inked, 40) << int(style);
         EXPECT_LT(inked, 170) << int(style);
     }
+}
+
+using Rings = std::vector<std::vector<TPoint>>;
+
+// Lines thin and wide, an arc, a fill, pixels and a text, each reaching across a 160 x 120
+// picture.
+void DrawAcross(QtCanvas& canvas) {
+    canvas.setPen(Black, 1, PenSolid);
+    for (int x = -40; x < 200; x += 9) {
+        canvas.moveTo(x, 0);
+        canvas.lineTo(x + 40, 119);
+    }
+    canvas.arc(10, 10, 150, 110, 0, 0, 0, 0);
+    canvas.setPen(Black, 5, PenDash);
+    canvas.moveTo(0, 60);
+    canvas.lineTo(159, 70);
+    canvas.fillPolygon({{{-10, 90}, {170, 90}, {170, 130}, {-10, 130}}}, 0x808080);
+    for (int x = 0; x < 160; x += 2)
+        canvas.setPixel(x, 30, Black);
+    canvas.setFont({DefaultTextFace, 40, 0, 0});
+    canvas.textOut(0, 35, "WWWWWWWW");
+}
+
+// The pixels fillPolygon sets for the rings: the inside of a clip of the same rings.
+QImage Inside(const Rings& rings) {
+    QImage mask = BlankImage(160, 120);
+    Paint(mask, [&](QtCanvas& canvas) { canvas.fillPolygon(rings, Black); });
+    return mask;
+}
+
+// Pixels inked in `image` farther than `reach` pixels from any set in `mask`, and those inked
+// where it is set.
+std::pair<int, int> InkOutsideAndInside(const QImage& image, const QImage& mask, int reach = 0) {
+    const auto set = [&](int x, int y) {
+        return mask.valid(x, y) && mask.pixel(x, y) != qRgb(255, 255, 255);
+    };
+    int outside = 0, inside = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) == qRgb(255, 255, 255)) continue;
+            bool near = false;
+            for (int dy = -reach; dy <= reach && !near; ++dy) {
+                for (int dx = -reach; dx <= reach && !near; ++dx)
+                    near = set(x + dx, y + dy);
+            }
+            inside += set(x, y);
+            outside += !near;
+        }
+    }
+    return {outside, inside};
+}
+
+TEST(QtCanvasTest, AClipKeepsEveryFigureInsideItsRings) {
+    // A triangle with a square hole (the painter clips), a rectangle (the direct raster clips
+    // too) and nothing at all.
+    const Rings triangle{{{10, 110}, {80, 5}, {150, 110}},
+                         {{60, 60}, {100, 60}, {100, 90}, {60, 90}}};
+    const Rings rectangle{{{30, 20}, {130, 20}, {130, 100}, {30, 100}}};
+    for (const Rings& clip : {triangle, rectangle, Rings{}}) {
+        QImage image = BlankImage(160, 120);
+        Paint(image, [&](QtCanvas& canvas) {
+            canvas.setClip(clip);
+            DrawAcross(canvas);
+        });
+        const auto [outside, inside] = InkOutsideAndInside(image, Inside(clip));
+        EXPECT_EQ(outside, 0) << clip.size() << " rings";
+        if (!clip.empty()) {
+            EXPECT_GT(inside, 1000) << clip.size() << " rings";
+        }
+    }
+}
+
+TEST(QtCanvasTest, ASecondClipReplacesTheFirstAndClearClipRestoresTheWhole) {
+    const Rings left{{{0, 0}, {80, 0}, {80, 120}, {0, 120}}};
+    const Rings right{{{80, 0}, {160, 0}, {160, 120}, {80, 120}}};
+    QImage image = BlankImage(160, 120);
+    Paint(image, [&](QtCanvas& canvas) {
+        canvas.setClip(left);
+        canvas.setClip(right);
+        canvas.fillRect(0, 0, 160, 120, Black);
+    });
+    EXPECT_EQ(InkBox(image), QRect(80, 0, 80, 120));
+
+    QImage unclipped = BlankImage(160, 120);
+    Paint(unclipped, DrawAcross);
+    QImage cleared = BlankImage(160, 120);
+    Paint(cleared, [&](QtCanvas& canvas) {
+        canvas.setPen(White, 3, PenDot);
+        canvas.setClip({{{10, 110}, {80, 5}, {150, 110}}});
+        canvas.clearClip();
+        DrawAcross(canvas);
+    });
+    EXPECT_EQ(cleared, unclipped);
+}
+
+TEST(QtCanvasTest, ABandedCanvasStaysInItsBandUnderAClip) {
+    const QRect band(0, 40, 160, 40);
+    const Rings rectangle{{{30, 0}, {130, 0}, {130, 120}, {30, 120}}};
+    const Rings triangle{{{-100, 200}, {80, -100}, {260, 200}}};
+    for (const Rings* clip : {&rectangle, &triangle, static_cast<const Rings*>(nullptr)}) {
+        QImage image = BlankImage(160, 120);
+        {
+            QPainter painter(&image);
+            QtCanvas canvas(painter, DefaultTextFace, nullptr, band);
+            if (clip != nullptr) canvas.setClip(*clip);
+            canvas.clearClip();
+            if (clip != nullptr) canvas.setClip(*clip);
+            DrawAcross(canvas);
+        }
+        const QRect ink = InkBox(image);
+        EXPECT_TRUE(band.contains(ink)) << ink.top() << "-" << ink.bottom();
+        if (clip == &rectangle) {
+            EXPECT_EQ(ink.left(), 30);
+            EXPECT_EQ(ink.right(), 129);
+        }
+    }
+}
+
+TEST(QtCanvasTest, AnSvgPictureIsCutToTheClip) {
+    // Qt's SVG generator writes no clip: the canvas cuts the figures itself.
+    const Rings clip{{{10, 110}, {80, 5}, {150, 110}}, {{60, 60}, {100, 60}, {100, 90}, {60, 90}}};
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(QSize(160, 120));
+    svg.setViewBox(QRect(0, 0, 160, 120));
+    {
+        QPainter painter(&svg);
+        QtCanvas canvas(painter);
+        canvas.setClip(clip);
+        DrawAcross(canvas);
+        canvas.setPen(Black, 1, PenDashDot);
+        canvas.arc(40, 40, 120, 100, 0, 0, 0, 0);
+        canvas.clearClip();
+        canvas.fillRect(0, 0, 4, 4, Black);
+    }
+    QImage image = BlankImage(160, 120);
+    {
+        QPainter painter(&image);
+        QSvgRenderer(bytes).render(&painter);
+    }
+    // The reader smooths edges, which may tint a pixel next to the clip.
+    const auto [outside, inside] = InkOutsideAndInside(image, Inside(clip), 1);
+    EXPECT_EQ(outside, 16) << "the corner drawn after clearClip() alone";
+    EXPECT_GT(inside, 1000);
 }
 
 } // namespace
