@@ -8,6 +8,7 @@
 #include <memory>
 #include <sys/stat.h>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace orvanta {
 
@@ -87,6 +88,7 @@ enum class Kind {
     Ray,
     Wipeout,
     MLeader,
+    Viewport,
 };
 
 bool IsBlank(std::string_view s) {
@@ -100,6 +102,63 @@ std::string UpperAscii(std::string s) {
     for (char& c : s)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// Paper-space blocks: "*Paper_Space" of the active layout, "*Paper_Space0", ... of the others.
+bool IsPaperSpaceBlock(const std::string& name) {
+    return UpperAscii(name.substr(0, 12)) == "*PAPER_SPACE";
+}
+
+RecordKind RecordKindOf(Kind kind) {
+    switch (kind) {
+    case Kind::Line:
+        return RecordKind::Line;
+    case Kind::Circle:
+        return RecordKind::Circle;
+    case Kind::Arc:
+        return RecordKind::Arc;
+    case Kind::Ellipse:
+        return RecordKind::Ellipse;
+    case Kind::Solid:
+        return RecordKind::Solid;
+    case Kind::Face:
+        return RecordKind::Face;
+    case Kind::Lwpolyline:
+    case Kind::PolylineHeader:
+        return RecordKind::Polyline;
+    case Kind::Text:
+        return RecordKind::Text;
+    case Kind::Insert:
+        return RecordKind::Insert;
+    case Kind::Dimension:
+        return RecordKind::Dimension;
+    case Kind::Leader:
+        return RecordKind::Leader;
+    case Kind::Point:
+        return RecordKind::Point;
+    case Kind::Spline:
+        return RecordKind::Spline;
+    case Kind::Hatch:
+        return RecordKind::Hatch;
+    case Kind::Ray:
+        return RecordKind::Ray;
+    case Kind::Wipeout:
+        return RecordKind::Wipeout;
+    case Kind::MLeader:
+        return RecordKind::MLeader;
+    case Kind::Viewport:
+    case Kind::None:
+        break;
+    }
+    return RecordKind::Viewport;
 }
 
 class Reader {
@@ -134,6 +193,13 @@ class Reader {
             fail(DxfProblem::NotInteger, Shorten(value_));
         return static_cast<std::int32_t>(v);
     }
+    // Layouts and viewports keep infinite and undefined values as written: whoever builds the
+    // sheets judges them, and a sheet that cannot be shown is no reason to refuse the model.
+    double realAsWritten() const {
+        double v;
+        if (!ParseRealAsWritten(value_, v)) fail(DxfProblem::NotReal, Shorten(value_));
+        return v;
+    }
     std::string text() { return decoder_.decode(value_); }
     std::string upperText() { return UpperAscii(text()); }
     // Layer and linetype names, decoded and added to the drawing's names once per distinct value.
@@ -146,6 +212,15 @@ class Reader {
     void processPair();
     void layerTable();
     void viewTable();
+    void blockRecordTable();
+    void objectPair();
+    void takeLayout(TLayout& layout);
+    bool takeViewport(TViewport& v);
+    bool takeViewportXdata(TViewport& v);
+    bool takePointAsWritten(int base, TAcadPoint& p);
+    void recordPaperHandle(Kind kind);
+    void finishLayouts();
+    void finishPaperHandles();
     void blockHeader();
     bool openEntityTakes();
     void vertexRules();
@@ -153,7 +228,10 @@ class Reader {
     template <class Table> typename Table::reference append(Table& table);
     // A new record of the entity that starts, in the table of the block being read or the model's.
     template <class Record> Record& startRecord() {
-        return append(RecordTable<Record>(d_, block_));
+        auto& table = RecordTable<Record>(d_, block_);
+        Record& r = append(table);
+        openIndex_ = table.size() - 1;
+        return r;
     }
     // The record of the open entity: the last of its table.
     template <class Record> Record& open() { return RecordTable<Record>(d_, block_).back(); }
@@ -217,6 +295,11 @@ class Reader {
     bool inViewTable_ = false;
     bool inViewRecord_ = false;
     bool inStyleTable_ = false;
+    bool inBlockRecord_ = false;
+    bool inObjects_ = false;
+    bool inLayout_ = false;
+    // The previous pair opened a section: this pair names it.
+    bool sectionOpened_ = false;
 
     // The open entity.
     Kind kind_ = Kind::None;
@@ -266,6 +349,35 @@ class Reader {
     enum class MLeaderPart { Head, Context, Leader, Line, Tail } mleaderPart_ = MLeaderPart::Head;
     // The last header variable name (code 9).
     std::string headerVariable_;
+
+    // Handle, index in its table and paper-space flag of the open entity; paper-space entities
+    // are listed by handle when they end.
+    std::string openHandle_;
+    std::size_t openIndex_ = 0;
+    bool openPaper_ = false;
+    // The open block definition is a paper-space block.
+    bool blockIsPaper_ = false;
+    // The open VIEWPORT: whether it has the AcDbViewport part of release 2000 on, and where its
+    // release 12 extended data stands (see takeViewportXdata).
+    bool viewportSubclass_ = false;
+    bool xdataAcad_ = false;
+    bool mview_ = false;
+    long mviewDepth_ = 0;
+    int mviewPoints_ = 0;
+    int mviewReals_ = 0;
+    // Layer records by handle, for the layers a viewport freezes.
+    std::unordered_map<std::uint64_t, std::size_t> layerHandles_;
+    // The block records: each names a block, and the layout of a paper-space block.
+    struct BlockRecord {
+        std::uint64_t handle = 0; // code 5
+        std::uint64_t layout = 0; // code 340
+        std::string name;         // code 2
+    };
+    std::vector<BlockRecord> blockRecords_;
+    // The block record each layout names (code 330 of its AcDbLayout part), by layout.
+    std::vector<std::uint64_t> layoutBlockRecords_;
+    // The part of the open LAYOUT: before its subclasses, or in one of them.
+    enum class LayoutPart { Head, PlotSettings, Layout } layoutPart_ = LayoutPart::Head;
 
     // First index of each layer name, so that colour lookups do not walk the layer table.
     std::unordered_map<std::string, std::size_t> layerIndex_;
@@ -379,6 +491,8 @@ void Reader::run(LineSource& source) {
     }
     // A file cut off inside an entity keeps what was read of it.
     if (kind_ != Kind::None) finishOpenEntity();
+    finishLayouts();
+    finishPaperHandles();
 }
 
 void Reader::processPair() {
@@ -389,6 +503,15 @@ void Reader::processPair() {
     if (inLayerTable_) layerTable();
     if (inViewTable_) viewTable();
     if (inStyleTable_) styleTable();
+    if (inObjects_)
+        objectPair();
+    else if ((zero || inBlockRecord_) && !inBlocks_ && !inEntities_)
+        blockRecordTable();
+
+    // The section is named by the pair right after the one that opens it, so that a record of
+    // that name elsewhere is not taken for it.
+    if (sectionOpened_ && code_ == 2 && value_ == "OBJECTS") inObjects_ = true;
+    sectionOpened_ = zero && value_ == "SECTION";
 
     if (inTable_ && code_ == 2) {
         if (value_ == "LAYER")
@@ -408,6 +531,7 @@ void Reader::processPair() {
             endBlk = true;
         } else if (value_ == "ENDSEC") {
             inBlocks_ = inEntities_ = inBlockBody_ = false;
+            inBlockRecord_ = inObjects_ = inLayout_ = false;
         }
     }
 
@@ -423,6 +547,15 @@ void Reader::processPair() {
     }
 
     if (inBlockBody_ || inEntities_) {
+        if (kind_ != Kind::None) {
+            // The first code 5 is the entity's handle; its paper-space flag may follow it.
+            if (code_ == 5 && openHandle_.empty()) {
+                openHandle_.assign(value_);
+            } else if (code_ == 67) {
+                std::int16_t space;
+                if (ParseSmallInt(value_, space) && space != 0) openPaper_ = true;
+            }
+        }
         if (!(kind_ != Kind::None && openEntityTakes()) && vertexMode_) vertexRules();
         if (zero) startEntity();
     }
@@ -430,6 +563,7 @@ void Reader::processPair() {
     if (inBlocks_ && zero && value_ == "BLOCK") {
         d_.BlockAry.emplace_back();
         blockName_ = Name();
+        blockIsPaper_ = false;
         inBlockHeader_ = true;
     }
 
@@ -444,7 +578,8 @@ void Reader::processPair() {
     }
 }
 
-// The header variables the picture depends on: how points are drawn.
+// The header variables the picture depends on: how points are drawn, lineweights, and whether
+// the model or a layout is shown.
 void Reader::headerVariable() {
     if (code_ == 9) {
         headerVariable_.assign(value_);
@@ -455,6 +590,8 @@ void Reader::headerVariable() {
     } else if (code_ == 370 && headerVariable_ == "$LWDEFAULT") {
         const std::int16_t weight = small();
         if (weight >= 0) d_.LwDefault = weight;
+    } else if (code_ == 70 && headerVariable_ == "$TILEMODE") {
+        d_.TileMode = small();
     } else if (code_ == 0) {
         headerVariable_.clear();
     }
@@ -469,6 +606,10 @@ void Reader::layerTable() {
             // The name index may hold this record under its old name.
             layerIndex_.clear();
             layersIndexed_ = 0;
+            break;
+        case 5:
+            if (const std::uint64_t handle = HandleValue(value_))
+                layerHandles_.emplace(handle, d_.LayerAry.size() - 1);
             break;
         case 6:
             layer.ltype = ltypeName();
@@ -557,12 +698,135 @@ void Reader::styleTable() {
     if (value_ == "ENDTAB") inStyleTable_ = false;
 }
 
+// Block records name each block and, for the blocks that hold a layout's sheet, the layout
+// (code 340). Their lists of references (code 331 between 102 braces) are not read. A record is
+// taken wherever it stands before the blocks: some writers leave out the table's head.
+void Reader::blockRecordTable() {
+    if (code_ == 0) {
+        inBlockRecord_ = value_ == "BLOCK_RECORD";
+        if (inBlockRecord_) blockRecords_.emplace_back();
+        return;
+    }
+    BlockRecord& record = blockRecords_.back();
+    switch (code_) {
+    case 2:
+        record.name = text();
+        break;
+    case 5:
+        if (record.handle == 0) record.handle = HandleValue(value_);
+        break;
+    case 340:
+        record.layout = HandleValue(value_);
+        break;
+    default:
+        break;
+    }
+}
+
+// The OBJECTS section: only the LAYOUT objects are read.
+void Reader::objectPair() {
+    if (code_ == 0) {
+        inLayout_ = value_ == "LAYOUT";
+        if (inLayout_) {
+            d_.LayoutAry.emplace_back();
+            layoutBlockRecords_.push_back(0);
+            layoutPart_ = LayoutPart::Head;
+        }
+        return;
+    }
+    if (inLayout_) takeLayout(d_.LayoutAry.back());
+}
+
+// A LAYOUT holds its plot settings (subclass AcDbPlotSettings) and then the layout itself
+// (AcDbLayout). Codes 1, 70 and 330 mean different things in each part (the page setup's name,
+// the plot flags and the owner in the first), so pairs are read by the part they stand in. A
+// writer that leaves out the subclass markers gets every code its single meaning, except the
+// owner's 330.
+void Reader::takeLayout(TLayout& layout) {
+    if (code_ == 100) {
+        if (value_ == "AcDbPlotSettings")
+            layoutPart_ = LayoutPart::PlotSettings;
+        else if (value_ == "AcDbLayout")
+            layoutPart_ = LayoutPart::Layout;
+        return;
+    }
+    if (code_ == 5) {
+        if (layoutPart_ == LayoutPart::Head && layout.handle.empty()) layout.handle = value_;
+        return;
+    }
+    if (layoutPart_ != LayoutPart::Layout) {
+        switch (code_) {
+        case 4:
+            layout.paperName = text();
+            return;
+        case 40:
+            layout.code40 = realAsWritten();
+            return;
+        case 41:
+            layout.code41 = realAsWritten();
+            return;
+        case 42:
+            layout.code42 = realAsWritten();
+            return;
+        case 43:
+            layout.code43 = realAsWritten();
+            return;
+        case 44:
+            layout.code44 = realAsWritten();
+            return;
+        case 45:
+            layout.code45 = realAsWritten();
+            return;
+        case 46:
+            layout.code46 = realAsWritten();
+            return;
+        case 47:
+            layout.code47 = realAsWritten();
+            return;
+        case 72:
+            layout.code72 = small();
+            return;
+        case 73:
+            layout.code73 = small();
+            return;
+        case 142:
+            layout.code142 = realAsWritten();
+            return;
+        case 143:
+            layout.code143 = realAsWritten();
+            return;
+        default:
+            break;
+        }
+    }
+    if (layoutPart_ == LayoutPart::PlotSettings) return;
+    switch (code_) {
+    case 1:
+        layout.name = text();
+        return;
+    case 70:
+        layout.code70 = small();
+        return;
+    case 71:
+        layout.code71 = small();
+        return;
+    case 330:
+        if (layoutPart_ == LayoutPart::Layout) layoutBlockRecords_.back() = HandleValue(value_);
+        return;
+    default:
+        takePointAsWritten(10, layout.limMin) || takePointAsWritten(11, layout.limMax) ||
+            takePointAsWritten(14, layout.extMin) || takePointAsWritten(15, layout.extMax);
+        return;
+    }
+}
+
 void Reader::blockHeader() {
     TBlockBlk& block = d_.BlockAry.back();
     switch (code_) {
     case 2:
         block.name = text();
         blockName_ = d_.name(block.name);
+        blockIsPaper_ = IsPaperSpaceBlock(block.name);
         break;
     case 8:
         block.layer = layerName();
@@ -624,10 +888,14 @@ void Reader::startEntity() {
         kind = Kind::Wipeout;
     else if (v == "MULTILEADER" || v == "MLEADER")
         kind = Kind::MLeader;
+    else if (v == "VIEWPORT")
+        kind = Kind::Viewport;
     if (kind == Kind::None) return;
 
     kind_ = kind;
     block_ = block;
+    openHandle_.clear();
+    openPaper_ = block && blockIsPaper_;
     tableData_ = false;
     dimensionPicture_ = kind == Kind::Insert && v == "DIMENSION";
     const Name bname = block ? blockName_ : Name();
@@ -658,6 +926,7 @@ void Reader::startEntity() {
         TLwpBlk& h = append(headers);
         h.bname = bname;
         h.ihand = static_cast<std::int32_t>(headers.size() - 1);
+        openIndex_ = headers.size() - 1;
         polylineInBlock_ = block;
         hasVertex_ = false;
         break;
@@ -699,10 +968,16 @@ void Reader::startEntity() {
         break;
     case Kind::Dimension:
         append(d_.DimensionAry);
+        openIndex_ = d_.DimensionAry.size() - 1;
         break;
     case Kind::Leader:
         startRecord<TLeaderBlk>().bname = bname;
         leaderVertex_ = -1;
+        break;
+    case Kind::Viewport:
+        append(d_.ViewportAry).bname = bname;
+        openIndex_ = d_.ViewportAry.size() - 1;
+        viewportSubclass_ = xdataAcad_ = mview_ = false;
         break;
     case Kind::None:
         break;
@@ -711,6 +986,7 @@ void Reader::startEntity() {
 
 void Reader::finishOpenEntity() {
     const bool b = block_;
+    const Kind kind = kind_;
     switch (kind_) {
     case Kind::Line:
         finishOpen<TAcadLineBlk>();
@@ -783,10 +1059,25 @@ void Reader::finishOpenEntity() {
         finishOpen<TLeaderBlk>();
         leaderVertex_ = -1;
         break;
+    case Kind::Viewport:
+        d_.ViewportAry.back().handle = openHandle_;
+        break;
     case Kind::None:
         break;
     }
     kind_ = Kind::None;
+    if (openPaper_ && !openHandle_.empty()) recordPaperHandle(kind);
+}
+
+// Lists the open entity, which lies in paper space, by its handle; a text dropped when it ended
+// is not listed.
+void Reader::recordPaperHandle(Kind kind) {
+    if (kind == Kind::Text && RecordTable<TTextBlk>(d_, block_).size() <= openIndex_) return;
+    TEntityHandle& entry = d_.PaperHandleAry.emplace_back();
+    entry.handle = openHandle_;
+    entry.kind = RecordKindOf(kind);
+    entry.inBlock = block_;
+    entry.index = openIndex_;
 }
 
 // Codes 10/20/30 (base 10), 11/21/31 (base 11) and so on fill x, y and z of one point.
@@ -840,6 +1131,7 @@ std::int16_t* Reader::openLineweight() {
         return &open<TMLeaderBlk>().code370;
     case Kind::Text:
     case Kind::Dimension:
+    case Kind::Viewport:
     case Kind::None:
         return nullptr;
     }
@@ -890,6 +1182,8 @@ bool Reader::openEntityTakes() {
         return takeDimension(d_.DimensionAry.back());
     case Kind::Leader:
         return takeLeader(open<TLeaderBlk>());
+    case Kind::Viewport:
+        return takeViewport(d_.ViewportAry.back());
     case Kind::None:
         return false;
     }
@@ -1744,6 +2038,213 @@ bool Reader::takeLeader(TLeaderBlk& r) {
     // Every vertex is read: the leader's remaining pairs are not.
     finishOpenEntity();
     return false;
+}
+
+bool Reader::takePointAsWritten(int base, TAcadPoint& p) {
+    if (code_ == base)
+        p.x = realAsWritten();
+    else if (code_ == base + 10)
+        p.y = realAsWritten();
+    else if (code_ == base + 20)
+        p.z = realAsWritten();
+    else
+        return false;
+    return true;
+}
+
+bool Reader::takeViewport(TViewport& v) {
+    if (code_ >= 1000) return takeViewportXdata(v);
+    switch (code_) {
+    case 100:
+        if (value_ == "AcDbViewport") viewportSubclass_ = true;
+        return true;
+    case 8:
+        v.layer = layerName();
+        return true;
+    case 67:
+        v.code67 = small();
+        return true;
+    case 68:
+        v.code68 = small();
+        return true;
+    case 69:
+        v.code69 = small();
+        return true;
+    case 90:
+        v.code90 = integer();
+        return true;
+    case 40:
+        v.width = realAsWritten();
+        return true;
+    case 41:
+        v.height = realAsWritten();
+        return true;
+    case 45:
+        v.viewHeight = realAsWritten();
+        return true;
+    case 51:
+        v.twist = realAsWritten();
+        return true;
+    case 340:
+        v.clipHandle = TrimBlanks(value_);
+        return true;
+    case 331: {
+        const auto found = layerHandles_.find(HandleValue(value_));
+        if (found != layerHandles_.end())
+            v.frozenLayers.push_back(d_.name(d_.LayerAry[found->second].Name));
+        return true;
+    }
+    default:
+        return takePointAsWritten(10, v.center) || takePointAsWritten(12, v.viewCenter) ||
+               takePointAsWritten(16, v.viewDirection) || takePointAsWritten(17, v.viewTarget);
+    }
+}
+
+// Release 12 has no AcDbViewport part: a viewport keeps its view in the extended data of the
+// application "ACAD", after the string "MVIEW", between braces (1002 "{" and "}"): the data's
+// version (1070), the view target and the view direction (two points 1010/1020/1030), the twist,
+// the view height and the view centre's x and y (the first four 1040), further settings, and a
+// nested list of the names of the layers frozen in the viewport (1003). Where the AcDbViewport
+// part was read, it is what counts.
+bool Reader::takeViewportXdata(TViewport& v) {
+    switch (code_) {
+    case 1001:
+        xdataAcad_ = value_ == "ACAD";
+        mview_ = false;
+        return true;
+    case 1000:
+        if (xdataAcad_ && !viewportSubclass_ && TrimBlanks(value_) == "MVIEW") {
+            mview_ = true;
+            mviewDepth_ = 0;
+            mviewPoints_ = mviewReals_ = 0;
+        }
+        return true;
+    default:
+        break;
+    }
+    if (!mview_) return false;
+    if (code_ == 1002) {
+        const std::string_view brace = TrimBlanks(value_);
+        if (brace == "{") {
+            ++mviewDepth_;
+        } else if (brace == "}" && --mviewDepth_ <= 0) {
+            // The data ends with its outer brace.
+            mview_ = false;
+        }
+        return true;
+    }
+    if (code_ == 1003) {
+        if (mviewDepth_ == 2) v.frozenLayers.push_back(d_.name(text()));
+        return true;
+    }
+    if (mviewDepth_ != 1) return false;
+    TAcadPoint* point = nullptr;
+    switch (code_) {
+    case 1010:
+        ++mviewPoints_;
+        [[fallthrough]];
+    case 1020:
+    case 1030:
+        if (mviewPoints_ == 1) point = &v.viewTarget;
+        if (mviewPoints_ == 2) point = &v.viewDirection;
+        if (point) {
+            const double value = realAsWritten();
+            (code_ == 1010 ? point->x : code_ == 1020 ? point->y : point->z) = value;
+        }
+        return true;
+    case 1040: {
+        const double value = realAsWritten();
+        switch (mviewReals_++) {
+        case 0:
+            v.twist = value;
+            break;
+        case 1:
+            v.viewHeight = value;
+            break;
+        case 2:
+            v.viewCenter.x = value;
+            break;
+        case 3:
+            v.viewCenter.y = value;
+            break;
+        default:
+            break;
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// The block each layout's sheet is drawn in, by the block records; layouts that repeat another's
+// handle or block are dropped (they would show the same sheet twice), and the rest are put in
+// tab order. Where the links are broken (a handle that names nothing, a block record missing),
+// a layout takes a sheet that no other layout holds: the model's tab ("Model") the model's
+// block, the others the paper-space blocks in tab order, "*Paper_Space" first. That pairing is
+// a guess, but it shows every sheet the file holds.
+void Reader::finishLayouts() {
+    if (d_.LayoutAry.empty()) return;
+    std::unordered_map<std::uint64_t, const BlockRecord*> byHandle, byLayout;
+    for (const BlockRecord& record : blockRecords_) {
+        if (record.handle != 0) byHandle.emplace(record.handle, &record);
+        if (record.layout != 0) byLayout.emplace(record.layout, &record);
+    }
+    std::vector<TLayout> kept;
+    std::unordered_set<std::uint64_t> handles;
+    std::unordered_set<std::string> blocks;
+    for (std::size_t i = 0; i < d_.LayoutAry.size(); ++i) {
+        TLayout& layout = d_.LayoutAry[i];
+        const std::uint64_t handle = HandleValue(layout.handle);
+        if (const auto named = byHandle.find(layoutBlockRecords_[i]); named != byHandle.end())
+            layout.blockName = named->second->name;
+        else if (const auto naming = byLayout.find(handle); naming != byLayout.end())
+            layout.blockName = naming->second->name;
+        if (handle != 0 && !handles.insert(handle).second) continue;
+        if (!layout.blockName.empty() && !blocks.insert(UpperAscii(layout.blockName)).second)
+            continue;
+        kept.push_back(std::move(layout));
+    }
+    std::stable_sort(kept.begin(), kept.end(),
+                     [](const TLayout& a, const TLayout& b) { return a.code71 < b.code71; });
+
+    std::vector<std::string> unclaimed;
+    const auto offer = [&](const std::string& name) {
+        if (IsPaperSpaceBlock(name) && blocks.insert(UpperAscii(name)).second)
+            unclaimed.push_back(name);
+    };
+    for (const BlockRecord& record : blockRecords_)
+        offer(record.name);
+    for (const TBlockBlk& block : d_.BlockAry)
+        offer(block.name);
+    std::stable_partition(unclaimed.begin(), unclaimed.end(), [](const std::string& name) {
+        return UpperAscii(name) == "*PAPER_SPACE";
+    });
+    std::size_t next = 0;
+    for (TLayout& layout : kept) {
+        if (!layout.blockName.empty()) continue;
+        if (UpperAscii(layout.name) == "MODEL") {
+            if (blocks.insert("*MODEL_SPACE").second) layout.blockName = "*Model_Space";
+        } else if (next < unclaimed.size()) {
+            layout.blockName = unclaimed[next++];
+        }
+    }
+    d_.LayoutAry = std::move(kept);
+}
+
+// Orders the paper-space entities by handle, so that FindPaperEntity searches them by halves.
+void Reader::finishPaperHandles() {
+    auto& table = d_.PaperHandleAry;
+    std::vector<std::pair<std::uint64_t, std::size_t>> order(table.size());
+    for (std::size_t i = 0; i < table.size(); ++i)
+        order[i] = {HandleValue(table[i].handle), i};
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<TEntityHandle> sorted;
+    sorted.reserve(table.size());
+    for (const auto& [value, i] : order)
+        sorted.push_back(std::move(table[i]));
+    table = std::move(sorted);
 }
 
 } // namespace

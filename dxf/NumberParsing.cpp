@@ -107,6 +107,27 @@ bool ParseReal(std::string_view text, double& value) {
     return error == std::errc() && end == last && std::isfinite(value);
 }
 
+bool ParseRealAsWritten(std::string_view text, double& value) {
+    if (ParseReal(text, value)) return true;
+    text = TrimBlanks(text);
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (text.empty() || text.front() == '-') return false;
+    }
+    const char* last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, value);
+    if (end != last) return false;
+    if (error == std::errc()) return true;
+    if (error != std::errc::result_out_of_range) return false;
+    // Out of range: a negative exponent underflows, any other overflows.
+    const auto e = text.find_first_of("eE");
+    const bool underflow = e != std::string_view::npos && e + 1 < text.size() && text[e + 1] == '-';
+    value = underflow ? 0.0 : HUGE_VAL;
+    if (negative) value = -value;
+    return true;
+}
+
 std::string Shorten(std::string_view text) {
     constexpr std::size_t Limit = 40;
     std::string out;

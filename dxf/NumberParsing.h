@@ -14,6 +14,9 @@ bool ParseGroupCode(std::string_view line, int& code);
 bool ParseSmallInt(std::string_view text, std::int16_t& value);
 // A finite real value; blanks around it are allowed.
 bool ParseReal(std::string_view text, double& value);
+// A real value that may also be infinite or not a number ("inf", "nan", or too large for a
+// double, which reads as infinite; too small reads as zero); blanks around it are allowed.
+bool ParseRealAsWritten(std::string_view text, double& value);
 // A value quoted in an error message: cut to a readable length.
 std::string Shorten(std::string_view text);
 

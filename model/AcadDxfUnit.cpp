@@ -1,5 +1,7 @@
 #include "model/AcadDxfUnit.h"
 
+#include <algorithm>
+
 namespace orvanta {
 
 void Drawing::clear() {
@@ -35,6 +37,42 @@ std::array<TableCount, 6> OtherCounts(const Drawing& d) {
         {"Ray", d.RayAry.size() + d.BlkRayAry.size()},
         {"MLeader", d.MLeaderAry.size() + d.BlkMLeaderAry.size()},
     }};
+}
+
+std::uint64_t HandleValue(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    // Leading zeros do not count towards the 16 digits.
+    while (text.size() > 1 && text.front() == '0')
+        text.remove_prefix(1);
+    if (text.empty() || text.size() > 16) return 0;
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else
+            return 0;
+        value = value << 4 | static_cast<std::uint64_t>(digit);
+    }
+    return value;
+}
+
+const TEntityHandle* FindPaperEntity(const Drawing& drawing, std::string_view handle) {
+    const std::uint64_t wanted = HandleValue(handle);
+    if (wanted == 0) return nullptr;
+    const auto& table = drawing.PaperHandleAry;
+    const auto found = std::lower_bound(
+        table.begin(), table.end(), wanted,
+        [](const TEntityHandle& e, std::uint64_t value) { return HandleValue(e.handle) < value; });
+    if (found == table.end() || HandleValue(found->handle) != wanted) return nullptr;
+    return &*found;
 }
 
 std::int16_t GetLayerColor(Drawing& drawing, const std::string& name) {

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -399,12 +400,119 @@ struct TViewTbl {
     std::int16_t code70 = 0;
 };
 
+// A layout: one sheet of paper space (or the model's own tab), from a LAYOUT object. Lengths of
+// the plot settings are millimetres; the limits and extents are paper-space coordinates. Values
+// are kept as written, non-finite ones included: whoever builds the sheets judges them.
+struct TLayout {
+    std::string name;        // code 1 of the AcDbLayout part: the tab's caption
+    std::int16_t code71 = 0; // tab order; the model's tab is 0
+    std::int16_t code70 = 0; // layout flags: 1 linetype scale by viewport, 2 limits checked
+    // The paper-space block that holds the sheet ("*Paper_Space", "*Paper_Space0", ...,
+    // "*Model_Space" for the model's tab), found through the block record the layout names
+    // (code 330 of its AcDbLayout part) or that names it (code 340 of a BLOCK_RECORD); empty
+    // when neither leads to a block record.
+    std::string blockName;
+    std::string handle; // code 5
+
+    // The AcDbPlotSettings part.
+    std::string paperName;   // code 4, the paper size as the plotter names it
+    double code40 = 0;       // unprintable margin, left
+    double code41 = 0;       // bottom
+    double code42 = 0;       // right
+    double code43 = 0;       // top
+    double code44 = 0;       // paper width
+    double code45 = 0;       // paper height
+    double code46 = 0;       // plot origin, x
+    double code47 = 0;       // plot origin, y
+    std::int16_t code72 = 1; // plot paper units: 0 inches, 1 millimetres, 2 pixels
+    std::int16_t code73 = 0; // plot rotation in quarter turns counter-clockwise, 0 to 3
+    double code142 = 1;      // plot scale: numerator (paper units) ...
+    double code143 = 1;      // ... per denominator (drawing units)
+
+    // The AcDbLayout part: limits (codes 10/20 and 11/21) and extents (14/24/34 and 15/25/35).
+    TAcadPoint limMin;
+    TAcadPoint limMax;
+    TAcadPoint extMin;
+    TAcadPoint extMax;
+};
+
+// A VIEWPORT entity: a window on the sheet that shows the model as seen from a view. The sheet's
+// own window (code69 1) shows the paper itself. Release 12 files keep the view in extended data
+// ("ACAD" "MVIEW"); it is read into the same fields. Values are kept as written.
+struct TViewport {
+    // Owning block definition; empty in the ENTITIES section, where code67 1 places the viewport
+    // in the paper space of the active layout ("*Paper_Space").
+    Name bname;
+    Name layer = Name::Zero();
+    std::int16_t code67 = 0;
+    std::int16_t code68 = 0; // status: 0 off, negative on but off screen, else its stacking rank
+    std::int16_t code69 = 0; // id; 1 is the sheet's own window
+    std::int32_t code90 = 0; // status flags
+    TAcadPoint center;       // codes 10/20/30, paper space
+    double width = 0;        // code 40, paper space
+    double height = 0;       // code 41
+    TAcadPoint viewCenter;   // codes 12/22, in the view's display coordinates
+    TAcadPoint viewDirection{0, 0, 1}; // codes 16/26/36, from the target towards the viewer
+    TAcadPoint viewTarget;             // codes 17/27/37
+    double viewHeight = 0;             // code 45, model units seen across the window's height
+    double twist = 0;                  // code 51, degrees
+    // Code 340: the handle of the paper-space entity that clips the window to its shape (see
+    // FindPaperEntity); empty when the window is its rectangle.
+    std::string clipHandle;
+    // The layers frozen in this window only: the names of the layers its 331 handles name
+    // (handles naming no layer are dropped), or the names of release 12 extended data.
+    std::vector<Name> frozenLayers;
+    std::string handle; // code 5
+};
+
+// The tables an entity's record can stand in.
+enum class RecordKind : std::uint8_t {
+    Line,      // LINE
+    Circle,    // CIRCLE
+    Arc,       // ARC
+    Ellipse,   // ELLIPSE
+    Solid,     // SOLID, TRACE
+    Face,      // 3DFACE
+    Polyline,  // LWPOLYLINE, POLYLINE: the header, whose ihand is its index
+    Text,      // TEXT, ATTRIB, ATTDEF, MTEXT
+    Insert,    // INSERT, MINSERT, ACAD_TABLE, a DIMENSION of a block definition
+    Dimension, // DIMENSION of the ENTITIES section
+    Leader,    // LEADER
+    Point,     // POINT
+    Spline,    // SPLINE
+    Hatch,     // HATCH
+    Ray,       // XLINE, RAY
+    Wipeout,   // WIPEOUT
+    MLeader,   // MULTILEADER, MLEADER
+    Viewport,  // VIEWPORT, in ViewportAry
+};
+
+// Where the record of one paper-space entity stands, by its handle: `index` in the table that
+// RecordTable gives for `kind` and `inBlock` (ViewportAry for viewports, DimensionAry for the
+// dimensions of the ENTITIES section). The indices are those of the tables as read; the
+// normalisation passes rewrite the tables, so they no longer hold after them.
+struct TEntityHandle {
+    std::string handle; // code 5 as written
+    RecordKind kind = RecordKind::Line;
+    bool inBlock = false;
+    std::size_t index = 0;
+};
+
 // One drawing: its tables (the layers, blocks and views, the model's records and those of the
 // block definitions) and the extents. After a read each table holds exactly its records.
 struct Drawing {
     std::vector<TLayer> LayerAry;
     std::vector<TBlockBlk> BlockAry;
     std::vector<TViewTbl> ViewAry;
+    // The layouts in tab order, and every VIEWPORT of the ENTITIES section and the blocks.
+    std::vector<TLayout> LayoutAry;
+    std::vector<TViewport> ViewportAry;
+    // The paper-space entities (code 67 1 in ENTITIES, or in a block whose name starts with
+    // "*Paper_Space") that have a handle, ordered by handle, so that a viewport finds the entity
+    // that clips it. Model entities are not listed: a drawing may hold millions of them.
+    std::vector<TEntityHandle> PaperHandleAry;
+    // $TILEMODE: 1 the model is shown, 0 the active layout.
+    std::int16_t TileMode = 1;
 
     std::vector<TAcadLineBlk> LineAry;
     std::vector<TCircleBlk> CircleAry;
@@ -530,6 +638,13 @@ std::array<TableCount, 13> TableCounts(const Drawing& drawing);
 // "Hatch", "Solid" (SOLID and TRACE), "Spline", "Point", "Ray" (XLINE and RAY), "MLeader"
 // (MULTILEADER and MLEADER).
 std::array<TableCount, 6> OtherCounts(const Drawing& drawing);
+
+// The number a handle (code 5, 330, 340, ...) writes in hexadecimal digits of either case; 0,
+// which names nothing, for text that is no handle (empty, not hexadecimal, over 16 digits).
+std::uint64_t HandleValue(std::string_view text);
+
+// The paper-space entity of that handle in PaperHandleAry, or null.
+const TEntityHandle* FindPaperEntity(const Drawing& drawing, std::string_view handle);
 
 // Colour number of the first layer called `name` (exact, case-sensitive comparison), negative
 // values included. A name no layer has is appended as a new visible layer of colour 7.
