@@ -2,8 +2,10 @@
 // application without a display whose chatter stays out of the commands' output.
 #pragma once
 
+#include "model/AcadDxfUnit.h"
 #include "render/Colors.h"
 
+#include <cstdint>
 #include <string>
 
 namespace orvanta::cli {
@@ -17,6 +19,15 @@ bool ParseColorMode(const std::string& text, ColorModeValue& mode);
 // WxH (or WXH), each part from its low bound to `high`.
 bool ParseSize(const std::string& text, int lowWidth, int lowHeight, int high, int& width,
                int& height);
+
+// What --layout shows of a drawing: "saved" what it opens in, "model" its model, or the layout of
+// that name (letter case ignored). False when the drawing has no layout of the name.
+bool SpaceOfLayoutChoice(const Drawing& drawing, const std::string& choice, std::int16_t& space);
+
+// The words of the --layout option in a command's usage.
+inline constexpr const char* LayoutUsage =
+    "  --layout NAME|model|saved  a layout by its name, the model, or what the drawing was saved\n"
+    "                        showing (default saved)\n";
 
 // Makes the command's QGuiApplication on the offscreen platform (unless another is chosen),
 // passing on only Qt's critical messages, and says on stderr when the text face is missing.

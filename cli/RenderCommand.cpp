@@ -23,11 +23,17 @@ namespace orvanta::cli {
 
 namespace {
 
-// The whole drawing, fitted as after opening, with the rest of the command's request.
-ImageRequest WholePicture(const Drawing& drawing, ImageRequest request) {
+// The whole drawing, fitted as after opening (its model or the sheet of `space`), with the rest
+// of the command's request.
+ImageRequest WholePicture(const Drawing& drawing, ImageRequest request,
+                          std::optional<std::int16_t> space = std::nullopt) {
     const ImageRequest whole =
         WholeDrawingRequest(drawing, DefaultZoomRate, request.width, request.height);
     request.options.view = whole.options.view;
+    if (space) {
+        request.options.view = WholeDrawingView(drawing, request.width, request.height, space);
+        request.options.view.zoom = DefaultZoomRate;
+    }
     request.options.clipping = whole.options.clipping;
     return request;
 }
@@ -44,14 +50,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const RenderUsage =
-    "usage: orvanta-cli render FILE -o OUT.png|.svg|.pdf|.emf|.wmf|.bmp [options]\n"
-    "       orvanta-cli render --each FOLDER -o OUTDIR [options]\n"
-    "  --size WxH            picture size in pixels (default 1600x900)\n"
-    "  --color-mode 0|1|2    0 colour, 1 monochrome, 2 inverted colours (default 0)\n"
-    "  --background RRGGBB   background colour (default 000000)\n"
-    "  --pen-width N         pen width of lines, arcs and circles in pixels (default 1)\n"
-    "  --lineweights         lines drawn with their lineweights, never thinner than the pen\n";
+const std::string RenderUsage =
+    std::string(
+        "usage: orvanta-cli render FILE -o OUT.png|.svg|.pdf|.emf|.wmf|.bmp [options]\n"
+        "       orvanta-cli render --each FOLDER -o OUTDIR [options]\n"
+        "  --size WxH            picture size in pixels (default 1600x900)\n"
+        "  --color-mode 0|1|2    0 colour, 1 monochrome, 2 inverted colours (default 0)\n"
+        "  --background RRGGBB   background colour (default 000000)\n"
+        "  --pen-width N         pen width of lines, arcs and circles in pixels (default 1)\n"
+        "  --lineweights         lines drawn with their lineweights, never thinner than the "
+        "pen\n") +
+    LayoutUsage;
 
 // A picture larger than this in either direction is refused rather than allocated.
 constexpr int MaxPictureSide = 32768;
@@ -91,10 +100,13 @@ bool ParseColour(std::string text, TColor& colour) {
 // Writes the whole drawing, fitted as after opening, in the format; throws SilentAbort naming
 // the output when it cannot be made or written.
 void WritePicture(Drawing& drawing, const std::string& out, ImageFormat format,
-                  const ImageRequest& request, TextShapeCache& shapes) {
+                  const ImageRequest& request, const std::string& layout, TextShapeCache& shapes) {
+    std::int16_t space = 0;
+    if (!SpaceOfLayoutChoice(drawing, layout, space))
+        throw SilentAbort(out + ": the drawing has no layout \"" + layout + "\"");
     QByteArray bytes;
     try {
-        bytes = EncodeImage(drawing, WholePicture(drawing, request), format, &shapes);
+        bytes = EncodeImage(drawing, WholePicture(drawing, request, space), format, &shapes);
     } catch (const std::bad_alloc&) {
         throw SilentAbort(out + ": not enough memory for the picture");
     } catch (const std::runtime_error& e) {
@@ -106,10 +118,10 @@ void WritePicture(Drawing& drawing, const std::string& out, ImageFormat format,
 
 // Renders one file; prints its failure as one line and returns false when it fails.
 bool RenderFile(const std::string& path, const std::string& out, ImageFormat format,
-                const ImageRequest& request, TextShapeCache& shapes) {
+                const ImageRequest& request, const std::string& layout, TextShapeCache& shapes) {
     try {
         LoadedDrawing loaded = LoadForCommand(path, "drawn");
-        WritePicture(loaded.drawing, out, format, request, shapes);
+        WritePicture(loaded.drawing, out, format, request, layout, shapes);
         return true;
     } catch (const SilentAbort& e) {
         std::fprintf(stderr, "%s\n", e.what());
@@ -131,7 +143,7 @@ std::vector<fs::path> DxfFilesOf(const fs::path& folder) {
 }
 
 int UsageError(const std::string& message) {
-    std::fprintf(stderr, "orvanta-cli render: %s\n%s", message.c_str(), RenderUsage);
+    std::fprintf(stderr, "orvanta-cli render: %s\n%s", message.c_str(), RenderUsage.c_str());
     return 2;
 }
 
@@ -144,12 +156,13 @@ int RenderCommand(const std::vector<std::string>& args) {
     request.height = 900;
     std::string input;
     std::string out;
+    std::string layout = "saved";
     bool each = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
         if (arg == "--help" || arg == "-h") {
-            std::fputs(RenderUsage, stdout);
+            std::fputs(RenderUsage.c_str(), stdout);
             return 0;
         }
         if (arg == "--each") {
@@ -172,6 +185,9 @@ int RenderCommand(const std::vector<std::string>& args) {
                 return UsageError("--pen-width takes a width from 1 to 100");
         } else if (arg == "--lineweights") {
             request.options.lineweights.shown = true;
+        } else if (arg == "--layout") {
+            if (!hasValue) return UsageError("--layout needs a layout's name, model or saved");
+            layout = args[++i];
         } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError("unknown option \"" + arg + "\"");
         } else if (input.empty()) {
@@ -193,7 +209,7 @@ int RenderCommand(const std::vector<std::string>& args) {
     StartGuiApplication();
     TextShapeCache shapes;
 
-    if (!each) return RenderFile(input, out, format, request, shapes) ? 0 : 1;
+    if (!each) return RenderFile(input, out, format, request, layout, shapes) ? 0 : 1;
 
     std::vector<fs::path> files;
     std::error_code error;
@@ -211,7 +227,7 @@ int RenderCommand(const std::vector<std::string>& args) {
     int status = 0;
     for (const fs::path& file : files) {
         const fs::path picture = fs::path(out) / (file.stem().string() + ".png");
-        if (RenderFile(file.string(), picture.string(), ImageFormat::Png, request, shapes))
+        if (RenderFile(file.string(), picture.string(), ImageFormat::Png, request, layout, shapes))
             std::printf("%s\n", picture.c_str());
         else
             status = 1;

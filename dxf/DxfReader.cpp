@@ -531,6 +531,10 @@ void Reader::processPair() {
             endBlk = true;
         } else if (value_ == "ENDSEC") {
             inBlocks_ = inEntities_ = inBlockBody_ = false;
+            // A section ends every table in it, whether or not the file ended them: a name
+            // in BLOCKS or ENTITIES must not start a table's reader.
+            inTable_ = inLayerTable_ = inLayerRecord_ = inViewTable_ = inViewRecord_ = false;
+            inStyleTable_ = false;
             inBlockRecord_ = inObjects_ = inLayout_ = false;
         }
     }

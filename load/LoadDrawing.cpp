@@ -7,6 +7,7 @@
 #include "geometry/EllipseFlattening.h"
 #include "geometry/Extents.h"
 #include "geometry/FaceExplosion.h"
+#include "geometry/Layouts.h"
 #include "geometry/LeaderExplosion.h"
 #include "geometry/OtherKinds.h"
 #include "geometry/PolylineExplosion.h"
@@ -52,6 +53,8 @@ void MakeRoom(Drawing& d) {
 } // namespace
 
 void NormaliseDrawing(Drawing& d) {
+    // The layouts' sheets enter the tables in spaces of their own before anything is placed.
+    PrepareLayouts(d);
     // Block polylines first, so that block expansion finds their pieces among the block's lines
     // and arcs.
     if (!d.BlkLwpAry.empty()) {
@@ -103,6 +106,7 @@ void NormaliseDrawing(Drawing& d) {
         Release(d.LeaderAry);
     }
     ComputeExtents(d);
+    MeasureLayouts(d);
 
     // The colour pass runs last: it fills PenColor, PenStyle and layindex of what is left.
     ResolvePens(d);

@@ -434,6 +434,14 @@ struct TLayout {
     TAcadPoint limMax;
     TAcadPoint extMin;
     TAcadPoint extMax;
+
+    // Set when the drawing is normalised: the code67 its sheet's records carry, the paper (in
+    // paper-space units) and the extents of the sheet, paper, records and viewports together.
+    std::int16_t space = 0;
+    TAcadPoint paperMin;
+    TAcadPoint paperMax;
+    TAcadPoint ExtMin;
+    TAcadPoint ExtMax;
 };
 
 // A VIEWPORT entity: a window on the sheet that shows the model as seen from a view. The sheet's
@@ -463,6 +471,10 @@ struct TViewport {
     // (handles naming no layer are dropped), or the names of release 12 extended data.
     std::vector<Name> frozenLayers;
     std::string handle; // code 5
+    // Set when the drawing is normalised: the space of the layout that shows it (0 when none
+    // does), and the outline its clip entity gives it on the paper (empty: its rectangle).
+    std::int16_t space = 0;
+    std::vector<TAcadPoint> clip;
 };
 
 // The tables an entity's record can stand in.
@@ -513,6 +525,8 @@ struct Drawing {
     std::vector<TEntityHandle> PaperHandleAry;
     // $TILEMODE: 1 the model is shown, 0 the active layout.
     std::int16_t TileMode = 1;
+    // Layouts left out because their sheet's block is missing.
+    std::size_t SkippedLayouts = 0;
 
     std::vector<TAcadLineBlk> LineAry;
     std::vector<TCircleBlk> CircleAry;

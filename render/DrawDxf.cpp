@@ -1,6 +1,7 @@
 #include "render/DrawDxf.h"
 
 #include "geometry/EntityBoxes.h"
+#include "geometry/Layouts.h"
 #include "geometry/Primitives.h"
 #include "geometry/TextLayout.h"
 #include "geometry/TextLines.h"
@@ -358,7 +359,9 @@ void DrawDxfArc(Canvas& canvas, TPoint origin, const TAcadPoint& c, double units
             style);
 }
 
-int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) {
+namespace {
+
+int DrawRecords(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) {
     const DrawView& view = options.view;
     const TAcadPoint& center = view.center;
     const PictureBand band = options.band;
@@ -403,7 +406,7 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
     // The filters shared by the four tables; `inView` is the table's visibility test and `rows`
     // the band's.
     const auto kept = [&](const auto& record, const auto& inView, const auto& rows) {
-        if (record.code67 != options.space) return false;
+        if (record.code67 != view.space) return false;
         if (layer >= 0) return record.layindex == layer;
         if (LayerHidden(options.hiddenLayers, record.layindex)) return false;
         if (!LayerVisibleAt(drawing, record.layindex)) return false;
@@ -418,20 +421,13 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
     const bool texts = options.parts != DrawnParts::Figures && !rough;
 
     // Fills lie under everything else; points and splines are drawn after the arcs, texts last.
-    const OtherKindsView other{center,
-                               origin,
-                               u,
-                               window,
-                               viewWindow,
-                               backColor,
-                               colorMode,
-                               penWidth,
-                               layer,
-                               noClip && !banded,
-                               step,
-                               options.lineweights,
-                               options.space,
-                               options.hiddenLayers};
+    const OtherKindsView other{center,     origin,
+                               u,          window,
+                               viewWindow, backColor,
+                               colorMode,  penWidth,
+                               layer,      noClip && !banded,
+                               step,       options.lineweights,
+                               view.space, options.hiddenLayers};
 
     const RecordIndices* records = options.records;
     const auto chosen = [records](const std::vector<std::uint32_t> RecordIndices::*list) {
@@ -534,6 +530,156 @@ int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) 
 
     canvas.flush();
     return count;
+}
+
+// A canvas that turns everything drawn on it by `degrees` counterclockwise (as the screen shows
+// it) about one pixel: the model of a viewport whose view is twisted. Circles and arcs are
+// circular wherever the renderer draws them, so turning their box's centre and their end points
+// turns them.
+class TurningCanvas : public ForwardingCanvas {
+  public:
+    TurningCanvas(Canvas& target, TPoint pivot, double degrees)
+        : ForwardingCanvas(target), pivot_(pivot), degrees_(degrees),
+          cos_(std::cos(degrees * DegToRad)), sin_(std::sin(degrees * DegToRad)) {}
+
+    void moveTo(int x, int y) override {
+        const TPoint p = turn(x, y);
+        target().moveTo(p.x, p.y);
+    }
+    void lineTo(int x, int y) override {
+        const TPoint p = turn(x, y);
+        target().lineTo(p.x, p.y);
+    }
+    void arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) override {
+        const TPoint c = turn((left + right) / 2, (top + bottom) / 2);
+        const int rx = (right - left) / 2, ry = (bottom - top) / 2;
+        const TPoint s = turn(xs, ys), e = turn(xe, ye);
+        target().arc(c.x - rx, c.y - ry, c.x + rx, c.y + ry, s.x, s.y, e.x, e.y);
+    }
+    void setPixel(int x, int y, TColor colour) override {
+        const TPoint p = turn(x, y);
+        target().setPixel(p.x, p.y, colour);
+    }
+    void fillRect(int left, int top, int right, int bottom, TColor colour) override {
+        fillPolygon({{{left, top}, {right, top}, {right, bottom}, {left, bottom}}}, colour);
+    }
+    void fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor colour) override {
+        std::vector<std::vector<TPoint>> turned = rings;
+        for (auto& ring : turned)
+            for (TPoint& p : ring)
+                p = turn(p.x, p.y);
+        target().fillPolygon(turned, colour);
+    }
+    CanvasFont font() const override {
+        CanvasFont f = target().font();
+        f.escapement -= degrees_ * 10;
+        return f;
+    }
+    void setFont(const CanvasFont& font) override {
+        CanvasFont f = font;
+        f.escapement += degrees_ * 10;
+        target().setFont(f);
+    }
+    void textOut(int x, int y, const std::string& text) override {
+        const TPoint p = turn(x, y);
+        target().textOut(p.x, p.y, text);
+    }
+
+  private:
+    // Counterclockwise on the screen, whose y axis points down.
+    TPoint turn(int x, int y) const {
+        const double dx = x - pivot_.x, dy = y - pivot_.y;
+        return {static_cast<std::int32_t>(std::lround(pivot_.x + dx * cos_ + dy * sin_)),
+                static_cast<std::int32_t>(std::lround(pivot_.y - dx * sin_ + dy * cos_))};
+    }
+
+    TPoint pivot_;
+    double degrees_;
+    double cos_, sin_;
+};
+
+// The paper is white, whatever the background around it; what is drawn on it takes its colours
+// against white.
+constexpr TColor PaperColor = ColorWhite;
+
+// A layout: its paper, the model through each of its viewports, then the sheet's own records.
+int DrawSheet(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) {
+    const DrawView& view = options.view;
+    if ((view.drawW == 0 && view.drawH == 0) || view.zoom == 0) return 0;
+    const double u = UnitsPerPixel(view.drawW, view.drawH, view.pixW, view.pixH, view.zoom);
+    const auto pixel = [&](const TAcadPoint& p) {
+        return WorldToScreen(PointDiff(p, view.center), view.origin, u);
+    };
+    DrawOptions sheet = options;
+    sheet.backColor = PaperColor;
+    const int index = LayoutOfSpace(drawing, view.space);
+    if (index >= 0) {
+        const TLayout& layout = drawing.LayoutAry[static_cast<std::size_t>(index)];
+        const TAcadPoint& a = layout.paperMin;
+        const TAcadPoint& b = layout.paperMax;
+        if (b.x > a.x && b.y > a.y && options.parts != DrawnParts::Texts) {
+            canvas.fillPolygon({{pixel(a), pixel({b.x, a.y, 0}), pixel(b), pixel({a.x, b.y, 0})}},
+                               PaperColor);
+        }
+    }
+    int count = 0;
+    for (const TViewport& v : drawing.ViewportAry) {
+        if (v.space != view.space || !ViewportShown(v)) continue;
+        std::vector<TPoint> ring;
+        if (v.clip.empty()) {
+            const double hw = v.width / 2, hh = v.height / 2;
+            for (const TAcadPoint& corner : {TAcadPoint{v.center.x - hw, v.center.y - hh, 0},
+                                             TAcadPoint{v.center.x + hw, v.center.y - hh, 0},
+                                             TAcadPoint{v.center.x + hw, v.center.y + hh, 0},
+                                             TAcadPoint{v.center.x - hw, v.center.y + hh, 0}})
+                ring.push_back(pixel(corner));
+        } else {
+            for (const TAcadPoint& p : v.clip)
+                ring.push_back(pixel(p));
+        }
+        // The model as the window's view sees it: its centre (relative to the target, in a plan
+        // view) on the window's centre, its height across the window's.
+        const double modelU = u * v.viewHeight / v.height;
+        if (!(modelU > 0) || !std::isfinite(modelU)) continue;
+        const double side = v.twist != 0 ? std::hypot(v.width, v.height) : 0;
+        const int pixW = static_cast<int>(std::ceil((side > 0 ? side : v.width) / u)) + 2;
+        const int pixH = static_cast<int>(std::ceil((side > 0 ? side : v.height) / u)) + 2;
+        DrawOptions model = sheet;
+        model.records = nullptr;
+        model.view = {{v.viewTarget.x + v.viewCenter.x, v.viewTarget.y + v.viewCenter.y, 0},
+                      pixW * modelU,
+                      pixH * modelU,
+                      pixel(v.center),
+                      pixW,
+                      pixH,
+                      1,
+                      0};
+        std::vector<bool> hidden;
+        if (!v.frozenLayers.empty()) {
+            hidden.assign(drawing.LayerAry.size(), false);
+            for (const Name& name : v.frozenLayers) {
+                const int layer = LayerIndexOf(drawing, std::string(std::string_view(name)));
+                if (layer >= 0) hidden[static_cast<std::size_t>(layer)] = true;
+            }
+            model.hiddenLayers = &hidden;
+        }
+        canvas.setClip({ring});
+        if (v.twist != 0) {
+            TurningCanvas turning(canvas, model.view.origin, v.twist);
+            count += DrawRecords(drawing, model, turning);
+        } else {
+            count += DrawRecords(drawing, model, canvas);
+        }
+        canvas.clearClip();
+    }
+    return count + DrawRecords(drawing, sheet, canvas);
+}
+
+} // namespace
+
+int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) {
+    return options.view.space == 0 ? DrawRecords(drawing, options, canvas)
+                                   : DrawSheet(drawing, options, canvas);
 }
 
 } // namespace orvanta

@@ -75,8 +75,6 @@ struct DrawOptions {
     // reach them is skipped. Bands drawn one beside the other make the picture drawn at once.
     PictureBand band;
     DrawnParts parts = DrawnParts::Everything;
-    // The space drawn: 0 the model, a layout's space its sheet (the records whose code67 it is).
-    std::int16_t space = 0;
     // When set, true at a layer's index hides that layer's records whatever its visible flag:
     // the layers a viewport freezes.
     const std::vector<bool>* hiddenLayers = nullptr;

@@ -1,5 +1,7 @@
 #include "render/ViewState.h"
 
+#include "geometry/Layouts.h"
+
 namespace orvanta {
 
 void SavePreviousView(ViewState& view) {
@@ -15,10 +17,14 @@ void RestorePreviousView(ViewState& view) {
 }
 
 void FitViewToExtents(ViewState& view, const Drawing& drawing) {
-    view.DrawWidth = drawing.ExtMax.x - drawing.ExtMin.x;
-    view.DrawHeight = drawing.ExtMax.y - drawing.ExtMin.y;
-    view.ViewCenter = {(drawing.ExtMax.x + drawing.ExtMin.x) / 2,
-                       (drawing.ExtMax.y + drawing.ExtMin.y) / 2, 0};
+    TAcadPoint min = drawing.ExtMin, max = drawing.ExtMax;
+    if (const int layout = LayoutOfSpace(drawing, view.Space); layout >= 0) {
+        min = drawing.LayoutAry[static_cast<std::size_t>(layout)].ExtMin;
+        max = drawing.LayoutAry[static_cast<std::size_t>(layout)].ExtMax;
+    }
+    view.DrawWidth = max.x - min.x;
+    view.DrawHeight = max.y - min.y;
+    view.ViewCenter = {(max.x + min.x) / 2, (max.y + min.y) / 2, 0};
 }
 
 bool ShowNamedView(ViewState& view, const Drawing& drawing, const std::string& name) {
@@ -36,7 +42,7 @@ bool ShowNamedView(ViewState& view, const Drawing& drawing, const std::string& n
 
 DrawView DrawViewOf(const ViewState& view, const TAcadPoint& center, int pixW, int pixH) {
     return {center, view.DrawWidth, view.DrawHeight, ViewOriginOf(pixW, pixH),
-            pixW,   pixH,           view.ZoomRate};
+            pixW,   pixH,           view.ZoomRate,   view.Space};
 }
 
 DrawOptions ViewDrawOptions(const ViewState& view, const TAcadPoint& center, int pixW, int pixH,
@@ -50,10 +56,18 @@ DrawOptions ViewDrawOptions(const ViewState& view, const TAcadPoint& center, int
     return options;
 }
 
-DrawView WholeDrawingView(const Drawing& drawing, int pixW, int pixH) {
+DrawView WholeDrawingView(const Drawing& drawing, int pixW, int pixH,
+                          std::optional<std::int16_t> space) {
     ViewState view;
+    view.Space = space ? *space : OpeningSpace(drawing);
     FitViewToExtents(view, drawing);
     return DrawViewOf(view, view.ViewCenter, pixW, pixH);
+}
+
+std::int16_t OpeningSpace(const Drawing& drawing, bool alwaysModel) {
+    if (alwaysModel) return 0;
+    const int layout = SavedLayout(drawing);
+    return layout < 0 ? 0 : drawing.LayoutAry[static_cast<std::size_t>(layout)].space;
 }
 
 } // namespace orvanta

@@ -9,6 +9,8 @@
 #include "render/DrawDxf.h"
 #include "render/ViewTransform.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace orvanta {
@@ -31,6 +33,9 @@ struct ViewState {
 
     // Colour mode of the detail view and the previews: colour or monochrome.
     ColorModeValue ViewColorMode = ColorModeColor;
+
+    // What is shown: 0 the model, a layout's space its sheet.
+    std::int16_t Space = 0;
 };
 
 // Copies the current view into the previous one; called before every view change.
@@ -39,7 +44,7 @@ void SavePreviousView(ViewState& view);
 // twice shows the same view twice.
 void RestorePreviousView(ViewState& view);
 
-// Fits the view to the drawing's extents: the whole drawing, centred.
+// Fits the view to the extents of what it shows, the model's or the sheet's: all of it, centred.
 void FitViewToExtents(ViewState& view, const Drawing& drawing);
 
 // Shows the named view `name`; a name the drawing has no view of ("*AllView*" among them) fits
@@ -55,7 +60,13 @@ DrawView DrawViewOf(const ViewState& view, const TAcadPoint& center, int pixW, i
 // view, and every copy of it (an exported picture, a printed page), start from these.
 DrawOptions ViewDrawOptions(const ViewState& view, const TAcadPoint& center, int pixW, int pixH,
                             const LineweightDisplay& lineweights, int penWidth = 1);
-// The whole drawing fitted into a picture of pixW x pixH pixels, as a drawing shows when opened.
-DrawView WholeDrawingView(const Drawing& drawing, int pixW, int pixH);
+// The whole drawing fitted into a picture of pixW x pixH pixels: the model or the sheet of the
+// layout whose space is `space`; without one, what the drawing opens in (OpeningSpace).
+DrawView WholeDrawingView(const Drawing& drawing, int pixW, int pixH,
+                          std::optional<std::int16_t> space = std::nullopt);
+
+// The space a drawing opens in: the sheet of the layout it was saved showing, or the model when
+// it was saved showing the model or `alwaysModel` asks for it.
+std::int16_t OpeningSpace(const Drawing& drawing, bool alwaysModel = false);
 
 } // namespace orvanta

@@ -86,6 +86,9 @@ struct DrawView {
     int pixW = 0;
     int pixH = 0;
     double zoom = 0.98;
+    // What the picture shows: 0 the model, a layout's space its sheet (the records whose code67
+    // it is, on the layout's paper, with the model through its viewports).
+    std::int16_t space = 0;
 };
 
 // The world point under pixel `pixel` of a pixW x pixH image showing the given view; (0, 0, 0)

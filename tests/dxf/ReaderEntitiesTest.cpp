@@ -186,6 +186,18 @@ TEST(ReaderEntities, TextsTakeWhatTheirStyleSetsUnlessTheySetItThemselves) {
     EXPECT_EQ(c.code46, 12) << "the first column's height, over the defined height";
 }
 
+TEST(ReaderEntities, NamesInEntitiesStartNoTableReader) {
+    // Inserts named like tables, after the tables have ended, must not be read as text styles.
+    const std::string tables =
+        Dxf({"0", "SECTION", "2", "TABLES", "0", "TABLE", "2", "STYLE", "0", "STYLE", "2", "NARROW",
+             "41", "0.7", "0", "ENDTAB", "0", "ENDSEC"});
+    Drawing d =
+        ReadText(tables + Entities(Dxf({"0", "INSERT", "2", "STYLE", "0", "INSERT", "2", "NARROW",
+                                        "41", "5", "0", "TEXT", "7", "NARROW", "1", "a"})));
+    ASSERT_EQ(d.TextAry.size(), 1u);
+    EXPECT_EQ(d.TextAry[0].code41, 0.7);
+}
+
 TEST(ReaderEntities, TextsFromBothEncodings) {
     // "壁" in CP932 is 95 C7; "寸法" is 90 A1 96 40.
     Drawing sjis =

@@ -1,0 +1,267 @@
+#include "geometry/Layouts.h"
+
+#include "geometry/Extents.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <string>
+
+namespace orvanta {
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+constexpr double MillimetresPerInch = 25.4;
+// A circle or an arc of a clipping polyline becomes this many chords per full turn.
+constexpr int ChordsPerTurn = 64;
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
+bool IsModelBlock(std::string_view name) {
+    return SameName(name, "*Model_Space");
+}
+
+bool IsActivePaperBlock(std::string_view name) {
+    return SameName(name, "*Paper_Space");
+}
+
+bool Finite(const TAcadPoint& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+// The points of a polyline's segment from p towards q with bulge b, q itself left out.
+void AddSegment(std::vector<TAcadPoint>& out, const TAcadPoint& p, const TAcadPoint& q, double b) {
+    out.push_back({p.x, p.y, 0});
+    const double dx = q.x - p.x, dy = q.y - p.y;
+    const double d = std::hypot(dx, dy);
+    if (b == 0 || !std::isfinite(b) || d == 0) return;
+    const double theta = 4 * std::atan(b);
+    const double h = d / 2 / std::tan(theta / 2);
+    const TAcadPoint c{(p.x + q.x) / 2 - dy / d * h, (p.y + q.y) / 2 + dx / d * h, 0};
+    const double r = std::hypot(p.x - c.x, p.y - c.y);
+    const double a0 = std::atan2(p.y - c.y, p.x - c.x);
+    const int n =
+        std::max(2, static_cast<int>(std::ceil(std::fabs(theta) / (2 * Pi) * ChordsPerTurn)));
+    for (int k = 1; k < n; ++k) {
+        const double a = a0 + theta * k / n;
+        out.push_back({c.x + r * std::cos(a), c.y + r * std::sin(a), 0});
+    }
+}
+
+// The outline of the paper-space entity that clips a viewport: a polyline's vertices (its
+// arcs as chords) or a circle's; empty for an entity of another kind.
+std::vector<TAcadPoint> ClipShape(const Drawing& d, const TEntityHandle& entity) {
+    std::vector<TAcadPoint> out;
+    if (entity.kind == RecordKind::Circle) {
+        const auto& circles = entity.inBlock ? d.BlkCircleAry : d.CircleAry;
+        if (entity.index >= circles.size()) return out;
+        const TCircleBlk& c = circles[entity.index];
+        for (int k = 0; k < ChordsPerTurn; ++k) {
+            const double a = 2 * Pi * k / ChordsPerTurn;
+            out.push_back(
+                {c.center.x + c.hankei * std::cos(a), c.center.y + c.hankei * std::sin(a), 0});
+        }
+        return out;
+    }
+    if (entity.kind != RecordKind::Polyline) return out;
+    const auto& headers = entity.inBlock ? d.BlkLwpAry : d.LwpAry;
+    const auto& vertices = entity.inBlock ? d.BlkLwpEleAry : d.LwpEleAry;
+    if (entity.index >= headers.size()) return out;
+    const std::int32_t id = headers[entity.index].ihand;
+    // The vertices of one polyline stand together, in the order of their headers.
+    const auto first =
+        std::lower_bound(vertices.begin(), vertices.end(), id,
+                         [](const TLwpEle& v, std::int32_t h) { return v.ihand < h; });
+    std::vector<const TLwpEle*> own;
+    for (auto it = first; it != vertices.end() && it->ihand == id; ++it)
+        own.push_back(&*it);
+    for (std::size_t k = 0; k < own.size(); ++k) {
+        const TLwpEle& v = *own[k];
+        const TLwpEle& next = *own[(k + 1) % own.size()];
+        AddSegment(out, v.code10, next.code10, v.code42);
+    }
+    return out;
+}
+
+// The layout a viewport belongs to: by its block, or the active layout's when it stands in the
+// paper space of the ENTITIES section.
+int LayoutOfViewport(const Drawing& d, const TViewport& v) {
+    for (std::size_t i = 0; i < d.LayoutAry.size(); ++i) {
+        const TLayout& layout = d.LayoutAry[i];
+        const bool active = IsActivePaperBlock(layout.blockName);
+        if (v.bname.empty() ? (v.code67 == 1 && active) : SameName(v.bname, layout.blockName))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+bool HasPaperRecords(const Drawing& d) {
+    const auto paper = [](const auto& table) {
+        return std::any_of(table.begin(), table.end(), [](const auto& r) { return r.code67 == 1; });
+    };
+    return paper(d.LineAry) || paper(d.CircleAry) || paper(d.ArcAry) || paper(d.TextAry) ||
+           paper(d.LwpAry) || paper(d.InsertAry) || paper(d.EllipseAry) || paper(d.ModelSolidAry) ||
+           paper(d.HatchAry) || paper(d.SplineAry) ||
+           std::any_of(d.ViewportAry.begin(), d.ViewportAry.end(),
+                       [](const TViewport& v) { return v.bname.empty() && v.code67 == 1; });
+}
+
+void Widen(TAcadPoint& min, TAcadPoint& max, bool& any, const TAcadPoint& a, const TAcadPoint& b) {
+    if (!Finite(a) || !Finite(b)) return;
+    if (!any) {
+        min = a;
+        max = a;
+        any = true;
+    }
+    min = {std::min({min.x, a.x, b.x}), std::min({min.y, a.y, b.y}), 0};
+    max = {std::max({max.x, a.x, b.x}), std::max({max.y, a.y, b.y}), 0};
+}
+
+} // namespace
+
+void PrepareLayouts(Drawing& d) {
+    // The model's own tab and layouts without a sheet of their own go.
+    std::vector<TLayout> kept;
+    for (TLayout& layout : d.LayoutAry) {
+        if (IsModelBlock(layout.blockName)) continue;
+        const bool found =
+            IsActivePaperBlock(layout.blockName) ||
+            std::any_of(d.BlockAry.begin(), d.BlockAry.end(),
+                        [&](const TBlockBlk& b) { return SameName(b.name, layout.blockName); });
+        if (layout.blockName.empty() || !found) {
+            ++d.SkippedLayouts;
+            continue;
+        }
+        kept.push_back(std::move(layout));
+    }
+    d.LayoutAry = std::move(kept);
+    std::stable_sort(d.LayoutAry.begin(), d.LayoutAry.end(),
+                     [](const TLayout& a, const TLayout& b) { return a.code71 < b.code71; });
+    const bool hasActive = std::any_of(d.LayoutAry.begin(), d.LayoutAry.end(), [](const auto& l) {
+        return IsActivePaperBlock(l.blockName);
+    });
+    if (!hasActive && HasPaperRecords(d)) {
+        TLayout layout;
+        layout.name = "Layout1";
+        layout.blockName = "*Paper_Space";
+        layout.code71 = 1;
+        d.LayoutAry.insert(d.LayoutAry.begin(), layout);
+    }
+
+    // Spaces: 1 for the records read in the ENTITIES section's paper space, then the others.
+    std::int16_t next = 2;
+    for (TLayout& layout : d.LayoutAry) {
+        if (IsActivePaperBlock(layout.blockName)) {
+            layout.space = 1;
+            continue;
+        }
+        layout.space = next++;
+        TInsertBlk insert;
+        // The block as the table spells it, so that the expansion finds it.
+        for (const TBlockBlk& block : d.BlockAry)
+            if (SameName(block.name, layout.blockName)) insert.name = d.name(block.name);
+        insert.code67 = layout.space;
+        insert.color = GetLayerColor(d, "0");
+        d.InsertAry.push_back(insert);
+    }
+
+    std::vector<bool> sheetWindowFound(d.LayoutAry.size(), false);
+    for (TViewport& v : d.ViewportAry) {
+        const int owner = LayoutOfViewport(d, v);
+        // The first window of a layout is the sheet's own; the current layout numbers it 1, the
+        // others may write 0 for every window.
+        if (owner >= 0 && !sheetWindowFound[static_cast<std::size_t>(owner)]) {
+            sheetWindowFound[static_cast<std::size_t>(owner)] = true;
+            if (v.code69 <= 1) v.code69 = 1;
+        }
+        v.space = owner < 0 ? 0 : d.LayoutAry[static_cast<std::size_t>(owner)].space;
+        if (v.clipHandle.empty()) continue;
+        const TEntityHandle* entity = FindPaperEntity(d, v.clipHandle);
+        if (entity != nullptr) v.clip = ClipShape(d, *entity);
+        // A boundary that names nothing it can use leaves the window its rectangle.
+        if (v.clip.size() < 3) v.clip.clear();
+    }
+}
+
+void MeasureLayouts(Drawing& d) {
+    for (TLayout& layout : d.LayoutAry) {
+        bool any = false;
+        TAcadPoint min, max;
+        // The paper from the plot settings, its corner placed by the margins: the printable
+        // area starts at the paper space's origin.
+        double w = layout.code44, h = layout.code45;
+        double left = layout.code40, bottom = layout.code41;
+        if (layout.code73 == 1 || layout.code73 == 3) {
+            std::swap(w, h);
+            left = layout.code41;
+            bottom = layout.code42;
+        }
+        if (layout.code72 == 0) {
+            w /= MillimetresPerInch;
+            h /= MillimetresPerInch;
+            left /= MillimetresPerInch;
+            bottom /= MillimetresPerInch;
+        }
+        const bool paper = std::isfinite(w) && std::isfinite(h) && w > 0 && h > 0 &&
+                           std::isfinite(left) && std::isfinite(bottom);
+        if (paper) {
+            layout.paperMin = {-left, -bottom, 0};
+            layout.paperMax = {w - left, h - bottom, 0};
+            Widen(min, max, any, layout.paperMin, layout.paperMax);
+        }
+        TAcadPoint recordsMin, recordsMax;
+        if (SpaceExtents(d, layout.space, recordsMin, recordsMax))
+            Widen(min, max, any, recordsMin, recordsMax);
+        for (const TViewport& v : d.ViewportAry) {
+            if (v.space != layout.space || !ViewportShown(v)) continue;
+            Widen(min, max, any, {v.center.x - v.width / 2, v.center.y - v.height / 2, 0},
+                  {v.center.x + v.width / 2, v.center.y + v.height / 2, 0});
+        }
+        if (!paper && any) {
+            // Without plot settings the sheet is as large as what is on it.
+            layout.paperMin = min;
+            layout.paperMax = max;
+        }
+        layout.ExtMin = any ? min : TAcadPoint{};
+        layout.ExtMax = any ? max : TAcadPoint{};
+    }
+}
+
+int SavedLayout(const Drawing& d) {
+    if (d.TileMode != 0) return -1;
+    for (std::size_t i = 0; i < d.LayoutAry.size(); ++i)
+        if (d.LayoutAry[i].space == 1) return static_cast<int>(i);
+    return d.LayoutAry.empty() ? -1 : 0;
+}
+
+int LayoutIndexOf(const Drawing& d, std::string_view name) {
+    for (std::size_t i = 0; i < d.LayoutAry.size(); ++i)
+        if (SameName(d.LayoutAry[i].name, name)) return static_cast<int>(i);
+    return -1;
+}
+
+int LayoutOfSpace(const Drawing& d, std::int16_t space) {
+    if (space == 0) return -1;
+    for (std::size_t i = 0; i < d.LayoutAry.size(); ++i)
+        if (d.LayoutAry[i].space == space) return static_cast<int>(i);
+    return -1;
+}
+
+bool ViewportShown(const TViewport& v) {
+    // Release 2000 on says "off" in a flag of code 90 (code 68 is 0 in every layout but the
+    // current one); release 12 by code 68 alone.
+    constexpr std::int32_t Off = 0x20000;
+    const bool on = v.code90 != 0 ? (v.code90 & Off) == 0 : v.code68 != 0;
+    return v.space != 0 && v.code69 != 1 && on && std::isfinite(v.viewHeight) &&
+           v.viewHeight > 0 && std::isfinite(v.width) && std::isfinite(v.height) && v.width > 0 &&
+           v.height > 0 && Finite(v.center) && Finite(v.viewCenter) && Finite(v.viewTarget) &&
+           std::isfinite(v.twist);
+}
+
+} // namespace orvanta
