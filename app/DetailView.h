@@ -84,6 +84,11 @@ class DetailHost {
     virtual ColorModeValue colorMode() const = 0;
     // Whether lines are drawn with their lineweights (the check mark of "線の太さを表示").
     virtual bool lineweightsShown() const { return false; }
+    // Whether drawings open in their model whatever layout they were saved showing (the check
+    // mark of "常にモデルで開く").
+    virtual bool alwaysModel() const { return false; }
+    // The space the detail view shows changed (a layout tab was chosen, or a drawing opened).
+    virtual void spaceShown(std::int16_t space) {}
     virtual bool detailTabShowing() const = 0;
 };
 
@@ -111,6 +116,8 @@ class DetailPresenter {
     virtual void layerClicked(const LayerChecks& checks, const std::string& layer, bool blink) {}
     // A text of the text list was clicked: centre the view on TextAry[textIndex].
     virtual void textChosen(std::size_t textIndex) {}
+    // A layout tab was chosen: 0 the model, a layout's space its sheet.
+    virtual void spaceSelected(std::int16_t space) {}
     // "モノクロ表示" or "線の太さを表示" was toggled while the detail tab shows.
     virtual void colorModeChanged() {}
     // The picture changed size while the detail tab shows.

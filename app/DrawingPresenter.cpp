@@ -181,7 +181,8 @@ std::optional<DrawOptions> DrawingPresenter::drawOptions(QSize size, const TAcad
         ViewDrawOptions(view_, center, w, h, {host_->lineweightsShown()}, penWidth);
     const int widestPen = WidestPen(penWidth, options.lineweights);
     const RecordIndices* records = nullptr;
-    if (clipping == Clipping::ToView && std::isfinite(u) && u > 0) {
+    // The grid holds the model's records; a sheet is drawn from its tables.
+    if (clipping == Clipping::ToView && view_.Space == 0 && std::isfinite(u) && u > 0) {
         const WorldRect window = ViewWindow(center, w, h, u);
         if (Encloses(window, d.ExtMin, d.ExtMax)) {
             clipping = Clipping::WholeExtent;
@@ -323,6 +324,8 @@ void DrawingPresenter::drawingLoaded() {
     view_.ZoomBoxDragging = false;
     view_.PanDragging = false;
     press_ = Press::None;
+    view_.Space = OpeningSpace(drawing(), host_->alwaysModel());
+    host_->spaceShown(view_.Space);
     FitViewToExtents(view_, drawing());
     rerender(Clipping::WholeExtent);
     const int generation = ++loadGeneration_;
@@ -339,6 +342,15 @@ void DrawingPresenter::drawingLoaded() {
                                grid_.clear();
                            }
                        });
+}
+
+void DrawingPresenter::spaceSelected(std::int16_t space) {
+    if (!drawable_ || space == view_.Space) return;
+    ClearPicks(view_);
+    view_.Space = space;
+    SavePreviousView(view_);
+    FitViewToExtents(view_, drawing());
+    rerender(Clipping::WholeExtent);
 }
 
 void DrawingPresenter::viewSelected(int index, const std::string& name) {

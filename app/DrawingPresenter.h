@@ -34,6 +34,7 @@ class DrawingPresenter : public DetailPresenter {
     void layerChecksChanged(const LayerChecks& checks) override;
     void layerClicked(const LayerChecks& checks, const std::string& layer, bool blink) override;
     void textChosen(std::size_t textIndex) override;
+    void spaceSelected(std::int16_t space) override;
     void colorModeChanged() override;
     void viewResized() override;
     void clearCrossHair() override;

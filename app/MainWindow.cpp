@@ -25,6 +25,7 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -184,6 +185,18 @@ void MainWindow::buildLayout() {
     detailLayout->setSpacing(0);
     detailLayout->addWidget(drawingLabel_);
     detailLayout->addWidget(detailView_, 1);
+    // The model and the layouts of the drawing shown, as tabs under the picture.
+    layoutTabs_ = new QTabBar;
+    layoutTabs_->setShape(QTabBar::RoundedSouth);
+    layoutTabs_->setExpanding(false);
+    layoutTabs_->setDrawBase(false);
+    layoutTabs_->hide();
+    detailLayout->addWidget(layoutTabs_);
+    connect(layoutTabs_, &QTabBar::currentChanged, this, [this](int index) {
+        if (index < 0 || fillingLayoutTabs_) return;
+        const auto space = static_cast<std::int16_t>(layoutTabs_->tabData(index).toInt());
+        runUserAction([this, space] { presenter_->spaceSelected(space); });
+    });
     tabs_->addTab(previewPage_, Tr(" 一覧"));
     tabs_->addTab(detailPage, Tr(" 詳細"));
 
@@ -344,6 +357,10 @@ void MainWindow::buildMenus() {
     lineweightAction_->setCheckable(true);
     // Triggered, not toggled: the check mark set from the settings at start redraws nothing.
     connect(lineweightAction_, &QAction::triggered, this, &MainWindow::onLineweightsToggled);
+    alwaysModelAction_ = item(view, "常にモデルで開く");
+    alwaysModelAction_->setCheckable(true);
+    connect(alwaysModelAction_, &QAction::triggered, this,
+            [this](bool checked) { settings_.alwaysModel = checked; });
     QMenu* sizes = view->addMenu(Tr("一覧イメージサイズ"));
     for (int i = 0; i < CellSizeCount; ++i) {
         cellSizeActions_[i] = item(sizes, CellSizeChoices[i].text);
@@ -415,6 +432,7 @@ void MainWindow::applySettings() {
 
     showConverterAction_->setChecked(settings_.converterShow);
     lineweightAction_->setChecked(settings_.showLineweights);
+    alwaysModelAction_->setChecked(settings_.alwaysModel);
     for (int i = 0; i < CellSizeCount; ++i)
         cellSizeActions_[i]->setChecked(settings_.cellWidth == CellSizeChoices[i].width);
     previewGrid_->setCellSize(cellSize());
@@ -690,6 +708,22 @@ void MainWindow::onColorModeToggled(bool checked) {
         lastPreviewFolder_.clear();
         onTabChanged(PreviewTab);
     }
+}
+
+void MainWindow::spaceShown(std::int16_t space) {
+    fillingLayoutTabs_ = true;
+    while (layoutTabs_->count() > 0)
+        layoutTabs_->removeTab(0);
+    layoutTabs_->addTab(Tr("モデル"));
+    layoutTabs_->setTabData(0, 0);
+    for (const TLayout& layout : drawing_.LayoutAry) {
+        const int tab = layoutTabs_->addTab(QString::fromStdString(layout.name));
+        layoutTabs_->setTabData(tab, layout.space);
+        if (layout.space == space) layoutTabs_->setCurrentIndex(tab);
+    }
+    if (space == 0) layoutTabs_->setCurrentIndex(0);
+    layoutTabs_->setVisible(!drawing_.LayoutAry.empty());
+    fillingLayoutTabs_ = false;
 }
 
 void MainWindow::onLineweightsToggled(bool checked) {

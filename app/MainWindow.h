@@ -21,6 +21,7 @@ class QLabel;
 class QMenu;
 class QProgressBar;
 class QSplitter;
+class QTabBar;
 class QTabWidget;
 
 namespace orvanta {
@@ -66,6 +67,8 @@ class MainWindow : public QMainWindow, public DetailHost {
     void setStatusText(StatusPanel panel, const QString& text) override;
     ColorModeValue colorMode() const override { return colorMode_; }
     bool lineweightsShown() const override { return settings_.showLineweights; }
+    bool alwaysModel() const override { return settings_.alwaysModel; }
+    void spaceShown(std::int16_t space) override;
     bool detailTabShowing() const override;
 
     // What the user does, callable directly.
@@ -243,6 +246,11 @@ class MainWindow : public QMainWindow, public DetailHost {
     QAction* exportAction_ = nullptr;
     QAction* monochromeAction_ = nullptr;
     QAction* lineweightAction_ = nullptr;
+    QAction* alwaysModelAction_ = nullptr;
+    // The tabs of the model and the layouts under the detail picture; set while they are being
+    // refilled, when a change of tab chooses nothing.
+    QTabBar* layoutTabs_ = nullptr;
+    bool fillingLayoutTabs_ = false;
     QAction* hideTreeAction_ = nullptr;
     QAction* hideFileListAction_ = nullptr;
     QAction* hideSidePanelAction_ = nullptr;

@@ -99,7 +99,8 @@ void MainWindow::buildThumbnails() {
                     if (generation == previewGeneration_) previewReady(index, picture, facts);
                 },
                 Qt::QueuedConnection);
-        });
+        },
+        settings_.alwaysModel);
 }
 
 void MainWindow::previewReady(int index, const QImage& picture, const PreviewFacts& facts) {

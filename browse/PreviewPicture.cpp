@@ -50,14 +50,15 @@ class StopSink : public ProgressSink {
 };
 
 QImage DrawnPicture(const Drawing& drawing, QSize size, ColorModeValue colorMode,
-                    TextShapeCache* shapes) {
+                    TextShapeCache* shapes, bool alwaysModel) {
     QImage picture(size, QImage::Format_RGB32);
     if (picture.isNull()) throw std::bad_alloc();
     QPainter painter(&picture);
     QtCanvas canvas(painter, DefaultTextFace, shapes);
     ClearCanvas(canvas, size.width(), size.height(), 0x000000);
     DrawOptions options;
-    options.view = WholeDrawingView(drawing, size.width(), size.height());
+    options.view =
+        WholeDrawingView(drawing, size.width(), size.height(), OpeningSpace(drawing, alwaysModel));
     options.backColor = 0x000000;
     options.colorMode = colorMode;
     options.clipping = Clipping::WholeExtent;
@@ -66,7 +67,7 @@ QImage DrawnPicture(const Drawing& drawing, QSize size, ColorModeValue colorMode
 }
 
 QImage DxfPicture(const QString& path, QSize size, ColorModeValue colorMode, PreviewFacts& facts,
-                  TextShapeCache* shapes, const std::atomic<bool>* stop) {
+                  TextShapeCache* shapes, const std::atomic<bool>* stop, bool alwaysModel) {
     StopSink progress(stop);
     LoadOptions options;
     options.progress = &progress;
@@ -76,7 +77,7 @@ QImage DxfPicture(const QString& path, QSize size, ColorModeValue colorMode, Pre
     switch (loaded.outcome) {
     case LoadOutcome::Loaded:
         facts.drawn = true;
-        return DrawnPicture(loaded.drawing, size, colorMode, shapes);
+        return DrawnPicture(loaded.drawing, size, colorMode, shapes, alwaysModel);
     case LoadOutcome::NotLoaded:
         return BlankPicture(size);
     case LoadOutcome::Failed:
@@ -122,7 +123,7 @@ QString PreviewCachePath(const QString& drawingPath) {
 
 QImage MakePreviewPicture(const QString& path, QSize size, ColorModeValue colorMode,
                           PreviewFacts* facts, TextShapeCache* shapes,
-                          const std::atomic<bool>* stop) {
+                          const std::atomic<bool>* stop, bool alwaysModel) {
     PreviewFacts local;
     PreviewFacts& found = facts ? *facts : local;
     found = PreviewFacts{};
@@ -138,7 +139,8 @@ QImage MakePreviewPicture(const QString& path, QSize size, ColorModeValue colorM
             }
             // A damaged cache file is passed over: the drawing itself still gives its picture.
         }
-        if (HasDxfExtension(path)) return DxfPicture(path, size, colorMode, found, shapes, stop);
+        if (HasDxfExtension(path))
+            return DxfPicture(path, size, colorMode, found, shapes, stop, alwaysModel);
         return DwgPicture(path, size, found);
     } catch (const std::bad_alloc&) {
         found.failure = QString::fromStdString(

@@ -23,7 +23,8 @@ class PreviewPool {
     // Starts making the pictures of `paths` (pictures of `size`, `colorMode` as for
     // MakePreviewPicture) on `jobs` threads (DefaultJobs() when 0 or less). Files are taken in
     // list order, so the first cells come first.
-    PreviewPool(QStringList paths, QSize size, ColorModeValue colorMode, int jobs, Ready ready);
+    PreviewPool(QStringList paths, QSize size, ColorModeValue colorMode, int jobs, Ready ready,
+                bool alwaysModel = false);
     // Stops the work (a load under way is given up at its next progress step) and waits for it.
     ~PreviewPool();
     PreviewPool(const PreviewPool&) = delete;
@@ -45,6 +46,7 @@ class PreviewPool {
     const QStringList paths_;
     const QSize size_;
     const ColorModeValue colorMode_;
+    const bool alwaysModel_;
     const Ready ready_;
     std::atomic<int> next_{0};
     std::atomic<int> done_{0};

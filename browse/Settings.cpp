@@ -52,6 +52,8 @@ AppSettings ReadSettings(const IniFile& file) {
     s.cellHeight = ReadSize(file, "Form", "DrawGridRowHeight", s.cellHeight, 25);
     const auto lineweights = ReadInteger(file, "Form", "LineWeight");
     s.showLineweights = lineweights.has_value() && *lineweights != 0;
+    const auto alwaysModel = ReadInteger(file, "Form", "AlwaysModel");
+    s.alwaysModel = alwaysModel.has_value() && *alwaysModel != 0;
 
     // A folder or a converter that cannot be found now (an unmounted drive, a network share
     // that is down) is kept as stored: the window does without it this time, and the setting
@@ -79,6 +81,7 @@ void WriteSettings(IniFile& file, const AppSettings& s) {
     file.setValue("Form", "DrawGridColWidth", std::to_string(s.cellWidth));
     file.setValue("Form", "DrawGridRowHeight", std::to_string(s.cellHeight));
     file.setValue("Form", "LineWeight", s.showLineweights ? "1" : "0");
+    file.setValue("Form", "AlwaysModel", s.alwaysModel ? "1" : "0");
     file.setValue("TreeView", "BaseFolade", s.baseFolder);
     file.setValue("Teigha", "ExePath", s.converterExePath);
     file.setValue("Teigha", "Show", s.converterShow ? "1" : "0");

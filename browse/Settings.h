@@ -22,17 +22,18 @@ struct AppSettings {
 
     std::optional<int> left; // window position; unset: centred on the screen
     std::optional<int> top;
-    int treeWidth = DefaultTreeWidth;             // "Form"/"Panel1Width"
-    int fileListHeight = DefaultFileListHeight;   // "Form"/"Panel4Height"
-    int sidePanelWidth = DefaultSidePanelWidth;   // "Form"/"Panel3Width"
-    int cellWidth = DefaultCellWidth;             // "Form"/"DrawGridColWidth"
-    int cellHeight = DefaultCellHeight;           // "Form"/"DrawGridRowHeight"
-    std::string baseFolder;                       // "TreeView"/"BaseFolade"; empty: the root
-    std::string converterExePath;                 // "Teigha"/"ExePath"
-    bool converterShow = false;                   // "Teigha"/"Show"
-    int converterTimeoutSeconds = 120;            // "Teigha"/"Timeout"; 0: no limit
-    int pageTab = 0;                              // "Page"/"Tab": 0 previews, 1 detail
-    bool showLineweights = false;                 // "Form"/"LineWeight": "線の太さを表示"
+    int treeWidth = DefaultTreeWidth;           // "Form"/"Panel1Width"
+    int fileListHeight = DefaultFileListHeight; // "Form"/"Panel4Height"
+    int sidePanelWidth = DefaultSidePanelWidth; // "Form"/"Panel3Width"
+    int cellWidth = DefaultCellWidth;           // "Form"/"DrawGridColWidth"
+    int cellHeight = DefaultCellHeight;         // "Form"/"DrawGridRowHeight"
+    std::string baseFolder;                     // "TreeView"/"BaseFolade"; empty: the root
+    std::string converterExePath;               // "Teigha"/"ExePath"
+    bool converterShow = false;                 // "Teigha"/"Show"
+    int converterTimeoutSeconds = 120;          // "Teigha"/"Timeout"; 0: no limit
+    int pageTab = 0;                            // "Page"/"Tab": 0 previews, 1 detail
+    bool showLineweights = false;               // "Form"/"LineWeight": "線の太さを表示"
+    bool alwaysModel = false;                   // "Form"/"AlwaysModel": "常にモデルで開く"
     std::array<std::string, HistorySize> history; // "Menu"/"Path0".."Path15"
 };
 

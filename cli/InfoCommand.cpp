@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "cli/LoadDrawing.h"
+#include "geometry/Layouts.h"
 #include "model/Abort.h"
 
 #include <array>
@@ -42,6 +43,48 @@ void PrintText(const std::string& path, const FileInfo& info) {
     std::printf(" Skipped %zu\n", info.loaded.drawing.SkippedEntities);
 }
 
+std::string PointJson(const TAcadPoint& p) {
+    return "[" + JsonNumber(p.x) + "," + JsonNumber(p.y) + "]";
+}
+
+// The layouts in tab order: name, whether the drawing opens in it, its paper (size name, size in
+// its units, the box it takes on the sheet), plot scale and its viewports.
+std::string LayoutsJson(const Drawing& d) {
+    const int saved = SavedLayout(d);
+    std::string out = "[";
+    for (std::size_t i = 0; i < d.LayoutAry.size(); ++i) {
+        const TLayout& l = d.LayoutAry[i];
+        if (i > 0) out += ',';
+        out += "{\"name\":" + JsonString(l.name);
+        out += ",\"saved\":" + std::string(static_cast<int>(i) == saved ? "true" : "false");
+        out += ",\"paper\":{\"name\":" + JsonString(l.paperName) +
+               ",\"width\":" + JsonNumber(l.code44) + ",\"height\":" + JsonNumber(l.code45) +
+               ",\"units\":" +
+               JsonString(l.code72 == 0   ? "in"
+                          : l.code72 == 1 ? "mm"
+                                          : "px") +
+               ",\"min\":" + PointJson(l.paperMin) + ",\"max\":" + PointJson(l.paperMax) + "}";
+        out += ",\"plot_scale\":[" + JsonNumber(l.code142) + "," + JsonNumber(l.code143) + "]";
+        out += ",\"viewports\":[";
+        bool first = true;
+        for (const TViewport& v : d.ViewportAry) {
+            if (v.space != l.space || !ViewportShown(v)) continue;
+            if (!first) out += ',';
+            first = false;
+            out += "{\"center\":" + PointJson(v.center) + ",\"width\":" + JsonNumber(v.width) +
+                   ",\"height\":" + JsonNumber(v.height) +
+                   ",\"view_center\":" + PointJson(v.viewCenter) +
+                   ",\"view_height\":" + JsonNumber(v.viewHeight) +
+                   ",\"scale\":" + JsonNumber(v.height / v.viewHeight) +
+                   ",\"twist\":" + JsonNumber(v.twist) +
+                   ",\"clipped\":" + (v.clip.empty() ? "false" : "true") +
+                   ",\"frozen_layers\":" + std::to_string(v.frozenLayers.size()) + "}";
+        }
+        out += "]}";
+    }
+    return out + "]";
+}
+
 void PrintJson(const std::string& path, const FileInfo& info) {
     std::string out = "{\"file\":" + JsonString(path);
     out += ",\"acadver\":" + JsonString(info.loaded.acadver);
@@ -67,7 +110,8 @@ void PrintJson(const std::string& path, const FileInfo& info) {
     out += ",\"other\":{";
     for (const TableCount& row : info.loaded.otherCounts)
         out += JsonString(row.name) + ":" + std::to_string(row.count) + ",";
-    out += "\"Skipped\":" + std::to_string(info.loaded.drawing.SkippedEntities) + "}}";
+    out += "\"Skipped\":" + std::to_string(info.loaded.drawing.SkippedEntities) + "}";
+    out += ",\"layouts\":" + LayoutsJson(info.loaded.drawing) + "}";
     std::printf("%s\n", out.c_str());
 }
 

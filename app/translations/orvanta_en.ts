@@ -98,6 +98,14 @@
         <translation>Show Lineweights</translation>
     </message>
     <message>
+        <source>常にモデルで開く</source>
+        <translation>Always Open in Model</translation>
+    </message>
+    <message>
+        <source>モデル</source>
+        <translation>Model</translation>
+    </message>
+    <message>
         <source>一覧イメージサイズ</source>
         <translation>Preview Size</translation>
     </message>
