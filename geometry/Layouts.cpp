@@ -258,9 +258,9 @@ bool ViewportShown(const TViewport& v) {
     // current one); release 12 by code 68 alone.
     constexpr std::int32_t Off = 0x20000;
     const bool on = v.code90 != 0 ? (v.code90 & Off) == 0 : v.code68 != 0;
-    return v.space != 0 && v.code69 != 1 && on && std::isfinite(v.viewHeight) &&
-           v.viewHeight > 0 && std::isfinite(v.width) && std::isfinite(v.height) && v.width > 0 &&
-           v.height > 0 && Finite(v.center) && Finite(v.viewCenter) && Finite(v.viewTarget) &&
+    return v.space != 0 && v.code69 != 1 && on && std::isfinite(v.viewHeight) && v.viewHeight > 0 &&
+           std::isfinite(v.width) && std::isfinite(v.height) && v.width > 0 && v.height > 0 &&
+           Finite(v.center) && Finite(v.viewCenter) && Finite(v.viewTarget) &&
            std::isfinite(v.twist);
 }
 
