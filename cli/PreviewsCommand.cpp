@@ -25,6 +25,7 @@ const char* const PreviewsUsage =
     "  --size WxH            grid cell size, title bar included (default 200x160)\n"
     "  --jobs N              worker threads (default: one per processor)\n"
     "  --color-mode 0|1|2    0 colour, 1 monochrome, 2 inverted colours (default 0)\n"
+    "  --layout model|saved  every drawing's model, or what it was saved showing (default saved)\n"
     "Writes OUTDIR/NAME.png for each drawing of FOLDER (at most the first 2500, in the order\n"
     "of the file list), honouring the cache pictures beside the drawings.\n";
 
@@ -42,6 +43,7 @@ int PreviewsCommand(const std::vector<std::string>& args) {
     int height = 160;
     int jobs = 0;
     ColorModeValue colorMode = ColorModeColor;
+    bool alwaysModel = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -65,6 +67,11 @@ int PreviewsCommand(const std::vector<std::string>& args) {
         } else if (arg == "--color-mode") {
             if (!hasValue || !ParseColorMode(args[++i], colorMode))
                 return UsageError("--color-mode takes 0, 1 or 2");
+        } else if (arg == "--layout") {
+            const std::string value = hasValue ? args[++i] : std::string();
+            if (value != "model" && value != "saved")
+                return UsageError("--layout takes model or saved for a folder of drawings");
+            alwaysModel = value == "model";
         } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError("unknown option \"" + arg + "\"");
         } else if (folder.empty()) {
@@ -102,21 +109,22 @@ int PreviewsCommand(const std::vector<std::string>& args) {
     std::mutex lock;
     int failed = 0;
     {
-        PreviewPool pool(paths, PreviewPictureSize(QSize(width, height)), colorMode, jobs,
-                         [&](int index, const QImage& picture, const PreviewFacts& facts) {
-                             const QString target =
-                                 outDir.filePath(QString::fromStdString(scan.files[index].name) +
-                                                 QStringLiteral(".png"));
-                             QString problem = facts.failure;
-                             if (!picture.save(target, "PNG")) {
-                                 if (!problem.isEmpty()) problem += QStringLiteral("; ");
-                                 problem += target + QStringLiteral(": cannot write the picture");
-                             }
-                             if (problem.isEmpty()) return;
-                             const std::lock_guard<std::mutex> guard(lock);
-                             ++failed;
-                             std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
-                         });
+        PreviewPool pool(
+            paths, PreviewPictureSize(QSize(width, height)), colorMode, jobs,
+            [&](int index, const QImage& picture, const PreviewFacts& facts) {
+                const QString target = outDir.filePath(
+                    QString::fromStdString(scan.files[index].name) + QStringLiteral(".png"));
+                QString problem = facts.failure;
+                if (!picture.save(target, "PNG")) {
+                    if (!problem.isEmpty()) problem += QStringLiteral("; ");
+                    problem += target + QStringLiteral(": cannot write the picture");
+                }
+                if (problem.isEmpty()) return;
+                const std::lock_guard<std::mutex> guard(lock);
+                ++failed;
+                std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
+            },
+            alwaysModel);
         pool.wait();
     }
     std::printf("%d pictures in %.3f s", count, timer.nsecsElapsed() / 1e9);

@@ -11,6 +11,7 @@
 #include "dxf/DxfVersion.h"
 #include "model/Abort.h"
 #include "render/Colors.h"
+#include "render/ViewState.h"
 
 #include <QFile>
 #include <QImage>
@@ -108,8 +109,12 @@ int UsageError(const std::string& message) {
 
 // The picture's size: the drawing's proportions within a square of `size`.
 QSize PictureSize(const Drawing& drawing, int size) {
-    const double w = drawing.ExtMax.x - drawing.ExtMin.x;
-    const double h = drawing.ExtMax.y - drawing.ExtMin.y;
+    // The proportions of what the drawing opens in: its model, or the sheet it was saved showing.
+    ViewState whole;
+    whole.Space = OpeningSpace(drawing);
+    FitViewToExtents(whole, drawing);
+    const double w = whole.DrawWidth;
+    const double h = whole.DrawHeight;
     if (!std::isfinite(w) || !std::isfinite(h) || (w <= 0 && h <= 0)) return {size, size};
     const int minSide = std::max(1, size / MinSideDivisor);
     const auto across = [&](double ratio) {
