@@ -215,6 +215,28 @@ std::optional<DrawOptions> DrawingPresenter::drawOptions(QSize size, const TAcad
     options.detail = detail;
     options.onlyLayer = layer;
     options.records = records;
+    if (view_.Space != 0) {
+        // Each viewport draws the records the grid finds near its window, not the whole model.
+        viewportRecords_.assign(d.ViewportAry.size(), std::nullopt);
+        try {
+            for (std::size_t i = 0; i < d.ViewportAry.size(); ++i) {
+                if (d.ViewportAry[i].space != view_.Space) continue;
+                const std::optional<DrawView> model = ViewportView(d.ViewportAry[i], options.view);
+                if (!model) continue;
+                if (!grid_.built()) grid_.build(d);
+                const double mu =
+                    UnitsPerPixel(model->drawW, model->drawH, model->pixW, model->pixH, 1);
+                RecordIndices found;
+                if (grid_.select(d, ViewWindow(model->center, model->pixW, model->pixH, mu), mu,
+                                 MaxNearbyShare, found))
+                    viewportRecords_[i] = std::move(found);
+            }
+            options.viewportRecords = &viewportRecords_;
+        } catch (const std::bad_alloc&) {
+            viewportRecords_.clear();
+            forgetIndex();
+        }
+    }
     return options;
 }
 

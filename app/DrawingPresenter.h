@@ -21,6 +21,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace orvanta {
 
@@ -67,6 +68,8 @@ class DrawingPresenter : public DetailPresenter {
     // visibility tests, which every record passes.
     int drawModel(Canvas& canvas, QSize size, const TAcadPoint& center, const std::string& layer,
                   int penWidth, Clipping clipping, Detail detail);
+    // The model's records near each viewport of the sheet shown, by viewport.
+    std::vector<std::optional<RecordIndices>> viewportRecords_;
     // The options drawModel draws with (choosing the records near the view), or none while no
     // drawing can be drawn.
     std::optional<DrawOptions> drawOptions(QSize size, const TAcadPoint& center,

@@ -15,8 +15,14 @@
 // a third MTEXT notes of several sentences wrapped at their reference width, which measures what
 // laying out and drawing texts costs on its own.
 //
-// usage: bench_draw [--entities N] [--runs N] [--case NAME] [--texts]
+// With --sheet the drawing also gets a layout whose sheet (A3 paper, in millimetres) holds ten
+// viewports in two rows, each showing a tenth of the site's width at 1:200; the cases sheet and
+// sheet-bands draw that sheet whole, as switching from the model to the layout does.
+//
+// usage: bench_draw [--entities N] [--runs N] [--case NAME] [--texts] [--sheet]
 //   (best and median of 7 runs by default; every case unless one is named)
+#include "browse/DrawingGrid.h"
+#include "geometry/Layouts.h"
 #include "geometry/TextLayout.h"
 #include "load/LoadDrawing.h"
 #include "render/Colors.h"
@@ -151,6 +157,31 @@ Drawing MakeDrawing(long entities, bool textsOnly) {
     return d;
 }
 
+// A layout of A3 paper with ten viewports, five across and two down, each 76 x 120 mm showing a
+// 20 m wide strip of the site at 1:200.
+void AddSheet(Drawing& d) {
+    TLayout layout;
+    layout.name = "Sheet";
+    layout.blockName = "*Paper_Space";
+    layout.space = 1;
+    layout.code44 = 420;
+    layout.code45 = 297;
+    d.LayoutAry.push_back(layout);
+    for (int k = 0; k < 10; ++k) {
+        TViewport v;
+        v.space = 1;
+        v.code69 = static_cast<std::int16_t>(2 + k);
+        v.code68 = 1;
+        v.center = {10 + 40 + (k % 5) * 80.0, 20 + 65 + (k / 5) * 130.0, 0};
+        v.width = 76;
+        v.height = 120;
+        v.viewHeight = 120 * 200;
+        v.viewCenter = {SiteW * (k + 0.5) / 10, SiteH / 2, 0};
+        d.ViewportAry.push_back(v);
+    }
+    MeasureLayouts(d);
+}
+
 // CPU time of this thread: unlike the wall clock it leaves out the time other processes on a
 // shared machine take the processor away.
 double ThreadCpuMs() {
@@ -164,11 +195,14 @@ struct Case {
     double zoomIn;
     bool noClip;
     bool rough;
-    bool banded = false; // as the detail view draws: in bands on every core (no count then)
+    bool banded = false;    // as the detail view draws: in bands on every core (no count then)
+    std::int16_t space = 0; // a layout's sheet instead of the model
 };
 
-void Measure(Drawing& d, const Case& c, int runs, TextShapeCache& shapes) {
+void Measure(Drawing& d, const Case& c, int runs, TextShapeCache& shapes, DrawingGrid& grid) {
     ViewState view;
+    view.Space = c.space;
+    if (c.space != 0 && d.LayoutAry.empty()) return;
     FitViewToExtents(view, d);
     view.DrawWidth /= c.zoomIn;
     view.DrawHeight /= c.zoomIn;
@@ -181,6 +215,22 @@ void Measure(Drawing& d, const Case& c, int runs, TextShapeCache& shapes) {
         timer.start();
         DrawOptions options;
         options.view = DrawViewOf(view, view.ViewCenter, Width, Height);
+        // A sheet's viewports draw what the detail view's grid finds near each of them.
+        std::vector<std::optional<RecordIndices>> nearViewports(d.ViewportAry.size());
+        if (c.space != 0) {
+            if (!grid.built()) grid.build(d);
+            for (std::size_t i = 0; i < d.ViewportAry.size(); ++i) {
+                const std::optional<DrawView> model = ViewportView(d.ViewportAry[i], options.view);
+                if (!model) continue;
+                const double mu =
+                    UnitsPerPixel(model->drawW, model->drawH, model->pixW, model->pixH, 1);
+                RecordIndices found;
+                if (grid.select(d, ViewWindow(model->center, model->pixW, model->pixH, mu), mu,
+                                0.25, found))
+                    nearViewports[i] = std::move(found);
+            }
+            options.viewportRecords = &nearViewports;
+        }
         options.clipping = c.noClip ? Clipping::WholeExtent : Clipping::ToView;
         options.detail = c.rough ? Detail::Rough : Detail::Full;
         if (c.banded) {
@@ -212,6 +262,7 @@ int main(int argc, char** argv) {
     int runs = 7;
     std::string only;
     bool textsOnly = false;
+    bool sheet = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--entities") == 0 && i + 1 < argc)
             entities = std::max(1L, std::atol(argv[++i]));
@@ -221,9 +272,12 @@ int main(int argc, char** argv) {
             only = argv[++i];
         else if (std::strcmp(argv[i], "--texts") == 0)
             textsOnly = true;
+        else if (std::strcmp(argv[i], "--sheet") == 0)
+            sheet = true;
         else {
-            std::fprintf(stderr,
-                         "usage: bench_draw [--entities N] [--runs N] [--case NAME] [--texts]\n");
+            std::fprintf(
+                stderr,
+                "usage: bench_draw [--entities N] [--runs N] [--case NAME] [--texts] [--sheet]\n");
             return 2;
         }
     }
@@ -234,6 +288,7 @@ int main(int argc, char** argv) {
 
     const auto start = std::chrono::steady_clock::now();
     Drawing d = MakeDrawing(entities, textsOnly);
+    if (sheet) AddSheet(d);
     std::printf("drawing of %ld entities (lines %zu, arcs %zu, circles %zu, texts %zu) made and "
                 "normalised in %.1f s\n",
                 entities, d.LineAry.size(), d.ArcAry.size(), d.CircleAry.size(), d.TextAry.size(),
@@ -256,7 +311,11 @@ int main(int argc, char** argv) {
 
     // The detail view keeps one shape cache for all its redraws.
     TextShapeCache shapes;
+    // The grid the detail view builds once after opening; not timed.
+    DrawingGrid grid;
     const Case cases[] = {
+        {"sheet", 1, true, false, false, 1},
+        {"sheet-bands", 1, true, false, true, 1},
         {"whole", 1, true, false},
         {"zoomed", 10, false, false},
         {"rough", 1, false, true},
@@ -265,7 +324,7 @@ int main(int argc, char** argv) {
         {"zoomed-bands", 10, false, false, true},
     };
     for (const Case& c : cases) {
-        if (only.empty() || only == c.name) Measure(d, c, runs, shapes);
+        if (only.empty() || only == c.name) Measure(d, c, runs, shapes, grid);
     }
     return 0;
 }

@@ -637,23 +637,18 @@ int DrawSheet(const Drawing& drawing, const DrawOptions& options, Canvas& canvas
             for (const TAcadPoint& p : v.clip)
                 ring.push_back(pixel(p));
         }
-        // The model as the window's view sees it: its centre (relative to the target, in a plan
-        // view) on the window's centre, its height across the window's.
-        const double modelU = u * v.viewHeight / v.height;
-        if (!(modelU > 0) || !std::isfinite(modelU)) continue;
-        const double side = v.twist != 0 ? std::hypot(v.width, v.height) : 0;
-        const int pixW = static_cast<int>(std::ceil((side > 0 ? side : v.width) / u)) + 2;
-        const int pixH = static_cast<int>(std::ceil((side > 0 ? side : v.height) / u)) + 2;
+        const std::optional<DrawView> modelView = ViewportView(v, view);
+        if (!modelView) continue;
         DrawOptions model = sheet;
         model.records = nullptr;
-        model.view = {{v.viewTarget.x + v.viewCenter.x, v.viewTarget.y + v.viewCenter.y, 0},
-                      pixW * modelU,
-                      pixH * modelU,
-                      pixel(v.center),
-                      pixW,
-                      pixH,
-                      1,
-                      0};
+        // A window shows a part of the model: what lies outside it is skipped, whatever the
+        // sheet's own drawing does.
+        model.clipping = Clipping::ToView;
+        model.view = *modelView;
+        const std::size_t index = static_cast<std::size_t>(&v - drawing.ViewportAry.data());
+        if (options.viewportRecords != nullptr && index < options.viewportRecords->size() &&
+            (*options.viewportRecords)[index])
+            model.records = &*(*options.viewportRecords)[index];
         std::vector<bool> hidden;
         if (!v.frozenLayers.empty()) {
             hidden.assign(drawing.LayerAry.size(), false);
@@ -676,6 +671,27 @@ int DrawSheet(const Drawing& drawing, const DrawOptions& options, Canvas& canvas
 }
 
 } // namespace
+
+std::optional<DrawView> ViewportView(const TViewport& v, const DrawView& sheet) {
+    if ((sheet.drawW == 0 && sheet.drawH == 0) || sheet.zoom == 0 || !ViewportShown(v))
+        return std::nullopt;
+    const double u = UnitsPerPixel(sheet.drawW, sheet.drawH, sheet.pixW, sheet.pixH, sheet.zoom);
+    const double modelU = u * v.viewHeight / v.height;
+    if (!(modelU > 0) || !std::isfinite(modelU)) return std::nullopt;
+    const double side = v.twist != 0 ? std::hypot(v.width, v.height) : 0;
+    const double pixW = std::ceil((side > 0 ? side : v.width) / u) + 2;
+    const double pixH = std::ceil((side > 0 ? side : v.height) / u) + 2;
+    if (!(pixW < 1e9 && pixH < 1e9)) return std::nullopt;
+    const int w = static_cast<int>(pixW), h = static_cast<int>(pixH);
+    return DrawView{{v.viewTarget.x + v.viewCenter.x, v.viewTarget.y + v.viewCenter.y, 0},
+                    w * modelU,
+                    h * modelU,
+                    WorldToScreen(PointDiff(v.center, sheet.center), sheet.origin, u),
+                    w,
+                    h,
+                    1,
+                    0};
+}
 
 int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) {
     return options.view.space == 0 ? DrawRecords(drawing, options, canvas)

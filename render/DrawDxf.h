@@ -11,6 +11,7 @@
 #include "render/ViewTransform.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,7 +79,16 @@ struct DrawOptions {
     // When set, true at a layer's index hides that layer's records whatever its visible flag:
     // the layers a viewport freezes.
     const std::vector<bool>* hiddenLayers = nullptr;
+    // For a sheet, when set: for each viewport (by its index in ViewportAry) the model's records
+    // near the window it shows, or none, in which case its drawing tests every record.
+    const std::vector<std::optional<RecordIndices>>* viewportRecords = nullptr;
 };
+
+// The view of the model a viewport shows on a sheet drawn with `sheet`: its view's centre (in a
+// plan view, relative to the target) at the window's centre pixel, the view height across the
+// window's height; pixW x pixH is the window's box (its circumscribed square when twisted).
+// None for a viewport that shows nothing.
+std::optional<DrawView> ViewportView(const TViewport& viewport, const DrawView& sheet);
 
 // Draws the model's fills, lines (but for the chords of curves drawn whole), circles, arcs,
 // points, curves, splines and texts, in that order, and returns how many records passed the

@@ -52,7 +52,7 @@ TEST(InfoCommand, JsonGivesOneObjectPerFile) {
         << first;
     EXPECT_NE(first.find("\"View\":0},\"read_seconds\":"), std::string::npos);
     EXPECT_NE(first.find(",\"other\":{\"Hatch\":0,\"Solid\":0,\"Spline\":0,\"Point\":0,"
-                         "\"Ray\":0,\"MLeader\":0,\"Skipped\":0}}"),
+                         "\"Ray\":0,\"MLeader\":0,\"Skipped\":0},\"layouts\":[]}"),
               std::string::npos)
         << first;
     EXPECT_NE(first.find(",\"extents\":{\"min\":[0,0],\"max\":[0,0]},\"drawable\":{"
