@@ -249,6 +249,13 @@ void MainWindow::OpenDrawing(const QString& path) {
             sidePanel_->showDrawing(drawing_, loaded.readCounts);
             // Fitting and rendering belong to the presenter.
             presenter_->drawingLoaded();
+            // Sheets and windows the drawing describes but that cannot be shown are counted, so
+            // that a sheet that looks incomplete says why.
+            if (drawing_.SkippedLayouts + drawing_.SkippedViewports > 0)
+                setStatusText(StatusPanel::Progress,
+                              Tr("表示できないレイアウト %1 件・ビューポート %2 件")
+                                  .arg(drawing_.SkippedLayouts)
+                                  .arg(drawing_.SkippedViewports));
             const double seconds =
                 loaded.readSeconds + loaded.normaliseSeconds + shown.nsecsElapsed() / 1e9;
             setStatusText(StatusPanel::Elapsed, QString::asprintf("%.2f", seconds));

@@ -181,11 +181,16 @@ void PrepareLayouts(Drawing& d) {
             if (v.code69 <= 1) v.code69 = 1;
         }
         v.space = owner < 0 ? 0 : d.LayoutAry[static_cast<std::size_t>(owner)].space;
+        const bool on = v.code90 != 0 ? (v.code90 & 0x20000) == 0 : v.code68 != 0;
+        if (v.space != 0 && v.code69 != 1 && on && !ViewportShown(v)) ++d.SkippedViewports;
         if (v.clipHandle.empty()) continue;
         const TEntityHandle* entity = FindPaperEntity(d, v.clipHandle);
         if (entity != nullptr) v.clip = ClipShape(d, *entity);
         // A boundary that names nothing it can use leaves the window its rectangle.
-        if (v.clip.size() < 3) v.clip.clear();
+        if (v.clip.size() < 3) {
+            v.clip.clear();
+            if (ViewportShown(v)) ++d.SkippedViewports;
+        }
     }
 }
 

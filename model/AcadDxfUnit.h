@@ -525,8 +525,11 @@ struct Drawing {
     std::vector<TEntityHandle> PaperHandleAry;
     // $TILEMODE: 1 the model is shown, 0 the active layout.
     std::int16_t TileMode = 1;
-    // Layouts left out because their sheet's block is missing.
+    // Layouts left out because their sheet's block is missing, and viewports drawn without their
+    // view (a view height or size that is not a positive number) or clip shape (a boundary that
+    // names nothing usable, drawn as the window's rectangle).
     std::size_t SkippedLayouts = 0;
+    std::size_t SkippedViewports = 0;
 
     std::vector<TAcadLineBlk> LineAry;
     std::vector<TCircleBlk> CircleAry;

@@ -98,6 +98,10 @@
         <translation>Show Lineweights</translation>
     </message>
     <message>
+        <source>表示できないレイアウト %1 件・ビューポート %2 件</source>
+        <translation>Layouts not shown: %1, viewports not shown: %2</translation>
+    </message>
+    <message>
         <source>常にモデルで開く</source>
         <translation>Always Open in Model</translation>
     </message>

@@ -131,5 +131,81 @@ TEST(Layouts, ATwistedViewportTurnsTheModelInsideItsClipShape) {
     EXPECT_TRUE(turned) << canvas.log();
 }
 
+TEST(Layouts, BrokenSheetsAndWindowsAreCountedNotDrawn) {
+    // A layout whose block is missing, a window without a view height and one whose boundary
+    // names nothing.
+    Drawing d = ReadText(Dxf({"0",   "SECTION",
+                              "2",   "TABLES",
+                              "0",   "TABLE",
+                              "2",   "BLOCK_RECORD",
+                              "0",   "BLOCK_RECORD",
+                              "5",   "2A",
+                              "2",   "*Paper_Space",
+                              "340", "2B",
+                              "0",   "BLOCK_RECORD",
+                              "5",   "3A",
+                              "2",   "*Paper_Space7",
+                              "340", "3B",
+                              "0",   "ENDTAB",
+                              "0",   "ENDSEC",
+                              "0",   "SECTION",
+                              "2",   "ENTITIES",
+                              "0",   "LINE",
+                              "10",  "0",
+                              "20",  "0",
+                              "11",  "1",
+                              "21",  "1",
+                              "0",   "VIEWPORT",
+                              "67",  "1",
+                              "10",  "5",
+                              "20",  "5",
+                              "40",  "10",
+                              "41",  "10",
+                              "68",  "1",
+                              "69",  "1",
+                              "45",  "10",
+                              "0",   "VIEWPORT",
+                              "67",  "1",
+                              "10",  "5",
+                              "20",  "5",
+                              "40",  "4",
+                              "41",  "4",
+                              "68",  "2",
+                              "69",  "2",
+                              "45",  "0",
+                              "0",   "VIEWPORT",
+                              "67",  "1",
+                              "10",  "5",
+                              "20",  "5",
+                              "40",  "4",
+                              "41",  "4",
+                              "68",  "3",
+                              "69",  "3",
+                              "45",  "2",
+                              "340", "FF",
+                              "0",   "ENDSEC",
+                              "0",   "SECTION",
+                              "2",   "OBJECTS",
+                              "0",   "LAYOUT",
+                              "5",   "2B",
+                              "100", "AcDbLayout",
+                              "1",   "One",
+                              "71",  "1",
+                              "330", "2A",
+                              "0",   "LAYOUT",
+                              "5",   "3B",
+                              "100", "AcDbLayout",
+                              "1",   "Two",
+                              "71",  "2",
+                              "330", "3A",
+                              "0",   "ENDSEC"}));
+    NormaliseDrawing(d);
+    ASSERT_EQ(d.LayoutAry.size(), 1u);
+    EXPECT_EQ(d.SkippedLayouts, 1u);
+    EXPECT_EQ(d.SkippedViewports, 2u);
+    // The window with the dangling boundary still shows the model, in its rectangle.
+    EXPECT_EQ(DrawSheet(d, 1).callsOf(CanvasCall::Kind::SetClip).size(), 1u);
+}
+
 } // namespace
 } // namespace orvanta
