@@ -69,6 +69,27 @@ std::vector<TAcadPoint> ClipShape(const Drawing& d, const TEntityHandle& entity)
         }
         return out;
     }
+    if (entity.kind == RecordKind::Ellipse) {
+        const auto& ellipses = entity.inBlock ? d.BlkEllipseAry : d.EllipseAry;
+        if (entity.index >= ellipses.size()) return out;
+        const TEllipseBlk& e = ellipses[entity.index];
+        const TAcadPoint& a = e.endpoint;
+        for (int k = 0; k < ChordsPerTurn; ++k) {
+            const double t = 2 * Pi * k / ChordsPerTurn;
+            const double c = std::cos(t), s = e.henpei * std::sin(t);
+            out.push_back({e.center.x + a.x * c - a.y * s, e.center.y + a.y * c + a.x * s, 0});
+        }
+        return out;
+    }
+    if (entity.kind == RecordKind::Spline) {
+        // A closed spline by the points it passes through, or else its control points.
+        const auto& splines = entity.inBlock ? d.BlkSplineAry : d.SplineAry;
+        if (entity.index >= splines.size()) return out;
+        const TSplineBlk& spline = splines[entity.index];
+        for (const TAcadPoint& p : spline.fit.empty() ? spline.control : spline.fit)
+            out.push_back({p.x, p.y, 0});
+        return out;
+    }
     if (entity.kind != RecordKind::Polyline) return out;
     const auto& headers = entity.inBlock ? d.BlkLwpAry : d.LwpAry;
     const auto& vertices = entity.inBlock ? d.BlkLwpEleAry : d.LwpEleAry;
