@@ -87,8 +87,6 @@ class DetailHost {
     // Whether drawings open in their model whatever layout they were saved showing (the check
     // mark of "常にモデルで開く").
     virtual bool alwaysModel() const { return false; }
-    // The space the detail view shows changed (a layout tab was chosen, or a drawing opened).
-    virtual void spaceShown(std::int16_t space) {}
     virtual bool detailTabShowing() const = 0;
 };
 

@@ -347,7 +347,6 @@ void DrawingPresenter::drawingLoaded() {
     view_.PanDragging = false;
     press_ = Press::None;
     view_.Space = OpeningSpace(drawing(), host_->alwaysModel());
-    host_->spaceShown(view_.Space);
     FitViewToExtents(view_, drawing());
     rerender(Clipping::WholeExtent);
     const int generation = ++loadGeneration_;
@@ -516,7 +515,7 @@ void DrawingPresenter::invertPickedEntity() {
 
 void DrawingPresenter::pick(QPoint pixel) {
     if (!drawable_ || !hasView()) return;
-    const PickResult found = PickNearest(drawing(), worldAt(pixel));
+    const PickResult found = PickNearest(drawing(), worldAt(pixel), view_.Space);
     StorePick(view_, found);
     if (found.kind == PickResult::Kind::None) return;
     invertPickedEntity();

@@ -195,6 +195,7 @@ void MainWindow::buildLayout() {
     connect(layoutTabs_, &QTabBar::currentChanged, this, [this](int index) {
         if (index < 0 || fillingLayoutTabs_) return;
         const auto space = static_cast<std::int16_t>(layoutTabs_->tabData(index).toInt());
+        sidePanel_->showSpace(space);
         runUserAction([this, space] { presenter_->spaceSelected(space); });
     });
     tabs_->addTab(previewPage_, Tr(" 一覧"));
@@ -710,7 +711,7 @@ void MainWindow::onColorModeToggled(bool checked) {
     }
 }
 
-void MainWindow::spaceShown(std::int16_t space) {
+void MainWindow::showLayoutTabs(std::int16_t space) {
     fillingLayoutTabs_ = true;
     while (layoutTabs_->count() > 0)
         layoutTabs_->removeTab(0);
@@ -724,6 +725,7 @@ void MainWindow::spaceShown(std::int16_t space) {
     if (space == 0) layoutTabs_->setCurrentIndex(0);
     layoutTabs_->setVisible(!drawing_.LayoutAry.empty());
     fillingLayoutTabs_ = false;
+    sidePanel_->showSpace(space);
 }
 
 void MainWindow::onLineweightsToggled(bool checked) {

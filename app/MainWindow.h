@@ -68,7 +68,9 @@ class MainWindow : public QMainWindow, public DetailHost {
     ColorModeValue colorMode() const override { return colorMode_; }
     bool lineweightsShown() const override { return settings_.showLineweights; }
     bool alwaysModel() const override { return settings_.alwaysModel; }
-    void spaceShown(std::int16_t space) override;
+    // Fills the tabs under the detail picture with the model and the drawing's layouts, the tab
+    // of `space` chosen, and lists that space's texts.
+    void showLayoutTabs(std::int16_t space);
     bool detailTabShowing() const override;
 
     // What the user does, callable directly.
@@ -127,6 +129,8 @@ class MainWindow : public QMainWindow, public DetailHost {
     FileListPanel* fileList() const { return fileList_; }
     SidePanel* sidePanel() const { return sidePanel_; }
     QTabWidget* tabs() const { return tabs_; }
+    // The model's and the layouts' tabs under the detail picture.
+    QTabBar* layoutTabs() const { return layoutTabs_; }
     PreviewGrid* previewGrid() const { return previewGrid_; }
     QLabel* currentDrawingLabel() const { return drawingLabel_; }
     QProgressBar* progressBar() const { return progressBar_; }

@@ -10,6 +10,7 @@
 #include "dxf/DxfReader.h"
 #include "load/LoadDrawing.h"
 #include "model/Abort.h"
+#include "render/ViewState.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -187,6 +188,7 @@ void MainWindow::forgetDrawing() {
     drawing_ = Drawing();
     currentDrawingPath_.clear();
     sidePanel_->clearDrawing();
+    layoutTabs_->hide();
     detailView_->clearCanvas();
 }
 
@@ -249,6 +251,7 @@ void MainWindow::OpenDrawing(const QString& path) {
             sidePanel_->showDrawing(drawing_, loaded.readCounts);
             // Fitting and rendering belong to the presenter.
             presenter_->drawingLoaded();
+            showLayoutTabs(OpeningSpace(drawing_, settings_.alwaysModel));
             // Sheets and windows the drawing describes but that cannot be shown are counted, so
             // that a sheet that looks incomplete says why.
             if (drawing_.SkippedLayouts + drawing_.SkippedViewports > 0)

@@ -137,6 +137,7 @@ SidePanel::SidePanel(QWidget* parent) : QWidget(parent) {
 }
 
 void SidePanel::showDrawing(const Drawing& drawing, const std::array<TableCount, 13>& readCounts) {
+    space_ = 0;
     listedTexts_ = readCounts[5].count;
     showLayers(drawing);
     showViews(drawing);
@@ -146,6 +147,7 @@ void SidePanel::showDrawing(const Drawing& drawing, const std::array<TableCount,
 
 void SidePanel::clearDrawing() {
     listedTexts_ = 0;
+    space_ = 0;
     filling_ = true;
     layerList_->clear();
     viewSelector_->clear();
@@ -203,16 +205,24 @@ void SidePanel::clearFilter() {
         textFilter_->clear(); // rebuilds through textChanged
 }
 
+void SidePanel::showSpace(std::int16_t space) {
+    if (space == space_) return;
+    space_ = space;
+    rebuildTexts();
+}
+
 void SidePanel::rebuildTexts() {
     filling_ = true;
     std::vector<QString> texts;
     std::vector<std::size_t> indices;
     if (drawing_) {
         const std::string filter = textFilter_->text().toStdString();
-        const std::size_t listed = std::min(listedTexts_, drawing_->TextAry.size());
+        // A sheet's texts come from its block as well as from the file's paper space.
+        const std::size_t listed = space_ == 0 ? std::min(listedTexts_, drawing_->TextAry.size())
+                                               : drawing_->TextAry.size();
         for (std::size_t i = 0; i < listed; ++i) {
             const TTextBlk& text = drawing_->TextAry[i];
-            if (text.code70 != 0) continue;
+            if (text.code70 != 0 || text.code67 != space_) continue;
             if (!filter.empty() && text.str.find(filter) == std::string::npos) continue;
             texts.push_back(QString::fromStdString(text.str));
             indices.push_back(i);

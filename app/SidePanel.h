@@ -46,6 +46,9 @@ class SidePanel : public QWidget {
     void clearFilter();
     // Rebuilds the text list from the drawing with the current filter.
     void rebuildTexts();
+    // Lists the texts of what the detail view shows: the model's texts as the file holds them
+    // (space 0), or every text of a layout's sheet.
+    void showSpace(std::int16_t space);
 
     LayerChecks layerChecks() const;
     bool blinkChecked() const;
@@ -73,6 +76,7 @@ class SidePanel : public QWidget {
     const Drawing* drawing_ = nullptr;
     // How many of the first texts of the drawing the list offers.
     std::size_t listedTexts_ = 0;
+    std::int16_t space_ = 0;
     QTabWidget* pages_;
     QCheckBox* blinkBox_;
     QListWidget* layerList_;

@@ -75,7 +75,7 @@ bool ApplyWheelStep(ViewState& view, const TAcadPoint& p, double factor) {
     return true;
 }
 
-PickResult PickNearest(const Drawing& drawing, const TAcadPoint& p) {
+PickResult PickNearest(const Drawing& drawing, const TAcadPoint& p, std::int16_t space) {
     PickResult best;
     const auto offer = [&](PickResult::Kind kind, std::size_t index, double distance) {
         if (best.kind == PickResult::Kind::None || distance < best.distance)
@@ -84,7 +84,7 @@ PickResult PickNearest(const Drawing& drawing, const TAcadPoint& p) {
 
     for (std::size_t i = 0; i < drawing.LineAry.size(); ++i) {
         const TAcadLineBlk& line = drawing.LineAry[i];
-        if (line.code67 != 0) continue;
+        if (line.code67 != space) continue;
         const double across = AngleOf(line.st, line.ed) + HalfPi;
         TAcadPoint foot;
         if (IntersectLines(PolarPoint(p, across, PickReach), PolarPoint(p, across, -PickReach),
@@ -93,14 +93,14 @@ PickResult PickNearest(const Drawing& drawing, const TAcadPoint& p) {
     }
     for (std::size_t i = 0; i < drawing.CircleAry.size(); ++i) {
         const TCircleBlk& circle = drawing.CircleAry[i];
-        if (circle.code67 != 0) continue;
+        if (circle.code67 != space) continue;
         const TAcadPoint nearest =
             PolarPoint(circle.center, AngleOf(circle.center, p), circle.hankei);
         offer(PickResult::Kind::Circle, i, Distance2D(p, nearest));
     }
     for (std::size_t i = 0; i < drawing.ArcAry.size(); ++i) {
         const TArcBlk& arc = drawing.ArcAry[i];
-        if (arc.code67 != 0) continue;
+        if (arc.code67 != space) continue;
         // The arc's angles are not considered: its full circle is measured.
         const TAcadPoint nearest = PolarPoint(arc.center, AngleOf(arc.center, p), arc.hankei);
         offer(PickResult::Kind::Arc, i, Distance2D(p, nearest));

@@ -73,7 +73,7 @@ struct PickResult {
     int index = -1;
     double distance = 0;
 };
-PickResult PickNearest(const Drawing& drawing, const TAcadPoint& p);
+PickResult PickNearest(const Drawing& drawing, const TAcadPoint& p, std::int16_t space = 0);
 
 // Applies a pick to the view state's pick indexes (all -1 but the winner's).
 void StorePick(DetailViewState& view, const PickResult& pick);

@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QRegularExpression>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -260,6 +261,63 @@ TEST(MainWindow, AScanListsAndOrdersTheFolder) {
     EXPECT_EQ(list->rowCount(), 1);
     w->tabs()->setCurrentIndex(MainWindow::DetailTab);
     EXPECT_EQ(w->currentDrawingLabel()->text(), "");
+}
+
+TEST(MainWindow, ADrawingSavedOnASheetOpensThereAndItsTabsSwitchBack) {
+    WindowHarness h;
+    test::TempDir folder;
+    folder.write("sheet.dxf", Dxf({"0",   "SECTION",
+                                   "2",   "HEADER",
+                                   "9",   "$TILEMODE",
+                                   "70",  "0",
+                                   "0",   "ENDSEC",
+                                   "0",   "SECTION",
+                                   "2",   "TABLES",
+                                   "0",   "TABLE",
+                                   "2",   "BLOCK_RECORD",
+                                   "0",   "BLOCK_RECORD",
+                                   "5",   "2A",
+                                   "2",   "*Paper_Space",
+                                   "340", "2B",
+                                   "0",   "ENDTAB",
+                                   "0",   "ENDSEC",
+                                   "0",   "SECTION",
+                                   "2",   "ENTITIES",
+                                   "0",   "TEXT",
+                                   "10",  "0",
+                                   "20",  "0",
+                                   "40",  "1",
+                                   "1",   "in model",
+                                   "0",   "TEXT",
+                                   "67",  "1",
+                                   "10",  "0",
+                                   "20",  "0",
+                                   "40",  "1",
+                                   "1",   "on sheet",
+                                   "0",   "ENDSEC",
+                                   "0",   "SECTION",
+                                   "2",   "OBJECTS",
+                                   "0",   "LAYOUT",
+                                   "5",   "2B",
+                                   "100", "AcDbLayout",
+                                   "1",   "Sheet A",
+                                   "71",  "1",
+                                   "330", "2A",
+                                   "0",   "ENDSEC",
+                                   "0",   "EOF"}));
+    auto w = h.open();
+    w->tabs()->setCurrentIndex(MainWindow::DetailTab);
+    w->showFolder(Path(folder));
+
+    QTabBar* tabs = w->layoutTabs();
+    ASSERT_EQ(tabs->count(), 2);
+    EXPECT_EQ(tabs->tabText(0), "モデル");
+    EXPECT_EQ(tabs->tabText(1), "Sheet A");
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    EXPECT_EQ(w->sidePanel()->textItems(), (QStringList{"on sheet"}));
+    tabs->setCurrentIndex(0);
+    ProcessEvents();
+    EXPECT_EQ(w->sidePanel()->textItems(), (QStringList{"in model"}));
 }
 
 TEST(MainWindow, ARowOpensItsDrawingAndFillsThePanels) {
