@@ -243,10 +243,10 @@ QSize ExportWindow::pictureSize() const {
 
 ImageRequest ExportWindow::request() const {
     const QSize size = pictureSize();
-    ImageRequest request =
-        wholeDrawing_->isChecked()
-            ? WholeDrawingRequest(drawing_, shown_.view.zoom, size.width(), size.height())
-            : ViewRequest(shown_.view, size.width(), size.height());
+    ImageRequest request = wholeDrawing_->isChecked()
+                               ? WholeDrawingRequest(drawing_, shown_.view.zoom, size.width(),
+                                                     size.height(), shown_.view.space)
+                               : ViewRequest(shown_.view, size.width(), size.height());
     request.options.backColor = static_cast<TColor>(background_->currentData().toUInt());
     request.noBackground = noBackground_->isChecked();
     request.options.penWidth = penSize_->value();

@@ -30,13 +30,16 @@ const char* const PrintUsage =
     "  --columns N           drawings across a page, 1 to 16 (default 2)\n"
     "  --landscape           landscape paper (default portrait)\n"
     "  --paper NAME          A3, A4, A5, B4, B5 (JIS), Letter, Legal... (default A4)\n"
-    "  --color-mode 0|1|2    0 colour, 1 black, 2 inverted colours (default 1)\n";
+    "  --color-mode 0|1|2    0 colour, 1 black, 2 inverted colours (default 1)\n"
+    "  --layout NAME|model|saved  of a FILE: a layout by its name, the model, or what the\n"
+    "                        drawing was saved showing (default saved; a FOLDER prints as saved)\n";
 
 struct PrintOptions {
     int columns = 2;
     bool landscape = false;
     QPageSize paper{QPageSize::A4};
     ColorModeValue colorMode = ColorModeMonochrome;
+    std::string layout = "saved";
 };
 
 // The paper called `name` (case ignored). B4 and B5 are the JIS sizes, as Japanese offices mean
@@ -80,7 +83,10 @@ int PrintTo(const std::string& input, const std::string& temporary, const PrintO
         return 0;
     }
     LoadedDrawing loaded = LoadForCommand(input, "printed");
-    PrintZoom(pdf, loaded.drawing, DrawView{}, QFileInfo(QString::fromStdString(input)).fileName(),
+    DrawView whole;
+    if (!SpaceOfLayoutChoice(loaded.drawing, options.layout, whole.space))
+        throw SilentAbort(input + ": the drawing has no layout \"" + options.layout + "\"");
+    PrintZoom(pdf, loaded.drawing, whole, QFileInfo(QString::fromStdString(input)).fileName(),
               PrintRange::Whole, options.colorMode);
     return 0;
 }
@@ -119,6 +125,8 @@ int PrintCommand(const std::vector<std::string>& args) {
                              v.c_str());
                 return 2;
             }
+        } else if (a == "--layout" && hasValue) {
+            options.layout = args[++i];
         } else if (!a.empty() && a[0] != '-' && input.empty()) {
             input = a;
         } else {

@@ -40,11 +40,12 @@ ImageRequest ViewRequest(const DrawView& view, int width, int height) {
     return request;
 }
 
-ImageRequest WholeDrawingRequest(const Drawing& drawing, double zoom, int width, int height) {
+ImageRequest WholeDrawingRequest(const Drawing& drawing, double zoom, int width, int height,
+                                 std::optional<std::int16_t> space) {
     ImageRequest request;
     request.width = width;
     request.height = height;
-    request.options.view = WholeDrawingView(drawing, width, height);
+    request.options.view = WholeDrawingView(drawing, width, height, space);
     request.options.view.zoom = zoom;
     request.options.clipping = Clipping::WholeExtent;
     return request;

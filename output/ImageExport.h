@@ -37,7 +37,9 @@ struct ImageRequest {
 // The part of the drawing `view` shows, at its scale, records outside the picture skipped; or
 // the whole drawing (its extents) at `zoom`, without the clipping tests.
 ImageRequest ViewRequest(const DrawView& view, int width, int height);
-ImageRequest WholeDrawingRequest(const Drawing& drawing, double zoom, int width, int height);
+// `space`: the model or the sheet shown (ViewState::Space); without it, what the drawing opens in.
+ImageRequest WholeDrawingRequest(const Drawing& drawing, double zoom, int width, int height,
+                                 std::optional<std::int16_t> space = std::nullopt);
 
 // Clears the canvas (unless there is no background) and draws the drawing as requested;
 // returns what DrawDxf returns.

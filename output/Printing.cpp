@@ -261,11 +261,14 @@ void PrintZoom(QPagedPaintDevice& device, const Drawing& drawing, const DrawView
 
     DrawView drawView;
     Clipping clipping = Clipping::WholeExtent;
+    // The page shows what the view shows, the model or a sheet.
     if (hanisw == PrintRange::View) {
-        drawView = {view.center, view.drawW, view.drawH, origin, pixW, pixH, DefaultZoomRate};
+        drawView = {view.center, view.drawW, view.drawH,      origin,
+                    pixW,        pixH,       DefaultZoomRate, view.space};
         clipping = Clipping::ToView;
     } else {
-        drawView = WholeView(drawing, origin, pixW, pixH);
+        drawView = WholeDrawingView(drawing, pixW, pixH, view.space);
+        drawView.origin = origin;
     }
 
     QPainter painter;

@@ -56,6 +56,12 @@ TEST(PrintCommand, PrintsAFolderAndOneDrawingToPdfAndRefusesBadOptions) {
     EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(fs::exists(none));
     EXPECT_FALSE(fs::exists(none.string() + ".part"));
+    // A layout the drawing does not have is refused, and nothing is left behind.
+    run = Cli("print " + (dir.path() / "f" / "a.dxf").string() + " -o " + none.string() +
+              " --layout Sheet");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("no layout \"Sheet\""), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(none));
     EXPECT_EQ(Cli("print " + dir.path().string() + " -o x.pdf --paper Z9").status, 2);
     EXPECT_EQ(Cli("print " + dir.path().string() + " -o x.pdf --columns 17").status, 2);
 }
