@@ -95,8 +95,8 @@ WorldRect Widened(const WorldRect& window, double by) {
 // doubling the extent, exact in binary) can leave the centre a rounding error away from where
 // it was; a millionth of a pixel could move a pixel only at an exact tie of its rounding.
 bool SameView(const DrawView& a, const DrawView& b) {
-    if (a.drawW != b.drawW || a.drawH != b.drawH || a.zoom != b.zoom || !(a.origin == b.origin) ||
-        a.pixW != b.pixW || a.pixH != b.pixH)
+    if (a.space != b.space || a.drawW != b.drawW || a.drawH != b.drawH || a.zoom != b.zoom ||
+        !(a.origin == b.origin) || a.pixW != b.pixW || a.pixH != b.pixH)
         return false;
     const double u = std::fabs(UnitsPerPixel(a.drawW, a.drawH, a.pixW, a.pixH, a.zoom));
     const double tolerance = 1e-6 * u;
@@ -262,7 +262,7 @@ QImage DrawingPresenter::render(const TAcadPoint& center, Clipping clipping, Det
     const DrawView requested = DrawViewOf(view_, center, size.width(), size.height());
     const bool whole =
         detail == Detail::Full && drawable_ &&
-        SameView(requested, WholeDrawingView(drawing(), size.width(), size.height()));
+        SameView(requested, WholeDrawingView(drawing(), size.width(), size.height(), view_.Space));
     const bool lineweights = host_->lineweightsShown();
     if (whole && !wholePicture_.isNull() && wholeColorMode_ == view_.ViewColorMode &&
         wholeLineweights_ == lineweights && SameView(requested, wholeView_))

@@ -37,6 +37,7 @@ void MainWindow::printDetail() {
     if (currentDrawingPath_.isEmpty()) return;
     // Without a view of its own the presenter shows the whole drawing.
     ViewState whole;
+    whole.Space = OpeningSpace(drawing_, settings_.alwaysModel);
     FitViewToExtents(whole, drawing_);
     const ViewState& view = presenter_->currentView() ? *presenter_->currentView() : whole;
     const QSize size = detailView_->picture().size();

@@ -28,12 +28,8 @@ namespace {
 ImageRequest WholePicture(const Drawing& drawing, ImageRequest request,
                           std::optional<std::int16_t> space = std::nullopt) {
     const ImageRequest whole =
-        WholeDrawingRequest(drawing, DefaultZoomRate, request.width, request.height);
+        WholeDrawingRequest(drawing, DefaultZoomRate, request.width, request.height, space);
     request.options.view = whole.options.view;
-    if (space) {
-        request.options.view = WholeDrawingView(drawing, request.width, request.height, space);
-        request.options.view.zoom = DefaultZoomRate;
-    }
     request.options.clipping = whole.options.clipping;
     return request;
 }

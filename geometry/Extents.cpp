@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 namespace orvanta {
 
@@ -49,26 +51,35 @@ TBox SquareAround(const TAcadPoint& p, double r) {
 
 } // namespace
 
-bool SpaceExtents(const Drawing& d, std::int16_t space, TAcadPoint& min, TAcadPoint& max) {
-    RunningBox running;
+std::vector<std::optional<TBox>> ExtentsBySpace(const Drawing& d, std::size_t spaces) {
+    // One pass over the tables, each record adding to the box of its space.
+    std::vector<RunningBox> boxes(spaces);
+    const auto boxOf = [&](std::int16_t space) -> RunningBox* {
+        return space >= 0 && static_cast<std::size_t>(space) < spaces
+                   ? &boxes[static_cast<std::size_t>(space)]
+                   : nullptr;
+    };
     for (const TAcadLineBlk& line : d.LineAry)
-        if (line.code67 == space) running.add(SegmentBox(line.st, line.ed));
+        if (RunningBox* running = boxOf(line.code67)) running->add(SegmentBox(line.st, line.ed));
     for (const TCircleBlk& circle : d.CircleAry)
-        if (circle.code67 == space) running.add(CircleBox(circle.center, circle.hankei));
+        if (RunningBox* running = boxOf(circle.code67))
+            running->add(CircleBox(circle.center, circle.hankei));
     for (const TArcBlk& arc : d.ArcAry) {
-        if (arc.code67 != space) continue;
+        RunningBox* running = boxOf(arc.code67);
+        if (running == nullptr) continue;
         // An arc's box lies within its circle's box, to the bit (its points are the centre plus
         // the radius times a cosine or sine, and rounding keeps order), so once the circle's box
         // adds nothing the arc's own box, with its trigonometry, is not needed.
-        if (arc.hankei >= 0 && running.holds(CircleBox(arc.center, arc.hankei))) continue;
-        running.add(ArcBox(arc.center, arc.hankei, arc.st * Pi / 180, arc.ed * Pi / 180));
+        if (arc.hankei >= 0 && running->holds(CircleBox(arc.center, arc.hankei))) continue;
+        running->add(ArcBox(arc.center, arc.hankei, arc.st * Pi / 180, arc.ed * Pi / 180));
     }
     // Notes beside a plan belong to the picture; a text whose box is not finite is left out.
     // Most texts lie well inside what is there already: a cheap square that holds everything a
     // text's box can reach (every character a full em wide, the cell at its largest) spares them
     // the box itself.
     for (const TTextBlk& text : d.TextAry) {
-        if (text.code67 != space) continue;
+        RunningBox* running = boxOf(text.code67);
+        if (running == nullptr) continue;
         if (!text.mtflag && text.code72 != 3 && text.code51 == 0) {
             // TextBox reaches at most this far from its points: every character less than two
             // heights wide, the cell less than two heights high (an aligned text sizes itself
@@ -76,39 +87,48 @@ bool SpaceExtents(const Drawing& d, std::int16_t space, TAcadPoint& min, TAcadPo
             const double r =
                 std::fabs(text.code40) * (4 + 2 * std::max(1.0, std::fabs(text.code41)) *
                                                   static_cast<double>(text.str.size()));
-            if (std::isfinite(r) && running.holds(SquareAround(text.pt10, r)) &&
-                running.holds(SquareAround(text.pt11, r)))
+            if (std::isfinite(r) && running->holds(SquareAround(text.pt10, r)) &&
+                running->holds(SquareAround(text.pt11, r)))
                 continue;
-        } else if (text.mtflag && running.holds(TextReach(text))) {
+        } else if (text.mtflag && running->holds(TextReach(text))) {
             // A note within what is there already need not be laid out.
             continue;
         }
-        running.add(TextBox(text));
+        running->add(TextBox(text));
     }
-    const auto addPoints = [&](const std::vector<TAcadPoint>& points) {
+    const auto addPoints = [](RunningBox& running, const std::vector<TAcadPoint>& points) {
         for (const TAcadPoint& p : points)
             running.add(SegmentBox(p, p));
     };
     for (const TFillBlk& fill : d.FillAry) {
-        if (fill.code67 != space) continue;
+        RunningBox* running = boxOf(fill.code67);
+        if (running == nullptr) continue;
         for (const auto& ring : fill.rings)
-            addPoints(ring);
+            addPoints(*running, ring);
     }
     for (const TPointBlk& point : d.PointAry)
-        if (point.code67 == space) running.add(SegmentBox(point.pt10, point.pt10));
+        if (RunningBox* running = boxOf(point.code67))
+            running->add(SegmentBox(point.pt10, point.pt10));
     // A spline lies within the box of its control points.
     for (const TSplineBlk& spline : d.SplineAry)
-        if (spline.code67 == space) addPoints(spline.control);
-    if (running.empty()) return false;
-    min = {running.box().Min.x, running.box().Min.y, 0};
-    max = {running.box().Max.x, running.box().Max.y, 0};
-    return true;
+        if (RunningBox* running = boxOf(spline.code67)) addPoints(*running, spline.control);
+    std::vector<std::optional<TBox>> out(spaces);
+    for (std::size_t i = 0; i < spaces; ++i) {
+        if (boxes[i].empty()) continue;
+        TBox box = boxes[i].box();
+        box.Min.z = box.Max.z = 0;
+        out[i] = box;
+    }
+    return out;
 }
 
 void ComputeExtents(Drawing& d) {
     d.ExtMin = {0, 0, 0};
     d.ExtMax = {0, 0, 0};
-    SpaceExtents(d, 0, d.ExtMin, d.ExtMax);
+    if (const std::optional<TBox> model = ExtentsBySpace(d, 1)[0]) {
+        d.ExtMin = model->Min;
+        d.ExtMax = model->Max;
+    }
 }
 
 } // namespace orvanta

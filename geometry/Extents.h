@@ -1,9 +1,12 @@
 // The extents of the normalised model, from which the view is fitted to the whole drawing.
 #pragma once
 
+#include "geometry/EntityBoxes.h"
 #include "model/AcadDxfUnit.h"
 
-#include <cstdint>
+#include <cstddef>
+#include <optional>
+#include <vector>
 
 namespace orvanta {
 
@@ -12,9 +15,8 @@ namespace orvanta {
 // finite is left out. A drawing with nothing countable gets (0, 0, 0) for both.
 void ComputeExtents(Drawing& drawing);
 
-// The same box for the records of one space (code67: 0 the model, a layout's space for its
-// sheet) into min and max; false, leaving them as they are, when the space holds nothing
-// countable.
-bool SpaceExtents(const Drawing& drawing, std::int16_t space, TAcadPoint& min, TAcadPoint& max);
+// The same box for each space 0 .. spaces - 1 (code67: 0 the model, a layout's space for its
+// sheet), in one pass over the tables; none for a space that holds nothing countable.
+std::vector<std::optional<TBox>> ExtentsBySpace(const Drawing& drawing, std::size_t spaces);
 
 } // namespace orvanta

@@ -216,6 +216,12 @@ void PrepareLayouts(Drawing& d) {
 }
 
 void MeasureLayouts(Drawing& d) {
+    if (d.LayoutAry.empty()) return;
+    std::int16_t last = 0;
+    for (const TLayout& layout : d.LayoutAry)
+        last = std::max(last, layout.space);
+    const std::vector<std::optional<TBox>> records =
+        ExtentsBySpace(d, static_cast<std::size_t>(last) + 1);
     for (TLayout& layout : d.LayoutAry) {
         bool any = false;
         TAcadPoint min, max;
@@ -241,9 +247,10 @@ void MeasureLayouts(Drawing& d) {
             layout.paperMax = {w - left, h - bottom, 0};
             Widen(min, max, any, layout.paperMin, layout.paperMax);
         }
-        TAcadPoint recordsMin, recordsMax;
-        if (SpaceExtents(d, layout.space, recordsMin, recordsMax))
-            Widen(min, max, any, recordsMin, recordsMax);
+        if (layout.space >= 0 && records[static_cast<std::size_t>(layout.space)]) {
+            const TBox& box = *records[static_cast<std::size_t>(layout.space)];
+            Widen(min, max, any, box.Min, box.Max);
+        }
         for (const TViewport& v : d.ViewportAry) {
             if (v.space != layout.space || !ViewportShown(v)) continue;
             Widen(min, max, any, {v.center.x - v.width / 2, v.center.y - v.height / 2, 0},
