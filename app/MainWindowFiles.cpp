@@ -248,7 +248,7 @@ void MainWindow::OpenDrawing(const QString& path) {
         QElapsedTimer shown;
         shown.start();
         try {
-            sidePanel_->showDrawing(drawing_, loaded.readCounts);
+            sidePanel_->showDrawing(drawing_, loaded.readCounts, std::move(loaded.sheetCounts));
             // Fitting and rendering belong to the presenter.
             presenter_->drawingLoaded();
             showLayoutTabs(OpeningSpace(drawing_, settings_.alwaysModel));

@@ -28,6 +28,7 @@ void MainWindow::printList() {
     };
     source.converter = registeredConverter();
     source.lineweights = lineweightsShown();
+    source.sheet = settings_.alwaysModel ? "model" : "saved";
     source.status = [this](const QString& text) { setStatusText(StatusPanel::Progress, text); };
     PrintWindow window(PrintKind::List, std::move(source), dialogs_, this);
     window.exec();

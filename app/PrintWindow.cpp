@@ -210,6 +210,7 @@ void PrintWindow::print() {
             request.cosw = colourMode();
             request.converter = source_.converter;
             request.lineweights = source_.lineweights;
+            request.sheet = source_.sheet;
             report_ = PrintAll(printer_, request, *this);
         } else if (source_.drawing) {
             report_ = {};

@@ -39,6 +39,8 @@ struct PrintSource {
     QString caption;
     // Whether lines are printed as wide as their lineweights ("線の太さを表示").
     bool lineweights = false;
+    // The sheet each drawing of a list print shows: "saved" or "model" ("常にモデルで開く").
+    std::string sheet = "saved";
     // Status panel 0 of the main window; may be empty.
     std::function<void(const QString&)> status;
     // Told what the reader made of each file of a list print; may be empty.

@@ -136,17 +136,20 @@ SidePanel::SidePanel(QWidget* parent) : QWidget(parent) {
             [this](int index) { emit viewSelected(index, viewSelector_->itemText(index)); });
 }
 
-void SidePanel::showDrawing(const Drawing& drawing, const std::array<TableCount, 13>& readCounts) {
+void SidePanel::showDrawing(const Drawing& drawing, const std::array<TableCount, 13>& readCounts,
+                            std::vector<std::array<TableCount, 13>> sheetCounts) {
     space_ = 0;
     listedTexts_ = readCounts[5].count;
+    sheetCounts_ = std::move(sheetCounts);
     showLayers(drawing);
     showViews(drawing);
     clearFilter();
-    showCounts(readCounts);
+    showCounts(sheetCounts_.empty() ? readCounts : sheetCounts_[0]);
 }
 
 void SidePanel::clearDrawing() {
     listedTexts_ = 0;
+    sheetCounts_.clear();
     space_ = 0;
     filling_ = true;
     layerList_->clear();
@@ -209,6 +212,8 @@ void SidePanel::showSpace(std::int16_t space) {
     if (space == space_) return;
     space_ = space;
     rebuildTexts();
+    if (space >= 0 && static_cast<std::size_t>(space) < sheetCounts_.size())
+        showCounts(sheetCounts_[static_cast<std::size_t>(space)]);
 }
 
 void SidePanel::rebuildTexts() {

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <array>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -33,9 +34,11 @@ class SidePanel : public QWidget {
 
     // Fills every part of the panel from a loaded drawing: the layer check-list, the view
     // selector, the text list (with an empty filter) of the texts the file holds, and the counts
-    // of the records as read. `readCounts` are those counts; the texts the file holds are the
-    // first of TextAry (the drawing's blocks add theirs after them).
-    void showDrawing(const Drawing& drawing, const std::array<TableCount, 13>& readCounts);
+    // of the records as read. `readCounts` are the file's counts; the texts the file holds are
+    // the first of TextAry (the drawing's blocks add theirs after them). `sheetCounts` are the
+    // counts of each sheet by space, shown for the sheet the detail view shows.
+    void showDrawing(const Drawing& drawing, const std::array<TableCount, 13>& readCounts,
+                     std::vector<std::array<TableCount, 13>> sheetCounts = {});
     // Empties every part of the panel: no drawing is loaded.
     void clearDrawing();
     void showLayers(const Drawing& drawing);
@@ -46,8 +49,8 @@ class SidePanel : public QWidget {
     void clearFilter();
     // Rebuilds the text list from the drawing with the current filter.
     void rebuildTexts();
-    // Lists the texts of what the detail view shows: the model's texts as the file holds them
-    // (space 0), or every text of a layout's sheet.
+    // Lists the texts and counts of what the detail view shows: the model's texts as the file
+    // holds them (space 0), or every text of a layout's sheet.
     void showSpace(std::int16_t space);
 
     LayerChecks layerChecks() const;
@@ -77,6 +80,7 @@ class SidePanel : public QWidget {
     // How many of the first texts of the drawing the list offers.
     std::size_t listedTexts_ = 0;
     std::int16_t space_ = 0;
+    std::vector<std::array<TableCount, 13>> sheetCounts_;
     QTabWidget* pages_;
     QCheckBox* blinkBox_;
     QListWidget* layerList_;

@@ -50,15 +50,16 @@ class StopSink : public ProgressSink {
 };
 
 QImage DrawnPicture(const Drawing& drawing, QSize size, ColorModeValue colorMode,
-                    TextShapeCache* shapes, bool alwaysModel) {
+                    TextShapeCache* shapes, const std::string& sheet) {
     QImage picture(size, QImage::Format_RGB32);
     if (picture.isNull()) throw std::bad_alloc();
     QPainter painter(&picture);
     QtCanvas canvas(painter, DefaultTextFace, shapes);
     ClearCanvas(canvas, size.width(), size.height(), 0x000000);
     DrawOptions options;
-    options.view =
-        WholeDrawingView(drawing, size.width(), size.height(), OpeningSpace(drawing, alwaysModel));
+    std::int16_t space = OpeningSpace(drawing);
+    SpaceOfSheetChoice(drawing, sheet, space);
+    options.view = WholeDrawingView(drawing, size.width(), size.height(), space);
     options.backColor = 0x000000;
     options.colorMode = colorMode;
     options.clipping = Clipping::WholeExtent;
@@ -67,7 +68,7 @@ QImage DrawnPicture(const Drawing& drawing, QSize size, ColorModeValue colorMode
 }
 
 QImage DxfPicture(const QString& path, QSize size, ColorModeValue colorMode, PreviewFacts& facts,
-                  TextShapeCache* shapes, const std::atomic<bool>* stop, bool alwaysModel) {
+                  TextShapeCache* shapes, const std::atomic<bool>* stop, const std::string& sheet) {
     StopSink progress(stop);
     LoadOptions options;
     options.progress = &progress;
@@ -77,7 +78,7 @@ QImage DxfPicture(const QString& path, QSize size, ColorModeValue colorMode, Pre
     switch (loaded.outcome) {
     case LoadOutcome::Loaded:
         facts.drawn = true;
-        return DrawnPicture(loaded.drawing, size, colorMode, shapes, alwaysModel);
+        return DrawnPicture(loaded.drawing, size, colorMode, shapes, sheet);
     case LoadOutcome::NotLoaded:
         return BlankPicture(size);
     case LoadOutcome::Failed:
@@ -123,7 +124,7 @@ QString PreviewCachePath(const QString& drawingPath) {
 
 QImage MakePreviewPicture(const QString& path, QSize size, ColorModeValue colorMode,
                           PreviewFacts* facts, TextShapeCache* shapes,
-                          const std::atomic<bool>* stop, bool alwaysModel) {
+                          const std::atomic<bool>* stop, const std::string& sheet) {
     PreviewFacts local;
     PreviewFacts& found = facts ? *facts : local;
     found = PreviewFacts{};
@@ -140,7 +141,7 @@ QImage MakePreviewPicture(const QString& path, QSize size, ColorModeValue colorM
             // A damaged cache file is passed over: the drawing itself still gives its picture.
         }
         if (HasDxfExtension(path))
-            return DxfPicture(path, size, colorMode, found, shapes, stop, alwaysModel);
+            return DxfPicture(path, size, colorMode, found, shapes, stop, sheet);
         return DwgPicture(path, size, found);
     } catch (const std::bad_alloc&) {
         found.failure = QString::fromStdString(

@@ -51,10 +51,12 @@ QString PreviewCachePath(const QString& drawingPath);
 // Never throws for anything the file holds; safe to call on any thread. `shapes` is the text
 // shaping cache of the calling thread (one is made for the call when it is null); it must not
 // be shared between threads. `stop`, when given and set, abandons a long load early. A drawing
-// shows what it opens in: the layout it was saved showing, or its model when `alwaysModel`.
+// shows the sheet `sheet` names (SpaceOfSheetChoice: "saved", "model" or a layout's name); a
+// drawing without a layout of that name shows what it opens in.
 QImage MakePreviewPicture(const QString& path, QSize size, ColorModeValue colorMode,
                           PreviewFacts* facts = nullptr, TextShapeCache* shapes = nullptr,
-                          const std::atomic<bool>* stop = nullptr, bool alwaysModel = false);
+                          const std::atomic<bool>* stop = nullptr,
+                          const std::string& sheet = "saved");
 
 // Saves `picture` as the BMP cache file `cachePath`. The picture is written to a temporary file
 // beside it and renamed, so a crash never leaves a broken cache file behind. Returns an empty

@@ -7,8 +7,8 @@
 namespace orvanta {
 
 PreviewPool::PreviewPool(QStringList paths, QSize size, ColorModeValue colorMode, int jobs,
-                         Ready ready, bool alwaysModel)
-    : paths_(std::move(paths)), size_(size), colorMode_(colorMode), alwaysModel_(alwaysModel),
+                         Ready ready, std::string sheet)
+    : paths_(std::move(paths)), size_(size), colorMode_(colorMode), sheet_(std::move(sheet)),
       ready_(std::move(ready)) {
     if (jobs <= 0) jobs = DefaultJobs();
     jobs = std::max(1, std::min<int>(jobs, std::max<qsizetype>(1, paths_.size())));
@@ -43,8 +43,8 @@ void PreviewPool::work() {
         const int index = next_.fetch_add(1);
         if (index >= paths_.size()) break;
         PreviewFacts facts;
-        const QImage picture = MakePreviewPicture(paths_[index], size_, colorMode_, &facts, &shapes,
-                                                  &stop_, alwaysModel_);
+        const QImage picture =
+            MakePreviewPicture(paths_[index], size_, colorMode_, &facts, &shapes, &stop_, sheet_);
         if (stop_.load()) break;
         ready_(index, picture, facts);
     }

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -21,10 +22,10 @@ class PreviewPool {
     using Ready = std::function<void(int index, const QImage& picture, const PreviewFacts& facts)>;
 
     // Starts making the pictures of `paths` (pictures of `size`, `colorMode` as for
-    // MakePreviewPicture) on `jobs` threads (DefaultJobs() when 0 or less). Files are taken in
-    // list order, so the first cells come first.
+    // MakePreviewPicture, showing `sheet` of each drawing) on `jobs` threads (DefaultJobs() when 0
+    // or less). Files are taken in list order, so the first cells come first.
     PreviewPool(QStringList paths, QSize size, ColorModeValue colorMode, int jobs, Ready ready,
-                bool alwaysModel = false);
+                std::string sheet = "saved");
     // Stops the work (a load under way is given up at its next progress step) and waits for it.
     ~PreviewPool();
     PreviewPool(const PreviewPool&) = delete;
@@ -46,7 +47,7 @@ class PreviewPool {
     const QStringList paths_;
     const QSize size_;
     const ColorModeValue colorMode_;
-    const bool alwaysModel_;
+    const std::string sheet_;
     const Ready ready_;
     std::atomic<int> next_{0};
     std::atomic<int> done_{0};

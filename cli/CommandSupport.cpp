@@ -102,19 +102,4 @@ void StartGuiApplication() {
         std::fprintf(stderr, "%s\n", problem.c_str());
 }
 
-bool SpaceOfLayoutChoice(const Drawing& drawing, const std::string& choice, std::int16_t& space) {
-    if (choice == "saved") {
-        space = OpeningSpace(drawing);
-        return true;
-    }
-    if (choice == "model") {
-        space = 0;
-        return true;
-    }
-    const int index = LayoutIndexOf(drawing, choice);
-    if (index < 0) return false;
-    space = drawing.LayoutAry[static_cast<std::size_t>(index)].space;
-    return true;
-}
-
 } // namespace orvanta::cli

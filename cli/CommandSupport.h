@@ -20,10 +20,6 @@ bool ParseColorMode(const std::string& text, ColorModeValue& mode);
 bool ParseSize(const std::string& text, int lowWidth, int lowHeight, int high, int& width,
                int& height);
 
-// What --layout shows of a drawing: "saved" what it opens in, "model" its model, or the layout of
-// that name (letter case ignored). False when the drawing has no layout of the name.
-bool SpaceOfLayoutChoice(const Drawing& drawing, const std::string& choice, std::int16_t& space);
-
 // The words of the --layout option in a command's usage.
 inline constexpr const char* LayoutUsage =
     "  --layout NAME|model|saved  a layout by its name, the model, or what the drawing was saved\n"

@@ -25,7 +25,8 @@ const char* const PreviewsUsage =
     "  --size WxH            grid cell size, title bar included (default 200x160)\n"
     "  --jobs N              worker threads (default: one per processor)\n"
     "  --color-mode 0|1|2    0 colour, 1 monochrome, 2 inverted colours (default 0)\n"
-    "  --layout model|saved  every drawing's model, or what it was saved showing (default saved)\n"
+    "  --layout NAME|model|saved  the layout of that name, every drawing's model, or what it\n"
+    "                        was saved showing (default saved; also for a drawing without NAME)\n"
     "Writes OUTDIR/NAME.png for each drawing of FOLDER (at most the first 2500, in the order\n"
     "of the file list), honouring the cache pictures beside the drawings.\n";
 
@@ -43,7 +44,7 @@ int PreviewsCommand(const std::vector<std::string>& args) {
     int height = 160;
     int jobs = 0;
     ColorModeValue colorMode = ColorModeColor;
-    bool alwaysModel = false;
+    std::string sheet = "saved";
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -68,10 +69,8 @@ int PreviewsCommand(const std::vector<std::string>& args) {
             if (!hasValue || !ParseColorMode(args[++i], colorMode))
                 return UsageError("--color-mode takes 0, 1 or 2");
         } else if (arg == "--layout") {
-            const std::string value = hasValue ? args[++i] : std::string();
-            if (value != "model" && value != "saved")
-                return UsageError("--layout takes model or saved for a folder of drawings");
-            alwaysModel = value == "model";
+            if (!hasValue) return UsageError("--layout needs a layout's name, model or saved");
+            sheet = args[++i];
         } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError("unknown option \"" + arg + "\"");
         } else if (folder.empty()) {
@@ -124,7 +123,7 @@ int PreviewsCommand(const std::vector<std::string>& args) {
                 ++failed;
                 std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
             },
-            alwaysModel);
+            sheet);
         pool.wait();
     }
     std::printf("%d pictures in %.3f s", count, timer.nsecsElapsed() / 1e9);

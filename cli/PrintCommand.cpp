@@ -6,6 +6,7 @@
 #include "cli/LoadDrawing.h"
 #include "model/Abort.h"
 #include "output/Printing.h"
+#include "render/ViewState.h"
 
 #include <QFileInfo>
 #include <QPageLayout>
@@ -31,8 +32,9 @@ const char* const PrintUsage =
     "  --landscape           landscape paper (default portrait)\n"
     "  --paper NAME          A3, A4, A5, B4, B5 (JIS), Letter, Legal... (default A4)\n"
     "  --color-mode 0|1|2    0 colour, 1 black, 2 inverted colours (default 1)\n"
-    "  --layout NAME|model|saved  of a FILE: a layout by its name, the model, or what the\n"
-    "                        drawing was saved showing (default saved; a FOLDER prints as saved)\n";
+    "  --layout NAME|model|saved  a layout by its name, the model, or what the drawing was\n"
+    "                        saved showing (default saved); in a FOLDER, a drawing without a\n"
+    "                        layout of that NAME prints as saved\n";
 
 struct PrintOptions {
     int columns = 2;
@@ -73,6 +75,7 @@ int PrintTo(const std::string& input, const std::string& temporary, const PrintO
         request.retu = options.columns;
         request.gyou = PrintRows(options.columns, options.landscape);
         request.cosw = options.colorMode;
+        request.sheet = options.layout;
         SilentPrintMonitor monitor;
         const PrintReport report = PrintAll(pdf, request, monitor);
         for (const CellFailure& failure : report.failures)
@@ -84,7 +87,7 @@ int PrintTo(const std::string& input, const std::string& temporary, const PrintO
     }
     LoadedDrawing loaded = LoadForCommand(input, "printed");
     DrawView whole;
-    if (!SpaceOfLayoutChoice(loaded.drawing, options.layout, whole.space))
+    if (!SpaceOfSheetChoice(loaded.drawing, options.layout, whole.space))
         throw SilentAbort(input + ": the drawing has no layout \"" + options.layout + "\"");
     PrintZoom(pdf, loaded.drawing, whole, QFileInfo(QString::fromStdString(input)).fileName(),
               PrintRange::Whole, options.colorMode);

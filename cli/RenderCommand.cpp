@@ -36,10 +36,10 @@ ImageRequest WholePicture(const Drawing& drawing, ImageRequest request,
 
 } // namespace
 
-void DrawWhole(Drawing& drawing, QPainter& painter, const ImageRequest& request,
+void DrawWhole(Drawing& drawing, std::int16_t space, QPainter& painter, const ImageRequest& request,
                TextShapeCache& shapes) {
     QtCanvas canvas(painter, DefaultTextFace, &shapes);
-    DrawImage(drawing, WholePicture(drawing, request), canvas);
+    DrawImage(drawing, WholePicture(drawing, request, space), canvas);
 }
 
 namespace {
@@ -98,7 +98,7 @@ bool ParseColour(std::string text, TColor& colour) {
 void WritePicture(Drawing& drawing, const std::string& out, ImageFormat format,
                   const ImageRequest& request, const std::string& layout, TextShapeCache& shapes) {
     std::int16_t space = 0;
-    if (!SpaceOfLayoutChoice(drawing, layout, space))
+    if (!SpaceOfSheetChoice(drawing, layout, space))
         throw SilentAbort(out + ": the drawing has no layout \"" + layout + "\"");
     QByteArray bytes;
     try {

@@ -37,6 +37,8 @@ namespace {
 const char* const ThumbnailUsage =
     "usage: orvanta-cli thumbnail [-s SIZE] INPUT OUTPUT.png\n"
     "  -s, --size SIZE        at most SIZE pixels wide and high (default 256, at most 4096)\n"
+    "  --layout NAME|model|saved  a layout by its name, the model, or what the drawing was\n"
+    "                        saved showing (default saved)\n"
     "  --time-limit SECONDS   give up after this long (default 10)\n"
     "  --memory-limit MB      give up beyond this much memory (default 1536)\n";
 
@@ -53,6 +55,7 @@ struct ThumbnailOptions {
     int size = 256;
     int seconds = DefaultSeconds;
     int megabytes = DefaultMegabytes;
+    std::string layout = "saved";
     std::string input;
     std::string output;
 };
@@ -107,11 +110,10 @@ int UsageError(const std::string& message) {
     return 2;
 }
 
-// The picture's size: the drawing's proportions within a square of `size`.
-QSize PictureSize(const Drawing& drawing, int size) {
-    // The proportions of what the drawing opens in: its model, or the sheet it was saved showing.
+// The picture's size: the proportions of the model or sheet of `space` within a square of `size`.
+QSize PictureSize(const Drawing& drawing, std::int16_t space, int size) {
     ViewState whole;
-    whole.Space = OpeningSpace(drawing);
+    whole.Space = space;
     FitViewToExtents(whole, drawing);
     const double w = whole.DrawWidth;
     const double h = whole.DrawHeight;
@@ -149,7 +151,7 @@ bool EndsWithEof(const std::string& path) {
 
 // A DXF drawn whole in black on white, as a plotted sheet: the lines stay dark in whatever
 // colour the drawing gives them, and a file manager's light background frames it well.
-QImage DrawThumbnail(const std::string& path, int size) {
+QImage DrawThumbnail(const std::string& path, int size, const std::string& layout) {
     LoadedDrawing loaded = LoadForCommand(path, "drawn");
     Drawing& drawing = loaded.drawing;
     if (!EndsWithEof(path))
@@ -157,7 +159,10 @@ QImage DrawThumbnail(const std::string& path, int size) {
     if (drawing.LineAry.empty() && drawing.CircleAry.empty() && drawing.ArcAry.empty() &&
         drawing.TextAry.empty())
         throw SilentAbort(path + ": nothing in it is drawn; no thumbnail");
-    const QSize pictureSize = PictureSize(drawing, size);
+    std::int16_t space = 0;
+    if (!SpaceOfSheetChoice(drawing, layout, space))
+        throw SilentAbort(path + ": the drawing has no layout \"" + layout + "\"; no thumbnail");
+    const QSize pictureSize = PictureSize(drawing, space, size);
     ImageRequest request;
     request.width = pictureSize.width();
     request.height = pictureSize.height();
@@ -167,7 +172,7 @@ QImage DrawThumbnail(const std::string& path, int size) {
     if (image.isNull()) throw SilentAbort(path + ": not enough memory for the thumbnail");
     TextShapeCache shapes;
     QPainter painter(&image);
-    DrawWhole(drawing, painter, request, shapes);
+    DrawWhole(drawing, space, painter, request, shapes);
     return image;
 }
 
@@ -232,7 +237,8 @@ void MakeThumbnail(const ThumbnailOptions& options) {
     // DWG content is known by its signature, whatever the file's name.
     const bool dwg = IsDwgSignature(signature);
     StartGuiApplication();
-    WriteAtomically(dwg ? DwgThumbnail(path, options.size) : DrawThumbnail(path, options.size),
+    WriteAtomically(dwg ? DwgThumbnail(path, options.size)
+                        : DrawThumbnail(path, options.size, options.layout),
                     options.output);
 }
 
@@ -250,6 +256,9 @@ int ThumbnailCommand(const std::vector<std::string>& args) {
         if (arg == "-s" || arg == "--size") {
             if (!hasValue || !ParseInt(args[++i], 1, MaxThumbnailSize, options.size))
                 return UsageError("-s takes a size from 1 to " + std::to_string(MaxThumbnailSize));
+        } else if (arg == "--layout") {
+            if (!hasValue) return UsageError("--layout needs a layout's name, model or saved");
+            options.layout = args[++i];
         } else if (arg == "--time-limit") {
             if (!hasValue || !ParseInt(args[++i], 1, 3600, options.seconds))
                 return UsageError("--time-limit takes seconds from 1 to 3600");

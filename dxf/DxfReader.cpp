@@ -112,11 +112,6 @@ std::string_view TrimBlanks(std::string_view s) {
     return s;
 }
 
-// Paper-space blocks: "*Paper_Space" of the active layout, "*Paper_Space0", ... of the others.
-bool IsPaperSpaceBlock(const std::string& name) {
-    return UpperAscii(name.substr(0, 12)) == "*PAPER_SPACE";
-}
-
 RecordKind RecordKindOf(Kind kind) {
     switch (kind) {
     case Kind::Line:

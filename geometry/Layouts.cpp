@@ -3,7 +3,6 @@
 #include "geometry/Extents.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <string>
 
@@ -16,19 +15,30 @@ constexpr double MillimetresPerInch = 25.4;
 // A circle or an arc of a clipping polyline becomes this many chords per full turn.
 constexpr int ChordsPerTurn = 64;
 
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
 bool IsModelBlock(std::string_view name) {
-    return SameName(name, "*Model_Space");
+    return SameTableName(name, "*Model_Space");
 }
 
 bool IsActivePaperBlock(std::string_view name) {
-    return SameName(name, "*Paper_Space");
+    return SameTableName(name, "*Paper_Space");
+}
+
+// "*Paper_Space0", "*Paper_Space1", ...: the sheets of the layouts other than the active one.
+bool IsOtherPaperBlock(std::string_view name) {
+    return name.size() > 12 && IsPaperSpaceBlock(name);
+}
+
+// Whether any record of the block definitions, viewports included, stands in block `name`.
+bool BlockHoldsRecords(const Drawing& d, std::string_view name) {
+    const auto in = [&](const auto& table) {
+        return std::any_of(table.begin(), table.end(),
+                           [&](const auto& r) { return r.bname == name; });
+    };
+    return in(d.BlkLineAry) || in(d.BlkCircleAry) || in(d.BlkArcAry) || in(d.BlkTextAry) ||
+           in(d.BlkLwpAry) || in(d.BlkInsertAry) || in(d.BlkEllipseAry) || in(d.SolidAry) ||
+           in(d.BlkHatchAry) || in(d.BlkSplineAry) || in(d.BlkFaceAry) ||
+           std::any_of(d.ViewportAry.begin(), d.ViewportAry.end(),
+                       [&](const TViewport& v) { return SameTableName(v.bname, name); });
 }
 
 bool Finite(const TAcadPoint& p) {
@@ -116,7 +126,7 @@ int LayoutOfViewport(const Drawing& d, const TViewport& v) {
     for (std::size_t i = 0; i < d.LayoutAry.size(); ++i) {
         const TLayout& layout = d.LayoutAry[i];
         const bool active = IsActivePaperBlock(layout.blockName);
-        if (v.bname.empty() ? (v.code67 == 1 && active) : SameName(v.bname, layout.blockName))
+        if (v.bname.empty() ? (v.code67 == 1 && active) : SameTableName(v.bname, layout.blockName))
             return static_cast<int>(i);
     }
     return -1;
@@ -147,14 +157,16 @@ void Widen(TAcadPoint& min, TAcadPoint& max, bool& any, const TAcadPoint& a, con
 } // namespace
 
 void PrepareLayouts(Drawing& d) {
+    const bool fromFile = !d.LayoutAry.empty();
     // The model's own tab and layouts without a sheet of their own go.
     std::vector<TLayout> kept;
     for (TLayout& layout : d.LayoutAry) {
         if (IsModelBlock(layout.blockName)) continue;
         const bool found =
             IsActivePaperBlock(layout.blockName) ||
-            std::any_of(d.BlockAry.begin(), d.BlockAry.end(),
-                        [&](const TBlockBlk& b) { return SameName(b.name, layout.blockName); });
+            std::any_of(d.BlockAry.begin(), d.BlockAry.end(), [&](const TBlockBlk& b) {
+                return SameTableName(b.name, layout.blockName);
+            });
         if (layout.blockName.empty() || !found) {
             ++d.SkippedLayouts;
             continue;
@@ -174,6 +186,18 @@ void PrepareLayouts(Drawing& d) {
         layout.code71 = 1;
         d.LayoutAry.insert(d.LayoutAry.begin(), layout);
     }
+    // Without layouts in the file (release 12, or a file whose OBJECTS section was left out),
+    // every other paper-space block that holds something is a sheet of its own.
+    if (!fromFile) {
+        for (const TBlockBlk& block : d.BlockAry) {
+            if (!IsOtherPaperBlock(block.name) || !BlockHoldsRecords(d, block.name)) continue;
+            TLayout layout;
+            layout.name = "Layout" + std::to_string(d.LayoutAry.size() + 1);
+            layout.blockName = block.name;
+            layout.code71 = static_cast<std::int16_t>(d.LayoutAry.size() + 1);
+            d.LayoutAry.push_back(layout);
+        }
+    }
 
     // Spaces: 1 for the records read in the ENTITIES section's paper space, then the others.
     std::int16_t next = 2;
@@ -186,7 +210,7 @@ void PrepareLayouts(Drawing& d) {
         TInsertBlk insert;
         // The block as the table spells it, so that the expansion finds it.
         for (const TBlockBlk& block : d.BlockAry)
-            if (SameName(block.name, layout.blockName)) insert.name = d.name(block.name);
+            if (SameTableName(block.name, layout.blockName)) insert.name = d.name(block.name);
         insert.code67 = layout.space;
         insert.color = GetLayerColor(d, "0");
         d.InsertAry.push_back(insert);
@@ -275,7 +299,7 @@ int SavedLayout(const Drawing& d) {
 
 int LayoutIndexOf(const Drawing& d, std::string_view name) {
     for (std::size_t i = 0; i < d.LayoutAry.size(); ++i)
-        if (SameName(d.LayoutAry[i].name, name)) return static_cast<int>(i);
+        if (SameTableName(d.LayoutAry[i].name, name)) return static_cast<int>(i);
     return -1;
 }
 

@@ -21,7 +21,8 @@ namespace orvanta {
 //    places their records as it places any block's;
 //  - ties each viewport to its layout and reads its clip shape from the paper-space entity it
 //    names.
-// A drawing with paper-space records but no layouts (release 12) gets one layout, "Layout1".
+// A drawing with paper-space records but no layouts (release 12) gets one layout, "Layout1", and
+// one more ("Layout2", ...) for each other paper-space block that holds records.
 void PrepareLayouts(Drawing& drawing);
 
 // After the normalisation: each layout's paper (from its plot settings; the box of its records

@@ -212,6 +212,14 @@ void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& re
     result.readSeconds = SecondsSince(readStart);
     result.readCounts = TableCounts(result.drawing);
     result.otherCounts = OtherCounts(result.drawing);
+    // The sheets' own counts: the model, the ENTITIES section's paper space, and each block a
+    // layout may take as its sheet (the passes empty the blocks, so they are counted now).
+    std::vector<std::pair<std::string, std::array<TableCount, 13>>> blockCounts;
+    for (const TBlockBlk& block : result.drawing.BlockAry)
+        if (IsPaperSpaceBlock(block.name))
+            blockCounts.emplace_back(block.name, SheetCounts(result.drawing, 0, block.name));
+    const auto modelCounts = SheetCounts(result.drawing, 0);
+    const auto paperCounts = SheetCounts(result.drawing, 1);
 
     const auto normaliseStart = std::chrono::steady_clock::now();
     try {
@@ -225,6 +233,22 @@ void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& re
         return;
     }
     result.normaliseSeconds = SecondsSince(normaliseStart);
+    const Drawing& d = result.drawing;
+    std::int16_t last = 0;
+    for (const TLayout& layout : d.LayoutAry)
+        last = std::max(last, layout.space);
+    auto none = TableCounts(d);
+    // Layers (0), blocks (9) and views (12) count whole in every sheet.
+    for (std::size_t i = 1; i < none.size(); ++i)
+        if (i != 9 && i != 12) none[i].count = 0;
+    result.sheetCounts.assign(static_cast<std::size_t>(last) + 1, none);
+    result.sheetCounts[0] = modelCounts;
+    for (const TLayout& layout : d.LayoutAry) {
+        auto& counts = result.sheetCounts[static_cast<std::size_t>(layout.space)];
+        if (layout.space == 1) counts = paperCounts;
+        for (const auto& [name, own] : blockCounts)
+            if (layout.space != 1 && SameTableName(name, layout.blockName)) counts = own;
+    }
     result.outcome = LoadOutcome::Loaded;
 }
 

@@ -113,6 +113,9 @@ struct LoadedDrawing {
     TextEncoding encoding = TextEncoding::Cp932;
     // The record counts of the drawing as read, before the passes consumed anything.
     std::array<TableCount, 13> readCounts{};
+    // The thirteen counts of each sheet as read, by space: [0] the model's, then each layout's
+    // at its space. A space no sheet has counts nothing.
+    std::vector<std::array<TableCount, 13>> sheetCounts;
     // The counts of the kinds beyond those thirteen, as read.
     std::array<TableCount, 6> otherCounts{};
     double readSeconds = 0;

@@ -1,6 +1,7 @@
 #include "model/AcadDxfUnit.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace orvanta {
 
@@ -28,6 +29,30 @@ std::array<TableCount, 13> TableCounts(const Drawing& d) {
     }};
 }
 
+std::array<TableCount, 13> SheetCounts(const Drawing& d, std::int16_t code67,
+                                       std::string_view block) {
+    const auto count = [&](const auto& model, const auto& blocks) -> std::size_t {
+        if (block.empty())
+            return static_cast<std::size_t>(std::count_if(
+                model.begin(), model.end(), [&](const auto& r) { return r.code67 == code67; }));
+        return static_cast<std::size_t>(std::count_if(
+            blocks.begin(), blocks.end(), [&](const auto& r) { return r.bname == block; }));
+    };
+    auto counts = TableCounts(d);
+    counts[1].count = count(d.LineAry, d.BlkLineAry);
+    counts[2].count = count(d.LwpAry, d.BlkLwpAry);
+    counts[3].count = count(d.CircleAry, d.BlkCircleAry);
+    counts[4].count = count(d.ArcAry, d.BlkArcAry);
+    counts[5].count = count(d.TextAry, d.BlkTextAry);
+    counts[6].count = count(d.EllipseAry, d.BlkEllipseAry);
+    counts[7].count = count(d.FaceAry, d.BlkFaceAry);
+    counts[8].count = count(d.InsertAry, d.BlkInsertAry);
+    // The dimensions of block definitions are not kept as records.
+    counts[10].count = count(d.DimensionAry, std::vector<TDimensionBlk>{});
+    counts[11].count = count(d.LeaderAry, d.BlkLeaderAry);
+    return counts;
+}
+
 std::array<TableCount, 6> OtherCounts(const Drawing& d) {
     return {{
         {"Hatch", d.HatchAry.size() + d.BlkHatchAry.size()},
@@ -37,6 +62,17 @@ std::array<TableCount, 6> OtherCounts(const Drawing& d) {
         {"Ray", d.RayAry.size() + d.BlkRayAry.size()},
         {"MLeader", d.MLeaderAry.size() + d.BlkMLeaderAry.size()},
     }};
+}
+
+bool SameTableName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
+bool IsPaperSpaceBlock(std::string_view name) {
+    return name.size() >= 12 && SameTableName(name.substr(0, 12), "*Paper_Space");
 }
 
 std::uint64_t HandleValue(std::string_view text) {

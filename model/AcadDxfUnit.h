@@ -651,10 +651,23 @@ struct TableCount {
 };
 std::array<TableCount, 13> TableCounts(const Drawing& drawing);
 
+// The thirteen counts of one sheet as read: the model's records (`code67` 0) or those of the
+// ENTITIES section's paper space (1) when `block` is empty, else the records of that block
+// definition. Layers, blocks and views are tables of the whole file and count whole.
+std::array<TableCount, 13> SheetCounts(const Drawing& drawing, std::int16_t code67,
+                                       std::string_view block = {});
+
 // The counts of the kinds read beyond the thirteen (model and block definitions together):
 // "Hatch", "Solid" (SOLID and TRACE), "Spline", "Point", "Ray" (XLINE and RAY), "MLeader"
 // (MULTILEADER and MLEADER).
 std::array<TableCount, 6> OtherCounts(const Drawing& drawing);
+
+// Whether two block or layout names are the same name: letter case does not count.
+bool SameTableName(std::string_view a, std::string_view b);
+
+// Whether `name` names a paper-space block: "*Paper_Space" of the active layout,
+// "*Paper_Space0", ... of the others, in any letter case.
+bool IsPaperSpaceBlock(std::string_view name);
 
 // The number a handle (code 5, 330, 340, ...) writes in hexadecimal digits of either case; 0,
 // which names nothing, for text that is no handle (empty, not hexadecimal, over 16 digits).

@@ -68,9 +68,13 @@ LineweightDisplay LineweightsOn(const PageGeometry& g, bool shown) {
     return {shown, g.metrics.pxPerMmX * 25.4};
 }
 
-// The whole drawing fitted into a box of pixW x pixH around `origin`.
-DrawView WholeView(const Drawing& drawing, TPoint origin, int pixW, int pixH) {
-    DrawView view = WholeDrawingView(drawing, pixW, pixH);
+// The whole of `sheet` of the drawing (what it opens in when it has no such layout) fitted into
+// a box of pixW x pixH around `origin`.
+DrawView WholeView(const Drawing& drawing, const std::string& sheet, TPoint origin, int pixW,
+                   int pixH) {
+    std::int16_t space = OpeningSpace(drawing);
+    SpaceOfSheetChoice(drawing, sheet, space);
+    DrawView view = WholeDrawingView(drawing, pixW, pixH, space);
     view.origin = origin;
     return view;
 }
@@ -201,8 +205,8 @@ PrintReport PrintAll(QPagedPaintDevice& device, const ListPrintRequest& request,
                             const QRect box(x0 + 1, y0 + g.strip + 1, cellW - 1,
                                             cellH - g.strip - 1);
                             DrawInBox(painter, loaded.drawing,
-                                      WholeView(loaded.drawing, {cx, cy + g.strip / 2}, cellW,
-                                                cellH - g.strip),
+                                      WholeView(loaded.drawing, request.sheet,
+                                                {cx, cy + g.strip / 2}, cellW, cellH - g.strip),
                                       request.cosw, Clipping::WholeExtent, box,
                                       LineweightsOn(g, request.lineweights));
                             ++report.drawn;

@@ -95,6 +95,7 @@ struct ListPrintRequest {
     ColorModeValue cosw = ColorModeMonochrome; // colour mode: colour, black, inverted colours
     DrawingConverter* converter = nullptr;     // for DWG content; none leaves such cells empty
     bool lineweights = false;                  // lines as wide as their lineweights on the page
+    std::string sheet = "saved";               // the sheet of each drawing (SpaceOfSheetChoice)
 };
 
 struct CellFailure {

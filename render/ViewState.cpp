@@ -70,4 +70,19 @@ std::int16_t OpeningSpace(const Drawing& drawing, bool alwaysModel) {
     return layout < 0 ? 0 : drawing.LayoutAry[static_cast<std::size_t>(layout)].space;
 }
 
+bool SpaceOfSheetChoice(const Drawing& drawing, std::string_view choice, std::int16_t& space) {
+    if (choice == "saved") {
+        space = OpeningSpace(drawing);
+        return true;
+    }
+    if (choice == "model") {
+        space = 0;
+        return true;
+    }
+    const int index = LayoutIndexOf(drawing, choice);
+    if (index < 0) return false;
+    space = drawing.LayoutAry[static_cast<std::size_t>(index)].space;
+    return true;
+}
+
 } // namespace orvanta

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace orvanta {
 
@@ -68,5 +69,10 @@ DrawView WholeDrawingView(const Drawing& drawing, int pixW, int pixH,
 // The space a drawing opens in: the sheet of the layout it was saved showing, or the model when
 // it was saved showing the model or `alwaysModel` asks for it.
 std::int16_t OpeningSpace(const Drawing& drawing, bool alwaysModel = false);
+
+// The space a user's choice of sheet names: "saved" what the drawing opens in, "model" its
+// model, or the layout of that name (letter case ignored). False, with `space` left alone, when
+// the drawing has no layout of the name.
+bool SpaceOfSheetChoice(const Drawing& drawing, std::string_view choice, std::int16_t& space);
 
 } // namespace orvanta

@@ -318,6 +318,8 @@ TEST(MainWindow, ADrawingSavedOnASheetOpensThereAndItsTabsSwitchBack) {
     tabs->setCurrentIndex(0);
     ProcessEvents();
     EXPECT_EQ(w->sidePanel()->textItems(), (QStringList{"in model"}));
+    // The counts are the shown sheet's own.
+    EXPECT_EQ(w->sidePanel()->countLabel(5)->text(), "Text : 1");
 }
 
 TEST(MainWindow, ARowOpensItsDrawingAndFillsThePanels) {

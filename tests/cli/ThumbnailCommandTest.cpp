@@ -75,6 +75,26 @@ TEST(ThumbnailCommand, DrawsDarkLinesOnWhiteInTheDrawingsProportions) {
     EXPECT_EQ(FilesIn(dir.path()), 6u) << "nothing but the outputs is written";
 }
 
+TEST(ThumbnailCommand, DrawsTheChosenSheet) {
+    test::TempDir dir;
+    // A wide model and a tall sheet (paper space without layout objects: "Layout1").
+    const std::string input =
+        dir.write("sheet.dxf", Dxf({"0",  "SECTION", "2",  "ENTITIES", "0",  "LINE", "10", "0",
+                                    "20", "0",       "11", "200",      "21", "100",  "0",  "LINE",
+                                    "67", "1",       "10", "0",        "20", "0",    "11", "10",
+                                    "21", "40",      "0",  "ENDSEC",   "0",  "EOF"}));
+    const auto size = [&](const std::string& layout) {
+        const fs::path out = dir.path() / (layout + ".png");
+        const test::CliRun run =
+            Cli("thumbnail --layout " + layout + " " + Quoted(input) + " " + Quoted(out));
+        return run.status == 0 ? QImage(QString::fromStdString(out.string())).size() : QSize();
+    };
+    EXPECT_EQ(size("model"), QSize(256, 128));
+    EXPECT_EQ(size("Layout1").height(), 256);
+    EXPECT_LT(size("Layout1").width(), 128);
+    EXPECT_EQ(size("Nowhere"), QSize()) << "a layout the drawing lacks is refused";
+}
+
 TEST(ThumbnailCommand, LeavesNothingButItsOutputInTheTemporaryFolder) {
     // A file manager gives the thumbnailer a temporary folder of its own, often without
     // XDG_RUNTIME_DIR, and removes the folder afterwards.

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace orvanta {
 namespace {
 
@@ -205,6 +207,57 @@ TEST(Layouts, BrokenSheetsAndWindowsAreCountedNotDrawn) {
     EXPECT_EQ(d.SkippedViewports, 2u);
     // The window with the dangling boundary still shows the model, in its rectangle.
     EXPECT_EQ(DrawSheet(d, 1).callsOf(CanvasCall::Kind::SetClip).size(), 1u);
+}
+
+TEST(Layouts, EachSheetCountsItsOwnRecordsAsRead) {
+    const std::string path = testing::TempDir() + "/two_sheets.dxf";
+    std::ofstream(path) << TwoSheets();
+    const LoadedDrawing loaded = LoadDrawingFile(path);
+    ASSERT_EQ(loaded.outcome, LoadOutcome::Loaded);
+    ASSERT_EQ(loaded.sheetCounts.size(), 3u);
+    EXPECT_EQ(loaded.sheetCounts[0][1].count, 2u); // the model's lines
+    EXPECT_EQ(loaded.sheetCounts[1][1].count, 1u); // Sheet A's
+    EXPECT_EQ(loaded.sheetCounts[2][1].count, 1u); // Sheet B's, from its block
+    EXPECT_EQ(loaded.sheetCounts[2][2].count, 1u); // and the triangle
+    EXPECT_EQ(loaded.sheetCounts[2][0].count, 2u); // layers count whole
+}
+
+TEST(Layouts, WithoutLayoutObjectsEveryPaperBlockThatHoldsRecordsIsASheet) {
+    Drawing d = ReadText(Dxf({"0",  "SECTION",
+                              "2",  "BLOCKS",
+                              "0",  "BLOCK",
+                              "2",  "*Paper_Space1",
+                              "10", "0",
+                              "20", "0",
+                              "0",  "LINE",
+                              "8",  "0",
+                              "10", "0",
+                              "20", "0",
+                              "11", "1",
+                              "21", "1",
+                              "0",  "ENDBLK",
+                              "0",  "BLOCK",
+                              "2",  "*Paper_Space2",
+                              "10", "0",
+                              "20", "0",
+                              "0",  "ENDBLK",
+                              "0",  "ENDSEC",
+                              "0",  "SECTION",
+                              "2",  "ENTITIES",
+                              "0",  "LINE",
+                              "67", "1",
+                              "8",  "0",
+                              "10", "0",
+                              "20", "0",
+                              "11", "5",
+                              "21", "5",
+                              "0",  "ENDSEC"}));
+    NormaliseDrawing(d);
+    ASSERT_EQ(d.LayoutAry.size(), 2u);
+    EXPECT_EQ(d.LayoutAry[0].name, "Layout1");
+    EXPECT_EQ(d.LayoutAry[0].space, 1);
+    EXPECT_EQ(d.LayoutAry[1].name, "Layout2");
+    EXPECT_EQ(d.LayoutAry[1].space, 2);
 }
 
 } // namespace
