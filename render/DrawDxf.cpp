@@ -532,70 +532,104 @@ int DrawRecords(const Drawing& drawing, const DrawOptions& options, Canvas& canv
     return count;
 }
 
-// A canvas that turns everything drawn on it by `degrees` counterclockwise (as the screen shows
-// it) about one pixel: the model of a viewport whose view is twisted. Circles and arcs are
-// circular wherever the renderer draws them, so turning their box's centre and their end points
-// turns them.
-class TurningCanvas : public ForwardingCanvas {
+// A canvas that maps everything drawn on it through a linear map of the screen about one pixel:
+// the model of a viewport whose view is twisted or looks at the model other than straight
+// down. A map that keeps circles round (a turn) turns a circle's box centre and its end points;
+// any other map draws arcs as chords. Texts keep their glyphs' shape: their baseline follows the
+// map, their height and width scale with it.
+class MappingCanvas : public ForwardingCanvas {
   public:
-    TurningCanvas(Canvas& target, TPoint pivot, double degrees)
-        : ForwardingCanvas(target), pivot_(pivot), degrees_(degrees),
-          cos_(std::cos(degrees * DegToRad)), sin_(std::sin(degrees * DegToRad)) {}
+    MappingCanvas(Canvas& target, TPoint pivot, const ScreenMap& map)
+        : ForwardingCanvas(target), pivot_(pivot), m_(map), font_(target.font()),
+          round_(std::fabs(map.a - map.d) < 1e-9 && std::fabs(map.b + map.c) < 1e-9) {}
 
     void moveTo(int x, int y) override {
-        const TPoint p = turn(x, y);
+        const TPoint p = map(x, y);
         target().moveTo(p.x, p.y);
     }
     void lineTo(int x, int y) override {
-        const TPoint p = turn(x, y);
+        const TPoint p = map(x, y);
         target().lineTo(p.x, p.y);
     }
     void arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) override {
-        const TPoint c = turn((left + right) / 2, (top + bottom) / 2);
-        const int rx = (right - left) / 2, ry = (bottom - top) / 2;
-        const TPoint s = turn(xs, ys), e = turn(xe, ye);
-        target().arc(c.x - rx, c.y - ry, c.x + rx, c.y + ry, s.x, s.y, e.x, e.y);
+        const double cx = (left + right) / 2.0, cy = (top + bottom) / 2.0;
+        const double rx = (right - left) / 2.0, ry = (bottom - top) / 2.0;
+        if (round_) {
+            const double k = std::hypot(m_.a, m_.c);
+            const TPoint c = map(cx, cy);
+            const auto kx = static_cast<std::int32_t>(std::lround(rx * k));
+            const auto ky = static_cast<std::int32_t>(std::lround(ry * k));
+            const TPoint s = map(xs, ys), e = map(xe, ye);
+            target().arc(c.x - kx, c.y - ky, c.x + kx, c.y + ky, s.x, s.y, e.x, e.y);
+            return;
+        }
+        if (rx <= 0 || ry <= 0) return;
+        // Counterclockwise on the screen, whose y axis points down.
+        const double from = std::atan2(-(ys - cy) / ry, (xs - cx) / rx);
+        double sweep = std::atan2(-(ye - cy) / ry, (xe - cx) / rx) - from;
+        if (xs == xe && ys == ye) sweep = 2 * Pi;
+        while (sweep <= 0)
+            sweep += 2 * Pi;
+        const double reach =
+            std::max(rx, ry) * std::max(std::hypot(m_.a, m_.c), std::hypot(m_.b, m_.d));
+        const int n = std::clamp(static_cast<int>(std::ceil(sweep * std::sqrt(reach))), 2, 720);
+        for (int k = 0; k <= n; ++k) {
+            const double t = from + sweep * k / n;
+            const TPoint p = map(cx + rx * std::cos(t), cy - ry * std::sin(t));
+            if (k == 0)
+                target().moveTo(p.x, p.y);
+            else
+                target().lineTo(p.x, p.y);
+        }
     }
     void setPixel(int x, int y, TColor colour) override {
-        const TPoint p = turn(x, y);
+        const TPoint p = map(x, y);
         target().setPixel(p.x, p.y, colour);
     }
     void fillRect(int left, int top, int right, int bottom, TColor colour) override {
         fillPolygon({{{left, top}, {right, top}, {right, bottom}, {left, bottom}}}, colour);
     }
     void fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor colour) override {
-        std::vector<std::vector<TPoint>> turned = rings;
-        for (auto& ring : turned)
+        std::vector<std::vector<TPoint>> mapped = rings;
+        for (auto& ring : mapped)
             for (TPoint& p : ring)
-                p = turn(p.x, p.y);
-        target().fillPolygon(turned, colour);
+                p = map(p.x, p.y);
+        target().fillPolygon(mapped, colour);
     }
-    CanvasFont font() const override {
-        CanvasFont f = target().font();
-        f.escapement -= degrees_ * 10;
-        return f;
-    }
+    CanvasFont font() const override { return font_; }
     void setFont(const CanvasFont& font) override {
+        font_ = font;
+        // The baseline's direction on the screen, through the map.
+        const double e = font.escapement / 10 * DegToRad;
+        const double ux = std::cos(e), uy = -std::sin(e);
+        const double mx = m_.a * ux + m_.b * uy, my = m_.c * ux + m_.d * uy;
+        const double along = std::hypot(mx, my);
+        const double det = m_.a * m_.d - m_.b * m_.c;
         CanvasFont f = font;
-        f.escapement += degrees_ * 10;
+        if (along > 0) {
+            f.escapement = std::atan2(-my, mx) / DegToRad * 10;
+            f.averageWidth *= along;
+            f.cellHeight *= std::fabs(det) / along;
+        }
+        if (det < 0) f.mirrorY = !f.mirrorY;
         target().setFont(f);
     }
     void textOut(int x, int y, const std::string& text) override {
-        const TPoint p = turn(x, y);
+        const TPoint p = map(x, y);
         target().textOut(p.x, p.y, text);
     }
 
   private:
-    // Counterclockwise on the screen, whose y axis points down.
-    TPoint turn(int x, int y) const {
+    TPoint map(double x, double y) const {
         const double dx = x - pivot_.x, dy = y - pivot_.y;
-        return {static_cast<std::int32_t>(std::lround(pivot_.x + dx * cos_ + dy * sin_)),
-                static_cast<std::int32_t>(std::lround(pivot_.y - dx * sin_ + dy * cos_))};
+        return {static_cast<std::int32_t>(std::lround(pivot_.x + m_.a * dx + m_.b * dy)),
+                static_cast<std::int32_t>(std::lround(pivot_.y + m_.c * dx + m_.d * dy))};
     }
 
     TPoint pivot_;
-    double degrees_;
-    double cos_, sin_;
+    ScreenMap m_;
+    CanvasFont font_;
+    bool round_;
 };
 
 // The paper is white, whatever the background around it; what is drawn on it takes its colours
@@ -659,9 +693,10 @@ int DrawSheet(const Drawing& drawing, const DrawOptions& options, Canvas& canvas
             model.hiddenLayers = &hidden;
         }
         canvas.setClip({ring});
-        if (v.twist != 0) {
-            TurningCanvas turning(canvas, model.view.origin, v.twist);
-            count += DrawRecords(drawing, model, turning);
+        const ScreenMap map = ViewportScreenMap(v);
+        if (!map.identity()) {
+            MappingCanvas mapped(canvas, model.view.origin, map);
+            count += DrawRecords(drawing, model, mapped);
         } else {
             count += DrawRecords(drawing, model, canvas);
         }
@@ -672,25 +707,91 @@ int DrawSheet(const Drawing& drawing, const DrawOptions& options, Canvas& canvas
 
 } // namespace
 
+namespace {
+
+// How a viewport's view sees the model's plane: the map from the model's x and y to the view's
+// display coordinates before the twist, and where the target lies in them. The display x axis
+// is the view direction's arbitrary axis (that of a plan view is the model's x axis), its y axis
+// completes the frame.
+struct ViewProjection {
+    double xx = 1, xy = 0, yx = 0, yy = 1;
+    double targetX = 0, targetY = 0;
+};
+
+ViewProjection ProjectionOf(const TViewport& v) {
+    const TAcadPoint& dir = v.viewDirection;
+    const double length = std::sqrt(dir.x * dir.x + dir.y * dir.y + dir.z * dir.z);
+    ViewProjection p;
+    if (length > 0 && std::isfinite(length)) {
+        const double nx = dir.x / length, ny = dir.y / length, nz = dir.z / length;
+        // The arbitrary axis: world z x N, or world y x N near the z axis.
+        double ax, ay, az;
+        if (std::fabs(nx) < 1.0 / 64 && std::fabs(ny) < 1.0 / 64) {
+            ax = nz, ay = 0, az = -nx;
+        } else {
+            ax = -ny, ay = nx, az = 0;
+        }
+        const double a = std::sqrt(ax * ax + ay * ay + az * az);
+        ax /= a, ay /= a, az /= a;
+        // y = N x x.
+        const double bx = ny * az - nz * ay, by = nz * ax - nx * az, bz = nx * ay - ny * ax;
+        p = {ax, ay, bx, by, 0, 0};
+        const TAcadPoint& t = v.viewTarget;
+        p.targetX = ax * t.x + ay * t.y + az * t.z;
+        p.targetY = bx * t.x + by * t.y + bz * t.z;
+    } else {
+        p.targetX = v.viewTarget.x;
+        p.targetY = v.viewTarget.y;
+    }
+    return p;
+}
+
+} // namespace
+
+bool ScreenMap::identity() const {
+    return a == 1 && b == 0 && c == 0 && d == 1;
+}
+
+ScreenMap ViewportScreenMap(const TViewport& v) {
+    const ViewProjection p = ProjectionOf(v);
+    const double t = v.twist * DegToRad;
+    const double cs = v.twist == 0 ? 1 : std::cos(t), sn = v.twist == 0 ? 0 : std::sin(t);
+    // The twist turns the display coordinates counterclockwise; the screen's y axis points
+    // down, which flips the signs off the diagonal.
+    const double wxx = cs * p.xx - sn * p.yx, wxy = cs * p.xy - sn * p.yy;
+    const double wyx = sn * p.xx + cs * p.yx, wyy = sn * p.xy + cs * p.yy;
+    return {wxx, -wxy, -wyx, wyy};
+}
+
 std::optional<DrawView> ViewportView(const TViewport& v, const DrawView& sheet) {
     if ((sheet.drawW == 0 && sheet.drawH == 0) || sheet.zoom == 0 || !ViewportShown(v))
         return std::nullopt;
     const double u = UnitsPerPixel(sheet.drawW, sheet.drawH, sheet.pixW, sheet.pixH, sheet.zoom);
     const double modelU = u * v.viewHeight / v.height;
     if (!(modelU > 0) || !std::isfinite(modelU)) return std::nullopt;
-    const double side = v.twist != 0 ? std::hypot(v.width, v.height) : 0;
-    const double pixW = std::ceil((side > 0 ? side : v.width) / u) + 2;
-    const double pixH = std::ceil((side > 0 ? side : v.height) / u) + 2;
+    // The model's point at the view's centre; none when the view sees the model's plane edge on.
+    const ViewProjection p = ProjectionOf(v);
+    const double det = p.xx * p.yy - p.xy * p.yx;
+    if (!(std::fabs(det) > 1e-9)) return std::nullopt;
+    const double cx = v.viewCenter.x + p.targetX, cy = v.viewCenter.y + p.targetY;
+    const TAcadPoint center{(p.yy * cx - p.xy * cy) / det, (p.xx * cy - p.yx * cx) / det, 0};
+    // The window's box as the plan sees it: its corners taken back through the map.
+    const ScreenMap m = ViewportScreenMap(v);
+    const double mdet = m.a * m.d - m.b * m.c;
+    const double hw = v.width / u / 2, hh = v.height / u / 2;
+    double reachX = 0, reachY = 0;
+    for (const auto& [x, y] : {std::pair{hw, hh}, std::pair{hw, -hh}}) {
+        reachX = std::max(reachX, std::fabs((m.d * x - m.b * y) / mdet));
+        reachY = std::max(reachY, std::fabs((m.a * y - m.c * x) / mdet));
+    }
+    const double pixW = std::ceil(2 * reachX) + 2;
+    const double pixH = std::ceil(2 * reachY) + 2;
     if (!(pixW < 1e9 && pixH < 1e9)) return std::nullopt;
     const int w = static_cast<int>(pixW), h = static_cast<int>(pixH);
-    return DrawView{{v.viewTarget.x + v.viewCenter.x, v.viewTarget.y + v.viewCenter.y, 0},
-                    w * modelU,
-                    h * modelU,
-                    WorldToScreen(PointDiff(v.center, sheet.center), sheet.origin, u),
-                    w,
-                    h,
-                    1,
-                    0};
+    return DrawView{center,     w * modelU,
+                    h * modelU, WorldToScreen(PointDiff(v.center, sheet.center), sheet.origin, u),
+                    w,          h,
+                    1,          0};
 }
 
 int DrawDxf(const Drawing& drawing, const DrawOptions& options, Canvas& canvas) {

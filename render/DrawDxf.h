@@ -84,11 +84,23 @@ struct DrawOptions {
     const std::vector<std::optional<RecordIndices>>* viewportRecords = nullptr;
 };
 
-// The view of the model a viewport shows on a sheet drawn with `sheet`: its view's centre (in a
-// plan view, relative to the target) at the window's centre pixel, the view height across the
-// window's height; pixW x pixH is the window's box (its circumscribed square when twisted).
-// None for a viewport that shows nothing.
+// The plan of the model a viewport shows on a sheet drawn with `sheet`: the model's point at the
+// view's centre (given relative to the target, in the view's display coordinates) at the
+// window's centre pixel, the view height across the window's height; pixW x pixH is the box of
+// the plan that the window shows once ViewportScreenMap maps it. None for a viewport that shows
+// nothing, or that sees the model's plane edge on.
 std::optional<DrawView> ViewportView(const TViewport& viewport, const DrawView& sheet);
+
+// A linear map of screen offsets: (x, y) becomes (a x + b y, c x + d y).
+struct ScreenMap {
+    double a = 1, b = 0, c = 0, d = 1;
+    bool identity() const;
+};
+
+// The map, about the window's centre pixel, that turns the plan ViewportView draws into what the
+// viewport shows: the view's twist (counterclockwise), and its view direction when it does not
+// look straight down, as a parallel projection of the model's plane.
+ScreenMap ViewportScreenMap(const TViewport& viewport);
 
 // Draws the model's fills, lines (but for the chords of curves drawn whole), circles, arcs,
 // points, curves, splines and texts, in that order, and returns how many records passed the

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 
 namespace orvanta {
@@ -258,6 +259,19 @@ TEST(Layouts, WithoutLayoutObjectsEveryPaperBlockThatHoldsRecordsIsASheet) {
     EXPECT_EQ(d.LayoutAry[0].space, 1);
     EXPECT_EQ(d.LayoutAry[1].name, "Layout2");
     EXPECT_EQ(d.LayoutAry[1].space, 2);
+}
+
+TEST(Layouts, AViewFromTheSouthWestSeesTheModelsPlaneAsAnIsometric) {
+    TViewport v;
+    v.viewDirection = {-1, -1, 1};
+    // On the screen (y down) the model's x axis runs right and up, its y axis left and up.
+    const ScreenMap m = ViewportScreenMap(v);
+    EXPECT_NEAR(m.a, std::sqrt(0.5), 1e-9);
+    EXPECT_NEAR(m.c, -std::sqrt(1.0 / 6), 1e-9);
+    EXPECT_NEAR(-m.b, -std::sqrt(0.5), 1e-9);
+    EXPECT_NEAR(-m.d, -std::sqrt(1.0 / 6), 1e-9);
+    // Looking straight down is the plan: nothing to map.
+    EXPECT_TRUE(ViewportScreenMap(TViewport{}).identity());
 }
 
 } // namespace
