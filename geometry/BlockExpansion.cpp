@@ -439,11 +439,12 @@ class Expander {
     TAcadPoint direction(const TAcadPoint& v) const {
         return PointSub(point(v), point(TAcadPoint{}));
     }
-    // Whether every level maps the XY plane onto itself without extrusion; the copies of
-    // records in the world XY plane then stay circles, arcs and texts of the plane.
+    // Whether every level maps the XY plane onto itself without extrusion and keeps circles
+    // round; the copies of records in the world XY plane then stay circles, arcs and texts of
+    // the plane. A block stretched more one way than the other is placed as a tilted one is.
     bool flat() const {
         for (const Level& level : chain_)
-            if (level.tilted) return false;
+            if (level.tilted || !level.placement.round()) return false;
         return true;
     }
     double length(double v) const {
@@ -743,12 +744,14 @@ class Expander {
         text.columnGutter = length(text.columnGutter);
     }
 
-    // A text through a chain that tilts or mirrors: its points (TEXT keeps them in its object
-    // coordinates, MTEXT in world coordinates) and its baseline direction are mapped; the text
-    // itself is drawn upright along the mapped direction.
+    // A text through a chain that tilts, mirrors or stretches: its points (TEXT keeps them in
+    // its object coordinates, MTEXT in world coordinates) and its baseline direction are mapped;
+    // the text is drawn upright along the mapped direction, stretched and slanted as the map
+    // draws its baseline and its upright.
     void placeTiltedText(TTextBlk& text) const {
         const TAcadPoint own = text.mtflag ? TAcadPoint{0, 0, 1} : text.code210;
         const TAcadPoint n = text.code210;
+        const double height = text.code40;
         text.pt10 = point(text.pt10, own);
         text.code40 = length(text.code40);
         scaleParagraph(text);
@@ -757,17 +760,49 @@ class Expander {
             along = text.pt11;
             // No direction: the x axis of the text's object coordinates.
             if (along.x == 0 && along.y == 0 && along.z == 0) along = OcsFrameOf(n).ax;
+            const double l = std::hypot(along.x, along.y, along.z);
+            if (l > 0) along = Scaled(along, 1 / l);
             text.pt11 = direction(along);
+            stretch(text, height, along, Cross(n, along));
             return;
         }
         text.pt11 = point(text.pt11, own);
         const double a = text.code50 * DegToRad;
-        along = IsDefaultExtrusion(n)
-                    ? TAcadPoint{std::cos(a), std::sin(a), 0}
-                    : PointSub(OcsToWcs(TAcadPoint{std::cos(a), std::sin(a), 0}, n),
-                               OcsToWcs(TAcadPoint{}, n));
+        const auto inPlane = [&](double x, double y) {
+            return IsDefaultExtrusion(n)
+                       ? TAcadPoint{x, y, 0}
+                       : PointSub(OcsToWcs(TAcadPoint{x, y, 0}, n), OcsToWcs(TAcadPoint{}, n));
+        };
+        along = inPlane(std::cos(a), std::sin(a));
         const TAcadPoint mapped = direction(along);
         text.code50 = std::atan2(mapped.y, mapped.x) * RadToDeg;
+        stretch(text, height, along, inPlane(-std::sin(a), std::cos(a)));
+    }
+
+    static TAcadPoint Cross(const TAcadPoint& a, const TAcadPoint& b) {
+        return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+    }
+
+    // A text of `height` whose baseline and upright run along the unit vectors `along` and `up`
+    // of the block: as the placement draws them on the plan, its height is the mapped upright's
+    // reach across the mapped baseline, its width factor grows with the baseline's stretch, and
+    // the upright's lean along the baseline adds to its oblique angle. A mirrored text is still
+    // drawn readable.
+    void stretch(TTextBlk& text, double height, const TAcadPoint& along,
+                 const TAcadPoint& up) const {
+        const TAcadPoint e1 = direction(along), e2 = direction(up);
+        const double l1 = std::hypot(e1.x, e1.y);
+        const double across = std::fabs(e1.x * e2.y - e1.y * e2.x) / (l1 > 0 ? l1 : 1);
+        if (!(l1 > 0) || !(across > 0) || !std::isfinite(l1 / across)) return;
+        const double lean = (e1.x * e2.x + e1.y * e2.y) / l1;
+        const double slant = std::tan(text.code51 * DegToRad);
+        text.code40 = height * across;
+        const double widen = l1 / across;
+        if (text.mtflag)
+            text.styleWidth *= widen;
+        else
+            text.code41 *= widen;
+        text.code51 = std::atan((lean + slant * l1) / across) * RadToDeg;
     }
 
     const Drawing& d_;

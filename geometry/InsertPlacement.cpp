@@ -2,6 +2,7 @@
 
 #include "geometry/Primitives.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace orvanta {
@@ -26,6 +27,11 @@ InsertPlacement::InsertPlacement(const TInsertBlk& insert, const TAcadPoint& blo
 
 double InsertPlacement::length(double value) const {
     return value * std::fabs(scale_.x);
+}
+
+bool InsertPlacement::round() const {
+    const double x = std::fabs(scale_.x), y = std::fabs(scale_.y);
+    return std::fabs(x - y) <= 1e-9 * std::max(x, y);
 }
 
 void InsertPlacement::arcAngles(double& st, double& ed) const {

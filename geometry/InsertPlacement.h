@@ -33,6 +33,10 @@ class InsertPlacement {
 
     double rotation() const { return rotate_; }
 
+    // Whether the x and y scales are equal in size, so that circles stay circles (a mirror
+    // keeps them round too).
+    bool round() const;
+
   private:
     TAcadPoint blockBase_;
     TAcadPoint scale_;

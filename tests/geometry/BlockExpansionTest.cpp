@@ -33,12 +33,12 @@ TEST(ExpandModelInserts, ScalesRotatesAndMovesBlockPoints) {
     EXPECT_EQ(d.LineAry[0].bname, "K");
 }
 
-TEST(ExpandModelInserts, CirclesArcsAndTextHeightsFollowTheXScale) {
+TEST(ExpandModelInserts, CirclesArcsAndTextHeightsFollowAnEvenScale) {
     Drawing d = LineBlock();
     d.BlkCircleAry.push_back(test::Circle(P(10, 0), 1, "K"));
     d.BlkArcAry.push_back(test::Arc(P(10, 0), 1, 0, 90, "K"));
     d.BlkTextAry.push_back(test::Text(P(10, 0), 2, "T", "K"));
-    d.InsertAry.push_back(test::Insert("K", P(0, 0), P(2, 3, 1), 0));
+    d.InsertAry.push_back(test::Insert("K", P(0, 0), P(2, 2, 1), 0));
     d.InsertAry.push_back(test::Insert("K", P(0, 0), P(-1, 1, 1), 0));
     ExpandModelInserts(d);
     ASSERT_EQ(d.CircleAry.size(), 2u);
@@ -48,6 +48,31 @@ TEST(ExpandModelInserts, CirclesArcsAndTextHeightsFollowTheXScale) {
     EXPECT_EQ(d.ArcAry[0].st, 0);
     EXPECT_EQ(d.ArcAry[0].ed, 90);
     EXPECT_EQ(d.TextAry[0].code40, 4);
+}
+
+TEST(ExpandModelInserts, StretchedInsertsDrawEllipsesAndStretchAndSlantTheirTexts) {
+    Drawing d;
+    d.BlockAry.push_back(test::Block("K"));
+    d.BlkCircleAry.push_back(test::Circle(P(0, 0), 1, "K"));
+    d.BlkTextAry.push_back(test::Text(P(0, 0), 2, "T", "K"));
+    d.BlkTextAry.push_back(test::Text(P(0, 0), 1, "U", "K"));
+    d.BlkTextAry.back().code50 = 45;
+    d.InsertAry.push_back(test::Insert("K", P(0, 0), P(2, 3, 1), 0));
+    ExpandModelInserts(d);
+    // The circle becomes chords of the ellipse (x/2)^2 + (y/3)^2 = 1.
+    EXPECT_TRUE(d.CircleAry.empty());
+    ASSERT_GT(d.LineAry.size(), 16u);
+    for (const TAcadLineBlk& chord : d.LineAry)
+        EXPECT_NEAR(std::pow(chord.st.x / 2, 2) + std::pow(chord.st.y / 3, 2), 1, 1e-9);
+    // Upright: three times as high, two thirds as wide for its height.
+    EXPECT_DOUBLE_EQ(d.TextAry[0].code40, 6);
+    EXPECT_NEAR(d.TextAry[0].code41, 2.0 / 3, 1e-12);
+    EXPECT_NEAR(d.TextAry[0].code51, 0, 1e-12);
+    // At 45 degrees the baseline turns towards the longer axis and the upright leans forward.
+    const TTextBlk& turned = d.TextAry[1];
+    EXPECT_NEAR(turned.code50, std::atan2(3.0, 2.0) * RadToDeg, 1e-9);
+    EXPECT_NEAR(turned.code40, 6 / std::sqrt(6.5), 1e-9);
+    EXPECT_NEAR(turned.code51, std::atan(2.5 / 6) * RadToDeg, 1e-9);
 }
 
 TEST(ExpandModelInserts, ArcsOfMirroredInsertsStayMirrored) {
@@ -83,10 +108,6 @@ TEST(ExpandModelInserts, ArcsOfMirroredInsertsStayMirrored) {
     // A full turn stays a full turn.
     a = placed(P(-2, 2, 1), 0, 0, 360);
     EXPECT_DOUBLE_EQ(a.ed - a.st, 360);
-    // Unequal factors: the end points are the images of the old ones.
-    a = placed(P(-1, 2, 1), 0, 0, 45);
-    EXPECT_NEAR(a.st, std::atan2(2 * std::sin(Pi / 4), -std::cos(Pi / 4)) * RadToDeg, 1e-9);
-    EXPECT_NEAR(a.ed, 180, 1e-9);
     // Without a mirror the rotation is simply added, unreduced.
     a = placed(P(1, 1, 1), 300, 80, 160);
     EXPECT_EQ(a.st, 380);
