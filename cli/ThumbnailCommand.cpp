@@ -125,36 +125,14 @@ QSize PictureSize(const Drawing& drawing, std::int16_t space, int size) {
     return w >= h ? QSize(size, across(h / w)) : QSize(across(w / h), size);
 }
 
-// Whether the last line of the file is the EOF of a complete DXF, after trailing blanks (and the
-// end-of-file mark old DOS programs wrote). The reader takes what a cut-off file holds, which the
-// detail view may show; a thumbnail of a part would pass for the whole drawing.
-bool EndsWithEof(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    char tail[512];
-    std::size_t count = 0;
-    if (std::fseek(file, -static_cast<long>(sizeof tail), SEEK_END) != 0) std::rewind(file);
-    count = std::fread(tail, 1, sizeof tail, file);
-    std::fclose(file);
-    std::string_view text(tail, count);
-    const auto blank = [](char c) {
-        return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == 0x1A;
-    };
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    const std::size_t lineStart = text.find_last_of('\n');
-    std::string_view last = lineStart == std::string_view::npos ? text : text.substr(lineStart + 1);
-    while (!last.empty() && (last.front() == ' ' || last.front() == '\t'))
-        last.remove_prefix(1);
-    return last == "EOF";
-}
-
 // A DXF drawn whole in black on white, as a plotted sheet: the lines stay dark in whatever
 // colour the drawing gives them, and a file manager's light background frames it well.
 QImage DrawThumbnail(const std::string& path, int size, const std::string& layout) {
     LoadedDrawing loaded = LoadForCommand(path, "drawn");
     Drawing& drawing = loaded.drawing;
-    if (!EndsWithEof(path))
+    // The reader takes what a cut-off file holds, which the detail view may show; a thumbnail
+    // of a part would pass for the whole drawing.
+    if (!drawing.ReachedEof)
         throw SilentAbort(path + ": cut off before its end (no EOF); no thumbnail");
     if (drawing.LineAry.empty() && drawing.CircleAry.empty() && drawing.ArcAry.empty() &&
         drawing.TextAry.empty())

@@ -4,7 +4,9 @@
 #include "dxf/NumberParsing.h"
 #include "model/TableGrowth.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <memory>
 #include <sys/stat.h>
 #include <unordered_map>
@@ -110,6 +112,11 @@ std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
         s.remove_suffix(1);
     return s;
+}
+
+// A polyline's width as the model keeps it: a negative or unreadable width is none.
+float Width(double w) {
+    return std::isfinite(w) && w > 0 ? static_cast<float>(std::min(w, 1e30)) : 0.0f;
 }
 
 RecordKind RecordKindOf(Kind kind) {
@@ -483,6 +490,11 @@ void Reader::run(LineSource& source) {
         code_ = code;
         line_ = source.lineNumber();
         processPair();
+        // The drawing ends at its EOF pair; what some programs leave after it is not read.
+        if (code == 0 && TrimBlanks(value_) == "EOF") {
+            d_.ReachedEof = true;
+            break;
+        }
     }
     // A file cut off inside an entity keeps what was read of it.
     if (kind_ != Kind::None) finishOpenEntity();
@@ -591,6 +603,8 @@ void Reader::headerVariable() {
         if (weight >= 0) d_.LwDefault = weight;
     } else if (code_ == 70 && headerVariable_ == "$TILEMODE") {
         d_.TileMode = small();
+    } else if (code_ == 70 && headerVariable_ == "$FILLMODE") {
+        d_.FillMode = small();
     } else if (code_ == 0) {
         headerVariable_.clear();
     }
@@ -1657,6 +1671,12 @@ bool Reader::takeFace(TFaceBlk& r) {
 
 bool Reader::takePolylineHeader(TLwpBlk& r) {
     switch (code_) {
+    case 40:
+        r.startWidth = Width(real());
+        return true;
+    case 41:
+        r.endWidth = Width(real());
+        return true;
     case 8:
         r.layer = layerName();
         return true;
@@ -1711,6 +1731,15 @@ bool Reader::takeLwpolyline(TLwpBlk& r) {
     case 42:
         if (hasVertex_) vertices.back().code42 = real();
         return true;
+    case 40:
+        if (hasVertex_) vertices.back().startWidth = Width(real());
+        return true;
+    case 41:
+        if (hasVertex_) vertices.back().endWidth = Width(real());
+        return true;
+    case 43:
+        r.startWidth = r.endWidth = Width(real());
+        return true;
     default:
         return takePolylineHeader(r);
     }
@@ -1760,6 +1789,12 @@ void Reader::vertexRules() {
         break;
     case 42:
         if (hasVertex_) vertices.back().code42 = real();
+        break;
+    case 40:
+        if (hasVertex_) vertices.back().startWidth = Width(real());
+        break;
+    case 41:
+        if (hasVertex_) vertices.back().endWidth = Width(real());
         break;
     default:
         break;

@@ -106,6 +106,7 @@ bool ReadDxfVersion(const std::string& fileName, std::string& version) {
                     throw DxfReadError(fileName, line, DxfProblem::BinaryDxf);
                 throw DxfReadError(fileName, line, DxfProblem::NotGroupCode, 0, Shorten(codeLine));
             }
+            if (code == 0 && value == "EOF") break;
             if (inHeader && value == "$ACADVER") {
                 const std::string nextCode(source.next());
                 const std::string_view nextValue = source.next();

@@ -17,6 +17,11 @@ constexpr std::int16_t FlagClosed = 1;
 constexpr std::int16_t FlagPolygonMesh = 16;
 constexpr std::int16_t FlagMeshClosedN = 32;
 constexpr std::int16_t FlagPolyfaceMesh = 64;
+// A bulge of a wide polyline's band becomes this many chords per full turn.
+constexpr int BandChordsPerTurn = 64;
+// A join's mitre reaches out at most this many half widths from its vertex; beyond, it is
+// bevelled.
+constexpr double MaxMitre = 4;
 
 // Finds the vertices of each header without walking the vertex table once per header.
 //
@@ -80,8 +85,9 @@ class Exploder {
     // than filling the fields of a fresh record one by one. The prototypes serve every header in
     // turn, their strings assigned in place; the arc prototype is filled only for a polyline
     // with bulges.
-    Exploder(bool model, std::vector<TAcadLineBlk>& lines, std::vector<TArcBlk>& arcs)
-        : model_(model), lines_(lines), arcs_(arcs) {}
+    Exploder(bool model, std::vector<TAcadLineBlk>& lines, std::vector<TArcBlk>& arcs,
+             std::vector<TFillBlk>& fills)
+        : model_(model), lines_(lines), arcs_(arcs), fills_(fills) {}
 
     void start(const TLwpBlk& header) {
         header_ = &header;
@@ -121,10 +127,11 @@ class Exploder {
     }
 
     // An ordinary polyline: a closed one repeats its first vertex, so the closing segment takes
-    // the bulge of the last vertex read.
+    // the bulge of the last vertex read. A polyline with width also gets its band.
     void polyline(const TLwpEle* v, std::size_t count) {
         const bool closed = (header_->code70 & FlagClosed) != 0;
         const std::size_t total = closed ? count + 1 : count;
+        bool wide = false;
         for (std::size_t i = 0; i + 1 < total; ++i) {
             const TLwpEle& from = v[i];
             // The closing segment wraps round to the first vertex (no division per vertex).
@@ -133,7 +140,9 @@ class Exploder {
                 segment(from.code10, to.code10);
             else
                 bulged(from.code10, to.code10, from.code42);
+            wide = wide || StartWidth(from) > 0 || EndWidth(from) > 0;
         }
+        if (wide) band(v, count, closed);
     }
 
     // A 3D polygon mesh of M rows of N vertices, stored row by row. Bulges do not apply.
@@ -189,10 +198,111 @@ class Exploder {
     }
 
   private:
+    double StartWidth(const TLwpEle& v) const {
+        return v.startWidth >= 0 ? v.startWidth : header_->startWidth;
+    }
+    double EndWidth(const TLwpEle& v) const {
+        return v.endWidth >= 0 ? v.endWidth : header_->endWidth;
+    }
+
+    // The filled band of a wide polyline, one ring per segment (a trapezoid, or an annular
+    // sector for a bulge, tapering from the start width to the end width), and where two
+    // segments meet at one width, the wedge that closes the outside of the turn: mitred, or
+    // bevelled where the mitre would reach out more than twice the width. The rings overlap;
+    // the renderer fills each on its own.
+    void band(const TLwpEle* v, std::size_t count, bool closed) {
+        TFillBlk fill;
+        static_cast<EntityCommon&>(fill) = *header_;
+        fill.kind = FillKind::Band;
+        const std::size_t segments = closed ? count : count - 1;
+        // Tangents at the ends of each segment, for the joins.
+        std::vector<std::pair<TAcadPoint, TAcadPoint>> tangents(segments);
+        for (std::size_t i = 0; i < segments; ++i) {
+            const TLwpEle& from = v[i];
+            const TLwpEle& to = v[i + 1 < count ? i + 1 : 0];
+            const TAcadPoint a = from.code10, b = to.code10;
+            const double w0 = StartWidth(from) / 2, w1 = EndWidth(from) / 2;
+            const double dx = b.x - a.x, dy = b.y - a.y, d = std::hypot(dx, dy);
+            if (!(d > 0) || !std::isfinite(d)) continue;
+            std::vector<TAcadPoint> ring;
+            const double bulge = std::isfinite(from.code42) ? from.code42 : 0;
+            if (bulge == 0) {
+                const double nx = -dy / d, ny = dx / d;
+                ring = {{a.x + nx * w0, a.y + ny * w0, a.z},
+                        {b.x + nx * w1, b.y + ny * w1, b.z},
+                        {b.x - nx * w1, b.y - ny * w1, b.z},
+                        {a.x - nx * w0, a.y - ny * w0, a.z}};
+                tangents[i] = {{dx / d, dy / d, 0}, {dx / d, dy / d, 0}};
+            } else {
+                const double theta = 4 * std::atan(bulge);
+                const double h = d / 2 / std::tan(theta / 2);
+                const TAcadPoint c{(a.x + b.x) / 2 - dy / d * h, (a.y + b.y) / 2 + dx / d * h, a.z};
+                const double r = std::hypot(a.x - c.x, a.y - c.y);
+                const double a0 = std::atan2(a.y - c.y, a.x - c.x);
+                const int n = std::clamp(
+                    static_cast<int>(std::ceil(std::fabs(theta) / (2 * Pi) * BandChordsPerTurn)), 2,
+                    BandChordsPerTurn);
+                // Along the inner edge, then back along the outer one.
+                for (int pass = 0; pass < 2; ++pass) {
+                    for (int k = 0; k <= n; ++k) {
+                        const int j = pass == 0 ? k : n - k;
+                        const double t = a0 + theta * j / n;
+                        const double w = w0 + (w1 - w0) * j / n;
+                        const double radius = std::max(0.0, pass == 0 ? r - w : r + w);
+                        ring.push_back(
+                            {c.x + radius * std::cos(t), c.y + radius * std::sin(t), a.z});
+                    }
+                }
+                const double s = theta > 0 ? 1 : -1;
+                const double t1 = a0 + theta;
+                tangents[i] = {{-std::sin(a0) * s, std::cos(a0) * s, 0},
+                               {-std::sin(t1) * s, std::cos(t1) * s, 0}};
+            }
+            fill.rings.push_back(std::move(ring));
+        }
+        for (std::size_t i = closed ? 0 : 1; i < segments; ++i) {
+            const std::size_t previous = i == 0 ? segments - 1 : i - 1;
+            const double w = EndWidth(v[previous]) / 2;
+            if (!(w > 0) || StartWidth(v[i]) / 2 != w) continue;
+            join(fill, v[i].code10, tangents[previous].second, tangents[i].first, w);
+        }
+        if (fill.rings.empty()) return;
+        const bool tilted = !IsDefaultExtrusion(header_->code210);
+        if (tilted) {
+            const OcsFrame frame = OcsFrameOf(header_->code210);
+            for (auto& ring : fill.rings)
+                for (TAcadPoint& p : ring)
+                    p = OcsToWcs(p, frame);
+        }
+        fills_.push_back(std::move(fill));
+    }
+
+    // The wedge outside the turn at `at` from direction t1 to direction t2 of a band of half
+    // width w.
+    static void join(TFillBlk& fill, const TAcadPoint& at, const TAcadPoint& t1,
+                     const TAcadPoint& t2, double w) {
+        const double turn = t1.x * t2.y - t1.y * t2.x;
+        if (std::fabs(turn) < 1e-9) return;
+        const double s = turn > 0 ? -w : w; // the outside: right of a left turn
+        const TAcadPoint n1{-t1.y, t1.x, 0}, n2{-t2.y, t2.x, 0};
+        const TAcadPoint p1{at.x + n1.x * s, at.y + n1.y * s, at.z};
+        const TAcadPoint p2{at.x + n2.x * s, at.y + n2.y * s, at.z};
+        const double cosine = n1.x * n2.x + n1.y * n2.y;
+        const double reach = 1 + cosine > 1e-9 ? 1 / std::sqrt((1 + cosine) / 2) : HUGE_VAL;
+        if (reach <= MaxMitre) {
+            const double k = s / (1 + cosine);
+            const TAcadPoint m{at.x + (n1.x + n2.x) * k, at.y + (n1.y + n2.y) * k, at.z};
+            fill.rings.push_back({at, p1, m, p2});
+        } else {
+            fill.rings.push_back({at, p1, p2});
+        }
+    }
+
     const TLwpBlk* header_ = nullptr;
     bool model_;
     std::vector<TAcadLineBlk>& lines_;
     std::vector<TArcBlk>& arcs_;
+    std::vector<TFillBlk>& fills_;
     TAcadLineBlk lineProto_;
     TArcBlk arcProto_;
     bool arcProtoReady_ = false;
@@ -200,7 +310,7 @@ class Exploder {
 
 void Explode(const std::vector<TLwpBlk>& headers, const std::vector<TLwpEle>& vertices,
              const std::vector<TPolyfaceEle>& faces, bool model, std::vector<TAcadLineBlk>& lines,
-             std::vector<TArcBlk>& arcs) {
+             std::vector<TArcBlk>& arcs, std::vector<TFillBlk>& fills) {
     // Face records come in the order of their polylines, as the headers do.
     std::size_t nextFace = 0;
     // Room for about one piece per vertex, so the target tables grow once. In the model a bulge
@@ -212,7 +322,7 @@ void Explode(const std::vector<TLwpBlk>& headers, const std::vector<TLwpEle>& ve
     ReserveMore(lines, vertices.size() - (model ? 0 : bulged) + headers.size());
 
     VertexRuns runs(vertices);
-    Exploder exploder(model, lines, arcs);
+    Exploder exploder(model, lines, arcs, fills);
     for (const TLwpBlk& header : headers) {
         std::size_t first, last;
         runs.find(header.ihand, first, last);
@@ -239,11 +349,12 @@ void Explode(const std::vector<TLwpBlk>& headers, const std::vector<TLwpEle>& ve
 } // namespace
 
 void ExplodeBlockPolylines(Drawing& d) {
-    Explode(d.BlkLwpAry, d.BlkLwpEleAry, d.BlkPolyfaceAry, false, d.BlkLineAry, d.BlkArcAry);
+    Explode(d.BlkLwpAry, d.BlkLwpEleAry, d.BlkPolyfaceAry, false, d.BlkLineAry, d.BlkArcAry,
+            d.BlkFillAry);
 }
 
 void ExplodeModelPolylines(Drawing& d) {
-    Explode(d.LwpAry, d.LwpEleAry, d.PolyfaceAry, true, d.LineAry, d.ArcAry);
+    Explode(d.LwpAry, d.LwpEleAry, d.PolyfaceAry, true, d.LineAry, d.ArcAry, d.FillAry);
 }
 
 PolylinePieces ModelPolylinePieceBound(const Drawing& d) {

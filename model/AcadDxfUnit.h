@@ -148,12 +148,20 @@ struct TLwpBlk : EntityCommon {
     std::int16_t code73 = 0;
     std::int16_t code74 = 0;
     TAcadPoint code210{0, 0, 1};
+    // The width of a segment whose vertex gives none: LWPOLYLINE's constant width (code 43),
+    // POLYLINE's default start and end widths (codes 40 and 41).
+    float startWidth = 0;
+    float endWidth = 0;
 };
 
 struct TLwpEle {
     std::int32_t ihand = 0;
     TAcadPoint code10;
     double code42 = 0; // bulge of the segment starting here
+    // Widths at the start and end of the segment starting here (codes 40 and 41), negative where
+    // the vertex gives none and the header's hold.
+    float startWidth = -1;
+    float endWidth = -1;
 };
 
 // A face record of a polyface mesh (a VERTEX with flag 128 and without 64): up to four 1-based
@@ -330,6 +338,7 @@ enum class FillKind : std::uint8_t {
     Solid, // the area is filled
     Lines, // only the pattern lines are drawn
     Light, // the pattern had too many lines: the boundary and a light fill
+    Band,  // a wide polyline: each ring is filled on its own (they overlap at the joins)
 };
 struct TFillBlk : EntityCommon {
     FillKind kind = FillKind::Solid;
@@ -578,6 +587,10 @@ struct Drawing {
     double PdSize = 0;
     // $LWDEFAULT: the lineweight that "default" stands for.
     std::int16_t LwDefault = DefaultLineweight;
+    // Whether the reader reached the file's EOF pair: a file without it was cut off.
+    bool ReachedEof = false;
+    // $FILLMODE: 0 draws wide polylines as outlines only.
+    std::int16_t FillMode = 1;
 
     std::vector<TAcadLineBlk> BlkLineAry;
     std::vector<TCircleBlk> BlkCircleAry;

@@ -135,6 +135,19 @@ int DrawFills(const Drawing& d, Canvas& canvas, const OtherKindsView& v) {
             canvas.fillPolygon(rings, colour);
             continue;
         }
+        if (fill.kind == FillKind::Band) {
+            // The pieces of a wide polyline overlap: each is filled on its own, or outlined
+            // when the drawing asks for no fills.
+            if (d.FillMode == 0) {
+                canvas.setPen(colour, PenOf(fill, v), PenSolid);
+                for (const auto& ring : fill.rings)
+                    Polyline(canvas, ring, pixel, true);
+                continue;
+            }
+            for (auto& ring : rings)
+                if (ring.size() >= 3) canvas.fillPolygon({ring}, colour);
+            continue;
+        }
         canvas.fillPolygon(rings, Blend(colour, v.backColor, 1));
         canvas.setPen(colour, PenOf(fill, v), PenSolid);
         for (const auto& ring : fill.rings)

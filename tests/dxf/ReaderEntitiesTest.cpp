@@ -116,6 +116,25 @@ TEST(ReaderEntities, PolylinesWithVertexEntities) {
     EXPECT_TRUE(b.LwpEleAry.empty());
 }
 
+TEST(ReaderEntities, PolylineWidths) {
+    // LWPOLYLINE: a constant width, and a vertex of its own widths.
+    Drawing d = ReadText(Entities(Dxf({"0", "LWPOLYLINE", "43", "2", "10", "0", "20", "0", "40",
+                                       "1", "41", "3", "10", "5", "20", "0"})));
+    EXPECT_EQ(d.LwpAry[0].startWidth, 2);
+    EXPECT_EQ(d.LwpAry[0].endWidth, 2);
+    EXPECT_EQ(d.LwpEleAry[0].startWidth, 1);
+    EXPECT_EQ(d.LwpEleAry[0].endWidth, 3);
+    EXPECT_LT(d.LwpEleAry[1].startWidth, 0) << "none given: the header's holds";
+    // POLYLINE: default widths on the header, and a vertex's own.
+    d = ReadText(Entities(Dxf({"0", "POLYLINE", "66", "1", "40", "4", "41", "-1",
+                               "0", "VERTEX",   "10", "0", "20", "0", "40", "0.5",
+                               "0", "VERTEX",   "10", "1", "20", "0", "0",  "SEQEND"})));
+    EXPECT_EQ(d.LwpAry[0].startWidth, 4);
+    EXPECT_EQ(d.LwpAry[0].endWidth, 0) << "a negative width is none";
+    EXPECT_EQ(d.LwpEleAry[0].startWidth, 0.5);
+    EXPECT_LT(d.LwpEleAry[1].startWidth, 0);
+}
+
 TEST(ReaderEntities, Texts) {
     Drawing d = ReadText(Entities(
         Dxf({"0",  "MTEXT",  "8", "T", "3",  "first ", "3",  "second ", "1",  "last", "71", "5", //

@@ -201,6 +201,15 @@ TEST(ReaderSections, BlankLinesAfterTheLastPairEndTheRead) {
     EXPECT_EQ(ReadText(body + "\n\n  \n\r\n").LineAry.size(), 1u);
 }
 
+TEST(ReaderSections, TheReadEndsAtTheEofPair) {
+    const std::string body =
+        Dxf({"0", "SECTION", "2", "ENTITIES", "0", "LINE", "0", "ENDSEC", "0", "EOF"});
+    const Drawing trailed = ReadText(body + "ignore\ninvalid\ndata beyond EOF");
+    EXPECT_EQ(trailed.LineAry.size(), 1u);
+    EXPECT_TRUE(trailed.ReachedEof);
+    EXPECT_FALSE(ReadText(body.substr(0, body.size() - 6)).ReachedEof) << "cut off";
+}
+
 class CountingProgress : public ProgressSink {
   public:
     void setMaximum(int m) override { maximum = m; }

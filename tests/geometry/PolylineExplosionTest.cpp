@@ -3,6 +3,8 @@
 
 #include "Builders.h"
 
+#include <cmath>
+
 namespace orvanta {
 namespace {
 
@@ -200,6 +202,45 @@ TEST(ExplodePolylines, VerticesAreFoundByRunsInHeaderOrder) {
     ExplodeModelPolylines(late);
     ASSERT_EQ(late.LineAry.size(), 1u);
     EXPECT_POINT_NEAR(late.LineAry[0].st, 0, 5, 0);
+}
+
+} // namespace
+} // namespace orvanta
+
+namespace orvanta {
+namespace {
+
+TEST(WidePolylines, BandsTaperAndMitreTheirJoins) {
+    Drawing d;
+    AddPolyline(d, false, 0, {{P(0, 0), 0}, {P(10, 0), 0}, {P(10, 10), 0}});
+    d.LwpAry[0].startWidth = d.LwpAry[0].endWidth = 2;
+    d.LwpEleAry[1].endWidth = 0; // the second segment tapers to a point
+    ExplodeModelPolylines(d);
+    ASSERT_EQ(d.FillAry.size(), 1u);
+    const TFillBlk& band = d.FillAry[0];
+    EXPECT_EQ(band.kind, FillKind::Band);
+    EXPECT_EQ(band.color, 3);
+    ASSERT_EQ(band.rings.size(), 3u); // two segments and the join between them
+    EXPECT_POINT_NEAR(band.rings[0][0], 0, 1, 1e-12);
+    EXPECT_POINT_NEAR(band.rings[0][2], 10, -1, 1e-12);
+    EXPECT_POINT_NEAR(band.rings[1][1], 10, 10, 1e-12); // tapered to the end point
+    // The left turn's outside corner is mitred.
+    EXPECT_POINT_NEAR(band.rings[2][2], 11, -1, 1e-12);
+    // The centre line stays, so that a band thinner than a pixel still shows.
+    EXPECT_EQ(d.LineAry.size(), 2u);
+}
+
+TEST(WidePolylines, ABulgedSegmentIsAnAnnularSector) {
+    Drawing d;
+    // A half circle of radius 5 about (5, 0), 2 wide.
+    AddPolyline(d, false, 0, {{P(0, 0), 1}, {P(10, 0), 0}});
+    d.LwpEleAry[0].startWidth = d.LwpEleAry[0].endWidth = 2;
+    ExplodeModelPolylines(d);
+    ASSERT_EQ(d.FillAry.size(), 1u);
+    for (const TAcadPoint& p : d.FillAry[0].rings.at(0)) {
+        const double r = std::hypot(p.x - 5, p.y);
+        EXPECT_TRUE(std::fabs(r - 4) < 1e-9 || std::fabs(r - 6) < 1e-9) << r;
+    }
 }
 
 } // namespace

@@ -61,6 +61,20 @@ TEST(DrawOtherKinds, SolidFillsComeFirstAsEvenOddPolygons) {
     EXPECT_EQ(inverted.callsOf(Kind::LineTo).size(), 4u + 1u);
 }
 
+TEST(DrawOtherKinds, BandsFillEachPieceOnItsOwnOrOutlineItWithoutFillMode) {
+    Drawing d = OneLayer();
+    TFillBlk band;
+    band.kind = FillKind::Band;
+    band.rings = {{{0, 0, 0}, {10, 0, 0}, {10, 2, 0}, {0, 2, 0}},
+                  {{8, 0, 0}, {10, 0, 0}, {10, 10, 0}, {8, 10, 0}}};
+    d.FillAry.push_back(band);
+    EXPECT_EQ(Draw(d).callsOf(Kind::FillPolygon).size(), 2u) << "overlaps stay filled";
+    d.FillMode = 0;
+    const RecordingCanvas outlined = Draw(d);
+    EXPECT_TRUE(outlined.callsOf(Kind::FillPolygon).empty());
+    EXPECT_EQ(outlined.callsOf(Kind::LineTo).size(), 8u);
+}
+
 TEST(DrawOtherKinds, PatternAndLightFills) {
     Drawing d = OneLayer();
     TFillBlk lines;

@@ -108,5 +108,34 @@ TEST(OtherKindsGolden, SheetOfFillsSplinesAndPoints) {
     EXPECT_TRUE(test::MatchesGolden(image, test::GoldenPath("other_kinds")));
 }
 
+// Wide polylines: a closed frame of constant width (mitred corners), an arrow tapering to its
+// point, a wide bulge, and a POLYLINE of default widths with a vertex of its own.
+TEST(OtherKindsGolden, WidePolylines) {
+    std::string dxf =
+        Pairs({"0 SECTION", "2 ENTITIES", "0 LWPOLYLINE", "8 0", "62 1", "70 1", "43 6", "10 -100",
+               "20 -60", "10 -20", "20 -60", "10 -20", "20 60", "10 -100", "20 60"});
+    dxf += Pairs({"0 LWPOLYLINE", "8 0", "62 3", "10 0", "20 -50", "40 4", "41 4", "10 60",
+                  "20 -50", "40 16", "41 0", "10 90", "20 -50"});
+    dxf += Pairs({"0 LWPOLYLINE", "8 0", "62 4", "43 8", "10 10", "20 0", "42 -1", "10 90", "20 0",
+                  "42 0", "10 90", "20 40"});
+    dxf += Pairs({"0 POLYLINE", "8 0",    "62 2",     "66 1",     "40 2",     "41 10", "0 VERTEX",
+                  "10 -80",     "20 -30", "0 VERTEX", "10 -40",   "20 -30",   "40 10", "41 2",
+                  "0 VERTEX",   "10 -40", "20 30",    "0 SEQEND", "0 ENDSEC", "0 EOF"});
+    Drawing d = test::ReadText(dxf);
+    NormaliseDrawing(d);
+
+    const int w = 480, h = 320;
+    QImage image(w, h, QImage::Format_RGB32);
+    {
+        QPainter painter(&image);
+        QtCanvas canvas(painter);
+        ClearCanvas(canvas, w, h, ColorBlack);
+        DrawOptions options;
+        options.view = {{0, 0, 0}, 240, 160, ViewOriginOf(w, h), w, h, 1};
+        DrawDxf(d, options, canvas);
+    }
+    EXPECT_TRUE(test::MatchesGolden(image, test::GoldenPath("wide_polylines")));
+}
+
 } // namespace
 } // namespace orvanta
