@@ -62,23 +62,35 @@ void Outline(Canvas& canvas, const std::vector<TPoint>& ring) {
     canvas.lineTo(ring.front().x, ring.front().y);
 }
 
-// The file's name inside the frame, along the picture's top edge (its bottom edge when the
-// picture is mirrored, so that the name still reads the right way round).
+// The file's name inside the frame `ring` (the picture's outline, or its clip boundary), along
+// the picture's top edge (its bottom edge when the picture is mirrored, so that the name still
+// reads the right way round).
 void Caption(Canvas& canvas, const std::string& name, const PointF& topLeft, const PointF& topRight,
-             const PointF& bottomLeft, TColor colour) {
-    if (name.empty()) return;
+             const PointF& bottomLeft, const std::vector<TPoint>& ring, TColor colour) {
+    if (name.empty() || ring.empty()) return;
     const double ax = topRight.x - topLeft.x, ay = topRight.y - topLeft.y;
     const double dx = bottomLeft.x - topLeft.x, dy = bottomLeft.y - topLeft.y;
-    const double across = std::hypot(ax, ay), down = std::hypot(dx, dy);
+    const double width = std::hypot(ax, ay), height = std::hypot(dx, dy);
+    if (!(width > 0) || !(height > 0) || !std::isfinite(width * height)) return;
+    const double ux = ax / width, uy = ay / width;
+    const double vx = dx / height, vy = dy / height;
+    // The frame's reach along the picture's edges, from its top-left corner.
+    double a0 = 0, a1 = 0, b0 = 0, b1 = 0;
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        const double px = ring[i].x - topLeft.x, py = ring[i].y - topLeft.y;
+        const double a = px * ux + py * uy, b = px * vx + py * vy;
+        a0 = i == 0 ? a : std::min(a0, a), a1 = i == 0 ? a : std::max(a1, a);
+        b0 = i == 0 ? b : std::min(b0, b), b1 = i == 0 ? b : std::max(b1, b);
+    }
+    const double across = a1 - a0, down = b1 - b0;
     if (!(across > 2 * CaptionInset + LeastCaptionCell) ||
-        !(down > 2 * CaptionInset + LeastCaptionCell) || !std::isfinite(across * down))
+        !(down > 2 * CaptionInset + LeastCaptionCell))
         return;
-    const double ux = ax / across, uy = ay / across;
     // The side of the baseline the characters stand on, on the screen (y down).
-    const double sx = -uy, sy = ux;
-    const bool mirrored = sx * dx + sy * dy < 0;
-    const PointF corner = mirrored ? bottomLeft : topLeft;
-    const double inx = mirrored ? -dx / down : dx / down, iny = mirrored ? -dy / down : dy / down;
+    const bool mirrored = -uy * dx + ux * dy < 0;
+    const double b = mirrored ? b1 : b0;
+    const PointF corner{topLeft.x + ux * a0 + vx * b, topLeft.y + uy * a0 + vy * b};
+    const double inx = mirrored ? -vx : vx, iny = mirrored ? -vy : vy;
 
     CanvasFont font = canvas.font();
     font.cellHeight = std::min(CaptionCell, down - 2 * CaptionInset);
@@ -88,9 +100,9 @@ void Caption(Canvas& canvas, const std::string& name, const PointF& topLeft, con
     font.mirrorX = font.mirrorY = false;
     canvas.setFont(font);
     const double room = across - 2 * CaptionInset;
-    const int width = canvas.textWidth(name);
-    if (width > room) {
-        font.cellHeight *= room / width;
+    const int textWidth = canvas.textWidth(name);
+    if (textWidth > room) {
+        font.cellHeight *= room / textWidth;
         if (font.cellHeight < LeastCaptionCell) return;
         canvas.setFont(font);
     }
@@ -168,7 +180,7 @@ int DrawImages(const Drawing& d, Canvas& canvas, const OtherKindsView& v) {
         Outline(canvas, ring);
         if (!drawn && (image.code70 & ImageShown) != 0)
             Caption(canvas, ImageFileCaption(def != nullptr ? def->fileName : std::string()),
-                    picture.topLeft, picture.topRight, picture.bottomLeft, colour);
+                    picture.topLeft, picture.topRight, picture.bottomLeft, ring, colour);
     }
     return count;
 }
