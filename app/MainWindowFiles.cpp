@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
+#include <QStringList>
 #include <QTabWidget>
 
 namespace orvanta {
@@ -254,11 +255,17 @@ void MainWindow::OpenDrawing(const QString& path) {
             showLayoutTabs(OpeningSpace(drawing_, settings_.alwaysModel));
             // Sheets and windows the drawing describes but that cannot be shown are counted, so
             // that a sheet that looks incomplete says why.
+            QStringList notes;
             if (drawing_.SkippedLayouts + drawing_.SkippedViewports > 0)
-                setStatusText(StatusPanel::Progress,
-                              Tr("表示できないレイアウト %1 件・ビューポート %2 件")
-                                  .arg(drawing_.SkippedLayouts)
-                                  .arg(drawing_.SkippedViewports));
+                notes << Tr("表示できないレイアウト %1 件・ビューポート %2 件")
+                             .arg(drawing_.SkippedLayouts)
+                             .arg(drawing_.SkippedViewports);
+            // Pictures whose files are not on this disk show as their frames and names; the
+            // count says why, once, however often the pictures are placed.
+            if (drawing_.MissingImages > 0)
+                notes << Tr("画像が見つかりません: %1").arg(drawing_.MissingImages);
+            if (!notes.isEmpty())
+                setStatusText(StatusPanel::Progress, notes.join(QStringLiteral("　")));
             const double seconds =
                 loaded.readSeconds + loaded.normaliseSeconds + shown.nsecsElapsed() / 1e9;
             setStatusText(StatusPanel::Elapsed, QString::asprintf("%.2f", seconds));

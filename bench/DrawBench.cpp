@@ -19,7 +19,14 @@
 // viewports in two rows, each showing a tenth of the site's width at 1:200; the cases sheet and
 // sheet-bands draw that sheet whole, as switching from the model to the layout does.
 //
+// With --image PX the benchmark writes a drawing holding one raster image of PX x PX pixels (a
+// scanned plan: black lines on white with a coloured photograph in a corner) beside a DXF that
+// places it, as a PNG or, with --jpeg, a JPEG, and times opening it (LoadDrawingFile and the
+// first picture, which decodes the file) and then the redraws: the whole image, a tenth of it,
+// every pixel of it (1:1), and the whole image in bands.
+//
 // usage: bench_draw [--entities N] [--runs N] [--case NAME] [--texts] [--sheet]
+//                   [--image PX [--jpeg]]
 //   (best and median of 7 runs by default; every case unless one is named)
 #include "browse/DrawingGrid.h"
 #include "geometry/Layouts.h"
@@ -30,11 +37,17 @@
 #include "render/ViewState.h"
 #include "render/qt/BandedDraw.h"
 #include "render/qt/QtCanvas.h"
+#include "render/qt/RasterImages.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QImageWriter>
+#include <QLinearGradient>
 #include <QPainter>
+#include <QPen>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -255,6 +268,105 @@ void Measure(Drawing& d, const Case& c, int runs, TextShapeCache& shapes, Drawin
         image.save(QString::fromStdString(std::string(dir) + "/draw-" + c.name + ".png"));
 }
 
+// A scan of `px` x `px` pixels in `dir`, and a DXF that places it 1 unit per pixel: returns the
+// DXF's path.
+std::string WriteImageDrawing(const QString& dir, int px, bool jpeg) {
+    QImage scan(px, px, QImage::Format_RGB32);
+    scan.fill(Qt::white);
+    {
+        QPainter p(&scan);
+        p.setPen(QPen(Qt::black, std::max(1, px / 2000)));
+        for (int i = 0; i < px; i += px / 40)
+            p.drawLine(i, 0, px - i, px), p.drawLine(0, i, px, i / 2);
+        QLinearGradient sky(0, 0, px / 4.0, px / 4.0);
+        sky.setColorAt(0, QColor(40, 90, 200));
+        sky.setColorAt(1, QColor(230, 180, 60));
+        p.fillRect(QRect(0, 0, px / 4, px / 4), sky);
+    }
+    const QString picture = dir + (jpeg ? "/scan.jpg" : "/scan.png");
+    QImageWriter writer(picture);
+    if (jpeg) writer.setQuality(85);
+    writer.write(scan);
+    const std::string dxf = (dir + "/scan.dxf").toStdString();
+    const std::string size = std::to_string(px);
+    std::string text = "0\nSECTION\n2\nENTITIES\n0\nIMAGE\n5\n80\n8\n0\n10\n0\n20\n0\n30\n0\n"
+                       "11\n1\n21\n0\n31\n0\n12\n0\n22\n1\n32\n0\n13\n" +
+                       size + "\n23\n" + size +
+                       "\n340\n81\n70\n7\n280\n0\n0\nENDSEC\n0\nSECTION\n2\nOBJECTS\n0\n"
+                       "IMAGEDEF\n5\n81\n1\n" +
+                       (jpeg ? "scan.jpg" : "scan.png") + "\n10\n" + size + "\n20\n" + size +
+                       "\n0\nENDSEC\n0\nEOF\n";
+    FILE* out = std::fopen(dxf.c_str(), "w");
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fclose(out);
+    return dxf;
+}
+
+// Opening a drawing with one large image, then redrawing it.
+int MeasureImage(int px, bool jpeg, int runs) {
+    QTemporaryDir dir;
+    const std::string dxf = WriteImageDrawing(dir.path(), px, jpeg);
+    const QFileInfo file(dir.path() + (jpeg ? "/scan.jpg" : "/scan.png"));
+    std::printf("one %d x %d image, %s of %.1f MB; %d x %d view\n", px, px, jpeg ? "JPEG" : "PNG",
+                file.size() / 1e6, Width, Height);
+    TextShapeCache shapes;
+    QImage image(Width, Height, QImage::Format_RGB32);
+    const auto draw = [&](Drawing& d, double zoomIn, bool banded) {
+        ViewState view;
+        FitViewToExtents(view, d);
+        view.DrawWidth /= zoomIn;
+        view.DrawHeight /= zoomIn;
+        DrawOptions options;
+        options.view = DrawViewOf(view, view.ViewCenter, Width, Height);
+        if (banded) {
+            image.fill(Qt::black);
+            DrawDxfBanded(d, options, image, shapes);
+            return;
+        }
+        QPainter painter(&image);
+        QtCanvas canvas(painter, DefaultTextFace, &shapes);
+        ClearCanvas(canvas, Width, Height, ColorBlack);
+        DrawDxf(d, options, canvas);
+    };
+    // Opening: the load and the first picture, the file decoded afresh each time.
+    std::vector<double> opens;
+    LoadedDrawing loaded;
+    for (int run = 0; run < std::max(1, runs / 2); ++run) {
+        RasterImageCache::Shared().clear();
+        QElapsedTimer timer;
+        timer.start();
+        loaded = LoadDrawingFile(dxf);
+        draw(loaded.drawing, 1, false);
+        opens.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(opens.begin(), opens.end());
+    std::printf("%-11s best %7.1f ms  median %7.1f ms  (load and first picture)\n", "open",
+                opens.front(), opens[opens.size() / 2]);
+    const auto redraw = [&](const char* name, double zoomIn, bool banded) {
+        draw(loaded.drawing, zoomIn, banded); // the copy this view needs, made once
+        const std::size_t decodes = RasterImageCache::Shared().decodes();
+        std::vector<double> times;
+        for (int run = 0; run < runs; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            draw(loaded.drawing, zoomIn, banded);
+            times.push_back(timer.nsecsElapsed() / 1e6);
+        }
+        std::sort(times.begin(), times.end());
+        std::printf("%-11s best %7.1f ms  median %7.1f ms  (decodes while redrawing: %zu)\n", name,
+                    times.front(), times[times.size() / 2],
+                    RasterImageCache::Shared().decodes() - decodes);
+        if (const char* pictures = std::getenv("ORVANTA_BENCH_PICTURES"))
+            image.save(QString::fromStdString(std::string(pictures) + "/image-" + name + ".png"));
+    };
+    redraw("whole", 1, false);
+    redraw("tenth", 10, false);
+    redraw("one-to-one", px / static_cast<double>(Width), false);
+    redraw("whole-bands", 1, true);
+    std::printf("decodes in all: %zu\n", RasterImageCache::Shared().decodes());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -263,6 +375,8 @@ int main(int argc, char** argv) {
     std::string only;
     bool textsOnly = false;
     bool sheet = false;
+    int imagePixels = 0;
+    bool jpeg = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--entities") == 0 && i + 1 < argc)
             entities = std::max(1L, std::atol(argv[++i]));
@@ -274,10 +388,13 @@ int main(int argc, char** argv) {
             textsOnly = true;
         else if (std::strcmp(argv[i], "--sheet") == 0)
             sheet = true;
+        else if (std::strcmp(argv[i], "--image") == 0 && i + 1 < argc)
+            imagePixels = std::max(16, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--jpeg") == 0)
+            jpeg = true;
         else {
-            std::fprintf(
-                stderr,
-                "usage: bench_draw [--entities N] [--runs N] [--case NAME] [--texts] [--sheet]\n");
+            std::fprintf(stderr, "usage: bench_draw [--entities N] [--runs N] [--case NAME] "
+                                 "[--texts] [--sheet] [--image PX [--jpeg]]\n");
             return 2;
         }
     }
@@ -285,6 +402,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     if (const std::string problem = TextFaceProblem(); !problem.empty())
         std::fprintf(stderr, "%s\n", problem.c_str());
+    if (imagePixels > 0) return MeasureImage(imagePixels, jpeg, runs);
 
     const auto start = std::chrono::steady_clock::now();
     Drawing d = MakeDrawing(entities, textsOnly);

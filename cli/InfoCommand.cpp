@@ -41,6 +41,8 @@ void PrintText(const std::string& path, const FileInfo& info) {
     for (const TableCount& row : info.loaded.otherCounts)
         std::printf(" %s %zu,", row.name, row.count);
     std::printf(" Skipped %zu\n", info.loaded.drawing.SkippedEntities);
+    std::printf("Images : %zu, files missing %zu\n", info.loaded.images,
+                info.loaded.drawing.MissingImages);
 }
 
 std::string PointJson(const TAcadPoint& p) {
@@ -107,6 +109,9 @@ void PrintJson(const std::string& path, const FileInfo& info) {
            ",\"Arc\":" + std::to_string(info.drawable.arcs) +
            ",\"Text\":" + std::to_string(info.drawable.texts) + "}";
     out += ",\"normalise_seconds\":" + JsonNumber(info.loaded.normaliseSeconds);
+    // The IMAGEs as read, and the files of theirs that were not found, each file once.
+    out += ",\"images\":{\"count\":" + std::to_string(info.loaded.images) +
+           ",\"missing\":" + std::to_string(info.loaded.drawing.MissingImages) + "}";
     out += ",\"other\":{";
     for (const TableCount& row : info.loaded.otherCounts)
         out += JsonString(row.name) + ":" + std::to_string(row.count) + ",";

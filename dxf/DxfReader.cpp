@@ -91,6 +91,7 @@ enum class Kind {
     Wipeout,
     MLeader,
     Viewport,
+    Image,
 };
 
 bool IsBlank(std::string_view s) {
@@ -156,6 +157,8 @@ RecordKind RecordKindOf(Kind kind) {
         return RecordKind::Wipeout;
     case Kind::MLeader:
         return RecordKind::MLeader;
+    case Kind::Image:
+        return RecordKind::Image;
     case Kind::Viewport:
     case Kind::None:
         break;
@@ -264,6 +267,9 @@ class Reader {
     bool takePointEntity(TPointBlk& r);
     bool takeRay(TRayBlk& r);
     bool takeWipeout(TWipeoutBlk& r);
+    bool takeImage(TImageBlk& r);
+    void takeImageDef(TImageDef& def);
+    void finishImages();
     bool takeSpline(TSplineBlk& r);
     bool takeHatch(THatchBlk& r);
     bool takeHatchEdge(THatchEdge& e);
@@ -300,6 +306,8 @@ class Reader {
     bool inBlockRecord_ = false;
     bool inObjects_ = false;
     bool inLayout_ = false;
+    bool inImageDef_ = false;
+    bool inRasterVariables_ = false;
     // The previous pair opened a section: this pair names it.
     bool sectionOpened_ = false;
 
@@ -500,6 +508,7 @@ void Reader::run(LineSource& source) {
     if (kind_ != Kind::None) finishOpenEntity();
     finishLayouts();
     finishPaperHandles();
+    finishImages();
 }
 
 void Reader::processPair() {
@@ -543,6 +552,7 @@ void Reader::processPair() {
             inTable_ = inLayerTable_ = inLayerRecord_ = inViewTable_ = inViewRecord_ = false;
             inStyleTable_ = false;
             inBlockRecord_ = inObjects_ = inLayout_ = false;
+            inImageDef_ = inRasterVariables_ = false;
         }
     }
 
@@ -736,7 +746,8 @@ void Reader::blockRecordTable() {
     }
 }
 
-// The OBJECTS section: only the LAYOUT objects are read.
+// The OBJECTS section: the LAYOUT objects, the IMAGEDEFs that name the images' files and the
+// RASTERVARIABLES that say whether images are framed.
 void Reader::objectPair() {
     if (code_ == 0) {
         inLayout_ = value_ == "LAYOUT";
@@ -745,9 +756,52 @@ void Reader::objectPair() {
             layoutBlockRecords_.push_back(0);
             layoutPart_ = LayoutPart::Head;
         }
+        inImageDef_ = value_ == "IMAGEDEF";
+        if (inImageDef_) d_.ImageDefAry.emplace_back();
+        inRasterVariables_ = value_ == "RASTERVARIABLES";
         return;
     }
     if (inLayout_) takeLayout(d_.LayoutAry.back());
+    if (inImageDef_) takeImageDef(d_.ImageDefAry.back());
+    // Code 70 of RASTERVARIABLES: 0 no frame; 1 a frame shown and plotted; 2 shown only.
+    if (inRasterVariables_ && code_ == 70) d_.ImageFrame = small() != 0;
+}
+
+void Reader::takeImageDef(TImageDef& def) {
+    switch (code_) {
+    case 5:
+        if (def.handle == 0) def.handle = HandleValue(value_);
+        break;
+    case 1:
+        def.fileName = text();
+        break;
+    case 10:
+        def.width = real();
+        break;
+    case 20:
+        def.height = real();
+        break;
+    default:
+        break;
+    }
+}
+
+// Each IMAGE finds its IMAGEDEF by handle. A handle that names none still gets a definition, one
+// without a file name, so that the picture is counted among those whose file is missing.
+void Reader::finishImages() {
+    std::unordered_map<std::uint64_t, std::int32_t> byHandle;
+    for (std::size_t i = 0; i < d_.ImageDefAry.size(); ++i)
+        byHandle.try_emplace(d_.ImageDefAry[i].handle, static_cast<std::int32_t>(i));
+    const auto resolve = [&](std::vector<TImageBlk>& images) {
+        for (TImageBlk& image : images) {
+            const auto [found, added] = byHandle.try_emplace(
+                image.code340, static_cast<std::int32_t>(d_.ImageDefAry.size()));
+            if (added) d_.ImageDefAry.emplace_back().handle = image.code340;
+            image.def = found->second;
+        }
+    };
+    resolve(d_.ImageAry);
+    resolve(d_.BlkImageAry);
 }
 
 // A LAYOUT holds its plot settings (subclass AcDbPlotSettings) and then the layout itself
@@ -899,6 +953,8 @@ void Reader::startEntity() {
         kind = Kind::Ray;
     else if (v == "WIPEOUT")
         kind = Kind::Wipeout;
+    else if (v == "IMAGE")
+        kind = Kind::Image;
     else if (v == "MULTILEADER" || v == "MLEADER")
         kind = Kind::MLeader;
     else if (v == "VIEWPORT")
@@ -958,6 +1014,9 @@ void Reader::startEntity() {
         break;
     case Kind::Wipeout:
         startRecord<TWipeoutBlk>().bname = bname;
+        break;
+    case Kind::Image:
+        startRecord<TImageBlk>().bname = bname;
         break;
     case Kind::Ray: {
         TRayBlk& r = startRecord<TRayBlk>();
@@ -1026,6 +1085,9 @@ void Reader::finishOpenEntity() {
         break;
     case Kind::Wipeout:
         finishOpen<TWipeoutBlk>();
+        break;
+    case Kind::Image:
+        finishOpen<TImageBlk>();
         break;
     case Kind::Spline:
         finishOpen<TSplineBlk>();
@@ -1126,6 +1188,8 @@ std::int16_t* Reader::openLineweight() {
         return &open<TRayBlk>().code370;
     case Kind::Wipeout:
         return &open<TWipeoutBlk>().code370;
+    case Kind::Image:
+        return &open<TImageBlk>().code370;
     case Kind::Spline:
         return &open<TSplineBlk>().code370;
     case Kind::Hatch:
@@ -1175,6 +1239,8 @@ bool Reader::openEntityTakes() {
         return takeRay(open<TRayBlk>());
     case Kind::Wipeout:
         return takeWipeout(open<TWipeoutBlk>());
+    case Kind::Image:
+        return takeImage(open<TImageBlk>());
     case Kind::Spline:
         return takeSpline(open<TSplineBlk>());
     case Kind::Hatch:
@@ -1357,6 +1423,47 @@ bool Reader::takeWipeout(TWipeoutBlk& r) {
     switch (code_) {
     case 71:
         r.code71 = small();
+        return true;
+    case 14:
+        r.clip.emplace_back().x = real();
+        return true;
+    case 24:
+        if (!r.clip.empty()) r.clip.back().y = real();
+        return true;
+    default:
+        return takePoint(10, r.pt10) || takePoint(11, r.u) || takePoint(12, r.v);
+    }
+}
+
+bool Reader::takeImage(TImageBlk& r) {
+    if (takeCommon(r)) return true;
+    switch (code_) {
+    case 13:
+        r.width = real();
+        return true;
+    case 23:
+        r.height = real();
+        return true;
+    case 70:
+        r.code70 = small();
+        return true;
+    case 71:
+        r.code71 = small();
+        return true;
+    case 280:
+        r.code280 = small();
+        return true;
+    case 281:
+        r.code281 = small();
+        return true;
+    case 282:
+        r.code282 = small();
+        return true;
+    case 283:
+        r.code283 = small();
+        return true;
+    case 340:
+        r.code340 = HandleValue(value_);
         return true;
     case 14:
         r.clip.emplace_back().x = real();

@@ -80,6 +80,7 @@ struct BlockContent {
     std::span<const std::uint32_t> ellipses;
     std::span<const std::uint32_t> faces;
     std::span<const std::uint32_t> leaders;
+    std::span<const std::uint32_t> images;
     // The INSERTs the block holds whose block exists, with that block.
     std::span<const std::pair<std::uint32_t, BlockId>> inserts;
 };
@@ -110,6 +111,7 @@ class BlockIndex {
         ellipses_ = group(d.BlkEllipseAry);
         faces_ = group(d.BlkFaceAry);
         leaders_ = group(d.BlkLeaderAry);
+        images_ = group(d.BlkImageAry);
         inserts_ = groupInserts(d.BlkInsertAry);
         for (BlockId id = 0; id < blocks_.size(); ++id) {
             BlockContent& content = blocks_[id];
@@ -125,6 +127,7 @@ class BlockIndex {
             content.ellipses = ellipses_.of(id);
             content.faces = faces_.of(id);
             content.leaders = leaders_.of(id);
+            content.images = images_.of(id);
             content.inserts = inserts_.of(id);
         }
     }
@@ -193,6 +196,7 @@ class BlockIndex {
     ListsByBlock<std::uint32_t> ellipses_;
     ListsByBlock<std::uint32_t> faces_;
     ListsByBlock<std::uint32_t> leaders_;
+    ListsByBlock<std::uint32_t> images_;
     ListsByBlock<std::pair<std::uint32_t, BlockId>> inserts_;
 };
 
@@ -412,7 +416,8 @@ class Expander {
         output_.arcs += c.arcs.size();
         output_.texts += c.texts.size();
         count(c.lines.size() + solidLines + c.circles.size() + c.arcs.size() + c.texts.size() +
-              c.fills.size() + c.points.size() + c.splines.size() + c.rays.size() + pieces);
+              c.fills.size() + c.points.size() + c.splines.size() + c.rays.size() +
+              c.images.size() + pieces);
     }
 
     // A new line of the model carrying the common fields of the record it is an edge or a piece
@@ -593,6 +598,17 @@ class Expander {
             p.pt10 = point(p.pt10);
             p.code67 = space_;
             inherit(p);
+        }
+        // An image's picture follows its corner and its pixel vectors; its clip boundary is in
+        // the picture's own pixels and goes with it.
+        for (std::uint32_t i : c.images) {
+            count(1);
+            TImageBlk& image = out_->ImageAry.emplace_back(d_.BlkImageAry[i]);
+            image.u = direction(image.u);
+            image.v = direction(image.v);
+            image.pt10 = point(image.pt10);
+            image.code67 = space_;
+            inherit(image);
         }
         for (std::uint32_t i : c.rays) {
             count(1);

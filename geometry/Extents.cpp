@@ -1,6 +1,7 @@
 #include "geometry/Extents.h"
 
 #include "geometry/EntityBoxes.h"
+#include "geometry/Images.h"
 #include "geometry/Primitives.h"
 
 #include <algorithm>
@@ -112,6 +113,9 @@ std::vector<std::optional<TBox>> ExtentsBySpace(const Drawing& d, std::size_t sp
     // A spline lies within the box of its control points.
     for (const TSplineBlk& spline : d.SplineAry)
         if (RunningBox* running = boxOf(spline.code67)) addPoints(*running, spline.control);
+    // An image takes the part of its picture it shows.
+    for (const TImageBlk& image : d.ImageAry)
+        if (RunningBox* running = boxOf(image.code67)) addPoints(*running, ImageOutline(image));
     std::vector<std::optional<TBox>> out(spaces);
     for (std::size_t i = 0; i < spaces; ++i) {
         if (boxes[i].empty()) continue;

@@ -11,8 +11,9 @@
 namespace orvanta {
 
 // Sets ExtMin and ExtMax (z = 0) to the box of every model-space (code67 = 0) line, circle, arc,
-// text (its estimated box), fill, point and spline (its control points). A record whose box is not
-// finite is left out. A drawing with nothing countable gets (0, 0, 0) for both.
+// text (its estimated box), fill, point, spline (its control points) and image (the part of its
+// picture it shows). A record whose box is not finite is left out. A drawing with nothing
+// countable gets (0, 0, 0) for both.
 void ComputeExtents(Drawing& drawing);
 
 // The same box for each space 0 .. spaces - 1 (code67: 0 the model, a layout's space for its

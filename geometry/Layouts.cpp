@@ -36,7 +36,7 @@ bool BlockHoldsRecords(const Drawing& d, std::string_view name) {
     };
     return in(d.BlkLineAry) || in(d.BlkCircleAry) || in(d.BlkArcAry) || in(d.BlkTextAry) ||
            in(d.BlkLwpAry) || in(d.BlkInsertAry) || in(d.BlkEllipseAry) || in(d.SolidAry) ||
-           in(d.BlkHatchAry) || in(d.BlkSplineAry) || in(d.BlkFaceAry) ||
+           in(d.BlkHatchAry) || in(d.BlkSplineAry) || in(d.BlkFaceAry) || in(d.BlkImageAry) ||
            std::any_of(d.ViewportAry.begin(), d.ViewportAry.end(),
                        [&](const TViewport& v) { return SameTableName(v.bname, name); });
 }
@@ -138,7 +138,7 @@ bool HasPaperRecords(const Drawing& d) {
     };
     return paper(d.LineAry) || paper(d.CircleAry) || paper(d.ArcAry) || paper(d.TextAry) ||
            paper(d.LwpAry) || paper(d.InsertAry) || paper(d.EllipseAry) || paper(d.ModelSolidAry) ||
-           paper(d.HatchAry) || paper(d.SplineAry) ||
+           paper(d.HatchAry) || paper(d.SplineAry) || paper(d.ImageAry) ||
            std::any_of(d.ViewportAry.begin(), d.ViewportAry.end(),
                        [](const TViewport& v) { return v.bname.empty() && v.code67 == 1; });
 }

@@ -35,6 +35,7 @@ void ReleaseOtherBlockKinds(Drawing& d) {
     Release(d.BlkEllipseAry);
     Release(d.BlkFaceAry);
     Release(d.BlkLeaderAry);
+    Release(d.BlkImageAry);
 }
 
 } // namespace orvanta

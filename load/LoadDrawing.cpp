@@ -13,6 +13,7 @@
 #include "geometry/PolylineExplosion.h"
 #include "geometry/Primitives.h"
 #include "geometry/WorldCoordinates.h"
+#include "load/ExternalFiles.h"
 #include "model/Abort.h"
 #include "model/TableGrowth.h"
 #include "render/Colors.h"
@@ -22,6 +23,8 @@
 #include <algorithm>
 #include <chrono>
 #include <initializer_list>
+#include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -169,6 +172,28 @@ LoadFailure FailureOf(std::initializer_list<const std::string*> files, const std
     return {**files.begin(), 0, LoadProblem::Other, {}, 0, {}, 0, what};
 }
 
+// Finds the file of every image definition an IMAGE uses, once each, beside the drawing at
+// `drawingPath` first, and counts the files not found.
+void FindImageFiles(Drawing& d, const std::string& drawingPath) {
+    std::vector<bool> used(d.ImageDefAry.size(), false);
+    for (const auto* images : {&d.ImageAry, &d.BlkImageAry})
+        for (const TImageBlk& image : *images)
+            if (image.def >= 0 && static_cast<std::size_t>(image.def) < used.size())
+                used[static_cast<std::size_t>(image.def)] = true;
+    // Two definitions may name one file; it is looked for, and counted missing, once.
+    std::unordered_map<std::string, std::optional<std::string>> found;
+    d.MissingImages = 0;
+    for (std::size_t i = 0; i < d.ImageDefAry.size(); ++i) {
+        if (!used[i]) continue;
+        TImageDef& def = d.ImageDefAry[i];
+        const auto [at, added] = found.try_emplace(def.fileName);
+        if (added && !def.fileName.empty())
+            at->second = FindExternalFile(drawingPath, def.fileName);
+        def.path = at->second.value_or(std::string());
+        if (added && !at->second) ++d.MissingImages;
+    }
+}
+
 // The steps of a load that can fail; each failure throws, LoadDrawingFile turns it into the
 // result.
 void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& result,
@@ -212,6 +237,9 @@ void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& re
     result.readSeconds = SecondsSince(readStart);
     result.readCounts = TableCounts(result.drawing);
     result.otherCounts = OtherCounts(result.drawing);
+    result.images = result.drawing.ImageAry.size() + result.drawing.BlkImageAry.size();
+    // The images' files lie beside the drawing the user opened, not beside a converted copy.
+    FindImageFiles(result.drawing, path);
     // The sheets' own counts: the model, the ENTITIES section's paper space, and each block a
     // layout may take as its sheet (the passes empty the blocks, so they are counted now).
     std::vector<std::pair<std::string, std::array<TableCount, 13>>> blockCounts;

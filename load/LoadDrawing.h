@@ -118,6 +118,9 @@ struct LoadedDrawing {
     std::vector<std::array<TableCount, 13>> sheetCounts;
     // The counts of the kinds beyond those thirteen, as read.
     std::array<TableCount, 6> otherCounts{};
+    // The IMAGEs as read, model and block definitions together; the drawing's MissingImages
+    // counts the files of those not found.
+    std::size_t images = 0;
     double readSeconds = 0;
     double normaliseSeconds = 0;
     LoadFailure failure;

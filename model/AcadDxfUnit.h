@@ -313,6 +313,38 @@ struct TWipeoutBlk : EntityCommon {
     std::vector<TAcadPoint> clip;
 };
 
+// IMAGE: a raster picture kept in a file of its own (its IMAGEDEF names the file), drawn into
+// the parallelogram its pixel vectors span. Pixel coordinates, in which the clip boundary
+// (codes 14/24) is given, run x right and y down from the picture's top-left corner at
+// (-0.5, -0.5) to its bottom-right corner at (width - 0.5, height - 0.5).
+struct TImageBlk : EntityCommon {
+    TAcadPoint pt10;              // the picture's lower-left corner
+    TAcadPoint u;                 // code 11: one pixel along its bottom edge
+    TAcadPoint v;                 // code 12: one pixel up its left edge
+    double width = 0;             // code 13: size in pixels
+    double height = 0;            // code 23
+    std::int16_t code70 = 1;      // display: 1 shown, 2 shown unaligned, 4 clipped, 8 transparent
+    std::int16_t code280 = 0;     // clipping on
+    std::int16_t code281 = 50;    // brightness, 0 to 100
+    std::int16_t code282 = 50;    // contrast, 0 to 100
+    std::int16_t code283 = 0;     // fade, 0 to 100
+    std::int16_t code71 = 1;      // clip boundary: 1 rectangle (two corners), 2 polygon
+    std::vector<TAcadPoint> clip; // pixel coordinates
+    std::uint64_t code340 = 0;    // the IMAGEDEF's handle
+    std::int32_t def = -1;        // that IMAGEDEF's index in ImageDefAry; -1 when none is named
+};
+
+// IMAGEDEF: the file of one or more IMAGEs.
+struct TImageDef {
+    std::uint64_t handle = 0; // code 5
+    std::string fileName;     // code 1, as the drawing's author's system wrote it
+    double width = 0;         // codes 10/20: size in pixels
+    double height = 0;
+    // Set when the drawing is loaded: the file on this disk (see FindExternalFile), empty when
+    // none was found.
+    std::string path;
+};
+
 // XLINE (endless both ways) and RAY (endless from its point): drawn clipped to the view.
 struct TRayBlk : EntityCommon {
     TAcadPoint pt10; // a point of the line, where a ray starts
@@ -506,6 +538,7 @@ enum class RecordKind : std::uint8_t {
     Wipeout,   // WIPEOUT
     MLeader,   // MULTILEADER, MLEADER
     Viewport,  // VIEWPORT, in ViewportAry
+    Image,     // IMAGE
 };
 
 // Where the record of one paper-space entity stands, by its handle: `index` in the table that
@@ -568,6 +601,14 @@ struct Drawing {
     std::vector<TRayBlk> RayAry;
     std::vector<TWipeoutBlk> WipeoutAry;
     std::vector<TWipeoutBlk> BlkWipeoutAry;
+    // IMAGEs (placed in the model like every other kind) and the files they show. A
+    // RASTERVARIABLES object may hide the frames drawn around readable pictures.
+    std::vector<TImageBlk> ImageAry;
+    std::vector<TImageBlk> BlkImageAry;
+    std::vector<TImageDef> ImageDefAry;
+    bool ImageFrame = true;
+    // Image files named by the drawing's IMAGEs that were not found, each file once.
+    std::size_t MissingImages = 0;
     std::vector<TPolyfaceEle> PolyfaceAry;
     std::vector<TPolyfaceEle> BlkPolyfaceAry;
     std::vector<TRayBlk> BlkRayAry;
@@ -653,6 +694,8 @@ template <class Record> std::vector<Record>& RecordTable(Drawing& d, bool inBloc
         return inBlock ? d.BlkWipeoutAry : d.WipeoutAry;
     else if constexpr (std::is_same_v<Record, TMLeaderBlk>)
         return inBlock ? d.BlkMLeaderAry : d.MLeaderAry;
+    else if constexpr (std::is_same_v<Record, TImageBlk>)
+        return inBlock ? d.BlkImageAry : d.ImageAry;
     else
         static_assert(sizeof(Record) == 0, "no block-definition table for this kind");
 }

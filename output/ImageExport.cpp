@@ -5,6 +5,7 @@
 #include "render/ViewState.h"
 #include "render/metafile/MetafileCanvas.h"
 #include "render/qt/QtCanvas.h"
+#include "render/qt/RasterImages.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -113,9 +114,10 @@ QByteArray EncodeImage(Drawing& drawing, const ImageRequest& request, ImageForma
         return EncodeBitmap(drawing, request, "PNG", shapes);
     case ImageFormat::Emf:
     case ImageFormat::Wmf: {
-        const auto canvas = MetafileCanvas::Create(format == ImageFormat::Emf ? MetafileKind::Emf
-                                                                              : MetafileKind::Wmf,
-                                                   request.width, request.height);
+        QtRasterSource images;
+        const auto canvas = MetafileCanvas::Create(
+            format == ImageFormat::Emf ? MetafileKind::Emf : MetafileKind::Wmf, request.width,
+            request.height, DefaultTextFace, &images);
         DrawImage(drawing, request, *canvas);
         const std::vector<char> bytes = canvas->finish();
         return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));

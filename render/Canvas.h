@@ -42,6 +42,41 @@ struct CanvasFont {
     friend bool operator==(const CanvasFont&, const CanvasFont&) = default;
 };
 
+// A device position with its fraction kept: a raster picture's corners must not wander by a
+// rounding as it is scaled up.
+struct PointF {
+    double x = 0;
+    double y = 0;
+    friend bool operator==(const PointF&, const PointF&) = default;
+};
+
+// How a raster picture's colours are shown.
+enum class ImageTone : std::uint8_t {
+    Colour,   // as the file holds them
+    Grey,     // their brightness only: a monochrome print
+    Inverted, // each colour complemented, as the inverted colour mode shows the drawing
+};
+
+// A raster picture from a file, mapped onto any parallelogram of the device: rotated, sheared
+// or mirrored as the corners say. The picture's top-left corner lands on `topLeft`, its top
+// edge runs to `topRight` and its left edge down to `bottomLeft`.
+struct CanvasImage {
+    std::string path; // the file on this disk
+    PointF topLeft;
+    PointF topRight;
+    PointF bottomLeft;
+    // The part shown: a ring in device pixels (closed implicitly), further limited by the
+    // canvas's clip. Empty: the whole parallelogram.
+    std::vector<TPoint> clip;
+    ImageTone tone = ImageTone::Colour;
+    // Brightness and contrast (50 leaves the picture as it is) and fade towards `background`
+    // (0 none, 100 the background alone), each 0 to 100.
+    int brightness = 50;
+    int contrast = 50;
+    int fade = 0;
+    TColor background = 0xFFFFFF;
+};
+
 class Canvas {
   public:
     virtual ~Canvas() = default;
@@ -92,6 +127,11 @@ class Canvas {
     // Drawing reaches the whole target again.
     virtual void clearClip() = 0;
 
+    // Draws the raster picture, whatever the pen mode, and says whether it did: false when the
+    // canvas cannot show pictures or cannot read this one, and the caller shows something else
+    // in its place.
+    virtual bool drawImage(const CanvasImage& image) { return false; }
+
     // Completes any drawing the canvas has held back; the target is up to date afterwards.
     virtual void flush() {}
 };
@@ -128,6 +168,7 @@ class ForwardingCanvas : public Canvas {
     int textWidth(const std::string& text) override { return target_.textWidth(text); }
     void setClip(const std::vector<std::vector<TPoint>>& rings) override { target_.setClip(rings); }
     void clearClip() override { target_.clearClip(); }
+    bool drawImage(const CanvasImage& image) override { return target_.drawImage(image); }
     void flush() override { target_.flush(); }
 
   protected:

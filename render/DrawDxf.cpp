@@ -7,6 +7,7 @@
 #include "geometry/TextLines.h"
 #include "geometry/TextMetrics.h"
 #include "render/Colors.h"
+#include "render/DrawImages.h"
 #include "render/DrawOther.h"
 #include "render/LayerState.h"
 #include "render/TextDrawing.h"
@@ -435,6 +436,8 @@ int DrawRecords(const Drawing& drawing, const DrawOptions& options, Canvas& canv
     };
 
     if (figures) {
+        // Raster images lie under everything: a scanned plan is drawn over, not over it.
+        count += DrawImages(drawing, canvas, other);
         count += DrawFills(drawing, canvas, other);
         // Pixels go through the sieve in pen mode copy; a line of one pixel's width whose ends
         // share a pixel is that pixel, as the canvas would draw it.
@@ -618,8 +621,20 @@ class MappingCanvas : public ForwardingCanvas {
         const TPoint p = map(x, y);
         target().textOut(p.x, p.y, text);
     }
+    bool drawImage(const CanvasImage& image) override {
+        CanvasImage mapped = image;
+        for (PointF* corner : {&mapped.topLeft, &mapped.topRight, &mapped.bottomLeft})
+            *corner = mapExactly(corner->x, corner->y);
+        for (TPoint& p : mapped.clip)
+            p = map(p.x, p.y);
+        return target().drawImage(mapped);
+    }
 
   private:
+    PointF mapExactly(double x, double y) const {
+        const double dx = x - pivot_.x, dy = y - pivot_.y;
+        return {pivot_.x + m_.a * dx + m_.b * dy, pivot_.y + m_.c * dx + m_.d * dy};
+    }
     TPoint map(double x, double y) const {
         const double dx = x - pivot_.x, dy = y - pivot_.y;
         return {static_cast<std::int32_t>(std::lround(pivot_.x + m_.a * dx + m_.b * dy)),

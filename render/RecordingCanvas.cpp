@@ -102,6 +102,13 @@ std::string Describe(const CanvasCall& call) {
         return "setClip(" + Rings(call.rings) + ")";
     case Kind::ClearClip:
         return "clearClip()";
+    case Kind::DrawImage: {
+        const CanvasImage& image = call.image;
+        const auto point = [](const PointF& p) { return Number(p.x) + "," + Number(p.y); };
+        return "drawImage(\"" + image.path + "\", " + point(image.topLeft) + " " +
+               point(image.topRight) + " " + point(image.bottomLeft) +
+               (image.clip.empty() ? std::string() : ", clip " + Rings({image.clip})) + ")";
+    }
     case Kind::Flush:
         return "flush()";
     }
@@ -197,6 +204,11 @@ void RecordingCanvas::setClip(const std::vector<std::vector<TPoint>>& rings) {
 
 void RecordingCanvas::clearClip() {
     record(CanvasCall::Kind::ClearClip);
+}
+
+bool RecordingCanvas::drawImage(const CanvasImage& image) {
+    record(CanvasCall::Kind::DrawImage).image = image;
+    return showImages_;
 }
 
 void RecordingCanvas::flush() {

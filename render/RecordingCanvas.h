@@ -28,6 +28,7 @@ struct CanvasCall {
         TextWidth,
         SetClip,
         ClearClip,
+        DrawImage,
         Flush,
     };
     Kind kind = Kind::Flush;
@@ -41,6 +42,7 @@ struct CanvasCall {
     CanvasFont font;  // SetFont: the new font; TextOut and TextWidth: the font in use
     std::string text; // TextOut and TextWidth
     std::vector<std::vector<TPoint>> rings; // FillPolygon and SetClip
+    CanvasImage image;                      // DrawImage
 };
 
 // One line of text per call, such as `lineTo(10, 20)` or `textOut(5, 6, "Φ25")`, for readable
@@ -72,7 +74,11 @@ class RecordingCanvas : public Canvas {
     int textWidth(const std::string& text) override;
     void setClip(const std::vector<std::vector<TPoint>>& rings) override;
     void clearClip() override;
+    // Recorded; says the picture was drawn unless told otherwise (showImages(false)), as a
+    // canvas that cannot read it would.
+    bool drawImage(const CanvasImage& image) override;
     void flush() override;
+    void showImages(bool shown) { showImages_ = shown; }
 
     const std::vector<CanvasCall>& calls() const { return calls_; }
     // The calls of one kind, in order.
@@ -87,6 +93,7 @@ class RecordingCanvas : public Canvas {
     std::vector<CanvasCall> calls_;
     PenMode mode_ = PenMode::Copy;
     CanvasFont font_;
+    bool showImages_ = true;
 };
 
 } // namespace orvanta

@@ -98,6 +98,10 @@
         <translation>Show Lineweights</translation>
     </message>
     <message>
+        <source>画像が見つかりません: %1</source>
+        <translation>Images not found: %1</translation>
+    </message>
+    <message>
         <source>表示できないレイアウト %1 件・ビューポート %2 件</source>
         <translation>Layouts not shown: %1, viewports not shown: %2</translation>
     </message>

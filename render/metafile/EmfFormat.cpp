@@ -178,6 +178,44 @@ class EmfFormat : public MetafileCanvas::Format {
         appendBytes(&record, sizeof record);
     }
 
+    // Under a saved state ([MS-EMF] 2.3.11), so that the clip the picture adds goes again with it:
+    // the ring joined to the clip, then the pixels as a device-independent bitmap of 32 bits,
+    // whose rows run from the bottom.
+    bool pixels(const RasterPixels& pixels, int left, int top,
+                const std::vector<TPoint>& ring) override {
+        append(U_EMRSAVEDC_set());
+        append(U_EMRBEGINPATH_set());
+        polyPolygon({ring});
+        append(U_EMRENDPATH_set());
+        append(U_EMRSELECTCLIPPATH_set(U_RGN_AND));
+        const int w = pixels.width, h = pixels.height;
+        std::vector<char> bits(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
+        for (int y = 0; y < h; ++y) {
+            const std::uint32_t* row = pixels.rgb.data() + static_cast<std::size_t>(h - 1 - y) *
+                                                               static_cast<std::size_t>(w);
+            char* out = bits.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w) * 4;
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t c = row[x];
+                out[4 * x] = static_cast<char>(c & 0xFF);
+                out[4 * x + 1] = static_cast<char>(c >> 8 & 0xFF);
+                out[4 * x + 2] = static_cast<char>(c >> 16 & 0xFF);
+                out[4 * x + 3] = 0;
+            }
+        }
+        const U_BITMAPINFOHEADER header = bitmapinfoheader_set(
+            w, h, 1, 32, U_BI_RGB, static_cast<uint32_t>(bits.size()), 0, 0, 0, 0);
+        PU_BITMAPINFO info = bitmapinfo_set(header, nullptr);
+        if (info == nullptr) throw std::bad_alloc();
+        char* record = U_EMRSTRETCHDIBITS_set(
+            Rect(left, top, left + w - 1, top + h - 1), point32_set(left, top), point32_set(w, h),
+            point32_set(0, 0), point32_set(w, h), U_DIB_RGB_COLORS, U_SRCCOPY, info,
+            static_cast<uint32_t>(bits.size()), bits.data());
+        std::free(info);
+        append(record);
+        append(U_EMRRESTOREDC_set(-1));
+        return true;
+    }
+
     std::vector<char> finish() override {
         EMFTRACK track{};
         append(U_EMREOF_set(0, nullptr, &track));

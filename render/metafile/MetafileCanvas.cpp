@@ -7,6 +7,7 @@
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
+#include <utility>
 
 namespace orvanta {
 
@@ -31,8 +32,41 @@ int Round(double v) {
 } // namespace
 
 std::unique_ptr<MetafileCanvas> MetafileCanvas::Create(MetafileKind kind, int width, int height,
-                                                       const std::string& face) {
-    return std::unique_ptr<MetafileCanvas>(new MetafileCanvas(kind, width, height, face));
+                                                       const std::string& face,
+                                                       RasterSource* images) {
+    std::unique_ptr<MetafileCanvas> canvas(new MetafileCanvas(kind, width, height, face));
+    canvas->images_ = images;
+    return canvas;
+}
+
+bool MetafileCanvas::drawImage(const CanvasImage& image) {
+    if (images_ == nullptr || kind_ != MetafileKind::Emf) return false;
+    if (clippedAway_) return true;
+    // The outline the picture shows within: its clip ring, or its parallelogram.
+    std::vector<TPoint> ring = image.clip;
+    if (ring.empty()) {
+        const PointF& a = image.topLeft;
+        const PointF& b = image.topRight;
+        const PointF& c = image.bottomLeft;
+        for (const auto& [x, y] :
+             {std::pair{a.x, a.y}, std::pair{b.x, b.y}, std::pair{b.x + c.x - a.x, b.y + c.y - a.y},
+              std::pair{c.x, c.y}})
+            ring.push_back({static_cast<std::int32_t>(std::clamp(std::round(x), -limit_, limit_)),
+                            static_cast<std::int32_t>(std::clamp(std::round(y), -limit_, limit_))});
+    }
+    int left = width_, top = height_, right = 0, bottom = 0;
+    for (const TPoint& p : ring) {
+        left = std::min(left, p.x), right = std::max(right, p.x);
+        top = std::min(top, p.y), bottom = std::max(bottom, p.y);
+    }
+    left = std::max(left, 0), top = std::max(top, 0);
+    right = std::min(right, width_), bottom = std::min(bottom, height_);
+    if (right <= left || bottom <= top) return true;
+    RasterPixels pixels;
+    if (!images_->render(image, left, top, right - left, bottom - top, pixels)) return false;
+    prepareFill();
+    format_->pixels(pixels, left, top, ring);
+    return true;
 }
 
 MetafileCanvas::MetafileCanvas(MetafileKind kind, int width, int height, const std::string& face)

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "render/Canvas.h"
+#include "render/RasterSource.h"
 #include "render/TextFace.h"
 #include "render/ViewTransform.h"
 
@@ -24,8 +25,11 @@ class MetafileCanvas : public Canvas {
   public:
     // A picture of width x height pixels (each at least 1); its recorded physical size takes a
     // pixel as 1/96 inch.
+    // `images` decodes the raster pictures an enhanced metafile holds; without it, or in a
+    // Windows metafile, a picture is left to the renderer's frame.
     static std::unique_ptr<MetafileCanvas> Create(MetafileKind kind, int width, int height,
-                                                  const std::string& face = DefaultTextFace);
+                                                  const std::string& face = DefaultTextFace,
+                                                  RasterSource* images = nullptr);
     ~MetafileCanvas() override;
 
     void setPen(TColor colour, int width, TPenStyle style) override;
@@ -52,6 +56,9 @@ class MetafileCanvas : public Canvas {
     // rectangle. Under a clip that holds nothing, nothing is recorded.
     void setClip(const std::vector<std::vector<TPoint>>& rings) override;
     void clearClip() override;
+    // An enhanced metafile holds the part of the picture inside the metafile's own picture, at
+    // one pixel per logical unit.
+    bool drawImage(const CanvasImage& image) override;
 
     // Ends the picture and gives the bytes of the file. Nothing can be drawn afterwards. Throws
     // std::runtime_error for a picture larger than the file type can count.
@@ -102,6 +109,7 @@ class MetafileCanvas : public Canvas {
     // Logical coordinates the picture can hold; figures are cut to it.
     double limit_ = 0;
     std::unique_ptr<Format> format_;
+    RasterSource* images_ = nullptr;
 
     PenKey pen_;
     PenMode mode_ = PenMode::Copy;

@@ -3,6 +3,7 @@
 // each request into the records of its file type. Private to the metafile library.
 #pragma once
 
+#include "render/RasterSource.h"
 #include "render/metafile/MetafileCanvas.h"
 
 #include <uemf.h>
@@ -42,6 +43,13 @@ struct MetafileCanvas::Format {
     virtual void clip(const std::vector<std::vector<TPoint>>& rings) = 0;
     // Drawing reaches the whole picture again, with the same resets as clip().
     virtual void unclip() = 0;
+    // The pixels with their top-left corner at (left, top), one logical unit each, within the
+    // ring (logical units, three points or more) and the clip; every other setting is as it
+    // was afterwards. False when the file type holds no such pictures.
+    virtual bool pixels(const RasterPixels& pixels, int left, int top,
+                        const std::vector<TPoint>& ring) {
+        return false;
+    }
     // The end-of-file record, the header completed, and the bytes of the file.
     virtual std::vector<char> finish() = 0;
 };

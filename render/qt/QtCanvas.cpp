@@ -1,6 +1,7 @@
 #include "render/qt/QtCanvas.h"
 
 #include "render/qt/DirectRaster.h"
+#include "render/qt/RasterImages.h"
 
 #include <QColor>
 #include <QFontDatabase>
@@ -817,6 +818,41 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
     for (const QGlyphRun& run : shaped.runs)
         painter_.drawGlyphRun(QPointF(0, 0), place(run));
     painter_.setWorldTransform(previous);
+}
+
+bool QtCanvas::drawImage(const CanvasImage& image) {
+    flush();
+    // The part of the canvas that can show anything: the device, the band, the clips.
+    const QTransform toDevice = painter_.combinedTransform();
+    const QPaintDevice* device = painter_.device();
+    QRectF visible = toDevice.inverted().mapRect(QRectF(0, 0, device->width(), device->height()));
+    if (!band_.isEmpty()) visible &= QRectF(band_);
+    if (cutting_)
+        visible &= cutPath_.boundingRect();
+    else if (painter_.hasClipping())
+        visible &= painter_.clipBoundingRect();
+    if (clippedAway_) visible = QRectF();
+    PicturePart part;
+    if (!PartOfPicture(image, toDevice, visible, part)) return false;
+    if (part.pixels.isNull()) return true;
+
+    useComposition(QPainter::CompositionMode_SourceOver);
+    if (!engineClips_) {
+        // The SVG generator writes no clip: the picture is drawn, clipped, into a picture of the
+        // visible part, which is then placed as it is.
+        const QRect box = part.placed.mapRect(QRectF(part.pixels.rect())).toAlignedRect() &
+                          visible.toAlignedRect();
+        const QImage layer = PictureLayer(image, box, cutting_ ? &cutPath_ : nullptr);
+        if (!layer.isNull()) painter_.drawImage(box.topLeft(), layer);
+        return true;
+    }
+    painter_.save();
+    if (!image.clip.empty()) painter_.setClipPath(RingsPath({image.clip}), Qt::IntersectClip);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, part.smooth);
+    painter_.setWorldTransform(part.placed * painter_.worldTransform());
+    painter_.drawImage(QPointF(0, 0), part.pixels);
+    painter_.restore();
+    return true;
 }
 
 int QtCanvas::textWidth(const std::string& text) {

@@ -97,6 +97,9 @@ class QtCanvas : public Canvas {
     // saved before and restored by clearClip() or the canvas's destruction.
     void setClip(const std::vector<std::vector<TPoint>>& rings) override;
     void clearClip() override;
+    // Takes the picture from RasterImageCache::Shared() at the resolution the device needs and
+    // draws the part of it that can show, through the painter's transformation.
+    bool drawImage(const CanvasImage& image) override;
     void flush() override;
 
     // Empty when texts can be drawn, otherwise why not, for the caller to show.

@@ -67,6 +67,22 @@ TEST(InfoCommand, JsonGivesOneObjectPerFile) {
     EXPECT_NE(second.find("\"Circle\":1"), std::string::npos);
 }
 
+TEST(InfoCommand, CountsImagesAndTheFilesNotFound) {
+    test::TempDir dir;
+    // clang-format off
+    const std::string path = dir.write("i.dxf", Dxf({
+        "0", "SECTION", "2", "ENTITIES",
+        "0", "IMAGE", "8", "0", "11", "1", "22", "1", "13", "2", "23", "2", "340", "A",
+        "0", "IMAGE", "8", "0", "11", "1", "22", "1", "13", "2", "23", "2", "340", "A",
+        "0", "ENDSEC", "0", "SECTION", "2", "OBJECTS",
+        "0", "IMAGEDEF", "5", "A", "1", "C:\\gone.png", "0", "ENDSEC", "0", "EOF"}));
+    // clang-format on
+    const CliRun run = Cli("info --json " + path);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(",\"images\":{\"count\":2,\"missing\":1},"), std::string::npos)
+        << run.out;
+}
+
 TEST(InfoCommand, AFileThatFailsNamesItsLineAndTheOthersStillPrint) {
     test::TempDir dir;
     const std::string bad =
