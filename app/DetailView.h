@@ -106,6 +106,8 @@ class DetailPresenter {
     // from it: fit the view to its extents and render the whole drawing into the picture.
     // Throws on failure; the window then shows the load error box.
     virtual void drawingLoaded();
+    // A raster image the picture showed as its frame while it was decoded is ready.
+    virtual void picturesDecoded() {}
     // The view selector changed: entry 0 shows the whole drawing, any other the named view.
     virtual void viewSelected(int index, const std::string& name) {}
     // A layer's check mark was toggled: apply all of them and redraw.

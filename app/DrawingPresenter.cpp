@@ -251,9 +251,17 @@ int DrawingPresenter::drawModel(Canvas& canvas, QSize size, const TAcadPoint& ce
 void DrawingPresenter::drawPicture(QImage& image, const TAcadPoint& center, Clipping clipping,
                                    Detail detail) {
     image.fill(QColor(Qt::black));
-    const std::optional<DrawOptions> options =
+    std::optional<DrawOptions> options =
         drawOptions(image.size(), center, std::string(), 1, clipping, detail);
-    if (options) DrawDxfBanded(drawing(), *options, image, shapes_);
+    if (!options) return;
+    // A large raster image is decoded while the window shows its frame (picturesDecoded).
+    options->waitForPictures = false;
+    DrawDxfBanded(drawing(), *options, image, shapes_);
+}
+
+void DrawingPresenter::picturesDecoded() {
+    wholePicture_ = QImage();
+    if (drawable_) rerender();
 }
 
 QImage DrawingPresenter::render(const TAcadPoint& center, Clipping clipping, Detail detail) {

@@ -37,6 +37,7 @@ class DrawingPresenter : public DetailPresenter {
     void textChosen(std::size_t textIndex) override;
     void spaceSelected(std::int16_t space) override;
     void colorModeChanged() override;
+    void picturesDecoded() override;
     void viewResized() override;
     void clearCrossHair() override;
     void mousePressed(QMouseEvent& event) override;

@@ -9,6 +9,7 @@
 #include "bridges/CadHost.h"
 #include "browse/PreviewPool.h"
 #include "model/Abort.h"
+#include "render/qt/RasterImages.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -140,6 +141,12 @@ MainWindow::MainWindow(AppEnvironment environment, Dialogs& dialogs, QWidget* pa
     const QString baseFolder = QString::fromStdString(settings_.baseFolder);
     if (!baseFolder.isEmpty() && QFileInfo(baseFolder).isDir()) tree_->setTop(baseFolder);
 
+    // Raster images too large to decode while the picture is drawn arrive afterwards.
+    RasterImageCache::Shared().setDecodedListener([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { presenter_->picturesDecoded(); }, Qt::QueuedConnection);
+    });
+
     detailView_->clearCanvas();
     placeWindow();
     applySidePanelForTab();
@@ -147,6 +154,7 @@ MainWindow::MainWindow(AppEnvironment environment, Dialogs& dialogs, QWidget* pa
 }
 
 MainWindow::~MainWindow() {
+    RasterImageCache::Shared().setDecodedListener({});
     stopPreviews();
     qApp->removeEventFilter(this);
     if (!settingsSaved_) saveSettings();

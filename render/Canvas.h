@@ -75,6 +75,9 @@ struct CanvasImage {
     int contrast = 50;
     int fade = 0;
     TColor background = 0xFFFFFF;
+    // False: a picture that is not decoded yet is not drawn (drawImage says so) but decoded
+    // meanwhile.
+    bool wait = true;
 };
 
 class Canvas {

@@ -422,13 +422,21 @@ int DrawRecords(const Drawing& drawing, const DrawOptions& options, Canvas& canv
     const bool texts = options.parts != DrawnParts::Figures && !rough;
 
     // Fills lie under everything else; points and splines are drawn after the arcs, texts last.
-    const OtherKindsView other{center,     origin,
-                               u,          window,
-                               viewWindow, backColor,
-                               colorMode,  penWidth,
-                               layer,      noClip && !banded,
-                               step,       options.lineweights,
-                               view.space, options.hiddenLayers};
+    const OtherKindsView other{center,
+                               origin,
+                               u,
+                               window,
+                               viewWindow,
+                               backColor,
+                               colorMode,
+                               penWidth,
+                               layer,
+                               noClip && !banded,
+                               step,
+                               options.lineweights,
+                               view.space,
+                               options.hiddenLayers,
+                               options.waitForPictures};
 
     const RecordIndices* records = options.records;
     const auto chosen = [records](const std::vector<std::uint32_t> RecordIndices::*list) {

@@ -82,6 +82,10 @@ struct DrawOptions {
     // For a sheet, when set: for each viewport (by its index in ViewportAry) the model's records
     // near the window it shows, or none, in which case its drawing tests every record.
     const std::vector<std::optional<RecordIndices>>* viewportRecords = nullptr;
+    // False for a picture on the screen, which must not wait for a large raster image to be
+    // decoded: an image not decoded yet is drawn as its frame and decoded meanwhile, and the
+    // window draws again once it is (see the canvas's picture cache).
+    bool waitForPictures = true;
 };
 
 // The plan of the model a viewport shows on a sheet drawn with `sheet`: the model's point at the

@@ -171,6 +171,7 @@ int DrawImages(const Drawing& d, Canvas& canvas, const OtherKindsView& v) {
             picture.contrast = image.code282;
             picture.fade = image.code283;
             picture.background = v.backColor;
+            picture.wait = v.waitForPictures;
             drawn = canvas.drawImage(picture);
         }
         // A picture that shows is framed when the drawing asks for frames; one that does not

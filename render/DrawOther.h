@@ -27,6 +27,7 @@ struct OtherKindsView {
     LineweightDisplay lineweights;
     std::int16_t space = 0;                          // the space drawn, as DrawOptions::space
     const std::vector<bool>* hiddenLayers = nullptr; // as DrawOptions::hiddenLayers
+    bool waitForPictures = true;                     // as DrawOptions::waitForPictures
 };
 
 // Fills, drawn before everything else so that lines and texts stay on top. A solid fill is

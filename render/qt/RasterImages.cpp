@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPolygonF>
 #include <QString>
+#include <QThreadPool>
 
 #include <sys/stat.h>
 
@@ -63,6 +64,8 @@ struct RasterImageCache::Entry {
     bool sized = false;
     // The file's own pixels were too many to keep: level 1 stands in for level 0.
     bool wholeDropped = false;
+    // A thread is reading the file for a view that would not wait.
+    bool decoding = false;
     QSize fileSize;
     // The copies made so far, by level: level k is 2^k times smaller than the file along each
     // side (rounded up).
@@ -117,12 +120,25 @@ void RasterImageCache::keepWithinBudget() {
     }
 }
 
-RasterImageCache::Picture RasterImageCache::picture(const std::string& path, QSizeF shown) {
+void RasterImageCache::setDecodedListener(std::function<void()> listener) {
+    const std::lock_guard lock(listenerMutex_);
+    listener_ = std::move(listener);
+}
+
+RasterImageCache::Picture RasterImageCache::picture(const std::string& path, QSizeF shown,
+                                                    bool wait) {
     const std::shared_ptr<Entry> e = entry(path);
     if (!e) return {};
+    Picture pending;
+    pending.pending = true;
     Picture picture;
     {
-        const std::lock_guard lock(e->mutex);
+        // A file being read holds its entry: a view that will not wait draws without it.
+        std::unique_lock lock(e->mutex, std::defer_lock);
+        if (wait)
+            lock.lock();
+        else if (!lock.try_lock())
+            return pending;
         if (e->failed) return {};
         if (!e->sized) {
             QImageReader reader(QString::fromStdString(path));
@@ -149,6 +165,25 @@ RasterImageCache::Picture RasterImageCache::picture(const std::string& path, QSi
             // A finer copy made already gives this one without touching the file.
             if (auto finer = e->levels.lower_bound(level); finer != e->levels.begin()) {
                 made = Reduced(std::prev(finer)->second, LevelSize(full, level));
+            } else if (!wait) {
+                if (!e->decoding) {
+                    e->decoding = true;
+                    // The global pool is waited for as the application ends.
+                    QThreadPool::globalInstance()->start([this, path, shown, e] {
+                        this->picture(path, shown, true);
+                        {
+                            const std::lock_guard done(e->mutex);
+                            e->decoding = false;
+                        }
+                        std::function<void()> told;
+                        {
+                            const std::lock_guard guard(listenerMutex_);
+                            told = listener_;
+                        }
+                        if (told) told();
+                    });
+                }
+                return pending;
             } else {
                 QImageReader reader(QString::fromStdString(path));
                 reader.setAllocationLimit(DecodeLimitMiB);
@@ -249,7 +284,8 @@ bool PartOfPicture(const CanvasImage& image, const QTransform& toDevice, const Q
     const QSizeF shown(QLineF(toDevice.map(origin), toDevice.map(origin + across)).length(),
                        QLineF(toDevice.map(origin), toDevice.map(origin + down)).length());
     if (!std::isfinite(shown.width()) || !std::isfinite(shown.height())) return false;
-    const RasterImageCache::Picture picture = RasterImageCache::Shared().picture(image.path, shown);
+    const RasterImageCache::Picture picture =
+        RasterImageCache::Shared().picture(image.path, shown, image.wait);
     if (picture.image.isNull()) return false;
     const QImage& copy = picture.image;
 

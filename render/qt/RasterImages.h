@@ -22,6 +22,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -47,14 +48,20 @@ class RasterImageCache {
     RasterImageCache& operator=(const RasterImageCache&) = delete;
 
     struct Picture {
-        QImage image;     // null when the file cannot be read
-        QSize fileSize;   // the file's own size in pixels
-        double scale = 1; // the copy's pixels per pixel of the file: 1, 1/2, 1/4, ...
+        QImage image;         // null when the file cannot be read
+        QSize fileSize;       // the file's own size in pixels
+        double scale = 1;     // the copy's pixels per pixel of the file: 1, 1/2, 1/4, ...
+        bool pending = false; // not decoded yet: asked for without waiting
     };
     // The file at `path` for a view in which the picture covers `shown` pixels (its width and
     // height as they land on the device): the smallest copy with at least as many pixels as it
-    // covers there, or the file's own size when it covers more.
-    Picture picture(const std::string& path, QSizeF shown);
+    // covers there, or the file's own size when it covers more. Without `wait`, a file that
+    // must be read for it gives a pending picture at once and is decoded on a thread of its
+    // own, after which the decoded listener is told.
+    Picture picture(const std::string& path, QSizeF shown, bool wait = true);
+    // Called, on the decoding thread, each time a file asked for without waiting is decoded
+    // (or found unreadable).
+    void setDecodedListener(std::function<void()> listener);
 
     // How many times files were decoded, for the tests and the benchmarks.
     std::size_t decodes() const { return decodes_; }
@@ -71,6 +78,8 @@ class RasterImageCache {
     std::unordered_map<std::string, std::shared_ptr<Entry>> entries_;
     std::uint64_t clock_ = 0;
     std::atomic<std::size_t> decodes_{0};
+    std::mutex listenerMutex_;
+    std::function<void()> listener_;
 };
 
 // The picture's colours as `image` asks them shown (ImageTone, brightness, contrast, fade); the

@@ -17,6 +17,10 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
 namespace orvanta {
 namespace {
 
@@ -93,6 +97,28 @@ TEST(ImagesGolden, AFileIsDecodedOnceAndSeenAtTheSizeTheViewNeeds) {
     Marked(40, 30).save(QString::fromStdString(path));
     EXPECT_EQ(cache.picture(path, QSizeF(40, 30)).fileSize, QSize(40, 30));
     EXPECT_EQ(cache.decodes(), 2u);
+}
+
+TEST(ImagesGolden, AViewThatWillNotWaitGetsThePictureOnceItIsDecoded) {
+    test::TempDir dir;
+    const std::string path = dir.path().string() + "/scan.png";
+    Marked(400, 300).save(QString::fromStdString(path));
+    RasterImageCache cache;
+    std::mutex mutex;
+    std::condition_variable told;
+    bool decoded = false;
+    cache.setDecodedListener([&] {
+        const std::lock_guard lock(mutex);
+        decoded = true;
+        told.notify_all();
+    });
+    EXPECT_TRUE(cache.picture(path, QSizeF(400, 300), false).pending);
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(told.wait_for(lock, std::chrono::seconds(30), [&] { return decoded; }));
+    const auto ready = cache.picture(path, QSizeF(400, 300), false);
+    EXPECT_FALSE(ready.pending);
+    EXPECT_EQ(ready.image.size(), QSize(400, 300));
+    cache.setDecodedListener({});
 }
 
 TEST(ImagesGolden, UnreadableAndOversizedFilesAreNotDrawn) {
