@@ -25,8 +25,10 @@
 // first picture, which decodes the file) and then the redraws: the whole image, a tenth of it,
 // every pixel of it (1:1), and the whole image in bands.
 //
+// With --wide N the drawing holds wide polylines only, N segments in all, drawn as their bands.
+//
 // usage: bench_draw [--entities N] [--runs N] [--case NAME] [--texts] [--sheet]
-//                   [--image PX [--jpeg]]
+//                   [--image PX [--jpeg]] [--wide N]
 //   (best and median of 7 runs by default; every case unless one is named)
 #include "browse/DrawingGrid.h"
 #include "geometry/Layouts.h"
@@ -168,6 +170,36 @@ Drawing MakeDrawing(long entities, bool textsOnly) {
         if (r.color == ColorByLayer) r.color = GetLayerColor(d, r.layer);
     for (auto& r : d.TextAry)
         if (r.color == ColorByLayer) r.color = GetLayerColor(d, r.layer);
+    NormaliseDrawing(d);
+    return d;
+}
+
+// Wide polylines only: `segments` segments in polylines of ten, walls and tracks 50 to 400 mm
+// wide across the site, every fifth segment bulged and every seventh tapering.
+Drawing MakeWideDrawing(long segments) {
+    Drawing d;
+    std::mt19937_64 random(20261210);
+    const auto uniform = [&](double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(random);
+    };
+    d.LayerAry.push_back({"0", 7});
+    for (long done = 0; done < segments;) {
+        TLwpBlk& header = d.LwpAry.emplace_back();
+        header.ihand = static_cast<std::int32_t>(d.LwpAry.size() - 1);
+        header.color = static_cast<std::int16_t>(1 + d.LwpAry.size() % 7);
+        header.startWidth = header.endWidth = static_cast<float>(uniform(50, 400));
+        double x = uniform(0, SiteW), y = uniform(0, SiteH);
+        for (int k = 0; k <= 10; ++k) {
+            TLwpEle& v = d.LwpEleAry.emplace_back();
+            v.ihand = header.ihand;
+            v.code10 = {x, y, 0};
+            v.code42 = k % 5 == 4 ? 0.3 : 0;
+            if (k % 7 == 6) v.endWidth = 0;
+            x += uniform(-3000, 3000);
+            y += uniform(-3000, 3000);
+        }
+        done += 10;
+    }
     NormaliseDrawing(d);
     return d;
 }
@@ -405,6 +437,7 @@ int main(int argc, char** argv) {
     bool sheet = false;
     int imagePixels = 0;
     bool jpeg = false;
+    long wideSegments = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--entities") == 0 && i + 1 < argc)
             entities = std::max(1L, std::atol(argv[++i]));
@@ -420,9 +453,11 @@ int main(int argc, char** argv) {
             imagePixels = std::max(16, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--jpeg") == 0)
             jpeg = true;
+        else if (std::strcmp(argv[i], "--wide") == 0 && i + 1 < argc)
+            wideSegments = std::max(1L, std::atol(argv[++i]));
         else {
             std::fprintf(stderr, "usage: bench_draw [--entities N] [--runs N] [--case NAME] "
-                                 "[--texts] [--sheet] [--image PX [--jpeg]]\n");
+                                 "[--texts] [--sheet] [--image PX [--jpeg]] [--wide N]\n");
             return 2;
         }
     }
@@ -433,7 +468,7 @@ int main(int argc, char** argv) {
     if (imagePixels > 0) return MeasureImage(imagePixels, jpeg, runs);
 
     const auto start = std::chrono::steady_clock::now();
-    Drawing d = MakeDrawing(entities, textsOnly);
+    Drawing d = wideSegments > 0 ? MakeWideDrawing(wideSegments) : MakeDrawing(entities, textsOnly);
     if (sheet) AddSheet(d);
     std::printf("drawing of %ld entities (lines %zu, arcs %zu, circles %zu, texts %zu) made and "
                 "normalised in %.1f s\n",

@@ -267,6 +267,17 @@ class Exploder {
             join(fill, v[i].code10, tangents[previous].second, tangents[i].first, w);
         }
         if (fill.rings.empty()) return;
+        // Every piece counterclockwise, so that a canvas may fill them at once by the nonzero
+        // rule.
+        for (auto& ring : fill.rings) {
+            double area = 0;
+            for (std::size_t k = 0; k < ring.size(); ++k) {
+                const TAcadPoint& p = ring[k];
+                const TAcadPoint& q = ring[(k + 1) % ring.size()];
+                area += p.x * q.y - q.x * p.y;
+            }
+            if (area < 0) std::reverse(ring.begin(), ring.end());
+        }
         const bool tilted = !IsDefaultExtrusion(header_->code210);
         if (tilted) {
             const OcsFrame frame = OcsFrameOf(header_->code210);

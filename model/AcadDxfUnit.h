@@ -370,7 +370,7 @@ enum class FillKind : std::uint8_t {
     Solid, // the area is filled
     Lines, // only the pattern lines are drawn
     Light, // the pattern had too many lines: the boundary and a light fill
-    Band,  // a wide polyline: each ring is filled on its own (they overlap at the joins)
+    Band,  // a wide polyline: its pieces, overlapping at the joins, all counterclockwise
 };
 struct TFillBlk : EntityCommon {
     FillKind kind = FillKind::Solid;

@@ -105,6 +105,13 @@ class Canvas {
     // implicitly) by the even-odd rule, so that a ring inside another is a hole, in `colour`.
     // The pen and its mode do not apply.
     virtual void fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor colour) = 0;
+    // Fills every ring, where rings overlap too (the pieces of a wide polyline), in `colour`. A
+    // canvas that can fill them at once by the nonzero rule does so, which needs the rings to
+    // run the same way round; by default each ring is filled on its own.
+    virtual void fillRings(const std::vector<std::vector<TPoint>>& rings, TColor colour) {
+        for (const std::vector<TPoint>& ring : rings)
+            if (ring.size() >= 3) fillPolygon({ring}, colour);
+    }
 
     // The current font, and a new one that replaces it. The face is the canvas's own choice;
     // the renderer copies it from the current font when it asks for another size.

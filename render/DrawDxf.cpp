@@ -607,6 +607,14 @@ class MappingCanvas : public ForwardingCanvas {
                 p = map(p.x, p.y);
         target().fillPolygon(mapped, colour);
     }
+    void fillRings(const std::vector<std::vector<TPoint>>& rings, TColor colour) override {
+        // A map that mirrors turns every ring the other way alike, which keeps them filling as one.
+        std::vector<std::vector<TPoint>> mapped = rings;
+        for (auto& ring : mapped)
+            for (TPoint& p : ring)
+                p = map(p.x, p.y);
+        target().fillRings(mapped, colour);
+    }
     CanvasFont font() const override { return font_; }
     void setFont(const CanvasFont& font) override {
         font_ = font;

@@ -144,8 +144,7 @@ int DrawFills(const Drawing& d, Canvas& canvas, const OtherKindsView& v) {
                     Polyline(canvas, ring, pixel, true);
                 continue;
             }
-            for (auto& ring : rings)
-                if (ring.size() >= 3) canvas.fillPolygon({ring}, colour);
+            canvas.fillRings(rings, colour);
             continue;
         }
         canvas.fillPolygon(rings, Blend(colour, v.backColor, 1));

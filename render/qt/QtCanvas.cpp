@@ -731,6 +731,19 @@ void QtCanvas::fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor
         painter_.fillPath(path, ToQColor(colour));
 }
 
+void QtCanvas::fillRings(const std::vector<std::vector<TPoint>>& rings, TColor colour) {
+    flush();
+    if (clippedAway_) return;
+    QPainterPath path = RingsPath(rings);
+    if (path.isEmpty()) return;
+    path.setFillRule(Qt::WindingFill);
+    useComposition(QPainter::CompositionMode_SourceOver);
+    if (cutting_)
+        fillInside(path, ToQColor(colour));
+    else
+        painter_.fillPath(path, ToQColor(colour));
+}
+
 void QtCanvas::setFont(const CanvasFont& font) {
     font_ = font;
 }

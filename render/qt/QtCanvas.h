@@ -84,6 +84,7 @@ class QtCanvas : public Canvas {
     void setPixel(int x, int y, TColor colour) override;
     void fillRect(int left, int top, int right, int bottom, TColor colour) override;
     void fillPolygon(const std::vector<std::vector<TPoint>>& rings, TColor colour) override;
+    void fillRings(const std::vector<std::vector<TPoint>>& rings, TColor colour) override;
     CanvasFont font() const override { return font_; }
     void setFont(const CanvasFont& font) override;
     void setTextColor(TColor colour) override { textColour_ = colour; }
