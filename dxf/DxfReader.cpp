@@ -2,6 +2,7 @@
 
 #include "dxf/LineSource.h"
 #include "dxf/NumberParsing.h"
+#include "dxf/SpatialFilters.h"
 #include "model/TableGrowth.h"
 
 #include <cctype>
@@ -373,6 +374,15 @@ class Reader {
     std::vector<std::uint64_t> layoutBlockRecords_;
     // The part of the open LAYOUT: before its subclasses, or in one of them.
     enum class LayoutPart { Head, PlotSettings, Layout } layoutPart_ = LayoutPart::Head;
+    // Clip boundaries: the open INSERT is in its "{ACAD_XDICTIONARY" group; the open object is a
+    // DICTIONARY or a SPATIAL_FILTER (null otherwise), its handle and its last entry name.
+    bool xdictionary_ = false;
+    SpatialFilterLinks clips_;
+    enum class ClipObject { None, Dictionary, Filter } clipObject_ = ClipObject::None;
+    std::uint64_t clipObjectHandle_ = 0;
+    std::string entryName_;
+    SpatialFilter* filter_ = nullptr;
+    void clipObjectPair();
 
     // First index of each layer name, so that colour lookups do not walk the layer table.
     std::unordered_map<std::string, std::size_t> layerIndex_;
@@ -488,6 +498,7 @@ void Reader::run(LineSource& source) {
     if (kind_ != Kind::None) finishOpenEntity();
     finishLayouts();
     finishPaperHandles();
+    clips_.apply(d_);
 }
 
 void Reader::processPair() {
@@ -725,6 +736,11 @@ void Reader::blockRecordTable() {
 // The OBJECTS section: only the LAYOUT objects are read.
 void Reader::objectPair() {
     if (code_ == 0) {
+        clipObject_ = value_ == "DICTIONARY"       ? ClipObject::Dictionary
+                      : value_ == "SPATIAL_FILTER" ? ClipObject::Filter
+                                                   : ClipObject::None;
+        clipObjectHandle_ = 0;
+        filter_ = nullptr;
         inLayout_ = value_ == "LAYOUT";
         if (inLayout_) {
             d_.LayoutAry.emplace_back();
@@ -734,6 +750,65 @@ void Reader::objectPair() {
         return;
     }
     if (inLayout_) takeLayout(d_.LayoutAry.back());
+    if (clipObject_ != ClipObject::None) clipObjectPair();
+}
+
+// A DICTIONARY lists its entries as a name (code 3) and the handle it names (350 or 360); a
+// SPATIAL_FILTER holds its boundary (see SpatialFilter). Both are known by their handle.
+void Reader::clipObjectPair() {
+    if (code_ == 5) {
+        if (clipObjectHandle_ != 0) return;
+        clipObjectHandle_ = HandleValue(value_);
+        if (clipObject_ == ClipObject::Filter && clipObjectHandle_ != 0) {
+            filter_ = &clips_.filter(clipObjectHandle_);
+            *filter_ = SpatialFilter();
+        }
+        entryName_.clear();
+        return;
+    }
+    if (clipObject_ == ClipObject::Dictionary) {
+        if (code_ == 3) {
+            entryName_.assign(value_);
+        } else if ((code_ == 350 || code_ == 360) && !entryName_.empty()) {
+            clips_.addEntry(clipObjectHandle_, entryName_, HandleValue(value_));
+            entryName_.clear();
+        }
+        return;
+    }
+    if (!filter_) return;
+    SpatialFilter& f = *filter_;
+    switch (code_) {
+    case 70:
+        f.code70 = small();
+        break;
+    case 10:
+        if (f.points.size() < MaxClipBoundaryPoints)
+            f.points.push_back({real(), 0, 0});
+        else
+            f.tooManyPoints = true;
+        break;
+    case 20:
+        if (!f.points.empty()) f.points.back().y = real();
+        break;
+    case 71:
+        f.enabled = small() != 0;
+        break;
+    case 72:
+        f.frontClip = small() == 1;
+        break;
+    case 40:
+        // Front and back clipping planes are not used; the front distance is passed over.
+        if (f.frontClip) {
+            f.frontClip = false;
+        } else if (f.inverse.size() < 12) {
+            f.inverse.push_back(real());
+        } else if (f.toBoundary.size() < 12) {
+            f.toBoundary.push_back(real());
+        }
+        break;
+    default:
+        break;
+    }
 }
 
 // A LAYOUT holds its plot settings (subclass AcDbPlotSettings) and then the layout itself
@@ -842,6 +917,12 @@ void Reader::blockHeader() {
     case 30:
         block.base.z = real();
         break;
+    case 70:
+        block.code70 = small();
+        break;
+    case 1:
+        block.xrefPath = text();
+        break;
     default:
         break;
     }
@@ -896,6 +977,7 @@ void Reader::startEntity() {
     openHandle_.clear();
     openPaper_ = block && blockIsPaper_;
     tableData_ = false;
+    xdictionary_ = false;
     dimensionPicture_ = kind == Kind::Insert && v == "DIMENSION";
     const Name bname = block ? blockName_ : Name();
     switch (kind) {
@@ -1902,6 +1984,13 @@ bool Reader::takeInsert(TInsertBlk& r) {
     if (dimensionPicture_ && code_ != 2 && code_ != 8 && code_ != 6 && code_ != 62 && code_ != 67)
         return false;
     switch (code_) {
+    case 102:
+        xdictionary_ = value_ == "{ACAD_XDICTIONARY";
+        return true;
+    case 360:
+        // The extension dictionary, where a clip boundary is found.
+        if (xdictionary_) clips_.addReference(block_, openIndex_, HandleValue(value_));
+        return true;
     case 100:
         // An ACAD_TABLE's own data follows its block-reference part; codes 40 to 43 mean other
         // things there.
@@ -1932,7 +2021,7 @@ bool Reader::takeInsert(TInsertBlk& r) {
         r.color = small();
         return true;
     case 66:
-        r.code66 = small();
+        r.code66 = small() != 0;
         return true;
     case 70:
         r.code70 = small();
