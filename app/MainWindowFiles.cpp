@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
+#include <QStringList>
 #include <QTabWidget>
 
 namespace orvanta {
@@ -259,6 +260,15 @@ void MainWindow::OpenDrawing(const QString& path) {
                               Tr("表示できないレイアウト %1 件・ビューポート %2 件")
                                   .arg(drawing_.SkippedLayouts)
                                   .arg(drawing_.SkippedViewports));
+            // An external reference whose file is missing is drawn as nothing: say which.
+            if (!loaded.missingReferences.empty()) {
+                QStringList names;
+                for (const MissingReference& reference : loaded.missingReferences)
+                    names << Q(reference.name);
+                setStatusText(
+                    StatusPanel::Progress,
+                    Tr("外部参照が見つかりません: %1").arg(names.join(QStringLiteral(", "))));
+            }
             const double seconds =
                 loaded.readSeconds + loaded.normaliseSeconds + shown.nsecsElapsed() / 1e9;
             setStatusText(StatusPanel::Elapsed, QString::asprintf("%.2f", seconds));

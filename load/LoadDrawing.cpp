@@ -169,10 +169,10 @@ LoadFailure FailureOf(std::initializer_list<const std::string*> files, const std
     return {**files.begin(), 0, LoadProblem::Other, {}, 0, {}, 0, what};
 }
 
-// The steps of a load that can fail; each failure throws, LoadDrawingFile turns it into the
-// result.
-void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& result,
-          std::string& working) {
+} // namespace
+
+bool ReadDrawingFile(const std::string& path, const LoadOptions& options, LoadedDrawing& result,
+                     std::string& working) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) throw LoadFailed({path, 0, LoadProblem::NoSuchFile});
     if (S_ISDIR(st.st_mode)) throw LoadFailed({path, 0, LoadProblem::Folder});
@@ -193,13 +193,13 @@ void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& re
     if (result.kind != DrawingFileKind::Dxf) {
         if (!options.converter) {
             result.outcome = LoadOutcome::NotLoaded;
-            return;
+            return false;
         }
         working = options.converter->convert(path);
         // No conversion was made and the user has been told why (the converter did not start).
         if (working.empty()) {
             result.outcome = LoadOutcome::NotLoaded;
-            return;
+            return false;
         }
     }
 
@@ -210,6 +210,16 @@ void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& re
     const auto readStart = std::chrono::steady_clock::now();
     ReadDxfFile(result.drawing, working, options.progress, result.encoding);
     result.readSeconds = SecondsSince(readStart);
+    return true;
+}
+
+namespace {
+
+// The steps of a load that can fail; each failure throws, LoadDrawingFile turns it into the
+// result.
+void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& result,
+          std::string& working) {
+    if (!ReadDrawingFile(path, options, result, working)) return;
     result.readCounts = TableCounts(result.drawing);
     result.otherCounts = OtherCounts(result.drawing);
     // The sheets' own counts: the model, the ENTITIES section's paper space, and each block a
@@ -220,6 +230,8 @@ void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& re
             blockCounts.emplace_back(block.name, SheetCounts(result.drawing, 0, block.name));
     const auto modelCounts = SheetCounts(result.drawing, 0);
     const auto paperCounts = SheetCounts(result.drawing, 1);
+    // References are found beside the drawing the user opened, not the converted DXF.
+    result.missingReferences = ResolveExternalReferences(result.drawing, path, options);
 
     const auto normaliseStart = std::chrono::steady_clock::now();
     try {
