@@ -84,6 +84,12 @@ class ClipRegion {
 
     std::vector<TAcadPoint> polygon_;
     std::vector<std::vector<TAcadPoint>> pieces_;
+    // A convex boundary cuts a segment to one part by its edges' half-planes alone; `orient_`
+    // is 1 when its corners run counter-clockwise, else -1.
+    bool convex_ = false;
+    double orient_ = 1;
+    // Where the figure being cut crosses the edges; kept to spare an allocation per figure.
+    mutable std::vector<double> cuts_;
     double left_ = 0, right_ = 0, bottom_ = 0, top_ = 0;
     // The edges by horizontal band, for boundaries of many points: the edges of band k are
     // bandEdges_[bandFirst_[k] .. bandFirst_[k + 1]).
@@ -94,7 +100,8 @@ class ClipRegion {
 };
 
 // Cuts every record appended to the model tables since `marks` to `region`. Returns the work it
-// did, counted in records (edges looked at count a 64th each), for the expansion's budget.
+// did, counted in records (the pieces it added, and a record for every 256 edges it looked at),
+// for the expansion's budget.
 std::size_t ClipAppended(Drawing& drawing, const AppendMarks& marks, const ClipRegion& region);
 
 } // namespace orvanta
