@@ -123,10 +123,17 @@ class Merger {
         return it == kept_.end() ? nullptr : &it->second;
     }
 
+    // A name of the referenced drawing in the drawing's own name table.
+    Name own(const Name& name) {
+        auto [it, fresh] = names_.try_emplace(&name.str());
+        if (fresh) it->second = host_.name(name);
+        return it->second;
+    }
+
     template <class Record> void adopt(Record& r, const Name& bname) {
         r.bname = bname;
         r.layer = layer(r.layer);
-        if constexpr (requires { r.ltype; }) r.ltype = host_.name(r.ltype);
+        if constexpr (requires { r.ltype; }) r.ltype = own(r.ltype);
         if constexpr (std::is_same_v<Record, TInsertBlk>) {
             const Name* target = kept(r.name);
             r.name = target ? *target : rename(r.name);
@@ -136,6 +143,8 @@ class Merger {
 
     template <class Record> void records() {
         auto& to = RecordTable<Record>(host_, true);
+        to.reserve(to.size() + RecordTable<Record>(reference_, false).size() +
+                   RecordTable<Record>(reference_, true).size());
         for (const Record& r : RecordTable<Record>(reference_, false))
             if (r.code67 == 0) adopt(to.emplace_back(r), block_);
         for (const Record& r : RecordTable<Record>(reference_, true))
@@ -185,6 +194,7 @@ class Merger {
     // Keyed by the referenced drawing's names, which outlive the merge.
     std::unordered_map<std::string_view, Name> kept_;
     std::unordered_map<const std::string*, Name> layers_;
+    std::unordered_map<const std::string*, Name> names_;
 };
 
 // Reads referenced files, each once, and resolves their own references before they are merged.

@@ -95,6 +95,7 @@ void NormaliseDrawing(Drawing& d) {
         Release(d.BlockAry);
     }
     if (!d.BlkInsertAry.empty()) Release(d.BlkInsertAry);
+    Release(d.ClipAry);
     ReleaseOtherBlockKinds(d);
 
     if (!d.FaceAry.empty()) {
