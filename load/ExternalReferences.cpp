@@ -20,6 +20,7 @@ namespace {
 
 // Block-type flags of the BLOCK entity (DXF reference, BLOCK group codes).
 constexpr std::int16_t ExternalReference = 4;
+constexpr std::int16_t Overlay = 8;
 constexpr std::int16_t DependsOnReference = 16;
 constexpr std::int16_t ResolvedReference = 32;
 
@@ -203,9 +204,14 @@ class Resolver {
     explicit Resolver(const LoadOptions& options) : options_(options) {}
 
     void resolve(Drawing& d, const std::string& path, const std::string& key, int depth) {
+        // An overlay is shown only in the drawing that references it, not in the drawings that
+        // reference that one in turn.
         std::vector<std::size_t> references;
-        for (std::size_t i = 0; i < d.BlockAry.size(); ++i)
-            if (IsExternalReference(d.BlockAry[i])) references.push_back(i);
+        for (std::size_t i = 0; i < d.BlockAry.size(); ++i) {
+            const TBlockBlk& block = d.BlockAry[i];
+            if (IsExternalReference(block) && (depth == 0 || (block.code70 & Overlay) == 0))
+                references.push_back(i);
+        }
         if (references.empty()) return;
         open_.push_back(key);
         for (const std::size_t i : references) {

@@ -47,9 +47,9 @@ bool IsExternalReference(const TBlockBlk& block);
 
 // Loads the file of every external reference of `drawing`, just read from `path`, into its
 // block: relative to `path`'s folder first (FindExternalFile), DWG content through the options'
-// converter, the references of each file in turn to a depth of MaxReferenceDepth. Each file is
-// read once per call however often it is referenced. Returns the references drawn as nothing,
-// each with its reason, in the order they were met.
+// converter, the references of each file in turn to a depth of MaxReferenceDepth (overlays, flag
+// 8, only in `drawing` itself). Each file is read once per call however often it is referenced.
+// Returns the references drawn as nothing, each with its reason, in the order they were met.
 std::vector<MissingReference> ResolveExternalReferences(Drawing& drawing, const std::string& path,
                                                         const LoadOptions& options);
 

@@ -580,6 +580,7 @@ TEST(DetailView, ReferencedLayersAreListedAndMissingReferencesNamed) {
     d.chooseRow(d.w().fileList()->findRow("plan.dxf"));
     EXPECT_TRUE(d.harness.dialogs.messages.empty());
     EXPECT_EQ(d.w().statusText(StatusPanel::Progress), "外部参照が見つかりません: GONE");
+    EXPECT_EQ(d.w().sidePanel()->countLabel(0)->text(), "Layer : 2");
     EXPECT_FALSE(
         d.w().sidePanel()->layerList()->findItems("PART|WALL", Qt::MatchExactly).isEmpty());
     EXPECT_GT(LitPixels(d.picture()), 50);

@@ -15,10 +15,10 @@ namespace {
 
 using test::Dxf;
 
-// A block that is an external reference to `path`.
-std::string XrefBlock(const std::string& name, const std::string& path) {
-    return Dxf({"0", "BLOCK", "2", name.c_str(), "70", "4", "10", "0", "20", "0", "1", path.c_str(),
-                "0", "ENDBLK"});
+// A block that is an external reference to `path` (an overlay with flags "12").
+std::string XrefBlock(const std::string& name, const std::string& path, const char* flags = "4") {
+    return Dxf({"0", "BLOCK", "2", name.c_str(), "70", flags, "10", "0", "20", "0", "1",
+                path.c_str(), "0", "ENDBLK"});
 }
 
 std::string InsertOf(const std::string& name, const char* x, const char* layer = "0") {
@@ -142,14 +142,19 @@ TEST(ExternalReferences, AFileReferencedTwiceIsReadOnceAndDwgGoesThroughTheConve
     EXPECT_TRUE(HasLine(loaded.drawing, 20, 21));
 }
 
-TEST(ExternalReferences, CyclesAndNestingDeeperThanEightAreRefused) {
+TEST(ExternalReferences, CyclesNestingDeeperThanEightAndNestedOverlaysAreLeftOut) {
     // level0 (the drawing) references level1, which references level2, ... level10; level1
-    // also references level0.
+    // also references level0. Both overlay over.dxf, 1000 to the right.
     test::TempDir dir;
+    dir.write("over.dxf", Drawing("", "", Line("0", "0", "1")));
     for (int level = 0; level <= 10; ++level) {
         const std::string next = "level" + std::to_string(level + 1) + ".dxf";
         std::string blocks = XrefBlock("NEXT", next);
         std::string entities = Line("0", "0", "1") + InsertOf("NEXT", "10");
+        if (level <= 1) {
+            blocks += XrefBlock("OVER", "over.dxf", "12");
+            entities += InsertOf("OVER", "1000");
+        }
         if (level == 1) {
             blocks += XrefBlock("BACK", "level0.dxf");
             entities += InsertOf("BACK", "0");
@@ -161,6 +166,8 @@ TEST(ExternalReferences, CyclesAndNestingDeeperThanEightAreRefused) {
     // Levels 0 to 8 are drawn, each 10 further right.
     EXPECT_TRUE(HasLine(loaded.drawing, 80, 81));
     EXPECT_FALSE(HasLine(loaded.drawing, 90, 91));
+    EXPECT_TRUE(HasLine(loaded.drawing, 1000, 1001));
+    EXPECT_FALSE(HasLine(loaded.drawing, 1010, 1011)) << "an overlay of a reference";
     ASSERT_EQ(loaded.missingReferences.size(), 2u);
     EXPECT_EQ(loaded.missingReferences[0].problem, ReferenceProblem::TooDeep);
     EXPECT_EQ(loaded.missingReferences[0].path, "level9.dxf");
