@@ -89,14 +89,14 @@ class Merger {
         std::unordered_set<std::string_view> present;
         for (const TLayer& layer : host_.LayerAry)
             present.insert(layer.Name);
+        std::unordered_set<std::string> added;
         std::vector<TLayer> brought;
         for (const TLayer& layer : reference_.LayerAry) {
             if (layer.Name == "0") continue;
             TLayer copy = layer;
             copy.Name = prefix_ + layer.Name;
-            if (present.count(copy.Name)) continue;
+            if (present.count(copy.Name) || !added.insert(copy.Name).second) continue;
             brought.push_back(std::move(copy));
-            present.insert(brought.back().Name);
         }
         host_.LayerAry.insert(host_.LayerAry.end(), std::make_move_iterator(brought.begin()),
                               std::make_move_iterator(brought.end()));
