@@ -75,8 +75,8 @@ TEST(SpatialFilters, AnInsertTakesTheBoundaryItsDictionariesLeadTo) {
 
     // Without matrices the boundary is taken back through the reference's own placement (block
     // base (1, 0), insertion point (5, 5)); the number of points a filter claims is not trusted.
-    const Drawing polygon = ReadText(ClippedInsert(Dxf(
-        {"70", "32767", "10", "5", "20", "5", "10", "8", "20", "5", "10", "5", "20", "9"})));
+    const Drawing polygon = ReadText(ClippedInsert(
+        Dxf({"70", "32767", "10", "5", "20", "5", "10", "8", "20", "5", "10", "5", "20", "9"})));
     ASSERT_EQ(polygon.ClipAry.size(), 1u);
     ASSERT_EQ(polygon.ClipAry[0].size(), 3u);
     EXPECT_NEAR(polygon.ClipAry[0][1].x, 4, 1e-12);
