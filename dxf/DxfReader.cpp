@@ -374,8 +374,9 @@ class Reader {
     std::vector<std::uint64_t> layoutBlockRecords_;
     // The part of the open LAYOUT: before its subclasses, or in one of them.
     enum class LayoutPart { Head, PlotSettings, Layout } layoutPart_ = LayoutPart::Head;
-    // Clip boundaries: the open INSERT is in its "{ACAD_XDICTIONARY" group; the open object is a
-    // DICTIONARY or a SPATIAL_FILTER (null otherwise), its handle and its last entry name.
+    // Clip boundaries: whether the open INSERT is in its "{ACAD_XDICTIONARY" group; the links
+    // gathered so far; whether the open object is a DICTIONARY or a SPATIAL_FILTER, its handle,
+    // the name of the dictionary entry being read and the filter being read (null outside one).
     bool xdictionary_ = false;
     SpatialFilterLinks clips_;
     enum class ClipObject { None, Dictionary, Filter } clipObject_ = ClipObject::None;
@@ -733,7 +734,8 @@ void Reader::blockRecordTable() {
     }
 }
 
-// The OBJECTS section: only the LAYOUT objects are read.
+// The OBJECTS section: the LAYOUT objects, and the dictionaries and filters that lead from a
+// clipped INSERT to its boundary.
 void Reader::objectPair() {
     if (code_ == 0) {
         clipObject_ = value_ == "DICTIONARY"       ? ClipObject::Dictionary
