@@ -264,6 +264,13 @@ void MainWindow::OpenDrawing(const QString& path) {
             // count says why, once, however often the pictures are placed.
             if (drawing_.MissingImages > 0)
                 notes << Tr("画像が見つかりません: %1").arg(drawing_.MissingImages);
+            // An external reference whose file is missing is drawn as nothing: say which.
+            if (!loaded.missingReferences.empty()) {
+                QStringList names;
+                for (const MissingReference& reference : loaded.missingReferences)
+                    names << Q(reference.name);
+                notes << Tr("外部参照が見つかりません: %1").arg(names.join(QStringLiteral(", ")));
+            }
             if (!notes.isEmpty())
                 setStatusText(StatusPanel::Progress, notes.join(QStringLiteral("　")));
             const double seconds =

@@ -23,6 +23,25 @@ void ReadInfo(const std::string& path, FileInfo& info) {
     info.drawable = CountDrawable(info.loaded.drawing);
 }
 
+// The reason a reference is missing, as a key.
+const char* ReasonKey(ReferenceProblem problem) {
+    switch (problem) {
+    case ReferenceProblem::NotFound:
+        return "not_found";
+    case ReferenceProblem::Cycle:
+        return "cycle";
+    case ReferenceProblem::TooDeep:
+        return "too_deep";
+    case ReferenceProblem::Unreadable:
+        return "unreadable";
+    case ReferenceProblem::NotConverted:
+        return "not_converted";
+    case ReferenceProblem::TooLarge:
+        return "too_large";
+    }
+    return "unreadable";
+}
+
 void PrintText(const std::string& path, const FileInfo& info) {
     std::printf("%s\n", path.c_str());
     std::printf("Version : %s (%s), %s\n",
@@ -43,6 +62,11 @@ void PrintText(const std::string& path, const FileInfo& info) {
     std::printf(" Skipped %zu\n", info.loaded.drawing.SkippedEntities);
     std::printf("Images : %zu, files missing %zu\n", info.loaded.images,
                 info.loaded.drawing.MissingImages);
+    if (info.loaded.missingReferences.empty()) return;
+    std::printf("Missing references :");
+    for (const MissingReference& r : info.loaded.missingReferences)
+        std::printf(" %s (%s: %s),", r.name.c_str(), ReasonKey(r.problem), r.path.c_str());
+    std::printf("\n");
 }
 
 std::string PointJson(const TAcadPoint& p) {
@@ -112,6 +136,16 @@ void PrintJson(const std::string& path, const FileInfo& info) {
     // The IMAGEs as read, and the files of theirs that were not found, each file once.
     out += ",\"images\":{\"count\":" + std::to_string(info.loaded.images) +
            ",\"missing\":" + std::to_string(info.loaded.drawing.MissingImages) + "}";
+    out += ",\"missing_references\":[";
+    for (std::size_t i = 0; i < info.loaded.missingReferences.size(); ++i) {
+        const MissingReference& r = info.loaded.missingReferences[i];
+        if (i > 0) out += ',';
+        out += "{\"name\":" + JsonString(r.name) + ",\"path\":" + JsonString(r.path) +
+               ",\"reason\":" + JsonString(ReasonKey(r.problem));
+        if (!r.detail.empty()) out += ",\"detail\":" + JsonString(r.detail);
+        out += "}";
+    }
+    out += "]";
     out += ",\"other\":{";
     for (const TableCount& row : info.loaded.otherCounts)
         out += JsonString(row.name) + ":" + std::to_string(row.count) + ",";

@@ -2,6 +2,7 @@
 
 #include "dxf/LineSource.h"
 #include "dxf/NumberParsing.h"
+#include "dxf/SpatialFilters.h"
 #include "model/TableGrowth.h"
 
 #include <algorithm>
@@ -388,6 +389,16 @@ class Reader {
     std::vector<std::uint64_t> layoutBlockRecords_;
     // The part of the open LAYOUT: before its subclasses, or in one of them.
     enum class LayoutPart { Head, PlotSettings, Layout } layoutPart_ = LayoutPart::Head;
+    // Clip boundaries: whether the open INSERT is in its "{ACAD_XDICTIONARY" group; the links
+    // gathered so far; whether the open object is a DICTIONARY or a SPATIAL_FILTER, its handle,
+    // the name of the dictionary entry being read and the filter being read (null outside one).
+    bool xdictionary_ = false;
+    SpatialFilterLinks clips_;
+    enum class ClipObject { None, Dictionary, Filter } clipObject_ = ClipObject::None;
+    std::uint64_t clipObjectHandle_ = 0;
+    std::string entryName_;
+    SpatialFilter* filter_ = nullptr;
+    void clipObjectPair();
 
     // First index of each layer name, so that colour lookups do not walk the layer table.
     std::unordered_map<std::string, std::size_t> layerIndex_;
@@ -509,6 +520,7 @@ void Reader::run(LineSource& source) {
     finishLayouts();
     finishPaperHandles();
     finishImages();
+    clips_.apply(d_);
 }
 
 void Reader::processPair() {
@@ -746,10 +758,16 @@ void Reader::blockRecordTable() {
     }
 }
 
-// The OBJECTS section: the LAYOUT objects, the IMAGEDEFs that name the images' files and the
-// RASTERVARIABLES that say whether images are framed.
+// The OBJECTS section: the LAYOUT objects, the IMAGEDEFs that name the images' files, the
+// RASTERVARIABLES that say whether images are framed, and the dictionaries and filters that lead
+// from a clipped INSERT to its boundary.
 void Reader::objectPair() {
     if (code_ == 0) {
+        clipObject_ = value_ == "DICTIONARY"       ? ClipObject::Dictionary
+                      : value_ == "SPATIAL_FILTER" ? ClipObject::Filter
+                                                   : ClipObject::None;
+        clipObjectHandle_ = 0;
+        filter_ = nullptr;
         inLayout_ = value_ == "LAYOUT";
         if (inLayout_) {
             d_.LayoutAry.emplace_back();
@@ -765,6 +783,7 @@ void Reader::objectPair() {
     if (inImageDef_) takeImageDef(d_.ImageDefAry.back());
     // Code 70 of RASTERVARIABLES: 0 no frame; 1 a frame shown and plotted; 2 shown only.
     if (inRasterVariables_ && code_ == 70) d_.ImageFrame = small() != 0;
+    if (clipObject_ != ClipObject::None) clipObjectPair();
 }
 
 void Reader::takeImageDef(TImageDef& def) {
@@ -780,6 +799,64 @@ void Reader::takeImageDef(TImageDef& def) {
         break;
     case 20:
         def.height = real();
+        break;
+    default:
+        break;
+    }
+}
+
+// A DICTIONARY lists its entries as a name (code 3) and the handle it names (350 or 360); a
+// SPATIAL_FILTER holds its boundary (see SpatialFilter). Both are known by their handle.
+void Reader::clipObjectPair() {
+    if (code_ == 5) {
+        if (clipObjectHandle_ != 0) return;
+        clipObjectHandle_ = HandleValue(value_);
+        if (clipObject_ == ClipObject::Filter && clipObjectHandle_ != 0) {
+            filter_ = &clips_.filter(clipObjectHandle_);
+            *filter_ = SpatialFilter();
+        }
+        entryName_.clear();
+        return;
+    }
+    if (clipObject_ == ClipObject::Dictionary) {
+        if (code_ == 3) {
+            entryName_.assign(value_);
+        } else if ((code_ == 350 || code_ == 360) && !entryName_.empty()) {
+            clips_.addEntry(clipObjectHandle_, entryName_, HandleValue(value_));
+            entryName_.clear();
+        }
+        return;
+    }
+    if (!filter_) return;
+    SpatialFilter& f = *filter_;
+    switch (code_) {
+    case 70:
+        f.code70 = small();
+        break;
+    case 10:
+        if (f.points.size() < MaxClipBoundaryPoints)
+            f.points.push_back({real(), 0, 0});
+        else
+            f.tooManyPoints = true;
+        break;
+    case 20:
+        if (!f.points.empty()) f.points.back().y = real();
+        break;
+    case 71:
+        f.enabled = small() != 0;
+        break;
+    case 72:
+        f.frontClip = small() == 1;
+        break;
+    case 40:
+        // Front and back clipping planes are not used; the front distance is passed over.
+        if (f.frontClip) {
+            f.frontClip = false;
+        } else if (f.inverse.size() < 12) {
+            f.inverse.push_back(real());
+        } else if (f.toBoundary.size() < 12) {
+            f.toBoundary.push_back(real());
+        }
         break;
     default:
         break;
@@ -910,6 +987,12 @@ void Reader::blockHeader() {
     case 30:
         block.base.z = real();
         break;
+    case 70:
+        block.code70 = small();
+        break;
+    case 1:
+        block.xrefPath = text();
+        break;
     default:
         break;
     }
@@ -966,6 +1049,7 @@ void Reader::startEntity() {
     openHandle_.clear();
     openPaper_ = block && blockIsPaper_;
     tableData_ = false;
+    xdictionary_ = false;
     dimensionPicture_ = kind == Kind::Insert && v == "DIMENSION";
     const Name bname = block ? blockName_ : Name();
     switch (kind) {
@@ -2044,6 +2128,13 @@ bool Reader::takeInsert(TInsertBlk& r) {
     if (dimensionPicture_ && code_ != 2 && code_ != 8 && code_ != 6 && code_ != 62 && code_ != 67)
         return false;
     switch (code_) {
+    case 102:
+        xdictionary_ = value_ == "{ACAD_XDICTIONARY";
+        return true;
+    case 360:
+        // The extension dictionary, where a clip boundary is found.
+        if (xdictionary_) clips_.addReference(block_, openIndex_, HandleValue(value_));
+        return true;
     case 100:
         // An ACAD_TABLE's own data follows its block-reference part; codes 40 to 43 mean other
         // things there.
@@ -2074,7 +2165,7 @@ bool Reader::takeInsert(TInsertBlk& r) {
         r.color = small();
         return true;
     case 66:
-        r.code66 = small();
+        r.code66 = small() != 0;
         return true;
     case 70:
         r.code70 = small();

@@ -3,6 +3,7 @@
 #include "dxf/DxfReader.h"
 #include "dxf/DxfVersion.h"
 #include "fuzz/MemoryFile.h"
+#include "load/ExternalReferences.h"
 #include "load/LoadDrawing.h"
 
 #include <sys/mman.h>
@@ -22,8 +23,16 @@ void ReadDxfHarness(const std::uint8_t* data, std::size_t size) {
         Drawing drawing;
         try {
             ReadDxfFile(drawing, file.path(), nullptr, encoding);
-            // The passes meet what the reader let through: hatch patterns, spline knots.
-            if (encoding == TextEncoding::Utf8) NormaliseDrawing(drawing);
+            if (encoding != TextEncoding::Utf8) continue;
+            // The same bytes as the file of an external reference, placed by a reference.
+            Drawing host;
+            host.BlockAry.emplace_back().name = "REF";
+            host.InsertAry.emplace_back().name = host.name("REF");
+            MergeReference(host, "REF", drawing);
+            // The passes meet what the reader let through: hatch patterns, spline knots, clip
+            // boundaries.
+            NormaliseDrawing(drawing);
+            NormaliseDrawing(host);
         } catch (const SilentAbort&) {
         }
     }

@@ -1,5 +1,6 @@
 #include "geometry/BlockExpansion.h"
 
+#include "geometry/BlockClipping.h"
 #include "geometry/EllipseFlattening.h"
 #include "geometry/FaceExplosion.h"
 #include "geometry/InsertPlacement.h"
@@ -495,6 +496,8 @@ class Expander {
         count(1);
         open_.push_back(id);
         const BlockContent& c = index_[id];
+        const std::int32_t clip = sizing_ ? NoClip : chain_.back().insert->clip;
+        const AppendMarks marks = clip == NoClip ? AppendMarks{} : MarkAppends(*out_);
         if (sizing_)
             size(c, c.anonymous ? 3 * c.solids.size() : 0);
         else
@@ -512,7 +515,32 @@ class Expander {
                 chain_.pop_back();
             });
         }
+        if (clip != NoClip) cut(clip, marks);
         open_.pop_back();
+    }
+
+    // Cuts what the placement added since `marks` to the clip boundary of its reference, placed
+    // as the block's entities are. A boundary is cut into convex pieces once, when a fill first
+    // needs them; the pieces stay convex through any placement.
+    void cut(std::int32_t clip, const AppendMarks& marks) {
+        if (static_cast<std::size_t>(clip) >= d_.ClipAry.size()) return;
+        const std::vector<TAcadPoint>& boundary = d_.ClipAry[static_cast<std::size_t>(clip)];
+        std::vector<TAcadPoint> polygon;
+        polygon.reserve(boundary.size());
+        for (const TAcadPoint& p : boundary)
+            polygon.push_back(point(p));
+        std::vector<std::vector<TAcadPoint>> pieces;
+        if (FillsAppended(*out_, marks)) {
+            auto [known, fresh] = clipPieces_.try_emplace(clip);
+            if (fresh) known->second = ConvexPieces(boundary);
+            for (const auto& piece : known->second) {
+                count(piece.size() / 64);
+                auto& placed = pieces.emplace_back();
+                for (const TAcadPoint& p : piece)
+                    placed.push_back(point(p));
+            }
+        }
+        count(ClipAppended(*out_, marks, ClipRegion(std::move(polygon), std::move(pieces))));
     }
 
     // The block's own entities through the current chain of placements.
@@ -827,6 +855,8 @@ class Expander {
     std::optional<LayerColours> colours_;
     std::vector<Level> chain_;
     std::vector<BlockId> open_;
+    // The convex pieces of the clip boundaries that fills were cut by, by index in ClipAry.
+    std::unordered_map<std::int32_t, std::vector<std::vector<TAcadPoint>>> clipPieces_;
     std::int16_t space_ = 0;
     std::size_t maxRecords_;
     bool sizing_;

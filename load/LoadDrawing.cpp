@@ -98,6 +98,7 @@ void NormaliseDrawing(Drawing& d) {
         Release(d.BlockAry);
     }
     if (!d.BlkInsertAry.empty()) Release(d.BlkInsertAry);
+    Release(d.ClipAry);
     ReleaseOtherBlockKinds(d);
 
     if (!d.FaceAry.empty()) {
@@ -194,10 +195,10 @@ void FindImageFiles(Drawing& d, const std::string& drawingPath) {
     }
 }
 
-// The steps of a load that can fail; each failure throws, LoadDrawingFile turns it into the
-// result.
-void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& result,
-          std::string& working) {
+} // namespace
+
+bool ReadDrawingFile(const std::string& path, const LoadOptions& options, LoadedDrawing& result,
+                     std::string& working) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) throw LoadFailed({path, 0, LoadProblem::NoSuchFile});
     if (S_ISDIR(st.st_mode)) throw LoadFailed({path, 0, LoadProblem::Folder});
@@ -218,13 +219,13 @@ void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& re
     if (result.kind != DrawingFileKind::Dxf) {
         if (!options.converter) {
             result.outcome = LoadOutcome::NotLoaded;
-            return;
+            return false;
         }
         working = options.converter->convert(path);
         // No conversion was made and the user has been told why (the converter did not start).
         if (working.empty()) {
             result.outcome = LoadOutcome::NotLoaded;
-            return;
+            return false;
         }
     }
 
@@ -235,6 +236,22 @@ void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& re
     const auto readStart = std::chrono::steady_clock::now();
     ReadDxfFile(result.drawing, working, options.progress, result.encoding);
     result.readSeconds = SecondsSince(readStart);
+    return true;
+}
+
+namespace {
+
+// The steps of a load that can fail; each failure throws, LoadDrawingFile turns it into the
+// result.
+void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& result,
+          std::string& working) {
+    if (!ReadDrawingFile(path, options, result, working)) return;
+    // References are found beside the drawing the user opened, not the converted DXF. What
+    // they bring counts with the drawing (their layers are in its layer list), and their
+    // reading with its reading.
+    const auto referencesStart = std::chrono::steady_clock::now();
+    result.missingReferences = ResolveExternalReferences(result.drawing, path, options);
+    result.readSeconds += SecondsSince(referencesStart);
     result.readCounts = TableCounts(result.drawing);
     result.otherCounts = OtherCounts(result.drawing);
     result.images = result.drawing.ImageAry.size() + result.drawing.BlkImageAry.size();

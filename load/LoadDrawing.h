@@ -12,6 +12,7 @@
 #include "dxf/DxfReader.h"
 #include "dxf/TextDecoder.h"
 #include "geometry/EllipseFlattening.h"
+#include "load/ExternalReferences.h"
 #include "model/AcadDxfUnit.h"
 #include "model/Host.h"
 #include "model/Language.h"
@@ -123,6 +124,9 @@ struct LoadedDrawing {
     std::size_t images = 0;
     double readSeconds = 0;
     double normaliseSeconds = 0;
+    // The external references drawn as nothing (a file missing, unreadable, or referencing
+    // itself), each with its reason.
+    std::vector<MissingReference> missingReferences;
     LoadFailure failure;
     Drawing drawing;
 };
@@ -131,6 +135,14 @@ struct LoadedDrawing {
 // unreadable, malformed or oversized file gives LoadOutcome::Failed with the reason; only
 // std::bad_alloc passes through.
 LoadedDrawing LoadDrawingFile(const std::string& path, const LoadOptions& options = {});
+
+// The reading half of LoadDrawingFile, which external references share: decides what the file
+// is, converts DWG content through the options' converter and reads the DXF in its encoding into
+// result.drawing, filling the kind, signature, version names and encoding; `working` is the DXF
+// that was read. False, with the outcome NotLoaded, when DWG content was not converted. Throws
+// DxfReadError, LoadFailed or SilentAbort when the file cannot be read.
+bool ReadDrawingFile(const std::string& path, const LoadOptions& options, LoadedDrawing& result,
+                     std::string& working);
 
 // Runs the normalisation passes in their fixed order on a drawing just read, emptying each
 // source table (polylines, ellipses, inserts, blocks, block inserts, faces, leaders) once its

@@ -65,6 +65,10 @@ struct TBlockBlk {
     std::string ltype;
     TAcadPoint base;
     std::int16_t layindex = 0;
+    // Block-type flags: 4 an external reference, whose entities live in the file of `xrefPath`
+    // (code 1); 16 and 32 mark the blocks and layers a reference brings.
+    std::int16_t code70 = 0;
+    std::string xrefPath;
 };
 
 // What every entity record carries besides its geometry: where it belongs, how it is drawn, and
@@ -121,17 +125,22 @@ struct TArcBlk : EntityCommon {
     double atsumi = 0;
 };
 
+// A block reference that shows its whole block.
+constexpr std::int32_t NoClip = -1;
+
 // Block expansion follows the bname of an insert to place nested blocks inside each placement of
 // their parent.
 struct TInsertBlk : EntityCommon {
-    Name name; // the inserted block
+    std::uint8_t code66 = 0; // 1: attributes follow
+    Name name;               // the inserted block
     TAcadPoint base;
     TAcadPoint scale{1, 1, 1};
     double rotate = 0; // degrees
-    std::int16_t code66 = 0;
     // MINSERT: columns and rows (codes 70 and 71) and their spacing (codes 44 and 45).
     std::int16_t code70 = 1;
     std::int16_t code71 = 1;
+    // The boundary of its spatial filter (an XCLIP), as an index into ClipAry, or NoClip.
+    std::int32_t clip = NoClip;
     double code44 = 0;
     double code45 = 0;
     TAcadPoint code210{0, 0, 1};
@@ -432,6 +441,7 @@ static_assert(sizeof(TAcadLineBlk) == 120);
 static_assert(sizeof(TArcBlk) == 120);
 static_assert(sizeof(TCircleBlk) == 96);
 static_assert(sizeof(TTextBlk) == 240);
+static_assert(sizeof(TInsertBlk) == 152);
 
 struct TViewTbl {
     std::string name;
@@ -637,6 +647,10 @@ struct Drawing {
     std::vector<TCircleBlk> BlkCircleAry;
     std::vector<TArcBlk> BlkArcAry;
     std::vector<TInsertBlk> BlkInsertAry;
+    // The clip boundaries of the block references with a spatial filter (TInsertBlk::clip), kept
+    // apart because few references have one: closed polygons in the coordinates of the inserted
+    // block's definition. A reference shows what lies inside its boundary (even-odd rule).
+    std::vector<std::vector<TAcadPoint>> ClipAry;
     std::vector<TLwpBlk> BlkLwpAry;
     std::vector<TLwpEle> BlkLwpEleAry;
     std::vector<TTextBlk> BlkTextAry;
@@ -698,6 +712,9 @@ template <class Record> std::vector<Record>& RecordTable(Drawing& d, bool inBloc
         return inBlock ? d.BlkImageAry : d.ImageAry;
     else
         static_assert(sizeof(Record) == 0, "no block-definition table for this kind");
+}
+template <class Record> const std::vector<Record>& RecordTable(const Drawing& d, bool inBlock) {
+    return RecordTable<Record>(const_cast<Drawing&>(d), inBlock);
 }
 
 // The thirteen record counts the browser shows for a drawing, in the order it shows them.

@@ -106,6 +106,10 @@
         <translation>Layouts not shown: %1, viewports not shown: %2</translation>
     </message>
     <message>
+        <source>外部参照が見つかりません: %1</source>
+        <translation>External references not found: %1</translation>
+    </message>
+    <message>
         <source>常にモデルで開く</source>
         <translation>Always Open in Model</translation>
     </message>

@@ -561,6 +561,31 @@ TEST(DetailView, AMalformedFileLeavesABlackPictureAndTheNextFileOpens) {
     EXPECT_EQ(d.harness.dialogs.messages.size(), 1u);
 }
 
+TEST(DetailView, ReferencedLayersAreListedAndMissingReferencesNamed) {
+    DetailWindow d;
+    test::TempDir folder;
+    folder.write(
+        "part.dxf",
+        Dxf({"0",     "SECTION", "2",    "TABLES",   "0",  "TABLE", "2",      "LAYER", "0",
+             "LAYER", "2",       "WALL", "62",       "1",  "0",     "ENDTAB", "0",     "ENDSEC",
+             "0",     "SECTION", "2",    "ENTITIES", "0",  "LINE",  "8",      "WALL",  "10",
+             "0",     "20",      "0",    "11",       "50", "21",    "50",     "0",     "ENDSEC"}));
+    folder.write(
+        "plan.dxf",
+        Dxf({"0", "SECTION",  "2", "BLOCKS", "0", "BLOCK",  "2", "PART",    "70", "4",
+             "1", "part.dxf", "0", "ENDBLK", "0", "BLOCK",  "2", "GONE",    "70", "4",
+             "1", "gone.dxf", "0", "ENDBLK", "0", "ENDSEC", "0", "SECTION", "2",  "ENTITIES",
+             "0", "INSERT",   "2", "PART",   "0", "INSERT", "2", "GONE",    "0",  "ENDSEC"}));
+    d.w().showFolder(Folder(folder));
+    d.chooseRow(d.w().fileList()->findRow("plan.dxf"));
+    EXPECT_TRUE(d.harness.dialogs.messages.empty());
+    EXPECT_EQ(d.w().statusText(StatusPanel::Progress), "外部参照が見つかりません: GONE");
+    EXPECT_EQ(d.w().sidePanel()->countLabel(0)->text(), "Layer : 2");
+    EXPECT_FALSE(
+        d.w().sidePanel()->layerList()->findItems("PART|WALL", Qt::MatchExactly).isEmpty());
+    EXPECT_GT(LitPixels(d.picture()), 50);
+}
+
 TEST(DetailView, AMissingTextFaceIsReportedOnce) {
     test::RecordingDialogs dialogs;
     EXPECT_TRUE(ReportTextFaceProblem(dialogs, "No Such Face Anywhere"));

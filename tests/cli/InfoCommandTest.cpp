@@ -83,6 +83,22 @@ TEST(InfoCommand, CountsImagesAndTheFilesNotFound) {
         << run.out;
 }
 
+TEST(InfoCommand, MissingExternalReferencesAreListedWithTheirReason) {
+    test::TempDir dir;
+    const std::string file = dir.write(
+        "plan.dxf", Dxf({"0", "SECTION", "2", "BLOCKS", "0", "BLOCK", "2", "GONE", "70", "4", "1",
+                         "parts\\gone.dxf", "0", "ENDBLK", "0", "ENDSEC", "0", "EOF"}));
+    const CliRun json = Cli("info --json " + file);
+    EXPECT_NE(json.out.find(",\"missing_references\":[{\"name\":\"GONE\",\"path\":"
+                            "\"parts\\\\gone.dxf\",\"reason\":\"not_found\"}],\"other\":"),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(Cli("info " + file)
+                  .out.find("\nMissing references : GONE (not_found: "
+                            "parts\\gone.dxf),\n"),
+              std::string::npos);
+}
+
 TEST(InfoCommand, AFileThatFailsNamesItsLineAndTheOthersStillPrint) {
     test::TempDir dir;
     const std::string bad =
