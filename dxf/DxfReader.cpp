@@ -627,6 +627,8 @@ void Reader::headerVariable() {
         d_.TileMode = small();
     } else if (code_ == 70 && headerVariable_ == "$FILLMODE") {
         d_.FillMode = small();
+    } else if (code_ == 70 && headerVariable_ == "$INSUNITS") {
+        d_.InsUnits = small();
     } else if (code_ == 0) {
         headerVariable_.clear();
     }

@@ -640,6 +640,8 @@ struct Drawing {
     std::int16_t LwDefault = DefaultLineweight;
     // Whether the reader reached the file's EOF pair: a file without it was cut off.
     bool ReachedEof = false;
+    // $INSUNITS: the unit of the model's coordinates (0 none, 1 inches, 4 millimetres, ...).
+    std::int16_t InsUnits = 0;
     // $FILLMODE: 0 draws wide polylines as outlines only.
     std::int16_t FillMode = 1;
 
