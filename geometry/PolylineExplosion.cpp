@@ -234,10 +234,11 @@ class Exploder {
                         {a.x - nx * w0, a.y - ny * w0, a.z}};
                 tangents[i] = {{dx / d, dy / d, 0}, {dx / d, dy / d, 0}};
             } else {
+                // The same arc as the centre line's, swept from the segment's start.
                 const double theta = 4 * std::atan(bulge);
-                const double h = d / 2 / std::tan(theta / 2);
-                const TAcadPoint c{(a.x + b.x) / 2 - dy / d * h, (a.y + b.y) / 2 + dx / d * h, a.z};
-                const double r = std::hypot(a.x - c.x, a.y - c.y);
+                TAcadPoint c;
+                double r, start, end;
+                BulgeArc(a, b, bulge, c, r, start, end);
                 const double a0 = std::atan2(a.y - c.y, a.x - c.x);
                 const int n = std::clamp(
                     static_cast<int>(std::ceil(std::fabs(theta) / (2 * Pi) * BandChordsPerTurn)), 2,

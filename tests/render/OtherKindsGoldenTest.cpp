@@ -33,6 +33,20 @@ std::string Square(double x0, double y0, double x1, double y1) {
            std::to_string(x0) + "\n20\n" + std::to_string(y1) + "\n";
 }
 
+// The drawing's 240 x 160 units around the origin on black, 480 x 320 pixels.
+QImage DrawSheetPicture(const Drawing& d) {
+    const int w = 480, h = 320;
+    QImage image(w, h, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QtCanvas canvas(painter);
+    ClearCanvas(canvas, w, h, ColorBlack);
+    DrawOptions options;
+    options.view = {{0, 0, 0}, 240, 160, ViewOriginOf(w, h), w, h, 1};
+    DrawDxf(d, options, canvas);
+    painter.end();
+    return image;
+}
+
 TEST(OtherKindsGolden, SheetOfFillsSplinesAndPoints) {
     std::string dxf =
         Pairs({"0 SECTION", "2 HEADER", "9 $PDMODE", "70 34",     "9 $PDSIZE", "40 4", "0 ENDSEC",
@@ -95,16 +109,7 @@ TEST(OtherKindsGolden, SheetOfFillsSplinesAndPoints) {
     NormaliseDrawing(d);
     ASSERT_EQ(d.SkippedEntities, 0u);
 
-    const int w = 480, h = 320;
-    QImage image(w, h, QImage::Format_RGB32);
-    {
-        QPainter painter(&image);
-        QtCanvas canvas(painter);
-        ClearCanvas(canvas, w, h, ColorBlack);
-        DrawOptions options;
-        options.view = {{0, 0, 0}, 240, 160, ViewOriginOf(w, h), w, h, 1};
-        DrawDxf(d, options, canvas);
-    }
+    const QImage image = DrawSheetPicture(d);
     EXPECT_TRUE(test::MatchesGolden(image, test::GoldenPath("other_kinds")));
 }
 
@@ -124,16 +129,7 @@ TEST(OtherKindsGolden, WidePolylines) {
     Drawing d = test::ReadText(dxf);
     NormaliseDrawing(d);
 
-    const int w = 480, h = 320;
-    QImage image(w, h, QImage::Format_RGB32);
-    {
-        QPainter painter(&image);
-        QtCanvas canvas(painter);
-        ClearCanvas(canvas, w, h, ColorBlack);
-        DrawOptions options;
-        options.view = {{0, 0, 0}, 240, 160, ViewOriginOf(w, h), w, h, 1};
-        DrawDxf(d, options, canvas);
-    }
+    const QImage image = DrawSheetPicture(d);
     EXPECT_TRUE(test::MatchesGolden(image, test::GoldenPath("wide_polylines")));
 }
 
