@@ -150,6 +150,10 @@ QString QtDialogs::saveFile(const QString& caption, const QStringList& filters, 
     return dialog.selectedFiles().constFirst();
 }
 
+QString QtDialogs::chooseFolder(const QString& caption) {
+    return QFileDialog::getExistingDirectory(owner_, caption);
+}
+
 bool QtDialogs::question(const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::Question, caption, ShownText(text),
                     QMessageBox::Yes | QMessageBox::No, owner_);

@@ -39,6 +39,8 @@ class Dialogs {
     virtual QString saveFile(const QString& caption, const QStringList& filters, int& filterIndex) {
         return QString();
     }
+    // A folder dialog; returns the chosen folder, empty when cancelled or without a dialog.
+    virtual QString chooseFolder(const QString& caption) { return QString(); }
     // The printer setup dialog (paper, orientation) for `printer`; true when confirmed.
     virtual bool printerSetup(QPrinter& printer) = 0;
     // A modal box with the text, the caption and the buttons Yes and No; true for Yes. Without a
@@ -58,6 +60,7 @@ class QtDialogs : public Dialogs {
     void message(const QString& text, const QString& caption, Icon icon) override;
     QString openFile(const QString& caption, const QStringList& filters) override;
     QString saveFile(const QString& caption, const QStringList& filters, int& filterIndex) override;
+    QString chooseFolder(const QString& caption) override;
     bool printerSetup(QPrinter& printer) override;
     bool question(const QString& text, const QString& caption) override;
     void about() override;

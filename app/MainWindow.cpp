@@ -335,14 +335,18 @@ void MainWindow::buildMenus() {
     QMenu* print = bar->addMenu(Tr("印刷"));
     QAction* printList = item(print, "一覧を印刷", false);
     QAction* printDetail = item(print, "詳細を印刷", false);
+    QAction* printBatch = item(print, "一括PDF", false);
     connect(printList, &QAction::triggered, this, &MainWindow::printList);
     connect(printDetail, &QAction::triggered, this, &MainWindow::printDetail);
+    connect(printBatch, &QAction::triggered, this, &MainWindow::printBatch);
     // A detail print needs a drawing shown on the detail tab, a list print a listed drawing on
-    // the preview tab.
-    connect(print, &QMenu::aboutToShow, this, [this, printList, printDetail]() {
-        printList->setEnabled(!detailTabShowing() && folderChosen_ &&
-                              !fileList_->cell(0, FileListPanel::NameColumn).isEmpty());
+    // the preview tab; a batch a listed drawing on either.
+    connect(print, &QMenu::aboutToShow, this, [this, printList, printDetail, printBatch]() {
+        const bool listed =
+            folderChosen_ && !fileList_->cell(0, FileListPanel::NameColumn).isEmpty();
+        printList->setEnabled(!detailTabShowing() && listed);
         printDetail->setEnabled(detailTabShowing() && !currentDrawingPath_.isEmpty());
+        printBatch->setEnabled(listed);
     });
     print->addSeparator();
     item(print, "取り消し");

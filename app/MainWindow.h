@@ -26,6 +26,8 @@ class QTabWidget;
 
 namespace orvanta {
 
+enum class PrintKind;
+
 class CadHost;
 class CadHostWindows;
 class FileListPanel;
@@ -105,6 +107,8 @@ class MainWindow : public QMainWindow, public DetailHost {
     // the detail tab. Both open the print window.
     void printList();
     void printDetail();
+    // Every drawing of the file list into PDF files ("一括PDF").
+    void printBatch();
     // Makes the preview grid's pictures of the file list's drawings anew, on worker threads; the
     // cells fill in as their pictures are ready. A build under way is stopped first.
     void buildThumbnails();
@@ -154,6 +158,8 @@ class MainWindow : public QMainWindow, public DetailHost {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The list print or the batch of the file list's drawings.
+    void printFolder(PrintKind kind);
     void buildLayout();
     void buildMenus();
     void applySettings();

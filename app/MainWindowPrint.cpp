@@ -10,16 +10,35 @@
 
 namespace orvanta {
 
+namespace {
+
+// The listed drawings of the file list, and the rows they stand in.
+std::vector<std::string> ListedNames(const FileListPanel& list, std::vector<int>& rows) {
+    std::vector<std::string> names;
+    for (int row = 0; row < list.rowCount(); ++row) {
+        const QString name = list.cell(row, FileListPanel::NameColumn);
+        if (name.isEmpty()) continue;
+        names.push_back(name.toStdString());
+        rows.push_back(row);
+    }
+    return names;
+}
+
+} // namespace
+
 void MainWindow::printList() {
+    printFolder(PrintKind::List);
+}
+
+void MainWindow::printBatch() {
+    printFolder(PrintKind::Batch);
+}
+
+void MainWindow::printFolder(PrintKind kind) {
     PrintSource source;
     source.folder = fileList_->folder().toStdString();
     std::vector<int> rows;
-    for (int row = 0; row < fileList_->rowCount(); ++row) {
-        const QString name = fileList_->cell(row, FileListPanel::NameColumn);
-        if (name.isEmpty()) continue;
-        source.names.push_back(name.toStdString());
-        rows.push_back(row);
-    }
+    source.names = ListedNames(*fileList_, rows);
     if (!folderChosen_ || source.names.empty()) return;
     // Each file's row learns what the reader made of it, as when the window opens it.
     source.fileRead = [this, rows](int index, const LoadedDrawing& loaded,
@@ -29,8 +48,9 @@ void MainWindow::printList() {
     source.converter = registeredConverter();
     source.lineweights = lineweightsShown();
     source.sheet = settings_.alwaysModel ? "model" : "saved";
+    source.settings = &settings_.print;
     source.status = [this](const QString& text) { setStatusText(StatusPanel::Progress, text); };
-    PrintWindow window(PrintKind::List, std::move(source), dialogs_, this);
+    PrintWindow window(kind, std::move(source), dialogs_, this);
     window.exec();
 }
 
@@ -49,6 +69,7 @@ void MainWindow::printDetail() {
     source.view = shown.view;
     source.caption = drawingLabel_->text();
     source.lineweights = shown.lineweights.shown;
+    source.settings = &settings_.print;
     PrintWindow window(PrintKind::Detail, std::move(source), dialogs_, this);
     window.exec();
 }

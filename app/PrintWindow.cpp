@@ -1,10 +1,14 @@
 #include "app/PrintWindow.h"
 
 #include "app/Dialogs.h"
+#include "geometry/PrintScale.h"
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDoubleValidator>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -19,6 +23,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <filesystem>
 #include <new>
 
 namespace orvanta {
@@ -48,13 +54,18 @@ QButtonGroup* AddChoices(QGroupBox* group, const QStringList& captions, int chec
 PrintWindow::PrintWindow(PrintKind kind, PrintSource source, Dialogs& dialogs, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint), kind_(kind),
       source_(std::move(source)), dialogs_(dialogs), printer_(QPrinter::HighResolution) {
-    setWindowTitle(kind == PrintKind::List ? Tr("一覧印刷") : Tr("詳細印刷"));
+    setWindowTitle(kind == PrintKind::List     ? Tr("一覧印刷")
+                   : kind == PrintKind::Detail ? Tr("詳細印刷")
+                                               : Tr("一括PDF"));
     setModal(true);
     // Margins are placed by the print code from the paper's edges.
     printer_.setFullPage(true);
     // Without a configured printer the pages go to a PDF file the user chooses.
-    toPdf_ = QPrinterInfo::availablePrinters().isEmpty() || printer_.printerName().isEmpty();
+    // A batch always writes PDF files.
+    toPdf_ = kind == PrintKind::Batch || QPrinterInfo::availablePrinters().isEmpty() ||
+             printer_.printerName().isEmpty();
     if (toPdf_) printer_.setOutputFormat(QPrinter::PdfFormat);
+    const PrintSettings choices = source_.settings ? *source_.settings : PrintSettings();
 
     auto* layout = new QVBoxLayout(this);
 
@@ -72,6 +83,31 @@ PrintWindow::PrintWindow(PrintKind kind, PrintSource source, Dialogs& dialogs, Q
     connect(setup, &QPushButton::clicked, this, [this]() {
         if (dialogs_.printerSetup(printer_)) showPrinter();
     });
+    if (toPdf_) {
+        // A PDF's paper is chosen here; a printer's setup dialog chooses its own.
+        paperChoice_ = new QComboBox(printerGroup);
+        for (const PaperSize& paper : StandardPapers())
+            paperChoice_->addItem(
+                QString::fromUtf8(paper.name.data(), static_cast<qsizetype>(paper.name.size())));
+        orientationChoice_ = new QComboBox(printerGroup);
+        orientationChoice_->addItem(
+            QCoreApplication::translate("PrintWindow", "縦", "orientation"));
+        orientationChoice_->addItem(
+            QCoreApplication::translate("PrintWindow", "横", "orientation"));
+        const int paper =
+            paperChoice_->findText(QString::fromStdString(choices.paper), Qt::MatchFixedString);
+        paperChoice_->setCurrentIndex(std::max(0, paper));
+        orientationChoice_->setCurrentIndex(choices.landscape ? 1 : 0);
+        printerLayout->addWidget(paperChoice_, 1, 0);
+        printerLayout->addWidget(orientationChoice_, 1, 1);
+        paperName_->hide();
+        orientation_->hide();
+        setup->hide();
+        applyPaper();
+        connect(paperChoice_, &QComboBox::currentIndexChanged, this, [this]() { applyPaper(); });
+        connect(orientationChoice_, &QComboBox::currentIndexChanged, this,
+                [this]() { applyPaper(); });
+    }
 
     division_ = new QGroupBox(Tr("分割"), this);
     auto* divisionLayout = new QHBoxLayout(division_);
@@ -99,9 +135,54 @@ PrintWindow::PrintWindow(PrintKind kind, PrintSource source, Dialogs& dialogs, Q
     layout->addWidget(range_);
     division_->setVisible(kind == PrintKind::List);
     range_->setVisible(kind == PrintKind::Detail);
+    connect(rangeChoice_, &QButtonGroup::idClicked, this, [this]() { updateScale(); });
+
+    // The scale: fitted to the frame, 1 : N, or a layout on its own paper at its plot scale.
+    scale_ = new QGroupBox(Tr("縮尺"), this);
+    auto* scaleLayout = new QGridLayout(scale_);
+    scaleChoice_ = new QButtonGroup(scale_);
+    const QStringList scaleCaptions{Tr("用紙に合わせる"), QStringLiteral("1 :"),
+                                    Tr("レイアウトの用紙と縮尺")};
+    for (int i = 0; i < scaleCaptions.size(); ++i) {
+        auto* button = new QRadioButton(scaleCaptions[i], scale_);
+        scaleChoice_->addButton(button, i);
+    }
+    ratio_ = new QComboBox(scale_);
+    ratio_->setEditable(true);
+    for (int n : {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000})
+        ratio_->addItem(QString::number(n));
+    ratio_->setValidator(new QDoubleValidator(0.001, 1e7, 3, ratio_));
+    ratio_->setCurrentText(QString::number(choices.ratio, 'g', 10));
+    share_ = new QLabel(scale_);
+    auto* ratioRow = new QHBoxLayout;
+    ratioRow->addWidget(scaleChoice_->button(1));
+    ratioRow->addWidget(ratio_);
+    ratioRow->addStretch();
+    scaleLayout->addWidget(scaleChoice_->button(0), 0, 0);
+    scaleLayout->addLayout(ratioRow, 1, 0);
+    scaleLayout->addWidget(scaleChoice_->button(2), 2, 0);
+    scaleLayout->addWidget(share_, 3, 0);
+    layout->addWidget(scale_);
+    scale_->setVisible(kind != PrintKind::List);
+    // A layout with plot settings is printed as its author plots it unless told otherwise; a
+    // batch does so with each drawing shown on such a layout.
+    const bool sheet = kind == PrintKind::Batch ||
+                       (source_.drawing && SheetPaper(*source_.drawing, source_.view.space));
+    scaleChoice_->button(sheet ? 2 : 0)->setChecked(true);
+    connect(scaleChoice_, &QButtonGroup::idClicked, this, [this]() { updateScale(); });
+    connect(ratio_, &QComboBox::currentTextChanged, this, [this]() {
+        if (scaleChoice_->checkedId() != 1 && ratio_->hasFocus()) setScaleIndex(1);
+        updateScale();
+    });
+
+    output_ = new QGroupBox(Tr("出力"), this);
+    outputChoice_ = AddChoices(output_, {Tr("一つのPDF"), Tr("図面ごとのPDF")}, 0);
+    layout->addWidget(output_);
+    output_->setVisible(kind == PrintKind::Batch);
 
     auto* colourGroup = new QGroupBox(Tr("色"), this);
-    colourChoice_ = AddChoices(colourGroup, {Tr("カラー"), Tr("黒"), Tr("カラー反転")}, 1);
+    colourChoice_ = AddChoices(colourGroup, {Tr("カラー"), Tr("黒"), Tr("カラー反転")},
+                               std::clamp(choices.colour, 0, 2));
     layout->addWidget(colourGroup);
 
     auto* buttons = new QHBoxLayout;
@@ -122,6 +203,7 @@ PrintWindow::PrintWindow(PrintKind kind, PrintSource source, Dialogs& dialogs, Q
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     showPrinter();
+    updateScale();
     if (QScreen* screen = QApplication::primaryScreen()) {
         adjustSize();
         move(screen->availableGeometry().center() - rect().center());
@@ -161,6 +243,79 @@ void PrintWindow::setRangeIndex(int index) {
     if (QAbstractButton* b = rangeChoice_->button(index)) b->setChecked(true);
 }
 
+int PrintWindow::scaleIndex() const {
+    return scaleChoice_->checkedId();
+}
+void PrintWindow::setScaleIndex(int index) {
+    if (QAbstractButton* b = scaleChoice_->button(index)) b->setChecked(true);
+    updateScale();
+}
+void PrintWindow::setRatio(double ratio) {
+    ratio_->setCurrentText(QString::number(ratio, 'g', 10));
+}
+PrintScaleChoice PrintWindow::scale() const {
+    PrintScaleChoice choice;
+    bool ok = false;
+    const double ratio = ratio_->currentText().toDouble(&ok);
+    switch (scaleIndex()) {
+    case 1:
+        if (ok && ratio > 0) choice = {PrintScaleChoice::Kind::Ratio, ratio};
+        break;
+    case 2:
+        choice.kind = PrintScaleChoice::Kind::Sheet;
+        break;
+    default:
+        break;
+    }
+    return choice;
+}
+QString PrintWindow::shareText() const {
+    return share_->text();
+}
+void PrintWindow::setPaper(const QString& name, bool landscape) {
+    if (!paperChoice_) return;
+    paperChoice_->setCurrentIndex(std::max(0, paperChoice_->findText(name, Qt::MatchFixedString)));
+    orientationChoice_->setCurrentIndex(landscape ? 1 : 0);
+}
+void PrintWindow::setOutputIndex(int index) {
+    if (QAbstractButton* b = outputChoice_->button(index)) b->setChecked(true);
+}
+
+// Sets a PDF's page to the chosen paper and orientation.
+void PrintWindow::applyPaper() {
+    if (!paperChoice_) return;
+    const std::optional<PaperSize> paper = PaperNamed(paperChoice_->currentText().toStdString());
+    if (!paper) return;
+    QPageLayout layout(QPageSize(QSizeF(paper->width, paper->height), QPageSize::Millimeter,
+                                 paperChoice_->currentText(), QPageSize::ExactMatch),
+                       orientationChoice_->currentIndex() == 1 ? QPageLayout::Landscape
+                                                               : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0));
+    layout.setMode(QPageLayout::FullPageMode);
+    printer_.setPageLayout(layout);
+    showPrinter();
+}
+
+// Enables what the choices allow and says how much of the range the paper holds at 1 : N.
+void PrintWindow::updateScale() {
+    if (!scale_) return;
+    const bool layout =
+        kind_ == PrintKind::Batch || (source_.drawing && range() == PrintRange::Whole &&
+                                      SheetPaper(*source_.drawing, source_.view.space));
+    scaleChoice_->button(2)->setEnabled(layout);
+    if (!layout && scaleIndex() == 2) scaleChoice_->button(0)->setChecked(true);
+    const PrintScaleChoice choice = scale();
+    QString share;
+    if (choice.kind == PrintScaleChoice::Kind::Ratio && source_.drawing) {
+        const QSizeF paper = printer_.pageLayout().fullRect(QPageLayout::Millimeter).size();
+        const double fits =
+            RangeShareOnPage(*source_.drawing, source_.view, range(), choice.ratio, paper);
+        share = Tr("範囲の %1 % が用紙に入ります").arg(static_cast<int>(fits * 100 + 0.5));
+    }
+    share_->setText(share);
+    share_->setVisible(!share.isEmpty());
+}
+
 void PrintWindow::showPrinter() {
     printerName_->setText(toPdf_ ? Tr("PDF ファイル") : printer_.printerName());
     const QPageLayout page = printer_.pageLayout();
@@ -170,9 +325,11 @@ void PrintWindow::showPrinter() {
                               ? QCoreApplication::translate("PrintWindow", "横", "orientation")
                               : QCoreApplication::translate("PrintWindow", "縦", "orientation"));
     updateDivision();
+    updateScale();
 }
 
 void PrintWindow::updateDivision() {
+    if (!columns_) return; // the paper is chosen before the division is built
     const bool landscape = printer_.pageLayout().orientation() == QPageLayout::Landscape;
     const int rows = PrintRows(columns_->value(), landscape);
     rows_->setText(QString::number(rows));
@@ -194,9 +351,64 @@ bool PrintWindow::choosePdfFile() {
     return true;
 }
 
+bool PrintWindow::chooseBatchFolder(PdfBatchRequest& request) {
+    const QString folder = dialogs_.chooseFolder(Tr("PDF ファイルの保存先"));
+    if (folder.isEmpty()) return false;
+    request.output = folder.toStdString();
+    // The files this run would replace are named once, not one question per file.
+    int existing = 0;
+    QString first;
+    for (std::size_t i = 0; i < request.names.size(); ++i) {
+        const QString path = QString::fromStdString(EachPdfPath(request, i));
+        if (!QFileInfo::exists(path)) continue;
+        if (existing++ == 0) first = path;
+    }
+    if (existing == 0) return true;
+    const QString text = existing == 1 ? first + Tr("\rは既に存在します．上書きしますか？")
+                                       : Tr("%1 個の PDF ファイルが既に存在します (%2 など)．"
+                                            "上書きしますか？")
+                                             .arg(existing)
+                                             .arg(first);
+    return dialogs_.question(text, Tr("確認"));
+}
+
+void PrintWindow::printBatch() {
+    PdfBatchRequest request;
+    request.folder = source_.folder;
+    request.names = source_.names;
+    request.converter = source_.converter;
+    request.sheet = source_.sheet;
+    request.paper = printer_.pageLayout().fullRect(QPageLayout::Millimeter).size();
+    request.scale = scale();
+    request.cosw = colourMode();
+    request.lineweights = source_.lineweights;
+    request.each = outputChoice_->checkedId() == 1;
+    if (request.each) {
+        if (!chooseBatchFolder(request)) return;
+    } else {
+        if (!choosePdfFile()) return;
+        request.output = printer_.outputFileName().toStdString();
+    }
+    report_ = PrintPdfBatch(request, *this);
+}
+
+void PrintWindow::keepChoices() const {
+    if (!source_.settings) return;
+    PrintSettings& settings = *source_.settings;
+    settings.colour = colourIndex();
+    if (paperChoice_) {
+        settings.paper = paperChoice_->currentText().toStdString();
+        settings.landscape = orientationChoice_->currentIndex() == 1;
+    }
+    bool ok = false;
+    const double ratio = ratio_->currentText().toDouble(&ok);
+    if (ok && ratio > 0) settings.ratio = ratio;
+}
+
 void PrintWindow::print() {
     if (PrintActive) return;
-    if (toPdf_ && !choosePdfFile()) return;
+    if (kind_ != PrintKind::Batch && toPdf_ && !choosePdfFile()) return;
+    keepChoices();
     printButton_->setEnabled(false);
     PrintActive = true;
     bool finished = false;
@@ -212,10 +424,17 @@ void PrintWindow::print() {
             request.lineweights = source_.lineweights;
             request.sheet = source_.sheet;
             report_ = PrintAll(printer_, request, *this);
+        } else if (kind_ == PrintKind::Batch) {
+            report_ = {};
+            printBatch();
         } else if (source_.drawing) {
             report_ = {};
-            PrintZoom(printer_, *source_.drawing, source_.view, source_.caption, range(),
-                      colourMode(), source_.lineweights);
+            PagePrintOptions options;
+            options.range = range();
+            options.cosw = colourMode();
+            options.lineweights = source_.lineweights;
+            options.scale = scale();
+            PrintZoom(printer_, *source_.drawing, source_.view, source_.caption, options);
             report_.pages = 1;
             report_.drawn = 1;
         }
@@ -230,18 +449,23 @@ void PrintWindow::print() {
     const bool stopped = !PrintActive;
     PrintActive = false;
     printButton_->setEnabled(true);
-    if (finished && !stopped) {
+    // A stopped batch still names the drawings that failed before the stop.
+    if (finished && (!stopped || kind_ == PrintKind::Batch)) {
         if (!report_.failures.empty()) {
-            QString text = Tr("%1 件の図面は印刷できませんでした (空の枠で印刷):")
-                               .arg(report_.failures.size());
+            QString text =
+                kind_ == PrintKind::Batch
+                    ? Tr("%1 件の図面は PDF にできませんでした:").arg(report_.failures.size())
+                    : Tr("%1 件の図面は印刷できませんでした (空の枠で印刷):")
+                          .arg(report_.failures.size());
             for (std::size_t i = 0; i < report_.failures.size() && i < 10; ++i)
                 text +=
                     QStringLiteral("\n") + QString::fromStdString(report_.failures[i].name + ": " +
                                                                   report_.failures[i].reason);
             if (report_.failures.size() > 10) text += QStringLiteral("\n...");
-            dialogs_.message(text, Tr("印刷"), Dialogs::Icon::Warning);
+            dialogs_.message(text, kind_ == PrintKind::Batch ? windowTitle() : Tr("印刷"),
+                             Dialogs::Icon::Warning);
         }
-        accept();
+        if (!stopped) accept();
     }
 }
 

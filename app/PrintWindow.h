@@ -1,7 +1,9 @@
-// The print window: the printer and its paper, the division of a list page or the range of a
-// detail print, the colours, and the buttons that start and stop a run.
+// The print window: the printer and its paper, the division of a list page or the range and
+// scale of a detail print, the colours, and the buttons that start and stop a run. The same
+// window turns a folder's drawings into PDF files in one run.
 #pragma once
 
+#include "browse/Settings.h"
 #include "output/Printing.h"
 
 #include <QDialog>
@@ -12,6 +14,7 @@
 #include <vector>
 
 class QButtonGroup;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -26,10 +29,11 @@ class Dialogs;
 enum class PrintKind {
     List,   // the drawings of the file list tiled over pages
     Detail, // the drawing of the detail view on one page
+    Batch,  // the drawings of the file list into PDF files, a page each
 };
 
-// What the window prints. A list print needs the folder and its file names; a detail print the
-// drawing, the view of it the window shows and the caption (the file name label).
+// What the window prints. A list print and a batch need the folder and its file names; a detail
+// print the drawing, the view of it the window shows and the caption (the file name label).
 struct PrintSource {
     std::string folder;
     std::vector<std::string> names;
@@ -41,6 +45,9 @@ struct PrintSource {
     bool lineweights = false;
     // The sheet each drawing of a list print shows: "saved" or "model" ("常にモデルで開く").
     std::string sheet = "saved";
+    // The choices of the last print, read when the window opens and kept when it prints; may be
+    // null.
+    PrintSettings* settings = nullptr;
     // Status panel 0 of the main window; may be empty.
     std::function<void(const QString&)> status;
     // Told what the reader made of each file of a list print; may be empty.
@@ -69,6 +76,17 @@ class PrintWindow : public QDialog, private PrintMonitor {
     int rangeIndex() const;
     PrintRange range() const;
     void setRangeIndex(int index);
+    // 0 "用紙に合わせる", 1 "1 : N", 2 "レイアウトの用紙と縮尺".
+    int scaleIndex() const;
+    void setScaleIndex(int index);
+    void setRatio(double ratio);
+    PrintScaleChoice scale() const;
+    // How much of the range fits at 1 : N ("範囲の 62 % が用紙に入ります"); empty otherwise.
+    QString shareText() const;
+    // The paper of a PDF, by its name among the standard papers.
+    void setPaper(const QString& name, bool landscape);
+    // A batch: 0 "一つのPDF", 1 "図面ごとのPDF".
+    void setOutputIndex(int index);
     // What the last run printed.
     const PrintReport& report() const { return report_; }
 
@@ -81,8 +99,15 @@ class PrintWindow : public QDialog, private PrintMonitor {
   private:
     void showPrinter();
     void updateDivision();
+    void updateScale();
+    void applyPaper();
     // Asks where the PDF goes when no printer is configured; false when the user cancelled.
     bool choosePdfFile();
+    // Asks for the folder of a batch's PDF files and whether to replace those that exist; false
+    // when the user cancelled.
+    bool chooseBatchFolder(PdfBatchRequest& request);
+    void printBatch();
+    void keepChoices() const;
 
     void setProgressRange(int maximum) override;
     void setProgress(int value) override;
@@ -104,7 +129,15 @@ class PrintWindow : public QDialog, private PrintMonitor {
     QSpinBox* columns_ = nullptr;
     QLineEdit* rows_ = nullptr;
     QLineEdit* pages_ = nullptr;
+    QComboBox* paperChoice_ = nullptr;
+    QComboBox* orientationChoice_ = nullptr;
     QGroupBox* range_ = nullptr;
+    QGroupBox* scale_ = nullptr;
+    QButtonGroup* scaleChoice_ = nullptr;
+    QComboBox* ratio_ = nullptr;
+    QLabel* share_ = nullptr;
+    QGroupBox* output_ = nullptr;
+    QButtonGroup* outputChoice_ = nullptr;
     QButtonGroup* rangeChoice_ = nullptr;
     QButtonGroup* colourChoice_ = nullptr;
     QPushButton* printButton_ = nullptr;

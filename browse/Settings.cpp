@@ -1,7 +1,10 @@
 #include "browse/Settings.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <filesystem>
+#include <locale>
+#include <sstream>
 #include <unistd.h>
 
 namespace orvanta {
@@ -71,6 +74,18 @@ AppSettings ReadSettings(const IniFile& file) {
 
     for (int i = 0; i < HistorySize; ++i)
         s.history[i] = ReadString(file, "Menu", ("Path" + std::to_string(i)).c_str());
+
+    const auto colour = ReadInteger(file, "Print", "Colour");
+    if (colour && *colour >= 0 && *colour <= 3) s.print.colour = *colour;
+    s.print.styleTable = ReadString(file, "Print", "StyleTable");
+    if (const std::string paper = ReadString(file, "Print", "Paper"); !paper.empty())
+        s.print.paper = paper;
+    const auto landscape = ReadInteger(file, "Print", "Landscape");
+    s.print.landscape = landscape.has_value() && *landscape != 0;
+    const std::string ratioText = ReadString(file, "Print", "Scale");
+    char* end = nullptr;
+    const double ratio = std::strtod(ratioText.c_str(), &end);
+    if (!ratioText.empty() && *end == '\0' && ratio > 0 && ratio <= 1e7) s.print.ratio = ratio;
     return s;
 }
 
@@ -89,6 +104,14 @@ void WriteSettings(IniFile& file, const AppSettings& s) {
     file.setValue("Page", "Tab", std::to_string(s.pageTab));
     for (int i = 0; i < HistorySize; ++i)
         file.setValue("Menu", "Path" + std::to_string(i), s.history[i]);
+    file.setValue("Print", "Colour", std::to_string(s.print.colour));
+    file.setValue("Print", "StyleTable", s.print.styleTable);
+    file.setValue("Print", "Paper", s.print.paper);
+    file.setValue("Print", "Landscape", s.print.landscape ? "1" : "0");
+    std::ostringstream ratio;
+    ratio.imbue(std::locale::classic());
+    ratio << s.print.ratio;
+    file.setValue("Print", "Scale", ratio.str());
 }
 
 std::string ReadShellPath(const IniFile& file, const std::string& fallback) {

@@ -12,6 +12,15 @@ namespace orvanta {
 
 constexpr int HistorySize = 16;
 
+// The print window's choices, kept for the next print.
+struct PrintSettings {
+    int colour = 1;           // "Print"/"Colour": 0 colour, 1 black, 2 inverted, 3 the style table
+    std::string styleTable;   // "Print"/"StyleTable": the plot style table (.ctb) last chosen
+    std::string paper = "A4"; // "Print"/"Paper": the paper of a PDF
+    bool landscape = false;   // "Print"/"Landscape"
+    double ratio = 100;       // "Print"/"Scale": N of the last 1 : N
+};
+
 struct AppSettings {
     // Design sizes of the panels, in pixels; a width or height of 0 hides the panel.
     static constexpr int DefaultTreeWidth = 183;
@@ -35,6 +44,7 @@ struct AppSettings {
     bool showLineweights = false;               // "Form"/"LineWeight": "線の太さを表示"
     bool alwaysModel = false;                   // "Form"/"AlwaysModel": "常にモデルで開く"
     std::array<std::string, HistorySize> history; // "Menu"/"Path0".."Path15"
+    PrintSettings print;
 };
 
 // The settings as read at window creation. A key that is missing or holds a value that makes no

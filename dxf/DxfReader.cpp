@@ -935,6 +935,21 @@ void Reader::takeLayout(TLayout& layout) {
         case 73:
             layout.code73 = small();
             return;
+        case 74:
+            layout.code74 = small();
+            return;
+        case 48:
+            layout.windowMin.x = realAsWritten();
+            return;
+        case 49:
+            layout.windowMin.y = realAsWritten();
+            return;
+        case 140:
+            layout.windowMax.x = realAsWritten();
+            return;
+        case 141:
+            layout.windowMax.y = realAsWritten();
+            return;
         case 142:
             layout.code142 = realAsWritten();
             return;
@@ -945,7 +960,10 @@ void Reader::takeLayout(TLayout& layout) {
             break;
         }
     }
-    if (layoutPart_ == LayoutPart::PlotSettings) return;
+    if (layoutPart_ == LayoutPart::PlotSettings) {
+        if (code_ == 70) layout.plotFlags = small();
+        return;
+    }
     switch (code_) {
     case 1:
         layout.name = text();

@@ -1,5 +1,7 @@
 #include "geometry/Layouts.h"
 
+#include "geometry/PrintScale.h"
+
 #include "geometry/Extents.h"
 
 #include <algorithm>
@@ -11,7 +13,6 @@ namespace orvanta {
 namespace {
 
 constexpr double Pi = 3.14159265358979323846;
-constexpr double MillimetresPerInch = 25.4;
 // A circle or an arc of a clipping polyline becomes this many chords per full turn.
 constexpr int ChordsPerTurn = 64;
 
@@ -249,28 +250,6 @@ void MeasureLayouts(Drawing& d) {
     for (TLayout& layout : d.LayoutAry) {
         bool any = false;
         TAcadPoint min, max;
-        // The paper from the plot settings, its corner placed by the margins: the printable
-        // area starts at the paper space's origin.
-        double w = layout.code44, h = layout.code45;
-        double left = layout.code40, bottom = layout.code41;
-        if (layout.code73 == 1 || layout.code73 == 3) {
-            std::swap(w, h);
-            left = layout.code41;
-            bottom = layout.code42;
-        }
-        if (layout.code72 == 0) {
-            w /= MillimetresPerInch;
-            h /= MillimetresPerInch;
-            left /= MillimetresPerInch;
-            bottom /= MillimetresPerInch;
-        }
-        const bool paper = std::isfinite(w) && std::isfinite(h) && w > 0 && h > 0 &&
-                           std::isfinite(left) && std::isfinite(bottom);
-        if (paper) {
-            layout.paperMin = {-left, -bottom, 0};
-            layout.paperMax = {w - left, h - bottom, 0};
-            Widen(min, max, any, layout.paperMin, layout.paperMax);
-        }
         if (layout.space >= 0 && records[static_cast<std::size_t>(layout.space)]) {
             const TBox& box = *records[static_cast<std::size_t>(layout.space)];
             Widen(min, max, any, box.Min, box.Max);
@@ -280,8 +259,16 @@ void MeasureLayouts(Drawing& d) {
             Widen(min, max, any, {v.center.x - v.width / 2, v.center.y - v.height / 2, 0},
                   {v.center.x + v.width / 2, v.center.y + v.height / 2, 0});
         }
-        if (!paper && any) {
-            // Without plot settings the sheet is as large as what is on it.
+        // The paper where the author's plot puts it; without plot settings the sheet is as
+        // large as what is on it.
+        if (const std::optional<SheetPlot> plot = PlotOfLayout(layout, min, max)) {
+            layout.paperMin = {-plot->originX / plot->mmPerUnit, -plot->originY / plot->mmPerUnit,
+                               0};
+            layout.paperMax = {layout.paperMin.x + plot->paperWidth / plot->mmPerUnit,
+                               layout.paperMin.y + plot->paperHeight / plot->mmPerUnit, 0};
+            layout.paperMmPerUnit = plot->mmPerUnit;
+            Widen(min, max, any, layout.paperMin, layout.paperMax);
+        } else if (any) {
             layout.paperMin = min;
             layout.paperMax = max;
         }

@@ -1,7 +1,10 @@
 #include "geometry/PrintScale.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cmath>
+#include <utility>
 
 namespace orvanta {
 
@@ -53,6 +56,112 @@ double ShareOnPaper(double width, double height, double paperWidth, double paper
     const double across = w > 0 ? std::min(w, paperWidth) / w : 1;
     const double up = h > 0 ? std::min(h, paperHeight) / h : 1;
     return std::clamp(across * up, 0.0, 1.0);
+}
+
+namespace {
+
+constexpr double MillimetresPerInch = 25.4;
+
+constexpr std::array<PaperSize, 11> Papers{{
+    {"A0", 841, 1189},
+    {"A1", 594, 841},
+    {"A2", 420, 594},
+    {"A3", 297, 420},
+    {"A4", 210, 297},
+    {"B3", 364, 515}, // the JIS B sizes, as Japanese offices mean B4 and B5
+    {"B4", 257, 364},
+    {"B5", 182, 257},
+    {"Letter", 215.9, 279.4},
+    {"Legal", 215.9, 355.6},
+    {"Tabloid", 279.4, 431.8},
+}};
+
+bool SameLetters(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+bool Finite(double v) {
+    return std::isfinite(v);
+}
+
+} // namespace
+
+std::span<const PaperSize> StandardPapers() {
+    return Papers;
+}
+
+std::optional<PaperSize> PaperNamed(std::string_view name) {
+    for (const PaperSize& paper : Papers)
+        if (SameLetters(paper.name, name)) return paper;
+    return std::nullopt;
+}
+
+std::optional<PaperSize> PaperOfSize(double width, double height) {
+    const double shorter = std::min(width, height), longer = std::max(width, height);
+    for (const PaperSize& paper : Papers)
+        if (std::fabs(paper.width - shorter) <= 0.5 && std::fabs(paper.height - longer) <= 0.5)
+            return paper;
+    return std::nullopt;
+}
+
+std::optional<SheetPlot> PlotOfLayout(const TLayout& layout, const TAcadPoint& extMin,
+                                      const TAcadPoint& extMax) {
+    // The settings give the paper upright as the plotter feeds it, and its unprintable margins
+    // on that paper; a plot turned by a quarter turn lies on the paper turned.
+    double w = layout.code44, h = layout.code45;
+    double left = layout.code40, bottom = layout.code41;
+    if (layout.code73 == 1 || layout.code73 == 3) {
+        std::swap(w, h);
+        left = layout.code41;
+        bottom = layout.code42;
+    }
+    const double inch = layout.code72 == 0 ? MillimetresPerInch : 1;
+    if (!(Finite(w) && Finite(h) && w > 0 && h > 0 && Finite(left) && Finite(bottom)))
+        return std::nullopt;
+
+    SheetPlot plot;
+    plot.paperWidth = w;
+    plot.paperHeight = h;
+    // The scale is in the settings' paper units (inches or millimetres) per drawing unit; a
+    // scale that makes no sense is taken as 1 : 1.
+    const double scale = layout.code142 / layout.code143;
+    plot.mmPerUnit = Finite(scale) && scale > 0 ? scale * inch : inch;
+
+    // What the plot shows: the layout's own sheet from its origin, or a range of it.
+    TAcadPoint from{0, 0, 0}, to{0, 0, 0};
+    bool range = true;
+    switch (layout.code74) {
+    case 2:
+        from = layout.limMin, to = layout.limMax;
+        break;
+    case 4:
+        from = layout.windowMin, to = layout.windowMax;
+        break;
+    case 0:
+    case 1:
+    case 3:
+        from = extMin, to = extMax;
+        break;
+    default:
+        range = false;
+        break;
+    }
+    const double ox = Finite(layout.code46) ? layout.code46 : 0;
+    const double oy = Finite(layout.code47) ? layout.code47 : 0;
+    if (range && (layout.plotFlags & 4)) {
+        plot.originX = w / 2 - (from.x + to.x) / 2 * plot.mmPerUnit;
+        plot.originY = h / 2 - (from.y + to.y) / 2 * plot.mmPerUnit;
+    } else {
+        const double x0 = range ? std::min(from.x, to.x) : 0;
+        const double y0 = range ? std::min(from.y, to.y) : 0;
+        plot.originX = left + ox - x0 * plot.mmPerUnit;
+        plot.originY = bottom + oy - y0 * plot.mmPerUnit;
+    }
+    if (!Finite(plot.originX) || !Finite(plot.originY)) plot.originX = plot.originY = 0;
+    return plot;
 }
 
 } // namespace orvanta

@@ -466,19 +466,24 @@ struct TLayout {
     std::string handle; // code 5
 
     // The AcDbPlotSettings part.
-    std::string paperName;   // code 4, the paper size as the plotter names it
-    double code40 = 0;       // unprintable margin, left
-    double code41 = 0;       // bottom
-    double code42 = 0;       // right
-    double code43 = 0;       // top
-    double code44 = 0;       // paper width
-    double code45 = 0;       // paper height
-    double code46 = 0;       // plot origin, x
-    double code47 = 0;       // plot origin, y
-    std::int16_t code72 = 1; // plot paper units: 0 inches, 1 millimetres, 2 pixels
-    std::int16_t code73 = 0; // plot rotation in quarter turns counter-clockwise, 0 to 3
-    double code142 = 1;      // plot scale: numerator (paper units) ...
-    double code143 = 1;      // ... per denominator (drawing units)
+    std::string paperName;      // code 4, the paper size as the plotter names it
+    double code40 = 0;          // unprintable margin, left
+    double code41 = 0;          // bottom
+    double code42 = 0;          // right
+    double code43 = 0;          // top
+    double code44 = 0;          // paper width
+    double code45 = 0;          // paper height
+    double code46 = 0;          // plot origin, x
+    double code47 = 0;          // plot origin, y
+    std::int16_t code72 = 1;    // plot paper units: 0 inches, 1 millimetres, 2 pixels
+    std::int16_t code73 = 0;    // plot rotation in quarter turns counter-clockwise, 0 to 3
+    std::int16_t code74 = 5;    // what is plotted: 0 display, 1 extents, 2 limits, 3 view,
+                                // 4 window, 5 the layout
+    std::int16_t plotFlags = 0; // code 70 of this part; 4: the plot is centred on the paper
+    TAcadPoint windowMin;       // codes 48/49: the plotted window (code74 4) ...
+    TAcadPoint windowMax;       // ... codes 140/141
+    double code142 = 1;         // plot scale: numerator (paper units) ...
+    double code143 = 1;         // ... per denominator (drawing units)
 
     // The AcDbLayout part: limits (codes 10/20 and 11/21) and extents (14/24/34 and 15/25/35).
     TAcadPoint limMin;
@@ -491,6 +496,7 @@ struct TLayout {
     std::int16_t space = 0;
     TAcadPoint paperMin;
     TAcadPoint paperMax;
+    double paperMmPerUnit = 0; // paper millimetres in one unit of it; 0 without plot settings
     TAcadPoint ExtMin;
     TAcadPoint ExtMax;
 };

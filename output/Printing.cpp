@@ -1,5 +1,7 @@
 #include "output/Printing.h"
 
+#include "geometry/Layouts.h"
+#include "geometry/PrintScale.h"
 #include "model/Abort.h"
 #include "model/Language.h"
 #include "render/DrawDxf.h"
@@ -9,10 +11,13 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPdfWriter>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <new>
 
@@ -252,53 +257,378 @@ PrintReport PrintAll(QPagedPaintDevice& device, const ListPrintRequest& request,
     return report;
 }
 
-void PrintZoom(QPagedPaintDevice& device, const Drawing& drawing, const DrawView& view,
-               const QString& caption, PrintRange hanisw, ColorModeValue cosw, bool lineweights) {
-    const PageGeometry g = ComputePageGeometry(MetricsOf(device));
+namespace {
+
+// Where a one-page print draws: the frame below the caption strip, in device pixels.
+struct FramedPage {
+    PageGeometry g;
+    QRect frame;     // the frame around strip and drawing
+    QRect box;       // inside the frame, below the strip: where the drawing goes
+    TPoint origin{}; // the box's centre pixel
+};
+
+FramedPage FramedPageOf(const PageGeometry& g) {
+    FramedPage page;
+    page.g = g;
     const int cx = g.areaW / 2 + g.left;
     const int cy = g.areaH / 2 + g.top;
-    const int x0 = cx - g.areaW / 2;
-    const int y0 = cy - g.areaH / 2;
-    const TPoint origin{cx, cy + g.strip / 2};
-    const int pixW = g.areaW;
-    const int pixH = g.areaH - g.strip;
+    page.frame = QRect(cx - g.areaW / 2, cy - g.areaH / 2, g.areaW, g.areaH);
+    page.box = QRect(page.frame.left() + 1, page.frame.top() + g.strip + 1, g.areaW - 1,
+                     g.areaH - g.strip - 1);
+    page.origin = {cx, cy + g.strip / 2};
+    return page;
+}
 
+// The page's frame box in millimetres, for a paper of `paper` millimetres.
+QSizeF FrameBoxMm(QSizeF paper) {
+    // The margins of ComputePageGeometry (20 + 10 mm) and the 5 mm caption strip.
+    return {std::max(0.0, paper.width() - 30), std::max(0.0, paper.height() - 30 - 5)};
+}
+
+// The view a framed page draws: the range centred in the box, fitted or at the ratio.
+DrawView FramedView(const Drawing& drawing, const DrawView& view, const FramedPage& page,
+                    const PagePrintOptions& options, Clipping& clipping) {
+    const int pixW = page.g.areaW;
+    const int pixH = page.g.areaH - page.g.strip;
     DrawView drawView;
-    Clipping clipping = Clipping::WholeExtent;
-    // The page shows what the view shows, the model or a sheet.
-    if (hanisw == PrintRange::View) {
-        drawView = {view.center, view.drawW, view.drawH,      origin,
+    clipping = Clipping::WholeExtent;
+    if (options.range == PrintRange::View) {
+        drawView = {view.center, view.drawW, view.drawH,      page.origin,
                     pixW,        pixH,       DefaultZoomRate, view.space};
         clipping = Clipping::ToView;
     } else {
         drawView = WholeDrawingView(drawing, pixW, pixH, view.space);
-        drawView.origin = origin;
+        drawView.origin = page.origin;
     }
+    if (options.scale.kind == PrintScaleChoice::Kind::Ratio && options.scale.ratio > 0) {
+        // At 1 : N a drawing unit is unitMm / N paper millimetres, whatever the range's size:
+        // the range keeps its centre and what does not fit is cut at the frame.
+        const double unitsPerPixel =
+            options.scale.ratio / (MillimetresPerUnit(drawing.InsUnits) * page.g.metrics.pxPerMmX);
+        drawView.drawW = pixW * unitsPerPixel;
+        drawView.drawH = pixH * unitsPerPixel;
+        drawView.zoom = 1;
+        clipping = Clipping::ToView;
+    }
+    return drawView;
+}
 
-    QPainter painter;
-    BeginDocument(painter, device);
-    const QRect box(x0 + 1, y0 + g.strip + 1, g.areaW - 1, g.areaH - g.strip - 1);
-    try {
-        DrawInBox(painter, drawing, drawView, cosw, clipping, box, LineweightsOn(g, lineweights));
-    } catch (...) {
-        painter.end();
-        throw;
+QString ScaleCaption(const PagePrintOptions& options, QSizeF paper) {
+    if (options.scale.kind != PrintScaleChoice::Kind::Ratio) return {};
+    return QStringLiteral("1:%1 %2").arg(options.scale.ratio, 0, 'g', 10).arg(PaperCaption(paper));
+}
+
+QSizeF PaperOf(const QPagedPaintDevice& device) {
+    return device.pageLayout().fullRect(QPageLayout::Millimeter).size();
+}
+
+// Draws a framed page on the open document: the caption strip, the frame and the drawing cut at
+// it (nothing of the drawing shows outside).
+void DrawFramedPage(QPainter& painter, const QPagedPaintDevice& device, const Drawing* drawing,
+                    const DrawView& view, const QString& caption, const PagePrintOptions& options,
+                    const QString& reason = {}) {
+    const FramedPage page = FramedPageOf(ComputePageGeometry(MetricsOf(device)));
+    const PageGeometry& g = page.g;
+    if (drawing) {
+        Clipping clipping = Clipping::WholeExtent;
+        const DrawView drawView = FramedView(*drawing, view, page, options, clipping);
+        DrawInBox(painter, *drawing, drawView, options.cosw, clipping, page.box,
+                  LineweightsOn(g, options.lineweights));
     }
     // Whatever lies outside the frame is white: the drawing is cut at the frame and the
     // caption strip stays clear.
     const QColor white(Qt::white);
-    painter.fillRect(0, 0, g.metrics.pageW, y0 + g.strip, white);
+    const QRect& frame = page.frame;
+    painter.fillRect(0, 0, g.metrics.pageW, frame.top() + g.strip, white);
     painter.fillRect(0, 0, g.left, g.metrics.pageH, white);
     painter.fillRect(g.left + g.areaW, 0, g.metrics.pageW, g.metrics.pageH, white);
     painter.fillRect(0, g.top + g.areaH, g.metrics.pageW, g.metrics.pageH, white);
 
     painter.setPen(BlackPen());
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(x0, y0, g.areaW / 2 * 2, g.areaH / 2 * 2);
-    painter.drawLine(x0, y0 + g.strip, x0 + g.areaW / 2 * 2, y0 + g.strip);
-    painter.setFont(CaptionFont(g.captionHeight));
-    DrawCaption(painter, x0 + g.mmX(2.5), y0 + g.mmY(1), caption);
+    painter.drawRect(frame.left(), frame.top(), g.areaW / 2 * 2, g.areaH / 2 * 2);
+    painter.drawLine(frame.left(), frame.top() + g.strip, frame.left() + g.areaW / 2 * 2,
+                     frame.top() + g.strip);
+    const QFont font = CaptionFont(g.captionHeight);
+    painter.setFont(font);
+    const QString scale = ScaleCaption(options, PaperOf(device));
+    const QFontMetricsF metrics(font, &device);
+    const auto width = [&](const QString& text) { return metrics.horizontalAdvance(text); };
+    int available = g.areaW - g.mmX(5);
+    if (!scale.isEmpty()) {
+        // The scale stands at the strip's right end; the caption is cut before it.
+        const int scaleWidth = static_cast<int>(width(scale));
+        DrawCaption(painter, frame.left() + g.areaW - g.mmX(2.5) - scaleWidth,
+                    frame.top() + g.mmY(1), scale);
+        available -= scaleWidth + g.mmX(5);
+    }
+    DrawCaption(painter, frame.left() + g.mmX(2.5), frame.top() + g.mmY(1),
+                CutCaption(caption, std::max(0, available), width));
+    if (!reason.isEmpty())
+        DrawCaption(painter, frame.left() + g.mmX(2.5), page.box.top() + g.mmY(2),
+                    CutCaption(reason, g.areaW - g.mmX(5), width));
+}
+
+// Draws the layout of `space` over the whole page as its author plots it: the page is its
+// paper, the paper space's units at the plot scale.
+void DrawSheetPage(QPainter& painter, const QPagedPaintDevice& device, const Drawing& drawing,
+                   std::int16_t space, const PagePrintOptions& options) {
+    const TLayout& layout =
+        drawing.LayoutAry[static_cast<std::size_t>(LayoutOfSpace(drawing, space))];
+    const PageGeometry g = ComputePageGeometry(MetricsOf(device));
+    const double unitsPerPixel = 1 / (layout.paperMmPerUnit * g.metrics.pxPerMmX);
+    DrawView view;
+    view.space = space;
+    view.center = {(layout.paperMin.x + layout.paperMax.x) / 2,
+                   (layout.paperMin.y + layout.paperMax.y) / 2, 0};
+    view.pixW = g.metrics.pageW;
+    view.pixH = g.metrics.pageH;
+    view.drawW = view.pixW * unitsPerPixel;
+    view.drawH = view.pixH * unitsPerPixel;
+    view.zoom = 1;
+    view.origin = {g.metrics.pageW / 2, g.metrics.pageH / 2};
+    DrawInBox(painter, drawing, view, options.cosw, Clipping::ToView,
+              QRect(0, 0, g.metrics.pageW, g.metrics.pageH), LineweightsOn(g, options.lineweights));
+}
+
+// The page a drawing is printed on: its sheet's paper when it is printed as plotted, else
+// `paper` (upright or turned as given).
+void SetPaper(QPagedPaintDevice& device, QSizeF paper) {
+    const bool landscape = paper.width() > paper.height();
+    const QSizeF upright = landscape ? paper.transposed() : paper;
+    const std::optional<PaperSize> standard = PaperOfSize(upright.width(), upright.height());
+    const QString name = standard ? QString::fromUtf8(standard->name.data(),
+                                                      static_cast<qsizetype>(standard->name.size()))
+                                  : PaperCaption(upright);
+    QPageLayout layout(QPageSize(upright, QPageSize::Millimeter, name, QPageSize::ExactMatch),
+                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0));
+    // Margins are placed by the print code from the paper's edges.
+    layout.setMode(QPageLayout::FullPageMode);
+    device.setPageLayout(layout);
+}
+
+bool PrintsAsPlotted(const Drawing& drawing, std::int16_t space, const PagePrintOptions& options) {
+    return options.scale.kind == PrintScaleChoice::Kind::Sheet &&
+           options.range == PrintRange::Whole && SheetPaper(drawing, space).has_value();
+}
+
+} // namespace
+
+std::optional<QSizeF> SheetPaper(const Drawing& drawing, std::int16_t space) {
+    const int index = LayoutOfSpace(drawing, space);
+    if (index < 0) return std::nullopt;
+    const TLayout& layout = drawing.LayoutAry[static_cast<std::size_t>(index)];
+    if (!(layout.paperMmPerUnit > 0)) return std::nullopt;
+    const QSizeF size((layout.paperMax.x - layout.paperMin.x) * layout.paperMmPerUnit,
+                      (layout.paperMax.y - layout.paperMin.y) * layout.paperMmPerUnit);
+    if (!(size.width() > 0 && size.height() > 0 && size.width() < 1e5 && size.height() < 1e5))
+        return std::nullopt;
+    return size;
+}
+
+double RangeShareOnPage(const Drawing& drawing, const DrawView& view, PrintRange range,
+                        double ratio, QSizeF paper) {
+    double w = view.drawW, h = view.drawH;
+    if (range == PrintRange::Whole) {
+        const DrawView whole = WholeDrawingView(drawing, 1000, 1000, view.space);
+        w = whole.drawW;
+        h = whole.drawH;
+    }
+    const QSizeF box = FrameBoxMm(paper);
+    return ShareOnPaper(w, h, box.width(), box.height(), ratio,
+                        MillimetresPerUnit(drawing.InsUnits));
+}
+
+QString PaperCaption(QSizeF paper) {
+    if (const std::optional<PaperSize> standard = PaperOfSize(paper.width(), paper.height()))
+        return QString::fromUtf8(standard->name.data(),
+                                 static_cast<qsizetype>(standard->name.size()));
+    return QStringLiteral("%1 x %2 mm")
+        .arg(std::round(paper.width()), 0, 'f', 0)
+        .arg(std::round(paper.height()), 0, 'f', 0);
+}
+
+void PrintZoom(QPagedPaintDevice& device, const Drawing& drawing, const DrawView& view,
+               const QString& caption, const PagePrintOptions& options) {
+    const bool plotted = PrintsAsPlotted(drawing, view.space, options);
+    if (plotted) SetPaper(device, *SheetPaper(drawing, view.space));
+    QPainter painter;
+    BeginDocument(painter, device);
+    try {
+        if (plotted)
+            DrawSheetPage(painter, device, drawing, view.space, options);
+        else
+            DrawFramedPage(painter, device, &drawing, view, caption, options);
+    } catch (...) {
+        painter.end();
+        throw;
+    }
     painter.end();
+}
+
+namespace {
+
+// A drawing of a batch, loaded; `why` says why it cannot be printed (empty when it can).
+struct BatchDrawing {
+    LoadedDrawing loaded;
+    std::int16_t space = 0;
+    std::string why;
+};
+
+BatchDrawing LoadForBatch(const PdfBatchRequest& request, std::size_t index) {
+    BatchDrawing result;
+    try {
+        LoadOptions options;
+        options.converter = request.converter;
+        result.loaded = LoadDrawingFile(
+            (std::filesystem::path(request.folder) / request.names[index]).string(), options);
+        if (result.loaded.outcome != LoadOutcome::Loaded) {
+            result.why = CellReason(result.loaded);
+        } else {
+            result.space = OpeningSpace(result.loaded.drawing);
+            SpaceOfSheetChoice(result.loaded.drawing, request.sheet, result.space);
+        }
+    } catch (const std::bad_alloc&) {
+        result.why =
+            TextLanguage() == Language::Japanese ? "メモリが足りません" : "not enough memory";
+    } catch (const std::exception& e) {
+        result.why = e.what();
+    }
+    return result;
+}
+
+// One PDF file of a batch: written beside its path, put in its place once complete.
+class BatchPdf {
+  public:
+    explicit BatchPdf(std::string path)
+        : path_(std::move(path)), part_(path_ + ".part"), writer_(QString::fromStdString(part_)) {
+        writer_.setCreator(QStringLiteral("Orvanta"));
+    }
+    ~BatchPdf() {
+        if (painter_.isActive()) painter_.end();
+        std::error_code error;
+        if (!done_) std::filesystem::remove(part_, error);
+    }
+
+    // Starts a page of `paper` millimetres: the document's first or a new one.
+    QPainter& page(QSizeF paper) {
+        SetPaper(writer_, paper);
+        if (!painter_.isActive())
+            BeginDocument(painter_, writer_);
+        else
+            writer_.newPage();
+        ++pages_;
+        return painter_;
+    }
+    QPagedPaintDevice& device() { return writer_; }
+    int pages() const { return pages_; }
+
+    // Ends the document and puts it in its place; throws PrintError when it cannot be.
+    void finish() {
+        if (painter_.isActive()) painter_.end();
+        std::error_code error;
+        std::filesystem::rename(part_, path_, error);
+        if (error) throw PrintError(path_ + ": " + error.message());
+        done_ = true;
+    }
+
+  private:
+    std::string path_;
+    std::string part_;
+    QPdfWriter writer_;
+    QPainter painter_;
+    int pages_ = 0;
+    bool done_ = false;
+};
+
+// Prints a loaded drawing (or its failure) on a page of `pdf`.
+void PrintBatchPage(BatchPdf& pdf, const PdfBatchRequest& request, const BatchDrawing& drawing,
+                    const QString& caption) {
+    PagePrintOptions options;
+    options.cosw = request.cosw;
+    options.lineweights = request.lineweights;
+    options.scale = request.scale;
+    if (drawing.why.empty() && PrintsAsPlotted(drawing.loaded.drawing, drawing.space, options)) {
+        QPainter& painter = pdf.page(*SheetPaper(drawing.loaded.drawing, drawing.space));
+        DrawSheetPage(painter, pdf.device(), drawing.loaded.drawing, drawing.space, options);
+        return;
+    }
+    if (options.scale.kind == PrintScaleChoice::Kind::Sheet)
+        options.scale.kind =
+            options.scale.ratio > 0 ? PrintScaleChoice::Kind::Ratio : PrintScaleChoice::Kind::Fit;
+    QPainter& painter = pdf.page(request.paper);
+    DrawView view;
+    view.space = drawing.space;
+    if (drawing.why.empty())
+        DrawFramedPage(painter, pdf.device(), &drawing.loaded.drawing, view, caption, options);
+    else
+        DrawFramedPage(painter, pdf.device(), nullptr, view, caption, options,
+                       QString::fromStdString(drawing.why));
+}
+
+} // namespace
+
+std::string EachPdfPath(const PdfBatchRequest& request, std::size_t index) {
+    namespace fs = std::filesystem;
+    const fs::path name(request.names[index]);
+    bool shared = false;
+    for (std::size_t i = 0; i < request.names.size() && !shared; ++i)
+        shared = i != index && fs::path(request.names[i]).stem() == name.stem();
+    fs::path file = shared ? name : name.stem();
+    file += ".pdf";
+    return (fs::path(request.output) / file).string();
+}
+
+PrintReport PrintPdfBatch(const PdfBatchRequest& request, PrintMonitor& monitor) {
+    PrintReport report;
+    const std::size_t files = request.names.size();
+    monitor.setProgressRange(static_cast<int>(files));
+    monitor.setProgress(0);
+    std::optional<BatchPdf> single;
+    if (!request.each) single.emplace(request.output);
+    bool written = false;
+    std::string lastError;
+    for (std::size_t i = 0; i < files; ++i) {
+        const std::string& name = request.names[i];
+        monitor.setStatus(QString::fromStdString(name));
+        BatchDrawing drawing = LoadForBatch(request, i);
+        monitor.fileRead(static_cast<int>(i), drawing.loaded, drawing.why);
+        const QString caption = QString::fromStdString(name);
+        if (!drawing.why.empty()) report.failures.push_back({name, drawing.why});
+        try {
+            if (single) {
+                PrintBatchPage(*single, request, drawing, caption);
+                ++report.pages;
+            } else if (drawing.why.empty()) {
+                BatchPdf pdf(EachPdfPath(request, i));
+                PrintBatchPage(pdf, request, drawing, caption);
+                pdf.finish();
+                ++report.pages;
+                written = true;
+            }
+            if (drawing.why.empty()) ++report.drawn;
+        } catch (const PrintError& e) {
+            // A file of its own that cannot be written fails alone; the one PDF fails the run.
+            if (single) throw;
+            lastError = e.what();
+            report.failures.push_back({name, e.what()});
+        } catch (const std::bad_alloc&) {
+            report.failures.push_back({name, TextLanguage() == Language::Japanese
+                                                 ? "メモリが足りません"
+                                                 : "not enough memory"});
+        }
+        drawing = BatchDrawing();
+        monitor.setStatus(QString());
+        monitor.setProgress(static_cast<int>(i + 1));
+        if (!monitor.keepPrinting()) {
+            report.stopped = i + 1 < files;
+            break;
+        }
+    }
+    if (single && single->pages() > 0) single->finish();
+    if (!single && !written && !lastError.empty()) throw PrintError(lastError);
+    return report;
 }
 
 } // namespace orvanta

@@ -9,7 +9,10 @@
 #include "render/Colors.h"
 #include "render/ViewTransform.h"
 
+#include <QSizeF>
 #include <QString>
+
+#include <optional>
 
 #include <stdexcept>
 #include <string>
@@ -124,13 +127,78 @@ enum class PrintRange {
     View,  // the part the view shows, at the view's centre and extent
 };
 
+// How a page holds its drawing.
+struct PrintScaleChoice {
+    enum class Kind {
+        Fit,   // as large as the frame holds
+        Ratio, // at 1 : ratio, one paper millimetre for `ratio` drawing millimetres ($INSUNITS)
+        Sheet, // a layout as its author plots it: on its own paper at its plot scale, without
+               // frame or caption; anything else at `ratio` when one is given, else fitted
+    };
+    Kind kind = Kind::Fit;
+    double ratio = 0; // N of 1 : N; 0 for none
+};
+
+struct PagePrintOptions {
+    PrintRange range = PrintRange::Whole;
+    ColorModeValue cosw = ColorModeMonochrome;
+    // Lines as wide as their lineweights, in paper millimetres whatever the scale.
+    bool lineweights = false;
+    PrintScaleChoice scale;
+};
+
+// The paper of a layout's plot settings, when the layout of `space` has them: its size in
+// millimetres as it lies (landscape when wider).
+std::optional<QSizeF> SheetPaper(const Drawing& drawing, std::int16_t space);
+
+// The share (0 to 1) of the range that the frame of a page of `paper` millimetres holds at
+// 1 : `ratio`: the range being the whole of `view.space` or the view's extent, as `range` says.
+double RangeShareOnPage(const Drawing& drawing, const DrawView& view, PrintRange range,
+                        double ratio, QSizeF paper);
+
+// The paper's name ("A3", "Letter") when it is one of the standard papers, else its size in
+// millimetres ("300 x 200 mm").
+QString PaperCaption(QSizeF paper);
+
 // Prints the drawing on one page with `caption` above it: the whole drawing or the part `view`
-// shows, as `hanisw` says, cut at the frame, lines as wide as their lineweights on the page when
-// `lineweights` is set. Only the view's centre and extent count: the page gives the rest. Throws
-// PrintError as PrintAll.
+// shows, as `options.range` says, fitted to the frame or at a scale, centred and cut at the
+// frame; at a scale the caption also says the scale and the paper ("1:100 A3"). Only the view's
+// centre, extent and space count: the page gives the rest. A layout printed as its author plots
+// it (PrintScaleChoice::Sheet) sets the device's page to the layout's paper. Throws PrintError
+// as PrintAll.
 void PrintZoom(QPagedPaintDevice& device, const Drawing& drawing, const DrawView& view,
-               const QString& caption, PrintRange hanisw, ColorModeValue cosw,
-               bool lineweights = false);
+               const QString& caption, const PagePrintOptions& options);
+
+// A folder's drawings (or some of them) into PDF files, each on a page of its own.
+struct PdfBatchRequest {
+    std::string folder;
+    std::vector<std::string> names;
+    DrawingConverter* converter = nullptr;
+    std::string sheet = "saved"; // the sheet of each drawing (SpaceOfSheetChoice)
+    // The paper of a drawing printed fitted or at a ratio, in millimetres, upright or turned.
+    QSizeF paper{210, 297};
+    // Kind::Sheet prints a drawing shown on a layout with plot settings on that layout's paper
+    // and at its scale, and any other fitted to `paper`.
+    PrintScaleChoice scale;
+    ColorModeValue cosw = ColorModeMonochrome;
+    bool lineweights = false;
+    // One PDF for all (`output` is its path) or one PDF for each drawing (`output` is a folder,
+    // each file named after its drawing).
+    std::string output;
+    bool each = false;
+};
+
+// The PDF that drawing `name` of an each-file batch goes to in folder `output`: the drawing's
+// name with ".pdf" in place of its extension, or added when another name of the batch has the
+// same stem.
+std::string EachPdfPath(const PdfBatchRequest& request, std::size_t index);
+
+// Prints the request's drawings, one page each, with progress and stop through `monitor`. A
+// drawing that cannot be loaded or drawn is listed in the report's failures and the run goes on
+// (in one PDF it gets a page with its name and the reason). Every PDF is written beside its
+// path and takes the path's place only once complete; a stopped run keeps the pages done of one
+// PDF and the files done of each. Throws PrintError when no PDF can be written at all.
+PrintReport PrintPdfBatch(const PdfBatchRequest& request, PrintMonitor& monitor);
 
 } // namespace orvanta
 

@@ -78,6 +78,10 @@
         <translation>Print Detail</translation>
     </message>
     <message>
+        <source>一括PDF</source>
+        <translation>Folder to PDF</translation>
+    </message>
+    <message>
         <source>AutoCAD / LT (2014~2017) へブロック挿入</source>
         <translation>Insert as Block into AutoCAD / LT (2014~2017)</translation>
     </message>
@@ -400,6 +404,50 @@
     <message>
         <source>%1 件の図面は印刷できませんでした (空の枠で印刷):</source>
         <translation>%1 drawings could not be printed (printed as empty frames):</translation>
+    </message>
+    <message>
+        <source>一括PDF</source>
+        <translation>Folder to PDF</translation>
+    </message>
+    <message>
+        <source>縮尺</source>
+        <translation>Scale</translation>
+    </message>
+    <message>
+        <source>用紙に合わせる</source>
+        <translation>Fit to Paper</translation>
+    </message>
+    <message>
+        <source>レイアウトの用紙と縮尺</source>
+        <translation>Layout's Paper and Scale</translation>
+    </message>
+    <message>
+        <source>出力</source>
+        <translation>Output</translation>
+    </message>
+    <message>
+        <source>一つのPDF</source>
+        <translation>One PDF</translation>
+    </message>
+    <message>
+        <source>図面ごとのPDF</source>
+        <translation>A PDF per Drawing</translation>
+    </message>
+    <message>
+        <source>範囲の %1 % が用紙に入ります</source>
+        <translation>%1 % of the range fits on the paper</translation>
+    </message>
+    <message>
+        <source>PDF ファイルの保存先</source>
+        <translation>Folder for the PDF Files</translation>
+    </message>
+    <message>
+        <source>%1 個の PDF ファイルが既に存在します (%2 など)．上書きしますか？</source>
+        <translation>%1 PDF files already exist (%2 and others). Overwrite them?</translation>
+    </message>
+    <message>
+        <source>%1 件の図面は PDF にできませんでした:</source>
+        <translation>%1 drawings could not be written to PDF:</translation>
     </message>
 </context>
 <context>

@@ -8,6 +8,8 @@
 #include <QGroupBox>
 #include <QPushButton>
 
+#include <filesystem>
+
 namespace orvanta::test {
 namespace {
 
@@ -79,6 +81,72 @@ TEST(PrintWindow, StopClosesWithCancelAndCancelledFileChoicePrintsNothing) {
     window.stop();
     EXPECT_FALSE(window.PrintActive);
     EXPECT_EQ(window.result(), QDialog::Rejected);
+}
+
+// A 30 x 20 m rectangle's diagonal in millimetres.
+std::string Diagonal() {
+    return Dxf({"0",  "SECTION", "2",  "HEADER",  "9",  "$INSUNITS", "70", "4",
+                "0",  "ENDSEC",  "0",  "SECTION", "2",  "ENTITIES",  "0",  "LINE",
+                "8",  "0",       "10", "0",       "20", "0",         "11", "30000",
+                "21", "20000",   "0",  "ENDSEC",  "0",  "EOF"});
+}
+
+TEST(PrintWindow, ScaleSaysHowMuchOfTheRangeThePaperHoldsAndIsKept) {
+    TempDir dir;
+    const LoadedDrawing loaded = LoadDrawingFile(dir.write("d.dxf", Diagonal()));
+    ViewState view;
+    FitViewToExtents(view, loaded.drawing);
+    PrintSettings settings;
+    PrintSource source;
+    source.drawing = &loaded.drawing;
+    source.view = DrawViewOf(view, view.ViewCenter, 0, 0);
+    source.settings = &settings;
+    RecordingDialogs dialogs;
+    dialogs.nextFile = QString::fromStdString((dir.path() / "scaled.pdf").string());
+    PrintWindow window(PrintKind::Detail, source, dialogs);
+    if (window.printer().outputFormat() != QPrinter::PdfFormat)
+        GTEST_SKIP() << "a printer is configured on this machine";
+    EXPECT_EQ(window.scaleIndex(), 0);
+    EXPECT_TRUE(window.shareText().isEmpty());
+    // 300 x 200 mm on A3 landscape's 390 x 262 mm frame box; 3 x 2 m at 1:10, of which
+    // 13 % across and 13 % up.
+    window.setPaper(QStringLiteral("A3"), true);
+    window.setRatio(100);
+    window.setScaleIndex(1);
+    EXPECT_EQ(window.shareText(), QStringLiteral("範囲の 100 % が用紙に入ります"));
+    window.setRatio(10);
+    EXPECT_EQ(window.shareText(), QStringLiteral("範囲の 2 % が用紙に入ります"));
+    window.print();
+    EXPECT_EQ(settings.ratio, 10);
+    EXPECT_EQ(settings.paper, "A3");
+    EXPECT_TRUE(settings.landscape);
+    const std::vector<QImage> pages = ReadPages((dir.path() / "scaled.pdf").string());
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_NEAR(pages[0].width(), 420 * PxPerMm, 1);
+}
+
+TEST(PrintWindow, BatchWritesAPdfForEachDrawingAfterOneQuestion) {
+    TempDir dir;
+    dir.write("a.dxf", Diagonal());
+    dir.write("b.dxf", Diagonal());
+    std::filesystem::create_directory(dir.path() / "out");
+    dir.write("out/a.pdf", "an older print");
+    RecordingDialogs dialogs;
+    dialogs.nextFolder = QString::fromStdString((dir.path() / "out").string());
+    PrintSource source;
+    source.folder = dir.path().string();
+    source.names = {"a.dxf", "b.dxf"};
+    PrintWindow window(PrintKind::Batch, source, dialogs);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("一括PDF"));
+    EXPECT_EQ(window.scaleIndex(), 2) << "layouts on their own paper";
+    window.setOutputIndex(1);
+    window.print();
+    EXPECT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_EQ(window.report().drawn, 2);
+    EXPECT_EQ(ReadPages((dir.path() / "out" / "a.pdf").string()).size(), 1u);
+    EXPECT_EQ(ReadPages((dir.path() / "out" / "b.pdf").string()).size(), 1u);
+    if (qEnvironmentVariableIsSet("ORVANTA_SHOT"))
+        window.grab().save(qEnvironmentVariable("ORVANTA_SHOT"));
 }
 
 } // namespace

@@ -147,6 +147,7 @@ TEST(Settings, WritesTheExitKeysAndKeepsTheOthers) {
     s.fileListHeight = 0; // not written
     s.history[3] = "/h";
     s.showLineweights = true;
+    s.print = {3, "/styles/mono.ctb", "B4", true, 2.5};
     WriteSettings(ini, s);
     WriteShellPath(ini, "/new");
     IniFile back;
@@ -164,6 +165,11 @@ TEST(Settings, WritesTheExitKeysAndKeepsTheOthers) {
     EXPECT_EQ(r.history[3], "/h");
     EXPECT_TRUE(r.showLineweights);
     EXPECT_EQ(back.value("Teigha", "Show"), "0");
+    EXPECT_EQ(r.print.colour, 3);
+    EXPECT_EQ(r.print.styleTable, "/styles/mono.ctb");
+    EXPECT_EQ(r.print.paper, "B4");
+    EXPECT_TRUE(r.print.landscape);
+    EXPECT_EQ(r.print.ratio, 2.5);
 }
 
 TEST(Settings, FileBesideTheExecutableWhenItsFolderIsWritable) {

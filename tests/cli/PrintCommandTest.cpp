@@ -64,6 +64,17 @@ TEST(PrintCommand, PrintsAFolderAndOneDrawingToPdfAndRefusesBadOptions) {
     EXPECT_FALSE(fs::exists(none));
     EXPECT_EQ(Cli("print " + dir.path().string() + " -o x.pdf --paper Z9").status, 2);
     EXPECT_EQ(Cli("print " + dir.path().string() + " -o x.pdf --columns 17").status, 2);
+    EXPECT_EQ(Cli("print " + dir.path().string() + " -o x.pdf --scale 1:0").status, 2);
+
+    // A PDF for each drawing at a scale, in a folder made for them.
+    const fs::path each = dir.path() / "each";
+    run = Cli("print " + (dir.path() / "f").string() + " -o " + each.string() +
+              " --each --scale 1:100 --sheets --paper A3");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("broken.dxf: not printed"), std::string::npos) << run.err;
+    for (const char* name : {"a.pdf", "b.pdf", "c.pdf"})
+        EXPECT_EQ(PdfPages(each / name), 1) << name;
+    EXPECT_FALSE(fs::exists(each / "broken.pdf"));
 }
 
 } // namespace

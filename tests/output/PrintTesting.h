@@ -25,12 +25,12 @@ inline std::unique_ptr<QPdfWriter> A4Writer(const std::string& path, bool landsc
     return pdf;
 }
 
-// The pages of a PDF as grey pictures (pdftoppm); empty when it cannot be read. Lines are not
-// smoothed, so that a hairline comes out as solid pixels.
-inline std::vector<QImage> ReadPages(const std::string& pdf) {
+// The pages of a PDF as grey pictures (pdftoppm) at `pxPerMm` pixels a millimetre; empty when it
+// cannot be read. Lines are not smoothed, so that a hairline comes out as solid pixels.
+inline std::vector<QImage> ReadPages(const std::string& pdf, int pxPerMm = PxPerMm) {
     const std::string prefix = pdf + "-page";
     QProcess::execute(QStringLiteral("pdftoppm"),
-                      {QStringLiteral("-r"), QString::number(PxPerMm * 254 / 10),
+                      {QStringLiteral("-r"), QString::number(pxPerMm * 25.4),
                        QStringLiteral("-gray"), QStringLiteral("-aaVector"), QStringLiteral("no"),
                        QString::fromStdString(pdf), QString::fromStdString(prefix)});
     std::vector<std::filesystem::path> files;

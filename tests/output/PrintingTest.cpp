@@ -159,8 +159,10 @@ TEST(PrintZoom, CutsAZoomedViewAtTheFrameAndKeepsTheCaptionStripClear) {
     const std::string out = (dir.path() / "zoom.pdf").string();
     {
         auto pdf = A4Writer(out, true);
+        PagePrintOptions options;
+        options.range = PrintRange::View;
         PrintZoom(*pdf, loaded.drawing, DrawViewOf(view, view.ViewCenter, 0, 0),
-                  QStringLiteral("x.dxf"), PrintRange::View, ColorModeMonochrome);
+                  QStringLiteral("x.dxf"), options);
     }
     const std::vector<QImage> pages = ReadPages(out);
     ASSERT_EQ(pages.size(), 1u);
@@ -195,8 +197,9 @@ TEST(PrintZoom, PrintsLineweightsAtThePagesResolutionWhenShown) {
         const std::string out = (dir.path() / (lineweights ? "on.pdf" : "off.pdf")).string();
         {
             auto pdf = A4Writer(out, true);
-            PrintZoom(*pdf, loaded.drawing, DrawView(), QStringLiteral("w.dxf"), PrintRange::Whole,
-                      ColorModeMonochrome, lineweights);
+            PagePrintOptions options;
+            options.lineweights = lineweights;
+            PrintZoom(*pdf, loaded.drawing, DrawView(), QStringLiteral("w.dxf"), options);
         }
         const std::vector<QImage> pages = ReadPages(out);
         const int mm = PxPerMm;

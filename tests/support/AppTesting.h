@@ -36,6 +36,10 @@ class RecordingDialogs : public Dialogs {
         filterIndex = nextFilter;
         return nextFile;
     }
+    QString chooseFolder(const QString& caption) override {
+        fileDialogs.push_back(caption);
+        return nextFolder;
+    }
     bool printerSetup(QPrinter&) override { return ++printerSetups, confirmSetup; }
     // Answers with the front of `answers` (`answerYes` when it is empty) and records the question.
     bool question(const QString& text, const QString& caption) override {
@@ -66,6 +70,7 @@ class RecordingDialogs : public Dialogs {
     bool answerYes = true;
     QStringList fileDialogs;
     QString nextFile;
+    QString nextFolder;
     // Save dialogs: the filters each offered, and the filter the next one answers with.
     std::vector<QStringList> saveDialogs;
     int nextFilter = 0;
