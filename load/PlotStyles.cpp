@@ -452,14 +452,18 @@ PlotStyleTable ReadPlotStyleTable(const std::string& path) {
                                                              &std::fclose);
     if (!in)
         throw PlotStyleError(path, PlotStyleProblem::Unreadable, 0, {}, 0, std::strerror(errno));
-    // Read at most one byte past the limit, so that a file that is no regular file cannot make
-    // the read unbounded either.
-    std::string bytes(MaxFileSize + 1, '\0');
-    const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), in.get());
+    // Read in pieces, stopping once past the limit, so that a file that is no regular file (or
+    // grew since it was measured) cannot make the read unbounded either.
+    std::string bytes;
+    std::array<char, 65536> piece;
+    for (;;) {
+        const std::size_t got = std::fread(piece.data(), 1, piece.size(), in.get());
+        bytes.append(piece.data(), got);
+        if (bytes.size() > MaxFileSize) throw PlotStyleError(path, PlotStyleProblem::TooLarge);
+        if (got < piece.size()) break;
+    }
     if (std::ferror(in.get()))
         throw PlotStyleError(path, PlotStyleProblem::Unreadable, 0, {}, 0, std::strerror(errno));
-    if (got > MaxFileSize) throw PlotStyleError(path, PlotStyleProblem::TooLarge);
-    bytes.resize(got);
     return ParsePlotStyleTable(bytes, path);
 }
 
