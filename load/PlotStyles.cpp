@@ -34,7 +34,7 @@ constexpr std::size_t HeaderSize = 60;
 constexpr std::size_t InflatedSizeAt = 52;
 constexpr std::size_t DeflatedSizeAt = 56;
 
-// A table of 255 styles inflates to about 100 KiB; anything beyond a mebibyte is no plot style
+// A table of 255 styles inflates to about 80 KiB; anything beyond a mebibyte is no plot style
 // table, and the bound keeps a hostile stream from filling the memory. A file whose stream could
 // not inflate to less is refused before it is read.
 constexpr std::size_t MaxTextSize = std::size_t{1} << 20;
@@ -64,7 +64,6 @@ constexpr std::uint32_t ObjectColor = 0xFFFFFFFF;
 constexpr std::uint32_t DefaultObjectColor = 0xC3FFFFFF;
 constexpr std::uint32_t ColorByLayerKind = 0xC0;
 constexpr std::uint32_t ColorByBlockKind = 0xC1;
-constexpr std::uint32_t ColorRgbKind = 0xC2;
 constexpr std::uint32_t ColorIndexKind = 0xC3;
 
 // color_policy bits: 1 dithering, 2 grayscale, 4 the colour was picked by name. Dithering only
