@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang, AddressSanitizer and UBSan, and runs one of them for a
 # bounded time (default 600 s): read_dxf (the DXF reader, the default), settings (the settings
-# file reader), read_dwg_preview (the preview picture of DWG files) or read_image (the raster
-# pictures of IMAGE entities). New inputs go to fuzz/corpus-work/TARGET/; crashes to
-# fuzz/artifacts/.
+# file reader), read_dwg_preview (the preview picture of DWG files), read_image (the raster
+# pictures of IMAGE entities) or read_ctb (the plot style tables printing reads). New inputs go
+# to fuzz/corpus-work/TARGET/; crashes to fuzz/artifacts/.
 # Usage: tools/fuzz.sh [SECONDS] [TARGET]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,7 +14,8 @@ case "$target" in
   settings) max_len=8192 ;;
   read_dwg_preview) max_len=65536 ;;
   read_image) max_len=65536 ;;
-  *) echo "fuzz.sh: unknown target $target (read_dxf, settings, read_dwg_preview or read_image)" >&2; exit 2 ;;
+  read_ctb) max_len=16384 ;;
+  *) echo "fuzz.sh: unknown target $target (read_dxf, settings, read_dwg_preview, read_image or read_ctb)" >&2; exit 2 ;;
 esac
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DORVANTA_FUZZ=ON -DORVANTA_BUILD_TESTS=OFF -DORVANTA_BUILD_BENCH=OFF \
