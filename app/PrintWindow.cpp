@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <new>
 
 namespace orvanta {
@@ -37,9 +38,10 @@ QString Tr(const char* text) {
     return QCoreApplication::translate("PrintWindow", text);
 }
 
-QButtonGroup* AddChoices(QGroupBox* group, const QStringList& captions, int checked) {
+// Radio buttons with the captions in a row of `group`, the one of index `checked` checked.
+QButtonGroup* AddChoices(QGroupBox* group, QBoxLayout* layout, const QStringList& captions,
+                         int checked) {
     auto* choice = new QButtonGroup(group);
-    auto* layout = new QHBoxLayout(group);
     for (int i = 0; i < captions.size(); ++i) {
         auto* button = new QRadioButton(captions[i], group);
         choice->addButton(button, i);
@@ -131,7 +133,7 @@ PrintWindow::PrintWindow(PrintKind kind, PrintSource source, Dialogs& dialogs, Q
     connect(columns_, &QSpinBox::valueChanged, this, [this]() { updateDivision(); });
 
     range_ = new QGroupBox(Tr("出力範囲"), this);
-    rangeChoice_ = AddChoices(range_, {Tr("全体"), Tr("現画面")}, 0);
+    rangeChoice_ = AddChoices(range_, new QHBoxLayout(range_), {Tr("全体"), Tr("現画面")}, 0);
     layout->addWidget(range_);
     division_->setVisible(kind == PrintKind::List);
     range_->setVisible(kind == PrintKind::Detail);
@@ -176,14 +178,39 @@ PrintWindow::PrintWindow(PrintKind kind, PrintSource source, Dialogs& dialogs, Q
     });
 
     output_ = new QGroupBox(Tr("出力"), this);
-    outputChoice_ = AddChoices(output_, {Tr("一つのPDF"), Tr("図面ごとのPDF")}, 0);
+    outputChoice_ =
+        AddChoices(output_, new QHBoxLayout(output_), {Tr("一つのPDF"), Tr("図面ごとのPDF")}, 0);
     layout->addWidget(output_);
     output_->setVisible(kind == PrintKind::Batch);
 
+    // The colours: three modes, or the colours and lineweights of a plot style table.
     auto* colourGroup = new QGroupBox(Tr("色"), this);
-    colourChoice_ = AddChoices(colourGroup, {Tr("カラー"), Tr("黒"), Tr("カラー反転")},
-                               std::clamp(choices.colour, 0, 2));
+    auto* colourLayout = new QGridLayout(colourGroup);
+    auto* modes = new QHBoxLayout;
+    colourLayout->addLayout(modes, 0, 0, 1, 3);
+    colourChoice_ = AddChoices(colourGroup, modes, {Tr("カラー"), Tr("黒"), Tr("カラー反転")},
+                               choices.colour >= 0 && choices.colour <= 2 ? choices.colour : 1);
+    auto* styleButton = new QRadioButton(Tr("印刷スタイル"), colourGroup);
+    colourChoice_->addButton(styleButton, 3);
+    styleName_ = new QLabel(colourGroup);
+    styleName_->setWordWrap(true);
+    styleName_->setMaximumWidth(260);
+    auto* chooseStyle = new QPushButton(Tr("参照..."), colourGroup);
+    colourLayout->addWidget(styleButton, 1, 0);
+    colourLayout->addWidget(styleName_, 1, 1);
+    colourLayout->addWidget(chooseStyle, 1, 2);
     layout->addWidget(colourGroup);
+    connect(chooseStyle, &QPushButton::clicked, this, [this]() {
+        const QString file =
+            dialogs_.openFile(Tr("印刷スタイル"), {Tr("印刷スタイル (*.ctb)"), Tr("すべて (*)")});
+        if (!file.isEmpty() && loadStyleTable(file, true)) setColourIndex(3);
+    });
+    // The table of the last print is read again; one that cannot be read now is named with
+    // the reason, and the setting keeps it for when it can.
+    if (!choices.styleTable.empty() &&
+        loadStyleTable(QString::fromStdString(choices.styleTable), false) && choices.colour == 3)
+        setColourIndex(3);
+    styleButton->setEnabled(style_ != nullptr);
 
     auto* buttons = new QHBoxLayout;
     printButton_ = new QPushButton(Tr("印刷"), this);
@@ -228,6 +255,34 @@ int PrintWindow::colourIndex() const {
 void PrintWindow::setColourIndex(int index) {
     if (QAbstractButton* b = colourChoice_->button(index)) b->setChecked(true);
 }
+bool PrintWindow::loadStyleTable(const QString& path, bool chosen) {
+    try {
+        auto table = std::make_shared<PlotStyleTable>(ReadPlotStyleTable(path.toStdString()));
+        style_ = std::move(table);
+        stylePath_ = path;
+        styleName_->setText(QFileInfo(path).fileName());
+        if (QAbstractButton* b = colourChoice_->button(3)) b->setEnabled(true);
+        return true;
+    } catch (const PlotStyleError& e) {
+        const QString reason = QString::fromStdString(e.message(Language::Japanese));
+        if (chosen)
+            dialogs_.message(reason, Tr("印刷スタイル"), Dialogs::Icon::Error);
+        else
+            styleName_->setText(reason);
+    } catch (const std::bad_alloc&) {
+        dialogs_.message(Tr("メモリが足りません"), Tr("印刷スタイル"), Dialogs::Icon::Error);
+    }
+    return false;
+}
+
+QString PrintWindow::styleText() const {
+    return styleName_->text();
+}
+
+const PlotStyleTable* PrintWindow::styleTable() const {
+    return colourIndex() == 3 ? style_.get() : nullptr;
+}
+
 ColorModeValue PrintWindow::colourMode() const {
     const int index = colourIndex();
     if (index <= 0) return ColorModeColor;
@@ -382,6 +437,7 @@ void PrintWindow::printBatch() {
     request.scale = scale();
     request.cosw = colourMode();
     request.lineweights = source_.lineweights;
+    request.style = styleTable();
     request.each = outputChoice_->checkedId() == 1;
     if (request.each) {
         if (!chooseBatchFolder(request)) return;
@@ -396,6 +452,7 @@ void PrintWindow::keepChoices() const {
     if (!source_.settings) return;
     PrintSettings& settings = *source_.settings;
     settings.colour = colourIndex();
+    if (style_) settings.styleTable = stylePath_.toStdString();
     if (paperChoice_) {
         settings.paper = paperChoice_->currentText().toStdString();
         settings.landscape = orientationChoice_->currentIndex() == 1;
@@ -423,6 +480,7 @@ void PrintWindow::print() {
             request.converter = source_.converter;
             request.lineweights = source_.lineweights;
             request.sheet = source_.sheet;
+            request.style = styleTable();
             report_ = PrintAll(printer_, request, *this);
         } else if (kind_ == PrintKind::Batch) {
             report_ = {};
@@ -434,6 +492,7 @@ void PrintWindow::print() {
             options.cosw = colourMode();
             options.lineweights = source_.lineweights;
             options.scale = scale();
+            options.style = styleTable();
             PrintZoom(printer_, *source_.drawing, source_.view, source_.caption, options);
             report_.pages = 1;
             report_.drawn = 1;

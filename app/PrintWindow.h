@@ -10,6 +10,7 @@
 #include <QPrinter>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,10 +69,17 @@ class PrintWindow : public QDialog, private PrintMonitor {
     int rows() const;
     int pages() const;
     void setColumns(int columns);
-    // 0 "カラー", 1 "黒", 2 "カラー反転".
+    // 0 "カラー", 1 "黒", 2 "カラー反転", 3 "印刷スタイル" (enabled once a table is read).
     int colourIndex() const;
     ColorModeValue colourMode() const;
     void setColourIndex(int index);
+    // Reads the plot style table at `path` for "印刷スタイル". A table that cannot be read is
+    // named with the reason: in a box when the user `chosen` it, else beside the choice.
+    bool loadStyleTable(const QString& path, bool chosen);
+    // The table the print uses: null unless "印刷スタイル" is chosen.
+    const PlotStyleTable* styleTable() const;
+    // What the window says of the table: its file name, or why it cannot be read.
+    QString styleText() const;
     // 0 "全体", 1 "現画面".
     int rangeIndex() const;
     PrintRange range() const;
@@ -140,6 +148,9 @@ class PrintWindow : public QDialog, private PrintMonitor {
     QButtonGroup* outputChoice_ = nullptr;
     QButtonGroup* rangeChoice_ = nullptr;
     QButtonGroup* colourChoice_ = nullptr;
+    std::shared_ptr<const PlotStyleTable> style_;
+    QString stylePath_;
+    QLabel* styleName_ = nullptr;
     QPushButton* printButton_ = nullptr;
     QPushButton* stopButton_ = nullptr;
     QProgressBar* progress_ = nullptr;

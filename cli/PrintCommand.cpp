@@ -5,6 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/LoadDrawing.h"
 #include "geometry/PrintScale.h"
+#include "load/PlotStyles.h"
 #include "model/Abort.h"
 #include "output/Printing.h"
 #include "render/ViewState.h"
@@ -19,6 +20,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <system_error>
 
 namespace orvanta::cli {
@@ -43,6 +45,7 @@ const char* const PrintUsage =
     "  --each                one PDF for each drawing in the folder -o names (made if missing)\n"
     "  --color-mode 0|1|2    0 colour, 1 black, 2 inverted colours (default 1)\n"
     "  --lineweights         lines as wide as their lineweights, in paper millimetres\n"
+    "  --style FILE.ctb      colours and lineweights as the plot style table prints them\n"
     "  --layout NAME|model|saved  a layout by its name, the model, or what the drawing was\n"
     "                        saved showing (default saved); in a FOLDER, a drawing without a\n"
     "                        layout of that NAME prints as saved\n";
@@ -56,6 +59,8 @@ struct PrintOptions {
     PrintScaleChoice scale;
     bool each = false;
     bool lineweights = false;
+    std::optional<PlotStyleTable> style;
+    const PlotStyleTable* styleTable() const { return style ? &*style : nullptr; }
     // Whether a page is printed for each drawing rather than the drawings tiled.
     bool pagePerDrawing() const { return scale.kind != PrintScaleChoice::Kind::Fit || each; }
 };
@@ -128,6 +133,7 @@ int PrintEach(const std::string& input, const std::string& out, const PrintOptio
     request.scale = options.scale;
     request.cosw = options.colorMode;
     request.lineweights = options.lineweights;
+    request.style = options.styleTable();
     request.output = out;
     request.each = options.each;
     if (options.each) {
@@ -158,6 +164,7 @@ int PrintTo(const std::string& input, const std::string& temporary, const PrintO
         request.cosw = options.colorMode;
         request.sheet = options.layout;
         request.lineweights = options.lineweights;
+        request.style = options.styleTable();
         SilentPrintMonitor monitor;
         const PrintReport report = PrintAll(pdf, request, monitor);
         ReportFailures(input, report, "printed empty");
@@ -173,6 +180,7 @@ int PrintTo(const std::string& input, const std::string& temporary, const PrintO
     page.cosw = options.colorMode;
     page.lineweights = options.lineweights;
     page.scale = options.scale;
+    page.style = options.styleTable();
     PrintZoom(pdf, loaded.drawing, whole, QFileInfo(QString::fromStdString(input)).fileName(),
               page);
     return 0;
@@ -219,6 +227,13 @@ int PrintCommand(const std::vector<std::string>& args) {
             options.each = true;
         } else if (a == "--lineweights") {
             options.lineweights = true;
+        } else if (a == "--style" && hasValue) {
+            try {
+                options.style = ReadPlotStyleTable(args[++i]);
+            } catch (const PlotStyleError& e) {
+                std::fprintf(stderr, "print: %s\n", e.message(Language::English).c_str());
+                return 2;
+            }
         } else if (a == "--color-mode" && hasValue) {
             const std::string& v = args[++i];
             if (!ParseColorMode(v, options.colorMode)) {

@@ -68,6 +68,15 @@ void DrawInBox(QPainter& painter, const Drawing& drawing, const DrawView& view, 
     painter.restore();
 }
 
+// A plot style table prints its own colours and lineweights: the drawing in colour, with its
+// lineweights, once the table has been applied to it.
+ColorModeValue StyledMode(const PlotStyleTable* style, ColorModeValue cosw) {
+    return style ? ColorModeColor : cosw;
+}
+bool StyledWeights(const PlotStyleTable* style, bool lineweights) {
+    return style || lineweights;
+}
+
 // Lineweights at the page's resolution, when they are shown.
 LineweightDisplay LineweightsOn(const PageGeometry& g, bool shown) {
     return {shown, g.metrics.pxPerMmX * 25.4};
@@ -207,13 +216,16 @@ PrintReport PrintAll(QPagedPaintDevice& device, const ListPrintRequest& request,
                         loaded = LoadDrawingFile(path, options);
                         monitor.setStatus(QString());
                         if (loaded.outcome == LoadOutcome::Loaded) {
+                            if (request.style) ApplyPlotStyle(loaded.drawing, *request.style);
                             const QRect box(x0 + 1, y0 + g.strip + 1, cellW - 1,
                                             cellH - g.strip - 1);
                             DrawInBox(painter, loaded.drawing,
                                       WholeView(loaded.drawing, request.sheet,
                                                 {cx, cy + g.strip / 2}, cellW, cellH - g.strip),
-                                      request.cosw, Clipping::WholeExtent, box,
-                                      LineweightsOn(g, request.lineweights));
+                                      StyledMode(request.style, request.cosw),
+                                      Clipping::WholeExtent, box,
+                                      LineweightsOn(
+                                          g, StyledWeights(request.style, request.lineweights)));
                             ++report.drawn;
                         } else {
                             why = CellReason(loaded);
@@ -332,8 +344,8 @@ void DrawFramedPage(QPainter& painter, const QPagedPaintDevice& device, const Dr
     if (drawing) {
         Clipping clipping = Clipping::WholeExtent;
         const DrawView drawView = FramedView(*drawing, view, page, options, clipping);
-        DrawInBox(painter, *drawing, drawView, options.cosw, clipping, page.box,
-                  LineweightsOn(g, options.lineweights));
+        DrawInBox(painter, *drawing, drawView, StyledMode(options.style, options.cosw), clipping,
+                  page.box, LineweightsOn(g, StyledWeights(options.style, options.lineweights)));
     }
     // Whatever lies outside the frame is white: the drawing is cut at the frame and the
     // caption strip stays clear.
@@ -387,8 +399,9 @@ void DrawSheetPage(QPainter& painter, const QPagedPaintDevice& device, const Dra
     view.drawH = view.pixH * unitsPerPixel;
     view.zoom = 1;
     view.origin = {g.metrics.pageW / 2, g.metrics.pageH / 2};
-    DrawInBox(painter, drawing, view, options.cosw, Clipping::ToView,
-              QRect(0, 0, g.metrics.pageW, g.metrics.pageH), LineweightsOn(g, options.lineweights));
+    DrawInBox(painter, drawing, view, StyledMode(options.style, options.cosw), Clipping::ToView,
+              QRect(0, 0, g.metrics.pageW, g.metrics.pageH),
+              LineweightsOn(g, StyledWeights(options.style, options.lineweights)));
 }
 
 // The page a drawing is printed on: its sheet's paper when it is printed as plotted, else
@@ -451,15 +464,22 @@ QString PaperCaption(QSizeF paper) {
 
 void PrintZoom(QPagedPaintDevice& device, const Drawing& drawing, const DrawView& view,
                const QString& caption, const PagePrintOptions& options) {
-    const bool plotted = PrintsAsPlotted(drawing, view.space, options);
-    if (plotted) SetPaper(device, *SheetPaper(drawing, view.space));
+    // A plot style table changes the pens of a copy: the window's drawing stays as it is.
+    std::optional<Drawing> styled;
+    if (options.style) {
+        styled.emplace(drawing);
+        ApplyPlotStyle(*styled, *options.style);
+    }
+    const Drawing& printed = styled ? *styled : drawing;
+    const bool plotted = PrintsAsPlotted(printed, view.space, options);
+    if (plotted) SetPaper(device, *SheetPaper(printed, view.space));
     QPainter painter;
     BeginDocument(painter, device);
     try {
         if (plotted)
-            DrawSheetPage(painter, device, drawing, view.space, options);
+            DrawSheetPage(painter, device, printed, view.space, options);
         else
-            DrawFramedPage(painter, device, &drawing, view, caption, options);
+            DrawFramedPage(painter, device, &printed, view, caption, options);
     } catch (...) {
         painter.end();
         throw;
@@ -486,6 +506,7 @@ BatchDrawing LoadForBatch(const PdfBatchRequest& request, std::size_t index) {
         if (result.loaded.outcome != LoadOutcome::Loaded) {
             result.why = CellReason(result.loaded);
         } else {
+            if (request.style) ApplyPlotStyle(result.loaded.drawing, *request.style);
             result.space = OpeningSpace(result.loaded.drawing);
             SpaceOfSheetChoice(result.loaded.drawing, request.sheet, result.space);
         }
@@ -549,6 +570,7 @@ void PrintBatchPage(BatchPdf& pdf, const PdfBatchRequest& request, const BatchDr
     options.cosw = request.cosw;
     options.lineweights = request.lineweights;
     options.scale = request.scale;
+    options.style = request.style;
     if (drawing.why.empty() && PrintsAsPlotted(drawing.loaded.drawing, drawing.space, options)) {
         QPainter& painter = pdf.page(*SheetPaper(drawing.loaded.drawing, drawing.space));
         DrawSheetPage(painter, pdf.device(), drawing.loaded.drawing, drawing.space, options);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "load/LoadDrawing.h"
+#include "load/PlotStyles.h"
 #include "model/AcadDxfUnit.h"
 #include "render/Colors.h"
 #include "render/ViewTransform.h"
@@ -99,6 +100,9 @@ struct ListPrintRequest {
     DrawingConverter* converter = nullptr;     // for DWG content; none leaves such cells empty
     bool lineweights = false;                  // lines as wide as their lineweights on the page
     std::string sheet = "saved";               // the sheet of each drawing (SpaceOfSheetChoice)
+    // When set, each drawing's colours and lineweights as the table prints them, whatever cosw
+    // and lineweights say.
+    const PlotStyleTable* style = nullptr;
 };
 
 struct CellFailure {
@@ -145,6 +149,8 @@ struct PagePrintOptions {
     // Lines as wide as their lineweights, in paper millimetres whatever the scale.
     bool lineweights = false;
     PrintScaleChoice scale;
+    // When set, the colours and lineweights the table prints, whatever cosw and lineweights say.
+    const PlotStyleTable* style = nullptr;
 };
 
 // The paper of a layout's plot settings, when the layout of `space` has them: its size in
@@ -182,6 +188,7 @@ struct PdfBatchRequest {
     PrintScaleChoice scale;
     ColorModeValue cosw = ColorModeMonochrome;
     bool lineweights = false;
+    const PlotStyleTable* style = nullptr; // as PagePrintOptions::style
     // One PDF for all (`output` is its path) or one PDF for each drawing (`output` is a folder,
     // each file named after its drawing).
     std::string output;

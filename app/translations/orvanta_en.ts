@@ -449,6 +449,22 @@
         <source>%1 件の図面は PDF にできませんでした:</source>
         <translation>%1 drawings could not be written to PDF:</translation>
     </message>
+    <message>
+        <source>印刷スタイル</source>
+        <translation>Plot Style</translation>
+    </message>
+    <message>
+        <source>参照...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>印刷スタイル (*.ctb)</source>
+        <translation>Plot style tables (*.ctb)</translation>
+    </message>
+    <message>
+        <source>すべて (*)</source>
+        <translation>All files (*)</translation>
+    </message>
 </context>
 <context>
     <name>AboutBox</name>

@@ -2,6 +2,7 @@
 #include "output/PrintTesting.h"
 #include "render/ViewState.h"
 #include "support/AppTesting.h"
+#include "support/PlotStyleFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -147,6 +148,45 @@ TEST(PrintWindow, BatchWritesAPdfForEachDrawingAfterOneQuestion) {
     EXPECT_EQ(ReadPages((dir.path() / "out" / "b.pdf").string()).size(), 1u);
     if (qEnvironmentVariableIsSet("ORVANTA_SHOT"))
         window.grab().save(qEnvironmentVariable("ORVANTA_SHOT"));
+}
+
+TEST(PrintWindow, APlotStyleTablePrintsColourOneBlackAtHalfAMillimetre) {
+    TempDir dir;
+    // A red line (colour 1) across the drawing, with no lineweight of its own.
+    const LoadedDrawing loaded = LoadDrawingFile(dir.write(
+        "r.dxf",
+        Dxf({"0", "SECTION", "2", "ENTITIES", "0",   "LINE", "8", "0", "62",     "1", "10",
+             "0", "20",      "0", "11",       "100", "21",   "0", "0", "ENDSEC", "0", "EOF"})));
+    const std::string table =
+        WritePlotStyleTable((dir.path() / "black.ctb").string(), {{1, ColorBlack, 0.5}});
+    PrintSettings settings;
+    settings.colour = 3;
+    settings.styleTable = (dir.path() / "gone.ctb").string();
+    PrintSource source;
+    source.drawing = &loaded.drawing;
+    source.settings = &settings;
+    RecordingDialogs dialogs;
+    dialogs.nextFile = QString::fromStdString((dir.path() / "styled.pdf").string());
+    PrintWindow window(PrintKind::Detail, source, dialogs);
+    if (window.printer().outputFormat() != QPrinter::PdfFormat)
+        GTEST_SKIP() << "a printer is configured on this machine";
+    // The table of the last print is gone: named with the reason, black chosen, setting kept.
+    EXPECT_TRUE(window.styleText().contains(QStringLiteral("gone.ctb")))
+        << window.styleText().toStdString();
+    EXPECT_EQ(window.colourIndex(), 1);
+    ASSERT_TRUE(window.loadStyleTable(QString::fromStdString(table), true));
+    window.setColourIndex(3);
+    window.setPaper(QStringLiteral("A4"), true);
+    window.print();
+    EXPECT_EQ(settings.styleTable, table);
+    const std::vector<QImage> pages = ReadPages((dir.path() / "styled.pdf").string(), 20);
+    ASSERT_EQ(pages.size(), 1u);
+    // The line runs across the middle of the frame's box: black, 0.5 mm thick.
+    const int x = 150 * 20, middle = (20 + 5 + (200 - 25) / 2) * 20;
+    int ink = 0;
+    for (int y = middle - 40; y < middle + 40; ++y)
+        ink += qGray(pages[0].pixel(x, y)) < 64;
+    EXPECT_NEAR(ink / 20.0, 0.5, 0.06);
 }
 
 } // namespace

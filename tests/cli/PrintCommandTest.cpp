@@ -65,6 +65,10 @@ TEST(PrintCommand, PrintsAFolderAndOneDrawingToPdfAndRefusesBadOptions) {
     EXPECT_EQ(Cli("print " + dir.path().string() + " -o x.pdf --paper Z9").status, 2);
     EXPECT_EQ(Cli("print " + dir.path().string() + " -o x.pdf --columns 17").status, 2);
     EXPECT_EQ(Cli("print " + dir.path().string() + " -o x.pdf --scale 1:0").status, 2);
+    run = Cli("print " + dir.path().string() + " -o x.pdf --style " +
+              (dir.path() / "f" / "a.dxf").string());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("a.dxf"), std::string::npos) << run.err;
 
     // A PDF for each drawing at a scale, in a folder made for them.
     const fs::path each = dir.path() / "each";
