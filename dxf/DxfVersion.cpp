@@ -86,8 +86,18 @@ bool IsDwgSignature(const std::string& signature) {
     return signature.size() == 6 && signature.compare(0, 3, "AC1") == 0;
 }
 
-bool ReadDxfVersion(const std::string& fileName, std::string& version) {
-    version.clear();
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+} // namespace
+
+bool ReadDxfHeader(const std::string& fileName, DxfHeader& header) {
+    header = {};
     if (!FileExists(fileName)) return true;
     try {
         LineSource source(fileName);
@@ -106,14 +116,17 @@ bool ReadDxfVersion(const std::string& fileName, std::string& version) {
                     throw DxfReadError(fileName, line, DxfProblem::BinaryDxf);
                 throw DxfReadError(fileName, line, DxfProblem::NotGroupCode, 0, Shorten(codeLine));
             }
-            if (code == 0 && value == "EOF") break;
-            if (inHeader && value == "$ACADVER") {
+            if (code == 0 && (value == "EOF" || (inHeader && value == "ENDSEC"))) break;
+            if (inHeader && code == 9 && (value == "$ACADVER" || value == "$DWGCODEPAGE")) {
+                std::string& into = value == "$ACADVER" ? header.acadver : header.codepage;
                 const std::string nextCode(source.next());
                 const std::string_view nextValue = source.next();
-                int versionCode;
-                if (ParseGroupCode(nextCode, versionCode) && versionCode == 1)
-                    version = DecodeCp932(nextValue);
-                break;
+                int valueCode;
+                if (ParseGroupCode(nextCode, valueCode) && (valueCode == 1 || valueCode == 3))
+                    into = DecodeCp932(Trimmed(nextValue));
+                // The two stand at the header's start; nothing after them is needed.
+                if (!header.acadver.empty() && !header.codepage.empty()) break;
+                continue;
             }
             if (code == 2) {
                 if (value == "HEADER")
@@ -127,6 +140,13 @@ bool ReadDxfVersion(const std::string& fileName, std::string& version) {
     } catch (const LineTooLong&) {
         throw DxfReadError(fileName, 0, DxfProblem::LineTooLong);
     }
+    return true;
+}
+
+bool ReadDxfVersion(const std::string& fileName, std::string& version) {
+    DxfHeader header;
+    ReadDxfHeader(fileName, header);
+    version = std::move(header.acadver);
     return true;
 }
 

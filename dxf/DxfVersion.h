@@ -16,9 +16,19 @@ bool ProbeFileSignature(const std::string& fileName, std::string& signature);
 // whatever the file is called.
 bool IsDwgSignature(const std::string& signature);
 
-// The value of $ACADVER in the HEADER section of a text DXF; empty when the header lacks it. The
-// scan stops at the BLOCKS or ENTITIES section. Throws DxfReadError on a read failure or a group
-// code that is not an integer. Always returns true.
+// What the HEADER section of a DXF says of how it is written: $ACADVER ("AC1015") and
+// $DWGCODEPAGE ("ANSI_932"), each empty when the header lacks it.
+struct DxfHeader {
+    std::string acadver;
+    std::string codepage;
+};
+
+// Reads those two from the HEADER section; the scan stops at the header's end or at the BLOCKS
+// or ENTITIES section. Throws DxfReadError on a read failure or a group code that is not an
+// integer. Always returns true.
+bool ReadDxfHeader(const std::string& fileName, DxfHeader& header);
+
+// The value of $ACADVER alone, as ReadDxfHeader finds it.
 bool ReadDxfVersion(const std::string& fileName, std::string& version);
 
 // The encoding to read a DXF file of the given $ACADVER with: UTF-8 above "AC1021", CP932 below.
