@@ -122,7 +122,9 @@ bool ReadDxfHeader(const std::string& fileName, DxfHeader& header) {
                 const std::string nextCode(source.next());
                 const std::string_view nextValue = source.next();
                 int valueCode;
-                if (ParseGroupCode(nextCode, valueCode) && (valueCode == 1 || valueCode == 3))
+                // $ACADVER is a code 1 string, $DWGCODEPAGE a code 3 one.
+                if (ParseGroupCode(nextCode, valueCode) &&
+                    valueCode == (&into == &header.acadver ? 1 : 3))
                     into = DecodeCp932(Trimmed(nextValue));
                 // The two stand at the header's start; nothing after them is needed.
                 if (!header.acadver.empty() && !header.codepage.empty()) break;

@@ -35,6 +35,9 @@ TEST(ReadDxfVersion, FindsTheHeaderVariable) {
                                            "ANSI_932", "9", "$ACADVER", "1", "AC1015", "9", "$X"})),
                    v);
     EXPECT_EQ(v, "AC1015");
+    DxfHeader header;
+    ReadDxfHeader((dir.path() / "a.dxf").string(), header);
+    EXPECT_EQ(header.codepage, "ANSI_932");
     ReadDxfVersion(
         dir.write("b.dxf", Dxf({"0", "SECTION", "2", "HEADER", "9", "$ACADVER", "3", "AC1015"})),
         v);
