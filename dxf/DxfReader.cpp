@@ -331,9 +331,12 @@ class Reader {
     int leaderVertex_ = -1;
     // The undecoded text of the open TEXT, ATTRIB or MTEXT.
     std::string rawText_;
-    // An MTEXT's embedded object (code 101) repeats the text's codes with other meanings: its
-    // pairs are not the text's.
-    bool embeddedObject_ = false;
+    // What follows code 101 in the open text. An MTEXT's embedded object repeats the text's codes
+    // with other meanings, its columns'. An attribute's is the MTEXT of a multi-line attribute,
+    // which holds the whole value and the place it is drawn at.
+    enum class Embedded { None, Columns, MText } embedded_ = Embedded::None;
+    // The embedded MTEXT of the open attribute has given its text.
+    bool embeddedTextRead_ = false;
     // The open text's style, and which of the values a style gives it the text sets itself.
     std::string textStyle_;
     bool ownWidth_ = false;
@@ -1086,7 +1089,8 @@ void Reader::startEntity() {
         TTextBlk& t = startRecord<TTextBlk>();
         t.bname = bname;
         rawText_.clear();
-        embeddedObject_ = false;
+        embedded_ = Embedded::None;
+        embeddedTextRead_ = false;
         textStyle_ = "STANDARD";
         ownWidth_ = ownOblique_ = ownFlags_ = columnHeightRead_ = false;
         attributeDefinition_ = v == "ATTDEF";
@@ -2056,8 +2060,29 @@ bool Reader::takeEmbeddedColumns(TTextBlk& r) {
 }
 
 bool Reader::takeText(TTextBlk& r) {
-    if (code_ == 101) embeddedObject_ = true;
-    if (embeddedObject_) return r.mtflag && takeEmbeddedColumns(r);
+    if (code_ == 101) {
+        embedded_ = r.mtflag ? Embedded::Columns : Embedded::MText;
+        if (embedded_ == Embedded::MText) {
+            // A multi-line attribute is drawn as the MTEXT it embeds, whose codes follow. What
+            // its own codes set that an MTEXT reads otherwise goes back to an MTEXT's start: the
+            // alignment point is no direction, a width factor no reference width, and before the
+            // embedded object 71 flags a multi-line attribute rather than a mirrored text.
+            r.mtflag = true;
+            r.pt11 = {0, 0, 0};
+            r.code41 = 0;
+            r.code71 = r.code72 = r.code73 = 0;
+        }
+        return true;
+    }
+    if (embedded_ == Embedded::Columns) return takeEmbeddedColumns(r);
+    if (embedded_ == Embedded::MText && (code_ == 1 || code_ == 3)) {
+        // The MTEXT holds the whole value; the attribute's own code 1 at most its first line, and
+        // some writers leave it empty.
+        if (!embeddedTextRead_) rawText_.clear();
+        embeddedTextRead_ = true;
+        rawText_.append(value_);
+        return true;
+    }
     switch (code_) {
     case 7:
         textStyle_ = upperText();

@@ -205,6 +205,30 @@ TEST(ReaderEntities, TextsTakeWhatTheirStyleSetsUnlessTheySetItThemselves) {
     EXPECT_EQ(c.code46, 12) << "the first column's height, over the defined height";
 }
 
+TEST(ReaderEntities, MultiLineAttributesAreTheMTextTheyEmbed) {
+    // The value of a multi-line attribute is the text of its embedded MTEXT (code 101); its own
+    // code 1 is empty, or its first line. Such an attribute was dropped as empty.
+    Drawing d = ReadText(
+        Entities(Dxf({"0",  "ATTRIB",   "10", "4",     "20", "1",  "40",  "2",               //
+                      "1",  "",         "11", "4",     "21", "3",  "2",   "NOTE",            //
+                      "70", "0",        "74", "3",     "71", "2",  "101", "Embedded Object", //
+                      "10", "4",        "20", "3",     "40", "2",  "41",  "0",               //
+                      "46", "0",        "72", "5",     "73", "1",  "1",   "two\\Plines",     //
+                      "0",  "ATTRIB",   "1",  "first", "50", "30", "101", "Embedded Object", //
+                      "3",  "first\\P", "1",  "second"})));
+    ASSERT_EQ(d.TextAry.size(), 2u);
+    const TTextBlk& a = d.TextAry[0];
+    EXPECT_EQ(a.str, "two\\Plines");
+    EXPECT_TRUE(a.mtflag);
+    EXPECT_EQ(a.pt10.y, 3) << "placed where the MTEXT is";
+    EXPECT_EQ(a.pt11.y, 0) << "the alignment point is no direction";
+    EXPECT_EQ(a.code71, 0) << "71 = 2 flags a multi-line attribute: no mirroring, no attachment";
+    EXPECT_EQ(a.code41, 0) << "no reference width: the lines break where the text breaks them";
+    const TTextBlk& b = d.TextAry[1];
+    EXPECT_EQ(b.str, "first\\Psecond") << "the whole value, not the own first line";
+    EXPECT_EQ(b.code50, 30);
+}
+
 TEST(ReaderEntities, NamesInEntitiesStartNoTableReader) {
     // Inserts named like tables, after the tables have ended, must not be read as text styles.
     const std::string tables =

@@ -69,6 +69,11 @@ TEST(SampleDrawings, CountsMatchWhatTheFilesHold) {
     for (int i = 0; i < 13; ++i)
         EXPECT_EQ(counts[i].count, expected[i]) << counts[i].name;
     // HATCH and POINT entities are not kept.
+
+    // 29 TEXTs, 5 MTEXTs and 4 ATTRIBs, one of which is a multi-line attribute.
+    const Drawing multiLine =
+        ReadAsTheBrowserDoes(root / "DomCR+ACadSharp/samples/sample_AC1032_ascii.dxf");
+    EXPECT_EQ(multiLine.TextAry.size(), 38u);
 }
 
 } // namespace
