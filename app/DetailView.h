@@ -71,6 +71,7 @@ enum class StatusPanel {
     ViewSize = 1, // the visible window size
     Mouse = 2,    // the mouse position
     Elapsed = 3,  // elapsed seconds
+    Encoding = 4, // the encoding the drawing's texts were read in, and why
 };
 
 // What the presenter may use of the window.

@@ -11,6 +11,7 @@
 #include "model/Abort.h"
 #include "render/qt/RasterImages.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -53,7 +54,11 @@ QString Tr(const char* text) {
 // Design size of the window's client area.
 constexpr int DesignWidth = 680;
 constexpr int DesignHeight = 443;
-constexpr int StatusPanelWidths[MainWindow::StatusPanels] = {300, 200, 200, 50};
+constexpr int StatusPanelWidths[MainWindow::StatusPanels] = {300, 200, 200, 50, 200};
+
+// The encodings of 表示 > 文字コード, after "自動" (the rules).
+constexpr const char* EncodingChoices[] = {"",     "Shift-JIS", "UTF-8",        "GBK",
+                                           "Big5", "EUC-KR",    "Windows-1252", "Windows-1251"};
 
 // A status bar panel: as wide as designed when there is room, narrower when there is not.
 class StatusLabel : public QLabel {
@@ -374,6 +379,29 @@ void MainWindow::buildMenus() {
     alwaysModelAction_->setCheckable(true);
     connect(alwaysModelAction_, &QAction::triggered, this,
             [this](bool checked) { settings_.alwaysModel = checked; });
+    // The encoding of the shown drawing's texts: the rules, or one the user chooses for the file.
+    QMenu* encodings = view->addMenu(Tr("文字コード"));
+    auto* encodingGroup = new QActionGroup(encodings);
+    for (const char* name : EncodingChoices) {
+        QAction* action =
+            name[0] ? encodings->addAction(QString::fromUtf8(name)) : item(encodings, "自動");
+        action->setCheckable(true);
+        action->setData(QString::fromUtf8(name));
+        encodingGroup->addAction(action);
+        connect(action, &QAction::triggered, this,
+                [this, name] { runUserAction([&] { chooseEncoding(name); }); });
+    }
+    connect(encodings, &QMenu::aboutToShow, this, [this, encodings] {
+        const QString path = encodingTarget();
+        const auto chosen = settings_.fileEncodings.find(path.toStdString());
+        const QString name = chosen == settings_.fileEncodings.end()
+                                 ? QString()
+                                 : QString::fromStdString(chosen->second);
+        for (QAction* action : encodings->actions()) {
+            action->setEnabled(!path.isEmpty());
+            action->setChecked(action->data().toString() == name);
+        }
+    });
     QMenu* sizes = view->addMenu(Tr("一覧イメージサイズ"));
     for (int i = 0; i < CellSizeCount; ++i) {
         cellSizeActions_[i] = item(sizes, CellSizeChoices[i].text);

@@ -52,7 +52,7 @@ class MainWindow : public QMainWindow, public DetailHost {
     Q_OBJECT
   public:
     enum Tab { PreviewTab = 0, DetailTab = 1 };
-    static constexpr int StatusPanels = 4;
+    static constexpr int StatusPanels = 5;
 
     MainWindow(AppEnvironment environment, Dialogs& dialogs, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -109,6 +109,13 @@ class MainWindow : public QMainWindow, public DetailHost {
     void printDetail();
     // Every drawing of the file list into PDF files ("一括PDF").
     void printBatch();
+    // Reads the drawing the encoding menu is about in the encoding `name` ("GBK"; empty: the
+    // rules) from now on, remembered for its path, and shows it again.
+    void chooseEncoding(const std::string& name);
+    // The file the encoding menu is about: the shown drawing, else the file chosen in the list.
+    QString encodingTarget() const;
+    // The user's encodings of files as the loads take them.
+    std::shared_ptr<const FileEncodings> fileEncodings();
     // Makes the preview grid's pictures of the file list's drawings anew, on worker threads; the
     // cells fill in as their pictures are ready. A build under way is stopped first.
     void buildThumbnails();
@@ -249,6 +256,9 @@ class MainWindow : public QMainWindow, public DetailHost {
     SidePanel* sidePanel_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
     std::array<QLabel*, StatusPanels> statusPanels_{};
+    // A copy of settings_.fileEncodings that loads on other threads may hold; replaced, never
+    // changed, when a choice changes.
+    std::shared_ptr<const FileEncodings> fileEncodings_;
 
     std::array<QAction*, HistorySize> historyActions_{};
     QAction* historySeparator_ = nullptr;

@@ -225,6 +225,36 @@ void MainWindow::showReaderStatus(int row, const LoadedDrawing& loaded, const QS
     if (!kind.isEmpty()) fileList_->setCell(row, FileListPanel::KindColumn, kind);
 }
 
+std::shared_ptr<const FileEncodings> MainWindow::fileEncodings() {
+    if (!fileEncodings_)
+        fileEncodings_ = std::make_shared<const FileEncodings>(settings_.fileEncodings);
+    return fileEncodings_;
+}
+
+QString MainWindow::encodingTarget() const {
+    if (!currentDrawingPath_.isEmpty()) return currentDrawingPath_;
+    const int row = fileList_->currentRow();
+    const QString name = row >= 0 ? fileList_->cell(row, FileListPanel::NameColumn) : QString();
+    return name.isEmpty() ? QString() : QDir(fileList_->folder()).filePath(name);
+}
+
+void MainWindow::chooseEncoding(const std::string& name) {
+    const QString path = encodingTarget();
+    if (path.isEmpty()) return;
+    if (name.empty())
+        settings_.fileEncodings.erase(path.toStdString());
+    else
+        settings_.fileEncodings[path.toStdString()] = name;
+    // The oldest choices give way once the list is full; a map keeps no age, so the first
+    // paths in order go, which keeps the settings file bounded all the same.
+    while (settings_.fileEncodings.size() > static_cast<std::size_t>(MaxFileEncodings))
+        settings_.fileEncodings.erase(settings_.fileEncodings.begin());
+    fileEncodings_.reset();
+    // The drawing and its preview are read again in the encoding now chosen.
+    if (folderChosen_ && QFileInfo(path).dir() == QDir(fileList_->folder())) buildThumbnails();
+    if (currentDrawingPath_ == path) OpenDrawing(path);
+}
+
 void MainWindow::OpenDrawing(const QString& path) {
     const int row = fileList_->currentRow();
     drawingLabel_->setText(QFileInfo(path).fileName());
@@ -235,7 +265,11 @@ void MainWindow::OpenDrawing(const QString& path) {
     presenter_->drawingWillLoad();
     LoadedDrawing loaded;
     try {
-        loaded = LoadDrawingFile(path.toStdString(), {&progress, registeredConverter()});
+        LoadOptions options;
+        options.progress = &progress;
+        options.converter = registeredConverter();
+        options.encodings = fileEncodings();
+        loaded = LoadDrawingFile(path.toStdString(), options);
     } catch (const std::bad_alloc&) {
         loaded = LoadedDrawing();
         loaded.failure = {path.toStdString(), 0, LoadProblem::NotEnoughMemory};
@@ -243,6 +277,10 @@ void MainWindow::OpenDrawing(const QString& path) {
     if (closing_) throw SilentAbort("closing");
 
     showReaderStatus(row, loaded);
+    setStatusText(StatusPanel::Encoding,
+                  loaded.outcome == LoadOutcome::Loaded
+                      ? Q(DescribeEncoding(loaded.encodingDecision, TextLanguage()))
+                      : QString());
 
     if (loaded.outcome == LoadOutcome::Loaded) {
         drawing_ = std::move(loaded.drawing);

@@ -100,7 +100,7 @@ void MainWindow::buildThumbnails() {
                 },
                 Qt::QueuedConnection);
         },
-        settings_.alwaysModel ? "model" : "saved");
+        settings_.alwaysModel ? "model" : "saved", fileEncodings());
 }
 
 void MainWindow::previewReady(int index, const QImage& picture, const PreviewFacts& facts) {

@@ -46,6 +46,7 @@ void MainWindow::printFolder(PrintKind kind) {
         showReaderStatus(rows.at(index), loaded, QString::fromStdString(failure));
     };
     source.converter = registeredConverter();
+    source.encodings = fileEncodings();
     source.lineweights = lineweightsShown();
     source.sheet = settings_.alwaysModel ? "model" : "saved";
     source.settings = &settings_.print;

@@ -432,6 +432,7 @@ void PrintWindow::printBatch() {
     request.folder = source_.folder;
     request.names = source_.names;
     request.converter = source_.converter;
+    request.encodings = source_.encodings;
     request.sheet = source_.sheet;
     request.paper = printer_.pageLayout().fullRect(QPageLayout::Millimeter).size();
     request.scale = scale();
@@ -478,6 +479,7 @@ void PrintWindow::print() {
             request.gyou = rows();
             request.cosw = colourMode();
             request.converter = source_.converter;
+            request.encodings = source_.encodings;
             request.lineweights = source_.lineweights;
             request.sheet = source_.sheet;
             request.style = styleTable();

@@ -39,6 +39,7 @@ struct PrintSource {
     std::string folder;
     std::vector<std::string> names;
     DrawingConverter* converter = nullptr;
+    std::shared_ptr<const FileEncodings> encodings; // the user's encodings of files
     const Drawing* drawing = nullptr;
     DrawView view;
     QString caption;

@@ -68,10 +68,12 @@ QImage DrawnPicture(const Drawing& drawing, QSize size, ColorModeValue colorMode
 }
 
 QImage DxfPicture(const QString& path, QSize size, ColorModeValue colorMode, PreviewFacts& facts,
-                  TextShapeCache* shapes, const std::atomic<bool>* stop, const std::string& sheet) {
+                  TextShapeCache* shapes, const std::atomic<bool>* stop, const std::string& sheet,
+                  std::shared_ptr<const FileEncodings> encodings) {
     StopSink progress(stop);
     LoadOptions options;
     options.progress = &progress;
+    options.encodings = std::move(encodings);
     const LoadedDrawing loaded = LoadDrawingFile(path.toStdString(), options);
     facts.version = QString::fromStdString(loaded.versionName);
     if (loaded.kind != DrawingFileKind::Dxf) facts.kind = QStringLiteral("BinaryDXF");
@@ -124,7 +126,8 @@ QString PreviewCachePath(const QString& drawingPath) {
 
 QImage MakePreviewPicture(const QString& path, QSize size, ColorModeValue colorMode,
                           PreviewFacts* facts, TextShapeCache* shapes,
-                          const std::atomic<bool>* stop, const std::string& sheet) {
+                          const std::atomic<bool>* stop, const std::string& sheet,
+                          std::shared_ptr<const FileEncodings> encodings) {
     PreviewFacts local;
     PreviewFacts& found = facts ? *facts : local;
     found = PreviewFacts{};
@@ -141,7 +144,8 @@ QImage MakePreviewPicture(const QString& path, QSize size, ColorModeValue colorM
             // A damaged cache file is passed over: the drawing itself still gives its picture.
         }
         if (HasDxfExtension(path))
-            return DxfPicture(path, size, colorMode, found, shapes, stop, sheet);
+            return DxfPicture(path, size, colorMode, found, shapes, stop, sheet,
+                              std::move(encodings));
         return DwgPicture(path, size, found);
     } catch (const std::bad_alloc&) {
         found.failure = QString::fromStdString(

@@ -2,6 +2,7 @@
 // that the grid's workers, the command-line tool and list printing all make the same picture.
 #pragma once
 
+#include "load/LoadDrawing.h"
 #include "render/Colors.h"
 
 #include <QImage>
@@ -9,6 +10,7 @@
 #include <QString>
 
 #include <atomic>
+#include <memory>
 
 namespace orvanta {
 
@@ -52,11 +54,13 @@ QString PreviewCachePath(const QString& drawingPath);
 // shaping cache of the calling thread (one is made for the call when it is null); it must not
 // be shared between threads. `stop`, when given and set, abandons a long load early. A drawing
 // shows the sheet `sheet` names (SpaceOfSheetChoice: "saved", "model" or a layout's name); a
-// drawing without a layout of that name shows what it opens in.
+// drawing without a layout of that name shows what it opens in. A file is read in the encoding
+// `encodings` gives it, when it gives one.
 QImage MakePreviewPicture(const QString& path, QSize size, ColorModeValue colorMode,
                           PreviewFacts* facts = nullptr, TextShapeCache* shapes = nullptr,
                           const std::atomic<bool>* stop = nullptr,
-                          const std::string& sheet = "saved");
+                          const std::string& sheet = "saved",
+                          std::shared_ptr<const FileEncodings> encodings = nullptr);
 
 // Saves `picture` as the BMP cache file `cachePath`. The picture is written to a temporary file
 // beside it and renamed, so a crash never leaves a broken cache file behind. Returns an empty

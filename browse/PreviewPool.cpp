@@ -7,9 +7,10 @@
 namespace orvanta {
 
 PreviewPool::PreviewPool(QStringList paths, QSize size, ColorModeValue colorMode, int jobs,
-                         Ready ready, std::string sheet)
+                         Ready ready, std::string sheet,
+                         std::shared_ptr<const FileEncodings> encodings)
     : paths_(std::move(paths)), size_(size), colorMode_(colorMode), sheet_(std::move(sheet)),
-      ready_(std::move(ready)) {
+      encodings_(std::move(encodings)), ready_(std::move(ready)) {
     if (jobs <= 0) jobs = DefaultJobs();
     jobs = std::max(1, std::min<int>(jobs, std::max<qsizetype>(1, paths_.size())));
     workers_.reserve(jobs);
@@ -43,8 +44,8 @@ void PreviewPool::work() {
         const int index = next_.fetch_add(1);
         if (index >= paths_.size()) break;
         PreviewFacts facts;
-        const QImage picture =
-            MakePreviewPicture(paths_[index], size_, colorMode_, &facts, &shapes, &stop_, sheet_);
+        const QImage picture = MakePreviewPicture(paths_[index], size_, colorMode_, &facts, &shapes,
+                                                  &stop_, sheet_, encodings_);
         if (stop_.load()) break;
         ready_(index, picture, facts);
     }

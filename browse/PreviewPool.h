@@ -25,7 +25,8 @@ class PreviewPool {
     // MakePreviewPicture, showing `sheet` of each drawing) on `jobs` threads (DefaultJobs() when 0
     // or less). Files are taken in list order, so the first cells come first.
     PreviewPool(QStringList paths, QSize size, ColorModeValue colorMode, int jobs, Ready ready,
-                std::string sheet = "saved");
+                std::string sheet = "saved",
+                std::shared_ptr<const FileEncodings> encodings = nullptr);
     // Stops the work (a load under way is given up at its next progress step) and waits for it.
     ~PreviewPool();
     PreviewPool(const PreviewPool&) = delete;
@@ -48,6 +49,7 @@ class PreviewPool {
     const QSize size_;
     const ColorModeValue colorMode_;
     const std::string sheet_;
+    const std::shared_ptr<const FileEncodings> encodings_;
     const Ready ready_;
     std::atomic<int> next_{0};
     std::atomic<int> done_{0};

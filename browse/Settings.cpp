@@ -82,6 +82,13 @@ AppSettings ReadSettings(const IniFile& file) {
         s.print.paper = paper;
     const auto landscape = ReadInteger(file, "Print", "Landscape");
     s.print.landscape = landscape.has_value() && *landscape != 0;
+    for (int i = 0; i < MaxFileEncodings; ++i) {
+        const std::string entry =
+            ReadString(file, "Encoding", ("File" + std::to_string(i)).c_str());
+        const auto bar = entry.find('|');
+        if (bar == std::string::npos || bar == 0 || bar + 1 == entry.size()) continue;
+        s.fileEncodings[entry.substr(bar + 1)] = entry.substr(0, bar);
+    }
     const std::string ratioText = ReadString(file, "Print", "Scale");
     char* end = nullptr;
     const double ratio = std::strtod(ratioText.c_str(), &end);
@@ -104,6 +111,17 @@ void WriteSettings(IniFile& file, const AppSettings& s) {
     file.setValue("Page", "Tab", std::to_string(s.pageTab));
     for (int i = 0; i < HistorySize; ++i)
         file.setValue("Menu", "Path" + std::to_string(i), s.history[i]);
+    int entry = 0;
+    for (const auto& [path, encoding] : s.fileEncodings) {
+        if (entry == MaxFileEncodings) break;
+        file.setValue("Encoding", "File" + std::to_string(entry++), encoding + "|" + path);
+    }
+    // Entries of a longer list written before are emptied, not left to come back.
+    for (; entry < MaxFileEncodings; ++entry) {
+        const std::string key = "File" + std::to_string(entry);
+        if (!file.value("Encoding", key)) break;
+        file.setValue("Encoding", key, "");
+    }
     file.setValue("Print", "Colour", std::to_string(s.print.colour));
     file.setValue("Print", "StyleTable", s.print.styleTable);
     file.setValue("Print", "Paper", s.print.paper);

@@ -5,12 +5,14 @@
 #include "browse/IniFile.h"
 
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
 
 namespace orvanta {
 
 constexpr int HistorySize = 16;
+constexpr int MaxFileEncodings = 500;
 
 // The print window's choices, kept for the next print.
 struct PrintSettings {
@@ -45,6 +47,9 @@ struct AppSettings {
     bool alwaysModel = false;                   // "Form"/"AlwaysModel": "常にモデルで開く"
     std::array<std::string, HistorySize> history; // "Menu"/"Path0".."Path15"
     PrintSettings print;
+    // The encodings chosen for files, by path ("Encoding"/"File0".. as "NAME|path"), at most
+    // MaxFileEncodings of them.
+    std::map<std::string, std::string> fileEncodings;
 };
 
 // The settings as read at window creation. A key that is missing or holds a value that makes no

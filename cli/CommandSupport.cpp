@@ -1,5 +1,7 @@
 #include "cli/CommandSupport.h"
 
+#include "dxf/TextDecoder.h"
+
 #include "geometry/Layouts.h"
 #include "render/ViewState.h"
 
@@ -38,6 +40,16 @@ bool ParseInt(const std::string& text, int low, int high, int& value) {
     }
     if (v < low || v > high) return false;
     value = v;
+    return true;
+}
+
+bool ParseEncoding(const std::string& text, std::string& name) {
+    if (text == "auto") {
+        name.clear();
+        return true;
+    }
+    if (!EncodingNamed(text)) return false;
+    name = text;
     return true;
 }
 

@@ -20,6 +20,16 @@ bool ParseColorMode(const std::string& text, ColorModeValue& mode);
 bool ParseSize(const std::string& text, int lowWidth, int lowHeight, int high, int& width,
                int& height);
 
+// An --encoding argument: a name EncodingNamed knows ("GBK", "Shift-JIS", "CP1251"), or
+// "auto" for the rules (an empty `name`).
+bool ParseEncoding(const std::string& text, std::string& name);
+
+// The words of the --encoding option in a command's usage.
+inline constexpr const char* EncodingUsage =
+    "  --encoding NAME|auto  read texts in NAME (Shift-JIS, UTF-8, GBK, Big5, EUC-KR,\n"
+    "                        Windows-1252, Windows-1251, or any name iconv knows) instead of\n"
+    "                        what the file's release, bytes and $DWGCODEPAGE say (auto)\n";
+
 // The words of the --layout option in a command's usage.
 inline constexpr const char* LayoutUsage =
     "  --layout NAME|model|saved  a layout by its name, the model, or what the drawing was saved\n"

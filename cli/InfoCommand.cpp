@@ -1,3 +1,4 @@
+#include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "cli/LoadDrawing.h"
@@ -18,8 +19,8 @@ struct FileInfo {
 };
 
 // Loads one file as the browser does; throws SilentAbort with a one-line reason on failure.
-void ReadInfo(const std::string& path, FileInfo& info) {
-    info.loaded = LoadForCommand(path, "read");
+void ReadInfo(const std::string& path, FileInfo& info, const std::string& encoding) {
+    info.loaded = LoadForCommand(path, "read", encoding);
     info.drawable = CountDrawable(info.loaded.drawing);
 }
 
@@ -46,7 +47,8 @@ void PrintText(const std::string& path, const FileInfo& info) {
     std::printf("%s\n", path.c_str());
     std::printf("Version : %s (%s), %s\n",
                 info.loaded.acadver.empty() ? "none" : info.loaded.acadver.c_str(),
-                info.loaded.versionName.c_str(), EncodingName(info.loaded.encoding));
+                info.loaded.versionName.c_str(),
+                DescribeEncoding(info.loaded.encodingDecision, Language::English).c_str());
     for (const TableCount& row : info.loaded.readCounts)
         std::printf("%s : %zu\n", row.name, row.count);
     std::printf("Read : %.3f s\n", info.loaded.readSeconds);
@@ -115,7 +117,10 @@ void PrintJson(const std::string& path, const FileInfo& info) {
     std::string out = "{\"file\":" + JsonString(path);
     out += ",\"acadver\":" + JsonString(info.loaded.acadver);
     out += ",\"version_name\":" + JsonString(info.loaded.versionName);
-    out += ",\"encoding\":" + JsonString(EncodingName(info.loaded.encoding));
+    out += ",\"encoding\":" + JsonString(info.loaded.encoding.name());
+    out += ",\"encoding_name\":" + JsonString(EncodingName(info.loaded.encoding));
+    out += ",\"encoding_reason\":" +
+           JsonString(DescribeEncoding(info.loaded.encodingDecision, Language::English));
     out += ",\"counts\":{";
     bool first = true;
     for (const TableCount& row : info.loaded.readCounts) {
@@ -158,25 +163,34 @@ void PrintJson(const std::string& path, const FileInfo& info) {
 
 int InfoCommand(const std::vector<std::string>& args) {
     bool json = false;
+    std::string encoding;
     std::vector<std::string> files;
-    for (const std::string& arg : args) {
-        if (arg == "--json")
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--json") {
             json = true;
-        else if (arg.size() > 1 && arg[0] == '-') {
+        } else if (arg == "--encoding") {
+            if (i + 1 == args.size() || !ParseEncoding(args[++i], encoding)) {
+                std::fprintf(stderr, "orvanta-cli info: --encoding takes a name iconv knows or "
+                                     "auto\n");
+                return 2;
+            }
+        } else if (arg.size() > 1 && arg[0] == '-') {
             std::fprintf(stderr, "orvanta-cli info: unknown option \"%s\"\n", arg.c_str());
             return 2;
-        } else
+        } else {
             files.push_back(arg);
+        }
     }
     if (files.empty()) {
-        std::fprintf(stderr, "usage: orvanta-cli info [--json] FILE...\n");
+        std::fprintf(stderr, "usage: orvanta-cli info [--json] [--encoding NAME|auto] FILE...\n");
         return 2;
     }
     int status = 0;
     for (std::size_t i = 0; i < files.size(); ++i) {
         FileInfo info;
         try {
-            ReadInfo(files[i], info);
+            ReadInfo(files[i], info, encoding);
         } catch (const SilentAbort& e) {
             std::fflush(stdout);
             std::fprintf(stderr, "%s\n", e.what());

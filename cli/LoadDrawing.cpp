@@ -5,8 +5,11 @@
 
 namespace orvanta::cli {
 
-LoadedDrawing LoadForCommand(const std::string& path, const char* verb) {
-    LoadedDrawing loaded = LoadDrawingFile(path);
+LoadedDrawing LoadForCommand(const std::string& path, const char* verb,
+                             const std::string& encoding) {
+    LoadOptions options;
+    options.encoding = encoding;
+    LoadedDrawing loaded = LoadDrawingFile(path, options);
     switch (loaded.outcome) {
     case LoadOutcome::Loaded:
         return loaded;

@@ -11,6 +11,8 @@ namespace orvanta::cli {
 // Loads `path` as the browser does. Throws SilentAbort with a one-line reason naming the file
 // (and the line, for malformed content); DWG content is refused with "only text DXF files are
 // <verb> without the converter", since the tool runs no converter.
-LoadedDrawing LoadForCommand(const std::string& path, const char* verb);
+// The texts are read in `encoding` (a name EncodingNamed knows) when one is given.
+LoadedDrawing LoadForCommand(const std::string& path, const char* verb,
+                             const std::string& encoding = {});
 
 } // namespace orvanta::cli

@@ -27,6 +27,7 @@ const char* const PreviewsUsage =
     "  --color-mode 0|1|2    0 colour, 1 monochrome, 2 inverted colours (default 0)\n"
     "  --layout NAME|model|saved  the layout of that name, every drawing's model, or what it\n"
     "                        was saved showing (default saved; also for a drawing without NAME)\n"
+    "  --encoding NAME|auto  read every drawing's texts in NAME (default auto)\n"
     "Writes OUTDIR/NAME.png for each drawing of FOLDER (at most the first 2500, in the order\n"
     "of the file list), honouring the cache pictures beside the drawings.\n";
 
@@ -45,6 +46,7 @@ int PreviewsCommand(const std::vector<std::string>& args) {
     int jobs = 0;
     ColorModeValue colorMode = ColorModeColor;
     std::string sheet = "saved";
+    std::string encoding;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -71,6 +73,9 @@ int PreviewsCommand(const std::vector<std::string>& args) {
         } else if (arg == "--layout") {
             if (!hasValue) return UsageError("--layout needs a layout's name, model or saved");
             sheet = args[++i];
+        } else if (arg == "--encoding") {
+            if (!hasValue || !ParseEncoding(args[++i], encoding))
+                return UsageError("--encoding takes a name iconv knows or auto");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError("unknown option \"" + arg + "\"");
         } else if (folder.empty()) {
@@ -104,6 +109,12 @@ int PreviewsCommand(const std::vector<std::string>& args) {
         paths << QDir(QString::fromStdString(folder))
                      .filePath(QString::fromStdString(scan.files[i].name));
 
+    // One encoding for every file, when one is given.
+    auto encodings = std::make_shared<FileEncodings>();
+    if (!encoding.empty())
+        for (const QString& path : paths)
+            (*encodings)[path.toStdString()] = encoding;
+
     const QDir outDir(QString::fromStdString(out));
     std::mutex lock;
     int failed = 0;
@@ -123,7 +134,7 @@ int PreviewsCommand(const std::vector<std::string>& args) {
                 ++failed;
                 std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
             },
-            sheet);
+            sheet, encodings);
         pool.wait();
     }
     std::printf("%d pictures in %.3f s", count, timer.nsecsElapsed() / 1e9);

@@ -46,6 +46,7 @@ const char* const PrintUsage =
     "  --color-mode 0|1|2    0 colour, 1 black, 2 inverted colours (default 1)\n"
     "  --lineweights         lines as wide as their lineweights, in paper millimetres\n"
     "  --style FILE.ctb      colours and lineweights as the plot style table prints them\n"
+    "  --encoding NAME|auto  read texts in NAME (Shift-JIS, UTF-8, GBK, Big5, EUC-KR, ...)\n"
     "  --layout NAME|model|saved  a layout by its name, the model, or what the drawing was\n"
     "                        saved showing (default saved); in a FOLDER, a drawing without a\n"
     "                        layout of that NAME prints as saved\n";
@@ -60,6 +61,7 @@ struct PrintOptions {
     bool each = false;
     bool lineweights = false;
     std::optional<PlotStyleTable> style;
+    std::string encoding;
     const PlotStyleTable* styleTable() const { return style ? &*style : nullptr; }
     // Whether a page is printed for each drawing rather than the drawings tiled.
     bool pagePerDrawing() const { return scale.kind != PrintScaleChoice::Kind::Fit || each; }
@@ -107,6 +109,17 @@ QPageLayout PageOf(const PrintOptions& options) {
                        QMarginsF(0, 0, 0, 0));
 }
 
+// One encoding for every file of a request, when one is given.
+template <class Request>
+std::shared_ptr<const FileEncodings> EveryFileIn(const Request& request,
+                                                 const std::string& encoding) {
+    if (encoding.empty()) return nullptr;
+    auto encodings = std::make_shared<FileEncodings>();
+    for (const std::string& name : request.names)
+        (*encodings)[(fs::path(request.folder) / name).string()] = encoding;
+    return encodings;
+}
+
 void ReportFailures(const std::string& folder, const PrintReport& report, const char* outcome) {
     for (const CellFailure& failure : report.failures)
         std::fprintf(stderr, "%s: %s: %s\n", (fs::path(folder) / failure.name).string().c_str(),
@@ -134,6 +147,7 @@ int PrintEach(const std::string& input, const std::string& out, const PrintOptio
     request.cosw = options.colorMode;
     request.lineweights = options.lineweights;
     request.style = options.styleTable();
+    request.encodings = EveryFileIn(request, options.encoding);
     request.output = out;
     request.each = options.each;
     if (options.each) {
@@ -165,6 +179,7 @@ int PrintTo(const std::string& input, const std::string& temporary, const PrintO
         request.sheet = options.layout;
         request.lineweights = options.lineweights;
         request.style = options.styleTable();
+        request.encodings = EveryFileIn(request, options.encoding);
         SilentPrintMonitor monitor;
         const PrintReport report = PrintAll(pdf, request, monitor);
         ReportFailures(input, report, "printed empty");
@@ -172,7 +187,7 @@ int PrintTo(const std::string& input, const std::string& temporary, const PrintO
                     report.failures.size());
         return 0;
     }
-    LoadedDrawing loaded = LoadForCommand(input, "printed");
+    LoadedDrawing loaded = LoadForCommand(input, "printed", options.encoding);
     DrawView whole;
     if (!SpaceOfSheetChoice(loaded.drawing, options.layout, whole.space))
         throw SilentAbort(input + ": the drawing has no layout \"" + options.layout + "\"");
@@ -227,6 +242,11 @@ int PrintCommand(const std::vector<std::string>& args) {
             options.each = true;
         } else if (a == "--lineweights") {
             options.lineweights = true;
+        } else if (a == "--encoding" && hasValue) {
+            if (!ParseEncoding(args[++i], options.encoding)) {
+                std::fprintf(stderr, "print: --encoding takes a name iconv knows or auto\n");
+                return 2;
+            }
         } else if (a == "--style" && hasValue) {
             try {
                 options.style = ReadPlotStyleTable(args[++i]);

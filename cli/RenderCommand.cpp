@@ -56,7 +56,7 @@ const std::string RenderUsage =
         "  --pen-width N         pen width of lines, arcs and circles in pixels (default 1)\n"
         "  --lineweights         lines drawn with their lineweights, never thinner than the "
         "pen\n") +
-    LayoutUsage;
+    LayoutUsage + EncodingUsage;
 
 // A picture larger than this in either direction is refused rather than allocated.
 constexpr int MaxPictureSide = 32768;
@@ -114,9 +114,10 @@ void WritePicture(Drawing& drawing, const std::string& out, ImageFormat format,
 
 // Renders one file; prints its failure as one line and returns false when it fails.
 bool RenderFile(const std::string& path, const std::string& out, ImageFormat format,
-                const ImageRequest& request, const std::string& layout, TextShapeCache& shapes) {
+                const ImageRequest& request, const std::string& layout, TextShapeCache& shapes,
+                const std::string& encoding) {
     try {
-        LoadedDrawing loaded = LoadForCommand(path, "drawn");
+        LoadedDrawing loaded = LoadForCommand(path, "drawn", encoding);
         WritePicture(loaded.drawing, out, format, request, layout, shapes);
         return true;
     } catch (const SilentAbort& e) {
@@ -153,6 +154,7 @@ int RenderCommand(const std::vector<std::string>& args) {
     std::string input;
     std::string out;
     std::string layout = "saved";
+    std::string encoding;
     bool each = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -184,6 +186,9 @@ int RenderCommand(const std::vector<std::string>& args) {
         } else if (arg == "--layout") {
             if (!hasValue) return UsageError("--layout needs a layout's name, model or saved");
             layout = args[++i];
+        } else if (arg == "--encoding") {
+            if (!hasValue || !ParseEncoding(args[++i], encoding))
+                return UsageError("--encoding takes a name iconv knows or auto");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError("unknown option \"" + arg + "\"");
         } else if (input.empty()) {
@@ -205,7 +210,7 @@ int RenderCommand(const std::vector<std::string>& args) {
     StartGuiApplication();
     TextShapeCache shapes;
 
-    if (!each) return RenderFile(input, out, format, request, layout, shapes) ? 0 : 1;
+    if (!each) return RenderFile(input, out, format, request, layout, shapes, encoding) ? 0 : 1;
 
     std::vector<fs::path> files;
     std::error_code error;
@@ -223,7 +228,8 @@ int RenderCommand(const std::vector<std::string>& args) {
     int status = 0;
     for (const fs::path& file : files) {
         const fs::path picture = fs::path(out) / (file.stem().string() + ".png");
-        if (RenderFile(file.string(), picture.string(), ImageFormat::Png, request, layout, shapes))
+        if (RenderFile(file.string(), picture.string(), ImageFormat::Png, request, layout, shapes,
+                       encoding))
             std::printf("%s\n", picture.c_str());
         else
             status = 1;

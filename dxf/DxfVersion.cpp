@@ -205,17 +205,68 @@ class Utf8Check {
 
 } // namespace
 
-TextEncoding EncodingForFile(const std::string& fileName, const std::string& acadver) {
-    if (acadver != "AC1021") return EncodingForVersion(acadver);
+namespace {
+
+// Whether the first bytes of the file read as UTF-8 with at least one multi-byte character. A
+// sequence cut off by the end of the bytes looked at counts as whole.
+bool LooksUtf8(const std::string& fileName) {
     RawFile file(fileName);
-    Utf8Check check;
     std::vector<unsigned char> buffer(1 << 20);
-    while (!check.failed()) {
+    Utf8Check check;
+    std::size_t seen = 0;
+    while (!check.failed() && seen < Utf8SniffBytes) {
         const std::size_t n = file.read(buffer.data(), buffer.size());
-        if (n == 0) break;
+        if (n == 0) return check.valid() && check.sawMultiByte();
+        if (seen == 0 && n >= BinaryDxfSentinel.size() &&
+            std::string_view(reinterpret_cast<const char*>(buffer.data()),
+                             BinaryDxfSentinel.size()) == BinaryDxfSentinel)
+            return false; // a binary file's numbers are no text to judge by
         check.feed(buffer.data(), n);
+        seen += n;
     }
-    return check.valid() && check.sawMultiByte() ? TextEncoding::Utf8 : TextEncoding::Cp932;
+    return !check.failed() && check.sawMultiByte();
+}
+
+} // namespace
+
+EncodingDecision DecideEncoding(const std::string& fileName, const DxfHeader& header,
+                                std::string_view chosen) {
+    if (!chosen.empty())
+        if (const std::optional<TextEncoding> named = EncodingNamed(chosen))
+            return {*named, EncodingReason::Chosen, EncodingName(*named)};
+    if (header.acadver > std::string("AC1021"))
+        return {TextEncoding::Utf8, EncodingReason::Release, header.acadver};
+    // Writers put UTF-8 into older files whatever their header states: text of a double-byte
+    // page of more than a few characters is practically never valid UTF-8, so bytes that are
+    // valid UTF-8 are taken for it.
+    if (FileExists(fileName) && LooksUtf8(fileName))
+        return {TextEncoding::Utf8, EncodingReason::Utf8Bytes, {}};
+    if (const std::optional<TextEncoding> stated = EncodingOfCodePage(header.codepage))
+        return {*stated, EncodingReason::CodePage, header.codepage};
+    return {TextEncoding::Cp932, EncodingReason::Default, {}};
+}
+
+std::string DescribeEncoding(const EncodingDecision& decision, Language language) {
+    const bool japanese = language == Language::Japanese;
+    switch (decision.reason) {
+    case EncodingReason::Chosen:
+        return (japanese ? "指定: " : "chosen: ") + decision.detail;
+    case EncodingReason::Release:
+        return "UTF-8 ($ACADVER " + decision.detail + ")";
+    case EncodingReason::Utf8Bytes:
+        return "UTF-8 (bytes)";
+    case EncodingReason::CodePage:
+        return EncodingName(decision.encoding) + " ($DWGCODEPAGE " + decision.detail + ")";
+    case EncodingReason::Default:
+        break;
+    }
+    return japanese ? "Shift-JIS (既定)" : "Shift-JIS (default)";
+}
+
+TextEncoding EncodingForFile(const std::string& fileName, const std::string& acadver) {
+    DxfHeader header;
+    header.acadver = acadver;
+    return DecideEncoding(fileName, header, {}).encoding;
 }
 
 void DwgVersionName(const std::string& code, std::string& name) {

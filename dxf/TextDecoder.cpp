@@ -68,16 +68,101 @@ TextEncoding EncodingForVersion(const std::string& acadver) {
     return acadver > std::string("AC1021") ? TextEncoding::Utf8 : TextEncoding::Cp932;
 }
 
-const char* EncodingName(TextEncoding encoding) {
-    return encoding == TextEncoding::Utf8 ? "UTF-8" : "CP932";
+namespace {
+
+// The names a user chooses from, with the iconv names they stand for.
+struct NamedEncoding {
+    std::string_view shown;
+    std::string_view iconv;
+};
+constexpr NamedEncoding UserNames[] = {
+    {"Shift-JIS", "CP932"},     {"UTF-8", "UTF-8"},         {"GBK", "GBK"},
+    {"Big5", "CP950"},          {"EUC-KR", "CP949"},        {"Windows-1252", "CP1252"},
+    {"Windows-1251", "CP1251"}, {"Windows-1250", "CP1250"}, {"Windows-1253", "CP1253"},
+    {"Windows-1254", "CP1254"}, {"Windows-1255", "CP1255"}, {"Windows-1256", "CP1256"},
+    {"Windows-1257", "CP1257"}, {"Windows-1258", "CP1258"}, {"Thai (CP874)", "CP874"},
+    {"Johab", "JOHAB"},         {"Mac Roman", "MACINTOSH"},
+};
+
+std::string Upper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+bool SameLetters(std::string_view a, std::string_view b) {
+    return Upper(a) == Upper(b);
+}
+
+// The iconv name of a $DWGCODEPAGE value, or empty for a value of no known form.
+std::string IconvNameOfCodePage(std::string_view codepage) {
+    const std::string page = Upper(codepage);
+    const auto digits = [](std::string_view s) {
+        return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (page == "ANSI_936" || page == "GB2312") return "GBK";
+    if (page == "ANSI_950" || page == "BIG5") return "CP950";
+    if (page == "ANSI_949" || page == "KSC5601") return "CP949";
+    if (page == "ANSI_1361" || page == "JOHAB") return "JOHAB";
+    if (page == "MAC-ROMAN" || page == "MACINTOSH") return "MACINTOSH";
+    if (page == "UTF8" || page == "UTF-8") return "UTF-8";
+    if (page.rfind("ANSI_", 0) == 0 && digits(std::string_view(page).substr(5)))
+        return "CP" + page.substr(5);
+    if (page.rfind("DOS", 0) == 0 && digits(std::string_view(page).substr(3)))
+        return "CP" + page.substr(3);
+    if (page.rfind("ISO8859-", 0) == 0 && digits(std::string_view(page).substr(8)))
+        return "ISO-8859-" + page.substr(8);
+    return page;
+}
+
+} // namespace
+
+std::string EncodingName(const TextEncoding& encoding) {
+    for (const NamedEncoding& named : UserNames)
+        if (named.iconv == encoding.name()) return std::string(named.shown);
+    if (encoding.name() == "CP936") return "GBK";
+    return encoding.name();
+}
+
+bool EncodingAvailable(const TextEncoding& encoding) {
+    if (encoding.utf8()) return true;
+    const iconv_t cd = iconv_open("UTF-8", encoding.name().c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv_close(cd);
+    return true;
+}
+
+std::optional<TextEncoding> EncodingOfCodePage(std::string_view codepage) {
+    while (!codepage.empty() && (codepage.back() == ' ' || codepage.back() == '\t'))
+        codepage.remove_suffix(1);
+    if (codepage.empty()) return std::nullopt;
+    const std::string name = IconvNameOfCodePage(codepage);
+    // Shift-JIS stands for the Windows code page 932 under any of its names.
+    if (name == "CP932" || name == "SHIFT_JIS" || name == "SJIS") return TextEncoding::Cp932;
+    TextEncoding encoding(name);
+    if (!EncodingAvailable(encoding)) return std::nullopt;
+    return encoding;
+}
+
+std::optional<TextEncoding> EncodingNamed(std::string_view name) {
+    for (const NamedEncoding& named : UserNames)
+        if (SameLetters(named.shown, name) || SameLetters(named.iconv, name))
+            return TextEncoding(std::string(named.iconv));
+    if (SameLetters(name, "SJIS") || SameLetters(name, "Shift_JIS") || SameLetters(name, "CP932"))
+        return TextEncoding::Cp932;
+    if (name.empty()) return std::nullopt;
+    TextEncoding encoding(Upper(name));
+    if (!EncodingAvailable(encoding)) return std::nullopt;
+    return encoding;
 }
 
 struct TextDecoder::Impl {
     iconv_t cd = reinterpret_cast<iconv_t>(-1);
 };
 
-TextDecoder::TextDecoder(TextEncoding encoding) : impl_(new Impl), encoding_(encoding) {
-    if (encoding_ == TextEncoding::Cp932) impl_->cd = iconv_open("UTF-8", "CP932");
+TextDecoder::TextDecoder(const TextEncoding& encoding) : impl_(new Impl), encoding_(encoding) {
+    if (!encoding_.utf8()) impl_->cd = iconv_open("UTF-8", encoding_.name().c_str());
 }
 
 TextDecoder::~TextDecoder() {
@@ -96,7 +181,7 @@ void TextDecoder::decodeInto(std::string_view bytes, std::string& out) {
         out.assign(bytes);
         return;
     }
-    if (encoding_ == TextEncoding::Utf8) {
+    if (encoding_.utf8()) {
         AppendSanitizedUtf8(bytes, out);
         return;
     }
@@ -111,7 +196,8 @@ void TextDecoder::decodeInto(std::string_view bytes, std::string& out) {
         return;
     }
     iconv(impl_->cd, nullptr, nullptr, nullptr, nullptr);
-    // A CP932 character is at most two bytes and becomes at most three UTF-8 bytes.
+    // A character of a double-byte code page becomes at most three UTF-8 bytes, and one of a
+    // single-byte page at most three; the buffer grows for anything else.
     std::string buffer(bytes.size() * 3 + 4, '\0');
     char* in = const_cast<char*>(bytes.data());
     size_t inLeft = bytes.size();

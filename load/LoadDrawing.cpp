@@ -197,6 +197,13 @@ void FindImageFiles(Drawing& d, const std::string& drawingPath) {
 
 } // namespace
 
+std::string ChosenEncoding(const LoadOptions& options, const std::string& path) {
+    if (!options.encoding.empty()) return options.encoding;
+    if (!options.encodings) return {};
+    const auto found = options.encodings->find(path);
+    return found != options.encodings->end() ? found->second : std::string();
+}
+
 bool ReadDrawingFile(const std::string& path, const LoadOptions& options, LoadedDrawing& result,
                      std::string& working) {
     struct stat st {};
@@ -229,9 +236,12 @@ bool ReadDrawingFile(const std::string& path, const LoadOptions& options, Loaded
         }
     }
 
-    ReadDxfVersion(working, result.acadver);
+    DxfHeader header;
+    ReadDxfHeader(working, header);
+    result.acadver = header.acadver;
     if (result.kind == DrawingFileKind::Dxf) DxfVersionName(result.acadver, result.versionName);
-    result.encoding = EncodingForFile(working, result.acadver);
+    result.encodingDecision = DecideEncoding(working, header, ChosenEncoding(options, path));
+    result.encoding = result.encodingDecision.encoding;
 
     const auto readStart = std::chrono::steady_clock::now();
     ReadDxfFile(result.drawing, working, options.progress, result.encoding);

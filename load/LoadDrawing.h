@@ -10,6 +10,7 @@
 #pragma once
 
 #include "dxf/DxfReader.h"
+#include "dxf/DxfVersion.h"
 #include "dxf/TextDecoder.h"
 #include "geometry/EllipseFlattening.h"
 #include "load/ExternalReferences.h"
@@ -19,6 +20,8 @@
 
 #include <array>
 #include <cstddef>
+#include <map>
+#include <memory>
 #include <string>
 
 namespace orvanta {
@@ -48,10 +51,22 @@ class DrawingConverter {
     virtual std::string convert(const std::string& source) = 0;
 };
 
+// The encodings the user chose for files, by path: "GBK", "UTF-8", ... (EncodingNamed).
+using FileEncodings = std::map<std::string, std::string>;
+
 struct LoadOptions {
     ProgressSink* progress = nullptr;
     DrawingConverter* converter = nullptr;
+    // The encoding every file is read in ("GBK"); empty: each file's own choice, else the rules.
+    std::string encoding;
+    // The user's choices by path; may be null. Shared, never changed once given: a window that
+    // changes a choice gives later loads a new map.
+    std::shared_ptr<const FileEncodings> encodings;
 };
+
+// The encoding the user chose for the file at `path`: the options' one for all, else the file's
+// own, else empty.
+std::string ChosenEncoding(const LoadOptions& options, const std::string& path);
 
 // Why a load failed.
 enum class LoadProblem {
@@ -112,6 +127,8 @@ struct LoadedDrawing {
     // The release as the file list shows it: of the DWG for DWG content, of $ACADVER otherwise.
     std::string versionName;
     TextEncoding encoding = TextEncoding::Cp932;
+    // Why the text was read in that encoding (the status bar and `info` say it).
+    EncodingDecision encodingDecision;
     // The record counts of the drawing as read, before the passes consumed anything.
     std::array<TableCount, 13> readCounts{};
     // The thirteen counts of each sheet as read, by space: [0] the model's, then each layout's

@@ -212,6 +212,7 @@ PrintReport PrintAll(QPagedPaintDevice& device, const ListPrintRequest& request,
                     try {
                         LoadOptions options;
                         options.converter = request.converter;
+                        options.encodings = request.encodings;
                         monitor.setStatus(QString::fromStdString(name));
                         loaded = LoadDrawingFile(path, options);
                         monitor.setStatus(QString());
@@ -501,6 +502,7 @@ BatchDrawing LoadForBatch(const PdfBatchRequest& request, std::size_t index) {
     try {
         LoadOptions options;
         options.converter = request.converter;
+        options.encodings = request.encodings;
         result.loaded = LoadDrawingFile(
             (std::filesystem::path(request.folder) / request.names[index]).string(), options);
         if (result.loaded.outcome != LoadOutcome::Loaded) {

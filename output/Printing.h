@@ -92,14 +92,15 @@ class PrintError : public std::runtime_error {
 };
 
 struct ListPrintRequest {
-    std::string folder;                        // the folder of the files
-    std::vector<std::string> names;            // the file names in list order
-    int retu = 2;                              // columns
-    int gyou = 4;                              // rows
-    ColorModeValue cosw = ColorModeMonochrome; // colour mode: colour, black, inverted colours
-    DrawingConverter* converter = nullptr;     // for DWG content; none leaves such cells empty
-    bool lineweights = false;                  // lines as wide as their lineweights on the page
-    std::string sheet = "saved";               // the sheet of each drawing (SpaceOfSheetChoice)
+    std::string folder;                             // the folder of the files
+    std::vector<std::string> names;                 // the file names in list order
+    int retu = 2;                                   // columns
+    int gyou = 4;                                   // rows
+    ColorModeValue cosw = ColorModeMonochrome;      // colour mode: colour, black, inverted colours
+    DrawingConverter* converter = nullptr;          // for DWG content; none leaves such cells empty
+    std::shared_ptr<const FileEncodings> encodings; // the user's encodings of files
+    bool lineweights = false;    // lines as wide as their lineweights on the page
+    std::string sheet = "saved"; // the sheet of each drawing (SpaceOfSheetChoice)
     // When set, each drawing's colours and lineweights as the table prints them, whatever cosw
     // and lineweights say.
     const PlotStyleTable* style = nullptr;
@@ -180,6 +181,7 @@ struct PdfBatchRequest {
     std::string folder;
     std::vector<std::string> names;
     DrawingConverter* converter = nullptr;
+    std::shared_ptr<const FileEncodings> encodings; // the user's encodings of files
     std::string sheet = "saved"; // the sheet of each drawing (SpaceOfSheetChoice)
     // The paper of a drawing printed fitted or at a ratio, in millimetres, upright or turned.
     QSizeF paper{210, 297};

@@ -82,6 +82,14 @@
         <translation>Folder to PDF</translation>
     </message>
     <message>
+        <source>文字コード</source>
+        <translation>Text Encoding</translation>
+    </message>
+    <message>
+        <source>自動</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
         <source>AutoCAD / LT (2014~2017) へブロック挿入</source>
         <translation>Insert as Block into AutoCAD / LT (2014~2017)</translation>
     </message>

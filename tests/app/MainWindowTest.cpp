@@ -389,6 +389,30 @@ TEST(MainWindow, AMalformedFileShowsTheErrorBoxAndTheNextFileStillOpens) {
     EXPECT_EQ(h.dialogs.messages.size(), 1u);
 }
 
+TEST(MainWindow, AnEncodingChosenForAFileReadsItAgainAndIsRemembered) {
+    WindowHarness h;
+    test::TempDir folder;
+    // GBK bytes in a file that states the Western page.
+    folder.write("g.dxf", test::Dxf({"0", "SECTION",          "2", "HEADER", "9", "$DWGCODEPAGE",
+                                     "3", "ANSI_1252",        "0", "ENDSEC", "0", "SECTION",
+                                     "2", "ENTITIES",         "0", "TEXT",   "8", "0",
+                                     "1", "\xD6\xD0\xCE\xC4", "0", "ENDSEC", "0", "EOF"}));
+    auto w = h.open();
+    w->tabs()->setCurrentIndex(MainWindow::DetailTab);
+    w->showFolder(Path(folder));
+    ASSERT_EQ(w->drawing().TextAry.size(), 1u);
+    EXPECT_EQ(w->drawing().TextAry[0].str, "ÖÐÎÄ");
+    EXPECT_EQ(w->statusText(StatusPanel::Encoding), "Windows-1252 ($DWGCODEPAGE ANSI_1252)");
+    w->chooseEncoding("GBK");
+    ASSERT_EQ(w->drawing().TextAry.size(), 1u);
+    EXPECT_EQ(w->drawing().TextAry[0].str, "中文");
+    EXPECT_EQ(w->statusText(StatusPanel::Encoding), "指定: GBK");
+    EXPECT_EQ(w->settings().fileEncodings.at(Path(folder, "g.dxf").toStdString()), "GBK");
+    w->chooseEncoding("");
+    EXPECT_EQ(w->drawing().TextAry[0].str, "ÖÐÎÄ");
+    EXPECT_TRUE(w->settings().fileEncodings.empty());
+}
+
 TEST(MainWindow, AFailedLoadClearsThePreviousDrawingAndSaysWhy) {
     WindowHarness h;
     test::TempDir folder;

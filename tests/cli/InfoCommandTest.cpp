@@ -24,7 +24,8 @@ TEST(InfoCommand, PrintsCaptionsAndCounts) {
     test::TempDir dir;
     const CliRun run = Cli("info " + dir.write("a.dxf", Drawing2013));
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("Version : AC1027 (2013), UTF-8\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Version : AC1027 (2013), UTF-8 ($ACADVER AC1027)\n"), std::string::npos)
+        << run.out;
     EXPECT_NE(run.out.find("\nLayer : 1\nLine : 2\nPolyline : 0\n"), std::string::npos);
     EXPECT_NE(run.out.find("\nText : 1\n"), std::string::npos);
     EXPECT_NE(run.out.find("\nView : 0\nRead : "), std::string::npos);
@@ -46,7 +47,9 @@ TEST(InfoCommand, JsonGivesOneObjectPerFile) {
     const std::string second = run.out.substr(newline + 1);
     EXPECT_EQ(first.rfind("{\"file\":\"" + a +
                               "\",\"acadver\":\"AC1027\",\"version_name\":"
-                              "\"2013\",\"encoding\":\"UTF-8\",\"counts\":{\"Layer\":1,\"Line\":2,",
+                              "\"2013\",\"encoding\":\"UTF-8\",\"encoding_name\":\"UTF-8\","
+                              "\"encoding_reason\":\"UTF-8 ($ACADVER AC1027)\",\"counts\":{"
+                              "\"Layer\":1,\"Line\":2,",
                           0),
               0u)
         << first;
@@ -123,6 +126,20 @@ TEST(InfoCommand, AJapaneseLocaleGetsTheFailureInJapanese) {
               bad + "（5 行目）: グループコード（整数）の行に \"x10\" があります\n" + dwg +
                   ": DWG ファイル (AC1027) です。変換プログラムなしで扱えるのはテキスト DXF "
                   "ファイルだけです\n");
+}
+
+TEST(InfoCommand, ReadsTheTextsInTheEncodingGiven) {
+    test::TempDir dir;
+    const std::string file =
+        dir.write("g.dxf", Dxf({"0", "SECTION", "2", "ENTITIES", "0", "TEXT", "8", "0", "1",
+                                "\xD6\xD0\xCE\xC4", "0", "ENDSEC", "0", "EOF"}));
+    const CliRun run = Cli("info --json --encoding GBK " + file);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"encoding\":\"GBK\",\"encoding_name\":\"GBK\","
+                           "\"encoding_reason\":\"chosen: GBK\""),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(Cli("info --encoding NO-SUCH-PAGE " + file).status, 2);
 }
 
 } // namespace

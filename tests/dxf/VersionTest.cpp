@@ -58,7 +58,7 @@ TEST(ReadDxfVersion, FindsTheHeaderVariable) {
     EXPECT_EQ(v, "");
 }
 
-TEST(EncodingForFile, Release2007FilesAreDecidedByTheirBytes) {
+TEST(EncodingForFile, ReleasesTo2007AreDecidedByTheirBytes) {
     test::TempDir dir;
     const auto file = [&](const char* name, const std::string& text) {
         return dir.write(name,
@@ -69,8 +69,8 @@ TEST(EncodingForFile, Release2007FilesAreDecidedByTheirBytes) {
     EXPECT_EQ(EncodingForFile(file("utf8.dxf", "寸法 ①"), "AC1021"), TextEncoding::Utf8);
     EXPECT_EQ(EncodingForFile(file("sjis.dxf", "\x90\xA1\x96\x40"), "AC1021"), TextEncoding::Cp932);
     EXPECT_EQ(EncodingForFile(file("ascii.dxf", "plain"), "AC1021"), TextEncoding::Cp932);
-    // Other releases follow their version alone.
-    EXPECT_EQ(EncodingForFile(file("old.dxf", "寸法"), "AC1018"), TextEncoding::Cp932);
+    // Older releases too; later ones follow their version alone.
+    EXPECT_EQ(EncodingForFile(file("old.dxf", "寸法"), "AC1018"), TextEncoding::Utf8);
     EXPECT_EQ(EncodingForFile(file("new.dxf", "\x90\xA1"), "AC1024"), TextEncoding::Utf8);
 }
 
