@@ -526,7 +526,10 @@ void MainWindow::setDetailPresenter(DetailPresenter* presenter) {
 }
 
 void MainWindow::setStatusText(StatusPanel panel, const QString& text) {
-    statusPanels_[static_cast<int>(panel)]->setText(text);
+    QLabel* label = statusPanels_[static_cast<int>(panel)];
+    label->setText(text);
+    // A narrow window cuts the panels' texts; the whole text shows under the mouse.
+    label->setToolTip(text);
 }
 
 QString MainWindow::statusText(StatusPanel panel) const {
