@@ -52,8 +52,8 @@ class LineSource {
 
     // Whether the unread bytes begin with `prefix`; consumes nothing.
     bool startsWith(std::string_view prefix);
-    // The next `n` bytes (n at most 4096), consumed; null, consuming nothing, when the file ends
-    // before them. The bytes stay valid until the next call.
+    // The next `n` bytes, consumed; null, consuming nothing, when the file ends before them. The
+    // bytes stay valid until the next call.
     const char* take(std::size_t n) {
         if (end_ - begin_ >= n) {
             const char* bytes = buffer_.data() + begin_;

@@ -142,8 +142,8 @@ void PairSource::spellControls() {
             spelt += c;
         }
     }
-    chunkText_ = std::move(spelt);
-    value_ = chunkText_;
+    builtText_ = std::move(spelt);
+    value_ = builtText_;
 }
 
 void PairSource::writeReal() const {
@@ -197,13 +197,13 @@ bool PairSource::nextBinary() {
         if (!p || !(p = lines_.take(length))) fail(offset_, DxfProblem::BinaryTruncated, code);
         // A text file writes the chunk as hexadecimal digits, two to a byte.
         static constexpr char Digits[] = "0123456789ABCDEF";
-        chunkText_.resize(2 * length);
+        builtText_.resize(2 * length);
         for (std::size_t i = 0; i < length; ++i) {
             const auto byte = static_cast<unsigned char>(p[i]);
-            chunkText_[2 * i] = Digits[byte >> 4];
-            chunkText_[2 * i + 1] = Digits[byte & 15];
+            builtText_[2 * i] = Digits[byte >> 4];
+            builtText_[2 * i + 1] = Digits[byte & 15];
         }
-        value_ = chunkText_;
+        value_ = builtText_;
         return true;
     }
 

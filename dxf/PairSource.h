@@ -102,9 +102,10 @@ class PairSource {
     Number number_ = Number::None;
     double real_ = 0;
     std::int64_t integer_ = 0;
-    // The text of a binary number, or of a chunk or a string with control characters.
+    // The text of a binary number; of a chunk, or of a string with its control characters
+    // spelt out.
     mutable char numberText_[32] = {};
-    std::string chunkText_;
+    std::string builtText_;
 };
 
 // The value of the current pair of a source as text, for a reader that keeps it as a member
