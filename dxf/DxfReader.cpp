@@ -2,6 +2,7 @@
 
 #include "dxf/LineSource.h"
 #include "dxf/NumberParsing.h"
+#include "dxf/PairSource.h"
 #include "dxf/SpatialFilters.h"
 #include "model/TableGrowth.h"
 
@@ -28,8 +29,9 @@ std::string DescribeDxfProblem(DxfProblem problem, int groupCode, const std::str
         return detail.empty() ? "the file cannot be read; another program holds it"
                               : "the file cannot be read: " + detail;
     case DxfProblem::BinaryDxf:
-        return ja ? "バイナリDXFファイルです．テキストDXFに変換してから読み込みます"
-                  : BinaryDxfMessage;
+        return ja ? "読めない形式のバイナリDXFです．テキストDXFに変換してから読み込みます"
+                  : "a binary DXF file of a form this reader does not know, read only after "
+                    "conversion to text DXF";
     case DxfProblem::NotGroupCode:
         return ja ? "グループコード（整数）の行に " + quoted + " があります"
                   : "expected a group code (an integer), found " + quoted;
@@ -51,6 +53,17 @@ std::string DescribeDxfProblem(DxfProblem problem, int groupCode, const std::str
         return ja ? mib + " MiB を超える長さの行があります"
                   : "a line is longer than " + mib + " MiB";
     }
+    case DxfProblem::BinaryTruncated:
+        if (groupCode < 0)
+            return ja ? "グループコードの途中でファイルが終わっています"
+                      : "the file ends inside a group code";
+        return ja ? "グループコード " + code + " の値の途中でファイルが終わっています"
+                  : "the file ends inside the value of group code " + code;
+    case DxfProblem::BinaryStringTooLong: {
+        const std::string mib = std::to_string(LineSource::MaxLineLength >> 20);
+        return ja ? "グループコード " + code + " の文字列が " + mib + " MiB を超えても終わりません"
+                  : "the string of group code " + code + " has no end within " + mib + " MiB";
+    }
     }
     return {};
 }
@@ -61,6 +74,13 @@ DxfReadError::DxfReadError(const std::string& file, long line, DxfProblem proble
                   DescribeDxfProblem(problem, groupCode, value, detail, Language::English)),
       file_(file), line_(line), problem_(problem), groupCode_(groupCode), value_(value),
       detail_(detail) {}
+
+DxfReadError::DxfReadError(const std::string& file, ByteOffset offset, DxfProblem problem,
+                           int groupCode, const std::string& value, const std::string& detail)
+    : SilentAbort(file + ": byte offset " + std::to_string(offset.bytes) + ": " +
+                  DescribeDxfProblem(problem, groupCode, value, detail, Language::English)),
+      file_(file), line_(0), offset_(offset.bytes), problem_(problem), groupCode_(groupCode),
+      value_(value), detail_(detail) {}
 
 std::string DxfReadError::reason(Language language) const {
     return DescribeDxfProblem(problem_, groupCode_, value_, detail_, language);
@@ -94,13 +114,6 @@ enum class Kind {
     Viewport,
     Image,
 };
-
-bool IsBlank(std::string_view s) {
-    for (char c : s) {
-        if (c != ' ' && c != '\t') return false;
-    }
-    return true;
-}
 
 std::string UpperAscii(std::string s) {
     for (char& c : s)
@@ -174,21 +187,38 @@ class Reader {
         : d_(drawing), fileName_(fileName), progress_(progress), decoder_(encoding),
           utf8_(encoding == TextEncoding::Utf8) {}
 
-    // Reads every pair of the open source.
+    // Reads every pair of the open source, text or binary.
     void run(LineSource& source);
 
   private:
     [[noreturn]] void fail(DxfProblem problem, const std::string& value = {}) const {
+        if (pairs_->binary())
+            throw DxfReadError(fileName_, ByteOffset{pairs_->offset()}, problem, code_, value);
         throw DxfReadError(fileName_, line_, problem, code_, value);
     }
 
-    // Value conversions; each failure names the group code and the offending text.
+    // Value conversions; each failure names the group code and the offending text. A number of
+    // a binary file is taken as it was written, under the same rules as its text.
     double real() const {
         double v;
-        if (!ParseReal(value_, v)) fail(DxfProblem::NotReal, Shorten(value_));
+        if (pairs_->number() == PairSource::Number::None) {
+            if (!ParseReal(value_, v)) fail(DxfProblem::NotReal, Shorten(value_));
+            return v;
+        }
+        v = pairs_->number() == PairSource::Number::Real ? pairs_->real()
+                                                         : static_cast<double>(pairs_->integer());
+        if (!std::isfinite(v)) fail(DxfProblem::NotReal, Shorten(value_));
         return v;
     }
     std::int16_t small() const {
+        if (pairs_->number() != PairSource::Number::None) {
+            const double v = pairs_->number() == PairSource::Number::Integer
+                                 ? static_cast<double>(pairs_->integer())
+                                 : pairs_->real();
+            if (!(v >= -32768 && v <= 32767 && v == std::trunc(v)))
+                fail(DxfProblem::NotSmallInteger, Shorten(value_));
+            return static_cast<std::int16_t>(v);
+        }
         std::int16_t v;
         if (!ParseSmallInt(value_, v)) fail(DxfProblem::NotSmallInteger, Shorten(value_));
         return v;
@@ -202,6 +232,9 @@ class Reader {
     // Layouts and viewports keep infinite and undefined values as written: whoever builds the
     // sheets judges them, and a sheet that cannot be shown is no reason to refuse the model.
     double realAsWritten() const {
+        if (pairs_->number() == PairSource::Number::Real) return pairs_->real();
+        if (pairs_->number() == PairSource::Number::Integer)
+            return static_cast<double>(pairs_->integer());
         double v;
         if (!ParseRealAsWritten(value_, v)) fail(DxfProblem::NotReal, Shorten(value_));
         return v;
@@ -282,6 +315,7 @@ class Reader {
     Drawing& d_;
     const std::string& fileName_;
     const LineSource* source_ = nullptr;
+    const PairSource* pairs_ = nullptr;
     // Where the section being read began: its records are spread over the file from there.
     long long sectionStart_ = 0;
     ProgressSink* progress_;
@@ -290,7 +324,7 @@ class Reader {
 
     // The current pair.
     int code_ = 0;
-    std::string_view value_;
+    PairValue value_;
     long line_ = 0;
 
     // Section and table flags.
@@ -473,47 +507,31 @@ std::size_t Reader::projectedCapacity(std::size_t size) const {
 void Reader::run(LineSource& source) {
     source_ = &source;
     if (utf8_) source.skipUtf8Bom();
+    PairSource pairs(source, fileName_);
+    pairs_ = &pairs;
+    value_ = PairValue(&pairs);
     if (progress_) {
         progress_->setPosition(0);
         progress_->setMaximum(50);
     }
     const long long estimate = source.size() * 65 / 1024;
     const long long step = estimate / 50 + 1;
-    long long pairs = 0;
+    long long pairCount = 0;
 
-    while (!source.atEnd()) {
-        const std::string_view codeLine = source.next();
-        const long codeLineNumber = source.lineNumber();
-        std::string codeCopy;
-        // The value line may refill the buffer: keep the code line only when it is needed.
-        int code = 0;
-        const bool codeOk = ParseGroupCode(codeLine, code);
-        if (!codeOk) codeCopy.assign(codeLine);
-        value_ = source.next();
-        ++pairs;
-        if (progress_ && pairs % step == 0) progress_->setPosition(progress_->position() + 1);
-        if (!codeOk) {
-            // Blank lines after the last pair end the file; anywhere else they are an error.
-            if (IsBlank(codeCopy) && IsBlank(value_)) {
-                bool restBlank = true;
-                while (!source.atEnd()) {
-                    if (!IsBlank(source.next())) {
-                        restBlank = false;
-                        break;
-                    }
-                }
-                if (restBlank) break;
-            }
-            line_ = codeLineNumber;
-            if (codeLineNumber == 1 && codeCopy.rfind(BinaryDxfSentinel, 0) == 0)
-                fail(DxfProblem::BinaryDxf);
-            fail(DxfProblem::NotGroupCode, Shorten(codeCopy));
+    while (pairs.next()) {
+        code_ = pairs.code();
+        line_ = pairs.line();
+        ++pairCount;
+        if (progress_ && pairCount % step == 0) {
+            // A binary file holds fewer bytes per pair than the estimate counts on, so its
+            // progress follows the bytes read.
+            progress_->setPosition(pairs.binary()
+                                       ? static_cast<int>(source.offset() * 50 / source.size())
+                                       : progress_->position() + 1);
         }
-        code_ = code;
-        line_ = source.lineNumber();
         processPair();
         // The drawing ends at its EOF pair; what some programs leave after it is not read.
-        if (code == 0 && TrimBlanks(value_) == "EOF") {
+        if (code_ == 0 && TrimBlanks(value_) == "EOF") {
             d_.ReachedEof = true;
             break;
         }

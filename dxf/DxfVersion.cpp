@@ -2,7 +2,7 @@
 
 #include "dxf/DxfReader.h"
 #include "dxf/LineSource.h"
-#include "dxf/NumberParsing.h"
+#include "dxf/PairSource.h"
 #include "dxf/TextDecoder.h"
 #include "model/Abort.h"
 
@@ -103,29 +103,18 @@ bool ReadDxfHeader(const std::string& fileName, DxfHeader& header) {
         LineSource source(fileName);
         // Some writers put a byte-order mark before a UTF-8 file's first group code.
         source.skipUtf8Bom();
+        PairSource pairs(source, fileName);
         bool inHeader = false;
-        while (!source.atEnd()) {
-            const std::string codeLine(source.next());
-            const std::string_view value = source.next();
-            int code;
-            if (!ParseGroupCode(codeLine, code)) {
-                // Blank lines at the very end of the file are no group code but end the scan.
-                if (codeLine.find_first_not_of(" \t") == std::string::npos && value.empty()) break;
-                const long line = source.lineNumber() - 1;
-                if (line == 1 && codeLine.rfind(BinaryDxfSentinel, 0) == 0)
-                    throw DxfReadError(fileName, line, DxfProblem::BinaryDxf);
-                throw DxfReadError(fileName, line, DxfProblem::NotGroupCode, 0, Shorten(codeLine));
-            }
+        while (pairs.next()) {
+            const int code = pairs.code();
+            const std::string_view value = pairs.value();
             if (code == 0 && (value == "EOF" || (inHeader && value == "ENDSEC"))) break;
             if (inHeader && code == 9 && (value == "$ACADVER" || value == "$DWGCODEPAGE")) {
                 std::string& into = value == "$ACADVER" ? header.acadver : header.codepage;
-                const std::string nextCode(source.next());
-                const std::string_view nextValue = source.next();
-                int valueCode;
                 // $ACADVER is a code 1 string, $DWGCODEPAGE a code 3 one.
-                if (ParseGroupCode(nextCode, valueCode) &&
-                    valueCode == (&into == &header.acadver ? 1 : 3))
-                    into = DecodeCp932(Trimmed(nextValue));
+                if (!pairs.next()) break;
+                if (pairs.code() == (&into == &header.acadver ? 1 : 3))
+                    into = DecodeCp932(Trimmed(pairs.value()));
                 // The two stand at the header's start; nothing after them is needed.
                 if (!header.acadver.empty() && !header.codepage.empty()) break;
                 continue;
@@ -210,17 +199,31 @@ namespace {
 // Whether the first bytes of the file read as UTF-8 with at least one multi-byte character. A
 // sequence cut off by the end of the bytes looked at counts as whole.
 bool LooksUtf8(const std::string& fileName) {
+    Utf8Check check;
+    if (IsBinaryDxfFile(fileName)) {
+        // The numbers of a binary file are no text: its strings alone tell.
+        try {
+            LineSource source(fileName);
+            PairSource pairs(source, fileName);
+            while (!check.failed() && source.offset() < static_cast<long long>(Utf8SniffBytes) &&
+                   pairs.next()) {
+                if (BinaryValueOf(pairs.code()) != BinaryValue::String) continue;
+                const std::string_view text = pairs.value();
+                check.feed(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+            }
+        } catch (const InputFailure& e) {
+            throw DxfReadError(fileName, 0, DxfProblem::Unreadable, 0, {}, e.what());
+        } catch (const DxfReadError&) {
+            // A damaged file is judged by what came before the damage; the read says the rest.
+        }
+        return !check.failed() && check.sawMultiByte();
+    }
     RawFile file(fileName);
     std::vector<unsigned char> buffer(1 << 20);
-    Utf8Check check;
     std::size_t seen = 0;
     while (!check.failed() && seen < Utf8SniffBytes) {
         const std::size_t n = file.read(buffer.data(), buffer.size());
         if (n == 0) return check.valid() && check.sawMultiByte();
-        if (seen == 0 && n >= BinaryDxfSentinel.size() &&
-            std::string_view(reinterpret_cast<const char*>(buffer.data()),
-                             BinaryDxfSentinel.size()) == BinaryDxfSentinel)
-            return false; // a binary file's numbers are no text to judge by
         check.feed(buffer.data(), n);
         seen += n;
     }

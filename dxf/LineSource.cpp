@@ -41,6 +41,27 @@ const char* FindLineEnd(const char* p, const char* limit) {
 #endif
 }
 
+// The first zero byte in [p, limit), or limit; as FindLineEnd, for the strings of binary files.
+const char* FindZero(const char* p, const char* limit) {
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    while (p < limit) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, zero));
+        if (mask != 0) {
+            const char* found = p + __builtin_ctz(static_cast<unsigned>(mask));
+            return found < limit ? found : limit;
+        }
+        p += 16;
+    }
+    return limit;
+#else
+    while (p < limit && *p != 0)
+        ++p;
+    return p;
+#endif
+}
+
 } // namespace
 
 LineSource::LineSource(const std::string& fileName) {
@@ -107,6 +128,44 @@ void LineSource::skipUtf8Bom() {
     }
     if (end_ - begin_ >= 3 && std::memcmp(buffer_.data() + begin_, "\xEF\xBB\xBF", 3) == 0)
         begin_ += 3;
+}
+
+bool LineSource::startsWith(std::string_view prefix) {
+    while (end_ - begin_ < prefix.size() && fill()) {
+    }
+    return end_ - begin_ >= prefix.size() &&
+           std::memcmp(buffer_.data() + begin_, prefix.data(), prefix.size()) == 0;
+}
+
+const char* LineSource::takeAcrossBlocks(std::size_t n) {
+    while (end_ - begin_ < n && fill()) {
+    }
+    if (end_ - begin_ < n) return nullptr;
+    const char* bytes = buffer_.data() + begin_;
+    begin_ += n;
+    return bytes;
+}
+
+std::string_view LineSource::nextString(bool& ended) {
+    std::size_t scanned = 0; // bytes after begin_ already known to hold no zero byte
+    for (;;) {
+        const char* start = buffer_.data() + begin_;
+        const char* const limit = buffer_.data() + end_;
+        const char* zero = FindZero(start + scanned, limit);
+        if (zero < limit) {
+            const std::size_t length = static_cast<std::size_t>(zero - start);
+            begin_ += length + 1;
+            ended = false;
+            return std::string_view(start, length);
+        }
+        scanned = static_cast<std::size_t>(limit - start);
+        if (!fill()) {
+            const std::string_view rest(buffer_.data() + begin_, end_ - begin_);
+            begin_ = end_;
+            ended = true;
+            return rest;
+        }
+    }
 }
 
 std::string_view LineSource::next() {

@@ -1,4 +1,5 @@
-// Line-by-line reading of a file in large blocks, for the DXF reader and the version probe.
+// Reading of a file in large blocks, for the DXF reader and the version probe: line by line for a
+// text DXF, value by value for a binary one.
 #pragma once
 
 #include <cstddef>
@@ -8,11 +9,6 @@
 #include <vector>
 
 namespace orvanta {
-
-// First line of a binary DXF file, which holds no text lines to read.
-constexpr std::string_view BinaryDxfSentinel = "AutoCAD Binary DXF";
-constexpr const char* BinaryDxfMessage =
-    "this is a binary DXF file, which is read only after conversion to text DXF";
 
 // An input/output failure while reading (not malformed content).
 class InputFailure : public std::runtime_error {
@@ -54,9 +50,27 @@ class LineSource {
     // Skips a leading byte-order mark "EF BB BF" (UTF-8 files only).
     void skipUtf8Bom();
 
+    // Whether the unread bytes begin with `prefix`; consumes nothing.
+    bool startsWith(std::string_view prefix);
+    // The next `n` bytes, consumed; null, consuming nothing, when the file ends before them. The
+    // bytes stay valid until the next call.
+    const char* take(std::size_t n) {
+        if (end_ - begin_ >= n) {
+            const char* bytes = buffer_.data() + begin_;
+            begin_ += n;
+            return bytes;
+        }
+        return takeAcrossBlocks(n);
+    }
+    // The bytes up to the next zero byte, which is consumed but not returned. `ended` is set
+    // when the file ends before a zero byte: the view then holds the rest of the file. Throws
+    // LineTooLong when no zero byte comes within MaxLineLength bytes.
+    std::string_view nextString(bool& ended);
+
   private:
     // Reads more bytes behind the unread ones; false at the end of the file.
     bool fill();
+    const char* takeAcrossBlocks(std::size_t n);
 
     int fd_ = -1;
     long long size_ = 0;

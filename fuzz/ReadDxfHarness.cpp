@@ -17,6 +17,8 @@ void ReadDxfHarness(const std::uint8_t* data, std::size_t size) {
     try {
         ProbeFileSignature(file.path(), text);
         ReadDxfVersion(file.path(), text);
+        // Release 2007 looks at the bytes, or at the strings of a binary file.
+        EncodingForFile(file.path(), "AC1021");
     } catch (const SilentAbort&) {
     }
     for (const TextEncoding encoding : {TextEncoding::Cp932, TextEncoding::Utf8}) {

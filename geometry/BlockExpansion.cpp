@@ -725,6 +725,9 @@ class Expander {
         }
         double sweep = whole ? 360 : endDeg - startDeg;
         if (sweep <= 0) sweep += 360;
+        // At most one turn, as ArcSweep has it; angles too large for a degree to count (or no
+        // number at all) give a whole turn rather than a step count no int holds.
+        if (!(sweep > 0 && sweep <= 360)) sweep = 360;
         const int steps = std::max(1, static_cast<int>(std::ceil(sweep / TiltedChordStepDeg)));
         TAcadPoint previous;
         for (int k = 0; k <= steps; ++k) {

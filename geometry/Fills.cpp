@@ -188,6 +188,9 @@ bool PatternFamily(const THatchLine& line, const std::vector<std::vector<TAcadPo
     if (!(smin <= smax)) return true;
     const double k0 = std::ceil(std::min(smin / spacing, smax / spacing));
     const double k1 = std::floor(std::max(smin / spacing, smax / spacing));
+    // Lines numbered beyond 2^52 from the base point cannot be counted one by one: k + 1 would
+    // be k again, and the loop below would never end.
+    if (!(std::fabs(k0) < 0x1p52 && std::fabs(k1) < 0x1p52)) return false;
     if (!(k1 - k0 < static_cast<double>(lineBudget))) return false;
     const double work = (k1 - k0 + 1) * static_cast<double>(edges.size());
     if (work > workBudget) return false;

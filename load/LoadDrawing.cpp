@@ -2,6 +2,7 @@
 
 #include "dxf/DxfReader.h"
 #include "dxf/DxfVersion.h"
+#include "dxf/PairSource.h"
 #include "geometry/ArcFlattening.h"
 #include "geometry/BlockExpansion.h"
 #include "geometry/EllipseFlattening.h"
@@ -204,8 +205,11 @@ std::string ChosenEncoding(const LoadOptions& options, const std::string& path) 
     return found != options.encodings->end() ? found->second : std::string();
 }
 
-bool ReadDrawingFile(const std::string& path, const LoadOptions& options, LoadedDrawing& result,
-                     std::string& working) {
+namespace {
+
+// ReadDrawingFile; `convert` sends a DXF through the converter as well.
+bool ReadDrawing(const std::string& path, const LoadOptions& options, LoadedDrawing& result,
+                 std::string& working, bool convert) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) throw LoadFailed({path, 0, LoadProblem::NoSuchFile});
     if (S_ISDIR(st.st_mode)) throw LoadFailed({path, 0, LoadProblem::Folder});
@@ -223,7 +227,7 @@ bool ReadDrawingFile(const std::string& path, const LoadOptions& options, Loaded
     }
 
     working = path;
-    if (result.kind != DrawingFileKind::Dxf) {
+    if (result.kind != DrawingFileKind::Dxf || convert) {
         if (!options.converter) {
             result.outcome = LoadOutcome::NotLoaded;
             return false;
@@ -247,6 +251,21 @@ bool ReadDrawingFile(const std::string& path, const LoadOptions& options, Loaded
     ReadDxfFile(result.drawing, working, options.progress, result.encoding);
     result.readSeconds = SecondsSince(readStart);
     return true;
+}
+
+} // namespace
+
+bool ReadDrawingFile(const std::string& path, const LoadOptions& options, LoadedDrawing& result,
+                     std::string& working) {
+    try {
+        return ReadDrawing(path, options, result, working, false);
+    } catch (const DxfReadError& e) {
+        // A binary DXF our reader refuses may still be one the converter reads.
+        if (!options.converter || e.inUse() || result.kind != DrawingFileKind::Dxf ||
+            !IsBinaryDxfFile(path))
+            throw;
+    }
+    return ReadDrawing(path, options, result, working, true);
 }
 
 namespace {
@@ -343,6 +362,12 @@ std::string LoadFailure::reason(Language language) const {
 }
 
 std::string LoadFailure::message(Language language) const {
+    if (offset >= 0) {
+        const std::string at = std::to_string(offset);
+        return language == Language::Japanese
+                   ? file + "（バイトオフセット " + at + "）: " + reason(language)
+                   : file + ": byte offset " + at + ": " + reason(language);
+    }
     if (line <= 0) return file + ": " + reason(language);
     if (language == Language::Japanese)
         return file + "（" + std::to_string(line) + " 行目）: " + reason(language);
@@ -354,6 +379,7 @@ LoadFailure FailureOf(const DxfReadError& error) {
     failure.groupCode = error.groupCode();
     failure.value = error.value();
     failure.detail = error.detail();
+    failure.offset = error.offset();
     return failure;
 }
 

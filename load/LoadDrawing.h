@@ -92,7 +92,8 @@ struct LoadFailure {
     int groupCode = 0;                              // of the DXF pair that failed
     std::string value;                              // the offending value or line, shortened
     std::size_t limit = 0;                          // entities or seconds, as the problem says
-    std::string detail; // the reason as given, of LoadProblem::Other and unreadable files
+    std::string detail;    // the reason as given, of LoadProblem::Other and unreadable files
+    long long offset = -1; // the byte offset of what failed in a binary DXF, -1 when none
 
     // The file exists but could not be read: another program holds it, or a disk error.
     bool inUse() const {
@@ -100,7 +101,8 @@ struct LoadFailure {
     }
     // What went wrong, without the file and the line.
     std::string reason(Language language = TextLanguage()) const;
-    // "file:line: reason", or "file: reason" without a line.
+    // "file:line: reason", "file: byte offset N: reason" in a binary DXF, or "file: reason"
+    // without either.
     std::string message(Language language = TextLanguage()) const;
 };
 
@@ -154,10 +156,11 @@ struct LoadedDrawing {
 LoadedDrawing LoadDrawingFile(const std::string& path, const LoadOptions& options = {});
 
 // The reading half of LoadDrawingFile, which external references share: decides what the file
-// is, converts DWG content through the options' converter and reads the DXF in its encoding into
-// result.drawing, filling the kind, signature, version names and encoding; `working` is the DXF
-// that was read. False, with the outcome NotLoaded, when DWG content was not converted. Throws
-// DxfReadError, LoadFailed or SilentAbort when the file cannot be read.
+// is, converts DWG content (and a binary DXF the reader refuses) through the options' converter
+// and reads the DXF in its encoding into result.drawing, filling the kind, signature, version
+// names and encoding; `working` is the DXF that was read. False, with the outcome NotLoaded, when
+// DWG content was not converted. Throws DxfReadError, LoadFailed or SilentAbort when the file
+// cannot be read.
 bool ReadDrawingFile(const std::string& path, const LoadOptions& options, LoadedDrawing& result,
                      std::string& working);
 

@@ -129,6 +129,18 @@ TEST(Fills, DashesAndTooDensePatterns) {
     EXPECT_TRUE(d.FillAry[1].segments.empty());
 }
 
+TEST(Fills, APatternWhoseLinesCannotBeCountedGivesALightFill) {
+    // A base point so far from the boundary that the numbers of the lines across it are one
+    // double: counting them would never end.
+    Drawing d;
+    THatchBlk far = SquareWithHole(1);
+    far.lines[0].base = P(0, -3e178);
+    d.HatchAry.push_back(far);
+    HatchesToFills(d);
+    ASSERT_EQ(d.FillAry.size(), 1u);
+    EXPECT_EQ(d.FillAry[0].kind, FillKind::Light);
+}
+
 TEST(Fills, BoundaryOfManyEdgesTimesManyLinesGivesALightFill) {
     // 5,000 lines across a boundary of 10,000 edges: too much work to find their crossings.
     Drawing d;

@@ -1,4 +1,5 @@
 #include "load/LoadDrawing.h"
+#include "dxf/PairSource.h"
 #include "geometry/ArcFlattening.h"
 #include "geometry/BlockExpansion.h"
 #include "geometry/EllipseFlattening.h"
@@ -342,6 +343,31 @@ TEST(LoadDrawingFile, WhatTheFileIsDecidesTheRoad) {
     EXPECT_EQ(loaded.failure.message(), binary + ": the conversion was stopped");
     PreparedConverter silent("");
     EXPECT_EQ(LoadDrawingFile(binary, {nullptr, &silent}).outcome, LoadOutcome::NotLoaded);
+}
+
+TEST(LoadDrawingFile, ABinaryDxfTheReaderRefusesGoesToTheConverter) {
+    test::TempDir dir;
+    const std::string odd = dir.write("odd.dxf", std::string(BinaryDxfSentinel) + "\x07SECTION");
+    LoadedDrawing loaded = LoadDrawingFile(odd);
+    EXPECT_EQ(loaded.outcome, LoadOutcome::Failed);
+    EXPECT_EQ(loaded.failure.message(Language::English),
+              odd + ": byte offset 22: a binary DXF file of a form this reader does not know, "
+                    "read only after conversion to text DXF");
+    EXPECT_NE(loaded.failure.message(Language::Japanese).find("（バイトオフセット 22）"),
+              std::string::npos);
+
+    const std::string text =
+        dir.write("text.dxf", Dxf({"0", "SECTION", "2", "ENTITIES", "0", "LINE", "0", "ENDSEC"}));
+    PreparedConverter converter(text);
+    loaded = LoadDrawingFile(odd, {nullptr, &converter});
+    EXPECT_EQ(loaded.outcome, LoadOutcome::Loaded) << loaded.failure.message();
+    EXPECT_EQ(converter.asked, std::vector<std::string>{odd});
+    // A malformed text DXF is no work for the converter.
+    const std::string bad =
+        dir.write("bad.dxf", Dxf({"0", "SECTION", "2", "ENTITIES", "0", "LINE", "10", "x"}));
+    PreparedConverter unused(text);
+    EXPECT_EQ(LoadDrawingFile(bad, {nullptr, &unused}).outcome, LoadOutcome::Failed);
+    EXPECT_TRUE(unused.asked.empty());
 }
 
 TEST(LoadDrawingFile, AFailureNamesFileAndLineAndLeavesNoHalfDrawing) {
