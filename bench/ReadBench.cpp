@@ -7,6 +7,7 @@
 #include "bench/BenchDrawing.h"
 
 #include "dxf/DxfReader.h"
+#include "dxf/DxfVersion.h"
 #include "support/BinaryDxfWriter.h"
 
 #ifdef ORVANTA_WITH_DXFLIB
@@ -141,6 +142,19 @@ int main(int argc, char** argv) {
                 same ? "the same" : "NOT the same");
     std::printf("read binary     %.3f s best of 3, %.0f MB/s; %.2f x the speed of the text\n",
                 binarySeconds, binaryMb / binarySeconds, best / binarySeconds);
+    // The encoding is decided before the read from the header and the first bytes alone.
+    for (const std::string& file : {path, twin}) {
+        const auto start = std::chrono::steady_clock::now();
+        DxfHeader header;
+        ReadDxfHeader(file, header);
+        const EncodingDecision decision = DecideEncoding(file, header, {});
+        std::printf(
+            "encoding        %.1f ms to decide %s for the %s file\n",
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count(),
+            DescribeEncoding(decision, Language::English).c_str(),
+            file == path ? "text" : "binary");
+    }
 #ifdef ORVANTA_WITH_DXFLIB
     std::size_t dxflibLines = 0;
     const double dxflib = DxflibSeconds(path, dxflibLines);
