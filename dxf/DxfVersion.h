@@ -26,9 +26,9 @@ struct DxfHeader {
     std::string codepage;
 };
 
-// Reads those two from the HEADER section; the scan stops at the header's end or at the BLOCKS
-// or ENTITIES section. Throws DxfReadError on a read failure or a group code that is not an
-// integer. Always returns true.
+// Reads those two from the HEADER section of a text or binary DXF; the scan stops at the header's
+// end or at the BLOCKS or ENTITIES section. Throws DxfReadError on a read failure or a group code
+// that is not an integer. Always returns true.
 bool ReadDxfHeader(const std::string& fileName, DxfHeader& header);
 
 // The value of $ACADVER alone, as ReadDxfHeader finds it.
