@@ -341,13 +341,9 @@ void PrintWindow::applyPaper() {
     if (!paperChoice_) return;
     const std::optional<PaperSize> paper = PaperNamed(paperChoice_->currentText().toStdString());
     if (!paper) return;
-    QPageLayout layout(QPageSize(QSizeF(paper->width, paper->height), QPageSize::Millimeter,
-                                 paperChoice_->currentText(), QPageSize::ExactMatch),
-                       orientationChoice_->currentIndex() == 1 ? QPageLayout::Landscape
-                                                               : QPageLayout::Portrait,
-                       QMarginsF(0, 0, 0, 0));
-    layout.setMode(QPageLayout::FullPageMode);
-    printer_.setPageLayout(layout);
+    const QSizeF upright(paper->width, paper->height);
+    printer_.setPageLayout(
+        PageLayoutOf(orientationChoice_->currentIndex() == 1 ? upright.transposed() : upright));
     showPrinter();
 }
 

@@ -101,12 +101,11 @@ bool ScaleOf(const std::string& text, PrintScaleChoice& scale) {
     return true;
 }
 
-QPageLayout PageOf(const PrintOptions& options) {
+// The paper of the options in millimetres, turned when --landscape says so.
+QSizeF PaperSizeOf(const PrintOptions& options) {
     QSizeF paper;
     PaperOf(options.paper, paper);
-    return QPageLayout(QPageSize(paper, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
-                       options.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                       QMarginsF(0, 0, 0, 0));
+    return options.landscape ? paper.transposed() : paper;
 }
 
 // One encoding for every file of a request, when one is given.
@@ -140,9 +139,7 @@ int PrintEach(const std::string& input, const std::string& out, const PrintOptio
         request.names = {path.filename().string()};
     }
     request.sheet = options.layout;
-    QSizeF paper;
-    PaperOf(options.paper, paper);
-    request.paper = options.landscape ? paper.transposed() : paper;
+    request.paper = PaperSizeOf(options);
     request.scale = options.scale;
     request.cosw = options.colorMode;
     request.lineweights = options.lineweights;
@@ -166,7 +163,7 @@ int PrintEach(const std::string& input, const std::string& out, const PrintOptio
 int PrintTo(const std::string& input, const std::string& temporary, const PrintOptions& options) {
     QPdfWriter pdf(QString::fromStdString(temporary));
     pdf.setCreator(QStringLiteral("orvanta-cli print"));
-    pdf.setPageLayout(PageOf(options));
+    pdf.setPageLayout(PageLayoutOf(PaperSizeOf(options)));
     std::error_code error;
     if (fs::is_directory(input, error)) {
         ListPrintRequest request;

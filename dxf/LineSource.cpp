@@ -41,25 +41,10 @@ const char* FindLineEnd(const char* p, const char* limit) {
 #endif
 }
 
-// The first zero byte in [p, limit), or limit; as FindLineEnd, for the strings of binary files.
+// The first zero byte in [p, limit), or limit: the end of a binary file's string.
 const char* FindZero(const char* p, const char* limit) {
-#ifdef __SSE2__
-    const __m128i zero = _mm_setzero_si128();
-    while (p < limit) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(chunk, zero));
-        if (mask != 0) {
-            const char* found = p + __builtin_ctz(static_cast<unsigned>(mask));
-            return found < limit ? found : limit;
-        }
-        p += 16;
-    }
-    return limit;
-#else
-    while (p < limit && *p != 0)
-        ++p;
-    return p;
-#endif
+    const void* zero = std::memchr(p, 0, static_cast<std::size_t>(limit - p));
+    return zero ? static_cast<const char*>(zero) : limit;
 }
 
 } // namespace

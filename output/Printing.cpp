@@ -82,17 +82,6 @@ LineweightDisplay LineweightsOn(const PageGeometry& g, bool shown) {
     return {shown, g.metrics.pxPerMmX * 25.4};
 }
 
-// The whole of `sheet` of the drawing (what it opens in when it has no such layout) fitted into
-// a box of pixW x pixH around `origin`.
-DrawView WholeView(const Drawing& drawing, const std::string& sheet, TPoint origin, int pixW,
-                   int pixH) {
-    std::int16_t space = OpeningSpace(drawing);
-    SpaceOfSheetChoice(drawing, sheet, space);
-    DrawView view = WholeDrawingView(drawing, pixW, pixH, space);
-    view.origin = origin;
-    return view;
-}
-
 // A short reason for a cell left empty.
 std::string CellReason(const LoadedDrawing& loaded) {
     const bool japanese = TextLanguage() == Language::Japanese;
@@ -109,6 +98,43 @@ std::string CellReason(const LoadedDrawing& loaded) {
     }
     if (!reason.empty()) return reason;
     return japanese ? "読めません" : "cannot be read";
+}
+
+// Why printing stopped short of a drawing, as its cell or page says it.
+std::string OutOfMemoryReason() {
+    return TextLanguage() == Language::Japanese ? "メモリが足りません" : "not enough memory";
+}
+
+// A drawing loaded for printing, with the plot style table applied and the sheet chosen; `why`
+// says why it cannot be printed (empty when it can).
+struct PrintedDrawing {
+    LoadedDrawing loaded;
+    std::int16_t space = 0;
+    std::string why;
+};
+
+PrintedDrawing LoadForPrint(const std::string& path, DrawingConverter* converter,
+                            std::shared_ptr<const FileEncodings> encodings,
+                            const std::string& sheet, const PlotStyleTable* style) {
+    PrintedDrawing result;
+    try {
+        LoadOptions options;
+        options.converter = converter;
+        options.encodings = std::move(encodings);
+        result.loaded = LoadDrawingFile(path, options);
+        if (result.loaded.outcome != LoadOutcome::Loaded) {
+            result.why = CellReason(result.loaded);
+        } else {
+            if (style) ApplyPlotStyle(result.loaded.drawing, *style);
+            result.space = OpeningSpace(result.loaded.drawing);
+            SpaceOfSheetChoice(result.loaded.drawing, sheet, result.space);
+        }
+    } catch (const std::bad_alloc&) {
+        result.why = OutOfMemoryReason();
+    } catch (const std::exception& e) {
+        result.why = e.what();
+    }
+    return result;
 }
 
 void BeginDocument(QPainter& painter, QPagedPaintDevice& device) {
@@ -207,39 +233,32 @@ PrintReport PrintAll(QPagedPaintDevice& device, const ListPrintRequest& request,
                 if (n <= files) {
                     const std::string& name = request.names[n - 1];
                     const std::string path = (folder / name).string();
-                    std::string why;
-                    LoadedDrawing loaded;
-                    try {
-                        LoadOptions options;
-                        options.converter = request.converter;
-                        options.encodings = request.encodings;
-                        monitor.setStatus(QString::fromStdString(name));
-                        loaded = LoadDrawingFile(path, options);
-                        monitor.setStatus(QString());
-                        if (loaded.outcome == LoadOutcome::Loaded) {
-                            if (request.style) ApplyPlotStyle(loaded.drawing, *request.style);
+                    monitor.setStatus(QString::fromStdString(name));
+                    PrintedDrawing printed = LoadForPrint(
+                        path, request.converter, request.encodings, request.sheet, request.style);
+                    std::string why = printed.why;
+                    if (why.empty()) {
+                        try {
                             const QRect box(x0 + 1, y0 + g.strip + 1, cellW - 1,
                                             cellH - g.strip - 1);
-                            DrawInBox(painter, loaded.drawing,
-                                      WholeView(loaded.drawing, request.sheet,
-                                                {cx, cy + g.strip / 2}, cellW, cellH - g.strip),
+                            DrawView view = WholeDrawingView(printed.loaded.drawing, cellW,
+                                                             cellH - g.strip, printed.space);
+                            view.origin = {cx, cy + g.strip / 2};
+                            DrawInBox(painter, printed.loaded.drawing, view,
                                       StyledMode(request.style, request.cosw),
                                       Clipping::WholeExtent, box,
                                       LineweightsOn(
                                           g, StyledWeights(request.style, request.lineweights)));
                             ++report.drawn;
-                        } else {
-                            why = CellReason(loaded);
+                        } catch (const std::bad_alloc&) {
+                            why = OutOfMemoryReason();
+                        } catch (const std::exception& e) {
+                            why = e.what();
                         }
-                    } catch (const std::bad_alloc&) {
-                        why = TextLanguage() == Language::Japanese ? "メモリが足りません"
-                                                                   : "not enough memory";
-                    } catch (const std::exception& e) {
-                        why = e.what();
                     }
                     monitor.setStatus(QString());
-                    monitor.fileRead(n - 1, loaded, why);
-                    loaded = LoadedDrawing();
+                    monitor.fileRead(n - 1, printed.loaded, why);
+                    printed = PrintedDrawing();
                     if (!why.empty()) {
                         report.failures.push_back({name, why});
                         reason = QString::fromStdString(why);
@@ -408,18 +427,7 @@ void DrawSheetPage(QPainter& painter, const QPagedPaintDevice& device, const Dra
 // The page a drawing is printed on: its sheet's paper when it is printed as plotted, else
 // `paper` (upright or turned as given).
 void SetPaper(QPagedPaintDevice& device, QSizeF paper) {
-    const bool landscape = paper.width() > paper.height();
-    const QSizeF upright = landscape ? paper.transposed() : paper;
-    const std::optional<PaperSize> standard = PaperOfSize(upright.width(), upright.height());
-    const QString name = standard ? QString::fromUtf8(standard->name.data(),
-                                                      static_cast<qsizetype>(standard->name.size()))
-                                  : PaperCaption(upright);
-    QPageLayout layout(QPageSize(upright, QPageSize::Millimeter, name, QPageSize::ExactMatch),
-                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                       QMarginsF(0, 0, 0, 0));
-    // Margins are placed by the print code from the paper's edges.
-    layout.setMode(QPageLayout::FullPageMode);
-    device.setPageLayout(layout);
+    device.setPageLayout(PageLayoutOf(paper));
 }
 
 bool PrintsAsPlotted(const Drawing& drawing, std::int16_t space, const PagePrintOptions& options) {
@@ -452,6 +460,17 @@ double RangeShareOnPage(const Drawing& drawing, const DrawView& view, PrintRange
     const QSizeF box = FrameBoxMm(paper);
     return ShareOnPaper(w, h, box.width(), box.height(), ratio,
                         MillimetresPerUnit(drawing.InsUnits));
+}
+
+QPageLayout PageLayoutOf(QSizeF paper) {
+    const bool landscape = paper.width() > paper.height();
+    const QSizeF upright = landscape ? paper.transposed() : paper;
+    QPageLayout layout(
+        QPageSize(upright, QPageSize::Millimeter, PaperCaption(upright), QPageSize::ExactMatch),
+        landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+    // Margins are placed by the print code from the paper's edges.
+    layout.setMode(QPageLayout::FullPageMode);
+    return layout;
 }
 
 QString PaperCaption(QSizeF paper) {
@@ -489,37 +508,6 @@ void PrintZoom(QPagedPaintDevice& device, const Drawing& drawing, const DrawView
 }
 
 namespace {
-
-// A drawing of a batch, loaded; `why` says why it cannot be printed (empty when it can).
-struct BatchDrawing {
-    LoadedDrawing loaded;
-    std::int16_t space = 0;
-    std::string why;
-};
-
-BatchDrawing LoadForBatch(const PdfBatchRequest& request, std::size_t index) {
-    BatchDrawing result;
-    try {
-        LoadOptions options;
-        options.converter = request.converter;
-        options.encodings = request.encodings;
-        result.loaded = LoadDrawingFile(
-            (std::filesystem::path(request.folder) / request.names[index]).string(), options);
-        if (result.loaded.outcome != LoadOutcome::Loaded) {
-            result.why = CellReason(result.loaded);
-        } else {
-            if (request.style) ApplyPlotStyle(result.loaded.drawing, *request.style);
-            result.space = OpeningSpace(result.loaded.drawing);
-            SpaceOfSheetChoice(result.loaded.drawing, request.sheet, result.space);
-        }
-    } catch (const std::bad_alloc&) {
-        result.why =
-            TextLanguage() == Language::Japanese ? "メモリが足りません" : "not enough memory";
-    } catch (const std::exception& e) {
-        result.why = e.what();
-    }
-    return result;
-}
 
 // One PDF file of a batch: written beside its path, put in its place once complete.
 class BatchPdf {
@@ -566,7 +554,7 @@ class BatchPdf {
 };
 
 // Prints a loaded drawing (or its failure) on a page of `pdf`.
-void PrintBatchPage(BatchPdf& pdf, const PdfBatchRequest& request, const BatchDrawing& drawing,
+void PrintBatchPage(BatchPdf& pdf, const PdfBatchRequest& request, const PrintedDrawing& drawing,
                     const QString& caption) {
     PagePrintOptions options;
     options.cosw = request.cosw;
@@ -616,7 +604,9 @@ PrintReport PrintPdfBatch(const PdfBatchRequest& request, PrintMonitor& monitor)
     for (std::size_t i = 0; i < files; ++i) {
         const std::string& name = request.names[i];
         monitor.setStatus(QString::fromStdString(name));
-        BatchDrawing drawing = LoadForBatch(request, i);
+        PrintedDrawing drawing =
+            LoadForPrint((std::filesystem::path(request.folder) / request.names[i]).string(),
+                         request.converter, request.encodings, request.sheet, request.style);
         monitor.fileRead(static_cast<int>(i), drawing.loaded, drawing.why);
         const QString caption = QString::fromStdString(name);
         if (!drawing.why.empty()) report.failures.push_back({name, drawing.why});
@@ -638,11 +628,9 @@ PrintReport PrintPdfBatch(const PdfBatchRequest& request, PrintMonitor& monitor)
             lastError = e.what();
             report.failures.push_back({name, e.what()});
         } catch (const std::bad_alloc&) {
-            report.failures.push_back({name, TextLanguage() == Language::Japanese
-                                                 ? "メモリが足りません"
-                                                 : "not enough memory"});
+            report.failures.push_back({name, OutOfMemoryReason()});
         }
-        drawing = BatchDrawing();
+        drawing = PrintedDrawing();
         monitor.setStatus(QString());
         monitor.setProgress(static_cast<int>(i + 1));
         if (!monitor.keepPrinting()) {

@@ -10,6 +10,7 @@
 #include "render/Colors.h"
 #include "render/ViewTransform.h"
 
+#include <QPageLayout>
 #include <QSizeF>
 #include <QString>
 
@@ -162,6 +163,10 @@ std::optional<QSizeF> SheetPaper(const Drawing& drawing, std::int16_t space);
 // 1 : `ratio`: the range being the whole of `view.space` or the view's extent, as `range` says.
 double RangeShareOnPage(const Drawing& drawing, const DrawView& view, PrintRange range,
                         double ratio, QSizeF paper);
+
+// The page of `paper` millimetres, turned when it is wider than high, in full-page mode without
+// margins: the one page layout of every print.
+QPageLayout PageLayoutOf(QSizeF paper);
 
 // The paper's name ("A3", "Letter") when it is one of the standard papers, else its size in
 // millimetres ("300 x 200 mm").
