@@ -8,7 +8,7 @@ packages=(g++ cmake ninja-build pkg-config clang-format libgtest-dev qt6-base-de
           libuemf-dev libpng-dev zlib1g-dev libx11-dev fonts-ipafont-gothic fonts-dejavu-core xvfb xauth
           poppler-utils emf2svg libwmf-bin fonts-urw-base35 desktop-file-utils xdg-utils
           shared-mime-info libglib2.0-bin libdxflib-dev qt6-tools-dev qt6-l10n-tools
-          qt6-translations-l10n appstream qt6-image-formats-plugins)
+          qt6-translations-l10n appstream qt6-image-formats-plugins libsqlite3-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
