@@ -241,6 +241,18 @@ class Reader {
     }
     std::string text() { return decoder_.decode(value_); }
     std::string upperText() { return UpperAscii(text()); }
+    // The index of an attribute tag in the drawing's TagAry, adding it when new; 0 once the
+    // indices run out.
+    std::uint16_t tagIndex(std::string tag) {
+        if (tag.empty()) return 0;
+        const auto found = tagIndices_.find(tag);
+        if (found != tagIndices_.end()) return found->second;
+        if (d_.TagAry.size() > 0xFFFF) return 0;
+        const auto index = static_cast<std::uint16_t>(d_.TagAry.size());
+        d_.TagAry.push_back(d_.name(tag));
+        tagIndices_.emplace(std::move(tag), index);
+        return index;
+    }
     // Layer and linetype names, decoded and added to the drawing's names once per distinct value.
     Name layerName();
     Name ltypeName();
@@ -390,6 +402,8 @@ class Reader {
     // The open text is an ATTDEF: code 3 is its prompt, not text, and it is kept only when it
     // is constant and visible (the ATTRIBs of the inserts carry the other values).
     bool attributeDefinition_ = false;
+    // The index of each attribute tag in the drawing's TagAry.
+    std::unordered_map<std::string, std::uint16_t> tagIndices_;
     // The open HATCH: before its boundary paths, in them, or in its pattern and seed points.
     enum class HatchPart { Head, Paths, Pattern } hatchPart_ = HatchPart::Head;
     // The open MULTILEADER: before its context data, in it, in one of its leaders or in a line
@@ -1113,6 +1127,10 @@ void Reader::startEntity() {
         ownWidth_ = ownOblique_ = ownFlags_ = columnHeightRead_ = false;
         attributeDefinition_ = v == "ATTDEF";
         t.mtflag = v == "MTEXT";
+        t.kind = t.mtflag               ? TextKind::MText
+                 : v == "ATTRIB"        ? TextKind::Attribute
+                 : attributeDefinition_ ? TextKind::AttributeDefinition
+                                        : TextKind::Text;
         break;
     }
     case Kind::Lwpolyline:
@@ -2141,6 +2159,10 @@ bool Reader::takeText(TTextBlk& r) {
         return true;
     case 8:
         r.layer = layerName();
+        return true;
+    case 2:
+        if (r.kind == TextKind::Attribute || r.kind == TextKind::AttributeDefinition)
+            r.tag = tagIndex(text());
         return true;
     case 3:
         if (attributeDefinition_) return true;

@@ -340,6 +340,7 @@ class Expander {
             count(1);
             TTextBlk& text = out_->TextAry.emplace_back(d_.BlkTextAry[i]);
             text.code67 = space;
+            text.kind = TextKind::Dimension;
         }
         for (std::uint32_t i : c.fills) {
             count(1);

@@ -81,6 +81,7 @@ class Converter {
             std::isfinite(m.textHeight) && m.textHeight > 0) {
             TTextBlk& text = texts_.emplace_back(PieceOf<TTextBlk>(m));
             text.mtflag = true;
+            text.kind = TextKind::MLeader;
             text.str = m.text;
             text.pt10 = m.textPoint;
             text.pt11 = IsFinitePoint(m.textDirection) ? m.textDirection : TAcadPoint{1, 0, 0};

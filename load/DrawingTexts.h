@@ -4,7 +4,7 @@
 // it stands.
 #pragma once
 
-#include "model/AcadDxfUnit.h"
+#include "load/LoadDrawing.h"
 
 #include <cstdint>
 #include <string>
@@ -38,9 +38,10 @@ struct IndexedText {
     std::int64_t textIndex = -1;
 };
 
-// The texts of `drawing`, loaded and normalised, whose file is named `fileName` (without its
-// folder): the file name first, then the texts in TextAry order, then the block and layer names
-// (anonymous blocks and the layouts' blocks left out). Empty texts are left out.
-std::vector<IndexedText> CollectDrawingTexts(const Drawing& drawing, const std::string& fileName);
+// The texts of a drawing loaded by LoadDrawingFile, whose file is named `fileName` (without its
+// folder): the file name first, then the texts in TextAry order, then the names of its blocks
+// and layers. Texts without a visible character are left out.
+std::vector<IndexedText> CollectDrawingTexts(const LoadedDrawing& loaded,
+                                             const std::string& fileName);
 
 } // namespace orvanta

@@ -154,6 +154,18 @@ class Merger {
         }
         if constexpr (std::is_same_v<Record, TImageBlk>)
             if (r.def >= 0) r.def += imageOffset_;
+        if constexpr (std::is_same_v<Record, TTextBlk>)
+            if (r.tag != 0) r.tag = tag(r.tag);
+    }
+
+    // The host's index of a tag of the reference.
+    std::uint16_t tag(std::uint16_t index) {
+        const Name& name = reference_.TagAry.at(index);
+        for (std::size_t i = 1; i < host_.TagAry.size(); ++i)
+            if (host_.TagAry[i].str() == name.str()) return static_cast<std::uint16_t>(i);
+        if (host_.TagAry.size() > 0xFFFF) return 0;
+        host_.TagAry.push_back(host_.name(name));
+        return static_cast<std::uint16_t>(host_.TagAry.size() - 1);
     }
 
     template <class Record> void records() {

@@ -284,6 +284,9 @@ void Load(const std::string& path, const LoadOptions& options, LoadedDrawing& re
     result.readCounts = TableCounts(result.drawing);
     result.otherCounts = OtherCounts(result.drawing);
     result.images = result.drawing.ImageAry.size() + result.drawing.BlkImageAry.size();
+    // Anonymous blocks (dimensions, hatches, the sheets) have no name a user gave them.
+    for (const TBlockBlk& block : result.drawing.BlockAry)
+        if (!block.name.empty() && block.name[0] != '*') result.blockNames.push_back(block.name);
     // The images' files lie beside the drawing the user opened, not beside a converted copy.
     FindImageFiles(result.drawing, path);
     // The sheets' own counts: the model, the ENTITIES section's paper space, and each block a

@@ -141,6 +141,9 @@ struct LoadedDrawing {
     // The IMAGEs as read, model and block definitions together; the drawing's MissingImages
     // counts the files of those not found.
     std::size_t images = 0;
+    // The names of the blocks the drawing defines, anonymous ones left out (the passes empty
+    // the block table).
+    std::vector<std::string> blockNames;
     double readSeconds = 0;
     double normaliseSeconds = 0;
     // The external references drawn as nothing (a file missing, unreadable, or referencing

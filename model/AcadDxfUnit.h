@@ -181,6 +181,16 @@ struct TPolyfaceEle {
     std::int16_t index[4] = {0, 0, 0, 0};
 };
 
+// What a text was in the file, or what made it; the folder search tells them apart.
+enum class TextKind : std::uint8_t {
+    Text,
+    MText,
+    Attribute,           // an ATTRIB
+    AttributeDefinition, // a constant ATTDEF of a block
+    Dimension,           // a text of a dimension's picture
+    MLeader,             // a multileader's content
+};
+
 // TEXT, ATTRIB and MTEXT. A text has no linetype or lineweight of its own, so it keeps its own
 // copy of the other common fields: taking EntityCommon would cost it eight bytes. Its layer
 // starts empty, not "0".
@@ -204,6 +214,10 @@ struct TTextBlk {
     std::int16_t layindex = 0;
     bool mtflag = false;
     bool checked = false;
+    TextKind kind = TextKind::Text;
+    // An attribute's tag: its index in the drawing's TagAry, 0 for none. Tags are few and
+    // repeat (every title block has the same ones), so a text keeps two bytes, not a string.
+    std::uint16_t tag = 0;
     // The rest shapes a text as its author set it. A TEXT's width factor (code41), oblique angle
     // (code51) and generation flags (code71: 2 mirrored in X, 4 upside down) are its own where
     // it gives them and its style's where it does not; an MTEXT takes its style's width factor
@@ -662,6 +676,9 @@ struct Drawing {
     std::vector<TLwpBlk> BlkLwpAry;
     std::vector<TLwpEle> BlkLwpEleAry;
     std::vector<TTextBlk> BlkTextAry;
+    // The attribute tags the texts name (TTextBlk::tag), each once; [0] is the empty tag. A
+    // drawing with more distinct tags than an index holds gives the rest none.
+    std::vector<Name> TagAry{Name()};
 
     // Extents of the normalised model; zero until computed.
     TAcadPoint ExtMin;
