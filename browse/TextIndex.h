@@ -7,7 +7,8 @@
 //
 // Several processes may use one index file at once: it is opened in write-ahead-log mode with a
 // busy timeout, and every change is one transaction. One TextIndex may be shared by threads: its
-// calls take turns.
+// calls take turns. A search that must not wait for a long update uses a TextIndex of its own:
+// readers of the file do not wait for its writer.
 #pragma once
 
 #include "load/DrawingTexts.h"

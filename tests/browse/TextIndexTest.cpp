@@ -139,6 +139,29 @@ TEST(TextIndex, DamagedFileIsMovedAsideAndANewOneMade) {
     EXPECT_EQ(index.search(Plans, "pump").hits.size(), 1u);
 }
 
+TEST(TextIndex, DamageFoundInUseMovesTheIndexAsideToo) {
+    test::TempDir dir;
+    const std::string file = (dir.path() / "texts.sqlite").string();
+    TextIndex index(file);
+    index.update({Drawing("/d/plans/a.dxf", {"pump"})}, {});
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    // The trigram index's pages stay sound b-tree pages, so only reading it finds the damage.
+    ASSERT_EQ(sqlite3_exec(db, "UPDATE texts_fts_data SET block = x'0102030405'", nullptr, nullptr,
+                           nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    try {
+        index.search(Plans, "pump");
+        ADD_FAILURE() << "searched a damaged index";
+    } catch (const TextIndexError& error) {
+        EXPECT_EQ(error.problem(), TextIndexError::Problem::Damaged) << error.what();
+    }
+    EXPECT_TRUE(fs::exists(index.movedAside()));
+    index.update({Drawing("/d/plans/a.dxf", {"pump"})}, {});
+    EXPECT_EQ(index.search(Plans, "pump").hits.size(), 1u);
+}
+
 TEST(TextIndex, IndexOfAnotherVersionIsRebuilt) {
     test::TempDir dir;
     const std::string file = (dir.path() / "texts.sqlite").string();
