@@ -130,7 +130,7 @@ std::size_t CodePoints(const std::string& text) {
     }));
 }
 
-// A prepared statement, reset when a Use of it ends.
+// Owns a prepared statement.
 class Statement {
   public:
     Statement() = default;
@@ -174,7 +174,6 @@ class TextIndex::Store {
         BeginRead,
         BeginWrite,
         Commit,
-        Rollback,
         FileId,
         InsertFile,
         UpdateFile,
@@ -268,6 +267,11 @@ class TextIndex::Store {
         // SQLite does not always keep the error of a file it could not open or make.
         if (problem == Problem::Other && (code & 0xff) == SQLITE_CANTOPEN && !Writable(file_))
             problem = Problem::ReadOnly;
+        if ((code & 0xff) == SQLITE_BUSY)
+            throw Error(problem, file_,
+                        TextLanguage() == Language::Japanese
+                            ? "別のプログラムが 10 秒を超えて索引を使っています"
+                            : "another program has kept the index busy for more than 10 s");
         throw Error(problem, file_, db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code));
     }
     void exec(const std::string& sql) {
@@ -332,7 +336,6 @@ TextIndex::Store::Store(const std::string& file) : file_(file) {
         prepare(BeginRead, "BEGIN");
         prepare(BeginWrite, "BEGIN IMMEDIATE");
         prepare(Commit, "COMMIT");
-        prepare(Rollback, "ROLLBACK");
         prepare(FileId, "SELECT id FROM files WHERE path = ?1");
         prepare(InsertFile, "INSERT INTO files(path, folder, size, modified, failed, reason) "
                             "VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
@@ -419,7 +422,10 @@ void TextIndex::Store::makeTables() {
 
 void TextIndex::Store::prepare(Id id, const char* sql) {
     sqlite3_stmt* raw = nullptr;
-    check(sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr));
+    const int code = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
+    // Tables that are not those its version promises: a file to move aside.
+    if (code == SQLITE_ERROR) throw DamagedFile{};
+    check(code);
     statements_[id] = Statement(raw);
 }
 
