@@ -6,18 +6,19 @@
 // any script.
 //
 // Several processes may use one index file at once: it is opened in write-ahead-log mode with a
-// busy timeout, and every change is one transaction.
+// busy timeout, and every change is one transaction. One TextIndex may be shared by threads: its
+// calls take turns. A search that must not wait for a long update uses a TextIndex of its own:
+// readers of the file do not wait for its writer.
 #pragma once
 
 #include "load/DrawingTexts.h"
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-struct sqlite3;
 
 namespace orvanta {
 
@@ -28,6 +29,10 @@ class TextIndexError : public std::runtime_error {
         Other,
         DiskFull, // the disk (or the user's quota) is full
         ReadOnly, // the cache folder or the file cannot be written
+        // The index turned out damaged while in use: it has been moved aside and a new, empty
+        // one made in its place (TextIndex::movedAside names where the old one went), so the
+        // drawings must be indexed again.
+        Damaged,
     };
     TextIndexError(Problem problem, const std::string& message)
         : std::runtime_error(message), problem_(problem) {}
@@ -104,14 +109,16 @@ class TextIndex {
     TextIndex& operator=(const TextIndex&) = delete;
 
     const std::string& file() const { return file_; }
-    // Where a damaged index was moved when this one was opened; empty when none was.
+    // Where a damaged index was moved when this one was opened (or when a call found it damaged
+    // and threw Problem::Damaged); empty when none was.
     const std::string& movedAside() const { return movedAside_; }
 
     // The drawings the index holds in `scope`, in path order.
     std::vector<IndexedFile> files(const SearchScope& scope);
 
     // Stores the drawings, each replacing what the index held of its path, and removes the
-    // paths `gone`, all in one transaction. Throws TextIndexError.
+    // paths `gone`, all in one transaction. A drawing keeps at most 16,777,216 texts (the rest
+    // are left out). Throws TextIndexError.
     void update(const std::vector<IndexedDrawing>& drawings, const std::vector<std::string>& gone);
 
     // The texts in `scope` that match `query`. A drawing matches when each word of the query
@@ -123,9 +130,15 @@ class TextIndex {
                         std::size_t limit = 5000);
 
   private:
+    class Store; // the open database and its prepared statements
+
+    // Moves the damaged file aside and opens a new one in its place.
+    void renew();
+
     std::string file_;
     std::string movedAside_;
-    sqlite3* db_ = nullptr;
+    std::unique_ptr<Store> store_; // null when a renewal failed
+    std::mutex mutex_;
 };
 
 } // namespace orvanta
