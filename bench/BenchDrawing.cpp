@@ -1,9 +1,11 @@
 #include "bench/BenchDrawing.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <random>
 #include <sys/resource.h>
+#include <vector>
 
 namespace orvanta::bench {
 
@@ -201,6 +203,32 @@ long long PeakMemoryBytes() {
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     return static_cast<long long>(usage.ru_maxrss) * 1024;
+}
+
+std::string MixedDrawingFolder(int count, const std::string& samplesFolder) {
+    namespace fs = std::filesystem;
+    const fs::path base = fs::temp_directory_path() / "orvanta-bench-previews";
+    const fs::path folder = base / std::to_string(count);
+    fs::create_directories(folder);
+    const fs::path medium = base / "medium-2000.dxf";
+    const fs::path large = base / "large-20000.dxf";
+    WriteMixedDrawingOf(medium.string(), 2000);
+    WriteMixedDrawingOf(large.string(), 20000);
+    std::vector<fs::path> small;
+    for (const auto& entry : fs::directory_iterator(samplesFolder))
+        if (entry.path().extension() == ".dxf") small.push_back(entry.path());
+    std::sort(small.begin(), small.end());
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "d%04d.dxf", i);
+        const fs::path target = folder / name;
+        if (fs::exists(target)) continue;
+        const fs::path& source = i % 50 == 7   ? large
+                                 : i % 10 == 3 ? medium
+                                               : small[i % small.size()];
+        fs::copy_file(source, target);
+    }
+    return folder.string();
 }
 
 } // namespace orvanta::bench

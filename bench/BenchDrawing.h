@@ -15,6 +15,12 @@ long long WriteMixedDrawing(const std::string& path, long long targetBytes);
 // a twenty-entity block). A complete file already at `path` is kept, so name it by its count.
 long long WriteMixedDrawingOf(const std::string& path, long long entities);
 
+// The folder of the previews benchmark, written once into the temporary folder and kept for the
+// next run: `count` drawings, mostly copies of the small drawings of `samplesFolder`, one in ten
+// a generated plan of 2,000 records (about 150 KB) and one in fifty one of 20,000 (about
+// 1.5 MB), as folders of real work mix them. Returns the folder.
+std::string MixedDrawingFolder(int count, const std::string& samplesFolder);
+
 // Peak resident memory of this process so far, in bytes.
 long long PeakMemoryBytes();
 

@@ -4,9 +4,14 @@
 //           long MTEXT paragraphs, layer and block names. Prints the time to write it (in
 //           batches of 50 drawings, as a folder is indexed), its size on disk, the time to open
 //           it, and the best of 3 times of a set of queries over all the folders.
+//   folder  the 1,000 drawings of the previews benchmark's folder (or N) indexed through the
+//           load routine on every core: the time to index them, the time to bring the unchanged
+//           folder up to date, and the index's size against the drawings'.
 // The index is written to a temporary folder and removed afterwards.
 //
-// usage: bench_index [--query [N]]
+// usage: bench_index [--query [N]] [--folder [N]]
+#include "bench/BenchDrawing.h"
+#include "browse/FolderIndexer.h"
 #include "browse/TextIndex.h"
 
 #include <algorithm>
@@ -179,16 +184,57 @@ void BenchQueries(long textCount) {
 
 } // namespace
 
+// Indexes the previews benchmark's folder of `count` drawings, then brings it up to date again.
+void BenchFolder(int count) {
+    const std::string folder = bench::MixedDrawingFolder(count, ORVANTA_SOURCE_DIR "/samples");
+    std::uintmax_t drawingBytes = 0;
+    for (const auto& entry : fs::directory_iterator(folder))
+        drawingBytes += entry.file_size();
+    const fs::path dir =
+        fs::temp_directory_path() / ("orvanta-bench-index-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string file = (dir / "texts.sqlite").string();
+    {
+        TextIndex index(file);
+        FolderIndexRequest request;
+        request.scope = {folder, false};
+        auto start = std::chrono::steady_clock::now();
+        const FolderIndexOutcome first = UpdateFolderIndex(index, request);
+        const double indexing = Seconds(start);
+        start = std::chrono::steady_clock::now();
+        const FolderIndexOutcome again = UpdateFolderIndex(index, request);
+        const double upToDate = Seconds(start);
+        std::printf("folder of %zu drawings (%.1f MB): indexed in %.2f s (%zu read, %zu failed), "
+                    "unchanged folder brought up to date in %.3f s (%zu unchanged)\n",
+                    first.drawings, drawingBytes / 1e6, indexing, first.read, first.failed,
+                    upToDate, again.unchanged);
+    }
+    std::uintmax_t indexBytes = 0;
+    for (const auto& entry : fs::directory_iterator(dir))
+        indexBytes += entry.file_size();
+    std::printf("index on disk: %.1f MB, %.1f %% of the drawings' %.1f MB\n", indexBytes / 1e6,
+                100.0 * static_cast<double>(indexBytes) / static_cast<double>(drawingBytes),
+                drawingBytes / 1e6);
+    fs::remove_all(dir);
+}
+
 int main(int argc, char** argv) {
-    long texts = 1000000;
+    long texts = 0;
+    int drawings = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--query") == 0) {
+            texts = 1000000;
             if (i + 1 < argc && argv[i + 1][0] != '-') texts = std::atol(argv[++i]);
+        } else if (std::strcmp(argv[i], "--folder") == 0) {
+            drawings = 1000;
+            if (i + 1 < argc && argv[i + 1][0] != '-') drawings = std::atoi(argv[++i]);
         } else {
-            std::fprintf(stderr, "usage: bench_index [--query [N]]\n");
+            std::fprintf(stderr, "usage: bench_index [--query [N]] [--folder [N]]\n");
             return 2;
         }
     }
-    BenchQueries(texts);
+    if (texts == 0 && drawings == 0) texts = 1000000, drawings = 1000;
+    if (drawings > 0) BenchFolder(drawings);
+    if (texts > 0) BenchQueries(texts);
     return 0;
 }

@@ -29,34 +29,6 @@ namespace {
 
 using bench::PrintedDialogs;
 
-// A folder of `count` drawings: mostly the small drawings of samples/, one in ten a generated
-// plan of 2,000 records (about 150 KB) and one in fifty one of 20,000 (about 1.5 MB), as folders
-// of real work mix them.
-fs::path BenchFolder(int count) {
-    const fs::path base = fs::temp_directory_path() / "orvanta-bench-previews";
-    const fs::path folder = base / std::to_string(count);
-    fs::create_directories(folder);
-    const fs::path medium = base / "medium-2000.dxf";
-    const fs::path large = base / "large-20000.dxf";
-    bench::WriteMixedDrawingOf(medium.string(), 2000);
-    bench::WriteMixedDrawingOf(large.string(), 20000);
-    std::vector<fs::path> small;
-    for (const auto& entry : fs::directory_iterator(fs::path(ORVANTA_SOURCE_DIR) / "samples"))
-        if (entry.path().extension() == ".dxf") small.push_back(entry.path());
-    std::sort(small.begin(), small.end());
-    for (int i = 0; i < count; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "d%04d.dxf", i);
-        const fs::path target = folder / name;
-        if (fs::exists(target)) continue;
-        const fs::path& source = i % 50 == 7   ? large
-                                 : i % 10 == 3 ? medium
-                                               : small[i % small.size()];
-        fs::copy_file(source, target);
-    }
-    return folder;
-}
-
 double Seconds(const QElapsedTimer& timer) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e9;
 }
@@ -68,7 +40,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
     const int jobs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 0;
-    const fs::path folder = BenchFolder(count);
+    const fs::path folder = bench::MixedDrawingFolder(count, ORVANTA_SOURCE_DIR "/samples");
     long long bytes = 0;
     QStringList paths;
     std::vector<std::string> names;

@@ -75,6 +75,8 @@ AppSettings ReadSettings(const IniFile& file) {
     for (int i = 0; i < HistorySize; ++i)
         s.history[i] = ReadString(file, "Menu", ("Path" + std::to_string(i)).c_str());
 
+    if (const auto subfolders = ReadInteger(file, "Search", "Subfolders"))
+        s.searchSubfolders = *subfolders == 1;
     const auto colour = ReadInteger(file, "Print", "Colour");
     if (colour && *colour >= 0 && *colour <= 3) s.print.colour = *colour;
     s.print.styleTable = ReadString(file, "Print", "StyleTable");
@@ -122,6 +124,7 @@ void WriteSettings(IniFile& file, const AppSettings& s) {
         if (!file.value("Encoding", key)) break;
         file.setValue("Encoding", key, "");
     }
+    file.setValue("Search", "Subfolders", s.searchSubfolders ? "1" : "0");
     file.setValue("Print", "Colour", std::to_string(s.print.colour));
     file.setValue("Print", "StyleTable", s.print.styleTable);
     file.setValue("Print", "Paper", s.print.paper);

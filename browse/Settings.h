@@ -47,6 +47,7 @@ struct AppSettings {
     bool alwaysModel = false;                   // "Form"/"AlwaysModel": "常にモデルで開く"
     std::array<std::string, HistorySize> history; // "Menu"/"Path0".."Path15"
     PrintSettings print;
+    bool searchSubfolders = false; // "Search"/"Subfolders": "サブフォルダも含める"
     // The encodings chosen for files, by path ("Encoding"/"File0".. as "NAME|path"), at most
     // MaxFileEncodings of them.
     std::map<std::string, std::string> fileEncodings;

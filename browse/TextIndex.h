@@ -54,7 +54,7 @@ std::vector<std::string> QueryWords(const std::string& query);
 struct IndexedFile {
     std::string path; // absolute, as the folder scan gives it
     std::uintmax_t size = 0;
-    std::int64_t modified = 0; // seconds since the epoch
+    std::int64_t modified = 0; // as the file system gives it (nanoseconds); only compared
     bool failed = false;       // it could not be read; `reason` says why
     std::string reason;
 };

@@ -11,5 +11,7 @@ int RenderCommand(const std::vector<std::string>& args);
 int ThumbnailCommand(const std::vector<std::string>& args);
 int PrintCommand(const std::vector<std::string>& args);
 int PreviewsCommand(const std::vector<std::string>& args);
+int IndexCommand(const std::vector<std::string>& args);
+int SearchCommand(const std::vector<std::string>& args);
 
 } // namespace orvanta::cli

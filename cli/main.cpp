@@ -15,11 +15,15 @@ const char* const Usage =
     "       orvanta-cli thumbnail [-s SIZE] INPUT OUTPUT.png\n"
     "       orvanta-cli previews FOLDER -o OUTDIR [options]\n"
     "       orvanta-cli print FOLDER|FILE -o OUT.pdf [options]\n"
+    "       orvanta-cli index FOLDER [-r]\n"
+    "       orvanta-cli search FOLDER QUERY [-r] [--json]\n"
     "  info    print the version and the record counts of each DXF file\n"
     "  render  draw a DXF file to PNG, SVG, PDF, EMF, WMF or BMP (render --help)\n"
     "  thumbnail  a file manager's picture of a drawing (thumbnail --help)\n"
     "  previews  the preview grid's pictures of a folder (previews --help)\n"
-    "  print   print a folder's drawings or one drawing to PDF (print --help)\n";
+    "  print   print a folder's drawings or one drawing to PDF (print --help)\n"
+    "  index   bring the search index of a folder's texts up to date (index --help)\n"
+    "  search  find the drawings of a folder that hold a text (search --help)\n";
 
 } // namespace
 
@@ -37,6 +41,8 @@ int main(int argc, char** argv) {
     if (command == "thumbnail") return orvanta::cli::ThumbnailCommand(args);
     if (command == "print") return orvanta::cli::PrintCommand(args);
     if (command == "previews") return orvanta::cli::PreviewsCommand(args);
+    if (command == "index") return orvanta::cli::IndexCommand(args);
+    if (command == "search") return orvanta::cli::SearchCommand(args);
     std::fprintf(stderr, "orvanta-cli: unknown command \"%s\"\n%s", command.c_str(), Usage);
     return 2;
 }
