@@ -72,6 +72,7 @@ enum class StatusPanel {
     Mouse = 2,    // the mouse position
     Elapsed = 3,  // elapsed seconds
     Encoding = 4, // the encoding the drawing's texts were read in, and why
+    Search = 5,   // how far the folder's search index is
 };
 
 // What the presenter may use of the window.

@@ -3,8 +3,10 @@
 #include "app/AboutBox.h"
 #include "app/ExportWindow.h"
 #include "app/FileListPanel.h"
+#include "app/FolderSearch.h"
 #include "app/FolderTree.h"
 #include "app/PreviewGrid.h"
+#include "app/SearchPanel.h"
 #include "app/SidePanel.h"
 #include "bridges/CadHost.h"
 #include "browse/PreviewPool.h"
@@ -54,7 +56,7 @@ QString Tr(const char* text) {
 // Design size of the window's client area.
 constexpr int DesignWidth = 680;
 constexpr int DesignHeight = 443;
-constexpr int StatusPanelWidths[MainWindow::StatusPanels] = {300, 200, 200, 50, 200};
+constexpr int StatusPanelWidths[MainWindow::StatusPanels] = {300, 200, 200, 50, 200, 180};
 
 // The encodings of 表示 > 文字コード, after "自動" (the rules).
 constexpr const char* EncodingChoices[] = {"",     "Shift-JIS", "UTF-8",        "GBK",
@@ -101,6 +103,7 @@ AppEnvironment DefaultEnvironment(const QString& commandLineFile) {
         QCoreApplication::applicationFilePath().toStdString(), configFolder.toStdString()));
     // Converted drawings go to a folder only this program writes, never to a folder of the user's.
     env.convertedFolder = cacheFolder + QStringLiteral("/converted");
+    env.indexFile = QString::fromStdString(TextIndex::DefaultFile());
     // File managers hand over a path, or a file:// URI when they open a drawing by its URI.
     const QString path = commandLineFile.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)
                              ? QUrl(commandLineFile).toLocalFile()
@@ -124,6 +127,7 @@ MainWindow::MainWindow(AppEnvironment environment, Dialogs& dialogs, QWidget* pa
     // The history entries start empty and hidden; the settings fill them.
     refreshHistoryMenu();
     applySettings();
+    buildSearch();
 
     selectTabQuietly(settings_.pageTab);
     if (!env_.commandLineFile.isEmpty()) {
@@ -161,6 +165,7 @@ MainWindow::MainWindow(AppEnvironment environment, Dialogs& dialogs, QWidget* pa
 MainWindow::~MainWindow() {
     RasterImageCache::Shared().setDecodedListener({});
     stopPreviews();
+    stopSearch();
     qApp->removeEventFilter(this);
     if (!settingsSaved_) saveSettings();
 }
@@ -504,7 +509,7 @@ void MainWindow::saveSettings() {
     settings_.left = pos().x();
     settings_.top = pos().y();
     settings_.treeWidth = treePanelWidth();
-    settings_.pageTab = tabs_->currentIndex();
+    settings_.pageTab = tabs_->currentIndex() == DetailTab ? DetailTab : PreviewTab;
     for (int i = 0; i < HistorySize; ++i)
         settings_.history[i] = history_.at(i);
 
@@ -632,6 +637,7 @@ void MainWindow::firstActivation() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     closing_ = true;
     stopPreviews();
+    stopSearch();
     saveSettings();
     QMainWindow::closeEvent(event);
 }
@@ -733,7 +739,8 @@ void MainWindow::onTabChanged(int index) {
                                   StatusPanel::ViewSize, StatusPanel::Mouse})
             setStatusText(panel, QString());
         const QString folder = fileList_->pathLabel()->text();
-        if (folder != lastPreviewFolder_) {
+        // The search tab shows no pictures: the grid is made when its tab is shown.
+        if (index == PreviewTab && folder != lastPreviewFolder_) {
             // The build's time is shown when its last picture is in.
             buildThumbnails();
             lastPreviewFolder_ = folder;

@@ -15,6 +15,9 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <set>
+#include <string>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -31,7 +34,11 @@ enum class PrintKind;
 class CadHost;
 class CadHostWindows;
 class FileListPanel;
+class FolderSearch;
 class FolderTree;
+struct DrawingFile;
+struct IndexedText;
+class SearchPanel;
 class PreviewGrid;
 class PreviewPool;
 struct PreviewFacts;
@@ -42,6 +49,7 @@ struct AppEnvironment {
     QString settingsPath;    // the settings file
     QString convertedFolder; // where the converter writes converted drawings
     QString commandLineFile; // the drawing given on the command line; empty without one
+    QString indexFile;       // the search index of drawing texts; empty: no search
 };
 
 // The environment of the running program: the settings file beside the executable (or in the
@@ -51,8 +59,8 @@ AppEnvironment DefaultEnvironment(const QString& commandLineFile);
 class MainWindow : public QMainWindow, public DetailHost {
     Q_OBJECT
   public:
-    enum Tab { PreviewTab = 0, DetailTab = 1 };
-    static constexpr int StatusPanels = 5;
+    enum Tab { PreviewTab = 0, DetailTab = 1, SearchTab = 2 };
+    static constexpr int StatusPanels = 6;
 
     MainWindow(AppEnvironment environment, Dialogs& dialogs, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -134,6 +142,11 @@ class MainWindow : public QMainWindow, public DetailHost {
     QSize cellSize() const;
     // Writes the settings file now (it is written once, at the latest when the window goes).
     void saveSettings();
+    // Shows the search tab with its field focused and its text selected (Ctrl+F).
+    void focusSearch();
+    // Opens the drawing of a search hit on the detail tab, on the sheet of the text, centred on
+    // the text and marked. A drawing of a subfolder shows its folder; the search stays as it is.
+    void openSearchHit(const QString& path, const IndexedText& text);
 
     // Parts of the window, for the tests and the window's own helpers.
     FolderTree* folderTree() const { return tree_; }
@@ -143,6 +156,9 @@ class MainWindow : public QMainWindow, public DetailHost {
     // The model's and the layouts' tabs under the detail picture.
     QTabBar* layoutTabs() const { return layoutTabs_; }
     PreviewGrid* previewGrid() const { return previewGrid_; }
+    SearchPanel* searchPanel() const { return searchPanel_; }
+    // The search of the folder's texts; null when the window has no index file.
+    FolderSearch* folderSearch() const { return folderSearch_.get(); }
     QLabel* currentDrawingLabel() const { return drawingLabel_; }
     QProgressBar* progressBar() const { return progressBar_; }
     QString statusText(StatusPanel panel) const;
@@ -210,6 +226,18 @@ class MainWindow : public QMainWindow, public DetailHost {
     void forgetDrawing();
     // Runs one user action: a silent abort ends it quietly, any other failure with a box.
     void runUserAction(const std::function<void()>& action);
+    // The search tab and the background index of the shown folder.
+    void buildSearch();
+    void stopSearch();
+    // Indexes and searches the folder shown (and its subfolders when asked) from now on.
+    void updateSearchScope();
+    // Says what the search does while no query is typed.
+    void showSearchState();
+    // The file list (and with it the grid) shows the drawings of the folder, only those in
+    // `matches` when the user asked for that and a query is typed.
+    void applySearchFilter(std::set<std::string> matches);
+    std::vector<DrawingFile> listedFiles() const;
+    class IndexConverter;
 
     AppEnvironment env_;
     Dialogs& dialogs_;
@@ -220,6 +248,16 @@ class MainWindow : public QMainWindow, public DetailHost {
     QString currentDrawingPath_;
     DetailPresenter builtInPresenter_;
     std::unique_ptr<DrawingConverter> windowConverter_;
+    std::shared_ptr<IndexConverter> indexConverter_;
+    std::unique_ptr<FolderSearch> folderSearch_;
+    SearchPanel* searchPanel_ = nullptr;
+    // Every drawing of the folder shown, as scanned; the list shows all or the matching ones.
+    std::vector<DrawingFile> folderFiles_;
+    std::vector<std::string> listedNames_;
+    // The drawings (full paths) that match the query typed.
+    std::set<std::string> searchMatches_;
+    // Set while a search hit opens its drawing's folder, which does not change the search.
+    bool keepSearchScope_ = false;
     DetailPresenter* presenter_ = &builtInPresenter_;
     std::unique_ptr<CadHostWindows> desktopWindows_;
     std::unique_ptr<CadHost> cadHost_;

@@ -79,6 +79,7 @@ void MainWindow::showFolder(const QString& folder) {
     fileList_->pathLabel()->setText(folder);
     setWindowTitle(QStringLiteral("Orvanta2017 [") + folder + QLatin1Char(']'));
     scanFolder();
+    if (!keepSearchScope_) updateSearchScope();
 }
 
 void MainWindow::scanFolder() {
@@ -105,7 +106,12 @@ void MainWindow::scanFolder() {
                   result.anyCandidate
                       ? Tr("DXFファイル取得数 = ") + QString::number(result.files.size())
                       : QString());
-    fileList_->setFiles(result.files);
+    folderFiles_ = result.files;
+    const std::vector<DrawingFile> listed = listedFiles();
+    listedNames_.clear();
+    for (const DrawingFile& file : listed)
+        listedNames_.push_back(file.name);
+    fileList_->setFiles(listed);
 
     if (detailTabShowing()) {
         if (pending_) {

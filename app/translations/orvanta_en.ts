@@ -297,6 +297,46 @@
         <source>DXFファイルは使用中です．</source>
         <translation>The DXF file is in use.</translation>
     </message>
+    <message>
+        <source> 検索</source>
+        <translation> Search</translation>
+    </message>
+    <message>
+        <source>検索は使えません</source>
+        <translation>Search is unavailable</translation>
+    </message>
+    <message>
+        <source>索引作成中 ... %1 / %2</source>
+        <translation>Indexing ... %1 / %2</translation>
+    </message>
+    <message>
+        <source>索引: %1 図面 (読めない図面 %2)</source>
+        <translation>Index: %1 drawings (%2 unreadable)</translation>
+    </message>
+    <message>
+        <source>索引: %1 図面</source>
+        <translation>Index: %1 drawings</translation>
+    </message>
+    <message>
+        <source>検索用の索引が壊れていたため、作り直します。
+元の索引は次の名前で残しました:
+</source>
+        <translation>The search index was damaged and is being made anew.
+The damaged index was kept as:
+</translation>
+    </message>
+    <message>
+        <source>検索は使えません: </source>
+        <translation>Search is unavailable: </translation>
+    </message>
+    <message>
+        <source>%1 の図面の文字を検索します</source>
+        <translation>Searches the texts of the drawings in %1</translation>
+    </message>
+    <message>
+        <source>索引作成中 ...</source>
+        <translation>Indexing ...</translation>
+    </message>
 </context>
 <context>
     <name>SidePanel</name>
@@ -667,6 +707,85 @@
     <message>
         <source>ファイルに保存</source>
         <translation>Save to File</translation>
+    </message>
+</context>
+<context>
+    <name>SearchPanel</name>
+    <message>
+        <source>図面の文字を検索 (Ctrl+F)</source>
+        <translation>Search the drawings' texts (Ctrl+F)</translation>
+    </message>
+    <message>
+        <source>サブフォルダも含める</source>
+        <translation>Include subfolders</translation>
+    </message>
+    <message>
+        <source>一覧を該当図面にしぼる</source>
+        <translation>Show only matching drawings</translation>
+    </message>
+    <message>
+        <source>図面 / 文字</source>
+        <translation>Drawing / text</translation>
+    </message>
+    <message>
+        <source>種類</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>画層</source>
+        <translation>Layer</translation>
+    </message>
+    <message>
+        <source>レイアウト</source>
+        <translation>Layout</translation>
+    </message>
+    <message>
+        <source>ファイル名</source>
+        <translation>File name</translation>
+    </message>
+    <message>
+        <source>文字</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>マルチテキスト</source>
+        <translation>Multiline text</translation>
+    </message>
+    <message>
+        <source>属性</source>
+        <translation>Attribute</translation>
+    </message>
+    <message>
+        <source>寸法</source>
+        <translation>Dimension</translation>
+    </message>
+    <message>
+        <source>マルチ引出線</source>
+        <translation>Multileader</translation>
+    </message>
+    <message>
+        <source>ブロック名</source>
+        <translation>Block name</translation>
+    </message>
+    <message>
+        <source>画層名</source>
+        <translation>Layer name</translation>
+    </message>
+    <message>
+        <source>モデル</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>見つかりません</source>
+        <translation>Not found</translation>
+    </message>
+    <message>
+        <source>%1 図面、%2 件</source>
+        <translation>%1 drawings, %2 texts</translation>
+    </message>
+    <message>
+        <source> (先頭 %1 件を表示)</source>
+        <translation> (the first %1 shown)</translation>
     </message>
 </context>
 </TS>

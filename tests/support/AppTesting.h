@@ -94,12 +94,16 @@ inline void ProcessEvents() {
 struct WindowHarness {
     TempDir dir;
     RecordingDialogs dialogs;
+    // Whether the window gets a search index (in `dir`); without one it has no search.
+    bool search = false;
+    std::string indexFile() const { return (dir.path() / "cache" / "texts.sqlite").string(); }
 
     AppEnvironment environment(const QString& commandLineFile = {}) const {
         AppEnvironment env;
         env.settingsPath = QString::fromStdString((dir.path() / "orvanta.ini").string());
         env.convertedFolder = QString::fromStdString((dir.path() / "converted").string());
         env.commandLineFile = commandLineFile;
+        if (search) env.indexFile = QString::fromStdString(indexFile());
         return env;
     }
     std::string settingsPath() const { return (dir.path() / "orvanta.ini").string(); }
