@@ -45,6 +45,7 @@ void FolderSearch::setScope(const SearchScope& scope,
     request.scope = scope;
     request.load.encodings = std::move(encodings);
     request.load.converter = converter_.get();
+    request.background = true;
     {
         std::lock_guard lock(mutex_);
         lastLoad_ = request.load;
@@ -177,6 +178,7 @@ void FolderSearch::runQueries() {
             // The new index is empty: the scope is read again, and the query asked after it.
             FolderIndexRequest again;
             again.scope = query.second;
+            again.background = true;
             std::lock_guard lock(mutex_);
             if (!pendingUpdate_) {
                 again.load = lastLoad_;

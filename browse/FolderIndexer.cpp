@@ -11,7 +11,9 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 
 namespace orvanta {
 
@@ -149,6 +151,8 @@ UpdateFolderIndex(TextIndex& index, const FolderIndexRequest& request,
     std::vector<std::thread> workers;
     for (int i = 0, jobs = running; i < jobs; ++i)
         workers.emplace_back([&] {
+            // The nice value of this thread alone (Linux keeps one per thread).
+            if (request.background) setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
             StopSink sink(stop);
             LoadOptions options = request.load;
             options.progress = &sink;

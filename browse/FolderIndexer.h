@@ -19,6 +19,9 @@ struct FolderIndexRequest {
     // are looked at again on the next update).
     LoadOptions load;
     int jobs = 0; // worker threads; one per processor when 0 or less
+    // The workers run at a lower priority, so that what the user waits for (the previews, a
+    // drawing being opened) goes first.
+    bool background = false;
 };
 
 struct FolderIndexProgress {
