@@ -101,8 +101,9 @@ class DetailPresenter {
 
     void attach(DetailHost* host) { host_ = host; }
 
-    // The model is about to be replaced; until drawingLoaded() it holds nothing that can be
-    // drawn (a load that fails leaves it empty).
+    // The model is about to be replaced, or to go with the window; until drawingLoaded() it
+    // holds nothing that can be drawn (a load that fails leaves it empty). Nothing may read it
+    // after this returns.
     virtual void drawingWillLoad() {}
     // A drawing has just been loaded (normalised, its pens resolved) and the side panels filled
     // from it: fit the view to its extents and render the whole drawing into the picture.

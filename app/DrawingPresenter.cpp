@@ -71,9 +71,6 @@ class HighlightCanvas : public ForwardingCanvas {
 // Zoomed in, the records near the view are listed for the renderer when they are at most this
 // share of the drawing; above it the choice costs more than the tests it saves.
 constexpr double MaxNearbyShare = 0.25;
-// The grid of a drawing just opened is built this long after its picture shows, while the user
-// looks at it, rather than before the picture or at the first zoom.
-constexpr int GridDelayMs = 100;
 // Records chosen for a window this many times the area of the view are chosen again.
 constexpr double NearbyReuseRatio = 8;
 
@@ -129,6 +126,19 @@ void XorCrossHair(QImage& image, QPoint at, QRgb colour) {
         for (int y = 0; y < h; ++y)
             if (y != row) reinterpret_cast<quint32*>(image.scanLine(y))[column] ^= bits;
     }
+}
+
+// `image` as a view `scale` times as large about `pixel` shows it, black where it shows
+// nothing: a stand-in drawn in a few milliseconds while the picture of the new view is drawn.
+QImage ScaledAbout(const QImage& image, QPoint pixel, double scale) {
+    QImage scaled(image.size(), QImage::Format_RGB32);
+    scaled.fill(Qt::black);
+    QPainter painter(&scaled);
+    painter.translate(pixel);
+    painter.scale(scale, scale);
+    painter.translate(-pixel);
+    painter.drawImage(0, 0, image);
+    return scaled;
 }
 
 // The arrow that marks a chosen text at the centre of a w x h picture, pointing at the centre
@@ -198,10 +208,11 @@ std::optional<DrawOptions> DrawingPresenter::drawOptions(QSize size, const TAcad
                 // its records already there.
                 const WorldRect wide = Widened(needed, std::min(w, h) * u / 4);
                 nearbyValid_ = false;
-                // Without the grid or the list (out of memory), the whole model is drawn.
+                // Until the grid is built, and without the list (out of memory), the whole
+                // model is drawn: the same picture, only slower.
                 try {
-                    if (!grid_.built()) grid_.build(d);
-                    nearbyValid_ = grid_.select(d, wide, u, MaxNearbyShare, nearby_);
+                    if (DrawingGrid* grid = grid_.ready())
+                        nearbyValid_ = grid->select(d, wide, u, MaxNearbyShare, nearby_);
                 } catch (const std::bad_alloc&) {
                     forgetIndex();
                 }
@@ -216,18 +227,19 @@ std::optional<DrawOptions> DrawingPresenter::drawOptions(QSize size, const TAcad
     options.onlyLayer = layer;
     options.records = records;
     if (view_.Space != 0) {
-        // Each viewport draws the records the grid finds near its window, not the whole model.
+        // Each viewport draws the records the grid finds near its window, not the whole model;
+        // until the grid is built, the whole model.
         viewportRecords_.assign(d.ViewportAry.size(), std::nullopt);
+        DrawingGrid* grid = grid_.ready();
         try {
-            for (std::size_t i = 0; i < d.ViewportAry.size(); ++i) {
+            for (std::size_t i = 0; grid != nullptr && i < d.ViewportAry.size(); ++i) {
                 if (d.ViewportAry[i].space != view_.Space) continue;
                 const std::optional<DrawView> model = ViewportView(d.ViewportAry[i], options.view);
                 if (!model) continue;
-                if (!grid_.built()) grid_.build(d);
                 const double mu =
                     UnitsPerPixel(model->drawW, model->drawH, model->pixW, model->pixH, 1);
                 RecordIndices found;
-                if (grid_.select(d, ViewWindow(model->center, model->pixW, model->pixH, mu), mu,
+                if (grid->select(d, ViewWindow(model->center, model->pixW, model->pixH, mu), mu,
                                  MaxNearbyShare, found))
                     viewportRecords_[i] = std::move(found);
             }
@@ -295,7 +307,19 @@ void DrawingPresenter::show(QImage image) {
 }
 
 void DrawingPresenter::rerender(Clipping clipping) {
+    renderPending_ = false;
     show(render(view_.ViewCenter, clipping, Detail::Full));
+}
+
+void DrawingPresenter::rerenderSoon() {
+    if (renderPending_) return;
+    renderPending_ = true;
+    // Neither the presenter (the timer's context) nor the window may have gone meanwhile.
+    QTimer::singleShot(0, &timers_, [this, view = QPointer<DetailView>(&host_->detailView())] {
+        if (!view || !renderPending_) return;
+        BusyFlag busy(view_.WheelRedrawBusy);
+        rerender();
+    });
 }
 
 void DrawingPresenter::redrawInPlace() {
@@ -304,6 +328,7 @@ void DrawingPresenter::redrawInPlace() {
         rerender();
         return;
     }
+    renderPending_ = false;
     view_.ViewColorMode = host_->colorMode();
     drawPicture(image, view_.ViewCenter, Clipping::ToView, Detail::Full);
     view_.CrossHairShown = false;
@@ -333,8 +358,7 @@ void DrawingPresenter::forgetWholePicture() {
 
 void DrawingPresenter::forgetIndex() {
     forgetWholePicture();
-    ++loadGeneration_;
-    grid_.clear();
+    grid_.cancel();
     nearby_ = RecordIndices();
     nearbyValid_ = false;
 }
@@ -357,20 +381,9 @@ void DrawingPresenter::drawingLoaded() {
     view_.Space = OpeningSpace(drawing(), host_->alwaysModel());
     FitViewToExtents(view_, drawing());
     rerender(Clipping::WholeExtent);
-    const int generation = ++loadGeneration_;
-    // Neither the presenter (the timer's context) nor the window may have gone meanwhile.
-    QTimer::singleShot(GridDelayMs, &timers_,
-                       [this, generation, view = QPointer<DetailView>(&host_->detailView())] {
-                           if (!view || generation != loadGeneration_ || !drawable_ ||
-                               grid_.built())
-                               return;
-                           // Without a grid, zoomed-in views are only slower.
-                           try {
-                               grid_.build(drawing());
-                           } catch (const std::bad_alloc&) {
-                               grid_.clear();
-                           }
-                       });
+    // The grid is built beside the picture shown; forgetIndex() stops the build before the
+    // model changes or goes.
+    grid_.start(drawing());
 }
 
 void DrawingPresenter::spaceSelected(std::int16_t space) {
@@ -681,8 +694,11 @@ bool DrawingPresenter::wheelTurned(QPoint pixel, int steps) {
     ApplyWheelStep(view_, p, factor);
     // A step that arrives while a render runs only changes the view; the next render shows it.
     if (view_.WheelRedrawBusy) return true;
-    BusyFlag busy(view_.WheelRedrawBusy);
-    rerender();
+    // The picture shown, scaled to the new view, shows at once. The new picture is drawn once
+    // the steps already waiting have been taken, so that a fast turn draws only its last view.
+    show(ScaledAbout(image, pixel, 1 / factor));
+    host_->detailView().repaint();
+    rerenderSoon();
     return true;
 }
 

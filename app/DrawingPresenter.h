@@ -51,6 +51,9 @@ class DrawingPresenter : public DetailPresenter {
     const ViewState* currentView() const override { return &view_; }
     // The pause between the pictures of a layer's blink, 100 ms unless a test shortens it.
     void setBlinkPause(int milliseconds) { blinkPauseMs_ = milliseconds; }
+    // Whether the picture shown is a stand-in (the last one scaled) for a picture to be drawn
+    // as soon as the events waiting have been handled.
+    bool renderPending() const { return renderPending_; }
 
   private:
     enum class Press { None, Pick, Gesture };
@@ -84,12 +87,15 @@ class DrawingPresenter : public DetailPresenter {
     // Replaces the picture; nothing drawn on the old one is on it.
     void show(QImage image);
     void rerender(Clipping clipping = Clipping::ToView);
+    // Renders and shows the current view once the events waiting have been handled.
+    void rerenderSoon();
     // Clears the shown picture and draws the drawing onto it again, without a new image.
     void redrawInPlace();
     // Forgets the overlays when the picture is no longer the one they were drawn on.
     void checkOverlays();
     void overlaysDrawn();
-    // Drops the grid and the records near the view: the model is about to change.
+    // Drops the grid (stopping its build) and the records near the view: the model is about to
+    // change or go.
     void forgetIndex();
     // Drops the kept picture of the whole drawing: what it shows has changed.
     void forgetWholePicture();
@@ -112,9 +118,8 @@ class DrawingPresenter : public DetailPresenter {
     DrawView wholeView_;
     ColorModeValue wholeColorMode_ = ColorModeColor;
     bool wholeLineweights_ = false;
-    // Built shortly after a drawing shows, or at the first view that needs it.
-    DrawingGrid grid_;
-    int loadGeneration_ = 0;
+    // Built beside the first picture of a drawing, on a thread of its own.
+    GridBuild grid_;
     // The context of the presenter's timers, which go with it.
     QObject timers_;
     // The records near the last zoomed-in view, the window they were chosen for and the scale
@@ -123,6 +128,8 @@ class DrawingPresenter : public DetailPresenter {
     bool nearbyValid_ = false;
     WorldRect nearbyWindow_;
     double nearbyUnits_ = 0;
+    // A wheel step's stand-in is shown; the picture of the current view is still to be drawn.
+    bool renderPending_ = false;
     // False while the model holds a drawing that is being read or failed to load.
     bool drawable_ = true;
     // What the current press started, and with which button; its release finishes it.

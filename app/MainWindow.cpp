@@ -163,6 +163,8 @@ MainWindow::MainWindow(AppEnvironment environment, Dialogs& dialogs, QWidget* pa
 }
 
 MainWindow::~MainWindow() {
+    // The drawing goes with the window; the presenter, which may outlive it, lets go of it.
+    presenter_->drawingWillLoad();
     RasterImageCache::Shared().setDecodedListener({});
     stopPreviews();
     stopSearch();

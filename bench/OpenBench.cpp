@@ -3,7 +3,8 @@
 //     side panels, normalisation, fitting and rendering, with the same steps timed one by one
 //     outside the window for a breakdown;
 //  2. wheel steps on a generated drawing of a million entities: each step zooms around the
-//     mouse point and renders the whole picture again.
+//     mouse point, shows the last picture scaled at once and then renders the new one; both
+//     are timed.
 // Usage: bench_open [MEGABYTES [ENTITIES]]; the drawings are made in the temporary folder when
 // missing and kept for the next run.
 #include "bench/BenchDrawing.h"
@@ -84,8 +85,13 @@ struct Browser {
         return Seconds(timer);
     }
 
-    // One wheel notch at `pixel` of the picture, until the new picture is painted; seconds.
-    double wheel(QPoint pixel, int delta) {
+    // One wheel notch at `pixel` of the picture: seconds until the first picture is painted
+    // (the last one scaled), and until the new picture is.
+    struct Step {
+        double first = 0;
+        double full = 0;
+    };
+    Step wheel(QPoint pixel, int delta) {
         DetailView& view = window->detailView();
         QWheelEvent event(pixel, view.mapToGlobal(QPointF(pixel)), {}, {0, delta}, Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -93,7 +99,13 @@ struct Browser {
         timer.start();
         QCoreApplication::sendEvent(&view, &event);
         view.repaint();
-        return Seconds(timer);
+        Step step;
+        step.first = Seconds(timer);
+        while (presenter.renderPending())
+            QCoreApplication::processEvents();
+        view.repaint();
+        step.full = Seconds(timer);
+        return step;
     }
 };
 
@@ -197,19 +209,26 @@ int main(int argc, char** argv) {
         QTest::qWait(500);
         const QSize size = browser.window->detailView().size();
         const QPoint at(size.width() * 2 / 5, size.height() * 3 / 5);
-        std::vector<double> in, out;
+        std::vector<double> in, out, first;
         double whole = 0;
+        const auto wheel = [&](int delta) {
+            const Browser::Step step = browser.wheel(at, delta);
+            first.push_back(step.first);
+            return step.full;
+        };
         for (int round = 0; round < 3; ++round) {
             for (int step = 0; step < 8; ++step)
-                in.push_back(browser.wheel(at, 120));
+                in.push_back(wheel(120));
             for (int step = 0; step < 8; ++step)
-                out.push_back(browser.wheel(at, -120));
+                out.push_back(wheel(-120));
             // From the whole drawing one step further out: everything in view, tested one by one.
-            whole = std::max(whole, browser.wheel(at, -120));
-            browser.wheel(at, 120);
+            whole = std::max(whole, wheel(-120));
+            wheel(120);
         }
         std::vector<double> all = in;
         all.insert(all.end(), out.begin(), out.end());
+        std::printf("first frame     median %.3f s, slowest %.3f s (the last picture scaled)\n",
+                    Median(first), *std::max_element(first.begin(), first.end()));
         std::printf("wheel step      median %.3f s, slowest %.3f s over %zu steps (%d x %d)\n",
                     Median(all), *std::max_element(all.begin(), all.end()), all.size(),
                     size.width(), size.height());

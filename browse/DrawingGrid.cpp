@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
+#include <system_error>
 
 namespace orvanta {
 
@@ -20,11 +22,19 @@ constexpr long long MaxCellsPerRecord = 256;
 // text does not widen the search for all the others.
 constexpr double MaxTextReachCells = 16;
 
+// A build looks whether it should stop once per this many records.
+constexpr std::uint32_t StopCheckRecords = 1 << 16;
+
 constexpr std::uint32_t Everywhere = 0xFFFFFFFF;
 constexpr std::uint32_t Several = 0xFFFFFFFE;
 
 bool Finite(double a, double b, double c, double d) {
     return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
+}
+
+bool Stopped(const std::atomic<bool>* stop, std::size_t record) {
+    return stop != nullptr && record % StopCheckRecords == 0 &&
+           stop->load(std::memory_order_relaxed);
 }
 
 bool Drawn(const TTextBlk& text) {
@@ -87,7 +97,7 @@ void DrawingGrid::clear() {
     found_ = {};
 }
 
-void DrawingGrid::build(const Drawing& drawing) {
+void DrawingGrid::build(const Drawing& drawing, const std::atomic<bool>* stop) {
     clear();
     lines_ = drawing.LineAry.size();
     circles_ = drawing.CircleAry.size();
@@ -113,12 +123,14 @@ void DrawingGrid::build(const Drawing& drawing) {
     cellWidth_ = width > 0 ? width / columns_ : 1;
     cellHeight_ = height > 0 ? height / rows_ : 1;
 
-    buildGeometry(drawing);
-    buildTexts(drawing);
+    if (!buildGeometry(drawing, stop) || !buildTexts(drawing, stop)) {
+        clear();
+        return;
+    }
     marks_.assign(geometry + texts_, 0);
 }
 
-void DrawingGrid::buildGeometry(const Drawing& drawing) {
+bool DrawingGrid::buildGeometry(const Drawing& drawing, const std::atomic<bool>* stop) {
     // One pass over the records notes each one's cell, counting the entries per cell; a second
     // pass over the notes alone fills them in. Only the few records in several cells are looked
     // at again.
@@ -128,6 +140,7 @@ void DrawingGrid::buildGeometry(const Drawing& drawing) {
     start.assign(cellCount + 1, 0);
     std::vector<std::uint32_t> placed(records);
     for (std::uint32_t id = 0; id < records; ++id) {
+        if (Stopped(stop, id)) return false;
         const std::int16_t space = id < lines_ ? drawing.LineAry[id].code67
                                    : id < lines_ + circles_
                                        ? drawing.CircleAry[id - lines_].code67
@@ -165,9 +178,10 @@ void DrawingGrid::buildGeometry(const Drawing& drawing) {
             for (int x = range.x0; x <= range.x1; ++x)
                 geometry_.items[fill[static_cast<std::size_t>(y) * columns_ + x]++] = id;
     }
+    return true;
 }
 
-void DrawingGrid::buildTexts(const Drawing& drawing) {
+bool DrawingGrid::buildTexts(const Drawing& drawing, const std::atomic<bool>* stop) {
     // A text is found by the cell of the point its reach is measured from and by the cell of
     // its first point (the renderer draws a text whose first point is in view).
     const std::size_t cellCount = static_cast<std::size_t>(columns_) * rows_;
@@ -184,6 +198,7 @@ void DrawingGrid::buildTexts(const Drawing& drawing) {
         return static_cast<std::uint32_t>(range.y0) * columns_ + range.x0;
     };
     for (std::size_t i = 0; i < texts_; ++i) {
+        if (Stopped(stop, i)) return false;
         const TTextBlk& text = drawing.TextAry[i];
         if (!Drawn(text)) continue;
         const TBox reach = TextReach(text);
@@ -213,6 +228,7 @@ void DrawingGrid::buildTexts(const Drawing& drawing) {
         if (places[i].anchor != Everywhere) textCells_.items[fill[places[i].anchor]++] = id;
         if (places[i].start != Everywhere) textCells_.items[fill[places[i].start]++] = id;
     }
+    return true;
 }
 
 void DrawingGrid::take(std::uint32_t id, RecordIndices& found) const {
@@ -291,6 +307,38 @@ bool DrawingGrid::select(const Drawing& drawing, const WorldRect& window, double
     }
     found_.clear();
     return taken;
+}
+
+void GridBuild::start(const Drawing& drawing) {
+    cancel();
+    grid_ = std::make_unique<DrawingGrid>();
+    stop_ = false;
+    done_ = false;
+    try {
+        thread_ = std::thread([this, &drawing] {
+            // Without a grid, zoomed-in views are only slower.
+            try {
+                grid_->build(drawing, &stop_);
+            } catch (const std::bad_alloc&) {
+                grid_->clear();
+            }
+            done_.store(true, std::memory_order_release);
+        });
+    } catch (const std::system_error&) {
+        grid_.reset();
+    }
+}
+
+void GridBuild::cancel() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    grid_.reset();
+}
+
+DrawingGrid* GridBuild::ready() {
+    if (!grid_ || !done_.load(std::memory_order_acquire)) return nullptr;
+    if (thread_.joinable()) thread_.join();
+    return grid_->built() ? grid_.get() : nullptr;
 }
 
 } // namespace orvanta

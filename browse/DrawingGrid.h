@@ -8,7 +8,10 @@
 #include "render/DrawDxf.h"
 #include "render/ViewTransform.h"
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <thread>
 #include <vector>
 
 namespace orvanta {
@@ -17,8 +20,8 @@ class DrawingGrid {
   public:
     // Indexes the lines, circles, arcs and texts of a normalised drawing by where they can be
     // drawn. Records that are never drawn (paper space, replaced by chords, invisible
-    // attributes) are left out.
-    void build(const Drawing& drawing);
+    // attributes) are left out. A build whose `stop` turns true ends early with no grid.
+    void build(const Drawing& drawing, const std::atomic<bool>* stop = nullptr);
     void clear();
     bool built() const { return columns_ > 0; }
 
@@ -51,8 +54,9 @@ class DrawingGrid {
     CellRange cellOf(const TAcadPoint& p) const;
     // The cells the box of a line, circle or arc touches.
     CellRange geometryCells(const Drawing& drawing, std::uint32_t id) const;
-    void buildGeometry(const Drawing& drawing);
-    void buildTexts(const Drawing& drawing);
+    // Both return false, the grid half made, when `stop` turned true.
+    bool buildGeometry(const Drawing& drawing, const std::atomic<bool>* stop);
+    bool buildTexts(const Drawing& drawing, const std::atomic<bool>* stop);
     void take(std::uint32_t id, RecordIndices& found) const;
 
     double left_ = 0, bottom_ = 0, cellWidth_ = 1, cellHeight_ = 1;
@@ -70,6 +74,32 @@ class DrawingGrid {
     // Scratch of select(): which records are taken, and their ids.
     std::vector<std::uint8_t> marks_;
     std::vector<std::uint32_t> found_;
+};
+
+// The grid of a drawing built on a thread of its own, so that the drawing's first picture does
+// not wait for it. The thread reads the drawing until its build ends or is cancelled: the
+// drawing must stay unchanged and alive until then.
+class GridBuild {
+  public:
+    GridBuild() = default;
+    ~GridBuild() { cancel(); }
+    GridBuild(const GridBuild&) = delete;
+    GridBuild& operator=(const GridBuild&) = delete;
+
+    // Starts building the grid of `drawing`, after cancelling the build before it.
+    void start(const Drawing& drawing);
+    // Stops the build under way and drops its grid; returns once no thread reads the drawing.
+    void cancel();
+    // The grid once it is built, or nullptr while it is being built, when none was started or
+    // when it could not be built (memory). Never waits.
+    DrawingGrid* ready();
+
+  private:
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> done_{false};
+    // Written by the thread until done_ is set, then the caller's.
+    std::unique_ptr<DrawingGrid> grid_;
 };
 
 } // namespace orvanta

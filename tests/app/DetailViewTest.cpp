@@ -97,10 +97,20 @@ struct DetailWindow {
         QTest::mousePress(&view(), Qt::LeftButton, Qt::ShiftModifier, at);
         QTest::mouseRelease(&view(), Qt::LeftButton, Qt::ShiftModifier, at);
     }
-    void wheel(QPoint at, int delta) {
+    // A wheel step, as far as the first picture it shows.
+    void sendWheel(QPoint at, int delta) {
         QWheelEvent event(at, view().mapToGlobal(QPointF(at)), {}, {0, delta}, Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(&view(), &event);
+    }
+    // A wheel step, as far as the picture of the new view.
+    void wheel(QPoint at, int delta) {
+        sendWheel(at, delta);
+        finishPicture();
+    }
+    void finishPicture() {
+        while (presenter.renderPending())
+            QCoreApplication::processEvents();
     }
     void chooseRow(int row) { window->fileList()->table()->setCurrentCell(row, 0); }
 };
@@ -355,6 +365,18 @@ TEST(DetailView, ZoomedInPicturesShowTheWholeModelsPixels) {
     }
     // A layer switched off since the records were chosen stays off.
     d.w().sidePanel()->layerList()->item(3)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(d.picture(), WholeModelPicture(d));
+}
+
+TEST(DetailView, AWheelStepFirstShowsTheLastPictureScaled) {
+    MeasureWindow d;
+    const QPoint onLine = d.pixelOf(30, 20);
+    const QPoint at = onLine + QPoint(10, 10);
+    ASSERT_EQ(d.picture().pixel(onLine) & 0xFFFFFF, 0xFF0000u);
+    d.sendWheel(at, 120);
+    EXPECT_TRUE(d.presenter.renderPending());
+    EXPECT_EQ(d.picture().pixel(at + (onLine - at) * 2) & 0xFFFFFF, 0xFF0000u);
+    d.finishPicture();
     EXPECT_EQ(d.picture(), WholeModelPicture(d));
 }
 

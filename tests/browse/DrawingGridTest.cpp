@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
+#include <thread>
 
 namespace orvanta {
 namespace {
@@ -146,6 +148,34 @@ TEST(DrawingGrid, ADrawingThatChangedOrIsEmptyIsNotServed) {
     Drawing empty;
     grid.build(empty);
     EXPECT_FALSE(grid.select(empty, window, 1, 1.0, subset));
+}
+
+TEST(DrawingGrid, ABuildOnItsOwnThreadServesWhatABuildInPlaceServes) {
+    Drawing d = ScatteredDrawing();
+    GridBuild build;
+    build.start(d);
+    DrawingGrid* grid = nullptr;
+    for (int i = 0; i < 10000 && (grid = build.ready()) == nullptr; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_NE(grid, nullptr);
+    DrawingGrid inPlace;
+    inPlace.build(d);
+    const double u = UnitsPerPixel(500, 300, 400, 300, 0.98);
+    const WorldRect window = ViewWindow({5000, 3000, 0}, 400, 300, u);
+    RecordIndices fromThread, fromPlace;
+    ASSERT_TRUE(grid->select(d, window, u, 1.0, fromThread));
+    ASSERT_TRUE(inPlace.select(d, window, u, 1.0, fromPlace));
+    EXPECT_EQ(fromThread.lines, fromPlace.lines);
+    EXPECT_EQ(fromThread.texts, fromPlace.texts);
+
+    // A cancelled build serves nothing; a stopped one leaves no grid.
+    build.start(d);
+    build.cancel();
+    EXPECT_EQ(build.ready(), nullptr);
+    const std::atomic<bool> stop{true};
+    DrawingGrid stopped;
+    stopped.build(d, &stop);
+    EXPECT_FALSE(stopped.built());
 }
 
 } // namespace
