@@ -86,8 +86,10 @@ struct DxfReadOptions {
     int* partsRead = nullptr;
 };
 
-// Empties `drawing` and fills it from the DXF file in one pass over its group pairs. A file that
-// begins with the binary sentinel is read as a binary DXF, any other as text.
+// Empties `drawing` and fills it from the DXF file in one pass over its group pairs; the ENTITIES
+// section of a large file is read in parts on several threads at once, as `options` say, into
+// exactly what one thread reads. A file that begins with the binary sentinel is read as a binary
+// DXF, any other as text.
 //
 // A file that does not exist leaves just the layer "0". Every trouble is a DxfReadError: a file
 // that cannot be opened or read (inUse()), or malformed content; the tables then hold exactly
