@@ -1,5 +1,6 @@
 #include "dxf/DxfReader.h"
 
+#include "dxf/EntityParts.h"
 #include "dxf/LineSource.h"
 #include "dxf/NumberParsing.h"
 #include "dxf/PairSource.h"
@@ -7,10 +8,19 @@
 #include "model/TableGrowth.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cmath>
+#include <exception>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -180,17 +190,39 @@ RecordKind RecordKindOf(Kind kind) {
     return RecordKind::Viewport;
 }
 
+// A read in parts that cannot be joined into what one thread reads: a part of the ENTITIES
+// section left the section's reading (a table or a section inside it). The file is read again on
+// one thread.
+struct ReadAgainWhole {};
+
 class Reader {
   public:
     Reader(Drawing& drawing, const std::string& fileName, ProgressSink* progress,
-           TextEncoding encoding)
-        : d_(drawing), fileName_(fileName), progress_(progress), decoder_(encoding),
-          utf8_(encoding == TextEncoding::Utf8) {}
+           TextEncoding encoding, int entityParts)
+        : d_(&drawing), fileName_(fileName), entityParts_(entityParts), progress_(progress),
+          decoder_(encoding), utf8_(encoding == TextEncoding::Utf8) {}
 
-    // Reads every pair of the open source, text or binary.
+    // How many parts of the ENTITIES section were read and joined; 1 when none were.
+    int partsJoined() const { return partsJoined_; }
+
+    // Reads every pair of the open source, text or binary. Throws ReadAgainWhole when a read in
+    // parts has to be given up.
     void run(LineSource& source);
 
   private:
+    // Reading the ENTITIES section in parts, each on its own thread and into its own drawing,
+    // joined in file order. The rest of the reader reads a part as it reads the whole file and
+    // knows nothing of this; what it must keep in mind is said at `in_` and at joinPart.
+    struct PartEnd;
+    struct Part;
+    void readEntitiesInParts(LineSource& source, PairSource& pairs);
+    void beginPart(Drawing& drawing, long long start, long long end);
+    PartEnd readPart(LineSource& source, PairSource& pairs, long long end,
+                     const std::atomic<bool>* abandon);
+    void joinPart(Part& part);
+    [[noreturn]] void throwFrom(const PartEnd& ended, long lineBase) const;
+    void countPair();
+
     [[noreturn]] void fail(DxfProblem problem, const std::string& value = {}) const {
         if (pairs_->binary())
             throw DxfReadError(fileName_, ByteOffset{pairs_->offset()}, problem, code_, value);
@@ -247,9 +279,9 @@ class Reader {
         if (tag.empty()) return 0;
         const auto found = tagIndices_.find(tag);
         if (found != tagIndices_.end()) return found->second;
-        if (d_.TagAry.size() > 0xFFFF) return 0;
-        const auto index = static_cast<std::uint16_t>(d_.TagAry.size());
-        d_.TagAry.push_back(d_.name(tag));
+        if (d_->TagAry.size() > 0xFFFF) return 0;
+        const auto index = static_cast<std::uint16_t>(d_->TagAry.size());
+        d_->TagAry.push_back(d_->name(tag));
         tagIndices_.emplace(std::move(tag), index);
         return index;
     }
@@ -279,13 +311,13 @@ class Reader {
     template <class Table> typename Table::reference append(Table& table);
     // A new record of the entity that starts, in the table of the block being read or the model's.
     template <class Record> Record& startRecord() {
-        auto& table = RecordTable<Record>(d_, block_);
+        auto& table = RecordTable<Record>(*d_, block_);
         Record& r = append(table);
         openIndex_ = table.size() - 1;
         return r;
     }
     // The record of the open entity: the last of its table.
-    template <class Record> Record& open() { return RecordTable<Record>(d_, block_).back(); }
+    template <class Record> Record& open() { return RecordTable<Record>(*d_, block_).back(); }
     // The record of the open entity, its colour settled now that all of it is read.
     template <class Record> Record& finishOpen() {
         Record& r = open<Record>();
@@ -324,12 +356,22 @@ class Reader {
     std::int16_t* openLineweight();
     void headerVariable();
 
-    Drawing& d_;
+    Drawing* d_;
     const std::string& fileName_;
     const LineSource* source_ = nullptr;
     const PairSource* pairs_ = nullptr;
-    // Where the section being read began: its records are spread over the file from there.
+    // Where the section being read began, and where its records end (the end of the file, or
+    // of the part being read): its records are spread over the file between them.
     long long sectionStart_ = 0;
+    long long readEnd_ = 0;
+    // Parts the ENTITIES section is read in (DxfReadOptions), and whether the pair just read
+    // opened that section.
+    int entityParts_ = 1;
+    int partsJoined_ = 1;
+    bool entitiesOpened_ = false;
+    // Pairs read so far, and after how many the progress moves on.
+    long long pairCount_ = 0;
+    long long progressStep_ = 1;
     ProgressSink* progress_;
     TextDecoder decoder_;
     bool utf8_;
@@ -339,24 +381,30 @@ class Reader {
     PairValue value_;
     long line_ = 0;
 
-    // Section and table flags.
-    bool inBlocks_ = false;
-    bool inEntities_ = false;
-    bool inBlockHeader_ = false;
-    bool inBlockBody_ = false;
-    bool inTable_ = false;
-    bool inLayerTable_ = false;
-    bool inLayerRecord_ = false;
-    bool inViewTable_ = false;
-    bool inViewRecord_ = false;
-    bool inStyleTable_ = false;
-    bool inBlockRecord_ = false;
-    bool inObjects_ = false;
-    bool inLayout_ = false;
-    bool inImageDef_ = false;
-    bool inRasterVariables_ = false;
-    // The previous pair opened a section: this pair names it.
-    bool sectionOpened_ = false;
+    // Where the reader stands: the section, table or record the pairs belong to. Reading the
+    // ENTITIES section in parts counts on this being all of it, so a flag of that kind belongs
+    // here.
+    struct Sections {
+        bool blocks = false;
+        bool entities = false;
+        bool blockHeader = false;
+        bool blockBody = false;
+        bool table = false;
+        bool layerTable = false;
+        bool layerRecord = false;
+        bool viewTable = false;
+        bool viewRecord = false;
+        bool styleTable = false;
+        bool blockRecord = false;
+        bool objects = false;
+        bool layout = false;
+        bool imageDef = false;
+        bool rasterVariables = false;
+        // The previous pair opened a section: this pair names it.
+        bool sectionOpened = false;
+        bool operator==(const Sections&) const = default;
+    };
+    Sections in_;
 
     // The open entity.
     Kind kind_ = Kind::None;
@@ -468,7 +516,7 @@ Name Reader::layerName() {
     if (value_ != lastLayerRaw_) {
         lastLayerRaw_.assign(value_);
         decoder_.decodeInto(value_, decoded_);
-        lastLayer_ = d_.name(decoded_);
+        lastLayer_ = d_->name(decoded_);
     }
     return lastLayer_;
 }
@@ -476,17 +524,17 @@ Name Reader::layerName() {
 Name Reader::ltypeName() {
     if (value_ != lastLtypeRaw_) {
         lastLtypeRaw_.assign(value_);
-        lastLtype_ = d_.name(upperText());
+        lastLtype_ = d_->name(upperText());
     }
     return lastLtype_;
 }
 
 std::int16_t Reader::layerColor(const std::string& name) {
-    for (; layersIndexed_ < d_.LayerAry.size(); ++layersIndexed_)
-        layerIndex_.emplace(d_.LayerAry[layersIndexed_].Name, layersIndexed_);
+    for (; layersIndexed_ < d_->LayerAry.size(); ++layersIndexed_)
+        layerIndex_.emplace(d_->LayerAry[layersIndexed_].Name, layersIndexed_);
     const auto found = layerIndex_.find(name);
-    if (found != layerIndex_.end()) return d_.LayerAry[found->second].color;
-    return GetLayerColor(d_, name);
+    if (found != layerIndex_.end()) return d_->LayerAry[found->second].color;
+    return GetLayerColor(*d_, name);
 }
 
 // By-layer takes the layer's colour; inside a block definition, layer "0" and by-block take the
@@ -510,7 +558,7 @@ std::size_t Reader::projectedCapacity(std::size_t size) const {
     constexpr long long SmallestRecordBytes = 24;
     const long long at = source_->offset();
     const long long done = at - sectionStart_;
-    const long long left = std::max(0LL, source_->size() - at);
+    const long long left = std::max(0LL, readEnd_ - at);
     if (size < 256 || done <= 0) return std::max<std::size_t>(16, size * 2);
     const double projected =
         static_cast<double>(size) * static_cast<double>(left) / static_cast<double>(done) * 1.1;
@@ -520,6 +568,7 @@ std::size_t Reader::projectedCapacity(std::size_t size) const {
 
 void Reader::run(LineSource& source) {
     source_ = &source;
+    readEnd_ = source.size();
     if (utf8_) source.skipUtf8Bom();
     PairSource pairs(source, fileName_);
     pairs_ = &pairs;
@@ -529,25 +578,21 @@ void Reader::run(LineSource& source) {
         progress_->setMaximum(50);
     }
     const long long estimate = source.size() * 65 / 1024;
-    const long long step = estimate / 50 + 1;
-    long long pairCount = 0;
+    progressStep_ = estimate / 50 + 1;
 
     while (pairs.next()) {
         code_ = pairs.code();
         line_ = pairs.line();
-        ++pairCount;
-        if (progress_ && pairCount % step == 0) {
-            // A binary file holds fewer bytes per pair than the estimate counts on, so its
-            // progress follows the bytes read.
-            progress_->setPosition(pairs.binary()
-                                       ? static_cast<int>(source.offset() * 50 / source.size())
-                                       : progress_->position() + 1);
-        }
+        countPair();
         processPair();
         // The drawing ends at its EOF pair; what some programs leave after it is not read.
         if (code_ == 0 && TrimBlanks(value_) == "EOF") {
-            d_.ReachedEof = true;
+            d_->ReachedEof = true;
             break;
+        }
+        if (entitiesOpened_) {
+            entitiesOpened_ = false;
+            readEntitiesInParts(source, pairs);
         }
     }
     // A file cut off inside an entity keeps what was read of it.
@@ -555,66 +600,315 @@ void Reader::run(LineSource& source) {
     finishLayouts();
     finishPaperHandles();
     finishImages();
-    clips_.apply(d_);
+    clips_.apply(*d_);
+}
+
+void Reader::countPair() {
+    ++pairCount_;
+    if (progress_ && pairCount_ % progressStep_ == 0) {
+        // A binary file holds fewer bytes per pair than the estimate counts on, so its progress
+        // follows the bytes read.
+        progress_->setPosition(pairs_->binary()
+                                   ? static_cast<int>(source_->offset() * 50 / source_->size())
+                                   : progress_->position() + 1);
+    }
+}
+
+// Below this many bytes after its start the ENTITIES section is read on one thread: such a file
+// reads in a few milliseconds, less than a second thread would save once it is started and its
+// tables joined, and the previews read many small files at once, one on each core already.
+constexpr long long SplitBytes = 4 << 20;
+
+// How a part of the ENTITIES section ended: before the pair at `offset` (the end of the file when
+// the pairs ran out), with `lines` lines of its own before that pair.
+struct Reader::PartEnd {
+    long long offset = 0;
+    long lines = 0;
+    // The pair it ended before is the group code 0 at the end it was given: where the next part
+    // began.
+    bool atBoundary = false;
+    // It met a pair that left the section's reading: a table, a section or a block inside it.
+    bool strayed = false;
+    // What stopped it when it could not be read.
+    std::exception_ptr error;
+};
+
+// A part read on another thread: its own drawing, reader and view of the file.
+struct Reader::Part {
+    Drawing drawing;
+    // The layers and tags the drawing held where the part was taken: the rest are its own.
+    std::size_t knownLayers = 0;
+    std::size_t knownTags = 0;
+    std::optional<Reader> reader;
+    std::optional<LineSource> lines;
+    std::optional<PairSource> pairs;
+    long long end = 0;
+    PartEnd ended;
+    std::thread thread;
+    ~Part() {
+        if (thread.joinable()) thread.join();
+    }
+};
+
+// The section is cut at group codes 0 of entities that stand alone (see FindEntityBoundaries).
+// This reader reads the first part; copies of it, taken here where the section begins, read the
+// others at once, each as if it had read everything before it: a part begins at an entity with
+// nothing open, as a well-formed file is there. The parts are joined in file order, each only
+// when the one before it really ended at its beginning with nothing open (no polyline still
+// taking vertices), so that every record, index, name and error is what one thread reads. Where
+// that fails, the rest is read on by this reader from the last part that holds; a part that left
+// the section's reading makes the whole file be read again on one thread.
+void Reader::readEntitiesInParts(LineSource& source, PairSource& pairs) {
+    Sections entitiesOnly;
+    entitiesOnly.entities = true;
+    if (!(in_ == entitiesOnly) || kind_ != Kind::None || vertexMode_ || entityParts_ == 1) return;
+    const long long start = source.offset();
+    int parts = entityParts_;
+    if (parts <= 0) {
+        const auto cores = static_cast<int>(std::thread::hardware_concurrency());
+        parts = source.size() - start >= SplitBytes ? std::clamp(cores, 1, 8) : 1;
+    }
+    if (parts < 2) return;
+    // Set when the other parts are of no use: the first did not end where the second began.
+    std::atomic<bool> abandon{false};
+    std::vector<long long> starts;
+    std::vector<std::unique_ptr<Part>> others;
+    try {
+        starts = FindEntityBoundaries(source, {pairs.binary(), pairs.oneByteCodes()}, start, parts);
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            auto& part = *others.emplace_back(std::make_unique<Part>());
+            part.end = i + 1 < starts.size() ? starts[i + 1] : source.size();
+            part.knownLayers = d_->LayerAry.size();
+            part.knownTags = d_->TagAry.size();
+            part.reader.emplace(*this);
+            part.reader->beginPart(part.drawing, starts[i], part.end);
+            part.lines.emplace(source, starts[i]);
+            part.pairs.emplace(*part.lines, fileName_, pairs);
+        }
+    } catch (const InputFailure&) {
+        // The file cannot be shared: it is read on one thread.
+        return;
+    }
+    if (others.empty()) return;
+
+#ifdef __GLIBC__
+    // The parts' tables grow on their threads, in malloc arenas of their own. glibc raises the
+    // size from which it maps a block of its own each time such a block is freed, after which
+    // tables up to 32 MB come from the arenas and stay there when freed: the benchmark's third
+    // read of a 100 MB drawing in parts held 180 MB at its peak, against 115 MB for the first.
+    // A fixed size gives every large table back to the system when it is freed; the heaps are
+    // trimmed from the size glibc would have chosen for it, so that small blocks are not given
+    // back and taken again all the time.
+    static std::once_flag fixedThreshold;
+    std::call_once(fixedThreshold, [] {
+        ::mallopt(M_MMAP_THRESHOLD, 8 << 20);
+        ::mallopt(M_TRIM_THRESHOLD, 16 << 20);
+    });
+#endif
+    try {
+        for (auto& part : others) {
+            Part& p = *part;
+            p.thread = std::thread([&p, &abandon] {
+                p.ended = p.reader->readPart(*p.lines, *p.pairs, p.end, &abandon);
+            });
+        }
+    } catch (const std::system_error&) {
+        // No thread to spare: the parts started are let go, and this one reads on alone.
+        abandon = true;
+        return;
+    }
+    const PartEnd first = readPart(source, pairs, starts.front(), nullptr);
+    if (!first.atBoundary || vertexMode_) abandon = true;
+    for (auto& part : others)
+        part->thread.join();
+
+    const PartEnd* ended = &first;
+    const Reader* endedReader = this;
+    long lineBase = 0; // lines before the part that `ended` ended, which counts its own from 0
+    for (auto& part : others) {
+        if (ended->error) throwFrom(*ended, lineBase);
+        if (ended->strayed) throw ReadAgainWhole{};
+        if (!ended->atBoundary || endedReader->vertexMode_) break;
+        lineBase += ended->lines;
+        joinPart(*part);
+        ++partsJoined_;
+        ended = &part->ended;
+        endedReader = &*part->reader;
+    }
+    if (ended->error) throwFrom(*ended, lineBase);
+    if (ended->strayed) throw ReadAgainWhole{};
+    // A polyline of the last part joined may still be taking vertices (its SEQEND missing).
+    if (endedReader != this) {
+        vertexMode_ = endedReader->vertexMode_;
+        polylineInBlock_ = endedReader->polylineInBlock_;
+        hasVertex_ = endedReader->hasVertex_;
+        faceRecord_ = endedReader->faceRecord_;
+    }
+    // This reader goes on at the pair the last part joined stopped before.
+    source.restartAt(ended->offset, lineBase + ended->lines);
+    if (progress_ && !pairs.binary())
+        progress_->setPosition(
+            static_cast<int>(std::min<long long>(50, pairCount_ / progressStep_)));
+}
+
+// Makes this reader, a copy of one that stands where the ENTITIES section begins, read the part
+// of the section from `start` to `end` into `drawing`: with the layers and the attribute tags
+// known so far, and names, records and clip links of its own.
+void Reader::beginPart(Drawing& drawing, long long start, long long end) {
+    drawing.LayerAry = d_->LayerAry;
+    drawing.TagAry = d_->TagAry;
+    d_ = &drawing;
+    progress_ = nullptr;
+    sectionStart_ = start;
+    readEnd_ = end;
+    pairCount_ = 0;
+    clips_ = SpatialFilterLinks();
+    filter_ = nullptr;
+    lastLayerRaw_.clear();
+    lastLayer_ = Name();
+    lastLtypeRaw_.clear();
+    lastLtype_ = Name();
+}
+
+// Reads pairs until a group code 0 at or after `end`, an ENDSEC or the EOF, and ends the entity
+// open there as that pair would; the pair itself is left to whoever reads on. Stops early when
+// `abandon` is set, or at a pair that leaves the section's reading.
+Reader::PartEnd Reader::readPart(LineSource& source, PairSource& pairs, long long end,
+                                 const std::atomic<bool>* abandon) {
+    source_ = &source;
+    pairs_ = &pairs;
+    value_ = PairValue(&pairs);
+    const Sections start = in_;
+    PartEnd ended;
+    try {
+        for (;;) {
+            const long long at = source.offset();
+            const long lines = source.lineNumber();
+            if (!pairs.next()) {
+                if (kind_ != Kind::None) finishOpenEntity();
+                ended.offset = source.offset();
+                ended.lines = source.lineNumber();
+                return ended;
+            }
+            code_ = pairs.code();
+            line_ = pairs.line();
+            if (code_ == 0 && (at >= end || value_ == "ENDSEC" || TrimBlanks(value_) == "EOF")) {
+                if (kind_ != Kind::None) finishOpenEntity();
+                ended.offset = at;
+                ended.lines = lines;
+                ended.atBoundary = at == end;
+                return ended;
+            }
+            countPair();
+            processPair();
+            // Only group codes 0 and 2 move the reader into another section, table or record.
+            if ((code_ == 0 || code_ == 2) && !(in_ == start)) {
+                ended.strayed = true;
+                return ended;
+            }
+            if (abandon && pairCount_ % 65536 == 0 && abandon->load(std::memory_order_relaxed))
+                return ended;
+        }
+    } catch (...) {
+        ended.error = std::current_exception();
+        ended.lines = source.lineNumber();
+    }
+    return ended;
+}
+
+// The error that stopped a part, with the line numbers of the whole file.
+void Reader::throwFrom(const PartEnd& ended, long lineBase) const {
+    try {
+        std::rethrow_exception(ended.error);
+    } catch (const DxfReadError& e) {
+        if (lineBase == 0 || e.line() == 0) throw;
+        throw DxfReadError(e.file(), e.line() + lineBase, e.problem(), e.groupCode(), e.value(),
+                           e.detail());
+    } catch (const LineTooLong&) {
+        throw DxfReadError(fileName_, lineBase + ended.lines, DxfProblem::LineTooLong);
+    }
+}
+
+// Takes in what `part` read, as if this reader had read it after what it has. Most is the
+// records, which AppendEntityTables joins; what the reader keeps by name is joined here: the
+// layers that entities named without a layer table naming them (added as they were first used),
+// the attribute tags (TagAry, indexed by the texts) and the clip links of the inserts. Whatever
+// else the reading of an entity comes to keep in the drawing or in this reader, beyond the
+// records of its table, has to be joined here too, or a file read in parts differs from one
+// read whole (the ReaderParts tests compare them).
+void Reader::joinPart(Part& part) {
+    Drawing& p = part.drawing;
+    for (std::size_t i = part.knownLayers; i < p.LayerAry.size(); ++i)
+        layerColor(p.LayerAry[i].Name);
+    if (p.TagAry.size() > part.knownTags) {
+        std::vector<std::uint16_t> tags(p.TagAry.size());
+        for (std::size_t i = 0; i < tags.size(); ++i)
+            tags[i] = i < part.knownTags ? static_cast<std::uint16_t>(i) : tagIndex(p.TagAry[i]);
+        for (TTextBlk& t : p.TextAry)
+            t.tag = tags[t.tag];
+    }
+    clips_.appendReferences(part.reader->clips_, d_->InsertAry.size());
+    AppendEntityTables(*d_, p);
+    pairCount_ += part.reader->pairCount_;
 }
 
 void Reader::processPair() {
     const bool zero = code_ == 0;
     if (zero && kind_ != Kind::None) finishOpenEntity();
-    if (!inBlocks_ && !inEntities_ && !inTable_) headerVariable();
+    if (!in_.blocks && !in_.entities && !in_.table) headerVariable();
 
-    if (inLayerTable_) layerTable();
-    if (inViewTable_) viewTable();
-    if (inStyleTable_) styleTable();
-    if (inObjects_)
+    if (in_.layerTable) layerTable();
+    if (in_.viewTable) viewTable();
+    if (in_.styleTable) styleTable();
+    if (in_.objects)
         objectPair();
-    else if ((zero || inBlockRecord_) && !inBlocks_ && !inEntities_)
+    else if ((zero || in_.blockRecord) && !in_.blocks && !in_.entities)
         blockRecordTable();
 
     // The section is named by the pair right after the one that opens it, so that a record of
     // that name elsewhere is not taken for it.
-    if (sectionOpened_ && code_ == 2 && value_ == "OBJECTS") inObjects_ = true;
-    sectionOpened_ = zero && value_ == "SECTION";
+    if (in_.sectionOpened && code_ == 2 && value_ == "OBJECTS") in_.objects = true;
+    in_.sectionOpened = zero && value_ == "SECTION";
 
-    if (inTable_ && code_ == 2) {
+    if (in_.table && code_ == 2) {
         if (value_ == "LAYER")
-            inLayerTable_ = true;
+            in_.layerTable = true;
         else if (value_ == "VIEW")
-            inViewTable_ = true;
+            in_.viewTable = true;
         else if (value_ == "STYLE")
-            inStyleTable_ = true;
+            in_.styleTable = true;
     }
 
     bool endBlk = false;
     if (zero) {
         if (value_ == "TABLE") {
-            inTable_ = true;
+            in_.table = true;
         } else if (value_ == "ENDBLK") {
-            inBlockBody_ = false;
+            in_.blockBody = false;
             endBlk = true;
         } else if (value_ == "ENDSEC") {
-            inBlocks_ = inEntities_ = inBlockBody_ = false;
+            in_.blocks = in_.entities = in_.blockBody = false;
             // A section ends every table in it, whether or not the file ended them: a name
             // in BLOCKS or ENTITIES must not start a table's reader.
-            inTable_ = inLayerTable_ = inLayerRecord_ = inViewTable_ = inViewRecord_ = false;
-            inStyleTable_ = false;
-            inBlockRecord_ = inObjects_ = inLayout_ = false;
-            inImageDef_ = inRasterVariables_ = false;
+            in_.table = in_.layerTable = in_.layerRecord = in_.viewTable = in_.viewRecord = false;
+            in_.styleTable = false;
+            in_.blockRecord = in_.objects = in_.layout = false;
+            in_.imageDef = in_.rasterVariables = false;
         }
     }
 
-    if (inBlockHeader_) {
+    if (in_.blockHeader) {
         if (zero) {
             // The pair that ends the header is the body's first pair; an ENDBLK right after the
             // header leaves the block empty.
-            inBlockHeader_ = false;
-            inBlockBody_ = !endBlk;
+            in_.blockHeader = false;
+            in_.blockBody = !endBlk;
         } else {
             blockHeader();
         }
     }
 
-    if (inBlockBody_ || inEntities_) {
+    if (in_.blockBody || in_.entities) {
         if (kind_ != Kind::None) {
             // The first code 5 is the entity's handle; its paper-space flag may follow it.
             if (code_ == 5 && openHandle_.empty()) {
@@ -628,19 +922,20 @@ void Reader::processPair() {
         if (zero) startEntity();
     }
 
-    if (inBlocks_ && zero && value_ == "BLOCK") {
-        d_.BlockAry.emplace_back();
+    if (in_.blocks && zero && value_ == "BLOCK") {
+        d_->BlockAry.emplace_back();
         blockName_ = Name();
         blockIsPaper_ = false;
-        inBlockHeader_ = true;
+        in_.blockHeader = true;
     }
 
     if (code_ == 2) {
-        if (value_ == "BLOCKS" && !inBlocks_) {
-            inBlocks_ = true;
+        if (value_ == "BLOCKS" && !in_.blocks) {
+            in_.blocks = true;
             sectionStart_ = source_->offset();
-        } else if (value_ == "ENTITIES" && !inEntities_) {
-            inEntities_ = true;
+        } else if (value_ == "ENTITIES" && !in_.entities) {
+            in_.entities = true;
+            entitiesOpened_ = true;
             sectionStart_ = source_->offset();
         }
     }
@@ -652,26 +947,26 @@ void Reader::headerVariable() {
     if (code_ == 9) {
         headerVariable_.assign(value_);
     } else if (code_ == 70 && headerVariable_ == "$PDMODE") {
-        d_.PdMode = small();
+        d_->PdMode = small();
     } else if (code_ == 40 && headerVariable_ == "$PDSIZE") {
-        d_.PdSize = real();
+        d_->PdSize = real();
     } else if (code_ == 370 && headerVariable_ == "$LWDEFAULT") {
         const std::int16_t weight = small();
-        if (weight >= 0) d_.LwDefault = weight;
+        if (weight >= 0) d_->LwDefault = weight;
     } else if (code_ == 70 && headerVariable_ == "$TILEMODE") {
-        d_.TileMode = small();
+        d_->TileMode = small();
     } else if (code_ == 70 && headerVariable_ == "$FILLMODE") {
-        d_.FillMode = small();
+        d_->FillMode = small();
     } else if (code_ == 70 && headerVariable_ == "$INSUNITS") {
-        d_.InsUnits = small();
+        d_->InsUnits = small();
     } else if (code_ == 0) {
         headerVariable_.clear();
     }
 }
 
 void Reader::layerTable() {
-    if (inLayerRecord_) {
-        TLayer& layer = d_.LayerAry.back();
+    if (in_.layerRecord) {
+        TLayer& layer = d_->LayerAry.back();
         switch (code_) {
         case 2:
             layer.Name = text();
@@ -681,7 +976,7 @@ void Reader::layerTable() {
             break;
         case 5:
             if (const std::uint64_t handle = HandleValue(value_))
-                layerHandles_.emplace(handle, d_.LayerAry.size() - 1);
+                layerHandles_.emplace(handle, d_->LayerAry.size() - 1);
             break;
         case 6:
             layer.ltype = ltypeName();
@@ -701,18 +996,18 @@ void Reader::layerTable() {
         }
     }
     if (code_ != 0) return;
-    inLayerRecord_ = false;
+    in_.layerRecord = false;
     if (value_ == "ENDTAB") {
-        inLayerTable_ = inTable_ = false;
+        in_.layerTable = in_.table = false;
     } else if (value_ == "LAYER") {
-        d_.LayerAry.emplace_back();
-        inLayerRecord_ = true;
+        d_->LayerAry.emplace_back();
+        in_.layerRecord = true;
     }
 }
 
 void Reader::viewTable() {
-    if (inViewRecord_) {
-        TViewTbl& view = d_.ViewAry.back();
+    if (in_.viewRecord) {
+        TViewTbl& view = d_->ViewAry.back();
         switch (code_) {
         case 2:
             view.name = text();
@@ -737,10 +1032,10 @@ void Reader::viewTable() {
         }
     }
     if (code_ != 0) return;
-    inViewRecord_ = false;
+    in_.viewRecord = false;
     if (value_ == "VIEW") {
-        d_.ViewAry.emplace_back();
-        inViewRecord_ = true;
+        d_->ViewAry.emplace_back();
+        in_.viewRecord = true;
     }
 }
 
@@ -767,7 +1062,7 @@ void Reader::styleTable() {
     if (!styleName_.empty()) styles_[styleName_] = style_;
     styleName_.clear();
     style_ = StyleDefaults{};
-    if (value_ == "ENDTAB") inStyleTable_ = false;
+    if (value_ == "ENDTAB") in_.styleTable = false;
 }
 
 // Block records name each block and, for the blocks that hold a layout's sheet, the layout
@@ -775,8 +1070,8 @@ void Reader::styleTable() {
 // taken wherever it stands before the blocks: some writers leave out the table's head.
 void Reader::blockRecordTable() {
     if (code_ == 0) {
-        inBlockRecord_ = value_ == "BLOCK_RECORD";
-        if (inBlockRecord_) blockRecords_.emplace_back();
+        in_.blockRecord = value_ == "BLOCK_RECORD";
+        if (in_.blockRecord) blockRecords_.emplace_back();
         return;
     }
     BlockRecord& record = blockRecords_.back();
@@ -805,21 +1100,21 @@ void Reader::objectPair() {
                                                    : ClipObject::None;
         clipObjectHandle_ = 0;
         filter_ = nullptr;
-        inLayout_ = value_ == "LAYOUT";
-        if (inLayout_) {
-            d_.LayoutAry.emplace_back();
+        in_.layout = value_ == "LAYOUT";
+        if (in_.layout) {
+            d_->LayoutAry.emplace_back();
             layoutBlockRecords_.push_back(0);
             layoutPart_ = LayoutPart::Head;
         }
-        inImageDef_ = value_ == "IMAGEDEF";
-        if (inImageDef_) d_.ImageDefAry.emplace_back();
-        inRasterVariables_ = value_ == "RASTERVARIABLES";
+        in_.imageDef = value_ == "IMAGEDEF";
+        if (in_.imageDef) d_->ImageDefAry.emplace_back();
+        in_.rasterVariables = value_ == "RASTERVARIABLES";
         return;
     }
-    if (inLayout_) takeLayout(d_.LayoutAry.back());
-    if (inImageDef_) takeImageDef(d_.ImageDefAry.back());
+    if (in_.layout) takeLayout(d_->LayoutAry.back());
+    if (in_.imageDef) takeImageDef(d_->ImageDefAry.back());
     // Code 70 of RASTERVARIABLES: 0 no frame; 1 a frame shown and plotted; 2 shown only.
-    if (inRasterVariables_ && code_ == 70) d_.ImageFrame = small() != 0;
+    if (in_.rasterVariables && code_ == 70) d_->ImageFrame = small() != 0;
     if (clipObject_ != ClipObject::None) clipObjectPair();
 }
 
@@ -904,18 +1199,18 @@ void Reader::clipObjectPair() {
 // without a file name, so that the picture is counted among those whose file is missing.
 void Reader::finishImages() {
     std::unordered_map<std::uint64_t, std::int32_t> byHandle;
-    for (std::size_t i = 0; i < d_.ImageDefAry.size(); ++i)
-        byHandle.try_emplace(d_.ImageDefAry[i].handle, static_cast<std::int32_t>(i));
+    for (std::size_t i = 0; i < d_->ImageDefAry.size(); ++i)
+        byHandle.try_emplace(d_->ImageDefAry[i].handle, static_cast<std::int32_t>(i));
     const auto resolve = [&](std::vector<TImageBlk>& images) {
         for (TImageBlk& image : images) {
             const auto [found, added] = byHandle.try_emplace(
-                image.code340, static_cast<std::int32_t>(d_.ImageDefAry.size()));
-            if (added) d_.ImageDefAry.emplace_back().handle = image.code340;
+                image.code340, static_cast<std::int32_t>(d_->ImageDefAry.size()));
+            if (added) d_->ImageDefAry.emplace_back().handle = image.code340;
             image.def = found->second;
         }
     };
-    resolve(d_.ImageAry);
-    resolve(d_.BlkImageAry);
+    resolve(d_->ImageAry);
+    resolve(d_->BlkImageAry);
 }
 
 // A LAYOUT holds its plot settings (subclass AcDbPlotSettings) and then the layout itself
@@ -1020,11 +1315,11 @@ void Reader::takeLayout(TLayout& layout) {
 }
 
 void Reader::blockHeader() {
-    TBlockBlk& block = d_.BlockAry.back();
+    TBlockBlk& block = d_->BlockAry.back();
     switch (code_) {
     case 2:
         block.name = text();
-        blockName_ = d_.name(block.name);
+        blockName_ = d_->name(block.name);
         blockIsPaper_ = IsPaperSpaceBlock(block.name);
         break;
     case 8:
@@ -1055,7 +1350,7 @@ void Reader::blockHeader() {
 
 void Reader::startEntity() {
     const std::string_view v = value_;
-    const bool block = inBlockBody_;
+    const bool block = in_.blockBody;
     Kind kind = Kind::None;
     if (v == "LINE")
         kind = Kind::Line;
@@ -1135,7 +1430,7 @@ void Reader::startEntity() {
     }
     case Kind::Lwpolyline:
     case Kind::PolylineHeader: {
-        auto& headers = RecordTable<TLwpBlk>(d_, block);
+        auto& headers = RecordTable<TLwpBlk>(*d_, block);
         TLwpBlk& h = append(headers);
         h.bname = bname;
         h.ihand = static_cast<std::int32_t>(headers.size() - 1);
@@ -1183,16 +1478,16 @@ void Reader::startEntity() {
         mleaderPart_ = MLeaderPart::Head;
         break;
     case Kind::Dimension:
-        append(d_.DimensionAry);
-        openIndex_ = d_.DimensionAry.size() - 1;
+        append(d_->DimensionAry);
+        openIndex_ = d_->DimensionAry.size() - 1;
         break;
     case Kind::Leader:
         startRecord<TLeaderBlk>().bname = bname;
         leaderVertex_ = -1;
         break;
     case Kind::Viewport:
-        append(d_.ViewportAry).bname = bname;
-        openIndex_ = d_.ViewportAry.size() - 1;
+        append(d_->ViewportAry).bname = bname;
+        openIndex_ = d_->ViewportAry.size() - 1;
         viewportSubclass_ = xdataAcad_ = mview_ = false;
         break;
     case Kind::None:
@@ -1255,7 +1550,7 @@ void Reader::finishOpenEntity() {
     }
     case Kind::Text: {
         // A text that ends empty is dropped.
-        auto& texts = RecordTable<TTextBlk>(d_, b);
+        auto& texts = RecordTable<TTextBlk>(*d_, b);
         constexpr std::int16_t Invisible = 1, Constant = 2;
         const std::int16_t flags = texts.back().code70;
         if (rawText_.empty() ||
@@ -1272,14 +1567,14 @@ void Reader::finishOpenEntity() {
         finishOpen<TInsertBlk>();
         break;
     case Kind::Dimension:
-        finishColor(d_.DimensionAry.back().color, d_.DimensionAry.back().layer, false);
+        finishColor(d_->DimensionAry.back().color, d_->DimensionAry.back().layer, false);
         break;
     case Kind::Leader:
         finishOpen<TLeaderBlk>();
         leaderVertex_ = -1;
         break;
     case Kind::Viewport:
-        d_.ViewportAry.back().handle = openHandle_;
+        d_->ViewportAry.back().handle = openHandle_;
         break;
     case Kind::None:
         break;
@@ -1291,8 +1586,8 @@ void Reader::finishOpenEntity() {
 // Lists the open entity, which lies in paper space, by its handle; a text dropped when it ended
 // is not listed.
 void Reader::recordPaperHandle(Kind kind) {
-    if (kind == Kind::Text && RecordTable<TTextBlk>(d_, block_).size() <= openIndex_) return;
-    TEntityHandle& entry = d_.PaperHandleAry.emplace_back();
+    if (kind == Kind::Text && RecordTable<TTextBlk>(*d_, block_).size() <= openIndex_) return;
+    TEntityHandle& entry = d_->PaperHandleAry.emplace_back();
     entry.handle = openHandle_;
     entry.kind = RecordKindOf(kind);
     entry.inBlock = block_;
@@ -1402,11 +1697,11 @@ bool Reader::openEntityTakes() {
     case Kind::Insert:
         return takeInsert(open<TInsertBlk>());
     case Kind::Dimension:
-        return takeDimension(d_.DimensionAry.back());
+        return takeDimension(d_->DimensionAry.back());
     case Kind::Leader:
         return takeLeader(open<TLeaderBlk>());
     case Kind::Viewport:
-        return takeViewport(d_.ViewportAry.back());
+        return takeViewport(d_->ViewportAry.back());
     case Kind::None:
         return false;
     }
@@ -1964,7 +2259,7 @@ bool Reader::takePolylineHeader(TLwpBlk& r) {
 }
 
 bool Reader::takeLwpolyline(TLwpBlk& r) {
-    auto& vertices = RecordTable<TLwpEle>(d_, block_);
+    auto& vertices = RecordTable<TLwpEle>(*d_, block_);
     switch (code_) {
     case 10: {
         finishColor(r.color, r.layer, block_);
@@ -1997,9 +2292,9 @@ bool Reader::takeLwpolyline(TLwpBlk& r) {
 }
 
 void Reader::vertexRules() {
-    auto& vertices = RecordTable<TLwpEle>(d_, polylineInBlock_);
-    auto& faces = RecordTable<TPolyfaceEle>(d_, polylineInBlock_);
-    const auto& header = RecordTable<TLwpBlk>(d_, polylineInBlock_).back();
+    auto& vertices = RecordTable<TLwpEle>(*d_, polylineInBlock_);
+    auto& faces = RecordTable<TPolyfaceEle>(*d_, polylineInBlock_);
+    const auto& header = RecordTable<TLwpBlk>(*d_, polylineInBlock_).back();
     switch (code_) {
     case 0:
         if (value_ == "SEQEND") vertexMode_ = false;
@@ -2025,7 +2320,7 @@ void Reader::vertexRules() {
         if (faceRecord_) faces.back().index[code_ - 71] = small();
         break;
     case 10: {
-        const auto& headers = RecordTable<TLwpBlk>(d_, polylineInBlock_);
+        const auto& headers = RecordTable<TLwpBlk>(*d_, polylineInBlock_);
         TLwpEle& v = append(vertices);
         v.ihand = headers.back().ihand;
         v.code10.x = real();
@@ -2232,7 +2527,7 @@ bool Reader::takeInsert(TInsertBlk& r) {
         r.ltype = ltypeName();
         return true;
     case 2:
-        r.name = d_.name(text());
+        r.name = d_->name(text());
         return true;
     case 41:
         r.scale.x = real();
@@ -2281,7 +2576,7 @@ bool Reader::takeDimension(TDimensionBlk& r) {
         r.ltype = ltypeName();
         return true;
     case 2:
-        r.dimblkName = d_.name(text());
+        r.dimblkName = d_->name(text());
         return true;
     case 40:
         r.code40 = real();
@@ -2408,7 +2703,7 @@ bool Reader::takeViewport(TViewport& v) {
     case 331: {
         const auto found = layerHandles_.find(HandleValue(value_));
         if (found != layerHandles_.end())
-            v.frozenLayers.push_back(d_.name(d_.LayerAry[found->second].Name));
+            v.frozenLayers.push_back(d_->name(d_->LayerAry[found->second].Name));
         return true;
     }
     default:
@@ -2451,7 +2746,7 @@ bool Reader::takeViewportXdata(TViewport& v) {
         return true;
     }
     if (code_ == 1003) {
-        if (mviewDepth_ == 2) v.frozenLayers.push_back(d_.name(text()));
+        if (mviewDepth_ == 2) v.frozenLayers.push_back(d_->name(text()));
         return true;
     }
     if (mviewDepth_ != 1) return false;
@@ -2501,7 +2796,7 @@ bool Reader::takeViewportXdata(TViewport& v) {
 // block, the others the paper-space blocks in tab order, "*Paper_Space" first. That pairing is
 // a guess, but it shows every sheet the file holds.
 void Reader::finishLayouts() {
-    if (d_.LayoutAry.empty()) return;
+    if (d_->LayoutAry.empty()) return;
     std::unordered_map<std::uint64_t, const BlockRecord*> byHandle, byLayout;
     for (const BlockRecord& record : blockRecords_) {
         if (record.handle != 0) byHandle.emplace(record.handle, &record);
@@ -2510,8 +2805,8 @@ void Reader::finishLayouts() {
     std::vector<TLayout> kept;
     std::unordered_set<std::uint64_t> handles;
     std::unordered_set<std::string> blocks;
-    for (std::size_t i = 0; i < d_.LayoutAry.size(); ++i) {
-        TLayout& layout = d_.LayoutAry[i];
+    for (std::size_t i = 0; i < d_->LayoutAry.size(); ++i) {
+        TLayout& layout = d_->LayoutAry[i];
         const std::uint64_t handle = HandleValue(layout.handle);
         if (const auto named = byHandle.find(layoutBlockRecords_[i]); named != byHandle.end())
             layout.blockName = named->second->name;
@@ -2532,7 +2827,7 @@ void Reader::finishLayouts() {
     };
     for (const BlockRecord& record : blockRecords_)
         offer(record.name);
-    for (const TBlockBlk& block : d_.BlockAry)
+    for (const TBlockBlk& block : d_->BlockAry)
         offer(block.name);
     std::stable_partition(unclaimed.begin(), unclaimed.end(), [](const std::string& name) {
         return UpperAscii(name) == "*PAPER_SPACE";
@@ -2546,12 +2841,12 @@ void Reader::finishLayouts() {
             layout.blockName = unclaimed[next++];
         }
     }
-    d_.LayoutAry = std::move(kept);
+    d_->LayoutAry = std::move(kept);
 }
 
 // Orders the paper-space entities by handle, so that FindPaperEntity searches them by halves.
 void Reader::finishPaperHandles() {
-    auto& table = d_.PaperHandleAry;
+    auto& table = d_->PaperHandleAry;
     std::vector<std::pair<std::uint64_t, std::size_t>> order(table.size());
     for (std::size_t i = 0; i < table.size(); ++i)
         order[i] = {HandleValue(table[i].handle), i};
@@ -2566,25 +2861,40 @@ void Reader::finishPaperHandles() {
 
 } // namespace
 
-void ReadDxfFile(Drawing& drawing, const std::string& fileName, ProgressSink* progress,
-                 TextEncoding encoding) {
+namespace {
+
+// One read of the file into the emptied drawing; a file that does not exist leaves it empty.
+// Returns the number of parts joined.
+int ReadInto(Drawing& drawing, const std::string& fileName, ProgressSink* progress,
+             const TextEncoding& encoding, int entityParts) {
     drawing.clear();
-    Reader reader(drawing, fileName, progress, encoding);
-
     struct stat st {};
-    if (::stat(fileName.c_str(), &st) == 0) {
-        std::unique_ptr<LineSource> source;
-        try {
-            source = std::make_unique<LineSource>(fileName);
-            reader.run(*source);
-        } catch (const InputFailure&) {
-            if (progress) progress->setPosition(0);
-            throw DxfReadError(fileName, 0, DxfProblem::Unreadable);
-        } catch (const LineTooLong&) {
-            throw DxfReadError(fileName, source->lineNumber(), DxfProblem::LineTooLong);
-        }
+    if (::stat(fileName.c_str(), &st) != 0) return 1;
+    Reader reader(drawing, fileName, progress, encoding, entityParts);
+    std::unique_ptr<LineSource> source;
+    try {
+        source = std::make_unique<LineSource>(fileName);
+        reader.run(*source);
+        return reader.partsJoined();
+    } catch (const InputFailure&) {
+        if (progress) progress->setPosition(0);
+        throw DxfReadError(fileName, 0, DxfProblem::Unreadable);
+    } catch (const LineTooLong&) {
+        throw DxfReadError(fileName, source->lineNumber(), DxfProblem::LineTooLong);
     }
+}
 
+} // namespace
+
+void ReadDxfFile(Drawing& drawing, const std::string& fileName, ProgressSink* progress,
+                 TextEncoding encoding, DxfReadOptions options) {
+    int parts = 1;
+    try {
+        parts = ReadInto(drawing, fileName, progress, encoding, options.entityParts);
+    } catch (const ReadAgainWhole&) {
+        ReadInto(drawing, fileName, progress, encoding, 1);
+    }
+    if (options.partsRead) *options.partsRead = parts;
     if (drawing.LayerAry.empty()) {
         TLayer layer;
         layer.Name = "0";

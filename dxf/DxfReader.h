@@ -76,13 +76,25 @@ class DxfReadError : public SilentAbort {
 extern const char* const FileInUseText;
 extern const char* const FileInUseCaption;
 
-// Empties `drawing` and fills it from the DXF file in one pass over its group pairs. A file that
-// begins with the binary sentinel is read as a binary DXF, any other as text.
+// How ReadDxfFile shares its work among threads. The drawing read is the same whatever they say.
+struct DxfReadOptions {
+    // The parts the ENTITIES section is read in at once, each on a thread of its own: 0 chooses
+    // one for each core when the file is large and one when it is small; 1 reads on the calling
+    // thread alone. Tests ask for several parts of a small file.
+    int entityParts = 0;
+    // Where set, told how many parts were read and joined (1 when the file was read whole).
+    int* partsRead = nullptr;
+};
+
+// Empties `drawing` and fills it from the DXF file in one pass over its group pairs; the ENTITIES
+// section of a large file is read in parts on several threads at once, as `options` say, into
+// exactly what one thread reads. A file that begins with the binary sentinel is read as a binary
+// DXF, any other as text.
 //
 // A file that does not exist leaves just the layer "0". Every trouble is a DxfReadError: a file
 // that cannot be opened or read (inUse()), or malformed content; the tables then hold exactly
 // the records read before the failing pair. `progress` may be null.
 void ReadDxfFile(Drawing& drawing, const std::string& fileName, ProgressSink* progress,
-                 TextEncoding encoding);
+                 TextEncoding encoding, DxfReadOptions options = {});
 
 } // namespace orvanta

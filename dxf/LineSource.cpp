@@ -70,6 +70,17 @@ LineSource::LineSource(const std::string& fileName) {
     buffer_.resize(capacity_ + Slack);
 }
 
+LineSource::LineSource(const LineSource& file, long long start) {
+    // A descriptor of its own, read at explicit offsets like the original's, so that the two
+    // never disturb each other.
+    fd_ = ::fcntl(file.fd_, F_DUPFD_CLOEXEC, 0);
+    if (fd_ < 0) throw InputFailure(std::strerror(errno));
+    size_ = file.size_;
+    read_ = start;
+    capacity_ = file.capacity_;
+    buffer_.resize(capacity_ + Slack);
+}
+
 LineSource::~LineSource() {
     if (fd_ >= 0) ::close(fd_);
 }
@@ -89,7 +100,7 @@ bool LineSource::fill() {
         buffer_.resize(capacity_ + Slack);
     }
     for (;;) {
-        const ssize_t n = ::read(fd_, buffer_.data() + end_, capacity_ - end_);
+        const ssize_t n = ::pread(fd_, buffer_.data() + end_, capacity_ - end_, read_);
         if (n > 0) {
             end_ += static_cast<std::size_t>(n);
             read_ += n;
@@ -101,6 +112,27 @@ bool LineSource::fill() {
         }
         if (errno != EINTR) throw InputFailure(std::strerror(errno));
     }
+}
+
+void LineSource::restartAt(long long offset, long lineNumber) {
+    begin_ = end_ = 0;
+    read_ = offset;
+    eof_ = false;
+    lineNumber_ = lineNumber;
+}
+
+std::size_t LineSource::readAt(long long offset, char* buffer, std::size_t size) const {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd_, buffer + done, size - done, offset + done);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw InputFailure(std::strerror(errno));
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
 }
 
 bool LineSource::atEnd() {

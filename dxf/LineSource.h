@@ -32,6 +32,9 @@ class LineSource {
 
     // Opens the file; throws InputFailure when it cannot be opened.
     explicit LineSource(const std::string& fileName);
+    // The file `file` reads, from byte `start` on, with lines counted from there: for a part of
+    // the file read on another thread. Throws InputFailure when the file cannot be shared.
+    LineSource(const LineSource& file, long long start);
     ~LineSource();
     LineSource(const LineSource&) = delete;
     LineSource& operator=(const LineSource&) = delete;
@@ -49,6 +52,12 @@ class LineSource {
     long lineNumber() const { return lineNumber_; }
     // Skips a leading byte-order mark "EF BB BF" (UTF-8 files only).
     void skipUtf8Bom();
+    // Goes on reading at byte `offset`, which begins a line, counting the lines before it as
+    // `lineNumber`.
+    void restartAt(long long offset, long lineNumber);
+    // Up to `size` bytes from `offset` into `buffer`, whatever has been consumed; the number of
+    // bytes read, fewer at the end of the file. Throws InputFailure when the file cannot be read.
+    std::size_t readAt(long long offset, char* buffer, std::size_t size) const;
 
     // Whether the unread bytes begin with `prefix`; consumes nothing.
     bool startsWith(std::string_view prefix);
@@ -78,7 +87,7 @@ class LineSource {
     std::size_t capacity_ = 0; // bytes of buffer_ that reads may fill
     std::size_t begin_ = 0;    // first unread byte
     std::size_t end_ = 0;      // one past the last byte read
-    long long read_ = 0;       // bytes read from the file
+    long long read_ = 0;       // where the next read from the file begins
     bool eof_ = false;
     long lineNumber_ = 0;
 };

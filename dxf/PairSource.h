@@ -41,10 +41,17 @@ class PairSource {
     // byte-order mark); the first bytes say whether the file is binary. `fileName` names the
     // file in errors.
     PairSource(LineSource& lines, const std::string& fileName);
+    // Reads the pairs of `lines`, positioned at a pair in the middle of the file that `format`
+    // reads, which tells whether the file is binary and how it writes its group codes.
+    PairSource(LineSource& lines, const std::string& fileName, const PairSource& format)
+        : lines_(lines), fileName_(fileName), binary_(format.binary_),
+          oneByteCodes_(format.oneByteCodes_) {}
     PairSource(const PairSource&) = delete;
     PairSource& operator=(const PairSource&) = delete;
 
     bool binary() const { return binary_; }
+    // A binary file of release 12 or earlier writes group codes as one byte.
+    bool oneByteCodes() const { return oneByteCodes_; }
 
     // Moves to the next pair. False when there is none: at the end of the file, or before
     // nothing but blank lines to the end of a text file. Throws DxfReadError for a pair that

@@ -39,6 +39,13 @@ class SpatialFilterLinks {
     void addReference(bool inBlock, std::size_t index, std::uint64_t dictionary) {
         references_.push_back({inBlock, index, dictionary});
     }
+    // The references `part` gathered from the next stretch of the ENTITIES section, whose
+    // INSERTs follow the first `modelInserts` of InsertAry.
+    void appendReferences(const SpatialFilterLinks& part, std::size_t modelInserts) {
+        for (const Reference& r : part.references_)
+            references_.push_back(
+                {r.inBlock, r.inBlock ? r.index : r.index + modelInserts, r.dictionary});
+    }
     // Entry `name` of the dictionary `dictionary` names `target`; only the two entries on the
     // way to a filter are kept.
     void addEntry(std::uint64_t dictionary, const std::string& name, std::uint64_t target);

@@ -58,7 +58,9 @@ class TextDecoder {
   public:
     explicit TextDecoder(const TextEncoding& encoding);
     ~TextDecoder();
-    TextDecoder(const TextDecoder&) = delete;
+    // A copy decodes the same encoding with a converter of its own, so that the copy and the
+    // original may decode on different threads.
+    TextDecoder(const TextDecoder& other) : TextDecoder(other.encoding_) {}
     TextDecoder& operator=(const TextDecoder&) = delete;
 
     std::string decode(std::string_view bytes);

@@ -7,9 +7,11 @@
 #pragma once
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace orvanta {
 
@@ -52,7 +54,8 @@ class Name {
 
 // One copy of every name a drawing uses. Texts never move once added (a deque keeps its
 // elements in place), so the Names handed out stay valid as long as the table lives. A table is
-// filled by one thread at a time.
+// filled by one thread at a time; threads that read parts of one drawing at once each name into
+// a table of their own, which the drawing's table then adopts.
 class NameTable {
   public:
     NameTable() = default;
@@ -67,9 +70,18 @@ class NameTable {
         return Name(&stored);
     }
 
+    // Keeps `other` and the Names it handed out alive as long as this table, and hands out its
+    // texts for the names this table does not hold yet.
+    void adopt(std::shared_ptr<NameTable> other) {
+        for (const std::string& text : other->texts_)
+            index_.try_emplace(text, &text);
+        adopted_.push_back(std::move(other));
+    }
+
   private:
     std::deque<std::string> texts_;
     std::unordered_map<std::string_view, const std::string*> index_;
+    std::vector<std::shared_ptr<NameTable>> adopted_;
 };
 
 } // namespace orvanta
