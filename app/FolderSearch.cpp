@@ -48,7 +48,7 @@ void FolderSearch::setScope(const SearchScope& scope,
     request.background = true;
     {
         std::lock_guard lock(mutex_);
-        lastLoad_ = request.load;
+        lastRequest_ = request;
         pendingUpdate_ = std::move(request);
         if (!lastQuery_.isEmpty()) pendingQuery_.emplace(lastQuery_, scope_);
     }
@@ -176,14 +176,8 @@ void FolderSearch::runQueries() {
             }
             damagedInUse(*index);
             // The new index is empty: the scope is read again, and the query asked after it.
-            FolderIndexRequest again;
-            again.scope = query.second;
-            again.background = true;
             std::lock_guard lock(mutex_);
-            if (!pendingUpdate_) {
-                again.load = lastLoad_;
-                pendingUpdate_ = std::move(again);
-            }
+            if (!pendingUpdate_) pendingUpdate_ = lastRequest_;
             wake_.notify_all();
         }
     }

@@ -77,8 +77,8 @@ class FolderSearch : public QObject {
     bool quit_ = false;
     // The update the update thread is to run next, and a stop for the one it runs.
     std::optional<FolderIndexRequest> pendingUpdate_;
-    // How the last scope's drawings are read, for reading them again.
-    LoadOptions lastLoad_;
+    // The last update asked for, to run again when the index is made anew.
+    FolderIndexRequest lastRequest_;
     std::atomic<bool> stopUpdate_{false};
     // Set once the update thread has opened the index (moving a damaged one aside), so that the
     // query thread opens the sound one.

@@ -237,6 +237,9 @@ class MainWindow : public QMainWindow, public DetailHost {
     // `matches` when the user asked for that and a query is typed.
     void applySearchFilter(std::set<std::string> matches);
     std::vector<DrawingFile> listedFiles() const;
+    // Shows listedFiles() in the file list, unless (and `always` is false) it shows those names
+    // already; true when it was filled anew.
+    bool showListedFiles(bool always);
     class IndexConverter;
 
     AppEnvironment env_;

@@ -107,11 +107,7 @@ void MainWindow::scanFolder() {
                       ? Tr("DXFファイル取得数 = ") + QString::number(result.files.size())
                       : QString());
     folderFiles_ = result.files;
-    const std::vector<DrawingFile> listed = listedFiles();
-    listedNames_.clear();
-    for (const DrawingFile& file : listed)
-        listedNames_.push_back(file.name);
-    fileList_->setFiles(listed);
+    showListedFiles(true);
 
     if (detailTabShowing()) {
         if (pending_) {
@@ -142,13 +138,9 @@ void MainWindow::chooseRow(int row) {
 }
 
 QString MainWindow::convert(const QString& source) {
-    const QString folder =
-        Q(ConversionFolder(source.toStdString(), env_.convertedFolder.toStdString()));
-    const QString target = Q(ConvertedDxfPath(source.toStdString(), folder.toStdString()));
-    // A conversion made before serves while the drawing has not changed since.
-    const QFileInfo made(target);
-    if (made.isFile() && made.lastModified() >= QFileInfo(source).lastModified()) return target;
-    QDir().mkpath(folder);
+    const ConversionTarget target = ConversionTargetOf(source, env_.convertedFolder);
+    if (ConversionIsCurrent(target, source)) return target.dxf;
+    QDir().mkpath(target.folder);
 
     const bool dwg =
         QFileInfo(source).suffix().compare(QLatin1String("dwg"), Qt::CaseInsensitive) == 0;
@@ -160,7 +152,8 @@ QString MainWindow::convert(const QString& source) {
         std::unique_ptr<WaitBox> wait =
             dialogs_.showWait(doing + QFileInfo(source).fileName(), QStringLiteral("Orvanta"));
         ConverterMessages messages(dialogs_);
-        ConverterOptions options{folder, settings_.converterShow, settings_.converterTimeoutSeconds,
+        ConverterOptions options{target.folder, settings_.converterShow,
+                                 settings_.converterTimeoutSeconds,
                                  [&] { return closing_ || wait->stopRequested(); }};
         QApplication::setOverrideCursor(Qt::WaitCursor);
         outcome = RunConverter(Q(settings_.converterExePath), source, options, &messages);
@@ -169,26 +162,12 @@ QString MainWindow::convert(const QString& source) {
     setStatusText(StatusPanel::Progress, QString());
 
     const std::string name = source.toStdString();
-    switch (outcome) {
-    case ConverterOutcome::Finished:
-        if (!QFileInfo(target).isFile())
-            throw LoadFailed({name, 0, LoadProblem::ConverterWroteNothing});
-        return target;
-    case ConverterOutcome::FailedToStart:
-        // The user has been told; the drawing stays unloaded, as without a converter.
-        return {};
-    case ConverterOutcome::Stopped:
-        if (!closing_) throw LoadFailed({name, 0, LoadProblem::ConversionStopped});
-        [[fallthrough]];
-    case ConverterOutcome::Interrupted:
-        throw SilentAbort("closing");
-    case ConverterOutcome::TimedOut: {
-        LoadFailure failure{name, 0, LoadProblem::ConverterTimedOut};
-        failure.limit = static_cast<std::size_t>(std::max(0, settings_.converterTimeoutSeconds));
-        throw LoadFailed(failure);
-    }
-    }
-    return {};
+    // The user who stopped the converter is told the drawing was not loaded; a window that is
+    // closing says nothing. A converter that could not be started leaves the drawing unloaded,
+    // as without a converter (the user has been told).
+    if (outcome == ConverterOutcome::Stopped && !closing_)
+        throw LoadFailed({name, 0, LoadProblem::ConversionStopped});
+    return Q(ConvertedDxf(outcome, name, target, settings_.converterTimeoutSeconds));
 }
 
 void MainWindow::forgetDrawing() {

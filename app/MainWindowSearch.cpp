@@ -5,7 +5,6 @@
 #include "app/FolderSearch.h"
 #include "app/MainWindow.h"
 #include "app/SearchPanel.h"
-#include "bridges/ConverterCommand.h"
 #include "bridges/qt/DwgConverter.h"
 #include "browse/FolderScan.h"
 
@@ -43,29 +42,13 @@ class MainWindow::IndexConverter : public DrawingConverter {
           timeoutSeconds_(timeoutSeconds) {}
 
     std::string convert(const std::string& source) override {
-        const QString folder = Q(ConversionFolder(source, root_.toStdString()));
-        const QString target = Q(ConvertedDxfPath(source, folder.toStdString()));
-        const QFileInfo made(target);
-        if (made.isFile() && made.lastModified() >= QFileInfo(Q(source)).lastModified())
-            return target.toStdString();
-        QDir().mkpath(folder);
-        ConverterOptions options{folder, false, timeoutSeconds_, [this] { return stop_.load(); }};
-        switch (RunConverter(exePath_, Q(source), options, nullptr)) {
-        case ConverterOutcome::Finished:
-            if (QFileInfo(target).isFile()) return target.toStdString();
-            throw LoadFailed({source, 0, LoadProblem::ConverterWroteNothing});
-        case ConverterOutcome::TimedOut: {
-            LoadFailure failure{source, 0, LoadProblem::ConverterTimedOut};
-            failure.limit = static_cast<std::size_t>(std::max(0, timeoutSeconds_));
-            throw LoadFailed(failure);
-        }
-        case ConverterOutcome::FailedToStart:
-            return {};
-        case ConverterOutcome::Stopped:
-        case ConverterOutcome::Interrupted:
-            break;
-        }
-        throw SilentAbort("stopped");
+        const ConversionTarget target = ConversionTargetOf(Q(source), root_);
+        if (ConversionIsCurrent(target, Q(source))) return target.dxf.toStdString();
+        QDir().mkpath(target.folder);
+        ConverterOptions options{target.folder, false, timeoutSeconds_,
+                                 [this] { return stop_.load(); }};
+        return ConvertedDxf(RunConverter(exePath_, Q(source), options, nullptr), source, target,
+                            timeoutSeconds_);
     }
     // Stops a conversion under way; no other starts.
     void stop() { stop_ = true; }
@@ -193,15 +176,20 @@ std::vector<DrawingFile> MainWindow::listedFiles() const {
     return files;
 }
 
-void MainWindow::applySearchFilter(std::set<std::string> matches) {
-    searchMatches_ = std::move(matches);
+bool MainWindow::showListedFiles(bool always) {
     const std::vector<DrawingFile> files = listedFiles();
     std::vector<std::string> names;
     for (const DrawingFile& file : files)
         names.push_back(file.name);
-    if (names == listedNames_) return;
+    if (!always && names == listedNames_) return false;
     listedNames_ = std::move(names);
     fileList_->setFiles(files);
+    return true;
+}
+
+void MainWindow::applySearchFilter(std::set<std::string> matches) {
+    searchMatches_ = std::move(matches);
+    if (!showListedFiles(false)) return;
     lastPreviewFolder_.clear();
     if (tabs_->currentIndex() == PreviewTab) {
         buildThumbnails();

@@ -21,22 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Gives up a load under way once the run is asked to stop.
-class StopSink : public ProgressSink {
-  public:
-    explicit StopSink(const std::atomic<bool>& stop) : stop_(stop) {}
-    void setMaximum(int) override {}
-    void setPosition(int position) override {
-        position_ = position;
-        if (stop_.load(std::memory_order_relaxed)) throw SilentAbort("stopped");
-    }
-    int position() const override { return position_; }
-
-  private:
-    const std::atomic<bool>& stop_;
-    int position_ = 0;
-};
-
 void ListFolder(const std::string& folder, std::vector<IndexedFile>& files) {
     for (const DrawingFile& file : ScanDrawingFolder(folder).files) {
         IndexedFile& f = files.emplace_back();
@@ -153,7 +137,7 @@ UpdateFolderIndex(TextIndex& index, const FolderIndexRequest& request,
         workers.emplace_back([&] {
             // The nice value of this thread alone (Linux keeps one per thread).
             if (request.background) setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
-            StopSink sink(stop);
+            StopSink sink(&stop);
             LoadOptions options = request.load;
             options.progress = &sink;
             for (;;) {

@@ -30,25 +30,6 @@ QImage BlankPicture(QSize size) {
     return picture;
 }
 
-// The core's progress calls are where a load that is no longer wanted is given up.
-class StopSink : public ProgressSink {
-  public:
-    explicit StopSink(const std::atomic<bool>* stop) : stop_(stop) {}
-    void setMaximum(int) override { check(); }
-    void setPosition(int position) override {
-        position_ = position;
-        check();
-    }
-    int position() const override { return position_; }
-
-  private:
-    void check() const {
-        if (stop_ && stop_->load(std::memory_order_relaxed)) throw SilentAbort("stopped");
-    }
-    const std::atomic<bool>* stop_;
-    int position_ = 0;
-};
-
 QImage DrawnPicture(const Drawing& drawing, QSize size, ColorModeValue colorMode,
                     TextShapeCache* shapes, const std::string& sheet) {
     QImage picture(size, QImage::Format_RGB32);

@@ -158,14 +158,18 @@ class Merger {
             if (r.tag != 0) r.tag = tag(r.tag);
     }
 
-    // The host's index of a tag of the reference.
+    // The host's index of a tag of the reference, found or added once per tag.
     std::uint16_t tag(std::uint16_t index) {
-        const Name& name = reference_.TagAry.at(index);
-        for (std::size_t i = 1; i < host_.TagAry.size(); ++i)
-            if (host_.TagAry[i].str() == name.str()) return static_cast<std::uint16_t>(i);
-        if (host_.TagAry.size() > 0xFFFF) return 0;
-        host_.TagAry.push_back(host_.name(name));
-        return static_cast<std::uint16_t>(host_.TagAry.size() - 1);
+        auto [it, fresh] = tags_.try_emplace(index, 0);
+        if (!fresh) return it->second;
+        const std::string& name = reference_.TagAry.at(index).str();
+        for (std::size_t i = 1; i < host_.TagAry.size() && it->second == 0; ++i)
+            if (host_.TagAry[i].str() == name) it->second = static_cast<std::uint16_t>(i);
+        if (it->second == 0 && host_.TagAry.size() <= 0xFFFF) {
+            host_.TagAry.push_back(host_.name(name));
+            it->second = static_cast<std::uint16_t>(host_.TagAry.size() - 1);
+        }
+        return it->second;
     }
 
     template <class Record> void records() {
@@ -223,6 +227,8 @@ class Merger {
     std::unordered_map<std::string_view, Name> kept_;
     std::unordered_map<const std::string*, Name> layers_;
     std::unordered_map<const std::string*, Name> names_;
+    // The reference's tag indices and the host's.
+    std::unordered_map<std::uint16_t, std::uint16_t> tags_;
 };
 
 // Reads referenced files, each once, and resolves their own references before they are merged.

@@ -14,11 +14,13 @@
 #include "dxf/TextDecoder.h"
 #include "geometry/EllipseFlattening.h"
 #include "load/ExternalReferences.h"
+#include "model/Abort.h"
 #include "model/AcadDxfUnit.h"
 #include "model/Host.h"
 #include "model/Language.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <map>
 #include <memory>
@@ -53,6 +55,27 @@ class DrawingConverter {
 
 // The encodings the user chose for files, by path: "GBK", "UTF-8", ... (EncodingNamed).
 using FileEncodings = std::map<std::string, std::string>;
+
+// The progress of a load that is given up (SilentAbort at its next progress step) once `stop`
+// is set; a null `stop` never stops it. Workers that load drawings nobody may want any more
+// pass one as LoadOptions::progress.
+class StopSink : public ProgressSink {
+  public:
+    explicit StopSink(const std::atomic<bool>* stop) : stop_(stop) {}
+    void setMaximum(int) override { check(); }
+    void setPosition(int position) override {
+        position_ = position;
+        check();
+    }
+    int position() const override { return position_; }
+
+  private:
+    void check() const {
+        if (stop_ && stop_->load(std::memory_order_relaxed)) throw SilentAbort("stopped");
+    }
+    const std::atomic<bool>* stop_;
+    int position_ = 0;
+};
 
 struct LoadOptions {
     ProgressSink* progress = nullptr;

@@ -1,15 +1,20 @@
 #include "bridges/qt/DwgConverter.h"
 
 #include "bridges/ConverterCommand.h"
+#include "load/LoadDrawing.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace orvanta {
 
@@ -79,6 +84,38 @@ ConverterOutcome RunConverter(const QString& exePath, const QString& dwgPath,
     QFile::remove(QString::fromStdString(
         ConvertedDxfPath(dwgPath.toStdString(), options.outputFolder.toStdString())));
     return ending;
+}
+
+ConversionTarget ConversionTargetOf(const QString& source, const QString& convertedRoot) {
+    const std::string folder = ConversionFolder(source.toStdString(), convertedRoot.toStdString());
+    return {QString::fromStdString(folder),
+            QString::fromStdString(ConvertedDxfPath(source.toStdString(), folder))};
+}
+
+bool ConversionIsCurrent(const ConversionTarget& target, const QString& source) {
+    const QFileInfo made(target.dxf);
+    return made.isFile() && made.lastModified() >= QFileInfo(source).lastModified();
+}
+
+std::string ConvertedDxf(ConverterOutcome outcome, const std::string& source,
+                         const ConversionTarget& target, int timeoutSeconds) {
+    switch (outcome) {
+    case ConverterOutcome::Finished:
+        if (!QFileInfo(target.dxf).isFile())
+            throw LoadFailed({source, 0, LoadProblem::ConverterWroteNothing});
+        return target.dxf.toStdString();
+    case ConverterOutcome::FailedToStart:
+        return {};
+    case ConverterOutcome::TimedOut: {
+        LoadFailure failure{source, 0, LoadProblem::ConverterTimedOut};
+        failure.limit = static_cast<std::size_t>(std::max(0, timeoutSeconds));
+        throw LoadFailed(failure);
+    }
+    case ConverterOutcome::Stopped:
+    case ConverterOutcome::Interrupted:
+        break;
+    }
+    throw SilentAbort("stopped");
 }
 
 } // namespace orvanta

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <string>
 
 namespace orvanta {
 
@@ -35,5 +36,23 @@ enum class ConverterOutcome {
 // the time limit or the application quitting) is killed and its unfinished output removed.
 ConverterOutcome RunConverter(const QString& exePath, const QString& dwgPath,
                               const ConverterOptions& options, MessageSink* messages);
+
+// Where the conversion of `source` goes: its own folder under `convertedRoot` (a folder only
+// this program writes) and the DXF the converter leaves there.
+struct ConversionTarget {
+    QString folder;
+    QString dxf;
+};
+ConversionTarget ConversionTargetOf(const QString& source, const QString& convertedRoot);
+
+// Whether the target holds a conversion made since `source` last changed, which serves again.
+bool ConversionIsCurrent(const ConversionTarget& target, const QString& source);
+
+// The DXF that a converter run on `source`, ended with `outcome`, leaves in `target`: its path
+// when the run finished and wrote it; empty when the converter could not be started (the user
+// has been told). Throws LoadFailed when the run finished without writing it or ran longer than
+// `timeoutSeconds`, and SilentAbort when it was stopped or the application is quitting.
+std::string ConvertedDxf(ConverterOutcome outcome, const std::string& source,
+                         const ConversionTarget& target, int timeoutSeconds);
 
 } // namespace orvanta
