@@ -15,9 +15,9 @@ namespace {
 // About this many lines, circles and arcs share a cell on average.
 constexpr double RecordsPerCell = 8;
 constexpr double MaxCells = 1 << 20;
-// A record spanning more cells than this (a frame around the drawing, a huge circle) is a
-// candidate everywhere rather than an entry in every cell it crosses.
-constexpr long long MaxCellsPerRecord = 256;
+// Levels of cells 1, 2, 4, 8 and 16 times the size of the finest. A record larger than the cells
+// of the last (a frame around the drawing, a huge circle) is a candidate for every view.
+constexpr int Levels = 5;
 // A text whose reach is more than this many cells is a candidate everywhere, so that one long
 // text does not widen the search for all the others.
 constexpr double MaxTextReachCells = 16;
@@ -26,7 +26,6 @@ constexpr double MaxTextReachCells = 16;
 constexpr std::uint32_t StopCheckRecords = 1 << 16;
 
 constexpr std::uint32_t Everywhere = 0xFFFFFFFF;
-constexpr std::uint32_t Several = 0xFFFFFFFE;
 
 bool Finite(double a, double b, double c, double d) {
     return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
@@ -43,18 +42,18 @@ bool Drawn(const TTextBlk& text) {
 
 } // namespace
 
-DrawingGrid::CellRange DrawingGrid::cellsOf(double minX, double minY, double maxX,
-                                            double maxY) const {
+DrawingGrid::CellRange DrawingGrid::cellsOf(const Level& level, double minX, double minY,
+                                            double maxX, double maxY) const {
     CellRange range;
-    if (!Finite(minX, minY, maxX, maxY) || columns_ == 0) return range;
+    if (!Finite(minX, minY, maxX, maxY) || level.columns == 0) return range;
     // Clamped in floating point first: a coordinate far outside the grid must not overflow.
     const auto column = [&](double x) {
         return static_cast<int>(
-            std::clamp(std::floor((x - left_) / cellWidth_), 0.0, columns_ - 1.0));
+            std::clamp(std::floor((x - left_) / level.cellWidth), 0.0, level.columns - 1.0));
     };
     const auto row = [&](double y) {
         return static_cast<int>(
-            std::clamp(std::floor((y - bottom_) / cellHeight_), 0.0, rows_ - 1.0));
+            std::clamp(std::floor((y - bottom_) / level.cellHeight), 0.0, level.rows - 1.0));
     };
     range.x0 = column(minX);
     range.x1 = column(maxX);
@@ -63,34 +62,36 @@ DrawingGrid::CellRange DrawingGrid::cellsOf(double minX, double minY, double max
     return range;
 }
 
+DrawingGrid::CellRange DrawingGrid::cellsOf(double minX, double minY, double maxX,
+                                            double maxY) const {
+    if (levels_.empty()) return {};
+    return cellsOf(levels_.front(), minX, minY, maxX, maxY);
+}
+
 DrawingGrid::CellRange DrawingGrid::cellOf(const TAcadPoint& p) const {
     return cellsOf(p.x, p.y, p.x, p.y);
 }
 
-DrawingGrid::CellRange DrawingGrid::geometryCells(const Drawing& drawing, std::uint32_t id) const {
-    const auto round = [&](const TAcadPoint& c, double radius) {
-        const double r = std::fabs(radius);
-        return cellsOf(c.x - r, c.y - r, c.x + r, c.y + r);
-    };
+bool DrawingGrid::geometryBox(const Drawing& drawing, std::uint32_t id, TBox& box) const {
     if (id < lines_) {
         const TAcadLineBlk& line = drawing.LineAry[id];
-        return cellsOf(std::min(line.st.x, line.ed.x), std::min(line.st.y, line.ed.y),
-                       std::max(line.st.x, line.ed.x), std::max(line.st.y, line.ed.y));
-    }
-    if (id < lines_ + circles_) {
+        box = SegmentBox(line.st, line.ed);
+    } else if (id < lines_ + circles_) {
         const TCircleBlk& circle = drawing.CircleAry[id - lines_];
-        return round(circle.center, circle.hankei);
+        box = CircleBox(circle.center, circle.hankei);
+    } else {
+        // The whole circle of an arc: the renderer counts its centre as inside it.
+        const TArcBlk& arc = drawing.ArcAry[id - lines_ - circles_];
+        box = CircleBox(arc.center, arc.hankei);
     }
-    // The whole circle of an arc: the renderer counts its centre as inside it.
-    const TArcBlk& arc = drawing.ArcAry[id - lines_ - circles_];
-    return round(arc.center, arc.hankei);
+    return Finite(box.Min.x, box.Min.y, box.Max.x, box.Max.y);
 }
 
 void DrawingGrid::clear() {
     columns_ = rows_ = 0;
     lines_ = circles_ = arcs_ = texts_ = 0;
     textReach_ = 0;
-    geometry_ = {};
+    levels_ = {};
     textCells_ = {};
     everywhere_ = {};
     marks_ = {};
@@ -104,7 +105,7 @@ void DrawingGrid::build(const Drawing& drawing, const std::atomic<bool>* stop) {
     arcs_ = drawing.ArcAry.size();
     texts_ = drawing.TextAry.size();
     const std::size_t geometry = lines_ + circles_ + arcs_;
-    if (geometry + texts_ == 0 || geometry + texts_ >= Several) return;
+    if (geometry + texts_ == 0 || geometry + texts_ >= Everywhere) return;
 
     left_ = drawing.ExtMin.x;
     bottom_ = drawing.ExtMin.y;
@@ -122,6 +123,14 @@ void DrawingGrid::build(const Drawing& drawing, const std::atomic<bool>* stop) {
                      : 1;
     cellWidth_ = width > 0 ? width / columns_ : 1;
     cellHeight_ = height > 0 ? height / rows_ : 1;
+    for (int k = 0; k < Levels; ++k) {
+        const int scale = 1 << k;
+        Level& level = levels_.emplace_back();
+        level.columns = (columns_ + scale - 1) / scale;
+        level.rows = (rows_ + scale - 1) / scale;
+        level.cellWidth = cellWidth_ * scale;
+        level.cellHeight = cellHeight_ * scale;
+    }
 
     if (!buildGeometry(drawing, stop) || !buildTexts(drawing, stop)) {
         clear();
@@ -131,14 +140,16 @@ void DrawingGrid::build(const Drawing& drawing, const std::atomic<bool>* stop) {
 }
 
 bool DrawingGrid::buildGeometry(const Drawing& drawing, const std::atomic<bool>* stop) {
-    // One pass over the records notes each one's cell, counting the entries per cell; a second
-    // pass over the notes alone fills them in. Only the few records in several cells are looked
-    // at again.
-    const std::size_t cellCount = static_cast<std::size_t>(columns_) * rows_;
+    // One pass over the records notes each one's level and cell, counting the entries per cell;
+    // a second pass over the notes alone fills them in.
     const auto records = static_cast<std::uint32_t>(lines_ + circles_ + arcs_);
-    std::vector<std::uint32_t>& start = geometry_.start;
-    start.assign(cellCount + 1, 0);
-    std::vector<std::uint32_t> placed(records);
+    struct Place {
+        std::uint32_t cell = Everywhere;
+        std::uint8_t level = 0;
+    };
+    std::vector<Place> places(records);
+    for (Level& level : levels_)
+        level.cells.start.assign(static_cast<std::size_t>(level.columns) * level.rows + 1, 0);
     for (std::uint32_t id = 0; id < records; ++id) {
         if (Stopped(stop, id)) return false;
         const std::int16_t space = id < lines_ ? drawing.LineAry[id].code67
@@ -146,37 +157,41 @@ bool DrawingGrid::buildGeometry(const Drawing& drawing, const std::atomic<bool>*
                                        ? drawing.CircleAry[id - lines_].code67
                                        : drawing.ArcAry[id - lines_ - circles_].code67;
         // Records the renderer never draws are left out.
-        placed[id] = Everywhere;
         if (space != 0) continue;
-        const CellRange range = geometryCells(drawing, id);
-        // Not finite, or too large for the cells: the renderer's own tests decide.
-        if (range.empty() || range.cells() > MaxCellsPerRecord) {
-            placed[id] = Everywhere;
+        TBox box;
+        // Not finite: the renderer's own tests decide.
+        if (!geometryBox(drawing, id, box)) {
             everywhere_.push_back(id);
-        } else if (range.cells() == 1) {
-            placed[id] = static_cast<std::uint32_t>(range.y0) * columns_ + range.x0;
-            ++start[placed[id] + 1];
-        } else {
-            placed[id] = Several;
-            for (int y = range.y0; y <= range.y1; ++y)
-                for (int x = range.x0; x <= range.x1; ++x)
-                    ++start[static_cast<std::size_t>(y) * columns_ + x + 1];
-        }
-    }
-    for (std::size_t i = 1; i <= cellCount; ++i)
-        start[i] += start[i - 1];
-    geometry_.items.resize(start[cellCount]);
-    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
-    for (std::uint32_t id = 0; id < records; ++id) {
-        if (placed[id] == Everywhere) continue;
-        if (placed[id] != Several) {
-            geometry_.items[fill[placed[id]]++] = id;
             continue;
         }
-        const CellRange range = geometryCells(drawing, id);
-        for (int y = range.y0; y <= range.y1; ++y)
-            for (int x = range.x0; x <= range.x1; ++x)
-                geometry_.items[fill[static_cast<std::size_t>(y) * columns_ + x]++] = id;
+        const double width = box.Max.x - box.Min.x;
+        const double height = box.Max.y - box.Min.y;
+        int k = 0;
+        while (k < Levels && (width > levels_[k].cellWidth || height > levels_[k].cellHeight))
+            ++k;
+        if (k == Levels) {
+            everywhere_.push_back(id);
+            continue;
+        }
+        Level& level = levels_[k];
+        const TAcadPoint centre{(box.Min.x + box.Max.x) / 2, (box.Min.y + box.Max.y) / 2, 0};
+        const CellRange cell = cellsOf(level, centre.x, centre.y, centre.x, centre.y);
+        places[id].cell = static_cast<std::uint32_t>(cell.y0) * level.columns + cell.x0;
+        places[id].level = static_cast<std::uint8_t>(k);
+        ++level.cells.start[places[id].cell + 1];
+    }
+    std::vector<std::vector<std::uint32_t>> fill;
+    for (Level& level : levels_) {
+        std::vector<std::uint32_t>& start = level.cells.start;
+        for (std::size_t i = 1; i < start.size(); ++i)
+            start[i] += start[i - 1];
+        level.cells.items.resize(start.back());
+        fill.emplace_back(start.begin(), start.end() - 1);
+    }
+    for (std::uint32_t id = 0; id < records; ++id) {
+        const Place& place = places[id];
+        if (place.cell == Everywhere) continue;
+        levels_[place.level].cells.items[fill[place.level][place.cell]++] = id;
     }
     return true;
 }
@@ -269,17 +284,29 @@ bool DrawingGrid::select(const Drawing& drawing, const WorldRect& window, double
         marks_[id] = 1;
         found_.push_back(id);
     };
-    const auto markCells = [&](const Cells& cells, const CellRange& r) {
+    const auto markCells = [&](const Cells& cells, int columns, const CellRange& r) {
         for (int y = r.y0; y <= r.y1 && static_cast<double>(found_.size()) <= limit; ++y) {
-            const std::size_t row = static_cast<std::size_t>(y) * columns_;
+            const std::size_t row = static_cast<std::size_t>(y) * columns;
             for (std::uint32_t i = cells.start[row + r.x0]; i < cells.start[row + r.x1 + 1]; ++i)
                 mark(cells.items[i]);
         }
     };
     for (std::uint32_t id : everywhere_)
         mark(id);
-    markCells(geometry_, range);
-    markCells(textCells_, textRange);
+    // A record lies within half a cell of its level around the centre of its cell. The window
+    // is widened by a little more, so that rounding never loses one at the edge.
+    const double magnitude =
+        std::max({std::fabs(left_), std::fabs(bottom_), std::fabs(window.lowerLeft.x),
+                  std::fabs(window.lowerLeft.y), std::fabs(window.upperRight.x),
+                  std::fabs(window.upperRight.y)});
+    for (const Level& level : levels_) {
+        const double padX = 0.5001 * level.cellWidth + 1e-12 * magnitude;
+        const double padY = 0.5001 * level.cellHeight + 1e-12 * magnitude;
+        markCells(level.cells, level.columns,
+                  cellsOf(level, window.lowerLeft.x - padX, window.lowerLeft.y - padY,
+                          window.upperRight.x + padX, window.upperRight.y + padY));
+    }
+    markCells(textCells_, columns_, textRange);
     const bool taken = static_cast<double>(found_.size()) <= limit;
     if (taken) {
         found.lines.clear();

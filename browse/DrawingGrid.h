@@ -4,6 +4,7 @@
 // the records the grid finds near it instead, which draws the same picture.
 #pragma once
 
+#include "geometry/EntityBoxes.h"
 #include "model/AcadDxfUnit.h"
 #include "render/DrawDxf.h"
 #include "render/ViewTransform.h"
@@ -49,11 +50,20 @@ class DrawingGrid {
         std::vector<std::uint32_t> items;
     };
 
+    // A grid of cells 2^k times the size of the finest, with its own start of each cell.
+    struct Level {
+        int columns = 0, rows = 0;
+        double cellWidth = 1, cellHeight = 1;
+        Cells cells;
+    };
+
     // The cells a world box touches, clamped to the grid; empty for a box that is not finite.
     CellRange cellsOf(double minX, double minY, double maxX, double maxY) const;
+    CellRange cellsOf(const Level& level, double minX, double minY, double maxX, double maxY) const;
     CellRange cellOf(const TAcadPoint& p) const;
-    // The cells the box of a line, circle or arc touches.
-    CellRange geometryCells(const Drawing& drawing, std::uint32_t id) const;
+    // The box of a line, or the square of a circle or of an arc's whole circle; false when it
+    // is not finite.
+    bool geometryBox(const Drawing& drawing, std::uint32_t id, TBox& box) const;
     // Both return false, the grid half made, when `stop` turned true.
     bool buildGeometry(const Drawing& drawing, const std::atomic<bool>* stop);
     bool buildTexts(const Drawing& drawing, const std::atomic<bool>* stop);
@@ -63,8 +73,10 @@ class DrawingGrid {
     int columns_ = 0, rows_ = 0;
     // Record ids: lines first, then circles, arcs and texts, each table in its order.
     std::size_t lines_ = 0, circles_ = 0, arcs_ = 0, texts_ = 0;
-    // Lines, circles and arcs in every cell their box touches.
-    Cells geometry_;
+    // Lines, circles and arcs, each once: in the finest level whose cells are as wide and as
+    // high as its box, in the cell of the box's centre. A record there reaches at most half a
+    // cell beyond its cell, so a view looks at the cells of its window widened by that much.
+    std::vector<Level> levels_;
     // Texts in the cells of their alignment point and their first point; a text reaches at most
     // textReach_ from the former.
     Cells textCells_;
