@@ -78,7 +78,7 @@ struct TBlockBlk {
 //
 // The fields are ordered so that the struct holds 37 bytes of data in 40: the records that derive
 // from it put their one-byte fields in the last three bytes (compilers reuse the tail padding of
-// a base that is not plain old data, as Name makes this one), which keeps a line at 120 bytes.
+// a base that is not plain old data, as Name makes this one), which keeps a line at 112 bytes.
 struct EntityCommon {
     // Name of the block definition that holds the record; empty for the model's records.
     Name bname;
@@ -104,7 +104,6 @@ struct TAcadLineBlk : EntityCommon {
     TAcadPoint st;
     TAcadPoint ed;
     TAcadPoint code210{0, 0, 1};
-    double atsumi = 0;
 };
 
 struct TCircleBlk : EntityCommon {
@@ -122,7 +121,6 @@ struct TArcBlk : EntityCommon {
     double st = 0;     // start angle, degrees
     double ed = 0;     // end angle, degrees
     TAcadPoint code210{0, 0, 1};
-    double atsumi = 0;
 };
 
 // A block reference that shows its whole block.
@@ -451,8 +449,8 @@ struct TDimensionBlk : EntityCommon {
 
 // The records a drawing holds by the million are laid out to these sizes; a field added or moved
 // carelessly grows every table.
-static_assert(sizeof(TAcadLineBlk) == 120);
-static_assert(sizeof(TArcBlk) == 120);
+static_assert(sizeof(TAcadLineBlk) == 112);
+static_assert(sizeof(TArcBlk) == 112);
 static_assert(sizeof(TCircleBlk) == 96);
 static_assert(sizeof(TTextBlk) == 240);
 static_assert(sizeof(TInsertBlk) == 152);

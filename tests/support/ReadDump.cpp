@@ -147,12 +147,11 @@ std::string DumpRead(const Drawing& d) {
         out.line("PAPER", r.handle, r.kind, r.inBlock, r.index);
     for (const bool block : {false, true}) {
         for (const auto& r : RecordTable<TAcadLineBlk>(d, block))
-            Put(out, "LINE", r, r.convtype, r.lwpflag, r.checked, r.st, r.ed, r.code210, r.atsumi);
+            Put(out, "LINE", r, r.convtype, r.lwpflag, r.checked, r.st, r.ed, r.code210);
         for (const auto& r : RecordTable<TCircleBlk>(d, block))
             Put(out, "CIRCLE", r, r.checked, r.center, r.hankei, r.code210);
         for (const auto& r : RecordTable<TArcBlk>(d, block))
-            Put(out, "ARC", r, r.lwpflag, r.checked, r.center, r.hankei, r.st, r.ed, r.code210,
-                r.atsumi);
+            Put(out, "ARC", r, r.lwpflag, r.checked, r.center, r.hankei, r.st, r.ed, r.code210);
         for (const auto& r : RecordTable<TInsertBlk>(d, block))
             Put(out, "INSERT", r, r.code66, r.name, r.base, r.scale, r.rotate, r.code70, r.code71,
                 r.clip, r.code44, r.code45, r.code210);
