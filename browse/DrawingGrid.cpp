@@ -143,11 +143,9 @@ bool DrawingGrid::buildGeometry(const Drawing& drawing, const std::atomic<bool>*
     // One pass over the records notes each one's level and cell, counting the entries per cell;
     // a second pass over the notes alone fills them in.
     const auto records = static_cast<std::uint32_t>(lines_ + circles_ + arcs_);
-    struct Place {
-        std::uint32_t cell = Everywhere;
-        std::uint8_t level = 0;
-    };
-    std::vector<Place> places(records);
+    // A record's place: its level in the top bits, its cell in the others (fewer than 2^20).
+    constexpr int CellBits = 28;
+    std::vector<std::uint32_t> places(records, Everywhere);
     for (Level& level : levels_)
         level.cells.start.assign(static_cast<std::size_t>(level.columns) * level.rows + 1, 0);
     for (std::uint32_t id = 0; id < records; ++id) {
@@ -176,9 +174,9 @@ bool DrawingGrid::buildGeometry(const Drawing& drawing, const std::atomic<bool>*
         Level& level = levels_[k];
         const TAcadPoint centre{(box.Min.x + box.Max.x) / 2, (box.Min.y + box.Max.y) / 2, 0};
         const CellRange cell = cellsOf(level, centre.x, centre.y, centre.x, centre.y);
-        places[id].cell = static_cast<std::uint32_t>(cell.y0) * level.columns + cell.x0;
-        places[id].level = static_cast<std::uint8_t>(k);
-        ++level.cells.start[places[id].cell + 1];
+        const std::uint32_t index = static_cast<std::uint32_t>(cell.y0) * level.columns + cell.x0;
+        places[id] = static_cast<std::uint32_t>(k) << CellBits | index;
+        ++level.cells.start[index + 1];
     }
     std::vector<std::vector<std::uint32_t>> fill;
     for (Level& level : levels_) {
@@ -189,9 +187,10 @@ bool DrawingGrid::buildGeometry(const Drawing& drawing, const std::atomic<bool>*
         fill.emplace_back(start.begin(), start.end() - 1);
     }
     for (std::uint32_t id = 0; id < records; ++id) {
-        const Place& place = places[id];
-        if (place.cell == Everywhere) continue;
-        levels_[place.level].cells.items[fill[place.level][place.cell]++] = id;
+        const std::uint32_t place = places[id];
+        if (place == Everywhere) continue;
+        const std::uint32_t k = place >> CellBits;
+        levels_[k].cells.items[fill[k][place & ((1u << CellBits) - 1)]++] = id;
     }
     return true;
 }
