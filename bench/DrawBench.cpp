@@ -27,8 +27,10 @@
 //
 // With --wide N the drawing holds wide polylines only, N segments in all, drawn as their bands.
 //
+// With --file PATH the cases draw that drawing, loaded as the window loads it, instead.
+//
 // usage: bench_draw [--entities N] [--runs N] [--case NAME] [--texts] [--sheet]
-//                   [--image PX [--jpeg]] [--wide N]
+//                   [--image PX [--jpeg]] [--wide N] [--file PATH]
 //   (best and median of 7 runs by default; every case unless one is named)
 #include "browse/DrawingGrid.h"
 #include "geometry/Layouts.h"
@@ -438,6 +440,7 @@ int main(int argc, char** argv) {
     int imagePixels = 0;
     bool jpeg = false;
     long wideSegments = 0;
+    std::string file;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--entities") == 0 && i + 1 < argc)
             entities = std::max(1L, std::atol(argv[++i]));
@@ -455,9 +458,12 @@ int main(int argc, char** argv) {
             jpeg = true;
         else if (std::strcmp(argv[i], "--wide") == 0 && i + 1 < argc)
             wideSegments = std::max(1L, std::atol(argv[++i]));
+        else if (std::strcmp(argv[i], "--file") == 0 && i + 1 < argc)
+            file = argv[++i];
         else {
             std::fprintf(stderr, "usage: bench_draw [--entities N] [--runs N] [--case NAME] "
-                                 "[--texts] [--sheet] [--image PX [--jpeg]] [--wide N]\n");
+                                 "[--texts] [--sheet] [--image PX [--jpeg]] [--wide N] "
+                                 "[--file PATH]\n");
             return 2;
         }
     }
@@ -468,7 +474,17 @@ int main(int argc, char** argv) {
     if (imagePixels > 0) return MeasureImage(imagePixels, jpeg, runs);
 
     const auto start = std::chrono::steady_clock::now();
-    Drawing d = wideSegments > 0 ? MakeWideDrawing(wideSegments) : MakeDrawing(entities, textsOnly);
+    LoadedDrawing loaded;
+    if (!file.empty()) {
+        loaded = LoadDrawingFile(file);
+        if (loaded.outcome == LoadOutcome::Failed) {
+            std::fprintf(stderr, "%s\n", loaded.failure.message().c_str());
+            return 1;
+        }
+    }
+    Drawing d = !file.empty()      ? std::move(loaded.drawing)
+                : wideSegments > 0 ? MakeWideDrawing(wideSegments)
+                                   : MakeDrawing(entities, textsOnly);
     if (sheet) AddSheet(d);
     std::printf("drawing of %ld entities (lines %zu, arcs %zu, circles %zu, texts %zu) made and "
                 "normalised in %.1f s\n",

@@ -98,6 +98,9 @@ class Canvas {
     virtual void arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) = 0;
     // One pixel, whatever the pen and its mode.
     virtual void setPixel(int x, int y, TColor colour) = 0;
+    // Whether setPixel writes straight into memory, so that setting a pixel again costs no more
+    // than remembering that it was set.
+    virtual bool cheapPixels() const { return false; }
     // Pixels left <= x < right, top <= y < bottom, with the colour replacing what is there.
     virtual void fillRect(int left, int top, int right, int bottom, TColor colour) = 0;
 

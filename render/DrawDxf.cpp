@@ -447,13 +447,15 @@ int DrawRecords(const Drawing& drawing, const DrawOptions& options, Canvas& canv
         // Raster images lie under everything: a scanned plan is drawn over, not over it.
         count += DrawImages(drawing, canvas, other);
         count += DrawFills(drawing, canvas, other);
-        // Pixels go through the sieve in pen mode copy; a line of one pixel's width whose ends
-        // share a pixel is that pixel, as the canvas would draw it.
+        // Pixels go through the sieve in pen mode copy, unless the canvas writes them straight
+        // into memory; a line of one pixel's width whose ends share a pixel is that pixel, as
+        // the canvas would draw it.
         std::optional<PixelSieve> sieve;
-        if (canvas.penMode() == PenMode::Copy)
+        if (canvas.penMode() == PenMode::Copy && !canvas.cheapPixels())
             sieve.emplace(canvas, view.pixW, banded ? band.top : 0,
                           banded ? band.bottom : view.pixH);
         PixelSieve* pixels = sieve ? &*sieve : nullptr;
+        const bool copying = canvas.penMode() == PenMode::Copy;
 
         const auto drawLine = [&](const TAcadLineBlk& line) {
             // Chords of curves that are drawn whole, below.
@@ -467,8 +469,11 @@ int DrawRecords(const Drawing& drawing, const DrawOptions& options, Canvas& canv
             const TPoint s = WorldToScreen(PointDiff(line.st, center), origin, u);
             const TPoint e = WorldToScreen(PointDiff(line.ed, center), origin, u);
             const int width = pen(line.code370);
-            if (pixels != nullptr && s == e && width <= 1 && line.PenStyle != PenClear) {
-                pixels->pixel(s, colour);
+            if (copying && s == e && width <= 1 && line.PenStyle != PenClear) {
+                if (pixels != nullptr)
+                    pixels->pixel(s, colour);
+                else
+                    canvas.setPixel(s.x, s.y, colour);
                 return;
             }
             if (pixels != nullptr) pixels->drew(colour);

@@ -78,6 +78,7 @@ class QtCanvas : public Canvas {
     void setPen(TColor colour, int width, TPenStyle style) override;
     void setPenMode(PenMode mode) override;
     PenMode penMode() const override { return mode_; }
+    bool cheapPixels() const override { return direct_ != nullptr; }
     void moveTo(int x, int y) override;
     void lineTo(int x, int y) override;
     void arc(int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) override;
