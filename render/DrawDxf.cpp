@@ -338,17 +338,34 @@ void DrawArc(Canvas& canvas, PixelSieve* sieve, TPoint origin, const TAcadPoint&
     canvas.arc(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y, s.x, s.y, e.x, e.y);
 }
 
-// Calls `visit` with every `step`th record of `table`, or of the records `indices` names.
+// The number of records ForEachRecord walks over, before taking every `step`th.
+template <class Record>
+std::size_t RecordCount(const std::vector<Record>& table,
+                        const std::vector<std::uint32_t>* indices) {
+    return indices == nullptr ? table.size() : indices->size();
+}
+
+// Calls `visit` with every `step`th record of `table`, or of the records `indices` names, among
+// positions from <= i < to of them.
+template <class Record, class Visit>
+void ForEachRecord(const std::vector<Record>& table, const std::vector<std::uint32_t>* indices,
+                   std::size_t step, std::size_t from, std::size_t to, Visit visit) {
+    to = std::min(to, RecordCount(table, indices));
+    // The positions every `step`th walk of the whole list takes.
+    std::size_t i = (from + step - 1) / step * step;
+    if (indices == nullptr) {
+        for (; i < to; i += step)
+            visit(table[i]);
+    } else {
+        for (; i < to; i += step)
+            visit(table[(*indices)[i]]);
+    }
+}
+
 template <class Record, class Visit>
 void ForEachRecord(const std::vector<Record>& table, const std::vector<std::uint32_t>* indices,
                    std::size_t step, Visit visit) {
-    if (indices == nullptr) {
-        for (std::size_t i = 0; i < table.size(); i += step)
-            visit(table[i]);
-    } else {
-        for (std::size_t i = 0; i < indices->size(); i += step)
-            visit(table[(*indices)[i]]);
-    }
+    ForEachRecord(table, indices, step, 0, RecordCount(table, indices), visit);
 }
 
 } // namespace
@@ -444,9 +461,12 @@ int DrawRecords(const Drawing& drawing, const DrawOptions& options, Canvas& canv
     };
 
     if (figures) {
+        const FigureShare share = options.share;
         // Raster images lie under everything: a scanned plan is drawn over, not over it.
-        count += DrawImages(drawing, canvas, other);
-        count += DrawFills(drawing, canvas, other);
+        if (share.first()) {
+            count += DrawImages(drawing, canvas, other);
+            count += DrawFills(drawing, canvas, other);
+        }
         // Pixels go through the sieve in pen mode copy, unless the canvas writes them straight
         // into memory; a line of one pixel's width whose ends share a pixel is that pixel, as
         // the canvas would draw it.
@@ -505,10 +525,25 @@ int DrawRecords(const Drawing& drawing, const DrawOptions& options, Canvas& canv
                         PolarPoint(c, end * DegToRad, arc.hankei), colour, pen(arc.code370),
                         arc.PenStyle);
         };
-        ForEachRecord(drawing.LineAry, chosen(&RecordIndices::lines), step, drawLine);
-        ForEachRecord(drawing.CircleAry, chosen(&RecordIndices::circles), step, drawCircle);
-        ForEachRecord(drawing.ArcAry, chosen(&RecordIndices::arcs), step, drawArc);
-        count += DrawPointsAndSplines(drawing, canvas, other);
+        // The share's positions among the lines, circles and arcs, one after the other.
+        const auto* lines = chosen(&RecordIndices::lines);
+        const auto* circles = chosen(&RecordIndices::circles);
+        const auto* arcs = chosen(&RecordIndices::arcs);
+        const std::size_t lineCount = RecordCount(drawing.LineAry, lines);
+        const std::size_t circleCount = RecordCount(drawing.CircleAry, circles);
+        const std::size_t total = lineCount + circleCount + RecordCount(drawing.ArcAry, arcs);
+        const std::size_t shares = std::max(1u, share.count);
+        const std::size_t from = total * share.index / shares;
+        const std::size_t to = total * (share.index + 1) / shares;
+        const auto below = [](std::size_t position, std::size_t offset) {
+            return position > offset ? position - offset : 0;
+        };
+        ForEachRecord(drawing.LineAry, lines, step, from, to, drawLine);
+        ForEachRecord(drawing.CircleAry, circles, step, below(from, lineCount),
+                      below(to, lineCount), drawCircle);
+        ForEachRecord(drawing.ArcAry, arcs, step, below(from, lineCount + circleCount),
+                      below(to, lineCount + circleCount), drawArc);
+        if (share.last()) count += DrawPointsAndSplines(drawing, canvas, other);
     }
 
     if (texts) {

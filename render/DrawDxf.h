@@ -47,6 +47,18 @@ struct PictureBand {
     bool empty() const { return bottom <= top; }
 };
 
+// One of `count` consecutive shares of the model's figures in the order they are drawn: raster
+// images and fills, then the lines, circles and arcs, split evenly by their number, then points
+// and splines. The first share holds the images and fills, the last the points and splines.
+// Pictures of the shares drawn one over the other in their order make the picture of the whole,
+// since every record sets its own pixels whatever was drawn before it.
+struct FigureShare {
+    unsigned index = 0;
+    unsigned count = 1;
+    bool first() const { return index == 0; }
+    bool last() const { return index + 1 >= count; }
+};
+
 // Which records are drawn. Texts are drawn last, over everything else, so a picture can be drawn
 // as its figures and then its texts.
 enum class DrawnParts {
@@ -75,6 +87,8 @@ struct DrawOptions {
     // The rows of the picture that are drawn, for a canvas that draws only them: what cannot
     // reach them is skipped. Bands drawn one beside the other make the picture drawn at once.
     PictureBand band;
+    // The model's figures this drawing covers; the texts and sheets are not shared out.
+    FigureShare share;
     DrawnParts parts = DrawnParts::Everything;
     // When set, true at a layer's index hides that layer's records whatever its visible flag:
     // the layers a viewport freezes.

@@ -1,9 +1,13 @@
 #include "render/qt/BandedDraw.h"
 
+#include "render/qt/DirectRaster.h"
+
 #include <QPainter>
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <exception>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -17,6 +21,36 @@ constexpr int MinBandRows = 64;
 // dense ones, but every band walks all the records, and on the million-entity benchmark one
 // band per worker came out faster.
 constexpr int BandsPerWorker = 1;
+
+// Runs work(0) .. work(count - 1), each on a thread of its own (work(0) on the calling one), and
+// rethrows the first failure once all have ended. Without more threads, the work a thread could
+// not be started for is done on the calling one.
+template <class Work> void RunOnThreads(unsigned count, const Work& work) {
+    std::vector<std::exception_ptr> failures(count);
+    const auto run = [&](unsigned index) {
+        try {
+            work(index);
+        } catch (...) {
+            failures[index] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> threads;
+    unsigned started = 1;
+    for (; started < count; ++started) {
+        try {
+            threads.emplace_back(run, started);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    run(0);
+    for (unsigned index = started; index < count; ++index)
+        run(index);
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const std::exception_ptr& failure : failures)
+        if (failure) std::rethrow_exception(failure);
+}
 
 // `bits` are the picture's pixels, detached beforehand.
 void DrawBand(const Drawing& drawing, DrawOptions options, const QImage& image, uchar* bits,
@@ -32,6 +66,43 @@ void DrawBand(const Drawing& drawing, DrawOptions options, const QImage& image, 
     options.parts = DrawnParts::Figures;
     DrawDxf(drawing, options, canvas);
     canvas.flush();
+}
+
+// Pixels a picture of one share may have, each share but the first on an image of its own.
+constexpr long long MaxSharedPixels = 1 << 24;
+
+// Draws the shares of the model's figures at once, the first on `image` and each other on an
+// image of its own whose pixels start with alpha 0, which no figure leaves: what a share set
+// then replaces what the shares before it left, in their order.
+void DrawShares(const Drawing& drawing, const DrawOptions& options, QImage& image, unsigned shares,
+                const std::string& face) {
+    std::vector<QImage> layers(shares - 1);
+    for (QImage& layer : layers) {
+        layer = QImage(image.size(), image.format());
+        if (layer.isNull()) throw std::bad_alloc();
+        std::memset(layer.bits(), 0, static_cast<std::size_t>(layer.sizeInBytes()));
+    }
+    const auto draw = [&](unsigned index) {
+        QImage& target = index == 0 ? image : layers[index - 1];
+        QPainter painter(&target);
+        QtCanvas canvas(painter, face);
+        DrawOptions share = options;
+        share.band = {};
+        share.parts = DrawnParts::Figures;
+        share.share = {index, shares};
+        DrawDxf(drawing, share, canvas);
+        canvas.flush();
+    };
+    RunOnThreads(shares, draw);
+    const int width = image.width();
+    for (const QImage& layer : layers) {
+        for (int y = 0; y < image.height(); ++y) {
+            auto* to = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+            const auto* from = reinterpret_cast<const std::uint32_t*>(layer.constScanLine(y));
+            for (int x = 0; x < width; ++x)
+                if ((from[x] >> 24) != 0) to[x] = from[x];
+        }
+    }
 }
 
 } // namespace
@@ -55,37 +126,26 @@ void DrawDxfBanded(const Drawing& drawing, const DrawOptions& options, QImage& i
         draw(DrawnParts::Everything);
         return;
     }
+    // The model's figures on an image the canvas writes directly are shared out by their
+    // number, so that each thread reads only its share of the tables; anything else (a sheet,
+    // with its viewports' clips) is cut into bands of rows, each of which walks every record.
+    if (options.view.space == 0 && DirectRaster::Supports(image) &&
+        static_cast<long long>(image.width()) * image.height() * (workers - 1) <= MaxSharedPixels) {
+        DrawShares(drawing, options, image, workers, face);
+        draw(DrawnParts::Texts);
+        return;
+    }
     // Detached once here: the bands share the image's memory.
     uchar* const bits = image.bits();
     const int bands = static_cast<int>(workers) * BandsPerWorker;
     const int height = image.height();
     std::atomic<int> next{0};
-    std::vector<std::exception_ptr> failures(workers);
-    const auto work = [&](unsigned worker) {
-        try {
-            for (int b = next++; b < bands; b = next++) {
-                const PictureBand band{height * b / bands, height * (b + 1) / bands};
-                DrawBand(drawing, options, image, bits, band, face);
-            }
-        } catch (...) {
-            failures[worker] = std::current_exception();
-            next = bands;
+    RunOnThreads(workers, [&](unsigned) {
+        for (int b = next++; b < bands; b = next++) {
+            const PictureBand band{height * b / bands, height * (b + 1) / bands};
+            DrawBand(drawing, options, image, bits, band, face);
         }
-    };
-    std::vector<std::thread> threads;
-    for (unsigned w = 1; w < workers; ++w) {
-        // Without another thread the bands are drawn by those there are.
-        try {
-            threads.emplace_back(work, w);
-        } catch (const std::system_error&) {
-            break;
-        }
-    }
-    work(0);
-    for (std::thread& thread : threads)
-        thread.join();
-    for (const std::exception_ptr& failure : failures)
-        if (failure) std::rethrow_exception(failure);
+    });
     draw(DrawnParts::Texts);
 }
 
