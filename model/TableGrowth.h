@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include <sys/mman.h>
@@ -27,11 +28,17 @@ inline void PreferLargePages(const void* begin, const void* end) {
 #endif
 }
 
-// Reserves room for `capacity` records, the part not yet filled preferring large pages.
+// Reserves room for `capacity` records in memory that prefers large pages. The records there are
+// moved into it only once it does: reserve() would write them into small pages first, one fault
+// per 4 KiB.
 template <class Record> void ReserveRoom(std::vector<Record>& table, std::size_t capacity) {
     if (capacity <= table.capacity()) return;
-    table.reserve(capacity);
-    PreferLargePages(table.data() + table.size(), table.data() + table.capacity());
+    std::vector<Record> grown;
+    grown.reserve(capacity);
+    PreferLargePages(grown.data(), grown.data() + grown.capacity());
+    grown.insert(grown.end(), std::make_move_iterator(table.begin()),
+                 std::make_move_iterator(table.end()));
+    table.swap(grown);
 }
 
 // The capacity a table of `capacity` grows to when it needs room for `needed` records.
