@@ -509,6 +509,9 @@ class Reader {
     Name lastLtype_;
     // The name of the open block definition, which its entities carry.
     Name blockName_;
+    // The extrusion direction of the open circle or arc, as its codes 210, 220 and 230 give it;
+    // the record takes the drawing's copy of it when it ends.
+    TAcadPoint extrusion_;
     std::string decoded_;
 };
 
@@ -1408,9 +1411,11 @@ void Reader::startEntity() {
         break;
     case Kind::Circle:
         startRecord<TCircleBlk>().bname = bname;
+        extrusion_ = TAcadPoint{0, 0, 1};
         break;
     case Kind::Arc:
         startRecord<TArcBlk>().bname = bname;
+        extrusion_ = TAcadPoint{0, 0, 1};
         break;
     case Kind::Text: {
         TTextBlk& t = startRecord<TTextBlk>();
@@ -1503,10 +1508,10 @@ void Reader::finishOpenEntity() {
         finishOpen<TAcadLineBlk>();
         break;
     case Kind::Circle:
-        finishOpen<TCircleBlk>();
+        finishOpen<TCircleBlk>().code210 = d_->extrusion(extrusion_);
         break;
     case Kind::Arc:
-        finishOpen<TArcBlk>();
+        finishOpen<TArcBlk>().code210 = d_->extrusion(extrusion_);
         break;
     case Kind::Ellipse:
         finishOpen<TEllipseBlk>();
@@ -1746,7 +1751,7 @@ bool Reader::takeCircle(TCircleBlk& r) {
         r.hankei = real();
         return true;
     default:
-        return takePoint(10, r.center) || takePoint(210, r.code210);
+        return takePoint(10, r.center) || takePoint(210, extrusion_);
     }
 }
 
@@ -1774,7 +1779,7 @@ bool Reader::takeArc(TArcBlk& r) {
         r.ed = real();
         return true;
     default:
-        return takePoint(10, r.center) || takePoint(210, r.code210);
+        return takePoint(10, r.center) || takePoint(210, extrusion_);
     }
 }
 

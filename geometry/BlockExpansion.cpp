@@ -489,7 +489,10 @@ class Expander {
     // The copies are in world coordinates: the passes that map object coordinates have run.
     template <class Record> void finish(Record& r) {
         r.code67 = space_;
-        r.code210 = TAcadPoint{0, 0, 1};
+        if constexpr (std::is_same_v<decltype(r.code210), Extrusion>)
+            r.code210 = Extrusion();
+        else
+            r.code210 = TAcadPoint{0, 0, 1};
         inherit(r);
     }
 

@@ -74,9 +74,9 @@ class VertexRuns {
 };
 
 template <class Record>
-void CopyHeaderFields(const TLwpBlk& header, Record& r, bool withExtrusion) {
+void CopyHeaderFields(const TLwpBlk& header, Record& r, const Extrusion& extrusion) {
     static_cast<EntityCommon&>(r) = header;
-    if (withExtrusion) r.code210 = header.code210;
+    r.code210 = extrusion;
 }
 
 class Exploder {
@@ -85,13 +85,16 @@ class Exploder {
     // than filling the fields of a fresh record one by one. The prototypes serve every header in
     // turn, their strings assigned in place; the arc prototype is filled only for a polyline
     // with bulges.
-    Exploder(bool model, std::vector<TAcadLineBlk>& lines, std::vector<TArcBlk>& arcs,
-             std::vector<TFillBlk>& fills)
-        : model_(model), lines_(lines), arcs_(arcs), fills_(fills) {}
+    Exploder(bool model, NameTable& names, std::vector<TAcadLineBlk>& lines,
+             std::vector<TArcBlk>& arcs, std::vector<TFillBlk>& fills)
+        : model_(model), names_(names), lines_(lines), arcs_(arcs), fills_(fills) {}
 
     void start(const TLwpBlk& header) {
         header_ = &header;
-        CopyHeaderFields(header, lineProto_, model_);
+        // The pieces of a model polyline carry its extrusion, the drawing's copy of it; those of
+        // a block definition's keep the default.
+        extrusion_ = model_ ? names_.intern(header.code210) : Extrusion();
+        CopyHeaderFields(header, lineProto_, extrusion_);
         arcProtoReady_ = false;
     }
 
@@ -116,7 +119,7 @@ class Exploder {
             }
         }
         if (!arcProtoReady_) {
-            CopyHeaderFields(*header_, arcProto_, model_);
+            CopyHeaderFields(*header_, arcProto_, extrusion_);
             arcProtoReady_ = true;
         }
         TArcBlk& arc = arcs_.emplace_back(arcProto_);
@@ -312,6 +315,8 @@ class Exploder {
 
     const TLwpBlk* header_ = nullptr;
     bool model_;
+    NameTable& names_;
+    Extrusion extrusion_;
     std::vector<TAcadLineBlk>& lines_;
     std::vector<TArcBlk>& arcs_;
     std::vector<TFillBlk>& fills_;
@@ -321,8 +326,9 @@ class Exploder {
 };
 
 void Explode(const std::vector<TLwpBlk>& headers, const std::vector<TLwpEle>& vertices,
-             const std::vector<TPolyfaceEle>& faces, bool model, std::vector<TAcadLineBlk>& lines,
-             std::vector<TArcBlk>& arcs, std::vector<TFillBlk>& fills) {
+             const std::vector<TPolyfaceEle>& faces, bool model, NameTable& names,
+             std::vector<TAcadLineBlk>& lines, std::vector<TArcBlk>& arcs,
+             std::vector<TFillBlk>& fills) {
     // Face records come in the order of their polylines, as the headers do.
     std::size_t nextFace = 0;
     // Room for about one piece per vertex, so the target tables grow once. In the model a bulge
@@ -334,7 +340,7 @@ void Explode(const std::vector<TLwpBlk>& headers, const std::vector<TLwpEle>& ve
     ReserveMore(lines, vertices.size() - (model ? 0 : bulged) + headers.size());
 
     VertexRuns runs(vertices);
-    Exploder exploder(model, lines, arcs, fills);
+    Exploder exploder(model, names, lines, arcs, fills);
     for (const TLwpBlk& header : headers) {
         std::size_t first, last;
         runs.find(header.ihand, first, last);
@@ -361,12 +367,12 @@ void Explode(const std::vector<TLwpBlk>& headers, const std::vector<TLwpEle>& ve
 } // namespace
 
 void ExplodeBlockPolylines(Drawing& d) {
-    Explode(d.BlkLwpAry, d.BlkLwpEleAry, d.BlkPolyfaceAry, false, d.BlkLineAry, d.BlkArcAry,
-            d.BlkFillAry);
+    Explode(d.BlkLwpAry, d.BlkLwpEleAry, d.BlkPolyfaceAry, false, *d.Names, d.BlkLineAry,
+            d.BlkArcAry, d.BlkFillAry);
 }
 
 void ExplodeModelPolylines(Drawing& d) {
-    Explode(d.LwpAry, d.LwpEleAry, d.PolyfaceAry, true, d.LineAry, d.ArcAry, d.FillAry);
+    Explode(d.LwpAry, d.LwpEleAry, d.PolyfaceAry, true, *d.Names, d.LineAry, d.ArcAry, d.FillAry);
 }
 
 PolylinePieces ModelPolylinePieceBound(const Drawing& d) {

@@ -143,10 +143,14 @@ class Merger {
         return it->second;
     }
 
+    // An extrusion direction of the referenced drawing in the drawing's own table.
+    Extrusion own(const Extrusion& extrusion) { return host_.extrusion(extrusion); }
+
     template <class Record> void adopt(Record& r, const Name& bname) {
         r.bname = bname;
         r.layer = layer(r.layer);
         if constexpr (requires { r.ltype; }) r.ltype = own(r.ltype);
+        if constexpr (requires { r.code210.point(); }) r.code210 = own(r.code210);
         if constexpr (std::is_same_v<Record, TInsertBlk>) {
             const Name* target = kept(r.name);
             r.name = target ? *target : rename(r.name);

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "model/Names.h"
+#include "model/Point.h"
 
 #include <array>
 #include <cstddef>
@@ -22,12 +23,6 @@
 #include <vector>
 
 namespace orvanta {
-
-struct TAcadPoint {
-    double x = 0;
-    double y = 0;
-    double z = 0;
-};
 
 constexpr std::uint8_t ConvChordOfCurve = 1;
 
@@ -78,7 +73,7 @@ struct TBlockBlk {
 //
 // The fields are ordered so that the struct holds 37 bytes of data in 40: the records that derive
 // from it put their one-byte fields in the last three bytes (compilers reuse the tail padding of
-// a base that is not plain old data, as Name makes this one), which keeps a line at 112 bytes.
+// a base that is not plain old data, as Name makes this one), which keeps a line at 96 bytes.
 struct EntityCommon {
     // Name of the block definition that holds the record; empty for the model's records.
     Name bname;
@@ -103,14 +98,15 @@ struct TAcadLineBlk : EntityCommon {
     bool checked = false;
     TAcadPoint st;
     TAcadPoint ed;
-    TAcadPoint code210{0, 0, 1};
+    // The drawing's copy of the direction (see Names.h), as for arcs and circles.
+    Extrusion code210;
 };
 
 struct TCircleBlk : EntityCommon {
     bool checked = false;
     TAcadPoint center;
     double hankei = 0; // radius
-    TAcadPoint code210{0, 0, 1};
+    Extrusion code210;
 };
 
 struct TArcBlk : EntityCommon {
@@ -120,7 +116,7 @@ struct TArcBlk : EntityCommon {
     double hankei = 0; // radius
     double st = 0;     // start angle, degrees
     double ed = 0;     // end angle, degrees
-    TAcadPoint code210{0, 0, 1};
+    Extrusion code210;
 };
 
 // A block reference that shows its whole block.
@@ -449,9 +445,9 @@ struct TDimensionBlk : EntityCommon {
 
 // The records a drawing holds by the million are laid out to these sizes; a field added or moved
 // carelessly grows every table.
-static_assert(sizeof(TAcadLineBlk) == 112);
-static_assert(sizeof(TArcBlk) == 112);
-static_assert(sizeof(TCircleBlk) == 96);
+static_assert(sizeof(TAcadLineBlk) == 96);
+static_assert(sizeof(TArcBlk) == 96);
+static_assert(sizeof(TCircleBlk) == 80);
 static_assert(sizeof(TTextBlk) == 240);
 static_assert(sizeof(TInsertBlk) == 152);
 
@@ -682,9 +678,11 @@ struct Drawing {
     TAcadPoint ExtMin;
     TAcadPoint ExtMax;
 
-    // One copy of each layer, linetype and block name the records hold.
+    // One copy of each layer, linetype and block name and of each extrusion direction the records
+    // hold.
     std::shared_ptr<NameTable> Names = std::make_shared<NameTable>();
     Name name(std::string_view text) { return Names->intern(text); }
+    Extrusion extrusion(const TAcadPoint& direction) { return Names->intern(direction); }
 
     // Empties every table and resets the extents; the names handed out stay valid.
     void clear();

@@ -25,7 +25,7 @@ TEST(ReaderEntities, LinesKeepPaperSpaceButNoExtrusion) {
     ASSERT_EQ(d.LineAry.size(), 2u);
     const TAcadLineBlk& l = d.LineAry[0];
     EXPECT_EQ(l.code67, 1) << "a paper-space line must not be drawn over the model";
-    EXPECT_EQ(l.code210.z, 1);
+    EXPECT_EQ(l.code210.point().z, 1);
     EXPECT_EQ(l.st.z, 3);
     EXPECT_EQ(l.ed.x, 4);
     EXPECT_EQ(l.ed.z, 6);
@@ -46,7 +46,7 @@ TEST(ReaderEntities, CirclesArcsEllipsesAndFaces) {
              "0",  "SOLID",   "10",  "1"})));
     ASSERT_EQ(d.CircleAry.size(), 1u);
     EXPECT_EQ(d.CircleAry[0].code67, 1);
-    EXPECT_EQ(d.CircleAry[0].code210.z, -1);
+    EXPECT_EQ(d.CircleAry[0].code210.point().z, -1);
     ASSERT_EQ(d.ArcAry.size(), 1u);
     EXPECT_EQ(d.ArcAry[0].st, 350);
     EXPECT_EQ(d.ArcAry[0].ed, 10);
@@ -370,9 +370,9 @@ TEST(ReaderEntities, EveryKindKeepsItsLinetypeColourSpaceAndExtrusion) {
     expect(d.TextAry[0], "text");
     expect(d.LwpAry[0], "polyline");
     expect(d.SolidAry[0], "solid");
-    for (const double z :
-         {d.CircleAry[0].code210.z, d.ArcAry[0].code210.z, d.EllipseAry[0].code210.z,
-          d.DimensionAry[0].code210.z, d.TextAry[0].code210.z, d.LwpAry[0].code210.z})
+    for (const double z : {d.CircleAry[0].code210.point().z, d.ArcAry[0].code210.point().z,
+                           d.EllipseAry[0].code210.z, d.DimensionAry[0].code210.z,
+                           d.TextAry[0].code210.z, d.LwpAry[0].code210.z})
         EXPECT_EQ(z, -1);
     // Every kind but the SOLID and the LEADER reads a colour of its own.
     for (const std::int16_t colour :

@@ -18,7 +18,7 @@ using test::P;
 TEST(FlattenCircles, MirroredCircleBecomesChordsOnTheMirroredCircle) {
     Drawing d;
     d.CircleAry.push_back(test::Circle(P(5, 0, 0), 1));
-    d.CircleAry[0].code210 = P(0, 0, -1);
+    d.CircleAry[0].code210 = d.extrusion(P(0, 0, -1));
     d.CircleAry[0].layer = test::N("C");
     FlattenCircles(d, false, 10);
     LinesToWcs(d);
@@ -38,7 +38,7 @@ TEST(FlattenCircles, MirroredCircleBecomesChordsOnTheMirroredCircle) {
 TEST(FlattenCircles, NearlyDefaultExtrusionStaysACircle) {
     Drawing d;
     d.CircleAry.push_back(test::Circle(P(5, 0, 0), 1));
-    d.CircleAry[0].code210 = P(0, 0, 1 + 5e-6);
+    d.CircleAry[0].code210 = d.extrusion(P(0, 0, 1 + 5e-6));
     FlattenCircles(d, false, 10);
     EXPECT_TRUE(d.LineAry.empty());
     EXPECT_EQ(d.CircleAry[0].code67, 0);
@@ -50,7 +50,7 @@ TEST(FlattenCircles, NearlyDefaultExtrusionStaysACircle) {
 std::vector<double> ChordAngles(double st, double ed) {
     Drawing d;
     d.ArcAry.push_back(test::Arc(P(0, 0), 1, st, ed));
-    d.ArcAry[0].code210 = P(0, 0, -1);
+    d.ArcAry[0].code210 = d.extrusion(P(0, 0, -1));
     FlattenArcs(d, false, 10);
     std::vector<double> angles;
     if (d.LineAry.empty()) return angles;
@@ -84,7 +84,7 @@ TEST(FlattenArcs, StepsOfTenDegreesWithAShorterLastChord) {
 TEST(FlattenArcs, MarksTheArcAndKeepsPaperSpaceChordsInPaperSpace) {
     Drawing d;
     d.ArcAry.push_back(test::Arc(P(0, 0), 1, 0, 90));
-    d.ArcAry[0].code210 = P(0, 0, -1);
+    d.ArcAry[0].code210 = d.extrusion(P(0, 0, -1));
     d.ArcAry[0].code67 = 1;
     d.ArcAry.push_back(test::Arc(P(0, 0), 1, 0, 90)); // default extrusion: untouched
     FlattenArcs(d, false, 10);
@@ -93,7 +93,7 @@ TEST(FlattenArcs, MarksTheArcAndKeepsPaperSpaceChordsInPaperSpace) {
     ASSERT_EQ(d.LineAry.size(), 9u);
     for (const TAcadLineBlk& chord : d.LineAry) {
         EXPECT_EQ(chord.code67, 1);
-        EXPECT_EQ(chord.code210.z, -1);
+        EXPECT_EQ(chord.code210.point().z, -1);
     }
 }
 
@@ -125,7 +125,7 @@ TEST(FlattenEllipses, QuarterEllipseRunsCounterClockwise) {
         EXPECT_NEAR(p.x * p.x / 4 + p.y * p.y, 1, 1e-12);
         EXPECT_GE(p.y, 0);
         EXPECT_EQ(chord.layer, "E");
-        EXPECT_EQ(chord.code210.z, 1);
+        EXPECT_EQ(chord.code210.point().z, 1);
     }
 }
 
@@ -181,7 +181,7 @@ TEST(LinesToWcs, MapsOnlyNonDefaultExtrusions) {
     Drawing d;
     d.LineAry.push_back(test::Line(P(1, 2), P(3, 4)));
     d.LineAry.push_back(test::Line(P(1, 2), P(3, 4)));
-    d.LineAry[1].code210 = P(0, 0, -1);
+    d.LineAry[1].code210 = d.extrusion(P(0, 0, -1));
     LinesToWcs(d);
     EXPECT_POINT_NEAR(d.LineAry[0].st, 1, 2, 0);
     EXPECT_POINT_NEAR(d.LineAry[1].st, -1, 2, 1e-12);
@@ -198,7 +198,7 @@ TEST(LinesToWcs, RunsOfLinesMapAsEachLineOnItsOwn) {
     Drawing d;
     for (const TAcadPoint& n : extrusions) {
         d.LineAry.push_back(test::Line(P(1, -0.0, 2), P(-3, 4, 0)));
-        d.LineAry.back().code210 = n;
+        d.LineAry.back().code210 = d.extrusion(n);
     }
     const Drawing before = d;
     LinesToWcs(d);

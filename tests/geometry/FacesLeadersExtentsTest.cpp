@@ -121,7 +121,7 @@ TEST(ComputeExtents, ArcsNearTheEdgeCountByTheirOwnBox) {
 TEST(ComputeExtents, MirroredCircleCountsByItsChords) {
     Drawing d;
     d.CircleAry.push_back(test::Circle(P(5, 0), 1));
-    d.CircleAry[0].code210 = P(0, 0, -1);
+    d.CircleAry[0].code210 = d.extrusion(P(0, 0, -1));
     FlattenCircles(d, false, 10);
     LinesToWcs(d);
     ComputeExtents(d);

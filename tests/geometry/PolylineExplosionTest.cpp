@@ -172,10 +172,10 @@ TEST(ExplodePolylines, ModelPiecesCarryTheExtrusionAndBlockPiecesDoNot) {
     d.BlkLwpAry[0].code210 = P(0, 0, -1);
     ExplodeModelPolylines(d);
     ExplodeBlockPolylines(d);
-    EXPECT_EQ(d.LineAry[0].code210.z, -1);
+    EXPECT_EQ(d.LineAry[0].code210.point().z, -1);
     EXPECT_EQ(d.LineAry[0].code67, 1);
-    EXPECT_EQ(d.ArcAry[0].code210.z, -1);
-    EXPECT_EQ(d.BlkLineAry[0].code210.z, 1);
+    EXPECT_EQ(d.ArcAry[0].code210.point().z, -1);
+    EXPECT_EQ(d.BlkLineAry[0].code210.point().z, 1);
     EXPECT_EQ(d.BlkLineAry[0].bname, "B");
 }
 

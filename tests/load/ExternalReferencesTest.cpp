@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <string>
 
@@ -88,6 +89,21 @@ TEST(ExternalReferences, AReferenceIsReadBesideTheDrawingAndPlacedByItsInserts) 
     EXPECT_EQ(circle->layer, "HOST") << "the part's layer 0 takes the reference's layer";
     for (const TAcadLineBlk& line : d.LineAry)
         if (line.st.x >= 200) EXPECT_EQ(line.layer.str().rfind("PART2|", 0), 0u);
+}
+
+// The records a reference brings hold the drawing's copy of their extrusion, which outlives the
+// referenced drawing.
+TEST(ExternalReferences, BroughtRecordsKeepTheirExtrusionInTheDrawingsTable) {
+    orvanta::Drawing host;
+    {
+        orvanta::Drawing reference;
+        reference.CircleAry.emplace_back().code210 = reference.extrusion({-0.0, 0.6, 0.8});
+        MergeReference(host, "PART", reference, "");
+    }
+    ASSERT_EQ(host.BlkCircleAry.size(), 1u);
+    const Extrusion& kept = host.BlkCircleAry[0].code210;
+    EXPECT_EQ(&kept.point(), &host.extrusion({-0.0, 0.6, 0.8}).point());
+    EXPECT_TRUE(std::signbit(kept.point().x));
 }
 
 TEST(ExternalReferences, AMissingOrUnreadableReferenceIsDrawnAsNothingAndNamed) {

@@ -221,10 +221,10 @@ Drawing LargeDrawing() {
         if (i % 4 == 0) {
             TArcBlk arc = test::Arc(P(x, y), 4, i % 360, (i * 7) % 360);
             arc.layer = test::N(layer(i + 1));
-            if (i % 8 == 0) arc.code210 = P(0, 0, -1);
+            if (i % 8 == 0) arc.code210 = d.extrusion(P(0, 0, -1));
             d.ArcAry.push_back(arc);
             TCircleBlk circle = test::Circle(P(x + 20, y), 2);
-            if (i % 12 == 0) circle.code210 = P(0.6, 0, 0.8);
+            if (i % 12 == 0) circle.code210 = d.extrusion(P(0.6, 0, 0.8));
             d.CircleAry.push_back(circle);
         }
         if (i % 10 == 0) {

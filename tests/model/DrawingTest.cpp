@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace orvanta {
 namespace {
 
@@ -62,6 +64,22 @@ TEST(EntityCommon, TakingAnotherRecordsFieldsKeepsTheRecordsOwn) {
     EXPECT_EQ(line.convtype, ConvChordOfCurve);
     EXPECT_TRUE(line.lwpflag);
     EXPECT_TRUE(line.checked);
+}
+
+// A direction is held once and to the bit; a table that adopts another hands out its copies.
+TEST(Extrusion, OneCopyPerDirectionKeptToTheBit) {
+    Drawing d;
+    const Extrusion down = d.extrusion({0, 0, -1});
+    EXPECT_EQ(&d.extrusion({0, 0, -1}).point(), &down.point());
+    const Extrusion negativeZero = d.extrusion({-0.0, 0, -1});
+    EXPECT_NE(&negativeZero.point(), &down.point());
+    EXPECT_TRUE(std::signbit(negativeZero.point().x));
+    EXPECT_EQ(&d.extrusion({0, 0, 1}).point(), &Extrusion().point());
+
+    auto part = std::make_shared<NameTable>();
+    const Extrusion tilted = part->intern(TAcadPoint{0.6, 0, 0.8});
+    d.Names->adopt(part);
+    EXPECT_EQ(&d.extrusion({0.6, 0, 0.8}).point(), &tilted.point());
 }
 
 TEST(RecordTable, SolidsOfBlocksGoToSolidAry) {
