@@ -248,6 +248,9 @@ void MainWindow::OpenDrawing(const QString& path) {
     ProgressBarSink progress(*progressBar_);
 
     presenter_->drawingWillLoad();
+    // The drawing shown so far is let go before the next is read, so that two big drawings are
+    // never held at once; a load that fails forgets it all the same.
+    drawing_ = Drawing();
     LoadedDrawing loaded;
     try {
         LoadOptions options;
