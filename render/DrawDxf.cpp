@@ -532,9 +532,19 @@ int DrawRecords(const Drawing& drawing, const DrawOptions& options, Canvas& canv
         const std::size_t lineCount = RecordCount(drawing.LineAry, lines);
         const std::size_t circleCount = RecordCount(drawing.CircleAry, circles);
         const std::size_t total = lineCount + circleCount + RecordCount(drawing.ArcAry, arcs);
+        // Shares of about equal work: a circle or an arc costs about as much as five lines
+        // (its rays and outline take trigonometry and square roots).
+        constexpr std::size_t CurveWeight = 5;
+        const std::size_t work = lineCount + CurveWeight * (total - lineCount);
         const std::size_t shares = std::max(1u, share.count);
-        const std::size_t from = total * share.index / shares;
-        const std::size_t to = total * (share.index + 1) / shares;
+        const auto position = [&](std::size_t index) {
+            const std::size_t goal = work * index / shares;
+            return goal <= lineCount
+                       ? goal
+                       : lineCount + (goal - lineCount + CurveWeight - 1) / CurveWeight;
+        };
+        const std::size_t from = position(share.index);
+        const std::size_t to = share.last() ? total : position(share.index + 1);
         const auto below = [](std::size_t position, std::size_t offset) {
             return position > offset ? position - offset : 0;
         };
