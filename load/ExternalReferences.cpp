@@ -3,6 +3,7 @@
 #include "dxf/DxfReader.h"
 #include "load/ExternalFiles.h"
 #include "load/LoadDrawing.h"
+#include "model/TableGrowth.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -178,8 +179,8 @@ class Merger {
 
     template <class Record> void records() {
         auto& to = RecordTable<Record>(host_, true);
-        to.reserve(to.size() + RecordTable<Record>(reference_, false).size() +
-                   RecordTable<Record>(reference_, true).size());
+        ReserveMore(to, RecordTable<Record>(reference_, false).size() +
+                            RecordTable<Record>(reference_, true).size());
         for (const Record& r : RecordTable<Record>(reference_, false))
             if (r.code67 == 0) adopt(to.emplace_back(r), block_);
         for (const Record& r : RecordTable<Record>(reference_, true))
