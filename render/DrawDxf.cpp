@@ -470,12 +470,12 @@ int DrawRecords(const Drawing& drawing, const DrawOptions& options, Canvas& canv
         // Pixels go through the sieve in pen mode copy, unless the canvas writes them straight
         // into memory; a line of one pixel's width whose ends share a pixel is that pixel, as
         // the canvas would draw it.
+        const bool copying = canvas.penMode() == PenMode::Copy;
         std::optional<PixelSieve> sieve;
-        if (canvas.penMode() == PenMode::Copy && !canvas.cheapPixels())
+        if (copying && !canvas.cheapPixels())
             sieve.emplace(canvas, view.pixW, banded ? band.top : 0,
                           banded ? band.bottom : view.pixH);
         PixelSieve* pixels = sieve ? &*sieve : nullptr;
-        const bool copying = canvas.penMode() == PenMode::Copy;
 
         const auto drawLine = [&](const TAcadLineBlk& line) {
             // Chords of curves that are drawn whole, below.
