@@ -7,6 +7,8 @@
 //   rough-tenth the zoomed view in Rough mode
 //   whole-bands, zoomed-bands  whole and zoomed as the detail view draws them: in bands on every
 //               core (cpu is the calling thread's share)
+//   half-bands  half the width and height, in bands, with visibility tests: the first wheel step
+//               in, where the detail view still draws the whole model
 // The drawing is a site of 200 x 120 m in millimetres: 60 % lines, 12 % arcs, 10 % circles and
 // 18 % texts on 40 layers (every fifth dashed). Text heights (20 to 120) make the texts too small
 // to show in the whole view and 2 to 12 pixels high in the zoomed one, as on a real plan.
@@ -30,7 +32,7 @@
 // With --file PATH the cases draw that drawing, loaded as the window loads it, instead.
 //
 // usage: bench_draw [--entities N] [--runs N] [--case NAME] [--texts] [--sheet]
-//                   [--image PX [--jpeg]] [--wide N] [--file PATH]
+//                   [--image PX [--jpeg]] [--wide N] [--file PATH] [--size W H]
 //   (best and median of 7 runs by default; every case unless one is named)
 #include "browse/DrawingGrid.h"
 #include "geometry/Layouts.h"
@@ -69,8 +71,9 @@ namespace {
 
 using namespace orvanta;
 
-constexpr int Width = 1600;
-constexpr int Height = 900;
+// The picture's size; --size W H sets another, such as the detail view's in bench_open.
+int Width = 1600;
+int Height = 900;
 constexpr double SiteW = 200000;
 constexpr double SiteH = 120000;
 
@@ -460,10 +463,13 @@ int main(int argc, char** argv) {
             wideSegments = std::max(1L, std::atol(argv[++i]));
         else if (std::strcmp(argv[i], "--file") == 0 && i + 1 < argc)
             file = argv[++i];
-        else {
+        else if (std::strcmp(argv[i], "--size") == 0 && i + 2 < argc) {
+            Width = std::max(1, std::atoi(argv[++i]));
+            Height = std::max(1, std::atoi(argv[++i]));
+        } else {
             std::fprintf(stderr, "usage: bench_draw [--entities N] [--runs N] [--case NAME] "
                                  "[--texts] [--sheet] [--image PX [--jpeg]] [--wide N] "
-                                 "[--file PATH]\n");
+                                 "[--file PATH] [--size W H]\n");
             return 2;
         }
     }
@@ -519,6 +525,7 @@ int main(int argc, char** argv) {
         {"rough-tenth", 10, false, true},
         {"whole-bands", 1, true, false, true},
         {"zoomed-bands", 10, false, false, true},
+        {"half-bands", 2, false, false, true},
     };
     for (const Case& c : cases) {
         if (only.empty() || only == c.name) Measure(d, c, runs, shapes, grid);

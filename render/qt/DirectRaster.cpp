@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <numbers>
 #include <utility>
+#include <vector>
 
 namespace orvanta {
 
@@ -121,7 +122,55 @@ void WalkLine(std::uint32_t* bits, qsizetype stride, const ClipBox& clip, long x
     }
 }
 
+// Rays through the pixels up to this many half pixels from a box's centre either way are kept
+// in a table: the ends of most arcs of a big drawing seen whole.
+constexpr int TableHalfPixels = 64;
+constexpr int TableSide = 2 * TableHalfPixels + 1;
+
+OutlineRay ComputedRay(double dx, double dy) {
+    const double angle = std::atan2(-dy, dx);
+    return {angle, std::cos(angle), std::sin(angle)};
+}
+
+// The table of rays by offset from the centre in half pixels, made on first use.
+const std::vector<OutlineRay>& RayTable() {
+    static const std::vector<OutlineRay> table = [] {
+        std::vector<OutlineRay> rays(static_cast<std::size_t>(TableSide) * TableSide);
+        for (int j = 0; j < TableSide; ++j) {
+            for (int i = 0; i < TableSide; ++i)
+                rays[static_cast<std::size_t>(j) * TableSide + i] =
+                    ComputedRay((i - TableHalfPixels) / 2.0, (j - TableHalfPixels) / 2.0);
+        }
+        return rays;
+    }();
+    return table;
+}
+
+// Where a computed point of a chain is rounded to its pixel: close to a half pixel, the
+// rounding is decided from the point worked out exactly as the chain defines it.
+constexpr double RoundingGuard = 1e-6;
+
+bool NearHalfPixel(double v) {
+    const double shifted = v + 0.5;
+    const double fraction = shifted - Floor(shifted);
+    return fraction < RoundingGuard || fraction > 1 - RoundingGuard;
+}
+
 } // namespace
+
+OutlineRay DirectRaster::RayThrough(double cx, double cy, int x, int y) {
+    const double dx = x - cx;
+    const double dy = y - cy;
+    const double i = 2 * dx;
+    const double j = 2 * dy;
+    if (std::fabs(i) <= TableHalfPixels && std::fabs(j) <= TableHalfPixels &&
+        i == static_cast<int>(i) && j == static_cast<int>(j)) {
+        return RayTable()[static_cast<std::size_t>(static_cast<int>(j) + TableHalfPixels) *
+                              TableSide +
+                          static_cast<std::size_t>(static_cast<int>(i) + TableHalfPixels)];
+    }
+    return ComputedRay(dx, dy);
+}
 
 bool DirectRaster::Supports(const QImage& image) {
     switch (image.format()) {
@@ -239,13 +288,35 @@ void DirectRaster::dashedArc(double cx, double cy, double a, double b, double st
         return std::pair<long, long>{RoundToInt(cx + a * std::cos(t)),
                                      RoundToInt(cy - b * std::sin(t))};
     };
+    // The chain's points are found by turning each one on by the chord's angle, two products
+    // where a cosine and a sine cost a library call each. A turned point strays from the exact
+    // one by far less than the rounding guard (the arc is at most 2^15 pixels wide and the chain
+    // at most MaxTurnedChords long); where it lies that close to a half pixel, the exact point
+    // decides which pixel it is.
+    constexpr long MaxTurnedChords = 1024;
+    const bool turning = chords <= MaxTurnedChords;
+    double turnedCos = std::cos(start), turnedSin = std::sin(start);
+    const double stepCos = turning ? std::cos(span / chords) : 1;
+    const double stepSin = turning ? std::sin(span / chords) : 0;
+    const auto chainPoint = [&](long i) {
+        if (turning) {
+            const double c = turnedCos * stepCos - turnedSin * stepSin;
+            turnedSin = turnedSin * stepCos + turnedCos * stepSin;
+            turnedCos = c;
+            const double px = cx + a * turnedCos;
+            const double py = cy - b * turnedSin;
+            if (!NearHalfPixel(px) && !NearHalfPixel(py))
+                return std::pair<long, long>{RoundToInt(px), RoundToInt(py)};
+        }
+        return pointAt(start + span * i / chords);
+    };
     auto [x, y] = pointAt(start);
     const long firstX = x, firstY = y;
     long position = 0; // of (x, y) in the pattern
     bool firstChord = true;
     for (long i = 1; i <= chords; ++i) {
-        const auto [nx, ny] = i == chords && whole ? std::pair<long, long>{firstX, firstY}
-                                                   : pointAt(start + span * i / chords);
+        const auto [nx, ny] =
+            i == chords && whole ? std::pair<long, long>{firstX, firstY} : chainPoint(i);
         if (nx == x && ny == y) continue;
         const long length = std::max(std::labs(nx - x), std::labs(ny - y));
         const bool closing = whole && i == chords;
@@ -284,8 +355,8 @@ void DirectRaster::dashedArc(double cx, double cy, double a, double b, double st
     if (firstChord && inked[0]) plot(static_cast<int>(x), static_cast<int>(y), argb, mode);
 }
 
-void DirectRaster::arc(int left, int top, int right, int bottom, double startRay, double endRay,
-                       bool whole, TColor colour, PenMode mode) {
+void DirectRaster::arc(int left, int top, int right, int bottom, const OutlineRay& start,
+                       const OutlineRay& end, bool whole, TColor colour, PenMode mode) {
     const std::uint32_t argb = ToArgb(colour);
     const double cx = (static_cast<double>(left) + right) / 2;
     const double cy = (static_cast<double>(top) + bottom) / 2;
@@ -303,13 +374,13 @@ void DirectRaster::arc(int left, int top, int right, int bottom, double startRay
 
     // Which pixels belong to the arc: those whose direction from the centre lies in the sweep,
     // told by the sides of the start and end rays (y upwards, as the rays are measured).
-    double sweep = endRay - startRay;
+    double sweep = end.angle - start.angle;
     sweep -= TwoPi * std::floor(sweep / TwoPi);
     if (sweep == 0) whole = true;
     double sx = 0, sy = 0, ex = 0, ey = 0;
     if (!whole) {
-        sx = std::cos(startRay), sy = std::sin(startRay);
-        ex = std::cos(endRay), ey = std::sin(endRay);
+        sx = start.cos, sy = start.sin;
+        ex = end.cos, ey = end.sin;
     }
     const bool wide = sweep > std::numbers::pi;
     const auto inSweep = [&](int x, int y) {
@@ -331,11 +402,28 @@ void DirectRaster::arc(int left, int top, int right, int bottom, double startRay
     const double rowReach = b * b / diagonal;
     const double firstColumnAll = Ceil(cx - columnReach);
     const double lastColumnAll = Floor(cx + columnReach);
-    const auto columnRows = [&](int x, int& top, int& bottom) {
+    const auto computeColumnRows = [&](int x, int& top, int& bottom) {
         const double u = (x - cx) / a;
         const double dy = b * std::sqrt(std::max(0.0, 1 - u * u));
         top = RoundToInt(cy - dy);
         bottom = RoundToInt(cy + dy);
+    };
+    // The rows pass asks again for the columns' pixels near the diagonals; a small outline keeps
+    // them from the columns pass.
+    constexpr int KeptColumns = 256;
+    int keptTop[KeptColumns];
+    int keptBottom[KeptColumns];
+    std::array<bool, KeptColumns> known{};
+    const bool keeping = lastColumnAll - firstColumnAll < KeptColumns;
+    const auto columnRows = [&](int x, int& top, int& bottom) {
+        if (!keeping) return computeColumnRows(x, top, bottom);
+        const auto k = static_cast<std::size_t>(x - static_cast<int>(firstColumnAll));
+        if (!known[k]) {
+            computeColumnRows(x, keptTop[k], keptBottom[k]);
+            known[k] = true;
+        }
+        top = keptTop[k];
+        bottom = keptBottom[k];
     };
     const int firstColumn = static_cast<int>(std::max<double>(clipLeft_, firstColumnAll));
     const int lastColumn =

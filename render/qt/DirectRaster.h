@@ -14,8 +14,22 @@
 
 namespace orvanta {
 
+// A ray from the centre of an outline: its angle, counterclockwise on the screen, with the
+// angle's cosine and sine.
+struct OutlineRay {
+    double angle = 0;
+    double cos = 1;
+    double sin = 0;
+};
+
 class DirectRaster {
   public:
+    // The ray from (cx, cy) through the pixel (x, y), whose angle is atan2(cy - y, x - cx), the
+    // cosine and sine to the bit as std::cos and std::sin give them. The centre of a box of
+    // whole-pixel corners lies on a half pixel; the rays of the pixels a few pixels around it
+    // are worked out once and looked up.
+    static OutlineRay RayThrough(double cx, double cy, int x, int y);
+
     // Whether `image` can be written directly: a 32-bit RGB format.
     static bool Supports(const QImage& image);
 
@@ -31,11 +45,10 @@ class DirectRaster {
               std::span<const int> dashes);
 
     // The one-pixel outline of the ellipse inscribed in the box, or of the part of it that runs
-    // counterclockwise (on the screen) from the ray through (xs, ys) to the ray through
-    // (xe, ye); the whole ellipse when `whole` is set. Every pixel is set once, so inverting
-    // modes undo themselves.
-    void arc(int left, int top, int right, int bottom, double startRay, double endRay, bool whole,
-             TColor colour, PenMode mode);
+    // counterclockwise (on the screen) from the ray `start` to the ray `end`; the whole ellipse
+    // when `whole` is set. Every pixel is set once, so inverting modes undo themselves.
+    void arc(int left, int top, int right, int bottom, const OutlineRay& start,
+             const OutlineRay& end, bool whole, TColor colour, PenMode mode);
 
     // A dashed one-pixel outline of the same ellipse: centre (cx, cy), half axes a and b, from
     // the parameter `start` counterclockwise (on the screen) through `span` radians, where the

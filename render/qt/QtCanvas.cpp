@@ -240,6 +240,10 @@ double ParameterOfRay(double phi, double a, double b) {
     return std::atan2(a * std::sin(phi), b * std::cos(phi));
 }
 
+double ParameterOfRay(const OutlineRay& ray, double a, double b) {
+    return std::atan2(a * ray.sin, b * ray.cos);
+}
+
 } // namespace
 
 const TextShapeCache::Shaped& TextShapeCache::shape(const QFont& font, const std::string& text) {
@@ -588,8 +592,11 @@ void QtCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, int
     const std::span<const int> dashes = DashRuns(pen_.style);
     if (thinPen() && dashes.empty()) {
         // A whole ellipse needs no rays.
-        direct_->arc(left, top, right, bottom, whole ? 0 : RayAngle(c, xs, ys),
-                     whole ? 0 : RayAngle(c, xe, ye), whole, pen_.colour, mode_);
+        const OutlineRay start =
+            whole ? OutlineRay{} : DirectRaster::RayThrough(c.x(), c.y(), xs, ys);
+        const OutlineRay end =
+            whole ? OutlineRay{} : DirectRaster::RayThrough(c.x(), c.y(), xe, ye);
+        direct_->arc(left, top, right, bottom, start, end, whole, pen_.colour, mode_);
         return;
     }
     const double a = normal.width() / 2;
@@ -597,15 +604,15 @@ void QtCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, int
     double startRad = 0;
     double spanRad = 2 * std::numbers::pi;
     if (!whole) {
-        startRad = ParameterOfRay(RayAngle(c, xs, ys), a, b);
-        spanRad = ParameterOfRay(RayAngle(c, xe, ye), a, b) - startRad;
+        startRad = ParameterOfRay(DirectRaster::RayThrough(c.x(), c.y(), xs, ys), a, b);
+        spanRad = ParameterOfRay(DirectRaster::RayThrough(c.x(), c.y(), xe, ye), a, b) - startRad;
         while (spanRad <= 0)
             spanRad += 2 * std::numbers::pi;
     }
     if (thinPen() && std::max(a, b) <= LargeArcLimit) {
         if (a < 0.5 || b < 0.5) {
             // No inside to go round: the degenerate outline, as a solid arc draws it.
-            direct_->arc(left, top, right, bottom, 0, 0, true, pen_.colour, mode_);
+            direct_->arc(left, top, right, bottom, {}, {}, true, pen_.colour, mode_);
             return;
         }
         direct_->dashedArc(c.x(), c.y(), a, b, startRad, spanRad, whole, pen_.colour, mode_,
