@@ -1,15 +1,15 @@
 #include "render/qt/BandedDraw.h"
 
 #include "render/qt/DirectRaster.h"
+#include "render/qt/KeptThreads.h"
 
 #include <QPainter>
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <exception>
 #include <new>
-#include <system_error>
 #include <thread>
+#include <vector>
 
 namespace orvanta {
 
@@ -22,48 +22,18 @@ constexpr int MinBandRows = 64;
 // band per worker came out faster.
 constexpr int BandsPerWorker = 1;
 
-// Runs work(0) .. work(count - 1), each on a thread of its own (work(0) on the calling one), and
-// rethrows the first failure once all have ended. Without more threads, the work a thread could
-// not be started for is done on the calling one.
-template <class Work> void RunOnThreads(unsigned count, const Work& work) {
-    std::vector<std::exception_ptr> failures(count);
-    const auto run = [&](unsigned index) {
-        try {
-            work(index);
-        } catch (...) {
-            failures[index] = std::current_exception();
-        }
-    };
-    std::vector<std::thread> threads;
-    unsigned started = 1;
-    for (; started < count; ++started) {
-        try {
-            threads.emplace_back(run, started);
-        } catch (const std::system_error&) {
-            break;
-        }
-    }
-    run(0);
-    for (unsigned index = started; index < count; ++index)
-        run(index);
-    for (std::thread& thread : threads)
-        thread.join();
-    for (const std::exception_ptr& failure : failures)
-        if (failure) std::rethrow_exception(failure);
-}
-
 // `bits` are the picture's pixels, detached beforehand.
 void DrawBand(const Drawing& drawing, DrawOptions options, const QImage& image, uchar* bits,
-              PictureBand band, const std::string& face) {
+              PictureBand band, const std::string& face, DrawnParts parts, TextShapeCache* shapes) {
     // A QImage over the picture's pixels, without a copy, of which the canvas draws the band's
     // rows. It is the whole picture rather than the band's rows alone because QPainter lays out
     // what it strokes (the chords of huge arcs, dashes) by the device's rectangle.
     QImage picture(bits, image.width(), image.height(), image.bytesPerLine(), image.format());
     QPainter painter(&picture);
-    QtCanvas canvas(painter, face, nullptr,
+    QtCanvas canvas(painter, face, shapes,
                     QRect(0, band.top, image.width(), band.bottom - band.top));
     options.band = band;
-    options.parts = DrawnParts::Figures;
+    options.parts = parts;
     DrawDxf(drawing, options, canvas);
     canvas.flush();
 }
@@ -93,7 +63,7 @@ void DrawShares(const Drawing& drawing, const DrawOptions& options, QImage& imag
         DrawDxf(drawing, share, canvas);
         canvas.flush();
     };
-    RunOnThreads(shares, draw);
+    RunOnKeptThreads(shares, draw);
     const int width = image.width();
     for (const QImage& layer : layers) {
         for (int y = 0; y < image.height(); ++y) {
@@ -103,6 +73,27 @@ void DrawShares(const Drawing& drawing, const DrawOptions& options, QImage& imag
                 if ((from[x] >> 24) != 0) to[x] = from[x];
         }
     }
+}
+
+// The texts in bands of rows, each band on a thread of its own, after every figure is on the
+// picture: a text blends into what lies under it. The calling thread draws with `shapes`, a kept
+// thread with shapes of its own that it keeps between pictures.
+void DrawTextBands(const Drawing& drawing, const DrawOptions& options, QImage& image,
+                   TextShapeCache& shapes, const std::string& face, unsigned bands) {
+    uchar* const bits = image.bits();
+    const long long height = image.height();
+    RunOnKeptThreads(bands, [&](unsigned b) {
+        const PictureBand band{static_cast<int>(height * b / bands),
+                               static_cast<int>(height * (b + 1) / bands)};
+        if (b == 0) {
+            DrawBand(drawing, options, image, bits, band, face, DrawnParts::Texts, &shapes);
+        } else if (OnKeptThread()) {
+            thread_local TextShapeCache kept;
+            DrawBand(drawing, options, image, bits, band, face, DrawnParts::Texts, &kept);
+        } else {
+            DrawBand(drawing, options, image, bits, band, face, DrawnParts::Texts, nullptr);
+        }
+    });
 }
 
 } // namespace
@@ -132,7 +123,7 @@ void DrawDxfBanded(const Drawing& drawing, const DrawOptions& options, QImage& i
     if (options.view.space == 0 && DirectRaster::Supports(image) &&
         static_cast<long long>(image.width()) * image.height() * (workers - 1) <= MaxSharedPixels) {
         DrawShares(drawing, options, image, workers, face);
-        draw(DrawnParts::Texts);
+        DrawTextBands(drawing, options, image, shapes, face, workers);
         return;
     }
     // Detached once here: the bands share the image's memory.
@@ -140,13 +131,13 @@ void DrawDxfBanded(const Drawing& drawing, const DrawOptions& options, QImage& i
     const int bands = static_cast<int>(workers) * BandsPerWorker;
     const int height = image.height();
     std::atomic<int> next{0};
-    RunOnThreads(workers, [&](unsigned) {
+    RunOnKeptThreads(workers, [&](unsigned) {
         for (int b = next++; b < bands; b = next++) {
             const PictureBand band{height * b / bands, height * (b + 1) / bands};
-            DrawBand(drawing, options, image, bits, band, face);
+            DrawBand(drawing, options, image, bits, band, face, DrawnParts::Figures, nullptr);
         }
     });
-    draw(DrawnParts::Texts);
+    DrawTextBands(drawing, options, image, shapes, face, workers);
 }
 
 } // namespace orvanta
