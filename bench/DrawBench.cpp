@@ -9,6 +9,7 @@
 //               core (cpu is the calling thread's share)
 //   half-bands  half the width and height, in bands, with visibility tests: the first wheel step
 //               in, where the detail view still draws the whole model
+//   beyond-bands twice the width and height, in bands: the wheel step out of the whole drawing
 // The drawing is a site of 200 x 120 m in millimetres: 60 % lines, 12 % arcs, 10 % circles and
 // 18 % texts on 40 layers (every fifth dashed). Text heights (20 to 120) make the texts too small
 // to show in the whole view and 2 to 12 pixels high in the zoomed one, as on a real plan.
@@ -526,6 +527,7 @@ int main(int argc, char** argv) {
         {"whole-bands", 1, true, false, true},
         {"zoomed-bands", 10, false, false, true},
         {"half-bands", 2, false, false, true},
+        {"beyond-bands", 0.5, true, false, true},
     };
     for (const Case& c : cases) {
         if (only.empty() || only == c.name) Measure(d, c, runs, shapes, grid);

@@ -532,9 +532,10 @@ int DrawRecords(const Drawing& drawing, const DrawOptions& options, Canvas& canv
         const std::size_t lineCount = RecordCount(drawing.LineAry, lines);
         const std::size_t circleCount = RecordCount(drawing.CircleAry, circles);
         const std::size_t total = lineCount + circleCount + RecordCount(drawing.ArcAry, arcs);
-        // Shares of about equal work: a circle or an arc costs about as much as five lines
-        // (its rays and outline take trigonometry and square roots).
-        constexpr std::size_t CurveWeight = 5;
+        // Shares of about equal work: a circle or an arc costs about as much as four lines (its
+        // outline takes square roots, its end points trigonometry), three to four according to
+        // the view.
+        constexpr std::size_t CurveWeight = 4;
         const std::size_t work = lineCount + CurveWeight * (total - lineCount);
         const std::size_t shares = std::max(1u, share.count);
         const auto position = [&](std::size_t index) {

@@ -40,12 +40,16 @@ void DrawBand(const Drawing& drawing, DrawOptions options, const QImage& image, 
 
 // Pixels a picture of one share may have, each share but the first on an image of its own.
 constexpr long long MaxSharedPixels = 1 << 24;
+// Shares per worker, taken in turn: what a record costs depends on the view (a line of a pixel
+// against one across the picture), so shares cut by an estimate of their work come out uneven,
+// and a worker that is done with its first share takes the next one left.
+constexpr unsigned SharesPerWorker = 2;
 
-// Draws the shares of the model's figures at once, the first on `image` and each other on an
-// image of its own whose pixels start with alpha 0, which no figure leaves: what a share set
-// then replaces what the shares before it left, in their order.
-void DrawShares(const Drawing& drawing, const DrawOptions& options, QImage& image, unsigned shares,
-                const std::string& face) {
+// Draws the shares of the model's figures on `workers` threads, the first on `image` and each
+// other on an image of its own whose pixels start with alpha 0, which no figure leaves: what a
+// share set then replaces what the shares before it left, in their order.
+void DrawShares(const Drawing& drawing, const DrawOptions& options, QImage& image, unsigned workers,
+                unsigned shares, const std::string& face) {
     std::vector<QImage> layers(shares - 1);
     for (QImage& layer : layers) {
         layer = QImage(image.size(), image.format());
@@ -63,7 +67,11 @@ void DrawShares(const Drawing& drawing, const DrawOptions& options, QImage& imag
         DrawDxf(drawing, share, canvas);
         canvas.flush();
     };
-    RunOnKeptThreads(shares, draw);
+    std::atomic<unsigned> next{0};
+    RunOnKeptThreads(workers, [&](unsigned) {
+        for (unsigned index = next++; index < shares; index = next++)
+            draw(index);
+    });
     const int width = image.width();
     for (const QImage& layer : layers) {
         for (int y = 0; y < image.height(); ++y) {
@@ -120,9 +128,10 @@ void DrawDxfBanded(const Drawing& drawing, const DrawOptions& options, QImage& i
     // The model's figures on an image the canvas writes directly are shared out by their
     // number, so that each thread reads only its share of the tables; anything else (a sheet,
     // with its viewports' clips) is cut into bands of rows, each of which walks every record.
+    const unsigned shares = workers * SharesPerWorker;
     if (options.view.space == 0 && DirectRaster::Supports(image) &&
-        static_cast<long long>(image.width()) * image.height() * (workers - 1) <= MaxSharedPixels) {
-        DrawShares(drawing, options, image, workers, face);
+        static_cast<long long>(image.width()) * image.height() * (shares - 1) <= MaxSharedPixels) {
+        DrawShares(drawing, options, image, workers, shares, face);
         DrawTextBands(drawing, options, image, shapes, face, workers);
         return;
     }
