@@ -79,11 +79,20 @@ struct Paragraph {
     bool columnBreak = false; // the next paragraph starts a new column
 };
 
-double AdvanceOf(std::u32string_view s, double height, double widthFactor) {
+double EmsOf(std::u32string_view s) {
     double ems = 0;
     for (char32_t c : s)
         ems += AdvanceEms(c);
+    return ems;
+}
+
+// The advance of a string of `ems` ems.
+double AdvanceOfEms(double ems, double height, double widthFactor) {
     return ems * EmPerHeight * height * widthFactor;
+}
+
+double AdvanceOf(std::u32string_view s, double height, double widthFactor) {
+    return AdvanceOfEms(EmsOf(s), height, widthFactor);
 }
 
 std::string Utf8Of(std::u32string_view s) {
@@ -642,6 +651,7 @@ struct TextPiece {
     std::u32string s;
     bool underline = false;
     bool overline = false;
+    double ems = 0; // the characters' advances
 };
 
 std::vector<TextPiece> SplitAtLineSwitches(const std::string& text) {
@@ -649,11 +659,18 @@ std::vector<TextPiece> SplitAtLineSwitches(const std::string& text) {
     std::string piece;
     bool underline = false, overline = false;
     const auto finish = [&] {
-        if (!piece.empty())
-            pieces.push_back({DecodeUtf8(RewriteSpecialCodes(piece)), underline, overline});
+        if (!piece.empty()) {
+            std::u32string s = DecodeUtf8(RewriteSpecialCodes(piece));
+            const double ems = EmsOf(s);
+            pieces.push_back({std::move(s), underline, overline, ems});
+        }
         piece.clear();
     };
     for (std::size_t i = 0; i < text.size();) {
+        if (text[i] != '%') {
+            piece.push_back(text[i++]);
+            continue;
+        }
         if (text.compare(i, 3, "%%%") == 0) {
             piece.append("%%%");
             i += 3;
@@ -685,7 +702,7 @@ void LayoutSingleLine(const TTextBlk& t, TextLayout& out) {
     style.oblique = Usable(t.code51) ? std::clamp(t.code51, -85.0, 85.0) : 0;
     double width = 0;
     for (const TextPiece& piece : pieces)
-        width += AdvanceOf(piece.s, style.height, style.widthFactor);
+        width += AdvanceOfEms(piece.ems, style.height, style.widthFactor);
 
     const int h72 = t.code72, v73 = t.code73;
     double x = 0, y = 0;
@@ -731,7 +748,7 @@ void LayoutSingleLine(const TTextBlk& t, TextLayout& out) {
         TextRunStyle own = style;
         own.underline = piece.underline;
         own.overline = piece.overline;
-        const double advance = AdvanceOf(piece.s, own.height, own.widthFactor);
+        const double advance = AdvanceOfEms(piece.ems, own.height, own.widthFactor);
         out.runs.push_back({Utf8Of(piece.s), x, y, advance, own});
         x += advance;
     }
