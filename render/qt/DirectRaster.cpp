@@ -298,6 +298,8 @@ void DirectRaster::dashedArc(double cx, double cy, double a, double b, double st
     double turnedCos = std::cos(start), turnedSin = std::sin(start);
     const double stepCos = turning ? std::cos(span / chords) : 1;
     const double stepSin = turning ? std::sin(span / chords) : 0;
+    // The first point, from the same cosine and sine as pointAt(start) takes.
+    long x = RoundToInt(cx + a * turnedCos), y = RoundToInt(cy - b * turnedSin);
     const auto chainPoint = [&](long i) {
         if (turning) {
             const double c = turnedCos * stepCos - turnedSin * stepSin;
@@ -310,7 +312,6 @@ void DirectRaster::dashedArc(double cx, double cy, double a, double b, double st
         }
         return pointAt(start + span * i / chords);
     };
-    auto [x, y] = pointAt(start);
     const long firstX = x, firstY = y;
     long position = 0; // of (x, y) in the pattern
     bool firstChord = true;
@@ -413,8 +414,10 @@ void DirectRaster::arc(int left, int top, int right, int bottom, const OutlineRa
     constexpr int KeptColumns = 256;
     int keptTop[KeptColumns];
     int keptBottom[KeptColumns];
-    std::array<bool, KeptColumns> known{};
+    bool known[KeptColumns];
     const bool keeping = lastColumnAll - firstColumnAll < KeptColumns;
+    if (keeping)
+        std::fill_n(known, static_cast<std::size_t>(lastColumnAll - firstColumnAll + 1), false);
     const auto columnRows = [&](int x, int& top, int& bottom) {
         if (!keeping) return computeColumnRows(x, top, bottom);
         const auto k = static_cast<std::size_t>(x - static_cast<int>(firstColumnAll));

@@ -40,6 +40,9 @@ class Pool {
         }
     }
 
+    bool empty() const { return threads_ == 0; }
+
+    // Parts 1 .. count - 1 go to the kept threads; there is at least one.
     void run(unsigned count, const std::function<void(unsigned)>& work) {
         Batch batch;
         batch.work = &work;
@@ -47,18 +50,11 @@ class Pool {
         batch.unfinished = count;
         {
             const std::lock_guard lock(mutex_);
-            // Without kept threads every part is the calling thread's.
-            if (threads_ > 0) {
-                for (unsigned index = 1; index < count; ++index)
-                    tasks_.push_back({&batch, index});
-            }
+            for (unsigned index = 1; index < count; ++index)
+                tasks_.push_back({&batch, index});
         }
         wake_.notify_all();
         perform({&batch, 0});
-        if (threads_ == 0) {
-            for (unsigned index = 1; index < count; ++index)
-                perform({&batch, index});
-        }
         std::unique_lock lock(mutex_);
         finished_.wait(lock, [&] { return batch.unfinished == 0; });
         lock.unlock();
@@ -116,8 +112,9 @@ Pool& SharedPool() {
 void RunOnKeptThreads(unsigned count, const std::function<void(unsigned)>& work) {
     if (count == 0) return;
     // A part that asks for parts of its own does them itself: waiting for the kept threads,
-    // which may all be running parts like it, could wait for ever.
-    if (count == 1 || keptThread) {
+    // which may all be running parts like it, could wait for ever. Without kept threads (one
+    // core, or none could be started) every part is the calling thread's.
+    if (count == 1 || keptThread || SharedPool().empty()) {
         for (unsigned index = 0; index < count; ++index)
             work(index);
         return;
