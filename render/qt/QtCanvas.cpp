@@ -246,7 +246,7 @@ double ParameterOfRay(const OutlineRay& ray, double a, double b) {
 
 } // namespace
 
-const TextShapeCache::Shaped& TextShapeCache::shape(const QFont& font, const std::string& text) {
+TextShapeCache::Shaped& TextShapeCache::shape(const QFont& font, const std::string& text) {
     if (font != font_) {
         shapes_.clear();
         font_ = font;
@@ -767,7 +767,7 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
     flush();
     if (clippedAway_ || !textProblem_.empty() || text.empty() || font_.cellHeight <= 0) return;
     useComposition(QPainter::CompositionMode_SourceOver);
-    const TextShapeCache::Shaped& shaped = shapes_->shape(referenceFont_, text);
+    TextShapeCache::Shaped& shaped = shapes_->shape(referenceFont_, text);
     // The glyphs are drawn at whole-pixel sizes, placed where the exact size puts them: the
     // painter keeps rasterised glyphs for each scale it meets, and a text of a fractional size
     // of its own would rasterise its glyphs afresh, while a line of text still ends where its
@@ -793,17 +793,23 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
         local.translate(0, -baseline);
     }
     const QRectF cell(0, 0, shaped.advance * stretchX, referenceCell_ * stretchY);
-    const auto place = [&](const QGlyphRun& run) {
-        if (stretchX == 1 && stretchY == 1) return run;
-        QGlyphRun placed = run;
-        QList<QPointF> positions = run.positions();
-        // Each glyph on a whole pixel, as glyphs at their own sizes land: the painter then
-        // reuses one rasterised glyph instead of one for every fraction of a pixel.
-        for (QPointF& p : positions)
-            p = QPointF(std::round(p.x() * exactX) / glyphX, std::round(p.y() * exactY) / glyphY);
-        placed.setPositions(positions);
-        return placed;
-    };
+    // Each glyph on a whole pixel, as glyphs at their own sizes land: the painter then reuses
+    // one rasterised glyph instead of one for every fraction of a pixel. The texts of one size
+    // at one scale place their glyphs alike, so the placed runs are kept with the shape.
+    const std::array<double, 4> stretch{exactX, glyphX, exactY, glyphY};
+    if (shaped.placedFor != stretch) {
+        shaped.placed = shaped.runs;
+        if (stretchX != 1 || stretchY != 1) {
+            for (QGlyphRun& run : shaped.placed) {
+                QList<QPointF> positions = run.positions();
+                for (QPointF& p : positions)
+                    p = QPointF(std::round(p.x() * exactX) / glyphX,
+                                std::round(p.y() * exactY) / glyphY);
+                run.setPositions(positions);
+            }
+        }
+        shaped.placedFor = stretch;
+    }
     if (cutting_) {
         // A fifth of the cell around it for the parts of glyphs that reach beyond it.
         const double margin = cell.height() / 5;
@@ -818,8 +824,7 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
             }
             QPainterPath outlines;
             outlines.setFillRule(Qt::WindingFill);
-            for (const QGlyphRun& run : shaped.runs) {
-                const QGlyphRun placed = place(run);
+            for (const QGlyphRun& placed : shaped.placed) {
                 const QList<quint32> glyphs = placed.glyphIndexes();
                 const QList<QPointF> positions = placed.positions();
                 for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i)
@@ -833,11 +838,21 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
     const QTransform previous = painter_.worldTransform();
     painter_.setWorldTransform(local * previous);
     if (!transparentText_) painter_.fillRect(cell, ToQColor(textBackColour_));
-    painter_.setPen(ToQColor(textColour_));
+    painter_.setPen(textPen(textColour_));
     appliedPen_.reset();
-    for (const QGlyphRun& run : shaped.runs)
-        painter_.drawGlyphRun(QPointF(0, 0), place(run));
+    for (const QGlyphRun& run : shaped.placed)
+        painter_.drawGlyphRun(QPointF(0, 0), run);
     painter_.setWorldTransform(previous);
+}
+
+const QPen& QtCanvas::textPen(TColor colour) {
+    for (std::size_t i = 0; i < textPenCount_; ++i)
+        if (textPens_[i].colour == colour) return textPens_[i].pen;
+    // A free place, or else the places in turn.
+    const std::size_t slot =
+        textPenCount_ < textPens_.size() ? textPenCount_++ : nextTextPen_++ % textPens_.size();
+    textPens_[slot] = {colour, QPen(ToQColor(colour))};
+    return textPens_[slot].pen;
 }
 
 bool QtCanvas::drawImage(const CanvasImage& image) {

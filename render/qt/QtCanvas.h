@@ -12,8 +12,10 @@
 #include <QList>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPen>
 #include <QPolygonF>
 #include <QRawFont>
+#include <array>
 #include <memory>
 #include <optional>
 #include <span>
@@ -41,11 +43,15 @@ class TextShapeCache {
     struct Shaped {
         QList<QGlyphRun> runs; // positioned with the top of the cell at y = 0
         double advance = 0;    // along the baseline
+        // The runs as last placed for drawing at a stretch (see QtCanvas::textOut), and that
+        // stretch: the texts of one size at one scale place their glyphs alike.
+        QList<QGlyphRun> placed;
+        std::optional<std::array<double, 4>> placedFor;
     };
 
     explicit TextShapeCache(std::size_t capacity = 65536) : capacity_(capacity) {}
     // The shape of `text` in `font`; a different font than the last one empties the cache.
-    const Shaped& shape(const QFont& font, const std::string& text);
+    Shaped& shape(const QFont& font, const std::string& text);
 
   private:
     std::size_t capacity_;
@@ -124,6 +130,8 @@ class QtCanvas : public Canvas {
     // Whether the current pen is drawn by writing pixels directly.
     bool thinPen() const;
     void applyLinePen();
+    // The plain pen a text of `colour` is drawn with.
+    const QPen& textPen(TColor colour);
     void useComposition(QPainter::CompositionMode mode);
     void strokeArcAsPolyline(const QRectF& box, double startRad, double spanRad);
     // Under a clip the painter's engine ignores: an open figure stroked with the painter's pen,
@@ -166,6 +174,15 @@ class QtCanvas : public Canvas {
     double referenceCell_ = 1;
     double referenceAverage_ = 1;
     TColor textColour_ = 0;
+    // Pens of the text colours met lately: making a pen for every text is a good part of what a
+    // text a few pixels high costs.
+    struct TextPen {
+        TColor colour = 0;
+        QPen pen;
+    };
+    std::array<TextPen, 16> textPens_;
+    std::size_t textPenCount_ = 0;
+    std::size_t nextTextPen_ = 0;
     TColor textBackColour_ = 0xFFFFFF;
     bool transparentText_ = true;
     std::string textProblem_;

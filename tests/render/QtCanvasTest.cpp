@@ -237,6 +237,25 @@ TEST(QtCanvasTest, ASharedShapeCacheFollowsTheFace) {
     EXPECT_EQ(second, alone);
 }
 
+TEST(QtCanvasTest, KeptPensAndPlacedGlyphsDrawWhatAFreshCanvasDraws) {
+    // More colours than the canvas keeps pens for, and one text at two sizes in turn.
+    const auto text = [](QtCanvas& canvas, int i) {
+        canvas.setFont({DefaultTextFace, i % 2 != 0 ? 13.4 : 9.6, 0, 0});
+        canvas.setTextColor(RgbColor(i * 12, 255 - i * 12, i * 5));
+        canvas.textOut(5 + i % 5 * 40, 5 + i / 5 * 20, "Wa日");
+    };
+    QImage together = BlankImage(220, 100), apart = BlankImage(220, 100);
+    // There and back: the way back meets most colours' kept pens.
+    const auto order = [](int k) { return k < 20 ? k : 39 - k; };
+    Paint(together, [&](QtCanvas& canvas) {
+        for (int k = 0; k < 40; ++k)
+            text(canvas, order(k));
+    });
+    for (int k = 0; k < 40; ++k)
+        Paint(apart, [&](QtCanvas& canvas) { text(canvas, order(k)); });
+    EXPECT_EQ(together, apart);
+}
+
 TEST(QtCanvasTest, GlyphsAdvanceByTheAverageWidth) {
     // Twelve bars drawn as one text: their left edges are exactly one average width apart, so
     // the glyphs themselves, not only the measurements, are scaled.
