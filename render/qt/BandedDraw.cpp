@@ -11,6 +11,10 @@
 #include <thread>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace orvanta {
 
 namespace {
@@ -47,9 +51,10 @@ constexpr unsigned SharesPerWorker = 2;
 
 // Draws the shares of the model's figures on `workers` threads, the first on `image` and each
 // other on an image of its own whose pixels start with alpha 0, which no figure leaves: what a
-// share set then replaces what the shares before it left, in their order.
-void DrawShares(const Drawing& drawing, const DrawOptions& options, QImage& image, unsigned workers,
-                unsigned shares, const std::string& face) {
+// share set then replaces what the shares before it left, in their order (LayOver). Returns
+// those images, to be laid over the picture band by band.
+std::vector<QImage> DrawShares(const Drawing& drawing, const DrawOptions& options, QImage& image,
+                               unsigned workers, unsigned shares, const std::string& face) {
     std::vector<QImage> layers(shares - 1);
     for (QImage& layer : layers) {
         layer = QImage(image.size(), image.format());
@@ -72,27 +77,51 @@ void DrawShares(const Drawing& drawing, const DrawOptions& options, QImage& imag
         for (unsigned index = next++; index < shares; index = next++)
             draw(index);
     });
-    const int width = image.width();
+    return layers;
+}
+
+// The pixels of `from` a share set (alpha not 0) replace those of `to`. Four at a time where
+// the processor has SSE2: the picture is laid over while the other cores wait.
+void LayRowOver(std::uint32_t* to, const std::uint32_t* from, int width) {
+    int x = 0;
+#ifdef __SSE2__
+    for (; x + 4 <= width; x += 4) {
+        const __m128i over = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + x));
+        const __m128i under = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to + x));
+        const __m128i unset = _mm_cmpeq_epi32(_mm_srli_epi32(over, 24), _mm_setzero_si128());
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x),
+                         _mm_or_si128(_mm_and_si128(unset, under), _mm_andnot_si128(unset, over)));
+    }
+#endif
+    for (; x < width; ++x)
+        if ((from[x] >> 24) != 0) to[x] = from[x];
+}
+
+// Lays the shares' images over the rows of `band` of the picture whose pixels are `bits`, in
+// their order.
+void LayOver(const QImage& image, uchar* bits, const std::vector<QImage>& layers,
+             PictureBand band) {
     for (const QImage& layer : layers) {
-        for (int y = 0; y < image.height(); ++y) {
-            auto* to = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
-            const auto* from = reinterpret_cast<const std::uint32_t*>(layer.constScanLine(y));
-            for (int x = 0; x < width; ++x)
-                if ((from[x] >> 24) != 0) to[x] = from[x];
-        }
+        for (int y = band.top; y < band.bottom; ++y)
+            LayRowOver(reinterpret_cast<std::uint32_t*>(bits + y * image.bytesPerLine()),
+                       reinterpret_cast<const std::uint32_t*>(layer.constScanLine(y)),
+                       image.width());
     }
 }
 
 // The texts in bands of rows, each band on a thread of its own, after every figure is on the
-// picture: a text blends into what lies under it. The calling thread draws with `shapes`, a kept
-// thread with shapes of its own that it keeps between pictures.
+// picture: a text blends into what lies under it. A band first lays the shares' `layers` over
+// its rows. The calling thread draws with `shapes`, a kept thread with shapes of its own that it
+// keeps between pictures.
 void DrawTextBands(const Drawing& drawing, const DrawOptions& options, QImage& image,
-                   TextShapeCache& shapes, const std::string& face, unsigned bands) {
+                   const std::vector<QImage>& layers, TextShapeCache& shapes,
+                   const std::string& face, unsigned bands) {
     uchar* const bits = image.bits();
     const long long height = image.height();
     RunOnKeptThreads(bands, [&](unsigned b) {
         const PictureBand band{static_cast<int>(height * b / bands),
                                static_cast<int>(height * (b + 1) / bands)};
+        LayOver(image, bits, layers, band);
         if (b == 0) {
             DrawBand(drawing, options, image, bits, band, face, DrawnParts::Texts, &shapes);
         } else if (OnKeptThread()) {
@@ -131,8 +160,9 @@ void DrawDxfBanded(const Drawing& drawing, const DrawOptions& options, QImage& i
     const unsigned shares = workers * SharesPerWorker;
     if (options.view.space == 0 && DirectRaster::Supports(image) &&
         static_cast<long long>(image.width()) * image.height() * (shares - 1) <= MaxSharedPixels) {
-        DrawShares(drawing, options, image, workers, shares, face);
-        DrawTextBands(drawing, options, image, shapes, face, workers);
+        const std::vector<QImage> layers =
+            DrawShares(drawing, options, image, workers, shares, face);
+        DrawTextBands(drawing, options, image, layers, shapes, face, workers);
         return;
     }
     // Detached once here: the bands share the image's memory.
@@ -146,7 +176,7 @@ void DrawDxfBanded(const Drawing& drawing, const DrawOptions& options, QImage& i
             DrawBand(drawing, options, image, bits, band, face, DrawnParts::Figures, nullptr);
         }
     });
-    DrawTextBands(drawing, options, image, shapes, face, workers);
+    DrawTextBands(drawing, options, image, {}, shapes, face, workers);
 }
 
 } // namespace orvanta
