@@ -80,8 +80,8 @@ std::vector<QImage> DrawShares(const Drawing& drawing, const DrawOptions& option
     return layers;
 }
 
-// The pixels of `from` a share set (alpha not 0) replace those of `to`. Four at a time where
-// the processor has SSE2: the picture is laid over while the other cores wait.
+// The pixels of `from` a share set (alpha not 0) replace those of `to`, four at a time where the
+// processor has SSE2 (every x86-64 one): a byte-wise test and copy took twelve times as long.
 void LayRowOver(std::uint32_t* to, const std::uint32_t* from, int width) {
     int x = 0;
 #ifdef __SSE2__
