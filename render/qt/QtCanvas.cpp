@@ -373,6 +373,13 @@ QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* s
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
     painter_.setBrush(Qt::NoBrush);
+    // The raster engine copies the painter's font, unused, for every run of glyphs it draws.
+    // The font an image's painter starts with is the application's, shared by the canvases of
+    // all threads, and two threads counting references to one font take turns at its memory:
+    // this canvas's own font makes that count its own. (Other devices write the painter's font
+    // into their files, so theirs is left as it is.)
+    if (device != nullptr && device->devType() == QInternal::Image)
+        painter_.setFont(referenceFont_);
 }
 
 QtCanvas::~QtCanvas() {
