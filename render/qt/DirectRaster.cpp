@@ -76,7 +76,7 @@ void Walk(std::uint32_t* bits, qsizetype stride, const ClipBox& clip, long x, lo
     if constexpr (Dashed) {
         while (position >= left) {
             position -= left;
-            run = (run + 1) % dashes.size();
+            if (++run == dashes.size()) run = 0;
             left = dashes[run];
         }
         left -= position;
@@ -99,7 +99,7 @@ void Walk(std::uint32_t* bits, qsizetype stride, const ClipBox& clip, long x, lo
         }
         if constexpr (Dashed) {
             if (--left == 0) {
-                run = (run + 1) % dashes.size();
+                if (++run == dashes.size()) run = 0;
                 left = dashes[run];
             }
         }
@@ -162,6 +162,28 @@ bool NearHalfPixel(double v) {
     const double shifted = v + 0.5;
     const double fraction = shifted - Floor(shifted);
     return fraction < RoundingGuard || fraction > 1 - RoundingGuard;
+}
+
+// The angle of a chord that leaves a circle of `radius` pixels by a quarter pixel.
+double ComputedChordStep(double radius) {
+    return 2 * std::acos(std::max(-1.0, 1 - 0.25 / radius));
+}
+
+// The outlines of boxes of whole pixels have radii of whole and half pixels: the chord angles of
+// those up to this many pixels are kept in a table, made on first use.
+constexpr int TableRadiusPixels = 512;
+
+double ChordStep(double radius) {
+    static const std::vector<double> table = [] {
+        std::vector<double> steps(2 * TableRadiusPixels + 1);
+        for (std::size_t i = 1; i < steps.size(); ++i)
+            steps[i] = ComputedChordStep(static_cast<double>(i) / 2);
+        return steps;
+    }();
+    const double halves = 2 * radius;
+    if (halves >= 1 && halves <= 2 * TableRadiusPixels && halves == static_cast<int>(halves))
+        return table[static_cast<std::size_t>(halves)];
+    return ComputedChordStep(radius);
 }
 
 } // namespace
@@ -290,7 +312,7 @@ void DirectRaster::dashedArc(double cx, double cy, double a, double b, double st
 
     // Chords short enough to stay within a quarter pixel of the curve.
     const double radius = std::max({a, b, 0.5});
-    const double step = 2 * std::acos(std::max(-1.0, 1 - 0.25 / radius));
+    const double step = ChordStep(radius);
     const long chords = std::clamp(static_cast<long>(std::ceil(span / step)), 1L, 1L << 20);
     const auto pointAt = [&](double t) {
         return std::pair<long, long>{RoundToInt(cx + a * std::cos(t)),
@@ -321,7 +343,7 @@ void DirectRaster::dashedArc(double cx, double cy, double a, double b, double st
         return pointAt(start + span * i / chords);
     };
     const long firstX = x, firstY = y;
-    long position = 0; // of (x, y) in the pattern
+    long position = 0; // of (x, y) in the pattern, less than its length
     bool firstChord = true;
     for (long i = 1; i <= chords; ++i) {
         const auto [nx, ny] =
@@ -339,10 +361,14 @@ void DirectRaster::dashedArc(double cx, double cy, double a, double b, double st
             const long ddx = std::labs(nx - x), ddy = -std::labs(ny - y);
             long error = ddx + ddy;
             long px = x, py = y;
+            // The place of (px, py) in the pattern, counted on rather than divided out: a
+            // division for every pixel was a good part of a small dashed arc's cost.
+            long at = position;
             for (long k = 0;; ++k) {
                 const bool skip = (k == 0 && !firstChord) || (k == length && closing && k > 0);
-                if (!skip && inked[static_cast<std::size_t>((position + k) % patternLength)])
+                if (!skip && inked[static_cast<std::size_t>(at)])
                     plot(static_cast<int>(px), static_cast<int>(py), argb, mode);
+                if (++at == patternLength) at = 0;
                 if (px == nx && py == ny) break;
                 const long e2 = 2 * error;
                 if (e2 >= ddy) {
@@ -355,7 +381,7 @@ void DirectRaster::dashedArc(double cx, double cy, double a, double b, double st
                 }
             }
         }
-        position += length;
+        position = (position + length) % patternLength;
         x = nx;
         y = ny;
         firstChord = false;
