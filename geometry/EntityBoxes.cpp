@@ -81,8 +81,10 @@ TBox TextReach(const TTextBlk& t, double unitsPerPixel) {
     // Otherwise a square around the alignment point: every character a full em wide, the frame
     // turned any way, a slant at its widest.
     const double em = EmPerHeight * h;
-    const double slant =
-        AscentPerHeight * h * std::fabs(std::tan(std::clamp(t.code51, -85.0, 85.0) * Pi / 180));
+    // Most texts stand upright, and the tangent of 0 is 0: the library call is spared them.
+    const double tangent =
+        t.code51 == 0 ? 0.0 : std::tan(std::clamp(t.code51, -85.0, 85.0) * Pi / 180);
+    const double slant = AscentPerHeight * h * std::fabs(tangent);
     double reach = 0;
     TAcadPoint a = t.pt10;
     if (t.mtflag) {

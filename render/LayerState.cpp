@@ -9,11 +9,6 @@ int LayerIndexOf(const Drawing& drawing, const std::string& name) {
     return -1;
 }
 
-bool LayerVisibleAt(const Drawing& drawing, int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= drawing.LayerAry.size()) return true;
-    return drawing.LayerAry[static_cast<std::size_t>(index)].visible;
-}
-
 void SetLayerVisible(Drawing& drawing, const std::string& name, bool visible) {
     const int index = LayerIndexOf(drawing, name);
     if (index >= 0) drawing.LayerAry[static_cast<std::size_t>(index)].visible = visible;

@@ -15,7 +15,10 @@ int LayerIndexOf(const Drawing& drawing, const std::string& name);
 
 // Whether entities of the layer at `index` are shown. An index outside the table (an entity on
 // a layer the table does not list) is always shown.
-bool LayerVisibleAt(const Drawing& drawing, int index);
+inline bool LayerVisibleAt(const Drawing& drawing, int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= drawing.LayerAry.size()) return true;
+    return drawing.LayerAry[static_cast<std::size_t>(index)].visible;
+}
 
 // Whether `hidden` (true at a layer's index hides it; null hides nothing) hides layer `index`.
 inline bool LayerHidden(const std::vector<bool>* hidden, int index) {

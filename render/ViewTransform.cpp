@@ -24,10 +24,6 @@ double UnitsPerPixel(double drawW, double drawH, int pixW, int pixH, double zoom
     return fit / zoom;
 }
 
-TAcadPoint PointDiff(const TAcadPoint& a, const TAcadPoint& b) {
-    return {a.x - b.x, a.y - b.y, a.z};
-}
-
 TPoint ViewOriginOf(int pixW, int pixH) {
     return {pixW / 2, pixH / 2};
 }

@@ -62,7 +62,9 @@ double UnitsPerPixel(double drawW, double drawH, int pixW, int pixH, double zoom
 
 // a - b in x and y; z is a's. Every point is made relative to the view centre with this before
 // it is scaled, so that large coordinates keep their precision.
-TAcadPoint PointDiff(const TAcadPoint& a, const TAcadPoint& b);
+inline TAcadPoint PointDiff(const TAcadPoint& a, const TAcadPoint& b) {
+    return {a.x - b.x, a.y - b.y, a.z};
+}
 
 // The pixel of a point given relative to the view centre, for a view whose centre is drawn at
 // origin. The y axis is flipped here and nowhere else. Coordinates saturate at the range of a
