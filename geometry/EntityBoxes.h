@@ -5,6 +5,7 @@
 #include "model/AcadDxfUnit.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace orvanta {
 
@@ -43,5 +44,10 @@ TBox TextBox(const TTextBlk& text);
 // and its justification offset along and across the baseline in any direction, every character
 // taken as full-width, every pixel rounding taken at its largest.
 TBox TextReach(const TTextBlk& text, double unitsPerPixel = 0);
+
+// A square that holds TextReach(text, unitsPerPixel), found without reading the string, for a
+// one-line text that is not aligned or fit: a first test that turns away most texts far from a
+// window cheaply. None for the others.
+std::optional<TBox> TextReachOutside(const TTextBlk& text, double unitsPerPixel);
 
 } // namespace orvanta

@@ -562,8 +562,14 @@ int DrawRecords(const Drawing& drawing, const DrawOptions& options, Canvas& canv
             return TextInView(text, w, u);
         };
         const auto textRows = [&](const TTextBlk& text) {
+            if (inRows(text.pt10.y, text.pt10.y)) return true;
+            // Most texts lie far from a band's rows, which the square around them that needs no
+            // reading of the string tells.
+            if (const std::optional<TBox> outside = TextReachOutside(text, u);
+                outside && !inRows(outside->Min.y, outside->Max.y))
+                return false;
             const TBox reach = TextReach(text, u);
-            return inRows(text.pt10.y, text.pt10.y) || inRows(reach.Min.y, reach.Max.y);
+            return inRows(reach.Min.y, reach.Max.y);
         };
         const auto drawText = [&](const TTextBlk& text) {
             // Invisible attributes are never drawn.
