@@ -89,5 +89,32 @@ TEST(TextLines, Utf16LengthCountsSurrogatePairsTwice) {
     EXPECT_EQ(Utf16Length(""), 0u);
 }
 
+TEST(TextReach, TheSquareFoundWithoutTheStringHoldsIt) {
+    for (const char* str : {"Wg", "\u5C45\u9593 No.7", "\U0001F600x", ""}) {
+        for (const double slant : {0.0, 30.0, -85.0, 89.0}) {
+            for (const int h72 : {0, 2}) {
+                TTextBlk t;
+                t.str = str;
+                t.pt10 = {10, -20, 0};
+                t.pt11 = {40, 5, 0};
+                t.code40 = 2.5;
+                t.code41 = 1.7;
+                t.code51 = slant;
+                t.code72 = static_cast<std::int16_t>(h72);
+                const TBox reach = TextReach(t, 0.1);
+                const std::optional<TBox> outside = TextReachOutside(t, 0.1);
+                ASSERT_TRUE(outside.has_value());
+                EXPECT_LE(outside->Min.x, reach.Min.x) << str << " " << slant;
+                EXPECT_LE(outside->Min.y, reach.Min.y) << str << " " << slant;
+                EXPECT_GE(outside->Max.x, reach.Max.x) << str << " " << slant;
+                EXPECT_GE(outside->Max.y, reach.Max.y) << str << " " << slant;
+            }
+        }
+    }
+    TTextBlk fit;
+    fit.code72 = 5;
+    EXPECT_FALSE(TextReachOutside(fit, 0.1).has_value());
+}
+
 } // namespace
 } // namespace orvanta
