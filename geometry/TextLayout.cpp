@@ -666,6 +666,12 @@ std::vector<TextPiece> SplitAtLineSwitches(const std::string& text) {
         }
         piece.clear();
     };
+    // Most texts have no percent sign at all: one piece, without copying it byte by byte.
+    if (text.find('%') == std::string::npos) {
+        piece = text;
+        finish();
+        return pieces;
+    }
     for (std::size_t i = 0; i < text.size();) {
         if (text[i] != '%') {
             piece.push_back(text[i++]);
