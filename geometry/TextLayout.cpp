@@ -712,8 +712,10 @@ void LayoutSingleLine(const TTextBlk& t, TextLayout& out) {
 
     const int h72 = t.code72, v73 = t.code73;
     double x = 0, y = 0;
-    const double span = std::hypot(t.pt11.x - t.pt10.x, t.pt11.y - t.pt10.y);
-    if ((h72 == 3 || h72 == 5) && v73 == 0 && span > 0 && width > 0 && Usable(span)) {
+    // The span between the points matters to aligned and fit texts only.
+    const bool spanned = (h72 == 3 || h72 == 5) && v73 == 0;
+    const double span = spanned ? std::hypot(t.pt11.x - t.pt10.x, t.pt11.y - t.pt10.y) : 0;
+    if (spanned && span > 0 && width > 0 && Usable(span)) {
         // Aligned and fit texts run from their first point to their second: aligned keeps its
         // proportions, fit keeps its height and stretches its characters.
         out.anchor = t.pt10;

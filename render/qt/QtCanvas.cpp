@@ -358,6 +358,14 @@ QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* s
     // An untransformed, unclipped 32-bit image gets its thin figures written directly.
     QPaintDevice* device = painter_.device();
     band_ = clip;
+    // On an image, texts that set no pixel of it are passed over (showsAny). Other devices
+    // take them all: a file's page may hold more than its device's size says.
+    deviceTransform_ = painter_.combinedTransform();
+    if (device != nullptr && device->devType() == QInternal::Image) {
+        settable_ = QRectF(0, 0, device->width(), device->height());
+        if (!band_.isEmpty()) settable_ &= QRectF(band_);
+        passOver_ = true;
+    }
     if (device != nullptr && device->devType() == QInternal::Image &&
         DirectRaster::Supports(*static_cast<QImage*>(device)) &&
         painter_.combinedTransform().type() == QTransform::TxNone && !painter_.hasClipping()) {
@@ -848,7 +856,7 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
     // A text is looked for a little beyond the view, and a band draws those that reach across
     // its edge: a fifth of the texts met land wholly outside what this canvas sets, and need no
     // glyphs drawn.
-    if (!cutting_ && transparentText_ && !showsAny(local, shaped.placedInk)) return;
+    if (passOver_ && !cutting_ && transparentText_ && !showsAny(local, shaped.placedInk)) return;
     const QTransform previous = painter_.worldTransform();
     painter_.setWorldTransform(local * previous);
     if (!transparentText_) painter_.fillRect(cell, ToQColor(textBackColour_));
@@ -860,13 +868,10 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
 }
 
 bool QtCanvas::showsAny(const QTransform& local, const QRectF& ink) const {
-    const QPaintDevice* device = painter_.device();
-    QRectF visible(0, 0, device->width(), device->height());
-    if (!band_.isEmpty()) visible &= QRectF(band_);
     // Smoothing and the rounding of each glyph to its pixel reach a pixel or two past the
     // outlines.
-    const QRectF reach = (local * painter_.combinedTransform()).mapRect(ink).adjusted(-3, -3, 3, 3);
-    return reach.intersects(visible);
+    const QTransform toDevice = deviceTransform_.isIdentity() ? local : local * deviceTransform_;
+    return toDevice.mapRect(ink).adjusted(-3, -3, 3, 3).intersects(settable_);
 }
 
 const QPen& QtCanvas::textPen(TColor colour) {

@@ -15,6 +15,7 @@
 #include <QPen>
 #include <QPolygonF>
 #include <QRawFont>
+#include <QTransform>
 #include <array>
 #include <memory>
 #include <optional>
@@ -156,6 +157,11 @@ class QtCanvas : public Canvas {
     // The image written directly, when the painter allows it, and the band the canvas draws.
     QImage* directImage_ = nullptr;
     QRect band_;
+    // The painter's transformation, which the canvas leaves as it found it, and on an image the
+    // part the canvas may set (the image, or the band), beyond which texts are passed over.
+    QTransform deviceTransform_;
+    QRectF settable_;
+    bool passOver_ = false;
     // The direct writer for the current clip; none while the clip is not a rectangle.
     std::unique_ptr<DirectRaster> direct_;
     // Whether setClip() saved the painter's state, and whether its clip holds nothing at all.
