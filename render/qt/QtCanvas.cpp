@@ -543,6 +543,7 @@ void QtCanvas::setPen(TColor colour, int width, TPenStyle style) {
     if (pen == pen_) return;
     flush();
     pen_ = pen;
+    dashes_ = DashRuns(style);
 }
 
 void QtCanvas::setPenMode(PenMode mode) {
@@ -566,7 +567,7 @@ void QtCanvas::lineTo(int x, int y) {
         return;
     }
     if (thinPen()) {
-        direct_->line(current_.x(), current_.y(), x, y, pen_.colour, mode_, DashRuns(pen_.style));
+        direct_->line(current_.x(), current_.y(), x, y, pen_.colour, mode_, dashes_);
         current_ = to;
         return;
     }
@@ -604,7 +605,7 @@ void QtCanvas::arc(int left, int top, int right, int bottom, int xs, int ys, int
     const QRectF normal = box.normalized();
     const QPointF c = normal.center();
     const bool whole = xs == xe && ys == ye;
-    const std::span<const int> dashes = DashRuns(pen_.style);
+    const std::span<const int> dashes = dashes_;
     if (thinPen() && dashes.empty()) {
         // A whole ellipse needs no rays.
         const OutlineRay start =

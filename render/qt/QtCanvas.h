@@ -149,6 +149,7 @@ class QtCanvas : public Canvas {
 
     QPainter& painter_;
     PenKey pen_;
+    std::span<const int> dashes_; // the pen's dash pattern, none for a solid pen
     PenMode mode_ = PenMode::Copy;
     // What the painter currently holds, so that it is told only about changes.
     std::optional<PenKey> appliedPen_;
