@@ -357,17 +357,17 @@ QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* s
 
     // An untransformed, unclipped 32-bit image gets its thin figures written directly.
     QPaintDevice* device = painter_.device();
+    const bool onImage = device != nullptr && device->devType() == QInternal::Image;
     band_ = clip;
     // On an image, texts that set no pixel of it are passed over (showsAny). Other devices
     // take them all: a file's page may hold more than its device's size says.
     deviceTransform_ = painter_.combinedTransform();
-    if (device != nullptr && device->devType() == QInternal::Image) {
+    if (onImage) {
         settable_ = QRectF(0, 0, device->width(), device->height());
         if (!band_.isEmpty()) settable_ &= QRectF(band_);
         passOver_ = true;
     }
-    if (device != nullptr && device->devType() == QInternal::Image &&
-        DirectRaster::Supports(*static_cast<QImage*>(device)) &&
+    if (onImage && DirectRaster::Supports(*static_cast<QImage*>(device)) &&
         painter_.combinedTransform().type() == QTransform::TxNone && !painter_.hasClipping()) {
         directImage_ = static_cast<QImage*>(device);
         direct_ = std::make_unique<DirectRaster>(*directImage_, band_);
@@ -386,8 +386,7 @@ QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* s
     // all threads, and two threads counting references to one font take turns at its memory:
     // this canvas's own font makes that count its own. (Other devices write the painter's font
     // into their files, so theirs is left as it is.)
-    if (device != nullptr && device->devType() == QInternal::Image)
-        painter_.setFont(referenceFont_);
+    if (onImage) painter_.setFont(referenceFont_);
 }
 
 QtCanvas::~QtCanvas() {
@@ -854,9 +853,9 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
             return;
         }
     }
-    // A text is looked for a little beyond the view, and a band draws those that reach across
-    // its edge: a fifth of the texts met land wholly outside what this canvas sets, and need no
-    // glyphs drawn.
+    // Texts are looked for a little beyond the view, and a band takes those that reach across
+    // its edge: many of those met land wholly outside what this canvas sets, and need no glyphs
+    // drawn.
     if (passOver_ && !cutting_ && transparentText_ && !showsAny(local, shaped.placedInk)) return;
     const QTransform previous = painter_.worldTransform();
     painter_.setWorldTransform(local * previous);
