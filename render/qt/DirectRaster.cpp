@@ -224,7 +224,7 @@ DirectRaster::DirectRaster(QImage& image, QRect clip)
     clipBottom_ = box.top() + box.height();
 }
 
-void DirectRaster::plot(int x, int y, std::uint32_t colour, PenMode mode) {
+inline void DirectRaster::plot(int x, int y, std::uint32_t colour, PenMode mode) {
     if (x < clipLeft_ || y < clipTop_ || x >= clipRight_ || y >= clipBottom_) return;
     std::uint32_t& p = bits_[y * stride_ + x];
     switch (mode) {
