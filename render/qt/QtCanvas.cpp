@@ -541,8 +541,8 @@ void QtCanvas::setPen(TColor colour, int width, TPenStyle style) {
     const PenKey pen{colour & 0xFFFFFF, width, style};
     if (pen == pen_) return;
     flush();
+    if (style != pen_.style) dashes_ = DashRuns(style);
     pen_ = pen;
-    dashes_ = DashRuns(style);
 }
 
 void QtCanvas::setPenMode(PenMode mode) {
