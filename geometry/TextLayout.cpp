@@ -651,7 +651,8 @@ struct TextPiece {
     std::u32string s;
     bool underline = false;
     bool overline = false;
-    double ems = 0; // the characters' advances
+    double ems = 0;   // the characters' advances
+    std::string utf8; // `s` in UTF-8, when the rewritten string was valid UTF-8 and is it
 };
 
 std::vector<TextPiece> SplitAtLineSwitches(const std::string& text) {
@@ -660,9 +661,12 @@ std::vector<TextPiece> SplitAtLineSwitches(const std::string& text) {
     bool underline = false, overline = false;
     const auto finish = [&] {
         if (!piece.empty()) {
-            std::u32string s = DecodeUtf8(RewriteSpecialCodes(piece));
+            std::string rewritten = RewriteSpecialCodes(piece);
+            bool replaced = false;
+            std::u32string s = DecodeUtf8(rewritten, &replaced);
             const double ems = EmsOf(s);
-            pieces.push_back({std::move(s), underline, overline, ems});
+            if (replaced) rewritten.clear();
+            pieces.push_back({std::move(s), underline, overline, ems, std::move(rewritten)});
         }
         piece.clear();
     };
@@ -701,7 +705,7 @@ std::vector<TextPiece> SplitAtLineSwitches(const std::string& text) {
 }
 
 void LayoutSingleLine(const TTextBlk& t, TextLayout& out) {
-    const std::vector<TextPiece> pieces = SplitAtLineSwitches(t.str);
+    std::vector<TextPiece> pieces = SplitAtLineSwitches(t.str);
     TextRunStyle style;
     style.height = std::fabs(t.code40);
     style.widthFactor = PositiveOr(std::fabs(t.code41), 1);
@@ -752,12 +756,14 @@ void LayoutSingleLine(const TTextBlk& t, TextLayout& out) {
     out.right = x + width;
     out.top = y + style.height;
     out.bottom = y - DescentPerHeight * style.height;
-    for (const TextPiece& piece : pieces) {
+    for (TextPiece& piece : pieces) {
         TextRunStyle own = style;
         own.underline = piece.underline;
         own.overline = piece.overline;
         const double advance = AdvanceOfEms(piece.ems, own.height, own.widthFactor);
-        out.runs.push_back({Utf8Of(piece.s), x, y, advance, own});
+        // Without `utf8` the piece is encoded again (for an empty piece, to the same).
+        out.runs.push_back(
+            {piece.utf8.empty() ? Utf8Of(piece.s) : std::move(piece.utf8), x, y, advance, own});
         x += advance;
     }
     AddRunStrokes(out);

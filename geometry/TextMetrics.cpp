@@ -42,7 +42,8 @@ constexpr Range HalfWidthRanges[] = {
 
 } // namespace
 
-std::u32string DecodeUtf8(std::string_view utf8) {
+std::u32string DecodeUtf8(std::string_view utf8, bool* replaced) {
+    if (replaced != nullptr) *replaced = false;
     std::u32string out;
     out.reserve(utf8.size());
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(utf8[i]); };
@@ -64,6 +65,7 @@ std::u32string DecodeUtf8(std::string_view utf8) {
             extra = 3, c = lead & 0x07, lowest = 0x10000;
         } else {
             out.push_back(0xFFFD);
+            if (replaced != nullptr) *replaced = true;
             ++i;
             continue;
         }
@@ -76,6 +78,7 @@ std::u32string DecodeUtf8(std::string_view utf8) {
             (c >= 0xD800 && c < 0xE000)) {
             // Skip the lead byte and the continuation bytes that were taken, as one character.
             out.push_back(0xFFFD);
+            if (replaced != nullptr) *replaced = true;
             i += k;
             continue;
         }

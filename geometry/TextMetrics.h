@@ -32,8 +32,10 @@ inline double AverageCharWidth(double cell, double widthFactor) {
 // Distance between the baselines of two MTEXT lines at line spacing factor 1, in text heights.
 constexpr double MTextLinePitch = 5.0 / 3;
 
-// The code points of UTF-8 text; an invalid or truncated sequence becomes U+FFFD.
-std::u32string DecodeUtf8(std::string_view utf8);
+// The code points of UTF-8 text; an invalid or truncated sequence becomes U+FFFD, and
+// `replaced`, when given, says whether one did (otherwise encoding the code points again gives
+// back `utf8` itself).
+std::u32string DecodeUtf8(std::string_view utf8, bool* replaced = nullptr);
 
 // Whether the face draws the character half an em wide; every other character, including those
 // the face does not have, takes a whole em.

@@ -1,6 +1,7 @@
 #include "geometry/TextCodes.h"
 #include "dxf/TextDecoder.h"
 #include "geometry/TextLines.h"
+#include "geometry/TextMetrics.h"
 #include "render/RecordingCanvas.h"
 #include "render/TextDrawing.h"
 
@@ -134,6 +135,23 @@ TEST(TextCodesRobustnessTest, ArbitraryCodeSoupStaysValidText) {
         }
         RecordingCanvas canvas;
         DrawDxfText(canvas, {50, 50}, {}, 1, layout, {});
+    }
+}
+
+// What the text layout relies on to keep a string instead of encoding it again.
+TEST(DecodeUtf8Test, SaysWhetherItReplacedAnything) {
+    for (const std::string valid : {"Wg 1/100", "\u5C45\u9593", "\U0001F600", "\uFFFD", ""}) {
+        bool replaced = true;
+        std::string again;
+        for (const char32_t c : DecodeUtf8(valid, &replaced))
+            AppendUtf8(again, c);
+        EXPECT_FALSE(replaced) << valid;
+        EXPECT_EQ(again, valid);
+    }
+    for (const std::string invalid : {"\xC0\xAF", "\xED\xA0\x80", "a\xE3\x81", "\x80", "\xF8"}) {
+        bool replaced = false;
+        DecodeUtf8(invalid, &replaced);
+        EXPECT_TRUE(replaced) << invalid;
     }
 }
 
