@@ -67,6 +67,9 @@ if [ "$(id -u)" -eq 0 ]; then
   apt-get install --simulate -qq "./$deb" >/dev/null || fail "apt cannot install the package"
 fi
 dpkg-deb -f "$deb" Depends | grep -q fonts-ipafont-gothic || fail "no dependency on the font"
+if grep -q '^ORVANTA_HAVE_SSE41:INTERNAL=1' build/CMakeCache.txt; then
+  dpkg-deb -f "$deb" Depends | grep -q sse4.1-support || fail "no dependency on SSE4.1"
+fi
 
 # 3. lintian.
 lintian_out=$(lintian --pedantic "$deb" 2>&1 | grep -v 'running with root privileges' || true)
