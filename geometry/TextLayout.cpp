@@ -652,7 +652,7 @@ struct TextPiece {
     bool underline = false;
     bool overline = false;
     double ems = 0;   // the characters' advances
-    std::string utf8; // `s` in UTF-8, when the rewritten string was valid UTF-8 and is it
+    std::string utf8; // `s` in UTF-8, kept when the rewritten string was valid UTF-8
 };
 
 std::vector<TextPiece> SplitAtLineSwitches(const std::string& text) {

@@ -368,7 +368,7 @@ QtCanvas::QtCanvas(QPainter& painter, const std::string& face, TextShapeCache* s
         passOver_ = true;
     }
     if (onImage && DirectRaster::Supports(*static_cast<QImage*>(device)) &&
-        painter_.combinedTransform().type() == QTransform::TxNone && !painter_.hasClipping()) {
+        deviceTransform_.type() == QTransform::TxNone && !painter_.hasClipping()) {
         directImage_ = static_cast<QImage*>(device);
         direct_ = std::make_unique<DirectRaster>(*directImage_, band_);
     }
